@@ -1,0 +1,5 @@
+#ifdef _WIN32
+int wmain() { return 0; }
+#else
+int main() { return 0; }
+#endif

@@ -1,0 +1,50 @@
+// A list that grows by fixed-size blocks: appending never moves earlier entries, and
+// walking or indexing touches one block at a time.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace vemora {
+
+template <typename T, int32_t BlockSize>
+class BlockList {
+ public:
+  struct Block {
+    int32_t count = 0;
+    std::array<T, BlockSize> entries{};
+  };
+
+  static constexpr int32_t kBlockSize = BlockSize;
+
+  void Clear() {
+    blocks_.clear();
+    size_ = 0;
+  }
+  bool Empty() const { return size_ == 0; }
+  int32_t Size() const { return size_; }
+
+  void Append(const T& value) {
+    if (blocks_.empty() || blocks_.back()->count == BlockSize)
+      blocks_.push_back(std::make_unique<Block>());
+    Block& last = *blocks_.back();
+    last.entries[last.count++] = value;
+    ++size_;
+  }
+
+  // Entry by index over all blocks.
+  const T& operator[](int32_t index) const {
+    return blocks_[index / BlockSize]->entries[index % BlockSize];
+  }
+  T& operator[](int32_t index) { return blocks_[index / BlockSize]->entries[index % BlockSize]; }
+
+  const std::vector<std::unique_ptr<Block>>& Blocks() const { return blocks_; }
+
+ private:
+  std::vector<std::unique_ptr<Block>> blocks_;
+  int32_t size_ = 0;
+};
+
+}  // namespace vemora

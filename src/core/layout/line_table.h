@@ -1,0 +1,26 @@
+// The table of display lines: where each one starts and which logical line it belongs
+// to, kept in blocks of 1000 so that a layout never copies and a lookup walks blocks.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace vemora {
+
+struct LineBlock {
+  static constexpr int32_t kCapacity = 1000;
+  int32_t count = 0;                          // display lines recorded here, 0 to 1000
+  std::array<int32_t, kCapacity> starts{};    // text offset of each display line
+  std::array<int32_t, kCapacity> logical{};   // line ends before that start
+};
+
+// After the last display line one more entry, the end mark, holds the end of the text
+// and the total number of line ends: at index `count` of the last block that received a
+// line, or at index 0 of one more block with count 0 when that block is full.
+struct LineTable {
+  std::vector<std::unique_ptr<LineBlock>> blocks;
+};
+
+}  // namespace vemora

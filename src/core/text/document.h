@@ -1,0 +1,97 @@
+// The one text the viewer shows: its name and origin, the decoded UTF-16 text and
+// everything derived from it (display lines, overstrike runs, search hits, selection).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/block_list.h"
+#include "core/layout/line_table.h"
+
+namespace vemora {
+
+// Signed encoding number: 0 Shift_JIS, 1 JIS, 2 EUC-JP, 3/4 UTF-16 LE/BE with a
+// byte-order mark, 5/6 without, 7/8 UTF-8 with/without, 9 UTF-7, -1 none.
+using TextEncoding = int32_t;
+
+enum SourceKind : int32_t {
+  kSourceNone = -1,
+  kSourceFile = 0,
+  kSourceClipboard = 1,
+  kSourceStandardInput = 2,
+};
+
+// Line-end kinds as shown in the status bar.
+enum LineEndKind : int32_t {
+  kLineEndNone = -1,
+  kLineEndCrLf = 0,
+  kLineEndLf = 1,
+  kLineEndCr = 2,
+};
+
+inline constexpr uint32_t kUnderlineAttribute = 0x40000000;
+inline constexpr uint32_t kBoldAttribute = 0x20000000;
+
+// Positions in the text are offsets in UTF-16 units from the text start.
+struct OverstrikeRun {
+  int32_t start = 0;
+  int32_t length = 0;
+  uint32_t attributes = 0;  // kUnderlineAttribute and/or kBoldAttribute
+};
+
+struct SearchHit {
+  int32_t start = 0;
+  int32_t length = 0;
+};
+
+// A file's bytes as read, stored in UTF-16-aligned memory so that a UTF-16 file can
+// become the document's text in place.
+struct FileBytes {
+  std::unique_ptr<char16_t[]> storage;
+  int32_t length = 0;
+
+  static FileBytes Allocate(int32_t length) {
+    FileBytes bytes;
+    bytes.storage = std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(length) / 2 + 1);
+    bytes.length = length;
+    return bytes;
+  }
+  uint8_t* data() { return reinterpret_cast<uint8_t*>(storage.get()); }
+  const uint8_t* data() const { return reinterpret_cast<const uint8_t*>(storage.get()); }
+};
+
+inline constexpr int32_t kNoPosition = -1;
+inline constexpr char16_t kUntitledName[] = u"(無題)";
+
+struct Document {
+  std::u16string name;  // normalised full path, or "(無題)"
+  int32_t sourceKind = kSourceNone;
+  TextEncoding encoding = -1;
+  int32_t lineEndKind = kLineEndNone;
+
+  std::unique_ptr<char16_t[]> textBuffer;  // owns the text
+  char16_t* text = nullptr;                // first unit: textBuffer, or one unit in
+  int32_t textLength = 0;
+
+  int32_t displayLineCount = 0;
+  LineTable lineTable;
+  BlockList<OverstrikeRun, 49> overstrikeRuns;
+
+  int32_t TopLine = 0;
+  int32_t LeftColumn = 0;
+  int32_t scrollScale = 1;
+
+  int32_t hitPatternLength = 0;  // above 0 exactly while hits exist
+  BlockList<SearchHit, 49> hits;
+
+  int32_t MouseSelecting = 0;
+  int32_t SelectionAnchor = kNoPosition;
+  int32_t SelectionEnd = kNoPosition;
+
+  std::u16string_view Text() const {
+    return std::u16string_view(text ? text : u"", static_cast<size_t>(textLength));
+  }
+};
+
+}  // namespace vemora
