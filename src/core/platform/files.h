@@ -1,0 +1,15 @@
+// Files by UTF-16 path: _wfopen on Windows, the path converted to UTF-8 natively.
+#pragma once
+
+#include <cstdio>
+#include <string_view>
+
+namespace vemora {
+
+// Opens a file with a C stdio mode ("rb", "wt", ...); null when it cannot be opened.
+std::FILE* OpenFile(std::u16string_view path, const char* mode);
+
+// True when the file exists and can be opened for reading.
+bool FileReadable(std::u16string_view path);
+
+}  // namespace vemora

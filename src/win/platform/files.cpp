@@ -1,0 +1,24 @@
+// Files by UTF-16 path on Windows: the wide C runtime functions.
+#include "core/platform/files.h"
+
+#include <string>
+
+#include "win/platform/text_conversion.h"
+
+namespace vemora {
+
+std::FILE* OpenFile(std::u16string_view path, const char* mode) {
+  const std::wstring widePath = ToWide(path);
+  const std::string narrowMode(mode);
+  const std::wstring wideMode(narrowMode.begin(), narrowMode.end());
+  return _wfopen(widePath.c_str(), wideMode.c_str());
+}
+
+bool FileReadable(std::u16string_view path) {
+  std::FILE* file = OpenFile(path, "rb");
+  if (!file) return false;
+  std::fclose(file);
+  return true;
+}
+
+}  // namespace vemora
