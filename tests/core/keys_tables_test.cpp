@@ -101,7 +101,8 @@ TEST(KeysPresets, EntriesAreWellFormed) {
       for (const KeyName& key : KeyNameTable()) {
         const bool isVirtual = key.secondCharacter == 0;
         if (isVirtual != ((entry.flags & kKeyVirtual) != 0)) continue;
-        const uint16_t shown = (entry.flags & kKeyShift) && !isVirtual ? key.secondCharacter : key.code;
+        const uint16_t shown =
+            (entry.flags & kKeyShift) && !isVirtual ? key.secondCharacter : key.code;
         onKeyPage = onKeyPage || shown == entry.key;
       }
       EXPECT_TRUE(onKeyPage) << preset << " key " << entry.key;

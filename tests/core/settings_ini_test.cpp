@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 #include "core/settings/ini_store.h"
@@ -20,7 +21,9 @@ class SettingsIni : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = fs::temp_directory_path() / (std::string("vemora-ini-") + info->name());
+    // Unique per run: other checkouts may run the same tests at the same time.
+    folder_ = fs::temp_directory_path() / (std::string("vemora-ini-") + info->name() + "-" +
+                                           std::to_string(std::random_device{}()));
     fs::remove_all(folder_);
     fs::create_directories(folder_);
   }
@@ -117,11 +120,13 @@ TEST_F(SettingsIni, ReadingRules) {
       "Orphan=1\n"
       "[Root\r\n"  // no closing bracket: the rest of the line names it
       "Count=12abc\r\n"
-      "Count=99\r\n"     // the first match wins
-      "count=5\r\n"      // names are case-sensitive
+      "Count=99\r\n"  // the first match wins
+      "count=5\r\n"   // names are case-sensitive
       "Bad=abc\r\n"
       "Big=99999999999\r\n"
-      "Long=" + huge + "\r\n"
+      "Long=" +
+      huge +
+      "\r\n"
       "Eq=a=b\r\n"
       "\r\n"
       "[Root\\Child]trailing\n"
@@ -178,7 +183,8 @@ TEST_F(SettingsIni, UnwritableFileIsReported) {
   FileTypeSettingList list;
   LoadSettingsAtStart({path, nullptr}, options, list);
   options.Reg = 1;
-  EXPECT_EQ(SaveSettings(SettingsLocation{path, nullptr}, options, list), SaveResult::kIniNotWritable);
+  EXPECT_EQ(SaveSettings(SettingsLocation{path, nullptr}, options, list),
+            SaveResult::kIniNotWritable);
   options.Reg = 0;  // no registry in this build: nothing to save to
   EXPECT_EQ(SaveSettings(SettingsLocation{path, nullptr}, options, list), SaveResult::kNoRoot);
   EXPECT_EQ(std::u16string(kIniSaveFailedMessage), u"INIファイルに設定が保存できません");

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <random>
 
 #include "core/keys/commands.h"
 #include "core/keys/key_table.h"
@@ -23,7 +24,11 @@ class SettingsLoadSave : public ::testing::Test {
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     // A Japanese folder name: paths stay wide all the way to the file system.
-    folder_ = fs::temp_directory_path() / (std::string("vemora-") + info->name()) / u"設定";
+    // Unique per run: other checkouts may run the same tests at the same time.
+    folder_ =
+        fs::temp_directory_path() /
+        (std::string("vemora-") + info->name() + "-" + std::to_string(std::random_device{}())) /
+        u"設定";
     fs::remove_all(folder_.parent_path());
     fs::create_directories(folder_);
     location_.iniPath = (folder_ / u"Vemora.ini").u16string();
@@ -159,8 +164,8 @@ TEST_F(SettingsLoadSave, Version89Store) {
   const FileTypeSetting& entry = list_.entries[1];
   EXPECT_EQ(entry.Ext, (StringList{u"*.txt", u"*.doc"}));
   EXPECT_EQ(entry.FoldRight, 0);
-  EXPECT_EQ(entry.TextCol, Rgb(0, 0, 255));      // from Options
-  EXPECT_EQ(entry.HighCol, Rgb(255, 0, 0));      // legacy default
+  EXPECT_EQ(entry.TextCol, Rgb(0, 0, 255));       // from Options
+  EXPECT_EQ(entry.HighCol, Rgb(255, 0, 0));       // legacy default
   EXPECT_EQ(entry.CrCol, Rgb(0x40, 0x40, 0x40));  // marks take the control colour
   EXPECT_EQ(entry.TabCol, Rgb(255, 0, 0));
   EXPECT_EQ(entry.LineNum, 1);
@@ -198,8 +203,9 @@ TEST_F(SettingsLoadSave, MissingEntriesCountsAndShortKeyTable) {
   WriteOldStore(91, [](SettingsStore& store, SettingsKey options) {
     store.WriteInt(options, u"Keys", 3);
     // Two whole entries and a torn third.
-    store.WriteBytes(options, u"KeyTable",
-                     std::vector<uint8_t>{0x0B, 0, 'C', 0, 0x53, 0x9C, 0x03, 0, 'Q', 0, 0x41, 0x9C, 0x03, 0});
+    store.WriteBytes(
+        options, u"KeyTable",
+        std::vector<uint8_t>{0x0B, 0, 'C', 0, 0x53, 0x9C, 0x03, 0, 'Q', 0, 0x41, 0x9C, 0x03, 0});
     store.WriteInt(options, u"ExtSet", 3);
     store.WriteString(Entry(store, options, 0), u"Name", u"共通設定");
     store.WriteString(Entry(store, options, 2), u"Name", u"c");
@@ -215,7 +221,9 @@ TEST_F(SettingsLoadSave, MissingEntriesCountsAndShortKeyTable) {
   EXPECT_EQ(list_.entries[2].Name, u"c");
 
   // Twelve entries: the capacity follows the count.
-  WriteOldStore(91, [](SettingsStore& store, SettingsKey options) { store.WriteInt(options, u"ExtSet", 12); });
+  WriteOldStore(91, [](SettingsStore& store, SettingsKey options) {
+    store.WriteInt(options, u"ExtSet", 12);
+  });
   EXPECT_TRUE(Load());
   EXPECT_EQ(list_.Count(), 12);
   EXPECT_EQ(list_.capacity, 12);
@@ -240,7 +248,7 @@ TEST_F(SettingsLoadSave, FontRecordText) {
   EXPECT_EQ(font->charSet, 255);
   EXPECT_EQ(font->FaceName(), u"MS  Gothic ");
   EXPECT_EQ(ParseFontRecord(u"-15 0 0 0 400 0 0 0 128 1 2 1 1 ")->FaceName(), u"");
-  EXPECT_FALSE(ParseFontRecord(u"-15 0 0 0 400 0 0 0 128 1 2 1"));         // twelve numbers
+  EXPECT_FALSE(ParseFontRecord(u"-15 0 0 0 400 0 0 0 128 1 2 1"));  // twelve numbers
   EXPECT_FALSE(ParseFontRecord(u"-15\t0\t0\t0\t400\t0\t0\t0\t128\t1\t2\t1\t1\tX"));  // no spaces
   EXPECT_FALSE(ParseFontRecord(u"FixedSys"));
   const std::u16string longName(40, u'字');
@@ -264,10 +272,13 @@ TEST_F(SettingsLoadSave, DamagedFileKeepsDefaults) {
       "HistNum=999\r\n"
       "SmRare=-3\r\n"
       "Bell=2\r\n"
-      "Quote=\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\r\n"
+      "Quote="
+      "\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\\3E\r\n"
       "Keys=2147483647\r\n"
       "KeyTable=\\0B\\00C\\00\\13\r\n"
-      "Hist=" + std::string(300000, 'h') + "\\00\r\n"
+      "Hist=" +
+      std::string(300000, 'h') +
+      "\\00\r\n"
       "ExtSet=2147483647\r\n"
       "[Vemora\\Options\\Ext0]\r\n"
       "Tab=abc\r\n"

@@ -46,8 +46,7 @@ void RemoveFromHostTrash() {
 class SettingsRegistry : public ::testing::Test {
  protected:
   SettingsRegistry()
-      : rootPath_(u"Software\\Kelm\\VemoraTest-" +
-                  ToUtf16(std::to_wstring(GetCurrentProcessId()))),
+      : rootPath_(u"Software\\Kelm\\VemoraTest-" + ToUtf16(std::to_wstring(GetCurrentProcessId()))),
         factory_(rootPath_) {}
 
   void SetUp() override {
@@ -115,16 +114,19 @@ TEST_F(SettingsRegistry, RoundTripWithRegistryValueTypes) {
   ASSERT_EQ(SaveSettings(location_, saved, savedList), SaveResult::kSaved);
   EXPECT_FALSE(fs::exists(folder_ / kIniName));
 
-  EXPECT_EQ(RawValue(u"", L"RegVer"), (std::pair<DWORD, std::vector<uint8_t>>{REG_DWORD, {91, 0, 0, 0}}));
+  EXPECT_EQ(RawValue(u"", L"RegVer"),
+            (std::pair<DWORD, std::vector<uint8_t>>{REG_DWORD, {91, 0, 0, 0}}));
   EXPECT_EQ(RawValue(u"\\Options", L"Quote").first, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(RawValue(u"\\Options", L"Quote").second, Utf16Bytes(std::u16string(saved.Quote) + u'\0'));
+  EXPECT_EQ(RawValue(u"\\Options", L"Quote").second,
+            Utf16Bytes(std::u16string(saved.Quote) + u'\0'));
   EXPECT_EQ(RawValue(u"\\Options", L"FindHist"),
             (std::pair<DWORD, std::vector<uint8_t>>{
                 REG_MULTI_SZ, Utf16Bytes(std::u16string(u"正規表現.*\0\\d+=\t\0\0", 14))}));
   EXPECT_EQ(RawValue(u"\\Options", L"KeyTable").first, static_cast<DWORD>(REG_BINARY));
   EXPECT_EQ(RawValue(u"\\Options", L"KeyTable").second.size(), saved.KeyTable.size() * 6);
   EXPECT_EQ(RawValue(u"\\Options\\Ext1", L"TextCol").second, (std::vector<uint8_t>{3, 2, 1, 0}));
-  EXPECT_EQ(RawValue(u"\\Options", L"WinPosX").second, (std::vector<uint8_t>{0x00, 0x83, 0xFF, 0xFF}));
+  EXPECT_EQ(RawValue(u"\\Options", L"WinPosX").second,
+            (std::vector<uint8_t>{0x00, 0x83, 0xFF, 0xFF}));
 
   AppOptions loaded;
   FileTypeSettingList loadedList;
