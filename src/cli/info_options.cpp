@@ -30,6 +30,28 @@ OptionSpec EncodingFlag(std::u16string_view name, int32_t bit) {
           }};
 }
 
+OptionSpec CountFlag() {
+  return {u"--count", true, [](InfoOptions& options, std::u16string_view value) {
+            options.count = true;
+            options.countText = value;
+            return true;
+          }};
+}
+
+// A whole positive decimal number.
+OptionSpec Number(std::u16string_view name, int32_t InfoOptions::*member) {
+  return {name, true, [member](InfoOptions& options, std::u16string_view value) {
+            int64_t number = 0;
+            for (const char16_t unit : value) {
+              if (unit < u'0' || unit > u'9' || number > 100000000) return false;
+              number = number * 10 + (unit - u'0');
+            }
+            if (value.empty() || number < 1) return false;
+            options.*member = static_cast<int32_t>(number);
+            return true;
+          }};
+}
+
 const std::vector<OptionSpec>& OptionTable() {
   static const std::vector<OptionSpec> table = {
       EncodingFlag(u"--sjis", 0x01), EncodingFlag(u"--jis", 0x02),
@@ -37,6 +59,9 @@ const std::vector<OptionSpec>& OptionTable() {
       EncodingFlag(u"--utf16be", 0x10), EncodingFlag(u"--utf8", 0x20),
       EncodingFlag(u"--utf7", 0x40), Flag(u"--text", &InfoOptions::text),
       Flag(u"--timing", &InfoOptions::timing),
+      CountFlag(), Flag(u"--regex", &InfoOptions::regex), Flag(u"--caps", &InfoOptions::caps),
+      Flag(u"--lines", &InfoOptions::lines), Number(u"--fold", &InfoOptions::fold),
+      Number(u"--tab", &InfoOptions::tab),
   };
   return table;
 }

@@ -1,11 +1,13 @@
-// vemorainfo: reports what the viewer would make of files (encoding, line ends) or writes
-// their decoded text as UTF-8, for users' scripts, tests and benchmarks.
+// vemorainfo: reports what the viewer would make of files (encoding, line ends, display
+// lines, search hits) or writes their decoded text as UTF-8, for users' scripts, tests and
+// benchmarks.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "cli/info_options.h"
 #include "cli/info_phases.h"
+#include "cli/info_layout_search.h"
 #include "core/platform/out_of_memory.h"
 
 namespace vemora {
@@ -25,6 +27,7 @@ bool ProcessFile(const InfoOptions& options, const std::u16string& path, PhaseTi
   }
   DetectPhase(file, options.EncodingRequest(), timer);
   DecodePhase(file, timer);
+  if (options.lines || options.count) return LayoutAndSearchPhases(file, options, timer);
   if (options.text) {
     OverstrikePhase(file, timer);
     WriteTextPhase(file, timer);
