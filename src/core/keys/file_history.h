@@ -1,0 +1,32 @@
+// The file history's list rules and entry labels; the file menu is built on them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/settings/settings_model.h"
+
+namespace vemora {
+
+inline constexpr int kMaxHistoryEntries = 20;
+
+// Equality ignoring case the way wcsicmp does in the default C locale: only the ASCII
+// letters fold, so full-width and accented letters compare exactly.
+bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b);
+
+// The history after opening `path`: the path first, an earlier entry for the same path
+// (ignoring case) dropped, at most `limit` entries (itself at most 20). A limit of 0
+// leaves the history unchanged, since nothing is recorded then.
+StringList UpdateFileHistory(const StringList& history, std::u16string_view path, int32_t limit);
+
+// The three-character label of history entry i (from 0): "&1 " to "&9 ", "&0 ", "&* ".
+std::u16string HistoryLabel(int index);
+
+// The menu text of entry i: its label and the path.
+std::u16string HistoryMenuText(int index, std::u16string_view path);
+
+// The path of a history menu text: the text without its label.
+std::u16string HistoryPathFromMenuText(std::u16string_view text);
+
+}  // namespace vemora
