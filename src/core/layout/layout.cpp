@@ -1,0 +1,245 @@
+// Line breaking at a column or at the view's edge, and the line-table lookups.
+#include "core/layout/layout.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "core/settings/settings_model.h"
+
+namespace vemora {
+namespace {
+
+constexpr char16_t kCr = 0x0D;
+constexpr char16_t kLf = 0x0A;
+constexpr char16_t kTab = 0x09;
+
+// Per-unit advance (columns or pixels) for one layout, measured on first sight so that
+// each distinct unit costs one measurement and the inner loop costs one table load.
+// Units below U+0020 carry kControl so that one comparison sends them to the slow path.
+class AdvanceTable {
+ public:
+  static constexpr uint16_t kUnknown = 0xFFFF;
+  static constexpr uint16_t kControl = 0xFFFE;
+  static constexpr uint16_t kLargest = 0xFFFD;
+
+  AdvanceTable(TextMeasure& measure, int32_t averageWidth, bool inColumns)
+      : advances_(new uint16_t[65536]),
+        measure_(measure),
+        averageWidth_(averageWidth),
+        inColumns_(inColumns) {
+    std::fill_n(advances_.get(), 0x20, kControl);
+    std::fill_n(advances_.get() + 0x20, 65536 - 0x20, kUnknown);
+  }
+
+  const uint16_t* Data() const { return advances_.get(); }
+
+  uint16_t Measure(char16_t unit) {
+    int64_t width = std::max<int32_t>(measure_.UnitWidth(unit), 0);
+    // In column mode a fraction of an average width counts as a whole column.
+    if (inColumns_) width = (width + averageWidth_ - 1) / averageWidth_;
+    const uint16_t advance = static_cast<uint16_t>(std::min<int64_t>(width, kLargest));
+    advances_[unit] = advance;
+    return advance;
+  }
+
+ private:
+  std::unique_ptr<uint16_t[]> advances_;
+  TextMeasure& measure_;
+  int32_t averageWidth_;
+  bool inColumns_;
+};
+
+struct LineBreaker {
+  const char16_t* text;
+  int32_t end;
+  int64_t tab;
+  int64_t averageWidth;
+  int64_t limit;  // Fold in columns, or the usable width in pixels
+  AdvanceTable& table;
+  int32_t logical = 0;
+
+  // A line end that did not fit still gets a line of its own, and still counts as a line
+  // end: otherwise every logical number after it would be one short.
+  int32_t TakeLineEnd(int32_t q) {
+    ++logical;
+    if (text[q] == kCr && q + 1 < end && text[q + 1] == kLf) return q + 2;
+    return q + 1;
+  }
+
+  int32_t TakeAlone(int32_t q) {
+    if (text[q] == kCr || text[q] == kLf) return TakeLineEnd(q);
+    return q + 1;
+  }
+
+  int32_t ColumnLine(int32_t p) {
+    const uint16_t* advances = table.Data();
+    int64_t k = 0;
+    int32_t q = p;
+    while (q < end) {
+      const char16_t unit = text[q];
+      uint32_t advance = advances[unit];
+      if (advance < AdvanceTable::kControl) {
+        k += advance;
+        if (k > limit) break;
+        ++q;
+        continue;
+      }
+      if (advance == AdvanceTable::kUnknown) {
+        table.Measure(unit);
+        continue;
+      }
+      if (unit == kCr || unit == kLf) {
+        if (k >= limit) break;
+        return TakeLineEnd(q);
+      }
+      if (unit == kTab) {
+        k = k + tab - ((k + tab) % tab);
+      } else {
+        k += 1;
+      }
+      if (k > limit) break;
+      ++q;
+    }
+    return q == p && q < end ? TakeAlone(q) : q;
+  }
+
+  int32_t EdgeLine(int32_t p) {
+    const uint16_t* advances = table.Data();
+    int64_t x = 0;
+    int64_t tabColumn = 0;  // counts only tabs and control characters
+    int32_t q = p;
+    while (q < end) {
+      const char16_t unit = text[q];
+      uint32_t advance = advances[unit];
+      if (advance < AdvanceTable::kControl) {
+        x += advance;
+        if (x > limit) break;
+        ++q;
+        continue;
+      }
+      if (advance == AdvanceTable::kUnknown) {
+        table.Measure(unit);
+        continue;
+      }
+      if (unit == kCr || unit == kLf) {
+        if (x + averageWidth > limit) break;
+        return TakeLineEnd(q);
+      }
+      if (unit == kTab) {
+        const int64_t next = tabColumn + tab - ((tabColumn + tab) % tab);
+        x += (next - tabColumn) * averageWidth;
+        tabColumn = next;
+      } else {
+        x += averageWidth;
+        tabColumn += 1;
+      }
+      if (x > limit) break;
+      ++q;
+    }
+    return q == p && q < end ? TakeAlone(q) : q;
+  }
+};
+
+}  // namespace
+
+LayoutParameters LayoutParametersFor(const FileTypeSetting& setting, int32_t averageCharWidth,
+                                     int32_t clientWidth) {
+  return LayoutParameters{setting.Tab, setting.Fold, setting.FoldRight, averageCharWidth,
+                          clientWidth};
+}
+
+int32_t ScrollScale(int32_t displayLineCount) {
+  return static_cast<int32_t>((static_cast<int64_t>(displayLineCount) + 65535) / 65535);
+}
+
+void LayoutDocument(Document& document, const LayoutParameters& parameters, TextMeasure& measure) {
+  document.lineTable.Clear();
+  document.displayLineCount = 0;
+
+  const bool inColumns = parameters.FoldRight != 1;
+  const int32_t averageWidth = std::max(parameters.averageCharWidth, 1);
+  AdvanceTable table(measure, averageWidth, inColumns);
+  LineBreaker breaker{document.text, document.textLength, std::max(parameters.Tab, 1),
+                      averageWidth,
+                      inColumns ? int64_t{parameters.Fold}
+                                : int64_t{parameters.clientWidth} - 16,
+                      table};
+
+  const int32_t end = document.textLength;
+  int32_t p = 0;
+  int32_t count = 0;
+  for (;;) {
+    auto block = std::make_unique<LineBlock>();
+    LineBlock& current = *block;
+    document.lineTable.blocks.push_back(std::move(block));
+    int32_t i = 0;
+    for (;;) {
+      current.starts[i] = p;
+      current.logical[i] = breaker.logical;
+      if (p >= end) {
+        document.displayLineCount = count;
+        document.scrollScale = ScrollScale(count);
+        return;
+      }
+      ++current.count;
+      ++count;
+      p = inColumns ? breaker.ColumnLine(p) : breaker.EdgeLine(p);
+      if (++i == LineBlock::kCapacity) break;
+    }
+  }
+}
+
+int32_t LineStart(const Document& document, int32_t n) {
+  if (n < 0 || n > document.displayLineCount || document.lineTable.Empty()) return kNoPosition;
+  return document.lineTable.StartOf(n);
+}
+
+int32_t LineLength(const Document& document, int32_t n) {
+  if (n < 0 || n >= document.displayLineCount) return 0;
+  return document.lineTable.StartOf(n + 1) - document.lineTable.StartOf(n);
+}
+
+int32_t LogicalLineOf(const Document& document, int32_t n) {
+  if (n < 0 || n >= document.displayLineCount) return -1;
+  return document.lineTable.LogicalOf(n);
+}
+
+int32_t DisplayLineOf(const Document& document, int32_t position) {
+  const auto& blocks = document.lineTable.blocks;
+  if (blocks.empty()) return 0;
+  // The last block whose first start is not after the position (the first block when
+  // the position lies before the text).
+  auto after = std::upper_bound(
+      blocks.begin() + 1, blocks.end(), position,
+      [](int32_t value, const std::unique_ptr<LineBlock>& block) { return value < block->starts[0]; });
+  const size_t index = static_cast<size_t>(after - blocks.begin()) - 1;
+  const LineBlock& block = *blocks[index];
+  const int32_t base = static_cast<int32_t>(index) * LineBlock::kCapacity;
+  if (block.count <= 1) return base;
+  const auto first = block.starts.begin() + 1;
+  const auto last = block.starts.begin() + block.count;
+  return base + static_cast<int32_t>(std::upper_bound(first, last, position) - first);
+}
+
+int32_t DisplayLineOfLogical(const Document& document, int32_t logical) {
+  const auto& blocks = document.lineTable.blocks;
+  // Only blocks that hold display lines take part: the end mark alone in a block of its
+  // own must not hide the last line when the text has no final line end.
+  size_t index = 0;
+  bool found = false;
+  for (size_t b = 0; b < blocks.size() && blocks[b]->count > 0; ++b) {
+    if (blocks[b]->logical[0] > logical) break;
+    index = b;
+    found = true;
+  }
+  if (!found) return -1;
+  const LineBlock& block = *blocks[index];
+  const auto first = block.logical.begin();
+  const auto last = first + block.count;
+  const auto hit = std::lower_bound(first, last, logical);
+  if (hit == last || *hit != logical) return -1;
+  return static_cast<int32_t>(index) * LineBlock::kCapacity + static_cast<int32_t>(hit - first);
+}
+
+}  // namespace vemora

@@ -1,0 +1,46 @@
+// Breaking the document's text into display lines, and the maps between text positions,
+// display lines and logical lines that painting, scrolling and search navigation use.
+#pragma once
+
+#include <cstdint>
+
+#include "core/platform/text_measure.h"
+#include "core/text/document.h"
+
+namespace vemora {
+
+struct FileTypeSetting;
+
+struct LayoutParameters {
+  int32_t Tab = 8;        // tab width in columns
+  int32_t Fold = 80;      // wrap column when FoldRight is 0
+  int32_t FoldRight = 0;  // 0 wrap at Fold columns, 1 wrap at the view's right edge
+  int32_t averageCharWidth = 1;  // W: the width of "aAjJ,_" divided by 6, in pixels
+  int32_t clientWidth = 0;       // the view's client width in pixels (edge mode)
+};
+
+LayoutParameters LayoutParametersFor(const FileTypeSetting& setting, int32_t averageCharWidth,
+                                     int32_t clientWidth);
+
+// Rebuilds the document's line table, display line count and scroll scale. A tab width
+// or average width below 1 is taken as 1.
+void LayoutDocument(Document& document, const LayoutParameters& parameters, TextMeasure& measure);
+
+// The divisor that keeps scroll-bar positions within 16 bits.
+int32_t ScrollScale(int32_t displayLineCount);
+
+// Start of display line n; n equal to the display line count gives the end mark's
+// position (the text length). kNoPosition out of range.
+int32_t LineStart(const Document& document, int32_t n);
+// Units from the start of display line n to the start of the next one; 0 out of range.
+int32_t LineLength(const Document& document, int32_t n);
+// Logical line number of display line n; -1 out of range.
+int32_t LogicalLineOf(const Document& document, int32_t n);
+// The last display line whose start is not after the position (0 before the text). For
+// the end of the text this is the last line, or the display line count when the end mark
+// sits alone in a block of its own.
+int32_t DisplayLineOf(const Document& document, int32_t position);
+// A display line of logical line `logical`, or -1.
+int32_t DisplayLineOfLogical(const Document& document, int32_t logical);
+
+}  // namespace vemora

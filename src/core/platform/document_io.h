@@ -1,0 +1,44 @@
+// What loading a document asks of the system: shell links, path normalisation, reading a
+// whole file, and standard input. Win32 and POSIX each supply one implementation.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/text/document.h"
+
+namespace vemora {
+
+// Normalised paths and shortcut targets hold at most this many units.
+inline constexpr int32_t kMaxPathUnits = 260;
+
+enum class FileReadStatus {
+  kCannotOpen,  // no such file, no access, or a size beyond a signed 32-bit count
+  kShortRead,   // fewer bytes arrived than the file's size
+  kComplete,
+};
+
+class DocumentIo {
+ public:
+  virtual ~DocumentIo() = default;
+
+  // Replaces `path` by the target of the shell link it names, when the link resolves.
+  // `ownerWindow` is the window the system may show its search dialog over.
+  virtual void ResolveShortcut(std::u16string& path, void* ownerWindow) = 0;
+
+  // Makes `path` absolute and spells every existing component as it is on disk.
+  virtual void NormalizePath(std::u16string& path) = 0;
+
+  // Reads the whole file into `bytes`.
+  virtual FileReadStatus ReadWholeFile(std::u16string_view path, FileBytes& bytes) = 0;
+
+  // One read of at most `capacity` bytes from standard input: the byte count, or 0 when
+  // nothing arrived, the read failed or there is no standard input.
+  virtual int32_t ReadStandardInputPiece(uint8_t* buffer, int32_t capacity) = 0;
+};
+
+// The system's implementation.
+DocumentIo& SystemDocumentIo();
+
+}  // namespace vemora

@@ -1,0 +1,27 @@
+// Widths of single UTF-16 units in the view font: GDI on Windows, a column rule in
+// vemorainfo, benchmarks and tests.
+#pragma once
+
+#include <cstdint>
+
+namespace vemora {
+
+class TextMeasure {
+ public:
+  virtual ~TextMeasure() = default;
+  // Width in pixels of the unit drawn alone in the view font.
+  virtual int32_t UnitWidth(char16_t unit) = 0;
+};
+
+// The view's column rule with one pixel per column: one column for units below U+007F
+// and for the half-width forms U+FF61 to U+FF9F, two for every other unit. With an
+// average width of 1 this lays text out by columns exactly as the painter counts them.
+class ColumnRuleMeasure final : public TextMeasure {
+ public:
+  static int32_t Columns(char16_t unit) {
+    return unit < 0x7F || (unit >= 0xFF61 && unit <= 0xFF9F) ? 1 : 2;
+  }
+  int32_t UnitWidth(char16_t unit) override { return Columns(unit); }
+};
+
+}  // namespace vemora

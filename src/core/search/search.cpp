@@ -1,0 +1,142 @@
+// Plain search with a first-unit filter and ASCII-only case folding, hit bookkeeping, and
+// stepping between hits by display line.
+#include "core/search/search.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "core/layout/layout.h"
+#include "core/search/regex_search.h"
+
+namespace vemora {
+namespace {
+
+// The system's wide-character case mapping in its default locale folds ASCII letters only.
+constexpr char16_t FoldAscii(char16_t unit) {
+  return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 0x20) : unit;
+}
+
+// The first q in [from, last] whose unit is `a` or `b`, or -1. This is the filter every
+// candidate passes through, so it looks at eight units per step.
+int32_t FindEitherUnit(const char16_t* text, int32_t from, int32_t last, char16_t a, char16_t b) {
+  int32_t q = from;
+#if defined(__SSE2__)
+  const __m128i wantA = _mm_set1_epi16(static_cast<short>(a));
+  const __m128i wantB = _mm_set1_epi16(static_cast<short>(b));
+  for (; q + 7 <= last; q += 8) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + q));
+    const __m128i equal = _mm_or_si128(_mm_cmpeq_epi16(units, wantA), _mm_cmpeq_epi16(units, wantB));
+    const int mask = _mm_movemask_epi8(equal);
+    if (mask != 0) return q + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
+  }
+#endif
+  for (; q <= last; ++q) {
+    if (text[q] == a || text[q] == b) return q;
+  }
+  return -1;
+}
+
+bool EqualFoldingAscii(const char16_t* left, const char16_t* right, int32_t length) {
+  for (int32_t i = 0; i < length; ++i) {
+    if (FoldAscii(left[i]) != FoldAscii(right[i])) return false;
+  }
+  return true;
+}
+
+void CollectPlainHits(Document& document, std::u16string_view pattern, int32_t Caps) {
+  if (Caps != 0 && Caps != 1) return;  // neither comparison applies: nothing matches
+  const int32_t length = static_cast<int32_t>(pattern.size());
+  const int32_t last = document.textLength - length;
+  if (last < 0) return;
+  const char16_t* text = document.text;
+  const char16_t* wanted = pattern.data();
+  // Case-sensitively only the exact first unit can start a hit; otherwise both ASCII cases.
+  const char16_t first = pattern[0];
+  const char16_t lower = FoldAscii(first);
+  const char16_t upper = lower >= u'a' && lower <= u'z' ? static_cast<char16_t>(lower - 0x20) : lower;
+  const char16_t candidateA = Caps == 1 ? first : lower;
+  const char16_t candidateB = Caps == 1 ? first : upper;
+  int32_t q = 0;
+  while (q <= last) {
+    q = FindEitherUnit(text, q, last, candidateA, candidateB);
+    if (q < 0) break;
+    const bool match = Caps == 1
+                           ? std::memcmp(text + q, wanted, sizeof(char16_t) * length) == 0
+                           : EqualFoldingAscii(text + q, wanted, length);
+    if (match) {
+      document.hits.Append(SearchHit{q, length});
+      q += length;
+    } else {
+      ++q;
+    }
+  }
+}
+
+// Display line n exists: there is a line table and n is below the display line count.
+bool IsDisplayLine(const Document& document, int32_t n) {
+  return n >= 0 && n < document.displayLineCount && !document.lineTable.Empty();
+}
+
+}  // namespace
+
+void ClearHits(Document& document) {
+  document.hits.Clear();
+  document.hitPatternLength = 0;
+}
+
+SearchOutcome SearchDocument(Document& document, int32_t startLine, std::u16string_view text,
+                             int32_t Caps, int32_t Regx, bool backward) {
+  ClearHits(document);
+  SearchOutcome outcome;
+  text = text.substr(0, std::min(text.find(u'\0'), text.size()));
+  if (text.empty()) return outcome;
+  if (Regx == 1) {
+    if (!CollectRegexHits(document.Text(), text, document.hits, outcome.errorText)) return outcome;
+  } else {
+    CollectPlainHits(document, text, Caps);
+  }
+  if (document.hits.Empty()) return outcome;
+  document.hitPatternLength = static_cast<int32_t>(text.size());
+  outcome.line = backward ? FindPreviousHit(document, startLine) : FindNextHit(document, startLine);
+  return outcome;
+}
+
+int32_t FindNextHit(const Document& document, int32_t line) {
+  if (!IsDisplayLine(document, line) || document.hits.Empty()) return -1;
+  const int32_t from = document.lineTable.StartOf(line + 1);
+  const auto& hits = document.hits;
+  int32_t low = 0;
+  int32_t high = hits.Size();
+  while (low < high) {  // the first hit starting at or after `from`
+    const int32_t middle = low + (high - low) / 2;
+    if (hits[middle].start < from) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return low < hits.Size() ? DisplayLineOf(document, hits[low].start) : -1;
+}
+
+int32_t FindPreviousHit(const Document& document, int32_t line) {
+  if (!IsDisplayLine(document, line) || document.hits.Empty()) return -1;
+  const int32_t before = document.lineTable.StartOf(line);
+  const auto& hits = document.hits;
+  int32_t low = 0;
+  int32_t high = hits.Size();
+  while (low < high) {  // the number of hits starting before `before`
+    const int32_t middle = low + (high - low) / 2;
+    if (hits[middle].start < before) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return low > 0 ? DisplayLineOf(document, hits[low - 1].start) : -1;
+}
+
+}  // namespace vemora

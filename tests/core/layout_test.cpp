@@ -1,0 +1,258 @@
+// Line breaking in both wrap modes and the line-table lookups.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/layout/layout.h"
+#include "test_documents.h"
+
+namespace vemora {
+namespace {
+
+using testing::MakeDocument;
+
+// Every unit is `narrow` pixels wide, except the ones listed as wide.
+class FixedMeasure final : public TextMeasure {
+ public:
+  explicit FixedMeasure(int32_t narrow, int32_t wide) : narrow_(narrow), wide_(wide) {}
+  int32_t UnitWidth(char16_t unit) override {
+    ++calls;
+    return unit >= 0x3000 ? wide_ : narrow_;
+  }
+  int32_t calls = 0;
+
+ private:
+  int32_t narrow_;
+  int32_t wide_;
+};
+
+LayoutParameters Columns(int32_t fold, int32_t tab = 8) {
+  return LayoutParameters{tab, fold, 0, 8, 0};
+}
+
+// The text of each display line.
+std::vector<std::u16string> Lines(const Document& document) {
+  std::vector<std::u16string> lines;
+  for (int32_t n = 0; n < document.displayLineCount; ++n)
+    lines.emplace_back(document.Text().substr(LineStart(document, n), LineLength(document, n)));
+  return lines;
+}
+
+std::vector<int32_t> Logicals(const Document& document) {
+  std::vector<int32_t> logicals;
+  for (int32_t n = 0; n <= document.displayLineCount; ++n)
+    logicals.push_back(document.lineTable.LogicalOf(n));
+  return logicals;
+}
+
+using Strings = std::vector<std::u16string>;
+using Numbers = std::vector<int32_t>;
+
+TEST(Layout, EmptyTextHasOnlyTheEndMark) {
+  Document document = MakeDocument(u"");
+  FixedMeasure measure(8, 16);
+  LayoutDocument(document, Columns(80), measure);
+  EXPECT_EQ(document.displayLineCount, 0);
+  ASSERT_EQ(document.lineTable.blocks.size(), 1u);
+  EXPECT_EQ(document.lineTable.blocks[0]->count, 0);
+  EXPECT_EQ(LineStart(document, 0), 0);
+  EXPECT_EQ(document.lineTable.LogicalOf(0), 0);
+  EXPECT_EQ(document.scrollScale, 1);
+  EXPECT_EQ(DisplayLineOf(document, 0), 0);
+  EXPECT_EQ(LogicalLineOf(document, 0), -1);
+}
+
+TEST(Layout, LineEndStaysOnlyWhenItStartsBeforeTheFoldColumn) {
+  FixedMeasure measure(8, 16);
+  Document exact = MakeDocument(u"abc\r\n");
+  LayoutDocument(exact, Columns(3), measure);
+  EXPECT_EQ(Lines(exact), (Strings{u"abc", u"\r\n"}));
+  EXPECT_EQ(Logicals(exact), (Numbers{0, 0, 1}));
+
+  Document roomy = MakeDocument(u"abc\r\n");
+  LayoutDocument(roomy, Columns(4), measure);
+  EXPECT_EQ(Lines(roomy), (Strings{u"abc\r\n"}));
+  EXPECT_EQ(Logicals(roomy), (Numbers{0, 1}));
+}
+
+TEST(Layout, MixedLineEndsEachCountOnce) {
+  FixedMeasure measure(8, 16);
+  Document document = MakeDocument(u"a\rb\nc\r\n\n\r\rd");
+  LayoutDocument(document, Columns(80), measure);
+  EXPECT_EQ(Lines(document), (Strings{u"a\r", u"b\n", u"c\r\n", u"\n", u"\r", u"\r", u"d"}));
+  // Without a final line end the end mark shares the last line's logical number.
+  EXPECT_EQ(Logicals(document), (Numbers{0, 1, 2, 3, 4, 5, 6, 6}));
+  EXPECT_EQ(LineStart(document, 7), document.textLength);
+}
+
+TEST(Layout, WideCharacterAtTheWrapColumnMovesToTheNextLine) {
+  FixedMeasure measure(8, 16);
+  Document document = MakeDocument(u"abcあい");
+  LayoutDocument(document, Columns(4), measure);
+  EXPECT_EQ(Lines(document), (Strings{u"abc", u"あい"}));
+
+  // Wider than the whole line: taken alone so that every line holds a unit.
+  Document alone = MakeDocument(u"ああ");
+  LayoutDocument(alone, Columns(1), measure);
+  EXPECT_EQ(Lines(alone), (Strings{u"あ", u"あ"}));
+}
+
+TEST(Layout, PartialWidthCountsAsAWholeColumn) {
+  FixedMeasure measure(9, 9);  // 9 pixels with W = 8: two columns each
+  Document document = MakeDocument(u"abcde");
+  LayoutDocument(document, Columns(4), measure);
+  EXPECT_EQ(Lines(document), (Strings{u"ab", u"cd", u"e"}));
+}
+
+TEST(Layout, TabsAdvanceToTheNextMultipleOfTab) {
+  FixedMeasure measure(8, 16);
+  // Column 5 -> 8 -> 12 with Tab 4; "x" then sits at column 13, beyond Fold 12.
+  Document document = MakeDocument(u"abcde\t\tx");
+  LayoutDocument(document, Columns(12, 4), measure);
+  EXPECT_EQ(Lines(document), (Strings{u"abcde\t\t", u"x"}));
+
+  // A tab that passes the fold column wraps; a tab of width 0 is taken as 1.
+  Document zero = MakeDocument(u"ab\tc");
+  LayoutDocument(zero, Columns(4, 0), measure);
+  EXPECT_EQ(Lines(zero), (Strings{u"ab\tc"}));
+  LayoutDocument(zero, Columns(2, 0), measure);
+  EXPECT_EQ(Lines(zero), (Strings{u"ab", u"\tc"}));
+}
+
+TEST(Layout, ControlCharactersTakeOneColumn) {
+  FixedMeasure measure(8, 16);
+  Document document = MakeDocument(u"a\x01\x02" u"b");
+  LayoutDocument(document, Columns(3), measure);
+  EXPECT_EQ(Lines(document), (Strings{u"a\x01\x02", u"b"}));
+  EXPECT_EQ(measure.calls, 2);  // control units are never measured; "a" and "b" once each
+}
+
+TEST(Layout, EachDistinctUnitIsMeasuredOncePerLayout) {
+  FixedMeasure measure(8, 16);
+  Document document = MakeDocument(u"abababあああ");
+  LayoutDocument(document, Columns(80), measure);
+  EXPECT_EQ(measure.calls, 3);
+}
+
+TEST(Layout, EdgeModeWrapsAtTheClientWidth) {
+  FixedMeasure measure(8, 16);
+  // Usable width 100 - 16 = 84 pixels: ten narrow units (80) fit, the eleventh does not.
+  Document document = MakeDocument(u"0123456789abc\r\n");
+  LayoutDocument(document, LayoutParameters{8, 80, 1, 8, 100}, measure);
+  EXPECT_EQ(Lines(document), (Strings{u"0123456789", u"abc\r\n"}));
+
+  // The tab advances by whole tab columns counted over tabs and controls only.
+  FixedMeasure wide(30, 30);
+  Document tabbed = MakeDocument(u"ab\tc");
+  LayoutDocument(tabbed, LayoutParameters{8, 80, 1, 8, 16 + 60 + 64}, wide);
+  EXPECT_EQ(Lines(tabbed), (Strings{u"ab\t", u"c"}));
+  LayoutDocument(tabbed, LayoutParameters{8, 80, 1, 8, 16 + 60 + 64 + 30}, wide);
+  EXPECT_EQ(Lines(tabbed), (Strings{u"ab\tc"}));
+}
+
+TEST(Layout, LineEndThatNeverFitsStillEndsItsLogicalLine) {
+  FixedMeasure measure(8, 16);
+  // A window too narrow for even one average width: every unit is taken alone.
+  Document document = MakeDocument(u"a\r\nb\nc");
+  LayoutDocument(document, LayoutParameters{8, 80, 1, 8, 20}, measure);
+  EXPECT_EQ(Lines(document), (Strings{u"a", u"\r\n", u"b", u"\n", u"c"}));
+  EXPECT_EQ(Logicals(document), (Numbers{0, 0, 1, 1, 2, 2}));
+}
+
+TEST(Layout, ExactlyAThousandLinesPutsTheEndMarkInABlockOfItsOwn) {
+  FixedMeasure measure(8, 16);
+  std::u16string text;
+  for (int i = 0; i < 1000; ++i) text += u"x\n";
+  Document document = MakeDocument(text);
+  LayoutDocument(document, Columns(80), measure);
+  EXPECT_EQ(document.displayLineCount, 1000);
+  ASSERT_EQ(document.lineTable.blocks.size(), 2u);
+  EXPECT_EQ(document.lineTable.blocks[0]->count, 1000);
+  EXPECT_EQ(document.lineTable.blocks[1]->count, 0);
+  EXPECT_EQ(document.lineTable.blocks[1]->starts[0], 2000);
+  EXPECT_EQ(document.lineTable.blocks[1]->logical[0], 1000);
+  EXPECT_EQ(LineLength(document, 999), 2);
+  EXPECT_EQ(LineLength(document, 1000), 0);
+  EXPECT_EQ(DisplayLineOf(document, 1998), 999);
+  EXPECT_EQ(DisplayLineOf(document, 2000), 1000);  // the end mark alone in its block
+  EXPECT_EQ(DisplayLineOfLogical(document, 999), 999);
+
+  // 1001 lines: the second block holds one line and the end mark behind it.
+  Document more = MakeDocument(text + u"y");
+  LayoutDocument(more, Columns(80), measure);
+  EXPECT_EQ(more.displayLineCount, 1001);
+  ASSERT_EQ(more.lineTable.blocks.size(), 2u);
+  EXPECT_EQ(more.lineTable.blocks[1]->count, 1);
+  EXPECT_EQ(LineLength(more, 999), 2);
+  EXPECT_EQ(LineLength(more, 1000), 1);
+  EXPECT_EQ(DisplayLineOf(more, 2001), 1000);
+  EXPECT_EQ(LogicalLineOf(more, 1000), 1000);
+}
+
+TEST(Layout, LastLogicalLineIsFoundWhenTheEndMarkHasABlockOfItsOwn) {
+  FixedMeasure measure(8, 16);
+  std::u16string text;
+  for (int i = 0; i < 999; ++i) text += u"x\n";
+  text += u"z";  // line 999 ends the text without a line end, filling the block
+  Document document = MakeDocument(text);
+  LayoutDocument(document, Columns(80), measure);
+  ASSERT_EQ(document.lineTable.blocks.size(), 2u);
+  EXPECT_EQ(document.lineTable.blocks[1]->logical[0], 999);
+  EXPECT_EQ(DisplayLineOfLogical(document, 999), 999);
+  EXPECT_EQ(DisplayLineOfLogical(document, 1000), -1);
+}
+
+TEST(Layout, LookupsAcrossWrappedLogicalLines) {
+  FixedMeasure measure(8, 16);
+  Document document = MakeDocument(u"aaaaaaa\nbb\nccccc");
+  LayoutDocument(document, Columns(3), measure);
+  EXPECT_EQ(Lines(document), (Strings{u"aaa", u"aaa", u"a\n", u"bb\n", u"ccc", u"cc"}));
+  EXPECT_EQ(DisplayLineOfLogical(document, 0), 0);
+  EXPECT_EQ(DisplayLineOfLogical(document, 1), 3);
+  EXPECT_EQ(DisplayLineOfLogical(document, 2), 4);
+  EXPECT_EQ(DisplayLineOfLogical(document, 3), -1);
+  EXPECT_EQ(DisplayLineOf(document, -5), 0);
+  EXPECT_EQ(DisplayLineOf(document, 6), 2);
+  EXPECT_EQ(DisplayLineOf(document, 7), 2);
+  EXPECT_EQ(DisplayLineOf(document, 8), 3);
+  EXPECT_EQ(DisplayLineOf(document, document.textLength), 5);
+  EXPECT_EQ(LogicalLineOf(document, 5), 2);
+  EXPECT_EQ(LogicalLineOf(document, 6), -1);
+  EXPECT_EQ(LineLength(document, -1), 0);
+}
+
+TEST(Layout, ScrollScaleKeepsPositionsWithinSixteenBits) {
+  EXPECT_EQ(ScrollScale(0), 1);
+  EXPECT_EQ(ScrollScale(65534), 1);
+  EXPECT_EQ(ScrollScale(65535), 2);
+  FixedMeasure measure(8, 16);
+  std::u16string text;
+  for (int i = 0; i < 70000; ++i) text += u"\n";
+  Document document = MakeDocument(text);
+  LayoutDocument(document, Columns(80), measure);
+  EXPECT_EQ(document.displayLineCount, 70000);
+  EXPECT_EQ(document.scrollScale, 2);
+  EXPECT_EQ(DisplayLineOf(document, 65432), 65432);
+  EXPECT_EQ(DisplayLineOfLogical(document, 69999), 69999);
+}
+
+TEST(Layout, RelayoutReplacesTheTable) {
+  FixedMeasure measure(8, 16);
+  Document document = MakeDocument(u"abcdef");
+  LayoutDocument(document, Columns(2), measure);
+  EXPECT_EQ(document.displayLineCount, 3);
+  LayoutDocument(document, Columns(80), measure);
+  EXPECT_EQ(document.displayLineCount, 1);
+  EXPECT_EQ(document.lineTable.blocks.size(), 1u);
+}
+
+TEST(Layout, ColumnRuleCountsHalfWidthFormsAsOneColumn) {
+  ColumnRuleMeasure measure;
+  Document document = MakeDocument(u"ｱｲｳｴあ\x7F" u"a");
+  LayoutDocument(document, LayoutParameters{8, 5, 0, 1, 0}, measure);
+  EXPECT_EQ(Lines(document), (Strings{u"ｱｲｳｴ", u"あ\x7F" u"a"}));
+}
+
+}  // namespace
+}  // namespace vemora

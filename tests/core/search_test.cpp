@@ -1,0 +1,163 @@
+// Plain and regular-expression search, and stepping between hits by display line.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/layout/layout.h"
+#include "core/search/search.h"
+#include "test_documents.h"
+
+namespace vemora {
+namespace {
+
+using testing::MakeDocument;
+
+std::vector<std::pair<int32_t, int32_t>> Hits(const Document& document) {
+  std::vector<std::pair<int32_t, int32_t>> hits;
+  for (int32_t i = 0; i < document.hits.Size(); ++i)
+    hits.emplace_back(document.hits[i].start, document.hits[i].length);
+  return hits;
+}
+using HitList = std::vector<std::pair<int32_t, int32_t>>;
+
+// One display line per logical line.
+Document LaidOut(std::u16string_view text) {
+  Document document = MakeDocument(text);
+  ColumnRuleMeasure measure;
+  LayoutDocument(document, LayoutParameters{8, 1000, 0, 1, 0}, measure);
+  return document;
+}
+
+TEST(PlainSearch, HitsDoNotOverlap) {
+  Document document = LaidOut(u"aaaa\naaa");
+  SearchDocument(document, 0, u"aa", 1, 0, false);
+  EXPECT_EQ(Hits(document), (HitList{{0, 2}, {2, 2}, {5, 2}}));
+  EXPECT_EQ(document.hitPatternLength, 2);
+}
+
+TEST(PlainSearch, CaseFoldingCoversAsciiLettersOnly) {
+  Document document = LaidOut(u"abc Abc ABC ａｂｃ Ａｂｃ");
+  SearchDocument(document, 0, u"ABC", 0, 0, false);
+  EXPECT_EQ(Hits(document), (HitList{{0, 3}, {4, 3}, {8, 3}}));
+  SearchDocument(document, 0, u"ABC", 1, 0, false);
+  EXPECT_EQ(Hits(document), (HitList{{8, 3}}));
+  SearchDocument(document, 0, u"ａｂｃ", 0, 0, false);
+  EXPECT_EQ(Hits(document), (HitList{{12, 3}}));  // full-width letters keep their case
+  SearchDocument(document, 0, u"abc", 2, 0, false);
+  EXPECT_TRUE(document.hits.Empty());  // a Caps value of neither kind matches nothing
+}
+
+TEST(PlainSearch, FindsHitsAtEveryAlignmentOfTheVectorScan) {
+  // Hits at each offset within and across 8-unit groups, and at the very end.
+  std::u16string text(41, u'・');
+  for (int32_t at : {0, 7, 8, 15, 23, 31, 39}) text[static_cast<size_t>(at)] = u'語';
+  text += u"語";
+  Document document = LaidOut(text);
+  SearchDocument(document, 0, u"語", 1, 0, false);
+  EXPECT_EQ(Hits(document),
+            (HitList{{0, 1}, {7, 1}, {8, 1}, {15, 1}, {23, 1}, {31, 1}, {39, 1}, {41, 1}}));
+  SearchDocument(document, 0, u"語・", 0, 0, false);
+  EXPECT_EQ(document.hits.Size(), 6);
+}
+
+TEST(PlainSearch, EmptyOrTooLongTextClearsEarlierHits) {
+  Document document = LaidOut(u"abc\nabc");
+  SearchDocument(document, 0, u"b", 1, 0, false);
+  EXPECT_EQ(document.hits.Size(), 2);
+  EXPECT_EQ(SearchDocument(document, 0, u"", 1, 0, false).line, -1);
+  EXPECT_TRUE(document.hits.Empty());
+  EXPECT_EQ(document.hitPatternLength, 0);
+  SearchDocument(document, 0, u"b", 1, 0, false);
+  EXPECT_EQ(SearchDocument(document, 0, u"abc\nabcd", 1, 0, false).line, -1);
+  EXPECT_EQ(document.hitPatternLength, 0);
+  // The text ends at a NUL, as a text taken from the dialog does.
+  SearchDocument(document, 0, std::u16string_view(u"bc\0zz", 5), 1, 0, false);
+  EXPECT_EQ(Hits(document), (HitList{{1, 2}, {5, 2}}));
+}
+
+TEST(PlainSearch, ManyHitsSpanSeveralBlocks) {
+  std::u16string text;
+  for (int i = 0; i < 120; ++i) text += u"x\n";
+  Document document = LaidOut(text);
+  EXPECT_EQ(SearchDocument(document, 0, u"x", 1, 0, false).line, 1);
+  EXPECT_EQ(document.hits.Size(), 120);
+  EXPECT_EQ(FindNextHit(document, 100), 101);
+  EXPECT_EQ(FindPreviousHit(document, 100), 99);
+  EXPECT_EQ(FindNextHit(document, 119), -1);
+}
+
+TEST(RegexSearch, EmptyMatchesRecordNothing) {
+  Document document = LaidOut(u"axxb");
+  SearchDocument(document, 0, u"(x*)", 0, 1, false);
+  EXPECT_EQ(Hits(document), (HitList{{1, 2}}));
+  EXPECT_EQ(document.hitPatternLength, 4);  // the length of the search text, not the match
+  SearchDocument(document, 0, u"$", 0, 1, false);
+  EXPECT_TRUE(document.hits.Empty());
+}
+
+TEST(RegexSearch, AnchorsHoldBehindTheLastHit) {
+  Document document = LaidOut(u"ab");
+  SearchDocument(document, 0, u"a|^b", 0, 1, false);
+  EXPECT_EQ(Hits(document), (HitList{{0, 1}, {1, 1}}));
+  Document look = LaidOut(u"aab");
+  SearchDocument(look, 0, u"(?<!a)a", 0, 1, false);
+  EXPECT_EQ(Hits(look), (HitList{{0, 1}, {1, 1}}));  // nothing lies behind a new subject
+}
+
+TEST(RegexSearch, CaseComesFromThePatternOnly) {
+  Document document = LaidOut(u"Abc abc 日本語");
+  SearchDocument(document, 0, u"abc", 0, 1, false);
+  EXPECT_EQ(Hits(document), (HitList{{4, 3}}));
+  SearchDocument(document, 0, u"(?i)ABC", 1, 1, false);
+  EXPECT_EQ(Hits(document), (HitList{{0, 3}, {4, 3}}));
+  SearchDocument(document, 0, u"本.", 1, 1, false);
+  EXPECT_EQ(Hits(document), (HitList{{9, 2}}));
+}
+
+TEST(RegexSearch, RejectedPatternGivesTheLibraryMessage) {
+  Document document = LaidOut(u"abc");
+  SearchDocument(document, 0, u"a", 1, 0, false);
+  const SearchOutcome outcome = SearchDocument(document, 0, u"a(b", 0, 1, false);
+  EXPECT_EQ(outcome.line, -1);
+  EXPECT_EQ(outcome.errorText, u"end pattern with unmatched parenthesis");
+  EXPECT_TRUE(document.hits.Empty());
+  // Other Regx values search plainly: the parenthesis is an ordinary character.
+  EXPECT_EQ(SearchDocument(document, 0, u"a(b", 0, 7, false).errorText, u"");
+}
+
+TEST(RegexSearch, EmptyTextStillOffersOneCandidate) {
+  Document document = LaidOut(u"");
+  EXPECT_EQ(SearchDocument(document, 0, u"^", 0, 1, false).line, -1);
+  EXPECT_TRUE(document.hits.Empty());
+}
+
+TEST(HitSteps, HitsOnTheTopLineAreNeverFound) {
+  Document document = LaidOut(u"x\n-\nx\n-\nx");
+  EXPECT_EQ(SearchDocument(document, 2, u"x", 1, 0, false).line, 4);
+  EXPECT_EQ(SearchDocument(document, 2, u"x", 1, 0, true).line, 0);
+  EXPECT_EQ(SearchDocument(document, 4, u"x", 1, 0, false).line, -1);
+  EXPECT_EQ(SearchDocument(document, 0, u"x", 1, 0, true).line, -1);
+  EXPECT_EQ(document.hits.Size(), 3);  // the hits stay for highlighting and stepping
+  EXPECT_EQ(FindNextHit(document, 0), 2);
+  EXPECT_EQ(FindNextHit(document, 1), 2);
+  EXPECT_EQ(FindPreviousHit(document, 3), 2);
+  EXPECT_EQ(FindNextHit(document, 5), -1);  // not a display line
+  EXPECT_EQ(FindPreviousHit(document, -1), -1);
+}
+
+TEST(HitSteps, WrappedLinesStepByDisplayLine) {
+  Document document = MakeDocument(u"abcXabcX");
+  ColumnRuleMeasure measure;
+  LayoutDocument(document, LayoutParameters{8, 2, 0, 1, 0}, measure);  // ab cX ab cX
+  SearchDocument(document, 0, u"X", 1, 0, false);
+  EXPECT_EQ(FindNextHit(document, 0), 1);
+  EXPECT_EQ(FindNextHit(document, 1), 3);
+  EXPECT_EQ(FindPreviousHit(document, 3), 1);
+  ClearHits(document);
+  EXPECT_EQ(FindNextHit(document, 0), -1);
+  EXPECT_EQ(document.hitPatternLength, 0);
+}
+
+}  // namespace
+}  // namespace vemora
