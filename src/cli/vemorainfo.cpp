@@ -1,5 +1,72 @@
+// vemorainfo: reports what the viewer would make of files (encoding, line ends) or writes
+// their decoded text as UTF-8, for users' scripts, tests and benchmarks.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/info_options.h"
+#include "cli/info_phases.h"
+#include "core/platform/out_of_memory.h"
+
+namespace vemora {
+namespace {
+
+constexpr int kExitUnreadable = 2;
+constexpr int kExitUsage = 2;
+
+// One file through the phases; false when it could not be read.
+bool ProcessFile(const InfoOptions& options, const std::u16string& path, PhaseTimer& timer) {
+  InfoFile file;
+  file.path = path;
+  std::string error;
+  if (!ReadPhase(file, timer, error)) {
+    WriteError(error);
+    return false;
+  }
+  DetectPhase(file, options.EncodingRequest(), timer);
+  DecodePhase(file, timer);
+  if (options.text) {
+    OverstrikePhase(file, timer);
+    WriteTextPhase(file, timer);
+  } else {
+    LineEndPhase(file, timer);
+    WriteSummaryPhase(file, timer);
+  }
+  return true;
+}
+
+int RunInfo(const std::vector<std::u16string>& arguments) {
+  InstallOutOfMemoryHandler();
+  PrepareStandardOutput();
+  InfoOptions options;
+  std::string error;
+  if (!ParseInfoOptions(arguments, options, error)) {
+    WriteError(error);
+    WriteError(kInfoUsage);
+    return kExitUsage;
+  }
+  PhaseTimer timer(options.timing);
+  bool allRead = true;
+  for (const std::u16string& path : options.paths) allRead &= ProcessFile(options, path, timer);
+  std::fflush(stdout);
+  return allRead ? 0 : kExitUnreadable;
+}
+
+}  // namespace
+}  // namespace vemora
+
 #ifdef _WIN32
-int wmain() { return 0; }
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::u16string> arguments;
+  for (int i = 1; i < argc; ++i)
+    arguments.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+  return vemora::RunInfo(arguments);
+}
 #else
-int main() { return 0; }
+#include "core/text/utf8.h"
+int main(int argc, char** argv) {
+  std::vector<std::u16string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.push_back(vemora::Utf8ToUtf16(argv[i]));
+  return vemora::RunInfo(arguments);
+}
 #endif

@@ -1,0 +1,172 @@
+// Encoding detection. Every byte of a typical file is looked at once at most: pure-ASCII
+// stretches are skipped a word at a time, and only lines holding bytes above 0x7F are
+// scored, each scan a tight loop over the line.
+#include "core/text/encoding.h"
+
+#include <cstring>
+
+namespace vemora {
+namespace {
+
+// First byte above 0x7F at or after `p`, or `end`.
+const uint8_t* FindNonAscii(const uint8_t* p, const uint8_t* end) {
+  constexpr uint64_t kHighBits = 0x8080808080808080ull;
+  while (end - p >= 32) {
+    uint64_t w[4];
+    std::memcpy(w, p, 32);
+    if ((w[0] | w[1] | w[2] | w[3]) & kHighBits) break;
+    p += 32;
+  }
+  while (p < end && *p < 0x80) ++p;
+  return p;
+}
+
+bool StartsWith(const uint8_t* bytes, int32_t length, std::initializer_list<uint8_t> mark) {
+  if (length < 4) return false;  // a mark counts only in a file of at least 4 bytes
+  return std::memcmp(bytes, mark.begin(), mark.size()) == 0;
+}
+
+bool HasJisEscape(const uint8_t* bytes, int32_t length) {
+  if (length < 3) return false;
+  const uint8_t* p = bytes;
+  const uint8_t* const last = bytes + length - 2;  // an ESC here still has two bytes after it
+  while (p < last) {
+    p = static_cast<const uint8_t*>(std::memchr(p, 0x1B, static_cast<size_t>(last - p)));
+    if (!p) return false;
+    if ((p[1] == 0x24 && (p[2] == 0x42 || p[2] == 0x40)) || (p[1] == 0x28 && p[2] == 0x49))
+      return true;
+    ++p;
+  }
+  return false;
+}
+
+// The three scores of one line [p, end). Each is 100 while the bytes fit, and each scan
+// stops as soon as its score is 0 or less.
+int ShiftJisScore(const uint8_t* p, const uint8_t* end) {
+  int score = 100;
+  bool trailExpected = false;
+  for (; p < end; ++p) {
+    const uint8_t b = *p;
+    if (trailExpected) {
+      if (b < 0x40 || b > 0xFC) return 0;
+      trailExpected = false;
+    } else if ((b >= 0x81 && b <= 0x9F) || b >= 0xE0) {
+      if (b >= 0xEB && (score -= 50) <= 0) return 0;
+      trailExpected = true;
+    }
+  }
+  return trailExpected ? 0 : score;
+}
+
+int EucScore(const uint8_t* p, const uint8_t* end) {
+  int state = 0;  // 1: second byte of a pair owed, 2: a katakana byte after SS2 owed
+  for (; p < end; ++p) {
+    const uint8_t b = *p;
+    if (state == 0) {
+      if (b == 0x8E) state = 2;
+      else if (b >= 0xA1 && b <= 0xFE) state = 1;
+    } else if (state == 1) {
+      if (b < 0xA1 || b > 0xFE) return 0;
+      state = 0;
+    } else {
+      if (b < 0xA0 || b > 0xDF) return 0;
+      state = 0;
+    }
+  }
+  return state == 0 ? 100 : 0;
+}
+
+int Utf8Score(const uint8_t* p, const uint8_t* end) {
+  int score = 100;
+  int owed = 0;
+  for (; p < end; ++p) {
+    const uint8_t b = *p;
+    if (owed > 0) {
+      --owed;
+      if ((b & 0xC0) != 0x80) return 0;
+      score += 10;
+    } else if (b >= 0x80) {
+      if ((b & 0xE0) == 0xC0) owed = 1;
+      else if ((b & 0xF0) == 0xE0) owed = 2;
+      else if ((b & 0xF8) == 0xF0) owed = 3;
+      else if ((b & 0xFC) == 0xF8) owed = 4;
+      else if ((b & 0xFE) == 0xFC) owed = 5;
+      else return 0;
+    }
+  }
+  return score;  // a sequence cut short by the end of the line costs nothing
+}
+
+// The answer of one line, or -1 when the line leaves the question open. UTF-8 is scored
+// only when Shift_JIS and EUC differ, the only case where its score matters.
+TextEncoding DecideLine(const uint8_t* p, const uint8_t* end) {
+  const int sjis = ShiftJisScore(p, end);
+  const int euc = EucScore(p, end);
+  if (euc == sjis) return kEncodingNone;
+  const int best = euc < sjis ? sjis : euc;
+  const int utf8 = Utf8Score(p, end);
+  if (best > utf8) return euc < sjis ? kEncodingShiftJis : kEncodingEuc;
+  if (best < utf8) return kEncodingUtf8;
+  return kEncodingNone;
+}
+
+TextEncoding DetectByLines(const uint8_t* bytes, int32_t length) {
+  const uint8_t* const end = bytes + length;
+  const uint8_t* line = bytes;
+  const uint8_t* nonAscii = FindNonAscii(bytes, end);
+  bool pastLastLf = false;  // spares lines ending in CR a search to the end for each
+  while (line < end) {
+    if (nonAscii < line) nonAscii = FindNonAscii(line, end);
+    // All three scores of a line without bytes above 0x7F stay 100: undecided, and so is
+    // every line after it when the rest of the buffer is ASCII.
+    if (nonAscii == end) return kEncodingShiftJis;
+    const uint8_t* lf = nullptr;
+    if (!pastLastLf) {
+      lf = static_cast<const uint8_t*>(std::memchr(line, '\n', static_cast<size_t>(end - line)));
+      pastLastLf = lf == nullptr;
+    }
+    const uint8_t* const lineEnd = lf ? lf : end;
+    if (nonAscii < lineEnd) {
+      const TextEncoding answer = DecideLine(line, lineEnd);
+      if (answer != kEncodingNone) return answer;
+    }
+    if (lf) {
+      line = lf + 1;
+    } else {
+      // Without a further LF, the next line starts after the first CR, and the scans of
+      // each such line still run to the end of the buffer.
+      const auto* cr = static_cast<const uint8_t*>(std::memchr(line, '\r', static_cast<size_t>(end - line)));
+      if (!cr) break;
+      line = cr + 1;
+    }
+  }
+  return kEncodingShiftJis;
+}
+
+}  // namespace
+
+TextEncoding DetectEncoding(const uint8_t* bytes, int32_t length, int32_t request) {
+  switch (request) {
+    case kRequestUtf16: return StartsWith(bytes, length, {0xFF, 0xFE}) ? kEncodingUtf16Bom : kEncodingUtf16;
+    case kRequestUtf16Be: return StartsWith(bytes, length, {0xFE, 0xFF}) ? kEncodingUtf16BeBom : kEncodingUtf16Be;
+    case kRequestUtf8: return StartsWith(bytes, length, {0xEF, 0xBB, 0xBF}) ? kEncodingUtf8Bom : kEncodingUtf8;
+    case kRequestDetect: break;
+    default: return request;
+  }
+  if (StartsWith(bytes, length, {0xFF, 0xFE})) return kEncodingUtf16Bom;
+  if (StartsWith(bytes, length, {0xFE, 0xFF})) return kEncodingUtf16BeBom;
+  if (StartsWith(bytes, length, {0xEF, 0xBB, 0xBF})) return kEncodingUtf8Bom;
+  if (HasJisEscape(bytes, length)) return kEncodingJis;
+  if (length < 2) return kEncodingShiftJis;
+  return DetectByLines(bytes, length);
+}
+
+std::u16string_view EncodingStatusName(TextEncoding encoding) {
+  static constexpr std::u16string_view kNames[] = {
+      u"SHIFT-JIS", u"JIS",   u"EUC",       u"UTF16(BOM)", u"UTF16(BOM)(BE)",
+      u"UTF16",     u"UTF16(BE)", u"UTF8(BOM)", u"UTF8",       u"UTF7"};
+  if (encoding < 0 || encoding > kEncodingUtf7) return {};
+  return kNames[encoding];
+}
+
+}  // namespace vemora

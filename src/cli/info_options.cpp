@@ -1,0 +1,93 @@
+// vemorainfo's option table. An option is a name, whether it takes a value, and what it
+// sets in InfoOptions; adding one is adding a row.
+#include "cli/info_options.h"
+
+#include <functional>
+#include <string_view>
+
+#include "core/text/utf8.h"
+
+namespace vemora {
+namespace {
+
+struct OptionSpec {
+  std::u16string_view name;
+  bool takesValue;
+  std::function<bool(InfoOptions&, std::u16string_view value)> apply;  // false: bad value
+};
+
+OptionSpec Flag(std::u16string_view name, bool InfoOptions::*member) {
+  return {name, false, [member](InfoOptions& options, std::u16string_view) {
+            options.*member = true;
+            return true;
+          }};
+}
+
+OptionSpec EncodingFlag(std::u16string_view name, int32_t bit) {
+  return {name, false, [bit](InfoOptions& options, std::u16string_view) {
+            options.encodingFlags |= bit;
+            return true;
+          }};
+}
+
+const std::vector<OptionSpec>& OptionTable() {
+  static const std::vector<OptionSpec> table = {
+      EncodingFlag(u"--sjis", 0x01), EncodingFlag(u"--jis", 0x02),
+      EncodingFlag(u"--euc", 0x04),  EncodingFlag(u"--utf16", 0x08),
+      EncodingFlag(u"--utf16be", 0x10), EncodingFlag(u"--utf8", 0x20),
+      EncodingFlag(u"--utf7", 0x40), Flag(u"--text", &InfoOptions::text),
+      Flag(u"--timing", &InfoOptions::timing),
+  };
+  return table;
+}
+
+}  // namespace
+
+int32_t InfoOptions::EncodingRequest() const {
+  static constexpr int32_t kRequests[] = {0, 1, 2, -3, -4, -5, 9};
+  for (int bit = 0; bit < 7; ++bit)
+    if (encodingFlags & (1 << bit)) return kRequests[bit];
+  return -1;
+}
+
+bool ParseInfoOptions(const std::vector<std::u16string>& arguments, InfoOptions& options,
+                      std::string& error) {
+  bool onlyPaths = false;  // after "--" every argument is a path
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::u16string& argument = arguments[i];
+    if (onlyPaths || argument.size() < 2 || argument[0] != u'-') {
+      options.paths.push_back(argument);
+      continue;
+    }
+    if (argument == u"--") {
+      onlyPaths = true;
+      continue;
+    }
+    const OptionSpec* spec = nullptr;
+    for (const OptionSpec& candidate : OptionTable())
+      if (candidate.name == argument) spec = &candidate;
+    if (!spec) {
+      error = "unknown option: " + Utf16ToUtf8(argument);
+      return false;
+    }
+    std::u16string_view value;
+    if (spec->takesValue) {
+      if (i + 1 == arguments.size()) {
+        error = "option needs a value: " + Utf16ToUtf8(argument);
+        return false;
+      }
+      value = arguments[++i];
+    }
+    if (!spec->apply(options, value)) {
+      error = "bad value for " + Utf16ToUtf8(argument) + ": " + Utf16ToUtf8(value);
+      return false;
+    }
+  }
+  if (options.paths.empty()) {
+    error = "no file given";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vemora

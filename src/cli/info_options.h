@@ -1,0 +1,29 @@
+// vemorainfo's command line: the options parse into one record that the phases read.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vemora {
+
+struct InfoOptions {
+  int32_t encodingFlags = 0;  // one bit per encoding option, as the viewer's command line
+  bool text = false;          // write the decoded text instead of the summary line
+  bool timing = false;        // each phase's wall time on standard error
+  std::vector<std::u16string> paths;
+
+  // The encoding request the flags make: the lowest bit wins, none means detect (-1).
+  int32_t EncodingRequest() const;
+};
+
+// Parses the arguments after the program name. On failure returns false with a one-line
+// reason in `error`.
+bool ParseInfoOptions(const std::vector<std::u16string>& arguments, InfoOptions& options,
+                      std::string& error);
+
+inline constexpr char kInfoUsage[] =
+    "usage: vemorainfo [--sjis|--jis|--euc|--utf16|--utf16be|--utf8|--utf7] [--text] "
+    "[--timing] FILE...";
+
+}  // namespace vemora

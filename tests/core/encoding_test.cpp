@@ -1,0 +1,103 @@
+// Encoding detection: marks, JIS escapes, the line scores and how lines pass the
+// question on, and the requests that skip detection.
+#include "core/text/encoding.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace vemora {
+namespace {
+
+TextEncoding Detect(const std::string& bytes, int32_t request = kRequestDetect) {
+  return DetectEncoding(reinterpret_cast<const uint8_t*>(bytes.data()),
+                        static_cast<int32_t>(bytes.size()), request);
+}
+
+struct DetectCase {
+  const char* what;
+  std::string bytes;
+  int32_t request;
+  TextEncoding expected;
+};
+
+TEST(DetectEncoding, AnswersAsTheBytesSay) {
+  const DetectCase cases[] = {
+      {"empty", "", -1, 0},
+      {"one byte", "\xE3", -1, 0},
+      {"UTF-8 mark alone is too short to count", "\xEF\xBB\xBF", -1, 8},
+      {"UTF-8 mark", "\xEF\xBB\xBF" "A", -1, 7},
+      {"UTF-16LE mark", std::string("\xFF\xFE\x41\x00", 4), -1, 3},
+      {"UTF-16BE mark", std::string("\xFE\xFF\x00\x41", 4), -1, 4},
+      {"UTF-16LE mark in three bytes", "\xFF\xFE\x41", -1, 0},
+      {"UTF-16 without mark looks like ASCII", std::string("a\0b\0\n\0", 6), -1, 0},
+      {"mark before a JIS escape", "\xFF\xFE\x1B$B", -1, 3},
+      {"ESC $ B", "abc\x1B$B\x24\x22\x1B(B", -1, 1},
+      {"ESC $ @", "\x1B$@", -1, 1},
+      {"ESC ( I", "\xA4\xA2\x1B(I1", -1, 1},
+      {"ESC $ B at the last place", "\xB4\xC1\xBB\xFA\x1B$B", -1, 1},
+      {"ESC $ cut short", "\xB4\xC1\xBB\xFA\n\x1B$", -1, 2},
+      {"ESC ( B and ESC ( J do not make JIS", "a\x1B(Bb\x1B(J", -1, 0},
+      {"pure ASCII", "Hello\r\nworld\r\n", -1, 0},
+      {"Shift_JIS", "\x93\xFA\x96\x7B\x8C\xEA\r\n", -1, 0},
+      {"EUC-JP kanji", "\xB4\xC1\xBB\xFA\n", -1, 2},
+      {"EUC-JP hiragana only is taken for Shift_JIS", "\xA4\xA2\xA4\xA4\n", -1, 0},
+      {"EUC-JP with SS3", "\x8F\xB0\xA1\xB4\xC1\xBB\xFA", -1, 2},
+      {"UTF-8 that fails both scans", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\n", -1, 0},
+      {"undecided UTF-8 line, then a deciding one", "\xE3\x81\x82\n\xE3\x82\xA2\n", -1, 8},
+      {"two lead bytes from 0xEB fail Shift_JIS", "\xEB\x40\xEB\x40\n\xB4\xC1\xBB\xFA\n", -1, 2},
+      {"a line ending in CR alone passes on after the CR", "\xE3\x81\x82\r\xE3\x82\xA2", -1, 8},
+      {"CR ends a line only when no LF follows",
+       "\xE3\x81\x82\r\xB4\xC1\xBB\xFA\n\xE3\x82\xA2", -1, 8},
+      {"request UTF-16 with mark", std::string("\xFF\xFE\x41\x00", 4), -3, 3},
+      {"request UTF-16 without mark", std::string("A\0B\0", 4), -3, 5},
+      {"request UTF-16BE with mark", std::string("\xFE\xFF\x00\x41", 4), -4, 4},
+      {"request UTF-16BE without mark", std::string("\xFF\xFE\x41\x00", 4), -4, 6},
+      {"request UTF-8 with mark", "\xEF\xBB\xBF" "A", -5, 7},
+      {"request UTF-8, mark too short", "\xEF\xBB\xBF", -5, 8},
+      {"request Shift_JIS for UTF-8 text", "\xE3\x82\xA2\n", 0, 0},
+      {"request EUC despite a mark", "\xEF\xBB\xBF" "A", 2, 2},
+      {"request UTF-7", "+AGE-", 9, 9},
+      {"request out of range stays", "abc", 42, 42},
+      {"request -2 stays", "abc", -2, -2},
+  };
+  for (const DetectCase& c : cases) EXPECT_EQ(c.expected, Detect(c.bytes, c.request)) << c.what;
+}
+
+TEST(DetectEncoding, FindsTheFirstDecidingLineAfterLongAscii) {
+  std::string ascii;
+  for (int i = 0; i < 5000; ++i) ascii += "plain ASCII line number " + std::to_string(i) + "\r\n";
+  EXPECT_EQ(0, Detect(ascii));
+  EXPECT_EQ(2, Detect(ascii + "\xB4\xC1\xBB\xFA\r\n"));
+  EXPECT_EQ(8, Detect(ascii + "tail \xE3\x82\xA2 tail"));
+  // Without LF, every line runs to the end of the buffer.
+  std::string crOnly(200000, 'a');
+  for (size_t i = 79; i < crOnly.size(); i += 80) crOnly[i] = '\r';
+  EXPECT_EQ(0, Detect(crOnly));
+  EXPECT_EQ(2, Detect(crOnly + "\xB4\xC1\xBB\xFA"));
+}
+
+TEST(DetectEncoding, RealShiftJisFiles) {
+  for (const char* name : {"sjis-kanshu.txt", "cp932-nec-chars.txt", "cp932-invalid-pair.txt",
+                           "sjis-one-line-also-euc.txt"}) {
+    std::ifstream in(std::string(VEMORA_TEST_DATA) + "/" + name, std::ios::binary);
+    ASSERT_TRUE(in) << name;
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(0, Detect(bytes)) << name;
+  }
+}
+
+TEST(EncodingStatusName, NamesEveryEncodingAndNothingElse) {
+  const char16_t* const names[] = {u"SHIFT-JIS", u"JIS",       u"EUC",       u"UTF16(BOM)",
+                                   u"UTF16(BOM)(BE)", u"UTF16", u"UTF16(BE)", u"UTF8(BOM)",
+                                   u"UTF8",      u"UTF7"};
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(std::u16string_view(names[i]), EncodingStatusName(i));
+  EXPECT_TRUE(EncodingStatusName(-1).empty());
+  EXPECT_TRUE(EncodingStatusName(10).empty());
+  EXPECT_TRUE(EncodingStatusName(-3).empty());
+}
+
+}  // namespace
+}  // namespace vemora
