@@ -1,0 +1,105 @@
+// The load, reload and standard-input steps over the system's DocumentIo.
+#include "core/text/document_loader.h"
+
+#include <algorithm>
+#include <string>
+
+#include "core/layout/layout.h"
+#include "core/platform/code_pages.h"
+#include "core/text/decode.h"
+#include "core/text/encoding.h"
+
+namespace vemora {
+namespace {
+
+constexpr int32_t kStandardInputPiece = 1024;
+
+// Gives the document its own copy of the text, NUL-terminated like every decoded text.
+void SetText(Document& document, std::u16string_view text) {
+  document.textLength = static_cast<int32_t>(text.size());
+  document.textBuffer = std::make_unique_for_overwrite<char16_t[]>(text.size() + 1);
+  std::copy(text.begin(), text.end(), document.textBuffer.get());
+  document.textBuffer[text.size()] = 0;
+  document.text = document.textBuffer.get();
+}
+
+bool RequestAsksForDetection(int32_t request) {
+  return request == -1 || request == -3 || request == -4 || request == -5;
+}
+
+}  // namespace
+
+std::unique_ptr<Document> ReadDocumentFile(std::u16string_view path, int32_t request,
+                                           DocumentIo& io) {
+  FileBytes bytes;
+  const FileReadStatus status = io.ReadWholeFile(path, bytes);
+  if (status == FileReadStatus::kCannotOpen) return nullptr;
+  auto document = std::make_unique<Document>();
+  document->name = std::u16string(path);
+  if (status == FileReadStatus::kShortRead) return document;  // empty, source kind -1
+  const TextEncoding encoding =
+      RequestAsksForDetection(request) ? DetectEncoding(bytes.data(), bytes.length, request) : request;
+  document->encoding = encoding;
+  DecodeDocumentText(*document, std::move(bytes), encoding);
+  document->lineEndKind = DetectLineEnd(document->text, document->textLength);
+  document->sourceKind = kSourceFile;
+  return document;
+}
+
+void LoadDocument(std::unique_ptr<Document>& current, std::u16string& path, int32_t startLine,
+                  int32_t request, int32_t keepFileType, const AppOptions& options, LoadHost& host,
+                  DocumentIo& io) {
+  io.ResolveShortcut(path, host.OwnerWindow());
+  io.NormalizePath(path);
+  current.reset();
+  current = ReadDocumentFile(path, request, io);
+  if (current && options.HistNum > 0) host.UpdateFileHistory(path);
+  host.RefreshAfterLoad(startLine, keepFileType);
+}
+
+void ReloadDocument(std::unique_ptr<Document>& current, int32_t request, int32_t LineType,
+                    const AppOptions& options, LoadHost& host, DocumentIo& io) {
+  if (!current || current->sourceKind != kSourceFile) return;
+  std::u16string path = current->name;
+  int32_t startLine = current->TopLine;
+  if (LineType == 1) startLine = LogicalLineOf(*current, startLine);
+  LoadDocument(current, path, startLine, request, 1, options, host, io);
+}
+
+void ReadStandardInput(std::unique_ptr<Document>& current, int32_t startLine, LoadHost& host,
+                       DocumentIo& io) {
+  current.reset();
+  std::string bytes;
+  uint8_t piece[kStandardInputPiece];
+  int32_t received = io.ReadStandardInputPiece(piece, kStandardInputPiece);
+  if (received > 0) {
+    // A pipe may deliver nothing once without having ended; the second empty read ends it.
+    int32_t emptyReads = 0;
+    while (emptyReads < 2) {
+      if (received > 0) {
+        bytes.append(reinterpret_cast<const char*>(piece), static_cast<size_t>(received));
+      } else {
+        ++emptyReads;
+      }
+      if (emptyReads < 2) received = io.ReadStandardInputPiece(piece, kStandardInputPiece);
+    }
+    auto document = std::make_unique<Document>();
+    document->name = kUntitledName;
+    SetText(*document, DecodeCodePage(kCodePageOem, bytes));
+    document->sourceKind = kSourceStandardInput;
+    current = std::move(document);
+  }
+  host.RefreshAfterLoad(startLine, 0);
+}
+
+void SetClipboardDocument(std::unique_ptr<Document>& current, std::u16string_view text) {
+  current.reset();
+  text = text.substr(0, std::min(text.find(u'\0'), text.size()));
+  auto document = std::make_unique<Document>();
+  document->name = kUntitledName;
+  SetText(*document, text);
+  document->sourceKind = kSourceClipboard;
+  current = std::move(document);
+}
+
+}  // namespace vemora

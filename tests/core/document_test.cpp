@@ -1,0 +1,243 @@
+// Loading documents from real files, reloading them, and reading standard input.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/layout/layout.h"
+#include "core/text/document_loader.h"
+
+namespace vemora {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Records what a load asks of the window.
+struct RecordingHost final : LoadHost {
+  struct Refresh {
+    int32_t startLine;
+    int32_t keepFileType;
+  };
+  void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) override {
+    refreshes.push_back({startLine, keepFileType});
+  }
+  void UpdateFileHistory(std::u16string_view path) override { history.emplace_back(path); }
+  std::vector<Refresh> refreshes;
+  std::vector<std::u16string> history;
+};
+
+class DocumentTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("vemora-document-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  std::u16string Write(const std::string& name, const std::string& bytes) {
+    const fs::path file = folder_ / name;
+    std::ofstream(file, std::ios::binary) << bytes;
+    return file.u16string();
+  }
+
+  std::unique_ptr<Document> current_;
+  AppOptions options_;
+  RecordingHost host_;
+  fs::path folder_;
+};
+
+std::u16string Text(const Document& document) { return std::u16string(document.Text()); }
+
+TEST_F(DocumentTest, LoadDetectsDecodesAndKeepsTheBooks) {
+  std::u16string path = Write("sjis.txt", "\x82\xa0\x82\xa2\r\nabc\r\n");
+  current_ = std::make_unique<Document>();  // a previous document, replaced by the load
+  LoadDocument(current_, path, 7, -1, 0, options_, host_);
+  ASSERT_TRUE(current_);
+  EXPECT_EQ(Text(*current_), u"あい\r\nabc\r\n");
+  EXPECT_EQ(current_->encoding, 0);
+  EXPECT_EQ(current_->lineEndKind, kLineEndCrLf);
+  EXPECT_EQ(current_->sourceKind, kSourceFile);
+  EXPECT_EQ(current_->name, path);
+  EXPECT_TRUE(fs::path(path).is_absolute());
+  EXPECT_EQ(host_.history, std::vector<std::u16string>{path});
+  ASSERT_EQ(host_.refreshes.size(), 1u);
+  EXPECT_EQ(host_.refreshes[0].startLine, 7);
+  EXPECT_EQ(host_.refreshes[0].keepFileType, 0);
+}
+
+TEST_F(DocumentTest, RequestsAreDetectedOrTakenAsTheyAre) {
+  std::u16string path = Write("utf8.txt", "\xef\xbb\xbf\xe3\x81\x82\n");
+  LoadDocument(current_, path, 0, -5, 0, options_, host_);
+  EXPECT_EQ(current_->encoding, 7);  // the mark decides the UTF-8 variant
+  EXPECT_EQ(Text(*current_), u"あ\n");
+  EXPECT_EQ(current_->lineEndKind, kLineEndLf);
+  LoadDocument(current_, path, 0, 0, 0, options_, host_);
+  EXPECT_EQ(current_->encoding, 0);  // taken as it is, even when wrong
+  EXPECT_NE(Text(*current_), u"あ\n");
+}
+
+TEST_F(DocumentTest, RelativePathsAreStoredAbsolute) {
+  Write("relative.txt", "x");
+  const fs::path previous = fs::current_path();
+  fs::current_path(folder_);
+  std::u16string path = u"./relative.txt";
+  LoadDocument(current_, path, 0, -1, 0, options_, host_);
+  fs::current_path(previous);
+  ASSERT_TRUE(current_);
+  EXPECT_TRUE(fs::path(current_->name).is_absolute());
+  EXPECT_TRUE(fs::equivalent(fs::path(current_->name), folder_ / "relative.txt"));
+}
+
+#ifdef _WIN32
+TEST_F(DocumentTest, NameTakesTheSpellingOnDisk) {
+  Write("ReadMe.txt", "x");
+  std::u16string path = (folder_ / "README.TXT").u16string();
+  LoadDocument(current_, path, 0, -1, 0, options_, host_);
+  ASSERT_TRUE(current_);
+  EXPECT_EQ(fs::path(current_->name).filename().u16string(), u"ReadMe.txt");
+  EXPECT_EQ(host_.history.back(), current_->name);
+}
+#endif
+
+TEST_F(DocumentTest, EmptyFileGivesAnEmptyDocument) {
+  std::u16string path = Write("empty.txt", "");
+  LoadDocument(current_, path, 0, -1, 0, options_, host_);
+  ASSERT_TRUE(current_);
+  EXPECT_EQ(current_->textLength, 0);
+  EXPECT_EQ(current_->lineEndKind, kLineEndNone);
+  EXPECT_EQ(current_->sourceKind, kSourceFile);
+  EXPECT_EQ(host_.history.size(), 1u);
+}
+
+TEST_F(DocumentTest, FileThatCannotBeOpenedLeavesNoDocument) {
+  current_ = std::make_unique<Document>();
+  std::u16string missing = (folder_ / "missing.txt").u16string();
+  LoadDocument(current_, missing, 3, -1, 0, options_, host_);
+  EXPECT_FALSE(current_);
+  EXPECT_TRUE(host_.history.empty());
+  ASSERT_EQ(host_.refreshes.size(), 1u);  // the window still refreshes, without a document
+  // A folder is not a document either.
+  std::u16string folder = folder_.u16string();
+  LoadDocument(current_, folder, 0, -1, 0, options_, host_);
+  EXPECT_FALSE(current_);
+  // Nor is a file whose size a signed 32-bit count cannot hold (sparse: no disk used).
+  const fs::path huge = folder_ / "huge.bin";
+  std::ofstream(huge, std::ios::binary) << "x";
+  fs::resize_file(huge, uintmax_t{1} << 31);
+  std::u16string hugePath = huge.u16string();
+  LoadDocument(current_, hugePath, 0, -1, 0, options_, host_);
+  EXPECT_FALSE(current_);
+  EXPECT_TRUE(host_.history.empty());
+}
+
+TEST_F(DocumentTest, HistoryIsLeftAloneWhenHistNumIsZero) {
+  options_.HistNum = 0;
+  std::u16string path = Write("a.txt", "a");
+  LoadDocument(current_, path, 0, -1, 0, options_, host_);
+  EXPECT_TRUE(current_);
+  EXPECT_TRUE(host_.history.empty());
+}
+
+// The system's services, except that every read comes up one byte short.
+struct ShortReadIo final : DocumentIo {
+  void ResolveShortcut(std::u16string& path, void* owner) override {
+    SystemDocumentIo().ResolveShortcut(path, owner);
+  }
+  void NormalizePath(std::u16string& path) override { SystemDocumentIo().NormalizePath(path); }
+  FileReadStatus ReadWholeFile(std::u16string_view path, FileBytes& bytes) override {
+    const FileReadStatus status = SystemDocumentIo().ReadWholeFile(path, bytes);
+    return status == FileReadStatus::kComplete ? FileReadStatus::kShortRead : status;
+  }
+  int32_t ReadStandardInputPiece(uint8_t*, int32_t) override { return 0; }
+};
+
+TEST_F(DocumentTest, ShortReadGivesAnEmptyDocumentThatCannotBeReloaded) {
+  std::u16string path = Write("short.txt", "abc");
+  ShortReadIo io;
+  LoadDocument(current_, path, 0, -1, 0, options_, host_, io);
+  ASSERT_TRUE(current_);
+  EXPECT_EQ(current_->name, path);
+  EXPECT_EQ(current_->textLength, 0);
+  EXPECT_EQ(current_->sourceKind, kSourceNone);
+  EXPECT_EQ(current_->encoding, -1);
+  EXPECT_EQ(host_.history.size(), 1u);
+  ReloadDocument(current_, -1, 0, options_, host_);
+  EXPECT_EQ(host_.refreshes.size(), 1u);
+}
+
+TEST_F(DocumentTest, ReloadKeepsTheFileTypeAndTheLineShown) {
+  std::u16string path = Write("lines.txt", "aaaa\nbb\ncc\n");
+  LoadDocument(current_, path, 0, -1, 0, options_, host_);
+  ColumnRuleMeasure measure;
+  // Display lines: "aa" "aa" "\n" "bb" "\n" "cc" "\n".
+  LayoutDocument(*current_, LayoutParameters{8, 2, 0, 1, 0}, measure);
+  current_->TopLine = 5;
+  ReloadDocument(current_, 2, 1, options_, host_);
+  ASSERT_EQ(host_.refreshes.size(), 2u);
+  EXPECT_EQ(host_.refreshes[1].startLine, 2);  // the logical line of display line 5
+  EXPECT_EQ(host_.refreshes[1].keepFileType, 1);
+  EXPECT_EQ(current_->encoding, 2);
+  current_->TopLine = 3;
+  ReloadDocument(current_, -1, 0, options_, host_);
+  EXPECT_EQ(host_.refreshes[2].startLine, 3);
+
+  SetClipboardDocument(current_, std::u16string_view(u"clip\0board", 10));
+  EXPECT_EQ(Text(*current_), u"clip");
+  EXPECT_EQ(current_->name, u"(無題)");
+  ReloadDocument(current_, -1, 0, options_, host_);
+  current_.reset();
+  ReloadDocument(current_, -1, 0, options_, host_);
+  EXPECT_EQ(host_.refreshes.size(), 3u);
+}
+
+// Standard input that delivers the given pieces, then nothing.
+struct ScriptedInput final : DocumentIo {
+  explicit ScriptedInput(std::deque<std::string> pieces) : pieces(std::move(pieces)) {}
+  void ResolveShortcut(std::u16string&, void*) override {}
+  void NormalizePath(std::u16string&) override {}
+  FileReadStatus ReadWholeFile(std::u16string_view, FileBytes&) override {
+    return FileReadStatus::kCannotOpen;
+  }
+  int32_t ReadStandardInputPiece(uint8_t* buffer, int32_t capacity) override {
+    ++reads;
+    if (pieces.empty()) return 0;
+    std::string piece = pieces.front();
+    pieces.pop_front();
+    EXPECT_LE(static_cast<int32_t>(piece.size()), capacity);
+    std::copy(piece.begin(), piece.end(), buffer);
+    return static_cast<int32_t>(piece.size());
+  }
+  std::deque<std::string> pieces;
+  int reads = 0;
+};
+
+TEST_F(DocumentTest, StandardInputIsReadUntilTheSecondEmptyRead) {
+  ScriptedInput input({"\x82\xa0", "", "b\r\n", "", "never read"});
+  ReadStandardInput(current_, -1, host_, input);
+  ASSERT_TRUE(current_);
+  EXPECT_EQ(Text(*current_), u"あb\r\n");
+  EXPECT_EQ(current_->name, u"(無題)");
+  EXPECT_EQ(current_->sourceKind, kSourceStandardInput);
+  EXPECT_EQ(current_->encoding, -1);
+  EXPECT_EQ(current_->lineEndKind, kLineEndNone);
+  EXPECT_EQ(input.reads, 4);
+  EXPECT_EQ(host_.refreshes.back().startLine, -1);
+  EXPECT_EQ(host_.refreshes.back().keepFileType, 0);
+}
+
+TEST_F(DocumentTest, EmptyStandardInputGivesNoDocument) {
+  current_ = std::make_unique<Document>();
+  ScriptedInput input({"", "late"});
+  ReadStandardInput(current_, 0, host_, input);
+  EXPECT_FALSE(current_);
+  EXPECT_EQ(input.reads, 1);
+  EXPECT_EQ(host_.refreshes.size(), 1u);
+}
+
+}  // namespace
+}  // namespace vemora
