@@ -104,9 +104,9 @@ constexpr std::array<KeyName, 75> MakeKeyNames() {
   int i = 0;
   for (int f = 0; f < 12; ++f) keys[i++] = {kFunctionKeys[f], static_cast<uint16_t>(0x70 + f), 0};
   constexpr KeyName kNamedKeys[] = {
-      {u"Home", 0x24, 0}, {u"End", 0x23, 0},   {u"Back Space", 0x08, 0}, {u"Enter", 0x0D, 0},
-      {u"Ins", 0x2D, 0},  {u"Del", 0x2E, 0},   {u"Up", 0x26, 0},         {u"Down", 0x28, 0},
-      {u"Right", 0x27, 0}, {u"Left", 0x25, 0}, {u"Tab", 0x09, 0},        {u"Esc", 0x1B, 0},
+      {u"Home", 0x24, 0},  {u"End", 0x23, 0},     {u"Back Space", 0x08, 0}, {u"Enter", 0x0D, 0},
+      {u"Ins", 0x2D, 0},   {u"Del", 0x2E, 0},     {u"Up", 0x26, 0},         {u"Down", 0x28, 0},
+      {u"Right", 0x27, 0}, {u"Left", 0x25, 0},    {u"Tab", 0x09, 0},        {u"Esc", 0x1B, 0},
       {u"Space", 0x20, 0}, {u"Page Up", 0x21, 0}, {u"Page Down", 0x22, 0},
   };
   for (const KeyName& key : kNamedKeys) keys[i++] = key;
@@ -130,7 +130,9 @@ constexpr std::array<KeyName, 75> kKeyNames = MakeKeyNames();
 
 }  // namespace
 
-std::span<const CommandTexts> AllCommandTexts() { return kCommandTexts; }
+std::span<const CommandTexts> AllCommandTexts() {
+  return kCommandTexts;
+}
 
 const CommandTexts* FindCommandTexts(uint16_t command) {
   for (const CommandTexts& texts : kCommandTexts) {
@@ -139,9 +141,13 @@ const CommandTexts* FindCommandTexts(uint16_t command) {
   return nullptr;
 }
 
-std::span<const CommandName> CommandNameTable() { return kCommandNames; }
+std::span<const CommandName> CommandNameTable() {
+  return kCommandNames;
+}
 
-std::span<const KeyName> KeyNameTable() { return kKeyNames; }
+std::span<const KeyName> KeyNameTable() {
+  return kKeyNames;
+}
 
 KeyCode KeyCodeFor(int keyIndex, bool shift) {
   if (keyIndex < 0 || keyIndex >= static_cast<int>(kKeyNames.size())) return {};

@@ -8,7 +8,9 @@ namespace {
 
 constexpr size_t kLabelLength = 3;
 
-char16_t FoldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c; }
+char16_t FoldAscii(char16_t c) {
+  return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c;
+}
 
 }  // namespace
 

@@ -7,18 +7,30 @@ namespace vemora {
 namespace {
 
 // Virtual-key codes used by the presets.
-constexpr uint16_t kVkReturn = 0x0D, kVkEscape = 0x1B, kVkSpace = 0x20,
-                   kVkPrior = 0x21, kVkNext = 0x22, kVkEnd = 0x23, kVkHome = 0x24,
-                   kVkLeft = 0x25, kVkUp = 0x26, kVkRight = 0x27, kVkDown = 0x28, kVkF1 = 0x70,
-                   kVkF3 = 0x72;
+constexpr uint16_t kVkReturn = 0x0D, kVkEscape = 0x1B, kVkSpace = 0x20, kVkPrior = 0x21,
+                   kVkNext = 0x22, kVkEnd = 0x23, kVkHome = 0x24, kVkLeft = 0x25, kVkUp = 0x26,
+                   kVkRight = 0x27, kVkDown = 0x28, kVkF1 = 0x70, kVkF3 = 0x72;
 
-constexpr KeyBinding Plain(uint16_t key, uint16_t command) { return {0x03, 0, key, command}; }
-constexpr KeyBinding Shift(uint16_t key, uint16_t command) { return {0x07, 0, key, command}; }
-constexpr KeyBinding Ctrl(uint16_t key, uint16_t command) { return {0x0B, 0, key, command}; }
-constexpr KeyBinding Alt(uint16_t key, uint16_t command) { return {0x13, 0, key, command}; }
-constexpr KeyBinding Char(char16_t key, uint16_t command) { return {0x02, 0, key, command}; }
-constexpr KeyBinding ShiftChar(char16_t key, uint16_t command) { return {0x06, 0, key, command}; }
+constexpr KeyBinding Plain(uint16_t key, uint16_t command) {
+  return {0x03, 0, key, command};
+}
+constexpr KeyBinding Shift(uint16_t key, uint16_t command) {
+  return {0x07, 0, key, command};
+}
+constexpr KeyBinding Ctrl(uint16_t key, uint16_t command) {
+  return {0x0B, 0, key, command};
+}
+constexpr KeyBinding Alt(uint16_t key, uint16_t command) {
+  return {0x13, 0, key, command};
+}
+constexpr KeyBinding Char(char16_t key, uint16_t command) {
+  return {0x02, 0, key, command};
+}
+constexpr KeyBinding ShiftChar(char16_t key, uint16_t command) {
+  return {0x06, 0, key, command};
+}
 
+// clang-format off
 constexpr KeyBinding kWindowsPreset[] = {
     ShiftChar(u'>', CmdBottom),     ShiftChar(u'<', CmdTop),
     Ctrl('A', CmdSelectAll),        Ctrl('C', CmdCopy),
@@ -103,6 +115,7 @@ constexpr KeyBinding kDosPreset[] = {
     Plain(kVkUp, CmdLineUp),        Shift(kVkUp, CmdFiveLinesUp),
 };
 static_assert(std::size(kDosPreset) == 52);
+// clang-format on
 
 constexpr int kKeyTableGrowth = 10;
 
@@ -110,9 +123,12 @@ constexpr int kKeyTableGrowth = 10;
 
 std::span<const KeyBinding> KeyPreset(int preset) {
   switch (preset) {
-    case 1: return kLessPreset;
-    case 2: return kDosPreset;
-    default: return kWindowsPreset;
+    case 1:
+      return kLessPreset;
+    case 2:
+      return kDosPreset;
+    default:
+      return kWindowsPreset;
   }
 }
 
@@ -164,6 +180,8 @@ void SetKeyTable(AppOptions& options, std::span<const KeyBinding> entries) {
   options.keyTableCapacity = options.Keys;
 }
 
-void LoadKeyPreset(AppOptions& options, int preset) { SetKeyTable(options, KeyPreset(preset)); }
+void LoadKeyPreset(AppOptions& options, int preset) {
+  SetKeyTable(options, KeyPreset(preset));
+}
 
 }  // namespace vemora

@@ -26,7 +26,9 @@ std::string EscapeText(std::u16string_view text) {
   return EscapeIniBytes(EncodeCodePage(kCodePageOem, text));
 }
 
-std::u16string DecodeText(std::string_view bytes) { return DecodeCodePage(kCodePageOem, bytes); }
+std::u16string DecodeText(std::string_view bytes) {
+  return DecodeCodePage(kCodePageOem, bytes);
+}
 
 // Like atoi, but saturating instead of overflowing.
 int32_t ParseLeadingInt(std::string_view text) {
@@ -118,7 +120,8 @@ class IniStore final : public SettingsStore {
     const std::string* text = Find(key, name);
     if (!text) return false;
     const std::string bytes = UnescapeIniBytes(*text);
-    value.assign(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(std::min(size, bytes.size())));
+    value.assign(bytes.begin(),
+                 bytes.begin() + static_cast<ptrdiff_t>(std::min(size, bytes.size())));
     return true;
   }
 
@@ -130,7 +133,8 @@ class IniStore final : public SettingsStore {
     Append(key, name, EscapeText(value));
   }
 
-  void WriteStringList(SettingsKey key, std::u16string_view name, const StringList& value) override {
+  void WriteStringList(SettingsKey key, std::u16string_view name,
+                       const StringList& value) override {
     std::string text;
     for (const std::u16string& entry : value) {
       if (entry.empty()) continue;
@@ -140,8 +144,11 @@ class IniStore final : public SettingsStore {
     Append(key, name, text);
   }
 
-  void WriteBytes(SettingsKey key, std::u16string_view name, std::span<const uint8_t> value) override {
-    Append(key, name, EscapeIniBytes(std::string_view(reinterpret_cast<const char*>(value.data()), value.size())));
+  void WriteBytes(SettingsKey key, std::u16string_view name,
+                  std::span<const uint8_t> value) override {
+    Append(key, name,
+           EscapeIniBytes(
+               std::string_view(reinterpret_cast<const char*>(value.data()), value.size())));
   }
 
   bool CloseRoot() override {

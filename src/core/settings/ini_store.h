@@ -13,8 +13,10 @@ namespace vemora {
 
 // The file's first line, "# このファイルは編集しないでください。" in Shift_JIS bytes.
 inline constexpr std::string_view kIniCommentLine =
-    "# \x82\xB1\x82\xCC\x83t\x83@\x83" "C\x83\x8B\x82\xCD\x95\xD2\x8FW\x82\xB5\x82\xC8\x82\xA2"
-    "\x82\xC5\x82\xAD\x82\xBE\x82\xB3\x82\xA2\x81" "B";
+    "# \x82\xB1\x82\xCC\x83t\x83@\x83"
+    "C\x83\x8B\x82\xCD\x95\xD2\x8FW\x82\xB5\x82\xC8\x82\xA2"
+    "\x82\xC5\x82\xAD\x82\xBE\x82\xB3\x82\xA2\x81"
+    "B";
 
 // One section: its name (the bytes between the brackets) and its value lines (escaped
 // name, "=", escaped value), in the order they were written.

@@ -16,9 +16,13 @@ constexpr size_t kKeyBindingSize = 6;
 constexpr int32_t kAnyInt = std::numeric_limits<int32_t>::min();
 constexpr int32_t kMaxInt = std::numeric_limits<int32_t>::max();
 
-std::u16string Ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
+std::u16string Ascii(std::string_view text) {
+  return std::u16string(text.begin(), text.end());
+}
 
-std::u16string EntryKeyName(int32_t index) { return u"Ext" + Ascii(std::to_string(index)); }
+std::u16string EntryKeyName(int32_t index) {
+  return u"Ext" + Ascii(std::to_string(index));
+}
 
 // Values outside a field's limits would break the parts that read it; they leave the
 // field as it was.
@@ -58,8 +62,9 @@ void ReadKeyTable(SettingsStore& store, SettingsKey optionsKey, AppOptions& opti
   ReadInt(store, optionsKey, u"Keys", keys, 0);
   const uint64_t wanted = static_cast<uint64_t>(keys) * kKeyBindingSize;
   std::vector<uint8_t> bytes;
-  store.ReadBytes(optionsKey, u"KeyTable", bytes,
-                  static_cast<size_t>(std::min<uint64_t>(wanted, std::numeric_limits<size_t>::max())));
+  store.ReadBytes(
+      optionsKey, u"KeyTable", bytes,
+      static_cast<size_t>(std::min<uint64_t>(wanted, std::numeric_limits<size_t>::max())));
   // A stored table shorter than its count keeps the whole entries it has.
   std::vector<KeyBinding> entries(bytes.size() / kKeyBindingSize);
   for (size_t i = 0; i < entries.size(); ++i) {
@@ -74,10 +79,10 @@ std::vector<uint8_t> KeyTableBytes(const std::vector<KeyBinding>& table) {
   std::vector<uint8_t> bytes;
   bytes.reserve(table.size() * kKeyBindingSize);
   for (const KeyBinding& entry : table) {
-    bytes.insert(bytes.end(), {entry.flags, entry.reserved, static_cast<uint8_t>(entry.key),
-                               static_cast<uint8_t>(entry.key >> 8),
-                               static_cast<uint8_t>(entry.command),
-                               static_cast<uint8_t>(entry.command >> 8)});
+    bytes.insert(bytes.end(),
+                 {entry.flags, entry.reserved, static_cast<uint8_t>(entry.key),
+                  static_cast<uint8_t>(entry.key >> 8), static_cast<uint8_t>(entry.command),
+                  static_cast<uint8_t>(entry.command >> 8)});
   }
   return bytes;
 }
@@ -213,8 +218,7 @@ void ReadFileType(SettingsStore& store, SettingsKey key, int32_t version,
   }
 }
 
-void WriteOptions(SettingsStore& store, SettingsKey key, const AppOptions& options,
-                  int32_t count) {
+void WriteOptions(SettingsStore& store, SettingsKey key, const AppOptions& options, int32_t count) {
   store.WriteInt(key, u"WinPosX", options.WinPosX);
   store.WriteInt(key, u"WinPosY", options.WinPosY);
   store.WriteInt(key, u"WinWidth", options.WinWidth);
@@ -235,7 +239,9 @@ void WriteOptions(SettingsStore& store, SettingsKey key, const AppOptions& optio
   store.WriteInt(key, u"Keys", static_cast<int32_t>(options.KeyTable.size()));
   store.WriteBytes(key, u"KeyTable", KeyTableBytes(options.KeyTable));
   const size_t histCount = std::min<size_t>(options.Hist.size(), kMaxHistoryEntries);
-  store.WriteStringList(key, u"Hist", StringList(options.Hist.begin(), options.Hist.begin() + static_cast<ptrdiff_t>(histCount)));
+  store.WriteStringList(
+      key, u"Hist",
+      StringList(options.Hist.begin(), options.Hist.begin() + static_cast<ptrdiff_t>(histCount)));
   store.WriteInt(key, u"Caps", options.Caps);
   store.WriteInt(key, u"Regx", options.Regx);
   store.WriteStringList(key, u"FindHist", options.FindHist);
@@ -278,7 +284,9 @@ void WriteFileType(SettingsStore& store, SettingsKey key, const FileTypeSetting&
   store.WriteString(key, u"EdOptUTF7", entry.EdOptUTF7);
 }
 
-bool IsSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+bool IsSpace(char16_t c) {
+  return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
 
 // One "%d" conversion: leading white space, a sign, at least one digit; saturating.
 bool ScanInt(std::u16string_view text, size_t& position, int64_t& value) {
@@ -305,11 +313,13 @@ int32_t Saturate(int64_t value) {
 
 std::u16string FormatFontRecord(const FontRecord& font) {
   std::string text;
-  for (const int32_t number : {font.height, font.width, font.escapement, font.orientation, font.weight}) {
+  for (const int32_t number :
+       {font.height, font.width, font.escapement, font.orientation, font.weight}) {
     text += std::to_string(number) + ' ';
   }
-  for (const uint8_t byte : {font.italic, font.underline, font.strikeOut, font.charSet,
-                             font.outPrecision, font.clipPrecision, font.quality, font.pitchAndFamily}) {
+  for (const uint8_t byte :
+       {font.italic, font.underline, font.strikeOut, font.charSet, font.outPrecision,
+        font.clipPrecision, font.quality, font.pitchAndFamily}) {
     text += std::to_string(byte) + ' ';
   }
   return Ascii(text) + font.FaceName();
@@ -334,8 +344,9 @@ std::optional<FontRecord> ParseFontRecord(std::u16string_view text) {
   font.escapement = Saturate(numbers[2]);
   font.orientation = Saturate(numbers[3]);
   font.weight = Saturate(numbers[4]);
-  uint8_t* bytes[] = {&font.italic,       &font.underline,     &font.strikeOut, &font.charSet,
-                      &font.outPrecision, &font.clipPrecision, &font.quality,   &font.pitchAndFamily};
+  uint8_t* bytes[] = {&font.italic,  &font.underline,     &font.strikeOut,
+                      &font.charSet, &font.outPrecision,  &font.clipPrecision,
+                      &font.quality, &font.pitchAndFamily};
   for (int i = 0; i < 8; ++i) *bytes[i] = static_cast<uint8_t>(numbers[5 + i]);
   font.SetFaceName(text.substr(faceStart));
   return font;
@@ -374,7 +385,8 @@ bool LoadSettings(SettingsStore& store, AppOptions& options, FileTypeSettingList
   return true;
 }
 
-bool SaveSettings(SettingsStore& store, const AppOptions& options, const FileTypeSettingList& list) {
+bool SaveSettings(SettingsStore& store, const AppOptions& options,
+                  const FileTypeSettingList& list) {
   const SettingsKey root = store.Root();
   store.WriteInt(root, u"RegVer", kSettingsVersion);
   SettingsKey optionsKey;

@@ -19,12 +19,12 @@ void FontRecord::SetFaceName(std::u16string_view name) {
 FontRecord DefaultFont() {
   FontRecord font;
   font.height = -15;
-  font.weight = 400;         // FW_NORMAL
-  font.charSet = 128;        // SHIFTJIS_CHARSET
-  font.outPrecision = 1;     // OUT_STRING_PRECIS
-  font.clipPrecision = 2;    // CLIP_STROKE_PRECIS
-  font.quality = 1;          // DRAFT_QUALITY
-  font.pitchAndFamily = 1;   // FIXED_PITCH
+  font.weight = 400;        // FW_NORMAL
+  font.charSet = 128;       // SHIFTJIS_CHARSET
+  font.outPrecision = 1;    // OUT_STRING_PRECIS
+  font.clipPrecision = 2;   // CLIP_STROKE_PRECIS
+  font.quality = 1;         // DRAFT_QUALITY
+  font.pitchAndFamily = 1;  // FIXED_PITCH
   font.SetFaceName(u"FixedSys");
   return font;
 }

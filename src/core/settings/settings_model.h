@@ -71,7 +71,7 @@ struct AppOptions {
   int32_t Keys = 0;
   std::vector<KeyBinding> KeyTable;
   int32_t keyTableCapacity = 0;
-  StringList Hist;      // file history, at most 5221 characters with terminators
+  StringList Hist;  // file history, at most 5221 characters with terminators
   int32_t Caps = 0;
   int32_t Regx = 0;
   StringList FindHist;  // at most 811 characters with terminators
@@ -90,10 +90,10 @@ inline constexpr int32_t kEditorOptionCapacity = 21;
 
 struct FileTypeSetting {
   std::u16string Name = u"共通設定";  // at most 40 characters
-  StringList Ext;                      // wildcard patterns; never used for entry 0
-  int32_t Tab = 8;                     // 2 to 16
-  int32_t Fold = 80;                   // 5 to 260
-  int32_t LineSp = 5;                  // 0 to 99
+  StringList Ext;                     // wildcard patterns; never used for entry 0
+  int32_t Tab = 8;                    // 2 to 16
+  int32_t Fold = 80;                  // 5 to 260
+  int32_t LineSp = 5;                 // 0 to 99
   int32_t Cr = 1;
   int32_t TabMark = 0;
   int32_t HanSpcMark = 0;

@@ -52,9 +52,11 @@ class SettingsStore {
                          size_t size) = 0;
 
   virtual void WriteInt(SettingsKey key, std::u16string_view name, int32_t value) = 0;
-  virtual void WriteString(SettingsKey key, std::u16string_view name, std::u16string_view value) = 0;
+  virtual void WriteString(SettingsKey key, std::u16string_view name,
+                           std::u16string_view value) = 0;
   // Empty strings cannot be held by a multi-string and are left out.
-  virtual void WriteStringList(SettingsKey key, std::u16string_view name, const StringList& value) = 0;
+  virtual void WriteStringList(SettingsKey key, std::u16string_view name,
+                               const StringList& value) = 0;
   virtual void WriteBytes(SettingsKey key, std::u16string_view name,
                           std::span<const uint8_t> value) = 0;
 

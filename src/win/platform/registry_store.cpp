@@ -17,8 +17,12 @@ namespace {
 
 constexpr REGSAM kWriteAccess = KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
 
-HKEY AsHkey(SettingsKey key) { return reinterpret_cast<HKEY>(key.value); }
-SettingsKey AsSettingsKey(HKEY key) { return {reinterpret_cast<uintptr_t>(key)}; }
+HKEY AsHkey(SettingsKey key) {
+  return reinterpret_cast<HKEY>(key.value);
+}
+SettingsKey AsSettingsKey(HKEY key) {
+  return {reinterpret_cast<uintptr_t>(key)};
+}
 
 class RegistryStore final : public SettingsStore {
  public:
@@ -32,7 +36,8 @@ class RegistryStore final : public SettingsStore {
 
   bool OpenKey(SettingsKey parent, std::u16string_view name, SettingsKey& key) override {
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(AsHkey(parent), ToWide(name).c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(AsHkey(parent), ToWide(name).c_str(), 0, KEY_READ, &opened) !=
+        ERROR_SUCCESS) {
       return false;
     }
     key = AsSettingsKey(opened);
@@ -111,7 +116,8 @@ class RegistryStore final : public SettingsStore {
     Set(key, name, REG_SZ, text.c_str(), (text.size() + 1) * sizeof(char16_t));
   }
 
-  void WriteStringList(SettingsKey key, std::u16string_view name, const StringList& value) override {
+  void WriteStringList(SettingsKey key, std::u16string_view name,
+                       const StringList& value) override {
     std::u16string text;
     for (const std::u16string& entry : value) {
       if (entry.empty()) continue;
@@ -122,7 +128,8 @@ class RegistryStore final : public SettingsStore {
     Set(key, name, REG_MULTI_SZ, text.data(), text.size() * sizeof(char16_t));
   }
 
-  void WriteBytes(SettingsKey key, std::u16string_view name, std::span<const uint8_t> value) override {
+  void WriteBytes(SettingsKey key, std::u16string_view name,
+                  std::span<const uint8_t> value) override {
     Set(key, name, REG_BINARY, value.data(), value.size());
   }
 
@@ -145,8 +152,8 @@ class RegistryStore final : public SettingsStore {
         return std::nullopt;
       }
       std::vector<uint8_t> data(size);
-      const LONG result = RegQueryValueExW(AsHkey(key), wideName.c_str(), nullptr, nullptr,
-                                           data.data(), &size);
+      const LONG result =
+          RegQueryValueExW(AsHkey(key), wideName.c_str(), nullptr, nullptr, data.data(), &size);
       if (result == ERROR_MORE_DATA) continue;  // the value grew in between
       if (result != ERROR_SUCCESS) return std::nullopt;
       data.resize(size);
@@ -159,7 +166,8 @@ class RegistryStore final : public SettingsStore {
     std::optional<std::vector<uint8_t>> data = ReadRaw(key, name);
     if (!data) return std::nullopt;
     std::u16string text(data->size() / sizeof(char16_t), u'\0');
-    std::copy_n(data->data(), text.size() * sizeof(char16_t), reinterpret_cast<uint8_t*>(text.data()));
+    std::copy_n(data->data(), text.size() * sizeof(char16_t),
+                reinterpret_cast<uint8_t*>(text.data()));
     return text;
   }
 
