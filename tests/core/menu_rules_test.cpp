@@ -38,7 +38,8 @@ TEST(MenuRules, PastedTextCannotBeReloadedOrHandedToATool) {
 }
 
 TEST(MenuRules, HitsAndSelectionEnableTheirCommands) {
-  MenuStateInput input{.hasDocument = true, .fromFile = true, .hasHits = true, .hasSelection = true};
+  MenuStateInput input{
+      .hasDocument = true, .fromFile = true, .hasHits = true, .hasSelection = true};
   auto menu = AsMap(MenuItemStates(input));
   for (uint16_t command : {CmdFindNext, CmdFindPrev, CmdShowMatches, CmdCopy, CmdAppendCopy,
                            CmdQuotedCopy, CmdEncodingUtf16Be})

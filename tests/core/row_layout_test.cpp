@@ -110,8 +110,8 @@ TEST(RowLayout, SpaceMarksUseWholeColumnsOnlyWhenSwitchedOn) {
   EXPECT_EQ(plain.Left(2), W + 3);
   EXPECT_EQ(plain.Left(4), W + 3 + W + 2 * W);
 
-  RowLayout marked =
-      Layout(u"a b\u3000c", measure, {.averageCharWidth = W, .spaceMarks = true, .fullSpaceMarks = true});
+  RowLayout marked = Layout(u"a b\u3000c", measure,
+                            {.averageCharWidth = W, .spaceMarks = true, .fullSpaceMarks = true});
   EXPECT_EQ(marked.kinds[1], CellKind::kSpaceMark);
   EXPECT_EQ(marked.kinds[3], CellKind::kFullSpaceMark);
   EXPECT_EQ(marked.Left(2), 2 * W);

@@ -17,15 +17,20 @@
 namespace {
 
 void Print(const std::wstring& text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
   std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size,
+                      nullptr, nullptr);
   bytes += '\n';
   DWORD written = 0;
-  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()),
+            &written, nullptr);
 }
 
-HWND MainWindow() { return FindWindowW(L"VemoraClass", nullptr); }
+HWND MainWindow() {
+  return FindWindowW(L"VemoraClass", nullptr);
+}
 
 std::wstring Title(HWND window) {
   wchar_t text[1024] = {};
@@ -39,7 +44,8 @@ std::wstring StatusText(int part) {
   if (!bar) return L"(no status bar)";
   DWORD processId = 0;
   GetWindowThreadProcessId(bar, &processId);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
   if (!process) return L"(no access)";
   wchar_t text[512] = {};
   void* remote = VirtualAllocEx(process, nullptr, sizeof text, MEM_COMMIT, PAGE_READWRITE);
@@ -57,7 +63,8 @@ std::wstring StatusText(int part) {
 bool WaitForTitle(const std::wstring& wanted, DWORD milliseconds) {
   const ULONGLONG end = GetTickCount64() + milliseconds;
   do {
-    if (HWND window = MainWindow(); window && Title(window).find(wanted) != std::wstring::npos) return true;
+    if (HWND window = MainWindow(); window && Title(window).find(wanted) != std::wstring::npos)
+      return true;
     Sleep(1);
   } while (GetTickCount64() < end);
   return false;
@@ -79,14 +86,16 @@ int Close() {
 
 int TimeLoad(int count, wchar_t** arguments) {
   std::wstring commandLine;
-  for (int i = 1; i < count; ++i) commandLine += (i > 1 ? L" \"" : L"\"") + std::wstring(arguments[i]) + L"\"";
+  for (int i = 1; i < count; ++i)
+    commandLine += (i > 1 ? L" \"" : L"\"") + std::wstring(arguments[i]) + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};
   LARGE_INTEGER frequency, begin, now;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&begin);
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &started))
     return 2;
   const bool shown = WaitForTitle(arguments[0], 120000);
   QueryPerformanceCounter(&now);
@@ -111,7 +120,8 @@ int wmain(int count, wchar_t** arguments) {
     Print(Title(MainWindow()));
     return 0;
   }
-  if (command == L"wait-title" && count == 4) return WaitForTitle(arguments[2], _wtoi(arguments[3])) ? 0 : 1;
+  if (command == L"wait-title" && count == 4)
+    return WaitForTitle(arguments[2], _wtoi(arguments[3])) ? 0 : 1;
   if (command == L"time-load" && count >= 4) return TimeLoad(count - 2, arguments + 2);
   if (command == L"close") return Close();
   return 2;

@@ -24,8 +24,8 @@ TEST(Help, EveryContextOpensTheHelpWindow) {
   const std::filesystem::path chm = BesideTheProgram(L"vemora.chm");
   ASSERT_TRUE(std::filesystem::exists(chm));
   gShell.helpFilePath = ToUtf16(chm.wstring());
-  for (DWORD context : {kHelpContents, kHelpFind, kHelpCommandLine, kHelpKeys, kHelpOptions, kHelpFileTypeName,
-                        kHelpFileTypeLook, kHelpFileTypeTool}) {
+  for (DWORD context : {kHelpContents, kHelpFind, kHelpCommandLine, kHelpKeys, kHelpOptions,
+                        kHelpFileTypeName, kHelpFileTypeLook, kHelpFileTypeTool}) {
     HWND window = ShowHelpTopic(context);
     ASSERT_NE(window, nullptr) << context;
     EXPECT_EQ(gShell.helpWindow, window);
@@ -52,12 +52,14 @@ TEST(UpdateCheck, WrittenOnlyWhenTheToolIsInstalled) {
   RegisterForUpdateCheck(AsUtf16(tool));
   const std::wstring product = std::wstring(tool) + L"\\vemora@example.org\\Vemora";
   DWORD build = 0, size = sizeof build;
-  EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, product.c_str(), L"Build", RRF_RT_REG_DWORD, nullptr, &build, &size),
+  EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, product.c_str(), L"Build", RRF_RT_REG_DWORD, nullptr,
+                         &build, &size),
             ERROR_SUCCESS);
   EXPECT_EQ(build, 995u);
   wchar_t name[32] = {};
   size = sizeof name;
-  EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, product.c_str(), L"DistinctName", RRF_RT_REG_SZ, nullptr, name, &size),
+  EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, product.c_str(), L"DistinctName", RRF_RT_REG_SZ,
+                         nullptr, name, &size),
             ERROR_SUCCESS);
   EXPECT_EQ(size, 14u);
   EXPECT_STREQ(name, L"Vemora");

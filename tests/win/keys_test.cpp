@@ -17,7 +17,8 @@ namespace {
 // Offers a key press to the accelerator table the way the message loop does.
 void PressKey(ViewerHost& host, WORD key) {
   MSG message{gShell.viewWindow, WM_KEYDOWN, key, 1, GetTickCount(), {}};
-  if (!TranslateAcceleratorW(gShell.mainWindow, gShell.accelerators, &message)) DispatchMessageW(&message);
+  if (!TranslateAcceleratorW(gShell.mainWindow, gShell.accelerators, &message))
+    DispatchMessageW(&message);
   host.Pump();
 }
 

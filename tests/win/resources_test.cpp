@@ -21,7 +21,9 @@ std::wstring ItemText(HMENU menu, UINT item, UINT flags) {
 
 class MainMenu : public ::testing::Test {
  protected:
-  void SetUp() override { menu_ = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINMENU)); }
+  void SetUp() override {
+    menu_ = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINMENU));
+  }
   void TearDown() override { DestroyMenu(menu_); }
   HMENU menu_ = nullptr;
 };
@@ -32,7 +34,8 @@ TEST_F(MainMenu, EveryCommandCarriesItsText) {
   for (const CommandTexts& texts : AllCommandTexts()) {
     if (!texts.menuText) continue;
     ++withText;
-    EXPECT_EQ(ItemText(menu_, texts.command, MF_BYCOMMAND), AsWide(texts.menuText)) << texts.command;
+    EXPECT_EQ(ItemText(menu_, texts.command, MF_BYCOMMAND), AsWide(texts.menuText))
+        << texts.command;
   }
   EXPECT_EQ(withText, 32);
   EXPECT_EQ(ItemText(menu_, CmdEncodingSjis, MF_BYCOMMAND), L"日本語 (シフトJIS)\t(&S)");

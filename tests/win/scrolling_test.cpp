@@ -73,7 +73,8 @@ TEST(Scrolling, ColumnsScrollWhenWrappingAtAColumn) {
   host.Folder().Write(L"Vemora.ini",
                       "#\r\n\r\n[Vemora]\r\nRegVer=91\r\n\r\n[Vemora\\Options]\r\nExtSet=1\r\n\r\n"
                       "[Vemora\\Options\\Ext0]\r\nFoldRight=0\r\nFold=200\r\nTab=4\r\n");
-  ASSERT_TRUE(host.Start(L"\"" + host.Folder().Write(L"wide.txt", std::string(190, 'x') + "\r\n") + L"\""));
+  ASSERT_TRUE(
+      host.Start(L"\"" + host.Folder().Write(L"wide.txt", std::string(190, 'x') + "\r\n") + L"\""));
   EXPECT_EQ(Bar(SB_HORZ).nMax, 200);
   host.Command(CmdFiveCharsRight);
   EXPECT_EQ(CurrentDocument()->LeftColumn, 4) << "moves by the tab width";

@@ -38,7 +38,8 @@ class Canvas {
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+    bitmap_ =
+        CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
     previous_ = SelectObject(dc_, bitmap_);
     paint(dc_);
     GdiFlush();
@@ -114,7 +115,8 @@ TEST_F(PaintedView, TabAndLineEndMarksSitWhereTheMetricsPutThem) {
   EXPECT_EQ(canvas.At(arrowX, markTop + 5), kCr);
   EXPECT_EQ(canvas.At(arrowX + 1, markTop + 5), kBack);
   EXPECT_EQ(canvas.At(arrowX + 1, markTop + 6), kCr);
-  EXPECT_EQ(canvas.Count(kCr, 0, 0, canvas.width, canvas.height), 8 + 2 + 2) << "one mark for the CR LF pair";
+  EXPECT_EQ(canvas.Count(kCr, 0, 0, canvas.width, canvas.height), 8 + 2 + 2)
+      << "one mark for the CR LF pair";
 }
 
 TEST_F(PaintedView, MarginAndTildeRowsStayInPlace) {
@@ -126,8 +128,12 @@ TEST_F(PaintedView, MarginAndTildeRowsStayInPlace) {
     // Rows after the last display line show "~" at the text origin, in the text colour.
     const int tilde = Extent(L"~");
     for (int row = 2; row < gView.VisibleRows && (row + 1) * pitch <= canvas.height; ++row) {
-      EXPECT_GT(canvas.Count(kText, kViewMargin, row * pitch, kViewMargin + tilde, row * pitch + h_), 0) << row;
-      EXPECT_EQ(canvas.Count(kText, kViewMargin + tilde, row * pitch, canvas.width, (row + 1) * pitch), 0) << row;
+      EXPECT_GT(
+          canvas.Count(kText, kViewMargin, row * pitch, kViewMargin + tilde, row * pitch + h_), 0)
+          << row;
+      EXPECT_EQ(
+          canvas.Count(kText, kViewMargin + tilde, row * pitch, canvas.width, (row + 1) * pitch), 0)
+          << row;
     }
     // Nothing but background in the line spacing under each row.
     EXPECT_EQ(canvas.Count(kBack, 0, h_, canvas.width, pitch), canvas.width * (pitch - h_));
@@ -149,7 +155,8 @@ TEST_F(PaintedView, HitsOverstrikeAndControlCharactersTakeTheirColours) {
   EXPECT_GT(canvas.Count(kFind, hitX, 0, hitEnd, h_), 0);
   EXPECT_EQ(canvas.Count(kFind, 0, 0, hitX, canvas.height), 0);
   EXPECT_EQ(canvas.Count(kFind, hitEnd, 0, canvas.width, canvas.height), 0);
-  EXPECT_EQ(canvas.Count(kFind, hitX, h_, hitEnd, gView.LinePitch), 0) << "line spacing keeps the background";
+  EXPECT_EQ(canvas.Count(kFind, hitX, h_, hitEnd, gView.LinePitch), 0)
+      << "line spacing keeps the background";
   // U+0001 shows as "A" in the control colour.
   const int controlX = hitEnd;
   EXPECT_GT(canvas.Count(kCtrl, controlX, 0, controlX + Extent(L"A"), h_), 0);
@@ -188,11 +195,13 @@ TEST_F(PaintedView, GutterNumbersEndEightPixelsShortOfItsEdge) {
   const int pitch = gView.LinePitch, numberEnd = canvas.width - 8;
   for (int row = 0; row < 3; ++row) {
     const int digit = Extent(std::to_wstring(row + 1));
-    EXPECT_GT(canvas.Count(kText, numberEnd - digit, row * pitch, numberEnd, row * pitch + h_), 0) << row;
+    EXPECT_GT(canvas.Count(kText, numberEnd - digit, row * pitch, numberEnd, row * pitch + h_), 0)
+        << row;
     EXPECT_EQ(canvas.Count(kText, 0, row * pitch, numberEnd - digit, (row + 1) * pitch), 0) << row;
   }
   EXPECT_EQ(canvas.Count(kText, numberEnd, 0, canvas.width, canvas.height), 0);
-  EXPECT_EQ(canvas.Count(kText, 0, 3 * pitch, canvas.width, canvas.height), 0) << "no numbers past the end";
+  EXPECT_EQ(canvas.Count(kText, 0, 3 * pitch, canvas.width, canvas.height), 0)
+      << "no numbers past the end";
 }
 
 }  // namespace

@@ -15,7 +15,8 @@ namespace vemora::testing {
 ScratchFolder::ScratchFolder() {
   static std::atomic<int> counter{0};
   path_ = std::filesystem::temp_directory_path() /
-          (L"vemora-window-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
+          (L"vemora-window-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+           std::to_wstring(++counter));
   std::filesystem::create_directories(path_);
 }
 
@@ -26,7 +27,8 @@ ScratchFolder::~ScratchFolder() {
 
 std::wstring ScratchFolder::Write(std::wstring_view name, std::string_view bytes) const {
   const std::wstring path = File(name);
-  std::ofstream(std::filesystem::path(path), std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(std::filesystem::path(path), std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return path;
 }
 
@@ -68,7 +70,8 @@ void ViewerHost::Pump() {
 }
 
 void ViewerHost::Close() {
-  if (gShell.mainWindow && IsWindow(gShell.mainWindow)) SendMessageW(gShell.mainWindow, WM_CLOSE, 0, 0);
+  if (gShell.mainWindow && IsWindow(gShell.mainWindow))
+    SendMessageW(gShell.mainWindow, WM_CLOSE, 0, 0);
   Pump();
   FinishApplication(GetModuleHandleW(nullptr));
   running_ = false;
@@ -93,8 +96,8 @@ std::wstring ViewerHost::Title() const {
 
 std::wstring Wide(std::string_view utf8) {
   std::wstring text(utf8.size(), L'\0');
-  text.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(),
-                                  static_cast<int>(text.size())));
+  text.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                  text.data(), static_cast<int>(text.size())));
   return text;
 }
 

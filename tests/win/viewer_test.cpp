@@ -23,14 +23,18 @@
 namespace vemora::testing {
 namespace {
 
-std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+std::wstring Quoted(const std::wstring& path) {
+  return L"\"" + path + L"\"";
+}
 
-void SetLastWrite(const std::wstring& path, WORD year, WORD month, WORD day, WORD hour, WORD minute) {
+void SetLastWrite(const std::wstring& path, WORD year, WORD month, WORD day, WORD hour,
+                  WORD minute) {
   SYSTEMTIME local{year, month, 0, day, hour, minute, 0, 0};
   FILETIME localTime{}, utc{};
   SystemTimeToFileTime(&local, &localTime);
   LocalFileTimeToFileTime(&localTime, &utc);
-  HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE file =
+      CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   SetFileTime(file, nullptr, nullptr, &utc);
   CloseHandle(file);
 }
@@ -48,7 +52,9 @@ std::string Lines(int count) {
   return text;
 }
 
-std::wstring TopLineText(int line) { return L"先頭:" + std::to_wstring(line) + L"行目"; }
+std::wstring TopLineText(int line) {
+  return L"先頭:" + std::to_wstring(line) + L"行目";
+}
 
 TEST(Viewer, StatusBarShowsTheFileFacts) {
   ViewerHost host;
@@ -78,7 +84,8 @@ TEST(Viewer, TitleFollowsActivation) {
 
 TEST(Viewer, EncodingCommandsReloadAndMoveTheCheckMark) {
   ViewerHost host;
-  const std::wstring path = host.Folder().Write(L"utf8.txt", "\xEF\xBB\xBF\xE6\x97\xA5\xE6\x9C\xAC\r\n");
+  const std::wstring path =
+      host.Folder().Write(L"utf8.txt", "\xEF\xBB\xBF\xE6\x97\xA5\xE6\x9C\xAC\r\n");
   ASSERT_TRUE(host.Start(Quoted(path)));
   EXPECT_EQ(host.StatusText(0), L"UTF8(BOM)");
   EXPECT_TRUE(Checked(CmdEncodingUtf8));
@@ -94,8 +101,8 @@ TEST(Viewer, MenuStatesFollowTheDocument) {
   ViewerHost host;
   ASSERT_TRUE(host.Start(Quoted(host.Folder().File(L"missing.txt"))));
   EXPECT_EQ(host.Title(), L"Vemora");
-  for (UINT command : {CmdTop, CmdBottom, CmdFind, CmdFindNext, CmdCopy, CmdEncodingSjis, CmdEncodingUtf7,
-                       CmdOpenWithTool, CmdSaveAsUtf16, CmdLineNumbers})
+  for (UINT command : {CmdTop, CmdBottom, CmdFind, CmdFindNext, CmdCopy, CmdEncodingSjis,
+                       CmdEncodingUtf7, CmdOpenWithTool, CmdSaveAsUtf16, CmdLineNumbers})
     EXPECT_TRUE(Grayed(command)) << command;
   EXPECT_FALSE(Grayed(CmdOpen));
   EXPECT_FALSE(Grayed(CmdPaste));
@@ -156,7 +163,8 @@ TEST(Viewer, EndOfFileOptionShowsTheLastPage) {
   ViewerHost host;
   const std::wstring path = host.Folder().Write(L"lines.txt", Lines(300));
   ASSERT_TRUE(host.Start(L"-e " + Quoted(path)));
-  EXPECT_EQ(CurrentDocument()->TopLine, CurrentDocument()->displayLineCount - gView.VisibleRows + 1);
+  EXPECT_EQ(CurrentDocument()->TopLine,
+            CurrentDocument()->displayLineCount - gView.VisibleRows + 1);
 }
 
 TEST(Viewer, LineNumbersWidenTheGutterAndMoveTheView) {
@@ -204,7 +212,8 @@ HGLOBAL DropOf(const std::vector<std::wstring>& paths) {
   std::wstring list;
   for (const std::wstring& path : paths) list += path + L'\0';
   list += L'\0';
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  HGLOBAL memory =
+      GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
   auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
   drop->pFiles = sizeof(DROPFILES);
   drop->fWide = TRUE;
@@ -221,7 +230,8 @@ TEST(Viewer, DroppingFilesOpensTheFirstOnly) {
   SendMessageW(gShell.viewWindow, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({a, b})), 0);
   host.Pump();
   EXPECT_EQ(CurrentDocument()->Text(), u"1\r\n");
-  EXPECT_EQ(ReadHistoryMenu().size(), 2u) << "the dropped file joins the history, the second does not";
+  EXPECT_EQ(ReadHistoryMenu().size(), 2u)
+      << "the dropped file joins the history, the second does not";
 }
 
 // Presses OK in the confirmation box of the paste command once it appears.
@@ -281,12 +291,14 @@ TEST(Viewer, SettingsAreWrittenToTheRegistryAtExit) {
   const std::wstring options = std::wstring(kScratchRegistryRoot) + L"\\Options";
   wchar_t history[1024] = {};
   DWORD size = sizeof history;
-  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, options.c_str(), L"Hist", RRF_RT_REG_MULTI_SZ, nullptr, history, &size),
+  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, options.c_str(), L"Hist", RRF_RT_REG_MULTI_SZ, nullptr,
+                         history, &size),
             ERROR_SUCCESS);
   EXPECT_EQ(std::wstring(history), name);
   DWORD keys = 0;
   size = sizeof keys;
-  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, options.c_str(), L"Keys", RRF_RT_REG_DWORD, nullptr, &keys, &size),
+  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, options.c_str(), L"Keys", RRF_RT_REG_DWORD, nullptr,
+                         &keys, &size),
             ERROR_SUCCESS);
   EXPECT_EQ(keys, 33u) << "the first key preset when nothing was stored";
   EXPECT_FALSE(std::filesystem::exists(host.IniPath()));
@@ -294,8 +306,10 @@ TEST(Viewer, SettingsAreWrittenToTheRegistryAtExit) {
 
 TEST(Viewer, SettingsGoToTheIniFileWhenItIsChosen) {
   ViewerHost host;
-  host.Folder().Write(L"Vemora.ini", "#\r\n\r\n[Vemora]\r\nRegVer=91\r\n\r\n[Vemora\\Options]\r\nReg=1\r\nHistNum=3\r\n"
-                                     "ExtSet=1\r\n");
+  host.Folder().Write(
+      L"Vemora.ini",
+      "#\r\n\r\n[Vemora]\r\nRegVer=91\r\n\r\n[Vemora\\Options]\r\nReg=1\r\nHistNum=3\r\n"
+      "ExtSet=1\r\n");
   const std::wstring path = host.Folder().Write(L"kept.txt", "x\r\n");
   ASSERT_TRUE(host.Start(Quoted(path)));
   EXPECT_EQ(gOptions.HistNum, 3);
@@ -306,7 +320,8 @@ TEST(Viewer, SettingsGoToTheIniFileWhenItIsChosen) {
   EXPECT_NE(ini.find("kept.txt"), std::string::npos) << "the history is saved";
   EXPECT_NE(ini.find("WinWidth="), std::string::npos);
   HKEY key = nullptr;
-  EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, kScratchRegistryRoot, 0, KEY_READ, &key), ERROR_SUCCESS)
+  EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, kScratchRegistryRoot, 0, KEY_READ, &key),
+            ERROR_SUCCESS)
       << "the registry is left alone";
 }
 
@@ -325,7 +340,8 @@ TEST(Viewer, UnknownOptionEndsStartUpWithoutSaving) {
   dismiss.join();
   EXPECT_EQ(gShell.mainWindow, nullptr);
   HKEY key = nullptr;
-  EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, kScratchRegistryRoot, 0, KEY_READ, &key), ERROR_SUCCESS);
+  EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, kScratchRegistryRoot, 0, KEY_READ, &key),
+            ERROR_SUCCESS);
   host.Close();
 }
 

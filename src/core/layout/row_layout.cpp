@@ -43,7 +43,8 @@ class RowBuilder {
     if (begin >= end) return;
     ends_.resize(end - begin);
     measure_.MeasurePrefixes(line_.substr(begin, end - begin), ends_.data());
-    for (size_t i = begin; i < end; ++i) layout_.x[i] = x_ + (i == begin ? 0 : ends_[i - begin - 1]);
+    for (size_t i = begin; i < end; ++i)
+      layout_.x[i] = x_ + (i == begin ? 0 : ends_[i - begin - 1]);
     x_ += ends_.back();
   }
 
@@ -114,8 +115,8 @@ bool IsMarkUnit(char16_t unit, const RowLayoutOptions& options) {
          (unit == u'\u3000' && options.fullSpaceMarks);
 }
 
-void BuildRowLayout(std::u16string_view line, const RowLayoutOptions& options,
-                    RowMeasure& measure, RowLayout& layout) {
+void BuildRowLayout(std::u16string_view line, const RowLayoutOptions& options, RowMeasure& measure,
+                    RowLayout& layout) {
   RowBuilder(line, options, measure, layout).Run();
 }
 

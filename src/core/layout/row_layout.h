@@ -56,7 +56,7 @@ struct RowLayout {
 bool IsMarkUnit(char16_t unit, const RowLayoutOptions& options);
 
 // Lays out `line` (one display line, its line-end units included).
-void BuildRowLayout(std::u16string_view line, const RowLayoutOptions& options,
-                    RowMeasure& measure, RowLayout& layout);
+void BuildRowLayout(std::u16string_view line, const RowLayoutOptions& options, RowMeasure& measure,
+                    RowLayout& layout);
 
 }  // namespace vemora

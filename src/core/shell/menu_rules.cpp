@@ -4,7 +4,8 @@
 namespace vemora {
 namespace {
 
-void Add(std::vector<CommandState>& states, std::initializer_list<CommandId> commands, bool enabled) {
+void Add(std::vector<CommandState>& states, std::initializer_list<CommandId> commands,
+         bool enabled) {
   for (CommandId command : commands) states.push_back({command, enabled});
 }
 
@@ -39,31 +40,54 @@ std::vector<CommandState> ToolbarButtonStates(const MenuStateInput& in) {
 
 uint16_t EncodingMenuCommand(int32_t encoding) {
   switch (encoding) {
-    case 0: return CmdEncodingSjis;
-    case 1: return CmdEncodingJis;
-    case 2: return CmdEncodingEuc;
+    case 0:
+      return CmdEncodingSjis;
+    case 1:
+      return CmdEncodingJis;
+    case 2:
+      return CmdEncodingEuc;
     case 3:
-    case 5: return CmdEncodingUtf16;
+    case 5:
+      return CmdEncodingUtf16;
     case 4:
-    case 6: return CmdEncodingUtf16Be;
+    case 6:
+      return CmdEncodingUtf16Be;
     case 7:
-    case 8: return CmdEncodingUtf8;
-    case 9: return CmdEncodingUtf7;
-    default: return 0;
+    case 8:
+      return CmdEncodingUtf8;
+    case 9:
+      return CmdEncodingUtf7;
+    default:
+      return 0;
   }
 }
 
 EncodingReload EncodingReloadFor(uint16_t command, int32_t current) {
   int32_t request = -1;
   switch (command) {
-    case CmdEncodingSjis: request = 0; break;
-    case CmdEncodingJis: request = 1; break;
-    case CmdEncodingEuc: request = 2; break;
-    case CmdEncodingUtf16: request = -3; break;
-    case CmdEncodingUtf16Be: request = -4; break;
-    case CmdEncodingUtf8: request = -5; break;
-    case CmdEncodingUtf7: request = 9; break;
-    default: return {};
+    case CmdEncodingSjis:
+      request = 0;
+      break;
+    case CmdEncodingJis:
+      request = 1;
+      break;
+    case CmdEncodingEuc:
+      request = 2;
+      break;
+    case CmdEncodingUtf16:
+      request = -3;
+      break;
+    case CmdEncodingUtf16Be:
+      request = -4;
+      break;
+    case CmdEncodingUtf8:
+      request = -5;
+      break;
+    case CmdEncodingUtf7:
+      request = 9;
+      break;
+    default:
+      return {};
   }
   if (EncodingMenuCommand(current) == command) return {};
   return {true, request};

@@ -31,7 +31,7 @@ std::vector<CommandState> ToolbarButtonStates(const MenuStateInput& input);
 uint16_t EncodingMenuCommand(int32_t encoding);
 // The encoding-menu items, in the order their check marks are cleared.
 inline constexpr CommandId kEncodingMenuCommands[] = {
-    CmdEncodingSjis, CmdEncodingJis, CmdEncodingEuc, CmdEncodingUtf16,
+    CmdEncodingSjis,    CmdEncodingJis,  CmdEncodingEuc, CmdEncodingUtf16,
     CmdEncodingUtf16Be, CmdEncodingUtf8, CmdEncodingUtf7};
 
 // The encoding request of an encoding command, or no reload when the

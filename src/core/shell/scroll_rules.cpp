@@ -11,15 +11,19 @@ int32_t VisibleCount(int32_t extent, int32_t pitch) {
   return std::max(extent + pitch - 1, 0) / pitch;
 }
 
-int32_t MaxTopLine(const ScrollPosition& p) { return p.displayLineCount - p.visibleRows + 1; }
+int32_t MaxTopLine(const ScrollPosition& p) {
+  return p.displayLineCount - p.visibleRows + 1;
+}
 
-int32_t MaxLeftColumn(const ScrollPosition& p) { return p.fold - p.visibleColumns + 1; }
+int32_t MaxLeftColumn(const ScrollPosition& p) {
+  return p.fold - p.visibleColumns + 1;
+}
 
 ScrollMove ScrollCommandMove(ScrollRequest request, const ScrollPosition& p, int32_t count) {
   const int32_t top = p.topLine, left = p.leftColumn;
   const int32_t maxTop = MaxTopLine(p), maxLeft = MaxLeftColumn(p);
-  const bool canDown = top < maxTop, canUp = top > 0;
-  const bool canRight = left < maxLeft, canLeft = left > 0;
+  const bool canDown = top<maxTop, canUp = top> 0;
+  const bool canRight = left<maxLeft, canLeft = left> 0;
   auto vertical = [](bool guard, int32_t target) {
     return guard ? ScrollMove{ScrollAxis::kVertical, target} : ScrollMove{};
   };
@@ -27,20 +31,34 @@ ScrollMove ScrollCommandMove(ScrollRequest request, const ScrollPosition& p, int
     return guard ? ScrollMove{ScrollAxis::kHorizontal, target} : ScrollMove{};
   };
   switch (request) {
-    case ScrollRequest::kLineDown: return vertical(canDown, top + 1);
-    case ScrollRequest::kLineUp: return vertical(canUp, top - 1);
-    case ScrollRequest::kPageDown: return vertical(canDown, std::min(maxTop, top + p.visibleRows - 2));
-    case ScrollRequest::kPageUp: return vertical(canUp, std::max(0, top - p.visibleRows + 2));
-    case ScrollRequest::kFiveLinesDown: return vertical(canDown, std::min(maxTop, top + 5));
-    case ScrollRequest::kFiveLinesUp: return vertical(canUp, std::max(0, top - 5));
-    case ScrollRequest::kLinesForward: return vertical(canDown, std::min(maxTop, top + count));
-    case ScrollRequest::kLinesBack: return vertical(canUp, std::max(0, top - count));
-    case ScrollRequest::kTop: return vertical(canUp, 0);
-    case ScrollRequest::kBottom: return vertical(canDown, maxTop);
-    case ScrollRequest::kCharRight: return horizontal(canRight, left + 1);
-    case ScrollRequest::kCharLeft: return horizontal(canLeft, left - 1);
-    case ScrollRequest::kTabRight: return horizontal(canRight, std::min(maxLeft, left + p.tab));
-    case ScrollRequest::kTabLeft: return horizontal(canLeft, std::max(0, left - p.tab));
+    case ScrollRequest::kLineDown:
+      return vertical(canDown, top + 1);
+    case ScrollRequest::kLineUp:
+      return vertical(canUp, top - 1);
+    case ScrollRequest::kPageDown:
+      return vertical(canDown, std::min(maxTop, top + p.visibleRows - 2));
+    case ScrollRequest::kPageUp:
+      return vertical(canUp, std::max(0, top - p.visibleRows + 2));
+    case ScrollRequest::kFiveLinesDown:
+      return vertical(canDown, std::min(maxTop, top + 5));
+    case ScrollRequest::kFiveLinesUp:
+      return vertical(canUp, std::max(0, top - 5));
+    case ScrollRequest::kLinesForward:
+      return vertical(canDown, std::min(maxTop, top + count));
+    case ScrollRequest::kLinesBack:
+      return vertical(canUp, std::max(0, top - count));
+    case ScrollRequest::kTop:
+      return vertical(canUp, 0);
+    case ScrollRequest::kBottom:
+      return vertical(canDown, maxTop);
+    case ScrollRequest::kCharRight:
+      return horizontal(canRight, left + 1);
+    case ScrollRequest::kCharLeft:
+      return horizontal(canLeft, left - 1);
+    case ScrollRequest::kTabRight:
+      return horizontal(canRight, std::min(maxLeft, left + p.tab));
+    case ScrollRequest::kTabLeft:
+      return horizontal(canLeft, std::max(0, left - p.tab));
   }
   return {};
 }
@@ -97,7 +115,9 @@ int32_t VerticalThumbTarget(int32_t thumb, int32_t scrollScale, int32_t displayL
   return std::min(thumb * std::max(scrollScale, 1), displayLineCount - 1);
 }
 
-int32_t HorizontalThumbTarget(int32_t thumb, int32_t fold) { return std::min(thumb, fold - 1); }
+int32_t HorizontalThumbTarget(int32_t thumb, int32_t fold) {
+  return std::min(thumb, fold - 1);
+}
 
 int32_t ComputeGutterWidth(int32_t widestDigit, int32_t displayLineCount, bool foldRight,
                            bool hasDocument) {

@@ -26,9 +26,20 @@ int32_t MaxTopLine(const ScrollPosition& position);
 int32_t MaxLeftColumn(const ScrollPosition& position);
 
 enum class ScrollRequest {
-  kLineDown, kLineUp, kPageDown, kPageUp, kFiveLinesDown, kFiveLinesUp,
-  kLinesForward, kLinesBack, kTop, kBottom,
-  kCharRight, kCharLeft, kTabRight, kTabLeft,
+  kLineDown,
+  kLineUp,
+  kPageDown,
+  kPageUp,
+  kFiveLinesDown,
+  kFiveLinesUp,
+  kLinesForward,
+  kLinesBack,
+  kTop,
+  kBottom,
+  kCharRight,
+  kCharLeft,
+  kTabRight,
+  kTabLeft,
 };
 
 enum class ScrollAxis { kNone, kVertical, kHorizontal };
@@ -38,7 +49,8 @@ struct ScrollMove {
 };
 
 // The move a scrolling command makes; `count` is N of kLinesForward and kLinesBack.
-ScrollMove ScrollCommandMove(ScrollRequest request, const ScrollPosition& position, int32_t count = 0);
+ScrollMove ScrollCommandMove(ScrollRequest request, const ScrollPosition& position,
+                             int32_t count = 0);
 
 // How a change of the top line is shown.
 enum class LineMoveKind {

@@ -25,7 +25,9 @@ std::optional<std::u16string> MenuItemText(HMENU menu, UINT item, UINT flags) {
 
 }  // namespace
 
-HMENU FileMenu() { return GetSubMenu(GetMenu(gShell.mainWindow), 0); }
+HMENU FileMenu() {
+  return GetSubMenu(GetMenu(gShell.mainWindow), 0);
+}
 
 void BuildHistoryMenu(const StringList& paths, int maximum) {
   ClearHistoryMenu();
@@ -38,14 +40,16 @@ StringList ReadHistoryMenu() {
   HMENU menu = FileMenu();
   const int count = GetMenuItemCount(menu);
   for (int position = kFileMenuFixedItems + 1; position < count; ++position) {
-    if (auto text = MenuItemText(menu, position, MF_BYPOSITION)) paths.push_back(HistoryPathFromMenuText(*text));
+    if (auto text = MenuItemText(menu, position, MF_BYPOSITION))
+      paths.push_back(HistoryPathFromMenuText(*text));
   }
   return paths;
 }
 
 void ClearHistoryMenu() {
   HMENU menu = FileMenu();
-  while (GetMenuItemCount(menu) > kFileMenuFixedItems) DeleteMenu(menu, kFileMenuFixedItems, MF_BYPOSITION);
+  while (GetMenuItemCount(menu) > kFileMenuFixedItems)
+    DeleteMenu(menu, kFileMenuFixedItems, MF_BYPOSITION);
 }
 
 void AddHistoryEntry(std::u16string_view path, int index) {

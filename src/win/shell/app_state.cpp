@@ -11,7 +11,8 @@ ShellState gShell;
 ViewState gView;
 
 const FileTypeSetting& CurrentFileType() {
-  if (gFileTypeIndex >= 0 && gFileTypeIndex < gFileTypes.Count()) return gFileTypes.entries[gFileTypeIndex];
+  if (gFileTypeIndex >= 0 && gFileTypeIndex < gFileTypes.Count())
+    return gFileTypes.entries[gFileTypeIndex];
   return gFileTypes.entries.empty() ? DefaultFileTypeSetting() : gFileTypes.entries[0];
 }
 

@@ -52,7 +52,9 @@ extern std::unique_ptr<Document> gDocument;
 extern ShellState gShell;
 extern ViewState gView;
 
-inline Document* CurrentDocument() { return gDocument.get(); }
+inline Document* CurrentDocument() {
+  return gDocument.get();
+}
 const FileTypeSetting& CurrentFileType();
 
 // Back to the state before start-up (a test may start the viewer several times).

@@ -33,7 +33,9 @@ namespace {
 
 std::unique_ptr<Win32RegistryStoreFactory> gRegistry;
 
-SettingsLocation CurrentSettingsLocation() { return {gShell.iniFilePath, gRegistry.get()}; }
+SettingsLocation CurrentSettingsLocation() {
+  return {gShell.iniFilePath, gRegistry.get()};
+}
 
 std::u16string ExecutablePath() {
   std::wstring path(MAX_PATH, L'\0');
@@ -52,16 +54,17 @@ std::u16string BesideExecutable(std::u16string_view name) {
 }
 
 int MainShowCommand(int showCommand) {
-  if (showCommand == SW_SHOWMINIMIZED || showCommand == SW_MINIMIZE || showCommand == SW_SHOWMINNOACTIVE)
+  if (showCommand == SW_SHOWMINIMIZED || showCommand == SW_MINIMIZE ||
+      showCommand == SW_SHOWMINNOACTIVE)
     return showCommand;
   return gOptions.Maximize == 1 ? SW_SHOWMAXIMIZED : showCommand;
 }
 
 bool CreateMainWindow(HINSTANCE instance) {
   if (!RegisterMainClass(instance)) return false;
-  gShell.mainWindow = CreateWindowExW(0, kMainWindowClass, L"Vemora", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                      gOptions.WinPosX, gOptions.WinPosY, gOptions.WinWidth, gOptions.WinHeight,
-                                      nullptr, nullptr, instance, nullptr);
+  gShell.mainWindow = CreateWindowExW(
+      0, kMainWindowClass, L"Vemora", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, gOptions.WinPosX,
+      gOptions.WinPosY, gOptions.WinWidth, gOptions.WinHeight, nullptr, nullptr, instance, nullptr);
   return gShell.mainWindow != nullptr;
 }
 
@@ -74,13 +77,15 @@ void CreateGutterAndView(HINSTANCE instance) {
   const int32_t x = gView.GutterWidth * gShell.LineNumbersShown;
   RegisterGutterClass(instance);
   // WS_VISIBLE: the gutter is part of the window whenever line numbers are shown.
-  gShell.gutterWindow = CreateWindowExW(0, kGutterWindowClass, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, 0, top,
-                                        x + 1, height - GetSystemMetrics(SM_CYHSCROLL), gShell.mainWindow,
-                                        reinterpret_cast<HMENU>(kStatusBarId), instance, nullptr);
+  gShell.gutterWindow =
+      CreateWindowExW(0, kGutterWindowClass, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, 0, top,
+                      x + 1, height - GetSystemMetrics(SM_CYHSCROLL), gShell.mainWindow,
+                      reinterpret_cast<HMENU>(kStatusBarId), instance, nullptr);
   RegisterViewClass(instance);
-  gShell.viewWindow = CreateWindowExW(0, kViewWindowClass, nullptr, WS_CHILD | WS_BORDER | WS_VSCROLL | WS_HSCROLL,
-                                      x, top, client.right - x, height, gShell.mainWindow,
-                                      reinterpret_cast<HMENU>(kStatusBarId), instance, nullptr);
+  gShell.viewWindow =
+      CreateWindowExW(0, kViewWindowClass, nullptr, WS_CHILD | WS_BORDER | WS_VSCROLL | WS_HSCROLL,
+                      x, top, client.right - x, height, gShell.mainWindow,
+                      reinterpret_cast<HMENU>(kStatusBarId), instance, nullptr);
   ShowWindow(gShell.viewWindow, SW_SHOW);
   DragAcceptFiles(gShell.viewWindow, TRUE);
 }
@@ -167,7 +172,8 @@ int RunMessageLoop() {
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (HelpPreTranslate(message)) continue;
-    const bool forHelp = gShell.helpWindow && GetAncestor(message.hwnd, GA_ROOT) == gShell.helpWindow;
+    const bool forHelp =
+        gShell.helpWindow && GetAncestor(message.hwnd, GA_ROOT) == gShell.helpWindow;
     if (!forHelp && gShell.accelerators &&
         TranslateAcceleratorW(gShell.mainWindow, gShell.accelerators, &message))
       continue;
@@ -190,8 +196,10 @@ void Shutdown() {
   SavePlacement();
   if (gShell.saveSettingsAtExit) {
     gOptions.Hist = ReadHistoryMenu();
-    if (SaveSettings(CurrentSettingsLocation(), gOptions, gFileTypes) == SaveResult::kIniNotWritable)
-      MessageBoxW(gShell.mainWindow, AsWide(kIniSaveFailedMessage), L"Vemora", MB_OK | MB_ICONERROR);
+    if (SaveSettings(CurrentSettingsLocation(), gOptions, gFileTypes) ==
+        SaveResult::kIniNotWritable)
+      MessageBoxW(gShell.mainWindow, AsWide(kIniSaveFailedMessage), L"Vemora",
+                  MB_OK | MB_ICONERROR);
   }
   CoUninitialize();
   DestroyWindow(gShell.mainWindow);

@@ -12,11 +12,11 @@ namespace vemora {
 // Where a run of the viewer takes its input and keeps its settings. The program uses the
 // files beside its executable and the real registry key; tests use scratch places.
 struct StartUpOptions {
-  std::u16string commandLine;   // as the process received it, the program's path first
+  std::u16string commandLine;  // as the process received it, the program's path first
   int showCommand = SW_SHOWDEFAULT;
-  std::u16string iniFilePath;   // "Vemora.ini" beside the executable
-  std::u16string helpFilePath;  // "vemora.chm" beside the executable
-  std::u16string registryRoot;  // under HKEY_CURRENT_USER
+  std::u16string iniFilePath;     // "Vemora.ini" beside the executable
+  std::u16string helpFilePath;    // "vemora.chm" beside the executable
+  std::u16string registryRoot;    // under HKEY_CURRENT_USER
   std::u16string updateCheckKey;  // under HKEY_CURRENT_USER
 };
 

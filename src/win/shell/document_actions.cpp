@@ -71,8 +71,10 @@ void RepaintViewAndGutter() {
 }
 
 void ShowStartLine(const Document& document, int32_t startLine) {
-  if (startLine == -1) SendMessageW(gShell.viewWindow, WM_COMMAND, CmdBottom, 0);
-  else if (document.displayLineCount > 0) SendMessageW(gShell.viewWindow, WM_VIEW_JUMP, 0, startLine);
+  if (startLine == -1)
+    SendMessageW(gShell.viewWindow, WM_COMMAND, CmdBottom, 0);
+  else if (document.displayLineCount > 0)
+    SendMessageW(gShell.viewWindow, WM_VIEW_JUMP, 0, startLine);
 }
 
 }  // namespace

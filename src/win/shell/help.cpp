@@ -22,7 +22,8 @@ HtmlHelpFunction BoundHtmlHelp() {
   if (!tried) {
     tried = true;
     if (HMODULE module = LoadLibraryW(L"hhctrl.ocx"))
-      function = reinterpret_cast<HtmlHelpFunction>(reinterpret_cast<void*>(GetProcAddress(module, "HtmlHelpW")));
+      function = reinterpret_cast<HtmlHelpFunction>(
+          reinterpret_cast<void*>(GetProcAddress(module, "HtmlHelpW")));
   }
   return function;
 }
@@ -38,10 +39,13 @@ void InitializeHelp() {
   CallHtmlHelp(nullptr, kHhInitialize, reinterpret_cast<DWORD_PTR>(&gShell.helpCookie));
 }
 
-void UninitializeHelp() { CallHtmlHelp(nullptr, kHhUninitialize, gShell.helpCookie); }
+void UninitializeHelp() {
+  CallHtmlHelp(nullptr, kHhUninitialize, gShell.helpCookie);
+}
 
 bool HelpPreTranslate(MSG& message) {
-  return CallHtmlHelp(nullptr, kHhPreTranslateMessage, reinterpret_cast<DWORD_PTR>(&message)) != nullptr;
+  return CallHtmlHelp(nullptr, kHhPreTranslateMessage, reinterpret_cast<DWORD_PTR>(&message)) !=
+         nullptr;
 }
 
 HWND ShowHelpTopic(DWORD context) {

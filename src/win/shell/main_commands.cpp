@@ -25,7 +25,8 @@ namespace vemora {
 namespace {
 
 constexpr wchar_t kPasteTitle[] = L"複写";
-constexpr wchar_t kPasteQuestion[] = L"現在表示している文書を閉じて、クリップボードの内容を表示します。";
+constexpr wchar_t kPasteQuestion[] =
+    L"現在表示している文書を閉じて、クリップボードの内容を表示します。";
 constexpr wchar_t kOpenTitle[] = L"開く";
 constexpr wchar_t kSaveTitle[] = L"名前を付けて保存(UTF16エンコーディング)";
 
@@ -62,7 +63,8 @@ void OnOpen() {
   request.lpstrFile = path;
   request.nMaxFile = MAX_PATH;
   request.lpstrTitle = kOpenTitle;
-  request.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_ENABLESIZING;
+  request.Flags =
+      OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_ENABLESIZING;
   if (GetOpenFileNameW(&request)) OpenDocument(ToUtf16(path), 0, gShell.openDialogEncoding);
   EnableInputMethod(false);
   UpdateMenuStates();
@@ -119,7 +121,8 @@ void OnToggleLineNumbers() {
 void OnEncoding(UINT command) {
   const Document* document = CurrentDocument();
   if (!document) return;
-  const EncodingReload reload = EncodingReloadFor(static_cast<uint16_t>(command), document->encoding);
+  const EncodingReload reload =
+      EncodingReloadFor(static_cast<uint16_t>(command), document->encoding);
   if (reload.reload) ReloadCurrentDocument(reload.request);
 }
 
@@ -136,12 +139,28 @@ void OnFileTypeSelector(UINT notification) {
 
 bool IsViewCommand(UINT command) {
   switch (command) {
-    case CmdLineDown: case CmdLineUp: case CmdPageDown: case CmdPageUp:
-    case CmdFindNext: case CmdFindPrev: case CmdFiveLinesDown: case CmdFiveLinesUp:
-    case CmdTop: case CmdBottom: case CmdCopy: case CmdCharRight: case CmdCharLeft:
-    case CmdFiveCharsRight: case CmdFiveCharsLeft: case CmdShowMatches: case CmdJump:
-    case CmdAppendCopy: case CmdQuotedCopy: case CmdSelectAll:
-    case CmdLinesForward: case CmdLinesBack:
+    case CmdLineDown:
+    case CmdLineUp:
+    case CmdPageDown:
+    case CmdPageUp:
+    case CmdFindNext:
+    case CmdFindPrev:
+    case CmdFiveLinesDown:
+    case CmdFiveLinesUp:
+    case CmdTop:
+    case CmdBottom:
+    case CmdCopy:
+    case CmdCharRight:
+    case CmdCharLeft:
+    case CmdFiveCharsRight:
+    case CmdFiveCharsLeft:
+    case CmdShowMatches:
+    case CmdJump:
+    case CmdAppendCopy:
+    case CmdQuotedCopy:
+    case CmdSelectAll:
+    case CmdLinesForward:
+    case CmdLinesBack:
       return true;
     default:
       return false;
@@ -156,20 +175,46 @@ void DispatchMainCommand(WPARAM wParam, LPARAM lParam) {
   if (command >= CmdHistory1 && command <= CmdHistory20) return OnHistory(command);
   switch (command) {
     case CmdFind:
-    case CmdFindBackward: ForwardToViewWithInputMethod(wParam, lParam); break;
-    case CmdRedraw: OnRedraw(); break;
-    case CmdOpen: OnOpen(); break;
-    case CmdPaste: OnPaste(); break;
-    case CmdHelp: ShowHelpTopic(kHelpContents); break;
-    case CmdExit: PostMessageW(gShell.mainWindow, WM_CLOSE, 0, 0); break;
-    case CmdFileTypeSelector: OnFileTypeSelector(HIWORD(wParam)); break;
-    case CmdSaveAsUtf16: OnSaveAsUtf16(); break;
-    case CmdLineNumbers: OnToggleLineNumbers(); break;
-    case CmdEncodingSjis: case CmdEncodingJis: case CmdEncodingEuc: case CmdEncodingUtf16:
-    case CmdEncodingUtf16Be: case CmdEncodingUtf8: case CmdEncodingUtf7: OnEncoding(command); break;
+    case CmdFindBackward:
+      ForwardToViewWithInputMethod(wParam, lParam);
+      break;
+    case CmdRedraw:
+      OnRedraw();
+      break;
+    case CmdOpen:
+      OnOpen();
+      break;
+    case CmdPaste:
+      OnPaste();
+      break;
+    case CmdHelp:
+      ShowHelpTopic(kHelpContents);
+      break;
+    case CmdExit:
+      PostMessageW(gShell.mainWindow, WM_CLOSE, 0, 0);
+      break;
+    case CmdFileTypeSelector:
+      OnFileTypeSelector(HIWORD(wParam));
+      break;
+    case CmdSaveAsUtf16:
+      OnSaveAsUtf16();
+      break;
+    case CmdLineNumbers:
+      OnToggleLineNumbers();
+      break;
+    case CmdEncodingSjis:
+    case CmdEncodingJis:
+    case CmdEncodingEuc:
+    case CmdEncodingUtf16:
+    case CmdEncodingUtf16Be:
+    case CmdEncodingUtf8:
+    case CmdEncodingUtf7:
+      OnEncoding(command);
+      break;
     // The about box, the settings dialogs, settings export, import and clearing, and
     // opening with a tool arrive with their dialogs; CmdQandA has no action.
-    default: break;
+    default:
+      break;
   }
 }
 

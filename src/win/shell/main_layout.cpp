@@ -24,13 +24,17 @@ RECT MainClient() {
 
 }  // namespace
 
-int32_t ToolbarHeight() { return gShell.toolbar ? kToolbarHeight : 0; }
+int32_t ToolbarHeight() {
+  return gShell.toolbar ? kToolbarHeight : 0;
+}
 
 void SizeGutter() {
   const RECT client = MainClient();
   const int32_t width = gView.GutterWidth * gShell.LineNumbersShown + 1;
-  const int32_t height = client.bottom - ToolbarHeight() - StatusBarHeight() - GetSystemMetrics(SM_CYHSCROLL);
-  SetWindowPos(gShell.gutterWindow, nullptr, 0, 0, width, std::max(height, 0), SWP_NOMOVE | SWP_NOZORDER);
+  const int32_t height =
+      client.bottom - ToolbarHeight() - StatusBarHeight() - GetSystemMetrics(SM_CYHSCROLL);
+  SetWindowPos(gShell.gutterWindow, nullptr, 0, 0, width, std::max(height, 0),
+               SWP_NOMOVE | SWP_NOZORDER);
 }
 
 void LayOutCurrentDocument() {
@@ -39,7 +43,9 @@ void LayOutCurrentDocument() {
   RECT view{};
   GetClientRect(gShell.viewWindow, &view);
   GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
-  LayoutDocument(*document, LayoutParametersFor(CurrentFileType(), gView.AverageCharWidth, view.right), measure);
+  LayoutDocument(*document,
+                 LayoutParametersFor(CurrentFileType(), gView.AverageCharWidth, view.right),
+                 measure);
 }
 
 void PlaceView() {
@@ -61,7 +67,8 @@ void RelayoutMainWindow() {
   const RECT client = MainClient();
   if (gShell.statusBar) SendMessageW(gShell.statusBar, WM_SIZE, 0, 0);
   if (gShell.toolbar)
-    SetWindowPos(gShell.toolbar, nullptr, 0, 0, client.right, kToolbarHeight, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(gShell.toolbar, nullptr, 0, 0, client.right, kToolbarHeight,
+                 SWP_NOMOVE | SWP_NOZORDER);
   SizeGutter();
   PlaceView();
   Document* document = CurrentDocument();

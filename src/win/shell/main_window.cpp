@@ -20,7 +20,8 @@ namespace vemora {
 namespace {
 
 LRESULT OnSize(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (wParam != SIZE_RESTORED && wParam != SIZE_MAXIMIZED) return DefWindowProcW(window, message, wParam, lParam);
+  if (wParam != SIZE_RESTORED && wParam != SIZE_MAXIMIZED)
+    return DefWindowProcW(window, message, wParam, lParam);
   RelayoutMainWindow();
   return 0;
 }
@@ -46,7 +47,8 @@ LRESULT OnNotify(HWND window, WPARAM wParam, LPARAM lParam) {
   auto* header = reinterpret_cast<NMHDR*>(lParam);
   if (header->code != TTN_GETDISPINFOW) return DefWindowProcW(window, WM_NOTIFY, wParam, lParam);
   auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
-  if (const wchar_t* tip = ToolbarTip(static_cast<UINT>(info->hdr.idFrom))) info->lpszText = const_cast<wchar_t*>(tip);
+  if (const wchar_t* tip = ToolbarTip(static_cast<UINT>(info->hdr.idFrom)))
+    info->lpszText = const_cast<wchar_t*>(tip);
   return 0;
 }
 
@@ -62,17 +64,35 @@ void OnMouseWheel(WPARAM wParam) {
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_DESTROY: PostQuitMessage(0); return 0;
-    case WM_SIZE: return OnSize(window, message, wParam, lParam);
-    case WM_ACTIVATE: OnActivate(wParam); return 0;
-    case WM_CLOSE: Shutdown(); return 0;
-    case WM_QUERYENDSESSION: Shutdown(); return TRUE;
-    case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(window, wParam, lParam);
-    case WM_NOTIFY: return OnNotify(window, wParam, lParam);
-    case WM_COMMAND: DispatchMainCommand(wParam, lParam); return 0;
-    case WM_MOUSEWHEEL: OnMouseWheel(wParam); return 0;
-    case WM_RELOAD_DOCUMENT: ReloadCurrentDocument(-1); return 0;
-    default: return DefWindowProcW(window, message, wParam, lParam);
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_SIZE:
+      return OnSize(window, message, wParam, lParam);
+    case WM_ACTIVATE:
+      OnActivate(wParam);
+      return 0;
+    case WM_CLOSE:
+      Shutdown();
+      return 0;
+    case WM_QUERYENDSESSION:
+      Shutdown();
+      return TRUE;
+    case WM_WINDOWPOSCHANGED:
+      return OnWindowPosChanged(window, wParam, lParam);
+    case WM_NOTIFY:
+      return OnNotify(window, wParam, lParam);
+    case WM_COMMAND:
+      DispatchMainCommand(wParam, lParam);
+      return 0;
+    case WM_MOUSEWHEEL:
+      OnMouseWheel(wParam);
+      return 0;
+    case WM_RELOAD_DOCUMENT:
+      ReloadCurrentDocument(-1);
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 

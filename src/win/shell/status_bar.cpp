@@ -15,8 +15,9 @@ namespace vemora {
 
 HWND CreateStatusBar(HWND mainWindow, HINSTANCE instance) {
   // WS_VISIBLE: a status bar the user never sees would be of no use.
-  HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBARS_SIZEGRIP,
-                             0, 0, 0, 0, mainWindow, reinterpret_cast<HMENU>(kStatusBarId), instance, nullptr);
+  HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr,
+                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                             mainWindow, reinterpret_cast<HMENU>(kStatusBarId), instance, nullptr);
   if (!bar) return nullptr;
   int edges[5] = {110, 160, 270, 380, -1};
   SendMessageW(bar, SB_SETPARTS, 5, reinterpret_cast<LPARAM>(edges));
@@ -40,7 +41,8 @@ void SetStatusLineText(int part, int32_t displayLine) {
   const Document* document = CurrentDocument();
   if (!document) return SetStatusPart(part, u"");
   const int32_t number = ShownLineNumber(*document, displayLine, CurrentFileType().LineType);
-  SetStatusPart(part, part == kStatusTopLinePart ? TopLineStatusText(number) : MouseLineStatusText(number));
+  SetStatusPart(
+      part, part == kStatusTopLinePart ? TopLineStatusText(number) : MouseLineStatusText(number));
 }
 
 void ShowMouseLine() {
@@ -51,7 +53,8 @@ void ShowMouseLine() {
   ScreenToClient(gShell.viewWindow, &pointer);
   RECT client{};
   GetClientRect(gShell.viewWindow, &client);
-  if (pointer.x < 0 || pointer.y < 0 || pointer.x >= client.right || pointer.y >= client.bottom) return;
+  if (pointer.x < 0 || pointer.y < 0 || pointer.x >= client.right || pointer.y >= client.bottom)
+    return;
   SetStatusLineText(kStatusMouseLinePart, document->TopLine + pointer.y / gView.LinePitch);
 }
 

@@ -24,18 +24,21 @@ TBBUTTON Button(int image, int command, BYTE style = BTNS_BUTTON) {
   return button;
 }
 
-TBBUTTON Separator() { return Button(0, 0, BTNS_SEP); }
+TBBUTTON Separator() {
+  return Button(0, 0, BTNS_SEP);
+}
 
 void CreateSelector(HWND toolbar, HINSTANCE instance) {
   RECT item{};
   SendMessageW(toolbar, TB_GETITEMRECT, kSelectorAnchorItem, reinterpret_cast<LPARAM>(&item));
-  gShell.fileTypeSelector =
-      CreateWindowExW(WS_EX_CLIENTEDGE, L"COMBOBOX", nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER | CBS_DROPDOWNLIST,
-                      item.right, item.top, 180, 180, toolbar, reinterpret_cast<HMENU>(CmdFileTypeSelector),
-                      instance, nullptr);
-  gShell.selectorFont = CreateFontW(item.bottom - item.top - 8, 0, 0, 0, 0, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0,
-                                    0, L"MS UI Gothic");
-  SendMessageW(gShell.fileTypeSelector, WM_SETFONT, reinterpret_cast<WPARAM>(gShell.selectorFont), FALSE);
+  gShell.fileTypeSelector = CreateWindowExW(
+      WS_EX_CLIENTEDGE, L"COMBOBOX", nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER | CBS_DROPDOWNLIST,
+      item.right, item.top, 180, 180, toolbar, reinterpret_cast<HMENU>(CmdFileTypeSelector),
+      instance, nullptr);
+  gShell.selectorFont = CreateFontW(item.bottom - item.top - 8, 0, 0, 0, 0, 0, 0, 0,
+                                    SHIFTJIS_CHARSET, 0, 0, 0, 0, L"MS UI Gothic");
+  SendMessageW(gShell.fileTypeSelector, WM_SETFONT, reinterpret_cast<WPARAM>(gShell.selectorFont),
+               FALSE);
   FillFileTypeSelector();
 }
 
@@ -43,14 +46,24 @@ void CreateSelector(HWND toolbar, HINSTANCE instance) {
 
 void CreateToolbar(HWND mainWindow, HINSTANCE instance) {
   const TBBUTTON buttons[] = {
-      Separator(),          Button(0, CmdOpen),       Button(1, CmdSaveAsUtf16), Separator(),
-      Button(2, CmdCopy),   Button(3, CmdPaste),      Separator(),               Button(4, CmdFind),
-      Button(5, CmdFindNext), Button(6, CmdFindPrev), Button(7, CmdShowMatches, BTNS_CHECK),
-      Separator(),          Button(8, CmdOpenWithTool), Separator(),
+      Separator(),
+      Button(0, CmdOpen),
+      Button(1, CmdSaveAsUtf16),
+      Separator(),
+      Button(2, CmdCopy),
+      Button(3, CmdPaste),
+      Separator(),
+      Button(4, CmdFind),
+      Button(5, CmdFindNext),
+      Button(6, CmdFindPrev),
+      Button(7, CmdShowMatches, BTNS_CHECK),
+      Separator(),
+      Button(8, CmdOpenWithTool),
+      Separator(),
   };
-  gShell.toolbar = CreateToolbarEx(mainWindow, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_TOOLTIPS | CCS_TOP,
-                                   kToolbarId, 24, instance, IDB_TOOLBAR, buttons, 14, 16, 16, 16, 16,
-                                   sizeof(TBBUTTON));
+  gShell.toolbar = CreateToolbarEx(
+      mainWindow, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_TOOLTIPS | CCS_TOP, kToolbarId,
+      24, instance, IDB_TOOLBAR, buttons, 14, 16, 16, 16, 16, sizeof(TBBUTTON));
   if (!gShell.toolbar) return;
   RECT client{};
   GetClientRect(mainWindow, &client);

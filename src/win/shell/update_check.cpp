@@ -24,8 +24,8 @@ void WriteString(HKEY key, const wchar_t* name, const wchar_t* value) {
 
 HKEY CreateChild(HKEY parent, const wchar_t* name) {
   HKEY key = nullptr;
-  if (RegCreateKeyExW(parent, name, 0, const_cast<wchar_t*>(L""), 0, KEY_CREATE_SUB_KEY | KEY_SET_VALUE,
-                      nullptr, &key, nullptr) != ERROR_SUCCESS)
+  if (RegCreateKeyExW(parent, name, 0, const_cast<wchar_t*>(L""), 0,
+                      KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
     return nullptr;
   return key;
 }
@@ -35,7 +35,8 @@ HKEY CreateChild(HKEY parent, const wchar_t* name) {
 void RegisterForUpdateCheck(std::u16string_view toolKey) {
   HKEY tool = nullptr;
   const std::wstring path = ToWide(toolKey);
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_CREATE_SUB_KEY, &tool) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_CREATE_SUB_KEY, &tool) != ERROR_SUCCESS)
+    return;
   if (HKEY maker = CreateChild(tool, kMakerContact)) {
     WriteString(maker, L"Author", kMakerName);
     WriteString(maker, L"InfoURL", kUpdateInfoUrl);

@@ -17,15 +17,20 @@ void OnGutterPaint(HWND window) {
   HDC dc = BeginPaint(window, &paint);
   RECT client{};
   GetClientRect(window, &client);
-  if (CurrentDocument()) PaintGutter(dc, (client.bottom + gView.LinePitch - 1) / gView.LinePitch);
-  else FillRect(dc, &client, gView.BackgroundBrush);
+  if (CurrentDocument())
+    PaintGutter(dc, (client.bottom + gView.LinePitch - 1) / gView.LinePitch);
+  else
+    FillRect(dc, &client, gView.BackgroundBrush);
   EndPaint(window, &paint);
 }
 
 LRESULT CALLBACK GutterWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_PAINT: OnGutterPaint(window); return 0;
-    default: return DefWindowProcW(window, message, wParam, lParam);
+    case WM_PAINT:
+      OnGutterPaint(window);
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 
@@ -56,11 +61,13 @@ void PaintGutter(HDC dc, int32_t rows) {
     const int32_t y = row * gView.LinePitch;
     RECT band{0, y, client.right, y + gView.LinePitch};
     FillRect(dc, &band, gView.BackgroundBrush);
-    const int32_t number = document ? ShownLineNumber(*document, document->TopLine + row, type.LineType) : 0;
+    const int32_t number =
+        document ? ShownLineNumber(*document, document->TopLine + row, type.LineType) : 0;
     if (number <= 0) continue;
     const std::wstring text = std::to_wstring(number);
     RECT clip{0, y, client.right - 8, y + gView.LinePitch};
-    ExtTextOutW(dc, client.right - 8, y, ETO_CLIPPED, &clip, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+    ExtTextOutW(dc, client.right - 8, y, ETO_CLIPPED, &clip, text.c_str(),
+                static_cast<UINT>(text.size()), nullptr);
   }
   SetTextAlign(dc, previousAlign);
   if (previousFont) SelectObject(dc, previousFont);
@@ -69,8 +76,10 @@ void PaintGutter(HDC dc, int32_t rows) {
 
 void ScrollGutter(int32_t lines) {
   RECT uncovered{};
-  ScrollWindowEx(gShell.gutterWindow, 0, lines * gView.LinePitch, nullptr, nullptr, nullptr, &uncovered, 0);
-  RedrawWindow(gShell.gutterWindow, &uncovered, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOINTERNALPAINT);
+  ScrollWindowEx(gShell.gutterWindow, 0, lines * gView.LinePitch, nullptr, nullptr, nullptr,
+                 &uncovered, 0);
+  RedrawWindow(gShell.gutterWindow, &uncovered, nullptr,
+               RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOINTERNALPAINT);
 }
 
 void ComputeGutterWidth() {

@@ -72,7 +72,11 @@ class RowPainter {
  public:
   RowPainter(HDC dc, const RECT& client, const Document& document, const FileTypeSetting& type,
              MarkBitmaps& marks, int32_t selectionLow, int32_t selectionHigh)
-      : dc_(dc), document_(document), type_(type), marks_(marks), low_(selectionLow),
+      : dc_(dc),
+        document_(document),
+        type_(type),
+        marks_(marks),
+        low_(selectionLow),
         high_(selectionHigh) {
     clip_ = client;
     clip_.left = std::max<LONG>(client.left, kViewMargin);
@@ -88,12 +92,16 @@ class RowPainter {
       if (layout_.kinds[i] != CellKind::kText) {
         DrawMarkCell(x, y, i, line[i]);
         i += layout_.kinds[i] == CellKind::kLineEnd && i + 1 < count &&
-                     layout_.kinds[i + 1] == CellKind::kLineEndTail ? 2 : 1;
+                     layout_.kinds[i + 1] == CellKind::kLineEndTail
+                 ? 2
+                 : 1;
         continue;
       }
       int32_t end = i + 1;
-      while (end < count && layout_.kinds[end] == CellKind::kText && styles_[end] == styles_[i]) ++end;
-      DrawTextRun(x + layout_.Left(i), x + layout_.Left(end), y, line.substr(i, end - i), styles_[i]);
+      while (end < count && layout_.kinds[end] == CellKind::kText && styles_[end] == styles_[i])
+        ++end;
+      DrawTextRun(x + layout_.Left(i), x + layout_.Left(end), y, line.substr(i, end - i),
+                  styles_[i]);
       i = end;
     }
   }
@@ -113,11 +121,13 @@ class RowPainter {
     const int32_t count = span.end - span.start;
     styles_.assign(count, CellStyle{type_.BackCol & kColourMask, type_.TextCol});
     auto covered = [&](int32_t from, int32_t to, auto&& apply) {
-      for (int32_t p = std::max(from, span.start); p < std::min(to, span.end); ++p) apply(styles_[p - span.start]);
+      for (int32_t p = std::max(from, span.start); p < std::min(to, span.end); ++p)
+        apply(styles_[p - span.start]);
     };
     if (gShell.ShowSearchResults == 1 && document_.hitPatternLength > 0) {
       const auto& hits = document_.hits;
-      for (int32_t h = FirstEndingAfter(hits, span.start); h < hits.Size() && hits[h].start < span.end; ++h) {
+      for (int32_t h = FirstEndingAfter(hits, span.start);
+           h < hits.Size() && hits[h].start < span.end; ++h) {
         covered(hits[h].start, hits[h].start + hits[h].length, [&](CellStyle& style) {
           style.attributes = (style.attributes & ~kColourMask) | (type_.FindCol & kColourMask);
         });
@@ -126,7 +136,8 @@ class RowPainter {
     if (low_ != high_ && low_ >= 0 && span.start < high_)
       covered(low_, high_, [](CellStyle& style) { style.attributes |= kSelectedAttribute; });
     const auto& runs = document_.overstrikeRuns;
-    for (int32_t r = FirstEndingAfter(runs, span.start); r < runs.Size() && runs[r].start < span.end; ++r) {
+    for (int32_t r = FirstEndingAfter(runs, span.start);
+         r < runs.Size() && runs[r].start < span.end; ++r) {
       const uint32_t bits = runs[r].attributes & (kUnderlineAttribute | kBoldAttribute);
       covered(runs[r].start, runs[r].start + runs[r].length, [&](CellStyle& style) {
         style.attributes |= bits;
@@ -141,17 +152,21 @@ class RowPainter {
     int32_t low = 0, high = list.Size();
     while (low < high) {
       int32_t middle = (low + high) / 2;
-      if (list[middle].start + list[middle].length <= position) low = middle + 1;
-      else high = middle;
+      if (list[middle].start + list[middle].length <= position)
+        low = middle + 1;
+      else
+        high = middle;
     }
     return low;
   }
 
-  void DrawTextRun(int32_t x, int32_t endX, int32_t y, std::u16string_view text, const CellStyle& style) {
+  void DrawTextRun(int32_t x, int32_t endX, int32_t y, std::u16string_view text,
+                   const CellStyle& style) {
     if (text.empty()) return;
     SetTextColor(dc_, style.textColour);
     SetBkColor(dc_, style.attributes & kColourMask);
-    ExtTextOutW(dc_, x, y, ETO_CLIPPED, &clip_, AsWide(text.data()), static_cast<UINT>(text.size()), nullptr);
+    ExtTextOutW(dc_, x, y, ETO_CLIPPED, &clip_, AsWide(text.data()), static_cast<UINT>(text.size()),
+                nullptr);
     Decorate(x, endX, y, style.attributes, style.textColour);
   }
 
@@ -194,8 +209,8 @@ class RowPainter {
 
   // Fills the cell with the background and copies the picture: 0 bits take the text
   // colour, 1 bits the background colour. Marks are not clipped at the margin.
-  void CopyMark(const MarkBitmap& mark, COLORREF colour, const CellStyle& style, int32_t x, int32_t endX,
-                int32_t y, int32_t bitmapX, int32_t bitmapY, int32_t width) {
+  void CopyMark(const MarkBitmap& mark, COLORREF colour, const CellStyle& style, int32_t x,
+                int32_t endX, int32_t y, int32_t bitmapX, int32_t bitmapY, int32_t width) {
     SetTextColor(dc_, colour);
     SetBkColor(dc_, style.attributes & kColourMask);
     RECT cell{x, y, endX, y + gView.CharHeight};
@@ -236,7 +251,8 @@ void PaintRows(HDC dc, const RECT& client, const Document& document) {
   HGDIOBJ previousFont = gView.ViewFont ? SelectObject(dc, gView.ViewFont) : nullptr;
   int32_t low = std::min(document.SelectionAnchor, document.SelectionEnd);
   int32_t high = std::max(document.SelectionAnchor, document.SelectionEnd);
-  if (document.SelectionAnchor == kNoPosition || document.SelectionEnd == kNoPosition) low = high = kNoPosition;
+  if (document.SelectionAnchor == kNoPosition || document.SelectionEnd == kNoPosition)
+    low = high = kNoPosition;
   SetBkMode(dc, OPAQUE);
   SetTextColor(dc, type.TextCol);
   RowPainter painter(dc, client, document, type, marks, low, high);
@@ -246,8 +262,10 @@ void PaintRows(HDC dc, const RECT& client, const Document& document) {
     RECT band{client.left, y, client.right, y + gView.LinePitch};
     FillRect(dc, &band, gView.BackgroundBrush);
     LineSpan span;
-    if (DisplayLineSpan(document, document.TopLine + row, span)) painter.PaintRow(x, y, span);
-    else painter.PaintMissingRow(x, y);
+    if (DisplayLineSpan(document, document.TopLine + row, span))
+      painter.PaintRow(x, y, span);
+    else
+      painter.PaintMissingRow(x, y);
   }
   if (previousFont) SelectObject(dc, previousFont);
 }
@@ -273,8 +291,8 @@ RowLayoutOptions CurrentRowLayoutOptions() {
 
 void LayOutLine(HDC dc, const Document& document, const LineSpan& span, RowLayout& layout) {
   DcRowMeasure measure(dc);
-  BuildRowLayout(document.Text().substr(span.start, span.end - span.start), CurrentRowLayoutOptions(),
-                 measure, layout);
+  BuildRowLayout(document.Text().substr(span.start, span.end - span.start),
+                 CurrentRowLayoutOptions(), measure, layout);
 }
 
 int32_t RowTextOrigin() {
@@ -316,8 +334,10 @@ void PaintView(HDC dc) {
   if (own) dc = GetDC(gShell.viewWindow);
   RECT client{};
   GetClientRect(gShell.viewWindow, &client);
-  if (const Document* document = CurrentDocument()) PaintRows(dc, client, *document);
-  else FillRect(dc, &client, gView.BackgroundBrush);
+  if (const Document* document = CurrentDocument())
+    PaintRows(dc, client, *document);
+  else
+    FillRect(dc, &client, gView.BackgroundBrush);
   if (own) ReleaseDC(gShell.viewWindow, dc);
 }
 

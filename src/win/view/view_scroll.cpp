@@ -22,7 +22,8 @@ RECT ScrolledArea() {
 }
 
 void PaintNow(const RECT& band) {
-  RedrawWindow(gShell.viewWindow, &band, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOINTERNALPAINT);
+  RedrawWindow(gShell.viewWindow, &band, nullptr,
+               RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOINTERNALPAINT);
 }
 
 void MovePixels(int32_t dx, int32_t dy, RECT* uncovered) {
@@ -40,8 +41,10 @@ void ScrollViewLinesSmoothly(int32_t lines) {
   ReleaseDC(gShell.viewWindow, dc);
   RECT band = ScrolledArea();
   const int32_t total = std::abs(lines) * gView.LinePitch;
-  if (lines < 0) band.top = band.bottom - total;
-  else band.bottom = band.top + total;
+  if (lines < 0)
+    band.top = band.bottom - total;
+  else
+    band.bottom = band.top + total;
   PaintNow(band);
 }
 
@@ -66,13 +69,20 @@ struct ScrollCommandEntry {
   ScrollRequest request;
 };
 constexpr ScrollCommandEntry kScrollCommands[] = {
-    {CmdLineDown, ScrollRequest::kLineDown},       {CmdLineUp, ScrollRequest::kLineUp},
-    {CmdPageDown, ScrollRequest::kPageDown},       {CmdPageUp, ScrollRequest::kPageUp},
-    {CmdFiveLinesDown, ScrollRequest::kFiveLinesDown}, {CmdFiveLinesUp, ScrollRequest::kFiveLinesUp},
-    {CmdLinesForward, ScrollRequest::kLinesForward}, {CmdLinesBack, ScrollRequest::kLinesBack},
-    {CmdTop, ScrollRequest::kTop},                 {CmdBottom, ScrollRequest::kBottom},
-    {CmdCharRight, ScrollRequest::kCharRight},     {CmdCharLeft, ScrollRequest::kCharLeft},
-    {CmdFiveCharsRight, ScrollRequest::kTabRight}, {CmdFiveCharsLeft, ScrollRequest::kTabLeft},
+    {CmdLineDown, ScrollRequest::kLineDown},
+    {CmdLineUp, ScrollRequest::kLineUp},
+    {CmdPageDown, ScrollRequest::kPageDown},
+    {CmdPageUp, ScrollRequest::kPageUp},
+    {CmdFiveLinesDown, ScrollRequest::kFiveLinesDown},
+    {CmdFiveLinesUp, ScrollRequest::kFiveLinesUp},
+    {CmdLinesForward, ScrollRequest::kLinesForward},
+    {CmdLinesBack, ScrollRequest::kLinesBack},
+    {CmdTop, ScrollRequest::kTop},
+    {CmdBottom, ScrollRequest::kBottom},
+    {CmdCharRight, ScrollRequest::kCharRight},
+    {CmdCharLeft, ScrollRequest::kCharLeft},
+    {CmdFiveCharsRight, ScrollRequest::kTabRight},
+    {CmdFiveCharsLeft, ScrollRequest::kTabLeft},
 };
 
 }  // namespace
@@ -171,15 +181,25 @@ void HandleVerticalScrollBar(WPARAM wParam) {
   if (!document) return;
   UINT command = 0;
   switch (LOWORD(wParam)) {
-    case SB_LINEUP: command = CmdLineUp; break;
-    case SB_LINEDOWN: command = CmdLineDown; break;
-    case SB_PAGEUP: command = CmdPageUp; break;
-    case SB_PAGEDOWN: command = CmdPageDown; break;
+    case SB_LINEUP:
+      command = CmdLineUp;
+      break;
+    case SB_LINEDOWN:
+      command = CmdLineDown;
+      break;
+    case SB_PAGEUP:
+      command = CmdPageUp;
+      break;
+    case SB_PAGEDOWN:
+      command = CmdPageDown;
+      break;
     case SB_THUMBTRACK:
-      ScrollToLine(VerticalThumbTarget(HIWORD(wParam), document->scrollScale, document->displayLineCount),
-                   false);
+      ScrollToLine(
+          VerticalThumbTarget(HIWORD(wParam), document->scrollScale, document->displayLineCount),
+          false);
       return;
-    default: return;
+    default:
+      return;
   }
   PostMessageW(gShell.viewWindow, WM_COMMAND, command, 0);
 }
@@ -188,14 +208,23 @@ void HandleHorizontalScrollBar(WPARAM wParam) {
   if (!CurrentDocument()) return;
   UINT command = 0;
   switch (LOWORD(wParam)) {
-    case SB_LINELEFT: command = CmdCharLeft; break;
-    case SB_LINERIGHT: command = CmdCharRight; break;
-    case SB_PAGELEFT: command = CmdFiveCharsLeft; break;
-    case SB_PAGERIGHT: command = CmdFiveCharsRight; break;
+    case SB_LINELEFT:
+      command = CmdCharLeft;
+      break;
+    case SB_LINERIGHT:
+      command = CmdCharRight;
+      break;
+    case SB_PAGELEFT:
+      command = CmdFiveCharsLeft;
+      break;
+    case SB_PAGERIGHT:
+      command = CmdFiveCharsRight;
+      break;
     case SB_THUMBTRACK:
       ScrollToColumn(HorizontalThumbTarget(HIWORD(wParam), CurrentFileType().Fold));
       return;
-    default: return;
+    default:
+      return;
   }
   PostMessageW(gShell.viewWindow, WM_COMMAND, command, 0);
 }
@@ -204,7 +233,8 @@ bool ExecuteScrollCommand(uint16_t command, LPARAM count) {
   for (const ScrollCommandEntry& entry : kScrollCommands) {
     if (entry.command != command) continue;
     if (!CurrentDocument()) return true;
-    const ScrollMove move = ScrollCommandMove(entry.request, CurrentScrollPosition(), static_cast<int32_t>(count));
+    const ScrollMove move =
+        ScrollCommandMove(entry.request, CurrentScrollPosition(), static_cast<int32_t>(count));
     if (move.axis == ScrollAxis::kVertical) ScrollToLine(move.target, false);
     if (move.axis == ScrollAxis::kHorizontal) ScrollToColumn(move.target);
     return true;

@@ -40,7 +40,8 @@ void OnToggleSearchResults() {
 
 void OnStepToHit(bool forward) {
   const Document& document = *CurrentDocument();
-  const int32_t line = forward ? FindNextHit(document, document.TopLine) : FindPreviousHit(document, document.TopLine);
+  const int32_t line = forward ? FindNextHit(document, document.TopLine)
+                               : FindPreviousHit(document, document.TopLine);
   if (line < 0) return Beep();
   const bool wasShown = gShell.ShowSearchResults == 1;
   gShell.ShowSearchResults = 1;
@@ -53,12 +54,19 @@ void OnCommand(WPARAM wParam, LPARAM lParam) {
   const UINT command = LOWORD(wParam);
   if (ExecuteScrollCommand(static_cast<uint16_t>(command), lParam)) return;
   switch (command) {
-    case CmdShowMatches: OnToggleSearchResults(); break;
-    case CmdFindNext: OnStepToHit(true); break;
-    case CmdFindPrev: OnStepToHit(false); break;
+    case CmdShowMatches:
+      OnToggleSearchResults();
+      break;
+    case CmdFindNext:
+      OnStepToHit(true);
+      break;
+    case CmdFindPrev:
+      OnStepToHit(false);
+      break;
     // The find dialog, copying, the jump dialog and select-all come with the selection
     // and search dialogs; until then these commands change nothing.
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -66,8 +74,10 @@ void OnJump(LPARAM lParam) {
   const Document& document = *CurrentDocument();
   const int32_t n = static_cast<int32_t>(lParam);
   int32_t target = -1;
-  if (CurrentFileType().LineType == 1) target = DisplayLineOfLogical(document, n);
-  else if (n >= 0 && n < document.displayLineCount) target = n;
+  if (CurrentFileType().LineType == 1)
+    target = DisplayLineOfLogical(document, n);
+  else if (n >= 0 && n < document.displayLineCount)
+    target = n;
   if (target < 0) return Beep();
   ScrollToLine(target, false);
 }
@@ -82,12 +92,24 @@ void OnDropFiles(HDROP drop) {
 
 LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_PAINT: OnPaint(window); return 0;
-    case WM_COMMAND: OnCommand(wParam, lParam); return 0;
-    case WM_VSCROLL: HandleVerticalScrollBar(wParam); return 0;
-    case WM_HSCROLL: HandleHorizontalScrollBar(wParam); return 0;
-    case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
-    case WM_MOUSEMOVE: ShowMouseLine(); return 0;
+    case WM_PAINT:
+      OnPaint(window);
+      return 0;
+    case WM_COMMAND:
+      OnCommand(wParam, lParam);
+      return 0;
+    case WM_VSCROLL:
+      HandleVerticalScrollBar(wParam);
+      return 0;
+    case WM_HSCROLL:
+      HandleHorizontalScrollBar(wParam);
+      return 0;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wParam));
+      return 0;
+    case WM_MOUSEMOVE:
+      ShowMouseLine();
+      return 0;
     case WM_VIEW_JUMP:
       if (CurrentDocument()) OnJump(lParam);
       return 0;
@@ -100,7 +122,8 @@ LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_VIEW_SELECTLINE:
     case WM_TIMER:
       return 0;
-    default: return DefWindowProcW(window, message, wParam, lParam);
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 
