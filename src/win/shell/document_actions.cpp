@@ -1,0 +1,167 @@
+// Every load ends in RefreshAfterLoad, which brings the status bar, the encoding marks,
+// the file type, font, layout, child windows, scroll bars, position and title in line
+// with the new document.
+#include "win/shell/document_actions.h"
+
+#include <windows.h>
+
+#include <memory>
+
+#include "core/keys/commands.h"
+#include "core/shell/status_text.h"
+#include "core/text/decode.h"
+#include "core/text/document_loader.h"
+#include "core/text/encoding.h"
+#include "core/text/file_type.h"
+#include "core/text/overstrike.h"
+#include "win/keys/history_menu.h"
+#include "win/keys/menu_states.h"
+#include "win/platform/text_conversion.h"
+#include "win/shell/app_state.h"
+#include "win/shell/main_layout.h"
+#include "win/shell/status_bar.h"
+#include "win/shell/toolbar.h"
+#include "win/view/gutter.h"
+#include "win/view/view_paint.h"
+#include "win/view/view_scroll.h"
+#include "win/view/view_window.h"
+
+namespace vemora {
+namespace {
+
+// Timer 1 of the main window polls external tools; a new document cancels the watches.
+constexpr UINT_PTR kToolWatchTimer = 1;
+
+class WindowLoadHost final : public LoadHost {
+ public:
+  void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) override {
+    vemora::RefreshAfterLoad(startLine, keepFileType);
+  }
+  void UpdateFileHistory(std::u16string_view path) override { UpdateFileHistoryMenu(path); }
+  void* OwnerWindow() override { return gShell.mainWindow; }
+};
+
+std::u16string FileStampOf(std::u16string_view name) {
+  WIN32_FIND_DATAW found{};
+  const std::wstring path = ToWide(name);
+  HANDLE search = FindFirstFileW(path.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return u"";
+  FindClose(search);
+  FILETIME local{};
+  SYSTEMTIME time{};
+  FileTimeToLocalFileTime(&found.ftLastWriteTime, &local);
+  FileTimeToSystemTime(&local, &time);
+  const uint64_t size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+  return FileStampText({time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, size});
+}
+
+// Parts 0, 1 and 4, the encoding marks and the overstrike runs of a document with text.
+void ShowTextFacts(Document& document) {
+  SetStatusPart(kStatusFilePart, FileStampOf(document.name));
+  SetStatusPart(kStatusEncodingPart, EncodingStatusName(document.encoding));
+  SetEncodingCheckMarks(document.encoding);
+  SetStatusPart(kStatusLineEndPart, LineEndName(document.lineEndKind));
+  KillTimer(gShell.mainWindow, kToolWatchTimer);
+  ApplyOverstrike(document);
+}
+
+void RepaintViewAndGutter() {
+  InvalidateRect(gShell.gutterWindow, nullptr, TRUE);
+  InvalidateRect(gShell.viewWindow, nullptr, TRUE);
+}
+
+void ShowStartLine(const Document& document, int32_t startLine) {
+  if (startLine == -1)
+    SendMessageW(gShell.viewWindow, WM_COMMAND, CmdBottom, 0);
+  else if (document.displayLineCount > 0)
+    SendMessageW(gShell.viewWindow, WM_VIEW_JUMP, 0, startLine);
+}
+
+}  // namespace
+
+void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
+  Document* document = CurrentDocument();
+  if (!document) {
+    SetMainWindowTitle(false);
+    return RepaintViewAndGutter();
+  }
+  if (document->textLength > 0) ShowTextFacts(*document);
+  if (keepFileType == 0) {
+    gFileTypeIndex = SelectFileType(document->name, gFileTypes);
+    SelectFileTypeInSelector(gFileTypeIndex);
+  }
+  const FileTypeSetting& type = CurrentFileType();
+  gShell.LineNumbersShown = type.LineNum;
+  CreateViewFont();
+  if (type.FoldRight == 0) LayOutCurrentDocument();
+  ComputeGutterWidth();
+  SizeGutter();
+  PlaceView();
+  UpdateVisibleSize();
+  UpdateScrollBars();
+  ReplaceBackgroundBrush(type.BackCol);
+  ShowStartLine(*document, startLine);
+  SetStatusLineText(kStatusTopLinePart, document->TopLine);
+  ShowMouseLine();
+  SetMainWindowTitle(GetActiveWindow() == gShell.mainWindow);
+  RepaintViewAndGutter();
+}
+
+void OpenDocument(std::u16string path, int32_t startLine, int32_t request) {
+  WindowLoadHost host;
+  LoadDocument(gDocument, path, startLine, request, 0, gOptions, host);
+  UpdateMenuStates();
+}
+
+void ReloadCurrentDocument(int32_t request) {
+  WindowLoadHost host;
+  ReloadDocument(gDocument, request, CurrentFileType().LineType, gOptions, host);
+}
+
+void ReadDocumentFromStandardInput(int32_t startLine) {
+  WindowLoadHost host;
+  ReadStandardInput(gDocument, startLine, host);
+}
+
+void ShowClipboardText() {
+  gDocument.reset();
+  if (OpenClipboard(gShell.mainWindow)) {
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      if (const auto* text = static_cast<const char16_t*>(GlobalLock(data))) {
+        // Never read past the clipboard's memory, even when the text lacks its terminator.
+        const size_t capacity = GlobalSize(data) / sizeof(char16_t);
+        SetClipboardDocument(gDocument, std::u16string_view(text, capacity));
+        GlobalUnlock(data);
+      }
+    }
+    CloseClipboard();
+  }
+  RefreshAfterLoad(0, 0);
+  UpdateMenuStates();
+}
+
+void ApplyFileTypeSetting(const FileTypeSetting& previous) {
+  Document* document = CurrentDocument();
+  if (!document) return;
+  const FileTypeSetting& type = CurrentFileType();
+  gShell.LineNumbersShown = type.LineNum;
+  ReplaceBackgroundBrush(type.BackCol);
+  CreateViewFont();
+  // The layout depends on the font and the wrap mode as well as on Tab and Fold.
+  const bool layoutChanged = type.Tab != previous.Tab || type.Fold != previous.Fold ||
+                             type.FoldRight != previous.FoldRight || !(type.Font == previous.Font);
+  if (type.FoldRight == 0 && layoutChanged) {
+    LayOutCurrentDocument();
+    if (document->TopLine > document->displayLineCount - 1)
+      document->TopLine = std::max(document->displayLineCount - 1, 0);
+  }
+  ComputeGutterWidth();
+  SizeGutter();
+  PlaceView();
+  UpdateVisibleSize();
+  UpdateScrollBars();
+  SetStatusLineText(kStatusTopLinePart, document->TopLine);
+  ShowMouseLine();
+}
+
+}  // namespace vemora

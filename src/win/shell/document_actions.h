@@ -1,0 +1,29 @@
+// Loading documents for the window: the refresh after every load, and the ways a user
+// opens one (path, history, drop, encoding reload, paste, standard input).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/settings/settings_model.h"
+
+namespace vemora {
+
+// Brings the whole window in line with the current document (which may be none).
+// startLine -1 shows the end; keepFileType 1 keeps the file type (a reload).
+void RefreshAfterLoad(int32_t startLine, int32_t keepFileType);
+
+// LoadDocument with the window as host, then the menu states.
+void OpenDocument(std::u16string path, int32_t startLine, int32_t request);
+// Reads the current file again with another encoding request, keeping its position.
+void ReloadCurrentDocument(int32_t request);
+void ReadDocumentFromStandardInput(int32_t startLine);
+// A document of the clipboard's text (none when it holds no text), then the refresh.
+void ShowClipboardText();
+
+// Applies the current file type to the shown document; `previous` is the setting in
+// effect before, which decides whether the text must be laid out again.
+void ApplyFileTypeSetting(const FileTypeSetting& previous);
+
+}  // namespace vemora

@@ -1,0 +1,221 @@
+// The commands the main window carries out itself, and the forwarding of the commands on
+// the shown text to the view.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <string>
+
+#include "core/keys/commands.h"
+#include "core/platform/files.h"
+#include "core/shell/menu_rules.h"
+#include "win/keys/history_menu.h"
+#include "win/keys/menu_states.h"
+#include "win/platform/text_conversion.h"
+#include "win/shell/app_state.h"
+#include "win/shell/document_actions.h"
+#include "win/shell/help.h"
+#include "win/shell/main_layout.h"
+#include "win/shell/main_window.h"
+#include "win/shell/toolbar.h"
+#include "win/view/gutter.h"
+#include "win/view/view_paint.h"
+#include "win/view/view_scroll.h"
+
+namespace vemora {
+namespace {
+
+constexpr wchar_t kPasteTitle[] = L"複写";
+constexpr wchar_t kPasteQuestion[] =
+    L"現在表示している文書を閉じて、クリップボードの内容を表示します。";
+constexpr wchar_t kOpenTitle[] = L"開く";
+constexpr wchar_t kSaveTitle[] = L"名前を付けて保存(UTF16エンコーディング)";
+
+void ForwardToView(WPARAM wParam, LPARAM lParam) {
+  SendMessageW(gShell.viewWindow, WM_COMMAND, wParam, lParam);
+  EnableInputMethod(false);
+}
+
+void ForwardToViewWithInputMethod(WPARAM wParam, LPARAM lParam) {
+  EnableInputMethod(true);
+  ForwardToView(wParam, lParam);
+}
+
+void RepaintViewAndGutter() {
+  InvalidateRect(gShell.gutterWindow, nullptr, TRUE);
+  InvalidateRect(gShell.viewWindow, nullptr, TRUE);
+}
+
+void OnRedraw() {
+  RepaintViewAndGutter();
+  if (CurrentDocument()) UpdateScrollBars();
+}
+
+void OnOpen() {
+  EnableInputMethod(true);
+  gShell.openDialogEncoding = -1;
+  wchar_t path[MAX_PATH + 1] = {};
+  OPENFILENAMEW request{};
+  request.lStructSize = sizeof request;
+  request.hwndOwner = gShell.mainWindow;
+  request.hInstance = gShell.instance;
+  request.lpstrFilter = L"全てのファイル\0*\0";
+  request.nFilterIndex = 1;
+  request.lpstrFile = path;
+  request.nMaxFile = MAX_PATH;
+  request.lpstrTitle = kOpenTitle;
+  request.Flags =
+      OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_ENABLESIZING;
+  if (GetOpenFileNameW(&request)) OpenDocument(ToUtf16(path), 0, gShell.openDialogEncoding);
+  EnableInputMethod(false);
+  UpdateMenuStates();
+}
+
+void OnPaste() {
+  if (MessageBoxW(gShell.mainWindow, kPasteQuestion, kPasteTitle, MB_OKCANCEL) != IDOK) return;
+  ShowClipboardText();
+}
+
+// FF FE, then the text as UTF-16 little endian, whatever it was read in.
+void WriteUtf16Copy(const std::u16string& path, const Document& document) {
+  std::FILE* file = OpenFile(path, "wb");
+  if (!file) return;
+  static const unsigned char kByteOrderMark[2] = {0xFF, 0xFE};
+  std::fwrite(kByteOrderMark, 1, 2, file);
+  std::fwrite(document.text, sizeof(char16_t), static_cast<size_t>(document.textLength), file);
+  std::fclose(file);
+}
+
+void OnSaveAsUtf16() {
+  const Document* document = CurrentDocument();
+  if (!document) return;
+  EnableInputMethod(true);
+  wchar_t path[MAX_PATH + 1] = {};
+  OPENFILENAMEW request{};
+  request.lStructSize = sizeof request;
+  request.hwndOwner = gShell.mainWindow;
+  request.hInstance = gShell.instance;
+  request.lpstrFilter = L"\0";
+  request.nFilterIndex = 1;
+  request.lpstrFile = path;
+  request.nMaxFile = MAX_PATH;
+  request.lpstrTitle = kSaveTitle;
+  request.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
+  if (GetSaveFileNameW(&request)) WriteUtf16Copy(ToUtf16(path), *document);
+  EnableInputMethod(false);
+}
+
+void OnHistory(UINT command) {
+  if (auto path = HistoryEntryPath(command)) OpenDocument(*path, 0, -1);
+  UpdateMenuStates();
+}
+
+void OnToggleLineNumbers() {
+  if (!CurrentDocument()) return;
+  gShell.LineNumbersShown = gShell.LineNumbersShown ? 0 : 1;
+  SizeGutter();
+  PlaceView();
+  UpdateVisibleSize();
+  UpdateScrollBars();
+}
+
+void OnEncoding(UINT command) {
+  const Document* document = CurrentDocument();
+  if (!document) return;
+  const EncodingReload reload =
+      EncodingReloadFor(static_cast<uint16_t>(command), document->encoding);
+  if (reload.reload) ReloadCurrentDocument(reload.request);
+}
+
+void OnFileTypeSelector(UINT notification) {
+  if (notification != CBN_SELCHANGE) return;
+  if (CurrentDocument()) {
+    const FileTypeSetting previous = CurrentFileType();
+    const int selected = SelectedFileType();
+    if (selected >= 0 && selected < gFileTypes.Count()) gFileTypeIndex = selected;
+    ApplyFileTypeSetting(previous);
+  }
+  RepaintViewAndGutter();
+}
+
+bool IsViewCommand(UINT command) {
+  switch (command) {
+    case CmdLineDown:
+    case CmdLineUp:
+    case CmdPageDown:
+    case CmdPageUp:
+    case CmdFindNext:
+    case CmdFindPrev:
+    case CmdFiveLinesDown:
+    case CmdFiveLinesUp:
+    case CmdTop:
+    case CmdBottom:
+    case CmdCopy:
+    case CmdCharRight:
+    case CmdCharLeft:
+    case CmdFiveCharsRight:
+    case CmdFiveCharsLeft:
+    case CmdShowMatches:
+    case CmdJump:
+    case CmdAppendCopy:
+    case CmdQuotedCopy:
+    case CmdSelectAll:
+    case CmdLinesForward:
+    case CmdLinesBack:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void DispatchMainCommand(WPARAM wParam, LPARAM lParam) {
+  const UINT command = LOWORD(wParam);
+  if (IsViewCommand(command)) return ForwardToView(wParam, lParam);
+  if (command >= CmdHistory1 && command <= CmdHistory20) return OnHistory(command);
+  switch (command) {
+    case CmdFind:
+    case CmdFindBackward:
+      ForwardToViewWithInputMethod(wParam, lParam);
+      break;
+    case CmdRedraw:
+      OnRedraw();
+      break;
+    case CmdOpen:
+      OnOpen();
+      break;
+    case CmdPaste:
+      OnPaste();
+      break;
+    case CmdHelp:
+      ShowHelpTopic(kHelpContents);
+      break;
+    case CmdExit:
+      PostMessageW(gShell.mainWindow, WM_CLOSE, 0, 0);
+      break;
+    case CmdFileTypeSelector:
+      OnFileTypeSelector(HIWORD(wParam));
+      break;
+    case CmdSaveAsUtf16:
+      OnSaveAsUtf16();
+      break;
+    case CmdLineNumbers:
+      OnToggleLineNumbers();
+      break;
+    case CmdEncodingSjis:
+    case CmdEncodingJis:
+    case CmdEncodingEuc:
+    case CmdEncodingUtf16:
+    case CmdEncodingUtf16Be:
+    case CmdEncodingUtf8:
+    case CmdEncodingUtf7:
+      OnEncoding(command);
+      break;
+    // The about box, the settings dialogs, settings export, import and clearing, and
+    // opening with a tool arrive with their dialogs; CmdQandA has no action.
+    default:
+      break;
+  }
+}
+
+}  // namespace vemora

@@ -1,0 +1,82 @@
+// Child-window geometry of the main window.
+#include "win/shell/main_layout.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "core/layout/layout.h"
+#include "win/platform/text_measure.h"
+#include "win/shell/app_state.h"
+#include "win/shell/status_bar.h"
+#include "win/shell/toolbar.h"
+#include "win/view/view_paint.h"
+#include "win/view/view_scroll.h"
+
+namespace vemora {
+namespace {
+
+RECT MainClient() {
+  RECT client{};
+  GetClientRect(gShell.mainWindow, &client);
+  return client;
+}
+
+}  // namespace
+
+int32_t ToolbarHeight() {
+  return gShell.toolbar ? kToolbarHeight : 0;
+}
+
+void SizeGutter() {
+  const RECT client = MainClient();
+  const int32_t width = gView.GutterWidth * gShell.LineNumbersShown + 1;
+  const int32_t height =
+      client.bottom - ToolbarHeight() - StatusBarHeight() - GetSystemMetrics(SM_CYHSCROLL);
+  SetWindowPos(gShell.gutterWindow, nullptr, 0, 0, width, std::max(height, 0),
+               SWP_NOMOVE | SWP_NOZORDER);
+}
+
+void LayOutCurrentDocument() {
+  Document* document = CurrentDocument();
+  if (!document) return;
+  RECT view{};
+  GetClientRect(gShell.viewWindow, &view);
+  GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
+  LayoutDocument(*document,
+                 LayoutParametersFor(CurrentFileType(), gView.AverageCharWidth, view.right),
+                 measure);
+}
+
+void PlaceView() {
+  const RECT client = MainClient();
+  const int32_t x = gView.GutterWidth * gShell.LineNumbersShown;
+  const int32_t y = ToolbarHeight();
+  MoveWindow(gShell.viewWindow, x, y, std::max<int32_t>(client.right - x, 0),
+             std::max<int32_t>(client.bottom - y - StatusBarHeight(), 0), TRUE);
+  Document* document = CurrentDocument();
+  if (!document || CurrentFileType().FoldRight != 1) return;
+  LayOutCurrentDocument();
+  InvalidateRect(gShell.viewWindow, nullptr, TRUE);
+  InvalidateRect(gShell.gutterWindow, nullptr, TRUE);
+  SetStatusLineText(kStatusTopLinePart, document->TopLine);
+  ShowMouseLine();
+}
+
+void RelayoutMainWindow() {
+  const RECT client = MainClient();
+  if (gShell.statusBar) SendMessageW(gShell.statusBar, WM_SIZE, 0, 0);
+  if (gShell.toolbar)
+    SetWindowPos(gShell.toolbar, nullptr, 0, 0, client.right, kToolbarHeight,
+                 SWP_NOMOVE | SWP_NOZORDER);
+  SizeGutter();
+  PlaceView();
+  Document* document = CurrentDocument();
+  if (!document) return;
+  UpdateVisibleSize();
+  UpdateScrollBars();
+  ScrollToColumn(std::min(document->LeftColumn, CurrentFileType().Fold - 1));
+  ScrollToLine(std::max(0, std::min(document->TopLine, document->displayLineCount - 1)), false);
+}
+
+}  // namespace vemora

@@ -1,0 +1,20 @@
+// Placing the main window's children: toolbar and status bar at the edges, the gutter
+// and the view between them, the view right of the gutter while line numbers show.
+#pragma once
+
+#include <cstdint>
+
+namespace vemora {
+
+int32_t ToolbarHeight();
+// The gutter's width and height for the current client area; its position stays.
+void SizeGutter();
+// Moves the view beside the gutter; when wrapping at the view's edge, lays the text out
+// again for the new width.
+void PlaceView();
+// The whole relayout after the main window was resized.
+void RelayoutMainWindow();
+// Lays the current document out with the view's font and width.
+void LayOutCurrentDocument();
+
+}  // namespace vemora

@@ -1,0 +1,34 @@
+// The status bar's five parts and the main window's title.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string_view>
+
+namespace vemora {
+
+inline constexpr int kStatusEncodingPart = 0;
+inline constexpr int kStatusLineEndPart = 1;
+inline constexpr int kStatusTopLinePart = 2;
+inline constexpr int kStatusMouseLinePart = 3;
+inline constexpr int kStatusFilePart = 4;
+inline constexpr int kStatusBarId = 1500;
+
+// Creates the status bar with its five parts (right edges 110, 160, 270, 380, the edge).
+HWND CreateStatusBar(HWND mainWindow, HINSTANCE instance);
+// Height of the status bar, 0 without one.
+int32_t StatusBarHeight();
+
+void SetStatusPart(int part, std::u16string_view text);
+// Part 2 gets "先頭:%d行目", any other part "マウス:%d行目", for a display line under the
+// numbering rule; emptied when no document is shown.
+void SetStatusLineText(int part, int32_t displayLine);
+// The line under the mouse pointer, while the pointer is inside the view.
+void ShowMouseLine();
+
+// "%s - Vemora" with the full name when `active`, else the short one; "Vemora" without
+// a document.
+void SetMainWindowTitle(bool active);
+
+}  // namespace vemora

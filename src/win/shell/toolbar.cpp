@@ -1,0 +1,98 @@
+// Toolbar images come from bitmap 104 (24 images of 16 × 16); the selector sits just
+// right of the last separator.
+#include "win/shell/toolbar.h"
+
+#include <commctrl.h>
+
+#include "core/keys/commands.h"
+#include "win/platform/text_conversion.h"
+#include "win/resources/resource_ids.h"
+#include "win/shell/app_state.h"
+
+namespace vemora {
+namespace {
+
+constexpr int kToolbarId = 1;
+constexpr int kSelectorAnchorItem = 13;
+
+TBBUTTON Button(int image, int command, BYTE style = BTNS_BUTTON) {
+  TBBUTTON button{};
+  button.iBitmap = image;
+  button.idCommand = command;
+  button.fsState = TBSTATE_ENABLED;
+  button.fsStyle = style;
+  return button;
+}
+
+TBBUTTON Separator() {
+  return Button(0, 0, BTNS_SEP);
+}
+
+void CreateSelector(HWND toolbar, HINSTANCE instance) {
+  RECT item{};
+  SendMessageW(toolbar, TB_GETITEMRECT, kSelectorAnchorItem, reinterpret_cast<LPARAM>(&item));
+  gShell.fileTypeSelector = CreateWindowExW(
+      WS_EX_CLIENTEDGE, L"COMBOBOX", nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER | CBS_DROPDOWNLIST,
+      item.right, item.top, 180, 180, toolbar, reinterpret_cast<HMENU>(CmdFileTypeSelector),
+      instance, nullptr);
+  gShell.selectorFont = CreateFontW(item.bottom - item.top - 8, 0, 0, 0, 0, 0, 0, 0,
+                                    SHIFTJIS_CHARSET, 0, 0, 0, 0, L"MS UI Gothic");
+  SendMessageW(gShell.fileTypeSelector, WM_SETFONT, reinterpret_cast<WPARAM>(gShell.selectorFont),
+               FALSE);
+  FillFileTypeSelector();
+}
+
+}  // namespace
+
+void CreateToolbar(HWND mainWindow, HINSTANCE instance) {
+  const TBBUTTON buttons[] = {
+      Separator(),
+      Button(0, CmdOpen),
+      Button(1, CmdSaveAsUtf16),
+      Separator(),
+      Button(2, CmdCopy),
+      Button(3, CmdPaste),
+      Separator(),
+      Button(4, CmdFind),
+      Button(5, CmdFindNext),
+      Button(6, CmdFindPrev),
+      Button(7, CmdShowMatches, BTNS_CHECK),
+      Separator(),
+      Button(8, CmdOpenWithTool),
+      Separator(),
+  };
+  gShell.toolbar = CreateToolbarEx(
+      mainWindow, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_TOOLTIPS | CCS_TOP, kToolbarId,
+      24, instance, IDB_TOOLBAR, buttons, 14, 16, 16, 16, 16, sizeof(TBBUTTON));
+  if (!gShell.toolbar) return;
+  RECT client{};
+  GetClientRect(mainWindow, &client);
+  MoveWindow(gShell.toolbar, 0, 0, client.right, kToolbarHeight, TRUE);
+  CreateSelector(gShell.toolbar, instance);
+}
+
+void FillFileTypeSelector() {
+  if (!gShell.fileTypeSelector) return;
+  SendMessageW(gShell.fileTypeSelector, CB_RESETCONTENT, 0, 0);
+  for (const FileTypeSetting& type : gFileTypes.entries) {
+    const std::wstring name = ToWide(type.Name);
+    SendMessageW(gShell.fileTypeSelector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  }
+  SelectFileTypeInSelector(gFileTypeIndex);
+}
+
+void SelectFileTypeInSelector(int index) {
+  if (gShell.fileTypeSelector) SendMessageW(gShell.fileTypeSelector, CB_SETCURSEL, index, 0);
+}
+
+int SelectedFileType() {
+  if (!gShell.fileTypeSelector) return gFileTypeIndex;
+  return static_cast<int>(SendMessageW(gShell.fileTypeSelector, CB_GETCURSEL, 0, 0));
+}
+
+const wchar_t* ToolbarTip(UINT command) {
+  const CommandTexts* texts = FindCommandTexts(static_cast<uint16_t>(command));
+  return texts && texts->tooltip ? AsWide(texts->tooltip) : nullptr;
+}
+
+}  // namespace vemora

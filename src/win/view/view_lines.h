@@ -1,0 +1,23 @@
+// Display lines of the current document as the view needs them: where a line starts and
+// ends, and the number shown for it under the numbering rule of the file type.
+#pragma once
+
+#include <cstdint>
+
+#include "core/text/document.h"
+
+namespace vemora {
+
+struct LineSpan {
+  int32_t start = 0;
+  int32_t end = 0;  // start of the next display line (or the end mark)
+};
+
+// False when the document has no display line `line`.
+bool DisplayLineSpan(const Document& document, int32_t line, LineSpan& span);
+
+// The line number shown for display line `line`: its index + 1, or with `lineType` 1 its
+// logical line number + 1; 0 when the line does not exist.
+int32_t ShownLineNumber(const Document& document, int32_t line, int32_t lineType);
+
+}  // namespace vemora

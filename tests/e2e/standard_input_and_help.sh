@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Text piped to the viewer is shown untitled with no encoding facts, and F1 opens the
+# help window with the help file's title.
+set -euo pipefail
+vemora=$1
+top=$(cd "$(dirname "$0")/../.." && pwd)
+wine_run="$top/scripts/wine-run"
+probe="$(dirname "$vemora")/vemora_probe.exe"
+work=$(mktemp -d)
+viewer=
+cleanup() {
+  "$wine_run" "$probe" close >/dev/null 2>&1 || true
+  [ -n "$viewer" ] && wait "$viewer" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cp "$vemora" "$work/vemora.exe"
+cp "$(dirname "$vemora")/vemora.chm" "$work/vemora.chm"
+printf '#\r\n\r\n[Vemora]\r\nRegVer=90\r\n\r\n[Vemora\\Options]\r\nUI=0\r\nReg=1\r\nExtSet=1\r\n' >"$work/Vemora.ini"
+
+# "パイプで渡した文章" and a second line, in Shift_JIS.
+printf '\x83\x70\x83\x43\x83\x76\x82\xc5\x93\x6e\x82\xb5\x82\xbd\x95\xb6\x8f\xcd\r\nline 2\r\n' |
+  "$wine_run" "$work/vemora.exe" >/dev/null 2>&1 &
+viewer=$!
+"$wine_run" "$probe" wait-title "(無題) - Vemora" 60000 || fail "piped text is not shown untitled"
+status() { "$wine_run" "$probe" status "$1" | tr -d '\r'; }
+[ "$(status 2)" = "先頭:1行目" ] || fail "top line: $(status 2)"
+[ -z "$(status 0)" ] || fail "encoding part: $(status 0)"
+[ -z "$(status 1)" ] || fail "line-end part: $(status 1)"
+
+window=
+for _ in $(seq 50); do
+  window=$(xdotool search --name '無題' 2>/dev/null | head -n 1) || true
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || fail "no window on the display"
+xdotool windowfocus "$window"
+sleep 0.3
+xdotool key F1
+help=
+for _ in $(seq 100); do
+  help=$(xdotool search --name 'Vemora ヘルプ' 2>/dev/null | head -n 1) || true
+  [ -n "$help" ] && break
+  sleep 0.1
+done
+[ -n "$help" ] || fail "F1 did not open the help window"
+echo "standard input and help: ok"

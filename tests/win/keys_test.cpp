@@ -1,0 +1,66 @@
+// The accelerator table made from the key table: keys reach their commands, a key bound
+// to a grayed menu item does nothing, and the help viewer's keys stay its own.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "core/keys/commands.h"
+#include "core/keys/key_table.h"
+#include "win/keys/accelerators.h"
+#include "win/shell/app_state.h"
+#include "win/shell/toolbar.h"
+#include "viewer_host.h"
+
+namespace vemora::testing {
+namespace {
+
+// Offers a key press to the accelerator table the way the message loop does.
+void PressKey(ViewerHost& host, WORD key) {
+  MSG message{gShell.viewWindow, WM_KEYDOWN, key, 1, GetTickCount(), {}};
+  if (!TranslateAcceleratorW(gShell.mainWindow, gShell.accelerators, &message))
+    DispatchMessageW(&message);
+  host.Pump();
+}
+
+std::string Lines(int count) {
+  std::string text;
+  for (int i = 1; i <= count; ++i) text += "line " + std::to_string(i) + "\n";
+  return text;
+}
+
+TEST(Keys, KeysOfGrayedCommandsDoNothing) {
+  ViewerHost host;
+  ASSERT_TRUE(host.Start(L"\"" + host.Folder().Write(L"lines.txt", Lines(200)) + L"\""));
+  ASSERT_NE(gShell.accelerators, nullptr);
+  PressKey(host, VK_END);
+  const int32_t bottom = CurrentDocument()->TopLine;
+  EXPECT_GT(bottom, 100);
+  PressKey(host, VK_HOME);
+  EXPECT_EQ(CurrentDocument()->TopLine, 0);
+
+  EnableMenuItem(GetMenu(gShell.mainWindow), CmdBottom, MF_BYCOMMAND | MF_GRAYED);
+  PressKey(host, VK_END);
+  EXPECT_EQ(CurrentDocument()->TopLine, 0) << "the grayed item's key was delivered";
+  PressKey(host, VK_NEXT);
+  EXPECT_GT(CurrentDocument()->TopLine, 0) << "keys without a menu item always act";
+}
+
+TEST(Keys, TableIsRebuiltFromTheKeyTable) {
+  ViewerHost host;
+  ASSERT_TRUE(host.Start(L"\"" + host.Folder().Write(L"lines.txt", Lines(200)) + L"\""));
+  LoadKeyPreset(gOptions, 2);  // the third preset: Right moves five lines down
+  BuildAccelerators();
+  PressKey(host, VK_RIGHT);
+  EXPECT_EQ(CurrentDocument()->TopLine, 5);
+  EXPECT_EQ(CopyAcceleratorTableW(gShell.accelerators, nullptr, 0), 52);
+}
+
+TEST(Keys, ToolbarTipsComeFromTheCommandTable) {
+  EXPECT_STREQ(ToolbarTip(CmdOpen), L"開く");
+  EXPECT_STREQ(ToolbarTip(CmdShowMatches), L"検索結果の表示切替");
+  EXPECT_STREQ(ToolbarTip(CmdSaveAsUtf16), L"名前を付けて保存");
+  EXPECT_EQ(ToolbarTip(CmdExit), nullptr);
+}
+
+}  // namespace
+}  // namespace vemora::testing

@@ -1,0 +1,111 @@
+// The in-process viewer host for the Win32 tests.
+#include "viewer_host.h"
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <fstream>
+
+#include "win/shell/app_state.h"
+#include "win/shell/application.h"
+#include "win/platform/text_conversion.h"
+
+namespace vemora::testing {
+
+ScratchFolder::ScratchFolder() {
+  static std::atomic<int> counter{0};
+  path_ = std::filesystem::temp_directory_path() /
+          (L"vemora-window-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+           std::to_wstring(++counter));
+  std::filesystem::create_directories(path_);
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::wstring ScratchFolder::Write(std::wstring_view name, std::string_view bytes) const {
+  const std::wstring path = File(name);
+  std::ofstream(std::filesystem::path(path), std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return path;
+}
+
+ViewerHost::ViewerHost() {
+  InitCommonControls();
+  RegDeleteTreeW(HKEY_CURRENT_USER, kScratchRegistryRoot);
+}
+
+ViewerHost::~ViewerHost() {
+  if (running_) Close();
+  RegDeleteTreeW(HKEY_CURRENT_USER, kScratchRegistryRoot);
+}
+
+bool ViewerHost::Start(std::wstring_view arguments) {
+  StartUpOptions options;
+  options.commandLine = u"vemora.exe " + ToUtf16(arguments);
+  // Never mapped on the display: Wine waits two seconds for a window manager when a
+  // shown window is destroyed on a display without one.
+  options.showCommand = SW_HIDE;
+  options.iniFilePath = ToUtf16(IniPath());
+  options.helpFilePath = ToUtf16(folder_.File(L"vemora.chm"));
+  options.registryRoot = AsUtf16(kScratchRegistryRoot);
+  options.updateCheckKey = u"Software\\VemoraTests\\NoUpdateCheck";
+  running_ = StartUp(GetModuleHandleW(nullptr), options);
+  Pump();
+  return running_;
+}
+
+void ViewerHost::Pump() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      running_ = false;
+      continue;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+void ViewerHost::Close() {
+  if (gShell.mainWindow && IsWindow(gShell.mainWindow))
+    SendMessageW(gShell.mainWindow, WM_CLOSE, 0, 0);
+  Pump();
+  FinishApplication(GetModuleHandleW(nullptr));
+  running_ = false;
+}
+
+void ViewerHost::Command(UINT command, LPARAM lParam) {
+  SendMessageW(gShell.mainWindow, WM_COMMAND, command, lParam);
+  Pump();
+}
+
+std::wstring ViewerHost::StatusText(int part) const {
+  wchar_t text[512] = {};
+  SendMessageW(gShell.statusBar, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+std::wstring ViewerHost::Title() const {
+  wchar_t text[512] = {};
+  GetWindowTextW(gShell.mainWindow, text, 512);
+  return text;
+}
+
+std::wstring Wide(std::string_view utf8) {
+  std::wstring text(utf8.size(), L'\0');
+  text.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                  text.data(), static_cast<int>(text.size())));
+  return text;
+}
+
+std::string ShiftJis(std::wstring_view text) {
+  std::string bytes(text.size() * 2, '\0');
+  bytes.resize(WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                                   static_cast<int>(bytes.size()), nullptr, nullptr));
+  return bytes;
+}
+
+}  // namespace vemora::testing

@@ -1,0 +1,349 @@
+// The viewer run in-process: status-bar texts, the title, menu states, paging commands,
+// the gutter, the file history, paste, and the settings written at exit.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <fstream>
+#include <vector>
+#include <iterator>
+#include <thread>
+
+#include "core/keys/commands.h"
+#include "win/keys/history_menu.h"
+#include "win/shell/app_state.h"
+#include "win/shell/document_actions.h"
+#include "win/platform/text_conversion.h"
+#include "viewer_host.h"
+
+namespace vemora::testing {
+namespace {
+
+std::wstring Quoted(const std::wstring& path) {
+  return L"\"" + path + L"\"";
+}
+
+void SetLastWrite(const std::wstring& path, WORD year, WORD month, WORD day, WORD hour,
+                  WORD minute) {
+  SYSTEMTIME local{year, month, 0, day, hour, minute, 0, 0};
+  FILETIME localTime{}, utc{};
+  SystemTimeToFileTime(&local, &localTime);
+  LocalFileTimeToFileTime(&localTime, &utc);
+  HANDLE file =
+      CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  SetFileTime(file, nullptr, nullptr, &utc);
+  CloseHandle(file);
+}
+
+bool Grayed(UINT command) {
+  return (GetMenuState(GetMenu(gShell.mainWindow), command, MF_BYCOMMAND) & MF_GRAYED) != 0;
+}
+bool Checked(UINT command) {
+  return (GetMenuState(GetMenu(gShell.mainWindow), command, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+std::string Lines(int count) {
+  std::string text;
+  for (int i = 1; i <= count; ++i) text += "line " + std::to_string(i) + "\r\n";
+  return text;
+}
+
+std::wstring TopLineText(int line) {
+  return L"先頭:" + std::to_wstring(line) + L"行目";
+}
+
+TEST(Viewer, StatusBarShowsTheFileFacts) {
+  ViewerHost host;
+  const std::string bytes = ShiftJis(L"日本語のテキスト\r\n二行目\r\n");
+  const std::wstring path = host.Folder().Write(L"sjis.txt", bytes);
+  SetLastWrite(path, 2018, 3, 5, 9, 7);
+  ASSERT_TRUE(host.Start(Quoted(path)));
+  EXPECT_EQ(host.StatusText(0), L"SHIFT-JIS");
+  EXPECT_EQ(host.StatusText(1), L"CR-LF");
+  EXPECT_EQ(host.StatusText(2), L"先頭:1行目");
+  EXPECT_EQ(host.StatusText(4), L"2018/03/05  9:07   " + std::to_wstring(bytes.size()) + L" Bytes");
+  EXPECT_TRUE(Checked(CmdEncodingSjis));
+  EXPECT_FALSE(Checked(CmdEncodingUtf8));
+}
+
+TEST(Viewer, TitleFollowsActivation) {
+  ViewerHost host;
+  const std::wstring path = host.Folder().Write(L"name.txt", "abc\n");
+  ASSERT_TRUE(host.Start(Quoted(path)));
+  const std::wstring full = ToWide(CurrentDocument()->name);
+  SendMessageW(gShell.mainWindow, WM_ACTIVATE, WA_INACTIVE, 0);
+  EXPECT_EQ(host.Title(), L"name.txt - Vemora");
+  SendMessageW(gShell.mainWindow, WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_EQ(host.Title(), full + L" - Vemora");
+  EXPECT_EQ(host.StatusText(1), L"LF");
+}
+
+TEST(Viewer, EncodingCommandsReloadAndMoveTheCheckMark) {
+  ViewerHost host;
+  const std::wstring path =
+      host.Folder().Write(L"utf8.txt", "\xEF\xBB\xBF\xE6\x97\xA5\xE6\x9C\xAC\r\n");
+  ASSERT_TRUE(host.Start(Quoted(path)));
+  EXPECT_EQ(host.StatusText(0), L"UTF8(BOM)");
+  EXPECT_TRUE(Checked(CmdEncodingUtf8));
+  host.Command(CmdEncodingSjis);
+  EXPECT_EQ(host.StatusText(0), L"SHIFT-JIS");
+  EXPECT_TRUE(Checked(CmdEncodingSjis));
+  EXPECT_FALSE(Checked(CmdEncodingUtf8));
+  host.Command(CmdEncodingUtf8);
+  EXPECT_EQ(host.StatusText(0), L"UTF8(BOM)") << "the mark decides between the two UTF-8 forms";
+}
+
+TEST(Viewer, MenuStatesFollowTheDocument) {
+  ViewerHost host;
+  ASSERT_TRUE(host.Start(Quoted(host.Folder().File(L"missing.txt"))));
+  EXPECT_EQ(host.Title(), L"Vemora");
+  for (UINT command : {CmdTop, CmdBottom, CmdFind, CmdFindNext, CmdCopy, CmdEncodingSjis,
+                       CmdEncodingUtf7, CmdOpenWithTool, CmdSaveAsUtf16, CmdLineNumbers})
+    EXPECT_TRUE(Grayed(command)) << command;
+  EXPECT_FALSE(Grayed(CmdOpen));
+  EXPECT_FALSE(Grayed(CmdPaste));
+  EXPECT_TRUE(Checked(CmdShowMatches));
+  EXPECT_FALSE(SendMessageW(gShell.toolbar, TB_ISBUTTONENABLED, CmdFind, 0));
+  EXPECT_TRUE(SendMessageW(gShell.toolbar, TB_ISBUTTONCHECKED, CmdShowMatches, 0));
+
+  OpenDocument(ToUtf16(host.Folder().Write(L"a.txt", "text\r\n")), 0, -1);
+  host.Pump();
+  for (UINT command : {CmdTop, CmdFind, CmdEncodingSjis, CmdOpenWithTool, CmdLineNumbers})
+    EXPECT_FALSE(Grayed(command)) << command;
+  EXPECT_TRUE(Grayed(CmdFindNext)) << "no search has found anything";
+  EXPECT_TRUE(Grayed(CmdCopy)) << "nothing is selected";
+  EXPECT_TRUE(SendMessageW(gShell.toolbar, TB_ISBUTTONENABLED, CmdFind, 0));
+  EXPECT_FALSE(SendMessageW(gShell.toolbar, TB_ISBUTTONENABLED, CmdCopy, 0));
+}
+
+TEST(Viewer, PagingCommandsMoveTheTopLineWithinTheDocument) {
+  ViewerHost host;
+  const std::wstring path = host.Folder().Write(L"lines.txt", Lines(500));
+  ASSERT_TRUE(host.Start(Quoted(path)));
+  const int rows = gView.VisibleRows;
+  ASSERT_GT(rows, 4);
+  const int count = CurrentDocument()->displayLineCount;
+  host.Command(CmdPageDown);
+  EXPECT_EQ(host.StatusText(2), TopLineText(1 + rows - 2));
+  host.Command(CmdFiveLinesDown);
+  EXPECT_EQ(CurrentDocument()->TopLine, rows - 2 + 5);
+  host.Command(CmdBottom);
+  const int maxTop = count - rows + 1;
+  EXPECT_EQ(CurrentDocument()->TopLine, maxTop);
+  host.Command(CmdLineDown);
+  EXPECT_EQ(CurrentDocument()->TopLine, maxTop) << "no move past the end";
+  host.Command(CmdTop);
+  EXPECT_EQ(host.StatusText(2), L"先頭:1行目");
+  host.Command(CmdLineUp);
+  EXPECT_EQ(CurrentDocument()->TopLine, 0);
+  // One wheel notch moves the system's wheel lines; the size of the delta is not used.
+  UINT wheelLines = 3;
+  SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &wheelLines, 0);
+  SendMessageW(gShell.mainWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-30)), 0);
+  host.Pump();
+  EXPECT_EQ(CurrentDocument()->TopLine, static_cast<int>(wheelLines));
+}
+
+TEST(Viewer, JumpsAndStartLinesCountDisplayLines) {
+  ViewerHost host;
+  const std::wstring path = host.Folder().Write(L"lines.txt", Lines(300));
+  ASSERT_TRUE(host.Start(L"-j 120 " + Quoted(path)));
+  EXPECT_EQ(host.StatusText(2), L"先頭:120行目");
+  SendMessageW(gShell.viewWindow, WM_USER + 4, 0, 299);
+  EXPECT_EQ(CurrentDocument()->TopLine, 299) << "the last line can be the top line";
+  SendMessageW(gShell.viewWindow, WM_USER + 4, 0, 300);
+  EXPECT_EQ(CurrentDocument()->TopLine, 299) << "a line that does not exist changes nothing";
+}
+
+TEST(Viewer, EndOfFileOptionShowsTheLastPage) {
+  ViewerHost host;
+  const std::wstring path = host.Folder().Write(L"lines.txt", Lines(300));
+  ASSERT_TRUE(host.Start(L"-e " + Quoted(path)));
+  EXPECT_EQ(CurrentDocument()->TopLine,
+            CurrentDocument()->displayLineCount - gView.VisibleRows + 1);
+}
+
+TEST(Viewer, LineNumbersWidenTheGutterAndMoveTheView) {
+  ViewerHost host;
+  const std::wstring path = host.Folder().Write(L"lines.txt", Lines(50));
+  ASSERT_TRUE(host.Start(Quoted(path)));
+  RECT gutter{}, view{};
+  GetWindowRect(gShell.gutterWindow, &gutter);
+  EXPECT_EQ(gutter.right - gutter.left, 1);
+  host.Command(CmdLineNumbers);
+  GetWindowRect(gShell.gutterWindow, &gutter);
+  GetWindowRect(gShell.viewWindow, &view);
+  EXPECT_EQ(gutter.right - gutter.left, gView.GutterWidth + 1);
+  EXPECT_EQ(view.left - gutter.left, gView.GutterWidth);
+  EXPECT_EQ(CurrentFileType().LineNum, 0) << "the stored switch stays as it was";
+  host.Command(CmdLineNumbers);
+  GetWindowRect(gShell.gutterWindow, &gutter);
+  EXPECT_EQ(gutter.right - gutter.left, 1);
+}
+
+TEST(Viewer, FileHistoryPutsTheLatestFirstWithoutDuplicates) {
+  ViewerHost host;
+  const std::wstring a = host.Folder().Write(L"a.txt", "a\r\n");
+  const std::wstring b = host.Folder().Write(L"b.txt", "b\r\n");
+  ASSERT_TRUE(host.Start(Quoted(a)));
+  const std::u16string nameA = CurrentDocument()->name;
+  OpenDocument(ToUtf16(b), 0, -1);
+  const std::u16string nameB = CurrentDocument()->name;
+  StringList history = ReadHistoryMenu();
+  ASSERT_EQ(history.size(), 2u);
+  EXPECT_EQ(history[0], nameB);
+  EXPECT_EQ(history[1], nameA);
+  wchar_t text[300] = {};
+  GetMenuStringW(FileMenu(), CmdHistory1, text, 300, MF_BYCOMMAND);
+  EXPECT_EQ(std::wstring(text), L"&1 " + ToWide(nameB));
+  host.Command(CmdHistory2);
+  EXPECT_EQ(CurrentDocument()->name, nameA);
+  history = ReadHistoryMenu();
+  ASSERT_EQ(history.size(), 2u);
+  EXPECT_EQ(history[0], nameA);
+}
+
+// A drop of files as the shell delivers it: DROPFILES followed by the paths.
+HGLOBAL DropOf(const std::vector<std::wstring>& paths) {
+  std::wstring list;
+  for (const std::wstring& path : paths) list += path + L'\0';
+  list += L'\0';
+  HGLOBAL memory =
+      GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  return memory;
+}
+
+TEST(Viewer, DroppingFilesOpensTheFirstOnly) {
+  ViewerHost host;
+  const std::wstring a = host.Folder().Write(L"first.txt", "1\r\n");
+  const std::wstring b = host.Folder().Write(L"second.txt", "2\r\n");
+  ASSERT_TRUE(host.Start(Quoted(host.Folder().Write(L"start.txt", "0\r\n"))));
+  SendMessageW(gShell.viewWindow, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({a, b})), 0);
+  host.Pump();
+  EXPECT_EQ(CurrentDocument()->Text(), u"1\r\n");
+  EXPECT_EQ(ReadHistoryMenu().size(), 2u)
+      << "the dropped file joins the history, the second does not";
+}
+
+// Presses OK in the confirmation box of the paste command once it appears.
+std::thread ConfirmPaste(UINT button) {
+  return std::thread([button] {
+    for (int i = 0; i < 500; ++i) {
+      if (HWND box = FindWindowW(L"#32770", L"複写")) {
+        PostMessageW(box, WM_COMMAND, button, 0);
+        return;
+      }
+      Sleep(10);
+    }
+  });
+}
+
+void PutOnClipboard(const std::wstring& text) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  SetClipboardData(CF_UNICODETEXT, memory);
+  CloseClipboard();
+}
+
+TEST(Viewer, PasteShowsTheClipboardTextAfterConfirmation) {
+  ViewerHost host;
+  const std::wstring path = host.Folder().Write(L"a.txt", "file text\r\n");
+  ASSERT_TRUE(host.Start(Quoted(path)));
+  PutOnClipboard(L"貼り付けた文章\r\n二行目");
+
+  std::thread cancel = ConfirmPaste(IDCANCEL);
+  host.Command(CmdPaste);
+  cancel.join();
+  EXPECT_EQ(CurrentDocument()->sourceKind, kSourceFile) << "cancelled: the file stays";
+
+  std::thread confirm = ConfirmPaste(IDOK);
+  host.Command(CmdPaste);
+  confirm.join();
+  ASSERT_NE(CurrentDocument(), nullptr);
+  EXPECT_EQ(CurrentDocument()->Text(), u"貼り付けた文章\r\n二行目");
+  EXPECT_EQ(host.Title(), L"(無題) - Vemora");
+  EXPECT_EQ(host.StatusText(0), L"");
+  EXPECT_TRUE(Grayed(CmdEncodingSjis));
+  EXPECT_TRUE(Grayed(CmdOpenWithTool));
+  EXPECT_FALSE(Grayed(CmdTop));
+  EXPECT_FALSE(Checked(CmdEncodingSjis));
+  EXPECT_FALSE(Checked(CmdEncodingUtf8));
+}
+
+TEST(Viewer, SettingsAreWrittenToTheRegistryAtExit) {
+  ViewerHost host;
+  const std::wstring path = host.Folder().Write(L"kept.txt", "x\r\n");
+  ASSERT_TRUE(host.Start(Quoted(path)));
+  const std::wstring name = ToWide(CurrentDocument()->name);
+  host.Close();
+  const std::wstring options = std::wstring(kScratchRegistryRoot) + L"\\Options";
+  wchar_t history[1024] = {};
+  DWORD size = sizeof history;
+  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, options.c_str(), L"Hist", RRF_RT_REG_MULTI_SZ, nullptr,
+                         history, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(std::wstring(history), name);
+  DWORD keys = 0;
+  size = sizeof keys;
+  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, options.c_str(), L"Keys", RRF_RT_REG_DWORD, nullptr,
+                         &keys, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(keys, 33u) << "the first key preset when nothing was stored";
+  EXPECT_FALSE(std::filesystem::exists(host.IniPath()));
+}
+
+TEST(Viewer, SettingsGoToTheIniFileWhenItIsChosen) {
+  ViewerHost host;
+  host.Folder().Write(
+      L"Vemora.ini",
+      "#\r\n\r\n[Vemora]\r\nRegVer=91\r\n\r\n[Vemora\\Options]\r\nReg=1\r\nHistNum=3\r\n"
+      "ExtSet=1\r\n");
+  const std::wstring path = host.Folder().Write(L"kept.txt", "x\r\n");
+  ASSERT_TRUE(host.Start(Quoted(path)));
+  EXPECT_EQ(gOptions.HistNum, 3);
+  host.Close();
+  std::ifstream file(std::filesystem::path(host.IniPath()), std::ios::binary);
+  const std::string ini((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  EXPECT_NE(ini.find("HistNum=3\r\n"), std::string::npos);
+  EXPECT_NE(ini.find("kept.txt"), std::string::npos) << "the history is saved";
+  EXPECT_NE(ini.find("WinWidth="), std::string::npos);
+  HKEY key = nullptr;
+  EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, kScratchRegistryRoot, 0, KEY_READ, &key),
+            ERROR_SUCCESS)
+      << "the registry is left alone";
+}
+
+TEST(Viewer, UnknownOptionEndsStartUpWithoutSaving) {
+  ViewerHost host;
+  std::thread dismiss([] {
+    for (int i = 0; i < 500; ++i) {
+      if (HWND box = FindWindowW(L"#32770", L"Vemora")) {
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return;
+      }
+      Sleep(10);
+    }
+  });
+  EXPECT_FALSE(host.Start(L"-x"));
+  dismiss.join();
+  EXPECT_EQ(gShell.mainWindow, nullptr);
+  HKEY key = nullptr;
+  EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, kScratchRegistryRoot, 0, KEY_READ, &key),
+            ERROR_SUCCESS);
+  host.Close();
+}
+
+}  // namespace
+}  // namespace vemora::testing
