@@ -40,6 +40,9 @@ class WindowsDocumentIo final : public DocumentIo {
   int32_t ReadStandardInputPiece(uint8_t* buffer, int32_t capacity) override {
     const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     if (input == INVALID_HANDLE_VALUE || input == nullptr) return 0;
+    // A console or terminal is not piped text: reading it would hold the window until
+    // the user typed an end of file.
+    if (GetFileType(input) == FILE_TYPE_CHAR) return 0;
     DWORD received = 0;
     if (!ReadFile(input, buffer, static_cast<DWORD>(capacity), &received, nullptr)) return 0;
     return static_cast<int32_t>(received);
