@@ -29,6 +29,74 @@ HWND WaitForWindow(const wchar_t* className, DWORD processId, DWORD timeoutMs) {
   return nullptr;
 }
 
+struct Started {
+  PROCESS_INFORMATION process{};
+  ~Started() {
+    if (process.hProcess) {
+      if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, 3);
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
+    }
+  }
+};
+
+bool StartViewer(const std::wstring& arguments, Started& started) {
+  std::wstring commandLine = L"\"" + BuildPath(L"vemora.exe") + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  return CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started.process);
+}
+
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM found) {
+  wchar_t className[32] = {};
+  GetClassNameW(child, className, 32);
+  wchar_t text[256] = {};
+  GetWindowTextW(child, text, 256);
+  if (_wcsicmp(className, L"Static") == 0 && text[0] != L'\0') {
+    *reinterpret_cast<std::wstring*>(found) = text;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// A wrong command line shows one message box titled "Vemora" with the exact text, and
+// the program ends with exit code 0 once it is closed, before its message loop runs.
+TEST(FirstWindow, CommandLineErrorsAreShownThenTheProgramEnds) {
+  const struct {
+    const wchar_t* arguments;
+    const wchar_t* message;
+  } cases[] = {
+      {L"-X", L"オプションが間違っています. (-x)"},
+      {L"-j abc", L"行番号が指定されていません."},
+      {L"a.txt -j 2 b.txt", L"パスの指定が多すぎます. (b.txt)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string("arguments with ") + std::to_string(wcslen(c.arguments)) + " characters");
+    Started started;
+    ASSERT_TRUE(StartViewer(c.arguments, started));
+    HWND box = WaitForWindow(L"#32770", started.process.dwProcessId, 20000);
+    ASSERT_NE(box, nullptr) << "no message box";
+    // The box is found as soon as it exists; its caption and text are set before it shows.
+    for (int tries = 0; tries < 100 && !IsWindowVisible(box); ++tries) Sleep(50);
+    wchar_t caption[64] = {};
+    GetWindowTextW(box, caption, 64);
+    EXPECT_STREQ(caption, L"Vemora");
+    // The box may be found before its text is set: wait for it.
+    std::wstring text;
+    for (int tries = 0; tries < 100 && text.empty(); ++tries) {
+      EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&text));
+      if (text.empty()) Sleep(50);
+    }
+    EXPECT_EQ(text, c.message);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_EQ(WaitForSingleObject(started.process.hProcess, 20000), WAIT_OBJECT_0);
+    DWORD exitCode = 99;
+    GetExitCodeProcess(started.process.hProcess, &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+  }
+}
+
 TEST(FirstWindow, OpensWithCaptionAndClosesWithExitCodeZero) {
   std::wstring commandLine = L"\"" + BuildPath(L"vemora.exe") + L"\"";
   STARTUPINFOW startup{};
