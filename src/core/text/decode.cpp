@@ -46,6 +46,11 @@ std::vector<uint8_t> DecodeEucToShiftJis(const uint8_t* bytes, int32_t length) {
   int pending = -1;
   for (int32_t i = 0; i < length; ++i) {
     const uint8_t b = bytes[i];
+    if (pending < 0 && b >= 0xA1 && i + 1 < length && bytes[i + 1] >= 0x80) {
+      // The common case, a whole pair with nothing pending, in one step.
+      WriteJisPairAsShiftJis(b & 0x7F, bytes[++i] & 0x7F, out);
+      continue;
+    }
     if (b < 0x80) {
       if (pending >= 0) *out++ = static_cast<uint8_t>(pending);
       pending = -1;
@@ -89,7 +94,9 @@ std::vector<uint8_t> DecodeJisToShiftJis(const uint8_t* bytes, int32_t length) {
         flushPending();
         *out++ = b >= 0x21 && b <= 0x5F ? static_cast<uint8_t>(b + 0x80) : b;
       } else if (mode == Mode::kKanji) {
-        if (!IsJisByte(b)) {
+        if (pending < 0 && IsJisByte(b) && i + 1 < length && IsJisByte(bytes[i + 1])) {
+          WriteJisPairAsShiftJis(b, bytes[++i], out);  // a whole pair in one step
+        } else if (!IsJisByte(b)) {
           flushPending();
           *out++ = b;
         } else if (pending < 0) {
