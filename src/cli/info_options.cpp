@@ -10,27 +10,27 @@
 namespace vemora {
 namespace {
 
-struct OptionSpec {
+struct OptionRow {
   std::u16string_view name;
   bool takesValue;
   std::function<bool(InfoOptions&, std::u16string_view value)> apply;  // false: bad value
 };
 
-OptionSpec Flag(std::u16string_view name, bool InfoOptions::*member) {
+OptionRow Flag(std::u16string_view name, bool InfoOptions::*member) {
   return {name, false, [member](InfoOptions& options, std::u16string_view) {
             options.*member = true;
             return true;
           }};
 }
 
-OptionSpec EncodingFlag(std::u16string_view name, int32_t bit) {
+OptionRow EncodingFlag(std::u16string_view name, int32_t bit) {
   return {name, false, [bit](InfoOptions& options, std::u16string_view) {
             options.encodingFlags |= bit;
             return true;
           }};
 }
 
-OptionSpec CountFlag() {
+OptionRow CountFlag() {
   return {u"--count", true, [](InfoOptions& options, std::u16string_view value) {
             options.count = true;
             options.countText = value;
@@ -39,7 +39,7 @@ OptionSpec CountFlag() {
 }
 
 // A whole positive decimal number.
-OptionSpec Number(std::u16string_view name, int32_t InfoOptions::*member) {
+OptionRow Number(std::u16string_view name, int32_t InfoOptions::*member) {
   return {name, true, [member](InfoOptions& options, std::u16string_view value) {
             int64_t number = 0;
             for (const char16_t unit : value) {
@@ -52,8 +52,8 @@ OptionSpec Number(std::u16string_view name, int32_t InfoOptions::*member) {
           }};
 }
 
-const std::vector<OptionSpec>& OptionTable() {
-  static const std::vector<OptionSpec> table = {
+const std::vector<OptionRow>& OptionTable() {
+  static const std::vector<OptionRow> table = {
       EncodingFlag(u"--sjis", 0x01), EncodingFlag(u"--jis", 0x02),
       EncodingFlag(u"--euc", 0x04),  EncodingFlag(u"--utf16", 0x08),
       EncodingFlag(u"--utf16be", 0x10), EncodingFlag(u"--utf8", 0x20),
@@ -88,22 +88,22 @@ bool ParseInfoOptions(const std::vector<std::u16string>& arguments, InfoOptions&
       onlyPaths = true;
       continue;
     }
-    const OptionSpec* spec = nullptr;
-    for (const OptionSpec& candidate : OptionTable())
-      if (candidate.name == argument) spec = &candidate;
-    if (!spec) {
+    const OptionRow* option = nullptr;
+    for (const OptionRow& candidate : OptionTable())
+      if (candidate.name == argument) option = &candidate;
+    if (!option) {
       error = "unknown option: " + Utf16ToUtf8(argument);
       return false;
     }
     std::u16string_view value;
-    if (spec->takesValue) {
+    if (option->takesValue) {
       if (i + 1 == arguments.size()) {
         error = "option needs a value: " + Utf16ToUtf8(argument);
         return false;
       }
       value = arguments[++i];
     }
-    if (!spec->apply(options, value)) {
+    if (!option->apply(options, value)) {
       error = "bad value for " + Utf16ToUtf8(argument) + ": " + Utf16ToUtf8(value);
       return false;
     }
