@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -20,22 +21,40 @@ constexpr char16_t FoldAscii(char16_t unit) {
   return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 0x20) : unit;
 }
 
-// The first q in [from, last] whose unit is `a` or `b`, or -1. This is the filter every
-// candidate passes through, so it looks at eight units per step.
-int32_t FindEitherUnit(const char16_t* text, int32_t from, int32_t last, char16_t a, char16_t b) {
+// Units a candidate must have: its first unit is one of `firstA`/`firstB` and the unit
+// `span` further on is one of `endA`/`endB` (both cases of an ASCII letter, or the same
+// unit twice). Checking both ends lets few false candidates through to the comparison.
+struct CandidateFilter {
+  char16_t firstA, firstB, endA, endB;
+  int32_t span;  // pattern length - 1
+};
+
+// The first q in [from, last] that passes the filter, or -1. Every candidate position
+// passes through here, so it looks at sixteen positions per step.
+int32_t FindCandidate(const char16_t* text, int32_t from, int32_t last, const CandidateFilter& f) {
   int32_t q = from;
 #if defined(__SSE2__)
-  const __m128i wantA = _mm_set1_epi16(static_cast<short>(a));
-  const __m128i wantB = _mm_set1_epi16(static_cast<short>(b));
-  for (; q + 7 <= last; q += 8) {
-    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + q));
-    const __m128i equal = _mm_or_si128(_mm_cmpeq_epi16(units, wantA), _mm_cmpeq_epi16(units, wantB));
-    const int mask = _mm_movemask_epi8(equal);
-    if (mask != 0) return q + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
+  const __m128i firstA = _mm_set1_epi16(static_cast<short>(f.firstA));
+  const __m128i firstB = _mm_set1_epi16(static_cast<short>(f.firstB));
+  const __m128i endA = _mm_set1_epi16(static_cast<short>(f.endA));
+  const __m128i endB = _mm_set1_epi16(static_cast<short>(f.endB));
+  auto passing = [&](int32_t at) {
+    const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+    const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at + f.span));
+    return _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi16(head, firstA), _mm_cmpeq_epi16(head, firstB)),
+                         _mm_or_si128(_mm_cmpeq_epi16(tail, endA), _mm_cmpeq_epi16(tail, endB)));
+  };
+  for (; q + 15 <= last; q += 16) {
+    const __m128i low = passing(q);
+    const __m128i high = passing(q + 8);
+    const int mask = _mm_movemask_epi8(_mm_packs_epi16(low, high));
+    if (mask != 0) return q + __builtin_ctz(static_cast<unsigned>(mask));
   }
 #endif
   for (; q <= last; ++q) {
-    if (text[q] == a || text[q] == b) return q;
+    const char16_t head = text[q];
+    const char16_t tail = text[q + f.span];
+    if ((head == f.firstA || head == f.firstB) && (tail == f.endA || tail == f.endB)) return q;
   }
   return -1;
 }
@@ -54,15 +73,20 @@ void CollectPlainHits(Document& document, std::u16string_view pattern, int32_t C
   if (last < 0) return;
   const char16_t* text = document.text;
   const char16_t* wanted = pattern.data();
-  // Case-sensitively only the exact first unit can start a hit; otherwise both ASCII cases.
-  const char16_t first = pattern[0];
-  const char16_t lower = FoldAscii(first);
-  const char16_t upper = lower >= u'a' && lower <= u'z' ? static_cast<char16_t>(lower - 0x20) : lower;
-  const char16_t candidateA = Caps == 1 ? first : lower;
-  const char16_t candidateB = Caps == 1 ? first : upper;
+  // Case-sensitively only the exact units can start and end a hit; otherwise both ASCII
+  // cases of each.
+  auto both = [Caps](char16_t unit) {
+    const char16_t lower = FoldAscii(unit);
+    const char16_t upper =
+        lower >= u'a' && lower <= u'z' ? static_cast<char16_t>(lower - 0x20) : lower;
+    return Caps == 1 ? std::pair{unit, unit} : std::pair{lower, upper};
+  };
+  const auto [firstA, firstB] = both(pattern[0]);
+  const auto [endA, endB] = both(pattern[length - 1]);
+  const CandidateFilter filter{firstA, firstB, endA, endB, length - 1};
   int32_t q = 0;
   while (q <= last) {
-    q = FindEitherUnit(text, q, last, candidateA, candidateB);
+    q = FindCandidate(text, q, last, filter);
     if (q < 0) break;
     const bool match = Caps == 1
                            ? std::memcmp(text + q, wanted, sizeof(char16_t) * length) == 0
