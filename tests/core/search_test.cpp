@@ -61,6 +61,18 @@ TEST(PlainSearch, FindsHitsAtEveryAlignmentOfTheVectorScan) {
   EXPECT_EQ(document.hits.Size(), 6);
 }
 
+TEST(PlainSearch, CandidatesAreCheckedAtBothEndsInEitherCase) {
+  // Many units start a candidate; only some end it, at offsets across 16-unit steps.
+  std::u16string text(60, u'a');
+  for (auto [at, unit] : {std::pair{5, u'Z'}, {16, u'z'}, {31, u'Z'}, {32, u'z'}, {47, u'z'}, {59, u'Z'}})
+    text[static_cast<size_t>(at)] = unit;
+  Document document = LaidOut(text);
+  SearchDocument(document, 0, u"aaz", 1, 0, false);
+  EXPECT_EQ(Hits(document), (HitList{{14, 3}, {45, 3}}));
+  SearchDocument(document, 0, u"AAZ", 0, 0, false);
+  EXPECT_EQ(Hits(document), (HitList{{3, 3}, {14, 3}, {29, 3}, {45, 3}, {57, 3}}));
+}
+
 TEST(PlainSearch, EmptyOrTooLongTextClearsEarlierHits) {
   Document document = LaidOut(u"abc\nabc");
   SearchDocument(document, 0, u"b", 1, 0, false);
