@@ -3,24 +3,12 @@
 # virtual display, so that they travel through the accelerator table; the top line is
 # read back from the status bar.
 set -euo pipefail
-vemora=$1
-top=$(cd "$(dirname "$0")/../.." && pwd)
-wine_run="$top/scripts/wine-run"
-probe="$(dirname "$vemora")/vemora_probe.exe"
-work=$(mktemp -d)
-viewer=
-cleanup() {
-  "$wine_run" "$probe" close >/dev/null 2>&1 || true
-  [ -n "$viewer" ] && wait "$viewer" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/viewer_session.bash" "$1"
 
 for i in $(seq 1 400); do printf 'line %d\r\n' "$i"; done >"$work/lines.txt"
 cp "$vemora" "$work/vemora.exe"
 file=$(winepath -w "$work/lines.txt" 2>/dev/null)
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 top_line() { "$wine_run" "$probe" status 2 | tr -d '\r' | sed -n 's/^先頭:\([0-9]*\)行目$/\1/p'; }
 
@@ -57,12 +45,8 @@ start_viewer() {
   "$wine_run" "$work/vemora.exe" "$file" </dev/null >/dev/null 2>&1 &
   viewer=$!
   "$wine_run" "$probe" wait-title lines.txt 60000 || fail "preset $preset: the viewer did not show the file"
-  local window=
-  for _ in $(seq 50); do
-    window=$(xdotool search --name 'lines.txt - Vemora' 2>/dev/null | head -n 1) || true
-    [ -n "$window" ] && break
-    sleep 0.1
-  done
+  local window
+  window=$(wait_for_window 'lines.txt - Vemora' 50)
   [ -n "$window" ] || fail "preset $preset: no window on the display"
   xdotool windowfocus "$window"
   sleep 0.3

@@ -2,19 +2,7 @@
 # Text piped to the viewer is shown untitled with no encoding facts, and F1 opens the
 # help window with the help file's title.
 set -euo pipefail
-vemora=$1
-top=$(cd "$(dirname "$0")/../.." && pwd)
-wine_run="$top/scripts/wine-run"
-probe="$(dirname "$vemora")/vemora_probe.exe"
-work=$(mktemp -d)
-viewer=
-cleanup() {
-  "$wine_run" "$probe" close >/dev/null 2>&1 || true
-  [ -n "$viewer" ] && wait "$viewer" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/viewer_session.bash" "$1"
 
 cp "$vemora" "$work/vemora.exe"
 cp "$(dirname "$vemora")/vemora.chm" "$work/vemora.chm"
@@ -30,21 +18,11 @@ status() { "$wine_run" "$probe" status "$1" | tr -d '\r'; }
 [ -z "$(status 0)" ] || fail "encoding part: $(status 0)"
 [ -z "$(status 1)" ] || fail "line-end part: $(status 1)"
 
-window=
-for _ in $(seq 50); do
-  window=$(xdotool search --name '無題' 2>/dev/null | head -n 1) || true
-  [ -n "$window" ] && break
-  sleep 0.1
-done
+window=$(wait_for_window '無題' 50)
 [ -n "$window" ] || fail "no window on the display"
 xdotool windowfocus "$window"
 sleep 0.3
 xdotool key F1
-help=
-for _ in $(seq 100); do
-  help=$(xdotool search --name 'Vemora ヘルプ' 2>/dev/null | head -n 1) || true
-  [ -n "$help" ] && break
-  sleep 0.1
-done
+help=$(wait_for_window 'Vemora ヘルプ' 100)
 [ -n "$help" ] || fail "F1 did not open the help window"
 echo "standard input and help: ok"
