@@ -97,48 +97,85 @@ int Utf8Score(const uint8_t* p, const uint8_t* end) {
   return score;  // a sequence cut short by the end of the line costs nothing
 }
 
-// The answer of one line, or -1 when the line leaves the question open. UTF-8 is scored
-// only when Shift_JIS and EUC differ, the only case where its score matters.
+// The answer a line's three scores give, or -1 when they leave the question open.
+TextEncoding Decide(int sjis, int euc, int utf8) {
+  if (euc == sjis) return kEncodingNone;
+  const int best = euc < sjis ? sjis : euc;
+  if (best > utf8) return euc < sjis ? kEncodingShiftJis : kEncodingEuc;
+  if (best < utf8) return kEncodingUtf8;
+  return kEncodingNone;
+}
+
+// The answer of one line. UTF-8 is scored only when Shift_JIS and EUC differ, the only
+// case where its score matters.
 TextEncoding DecideLine(const uint8_t* p, const uint8_t* end) {
   const int sjis = ShiftJisScore(p, end);
   const int euc = EucScore(p, end);
   if (euc == sjis) return kEncodingNone;
-  const int best = euc < sjis ? sjis : euc;
-  const int utf8 = Utf8Score(p, end);
-  if (best > utf8) return euc < sjis ? kEncodingShiftJis : kEncodingEuc;
-  if (best < utf8) return kEncodingUtf8;
-  return kEncodingNone;
+  return Decide(sjis, euc, Utf8Score(p, end));
+}
+
+// Past the last LF, lines start after each CR but every scan still runs to the end of the
+// buffer, so scoring them one by one would take time quadratic in the tail's length (a
+// minute for 2 MB of undecided lines). Instead one backward pass keeps, for every state a
+// scanner can be in, the score it would end with from here; each line start then reads
+// its three scores off the start states. The earliest deciding line answers.
+TextEncoding DecideTailLines(const uint8_t* line, const uint8_t* end) {
+  int sjis[2] = {100, 0};    // by trail byte expected; an unpaired lead byte scores 0
+  int euc[3] = {100, 0, 0};  // by bytes owed; a pair cut short scores 0
+  int utf8[6] = {100, 100, 100, 100, 100, 100};  // 110 stands for any continuation seen
+  TextEncoding answer = kEncodingNone;
+  for (const uint8_t* p = end; p-- > line;) {
+    const uint8_t b = *p;
+    const bool lead = (b >= 0x81 && b <= 0x9F) || b >= 0xE0;
+    const int sjisTrail = (b < 0x40 || b > 0xFC) ? 0 : sjis[0];
+    sjis[0] = lead ? (b >= 0xEB ? (sjis[1] > 50 ? sjis[1] - 50 : 0) : sjis[1]) : sjis[0];
+    sjis[1] = sjisTrail;
+
+    const bool eucByte = b >= 0xA1 && b <= 0xFE;
+    const int eucKana = (b >= 0xA0 && b <= 0xDF) ? euc[0] : 0;
+    const int eucPair = eucByte ? euc[0] : 0;
+    euc[0] = b == 0x8E ? euc[2] : eucByte ? euc[1] : euc[0];
+    euc[1] = eucPair;
+    euc[2] = eucKana;
+
+    int old[6];
+    std::memcpy(old, utf8, sizeof old);
+    const bool continuation = (b & 0xC0) == 0x80;
+    for (int owed = 1; owed <= 5; ++owed) utf8[owed] = continuation && old[owed - 1] ? 110 : 0;
+    if (b >= 0x80) {
+      const int owes = (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3
+                       : (b & 0xFC) == 0xF8 ? 4 : (b & 0xFE) == 0xFC ? 5 : 0;
+      utf8[0] = owes == 0 ? 0 : old[owes];
+    }
+    if (p == line || p[-1] == '\r') {
+      const TextEncoding decided = Decide(sjis[0], euc[0], utf8[0]);
+      if (decided != kEncodingNone) answer = decided;
+    }
+  }
+  return answer;
 }
 
 TextEncoding DetectByLines(const uint8_t* bytes, int32_t length) {
   const uint8_t* const end = bytes + length;
   const uint8_t* line = bytes;
   const uint8_t* nonAscii = FindNonAscii(bytes, end);
-  bool pastLastLf = false;  // spares lines ending in CR a search to the end for each
   while (line < end) {
     if (nonAscii < line) nonAscii = FindNonAscii(line, end);
     // All three scores of a line without bytes above 0x7F stay 100: undecided, and so is
     // every line after it when the rest of the buffer is ASCII.
     if (nonAscii == end) return kEncodingShiftJis;
-    const uint8_t* lf = nullptr;
-    if (!pastLastLf) {
-      lf = static_cast<const uint8_t*>(std::memchr(line, '\n', static_cast<size_t>(end - line)));
-      pastLastLf = lf == nullptr;
+    const auto* lf = static_cast<const uint8_t*>(std::memchr(line, '\n', static_cast<size_t>(end - line)));
+    if (!lf) {
+      // Without a further LF, the next line starts after the first CR.
+      const TextEncoding answer = DecideTailLines(line, end);
+      return answer != kEncodingNone ? answer : kEncodingShiftJis;
     }
-    const uint8_t* const lineEnd = lf ? lf : end;
-    if (nonAscii < lineEnd) {
-      const TextEncoding answer = DecideLine(line, lineEnd);
+    if (nonAscii < lf) {
+      const TextEncoding answer = DecideLine(line, lf);
       if (answer != kEncodingNone) return answer;
     }
-    if (lf) {
-      line = lf + 1;
-    } else {
-      // Without a further LF, the next line starts after the first CR, and the scans of
-      // each such line still run to the end of the buffer.
-      const auto* cr = static_cast<const uint8_t*>(std::memchr(line, '\r', static_cast<size_t>(end - line)));
-      if (!cr) break;
-      line = cr + 1;
-    }
+    line = lf + 1;
   }
   return kEncodingShiftJis;
 }

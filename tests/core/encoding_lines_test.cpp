@@ -1,0 +1,108 @@
+// Detection by line scores against a literal, slow rendering of the rules, on buffers
+// whose lines end in CR, LF or both, so that the fast paths give the same answers.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "core/text/encoding.h"
+
+namespace vemora {
+namespace {
+
+int ReferenceShiftJis(const uint8_t* p, const uint8_t* end) {
+  int score = 100;
+  bool trail = false;
+  for (; p < end && score > 0; ++p) {
+    if (trail) {
+      if (*p < 0x40 || *p > 0xFC) score = 0;
+      trail = false;
+    } else if ((*p >= 0x81 && *p <= 0x9F) || *p >= 0xE0) {
+      if (*p >= 0xEB) score -= 50;
+      trail = true;
+    }
+  }
+  return trail ? 0 : score;
+}
+
+int ReferenceEuc(const uint8_t* p, const uint8_t* end) {
+  int score = 100, state = 0;
+  for (; p < end && score > 0; ++p) {
+    const uint8_t b = *p;
+    if (state == 0) {
+      state = b == 0x8E ? 2 : (b >= 0xA1 && b <= 0xFE) ? 1 : 0;
+    } else {
+      const bool fits = state == 1 ? (b >= 0xA1 && b <= 0xFE) : (b >= 0xA0 && b <= 0xDF);
+      if (!fits) score = 0;
+      state = 0;
+    }
+  }
+  return state != 0 ? 0 : score;
+}
+
+int ReferenceUtf8(const uint8_t* p, const uint8_t* end) {
+  int score = 100, owed = 0;
+  for (; p < end && score > 0; ++p) {
+    const uint8_t b = *p;
+    if (owed > 0) {
+      --owed;
+      score = (b & 0xC0) == 0x80 ? score + 10 : 0;
+    } else if (b >= 0x80) {
+      owed = (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3
+             : (b & 0xFC) == 0xF8 ? 4 : (b & 0xFE) == 0xFC ? 5 : 0;
+      if (owed == 0) score = 0;
+    }
+  }
+  return score;
+}
+
+TextEncoding ReferenceDetect(const std::vector<uint8_t>& bytes) {
+  const uint8_t* const begin = bytes.data();
+  const uint8_t* const end = begin + bytes.size();
+  const uint8_t* line = begin;
+  while (line < end) {
+    const auto* lf = static_cast<const uint8_t*>(std::memchr(line, '\n', end - line));
+    const uint8_t* stop = lf ? lf : end;
+    const int s = ReferenceShiftJis(line, stop), e = ReferenceEuc(line, stop);
+    const int u = ReferenceUtf8(line, stop);
+    if (e < s && s != u) return s > u ? 0 : 8;
+    if (e > s && e != u) return e > u ? 2 : 8;
+    const auto* cr = static_cast<const uint8_t*>(std::memchr(line, '\r', end - line));
+    const uint8_t* next = lf ? lf + 1 : cr ? cr + 1 : end;
+    line = next;
+  }
+  return 0;
+}
+
+TEST(DetectEncodingLines, AgreesWithTheRulesOnRandomLines) {
+  // Bytes that move the three scanners between their states, and the line ends.
+  const uint8_t alphabet[] = {'a', ' ', '\r', '\r', '\n', 0x81, 0x82, 0x8E, 0x9F, 0xA4,
+                              0xA2, 0xB1, 0xE3, 0xEB, 0xEF, 0x40, 0xFD, 0xC3, 0xF0, 0x80};
+  std::mt19937 random(20261207);
+  for (int round = 0; round < 4000; ++round) {
+    std::vector<uint8_t> bytes(2 + random() % 40);
+    const bool crOnly = round % 2 == 0;
+    for (uint8_t& b : bytes) {
+      b = alphabet[random() % sizeof alphabet];
+      if (crOnly && b == '\n') b = '\r';
+    }
+    ASSERT_EQ(DetectEncoding(bytes.data(), static_cast<int32_t>(bytes.size()), -1),
+              ReferenceDetect(bytes))
+        << "round " << round;
+  }
+}
+
+TEST(DetectEncodingLines, LinesEndingInCrAloneAreDecidedInOrder) {
+  // An undecided EUC hiragana line, then a line that only Shift_JIS can read, then one
+  // that only EUC can read: the earlier deciding line wins although every scan runs on.
+  std::vector<uint8_t> bytes = {0xA4, 0xA2, '\r', 0x82, 0xA0, '\r', 0xB0, 0xA1, '\r'};
+  EXPECT_EQ(DetectEncoding(bytes.data(), static_cast<int32_t>(bytes.size()), -1),
+            ReferenceDetect(bytes));
+  for (int i = 0; i < 20000; ++i) bytes.insert(bytes.begin(), {0xA4, 0xA2, '\r'});
+  EXPECT_EQ(DetectEncoding(bytes.data(), static_cast<int32_t>(bytes.size()), -1),
+            ReferenceDetect(bytes));
+}
+
+}  // namespace
+}  // namespace vemora
