@@ -93,6 +93,11 @@ TEST(ParseCommandLine, HelpIsReportedAndParsingGoesOn) {
   EXPECT_TRUE(request.helpRequested);
   EXPECT_EQ(request.path, u"a.txt");
   EXPECT_TRUE(Parsed(u"v --HELP").helpRequested);
+  // The help opens as soon as its option is read, so an error after it does not cancel it;
+  // one before it ends the parse first.
+  EXPECT_TRUE(ParseCommandLine(u"v -h -x").request.helpRequested);
+  EXPECT_TRUE(ParseCommandLine(u"v --help a.txt b.txt -j").request.helpRequested);
+  EXPECT_FALSE(ParseCommandLine(u"v -x -h").request.helpRequested);
 }
 
 TEST(ParseCommandLine, Errors) {

@@ -19,9 +19,11 @@ std::u16string Format(std::u16string_view format, std::u16string_view argument) 
   return text;
 }
 
-CommandLineResult Fail(std::u16string text) {
+// The help topic asked for before the error still opens.
+CommandLineResult Fail(std::u16string text, bool helpRequested) {
   CommandLineResult result;
   result.errorText = std::move(text);
+  result.request.helpRequested = helpRequested;
   return result;
 }
 
@@ -98,7 +100,7 @@ CommandLineResult ParseCommandLine(std::u16string_view commandLine) {
       if (option == 0 || option == 1) {
         const Token number = NextToken(commandLine, position, TokenMode::kWord);
         if (!number.found || number.text.empty() || number.text[0] < u'0' || number.text[0] > u'9')
-          return Fail(std::u16string(kNoLineNumber));
+          return Fail(std::u16string(kNoLineNumber), request.helpRequested);
         position = number.next;
         request.startLine = LeadingNumber(number.text) - 1;
       } else if (option == 2 || option == 3) {
@@ -108,11 +110,11 @@ CommandLineResult ParseCommandLine(std::u16string_view commandLine) {
       } else if (option < kOptions.size()) {
         request.encodingFlags |= 1u << (option - 6);
       } else {
-        return Fail(Format(kBadOption, token.text));
+        return Fail(Format(kBadOption, token.text), request.helpRequested);
       }
       continue;
     }
-    if (havePath) return Fail(Format(kTooManyPaths, token.text));
+    if (havePath) return Fail(Format(kTooManyPaths, token.text), request.helpRequested);
     request.path = std::move(token.text);
     havePath = true;
   }

@@ -21,7 +21,9 @@ struct CommandLineRequest {
   std::u16string path;         // empty: read standard input
   uint32_t encodingFlags = 0;  // kOption... bits
   int32_t startLine = 0;       // counted from 0; -1 shows the end of the file
-  bool helpRequested = false;  // -h or --help: the caller opens the help topic
+  // -h or --help: the caller opens the help topic. Set also when a later token fails,
+  // since the help opens as soon as its option is read, before any error is shown.
+  bool helpRequested = false;
 
   // The TextEncoding request for the path: 0, 1, 2, -3, -4, -5, 9, or -1 to detect.
   int32_t RequestedEncoding() const;
@@ -29,7 +31,7 @@ struct CommandLineRequest {
 
 struct CommandLineResult {
   bool ok = false;
-  CommandLineRequest request;  // valid when ok
+  CommandLineRequest request;  // valid when ok; on failure only helpRequested counts
   std::u16string errorText;    // when not ok: the message for a box titled "Vemora"
 };
 
