@@ -68,6 +68,17 @@ TEST(Viewer, StatusBarShowsTheFileFacts) {
   EXPECT_EQ(host.StatusText(4), L"2018/03/05  9:07   " + std::to_wstring(bytes.size()) + L" Bytes");
   EXPECT_TRUE(Checked(CmdEncodingSjis));
   EXPECT_FALSE(Checked(CmdEncodingUtf8));
+
+  // An empty file and a file that cannot be opened leave the facts of the last text.
+  const std::wstring facts[] = {host.StatusText(0), host.StatusText(1), host.StatusText(4)};
+  OpenDocument(ToUtf16(host.Folder().Write(L"empty.txt", "")), 0, -1);
+  EXPECT_NE(host.Title(), L"Vemora");
+  OpenDocument(ToUtf16(host.Folder().File(L"missing.txt")), 0, -1);
+  EXPECT_EQ(host.Title(), L"Vemora");
+  EXPECT_EQ(host.StatusText(0), facts[0]);
+  EXPECT_EQ(host.StatusText(1), facts[1]);
+  EXPECT_EQ(host.StatusText(4), facts[2]);
+  EXPECT_TRUE(Checked(CmdEncodingSjis));
 }
 
 TEST(Viewer, TitleFollowsActivation) {
@@ -183,6 +194,55 @@ TEST(Viewer, LineNumbersWidenTheGutterAndMoveTheView) {
   host.Command(CmdLineNumbers);
   GetWindowRect(gShell.gutterWindow, &gutter);
   EXPECT_EQ(gutter.right - gutter.left, 1);
+}
+
+// Child-window rectangles in the main window's client coordinates.
+RECT ChildRect(HWND child) {
+  RECT rect{};
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, gShell.mainWindow, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+// The gutter and the view fill the space between the toolbar (28 pixels) and the status
+// bar, the gutter ending one scroll-bar height above the view's bottom, after start and
+// after every resize; without the bars they reach the top and the bottom.
+TEST(Viewer, GutterAndViewFillTheSpaceBetweenTheBars) {
+  for (const bool bars : {true, false}) {
+    SCOPED_TRACE(bars ? "with toolbar and status bar" : "without them");
+    ViewerHost host;
+    host.Folder().Write(L"Vemora.ini",
+                        std::string("#\r\n\r\n[Vemora]\r\nRegVer=91\r\n\r\n[Vemora\\Options]\r\n"
+                                    "ExtSet=1\r\n") +
+                            (bars ? "Tbar=1\r\nSbar=1\r\n" : "Tbar=0\r\nSbar=0\r\n") +
+                            "\r\n[Vemora\\Options\\Ext0]\r\nLineNum=1\r\n");
+    ASSERT_TRUE(host.Start(Quoted(host.Folder().Write(L"lines.txt", Lines(50)))));
+    EXPECT_EQ(gShell.toolbar != nullptr, bars);
+    EXPECT_EQ(gShell.statusBar != nullptr, bars);
+    for (const int width : {0, 500}) {
+      if (width) {
+        MoveWindow(gShell.mainWindow, 0, 0, width, 400, TRUE);
+        host.Pump();
+      }
+      RECT client{};
+      GetClientRect(gShell.mainWindow, &client);
+      const int top = bars ? 28 : 0;
+      const int bottom = bars ? ChildRect(gShell.statusBar).top : client.bottom;
+      const RECT gutter = ChildRect(gShell.gutterWindow), view = ChildRect(gShell.viewWindow);
+      EXPECT_EQ(gutter.left, 0);
+      EXPECT_EQ(gutter.top, top);
+      EXPECT_EQ(gutter.right, gView.GutterWidth + 1);
+      EXPECT_EQ(gutter.bottom, bottom - GetSystemMetrics(SM_CYHSCROLL));
+      EXPECT_EQ(view.left, gView.GutterWidth);
+      EXPECT_EQ(view.top, top);
+      EXPECT_EQ(view.right, client.right);
+      EXPECT_EQ(view.bottom, bottom);
+      if (bars) {
+        EXPECT_EQ(ChildRect(gShell.toolbar).right, client.right);
+        EXPECT_EQ(ChildRect(gShell.statusBar).bottom, client.bottom);
+      }
+    }
+  }
 }
 
 TEST(Viewer, FileHistoryPutsTheLatestFirstWithoutDuplicates) {
