@@ -113,12 +113,13 @@ bool FailStartUp(HINSTANCE instance) {
 
 bool LoadFirstDocument(const StartUpOptions& options) {
   const CommandLineResult parsed = ParseCommandLine(options.commandLine);
+  // The help option opens its topic as it is read, so a later error does not cancel it.
+  if (parsed.request.helpRequested) ShowHelpTopic(kHelpCommandLine);
   if (!parsed.ok) {
     const std::wstring text = ToWide(parsed.errorText);
     MessageBoxW(nullptr, text.c_str(), L"Vemora", MB_OK);
     return false;
   }
-  if (parsed.request.helpRequested) ShowHelpTopic(kHelpCommandLine);
   if (!parsed.request.path.empty())
     OpenDocument(parsed.request.path, parsed.request.startLine, parsed.request.RequestedEncoding());
   else
