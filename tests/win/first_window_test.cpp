@@ -66,10 +66,12 @@ TEST(FirstWindow, CommandLineErrorsAreShownThenTheProgramEnds) {
   const struct {
     const wchar_t* arguments;
     const wchar_t* message;
+    bool helpOpens;
   } cases[] = {
-      {L"-X", L"オプションが間違っています. (-x)"},
-      {L"-j abc", L"行番号が指定されていません."},
-      {L"a.txt -j 2 b.txt", L"パスの指定が多すぎます. (b.txt)"},
+      {L"-X", L"オプションが間違っています. (-x)", false},
+      {L"-j abc", L"行番号が指定されていません.", false},
+      {L"a.txt -j 2 b.txt", L"パスの指定が多すぎます. (b.txt)", false},
+      {L"-h -X", L"オプションが間違っています. (-x)", true},  // help opens as it is read
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string("arguments with ") + std::to_string(wcslen(c.arguments)) + " characters");
@@ -89,6 +91,13 @@ TEST(FirstWindow, CommandLineErrorsAreShownThenTheProgramEnds) {
       if (text.empty()) Sleep(50);
     }
     EXPECT_EQ(text, c.message);
+    HWND help = nullptr;
+    while ((help = FindWindowExW(nullptr, help, nullptr, L"Vemora ヘルプ")) != nullptr) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(help, &owner);
+      if (owner == started.process.dwProcessId) break;
+    }
+    EXPECT_EQ(help != nullptr, c.helpOpens);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_EQ(WaitForSingleObject(started.process.hProcess, 20000), WAIT_OBJECT_0);
     DWORD exitCode = 99;
