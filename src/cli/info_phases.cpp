@@ -10,67 +10,13 @@
 #include <io.h>
 #endif
 
-#include "core/platform/files.h"
+#include "core/platform/document_io.h"
 #include "core/text/decode.h"
 #include "core/text/encoding.h"
 #include "core/text/overstrike.h"
 #include "core/text/utf8.h"
 
 namespace vemora {
-namespace {
-
-int64_t FileSize(std::FILE* file) {
-#ifdef _WIN32
-  if (_fseeki64(file, 0, SEEK_END) != 0) return -1;
-  const int64_t size = _ftelli64(file);
-  if (_fseeki64(file, 0, SEEK_SET) != 0) return -1;
-#else
-  if (fseeko(file, 0, SEEK_END) != 0) return -1;
-  const int64_t size = ftello(file);
-  if (fseeko(file, 0, SEEK_SET) != 0) return -1;
-#endif
-  return size;
-}
-
-// Encodes UTF-16 as UTF-8 into `out` (room for 3 bytes per unit); a lone surrogate
-// becomes U+FFFD. Returns the end of the output.
-char* EncodeUtf8(const char16_t* p, const char16_t* end, char* out) {
-  while (p < end) {
-    while (end - p >= 4 && ((p[0] | p[1] | p[2] | p[3]) < 0x80)) {
-      for (int k = 0; k < 4; ++k) *out++ = static_cast<char>(p[k]);
-      p += 4;
-    }
-    if (p == end) break;
-    uint32_t c = *p++;
-    if (c < 0x80) {
-      *out++ = static_cast<char>(c);
-      continue;
-    }
-    if (c < 0x800) {
-      *out++ = static_cast<char>(0xC0 | (c >> 6));
-      *out++ = static_cast<char>(0x80 | (c & 0x3F));
-      continue;
-    }
-    if (c >= 0xD800 && c <= 0xDFFF) {
-      if (c <= 0xDBFF && p < end && *p >= 0xDC00 && *p <= 0xDFFF) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (*p++ - 0xDC00);
-        *out++ = static_cast<char>(0xF0 | (c >> 18));
-        *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        *out++ = static_cast<char>(0x80 | (c & 0x3F));
-        continue;
-      }
-      c = 0xFFFD;
-    }
-    *out++ = static_cast<char>(0xE0 | (c >> 12));
-    *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    *out++ = static_cast<char>(0x80 | (c & 0x3F));
-  }
-  return out;
-}
-
-}  // namespace
-
 void PhaseTimer::Write(std::string_view phase, std::chrono::steady_clock::duration elapsed) const {
   if (!enabled_) return;
   const double milliseconds = std::chrono::duration<double, std::milli>(elapsed).count();
@@ -80,25 +26,17 @@ void PhaseTimer::Write(std::string_view phase, std::chrono::steady_clock::durati
 bool ReadPhase(InfoFile& file, PhaseTimer& timer, std::string& error) {
   return timer.Run("read", [&] {
     const std::string name = Utf16ToUtf8(file.path);
-    std::FILE* stream = OpenFile(file.path, "rb");
-    if (!stream) {
-      error = name + ": cannot open";
-      return false;
-    }
-    const int64_t size = FileSize(stream);
-    bool ok = false;
-    if (size < 0) {
-      error = name + ": cannot read";
-    } else if (size > std::numeric_limits<int32_t>::max()) {
+    int64_t size = -1;
+    const FileReadStatus status = ReadFileBytes(file.path, file.bytes, &size);
+    const bool ok = status == FileReadStatus::kComplete;
+    if (size > std::numeric_limits<int32_t>::max()) {
       error = name + ": too large (" + std::to_string(size) + " bytes; at most " +
               std::to_string(std::numeric_limits<int32_t>::max()) + ")";
-    } else {
-      file.bytes = FileBytes::Allocate(static_cast<int32_t>(size));
-      ok = std::fread(file.bytes.data(), 1, static_cast<size_t>(size), stream) ==
-           static_cast<size_t>(size);
-      if (!ok) error = name + ": cannot read";
+    } else if (status == FileReadStatus::kCannotOpen) {
+      error = name + ": cannot open";
+    } else if (!ok) {
+      error = name + ": cannot read";
     }
-    std::fclose(stream);
     return ok;
   });
 }

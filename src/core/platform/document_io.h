@@ -38,6 +38,12 @@ class DocumentIo {
   virtual int32_t ReadStandardInputPiece(uint8_t* buffer, int32_t capacity) = 0;
 };
 
+// Reads a whole file by its path; every implementation of DocumentIo reads through this.
+// A size that a signed 32-bit count cannot hold is refused like a file that does not
+// open, rather than read into a buffer of a wrapped-around size. `size`, when given,
+// receives the file's size, or -1 when it could not be taken.
+FileReadStatus ReadFileBytes(std::u16string_view path, FileBytes& bytes, int64_t* size = nullptr);
+
 // The system's implementation.
 DocumentIo& SystemDocumentIo();
 

@@ -1,6 +1,7 @@
 // Files by UTF-16 path: _wfopen on Windows, the path converted to UTF-8 natively.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string_view>
 
@@ -8,6 +9,10 @@ namespace vemora {
 
 // Opens a file with a C stdio mode ("rb", "wt", ...); null when it cannot be opened.
 std::FILE* OpenFile(std::u16string_view path, const char* mode);
+
+// The size of an open file in bytes, with the position back at its start; -1 for a
+// directory or a stream that cannot seek.
+int64_t FileSize(std::FILE* file);
 
 // True when the file exists and can be opened for reading.
 bool FileReadable(std::u16string_view path);

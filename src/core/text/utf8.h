@@ -8,6 +8,11 @@
 namespace vemora {
 
 std::string Utf16ToUtf8(std::u16string_view text);
+
+// Encodes [p, end) as UTF-8 into `out`, which has room for 3 bytes per unit (a surrogate
+// pair, two units, takes 4). Returns the end of the output. For long texts written in
+// pieces without a string per piece.
+char* EncodeUtf8(const char16_t* p, const char16_t* end, char* out);
 std::u16string Utf8ToUtf16(std::string_view text);
 
 }  // namespace vemora

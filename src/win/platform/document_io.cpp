@@ -21,20 +21,7 @@ class WindowsDocumentIo final : public DocumentIo {
   void NormalizePath(std::u16string& path) override { win::NormalizePath(path); }
 
   FileReadStatus ReadWholeFile(std::u16string_view path, FileBytes& bytes) override {
-    std::FILE* file = OpenFile(path, "rb");
-    if (!file) return FileReadStatus::kCannotOpen;
-    int64_t size = -1;
-    if (_fseeki64(file, 0, SEEK_END) == 0) size = _ftelli64(file);
-    // A size that a signed 32-bit count cannot hold is refused like a file that does not
-    // open, rather than read into a buffer of a wrapped-around size.
-    if (size < 0 || size > std::numeric_limits<int32_t>::max() || _fseeki64(file, 0, SEEK_SET) != 0) {
-      std::fclose(file);
-      return FileReadStatus::kCannotOpen;
-    }
-    bytes = FileBytes::Allocate(static_cast<int32_t>(size));
-    const size_t read = std::fread(bytes.data(), 1, static_cast<size_t>(size), file);
-    std::fclose(file);
-    return read == static_cast<size_t>(size) ? FileReadStatus::kComplete : FileReadStatus::kShortRead;
+    return ReadFileBytes(path, bytes);
   }
 
   int32_t ReadStandardInputPiece(uint8_t* buffer, int32_t capacity) override {

@@ -14,6 +14,12 @@ std::FILE* OpenFile(std::u16string_view path, const char* mode) {
   return _wfopen(widePath.c_str(), wideMode.c_str());
 }
 
+int64_t FileSize(std::FILE* file) {
+  if (_fseeki64(file, 0, SEEK_END) != 0) return -1;
+  const int64_t size = _ftelli64(file);
+  return _fseeki64(file, 0, SEEK_SET) == 0 ? size : -1;
+}
+
 bool FileReadable(std::u16string_view path) {
   std::FILE* file = OpenFile(path, "rb");
   if (!file) return false;

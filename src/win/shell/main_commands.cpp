@@ -50,21 +50,30 @@ void OnRedraw() {
   if (CurrentDocument()) UpdateScrollBars();
 }
 
-void OnOpen() {
-  EnableInputMethod(true);
-  gShell.openDialogEncoding = -1;
-  wchar_t path[MAX_PATH + 1] = {};
+// A common file dialog's request: owned by the main window, the first filter chosen,
+// room for a full path in `path`.
+OPENFILENAMEW FileDialogRequest(wchar_t* path, const wchar_t* filter, const wchar_t* title,
+                                DWORD flags) {
   OPENFILENAMEW request{};
   request.lStructSize = sizeof request;
   request.hwndOwner = gShell.mainWindow;
   request.hInstance = gShell.instance;
-  request.lpstrFilter = L"全てのファイル\0*\0";
+  request.lpstrFilter = filter;
   request.nFilterIndex = 1;
   request.lpstrFile = path;
   request.nMaxFile = MAX_PATH;
-  request.lpstrTitle = kOpenTitle;
-  request.Flags =
-      OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_ENABLESIZING;
+  request.lpstrTitle = title;
+  request.Flags = flags;
+  return request;
+}
+
+void OnOpen() {
+  EnableInputMethod(true);
+  gShell.openDialogEncoding = -1;
+  wchar_t path[MAX_PATH + 1] = {};
+  OPENFILENAMEW request = FileDialogRequest(
+      path, L"全てのファイル\0*\0", kOpenTitle,
+      OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_ENABLESIZING);
   if (GetOpenFileNameW(&request)) OpenDocument(ToUtf16(path), 0, gShell.openDialogEncoding);
   EnableInputMethod(false);
   UpdateMenuStates();
@@ -90,16 +99,8 @@ void OnSaveAsUtf16() {
   if (!document) return;
   EnableInputMethod(true);
   wchar_t path[MAX_PATH + 1] = {};
-  OPENFILENAMEW request{};
-  request.lStructSize = sizeof request;
-  request.hwndOwner = gShell.mainWindow;
-  request.hInstance = gShell.instance;
-  request.lpstrFilter = L"\0";
-  request.nFilterIndex = 1;
-  request.lpstrFile = path;
-  request.nMaxFile = MAX_PATH;
-  request.lpstrTitle = kSaveTitle;
-  request.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
+  OPENFILENAMEW request = FileDialogRequest(path, L"\0", kSaveTitle,
+                                            OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST);
   if (GetSaveFileNameW(&request)) WriteUtf16Copy(ToUtf16(path), *document);
   EnableInputMethod(false);
 }

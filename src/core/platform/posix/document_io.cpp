@@ -59,23 +59,7 @@ class PosixDocumentIo final : public DocumentIo {
   }
 
   FileReadStatus ReadWholeFile(std::u16string_view path, FileBytes& bytes) override {
-    std::FILE* file = OpenFile(path, "rb");
-    if (!file) return FileReadStatus::kCannotOpen;
-    struct stat status {};
-    off_t size = -1;
-    // A directory opens here but not on Windows; it is not a document either way.
-    if (fstat(fileno(file), &status) == 0 && !S_ISDIR(status.st_mode) &&
-        fseeko(file, 0, SEEK_END) == 0) {
-      size = ftello(file);
-    }
-    if (size < 0 || size > std::numeric_limits<int32_t>::max() || fseeko(file, 0, SEEK_SET) != 0) {
-      std::fclose(file);
-      return FileReadStatus::kCannotOpen;
-    }
-    bytes = FileBytes::Allocate(static_cast<int32_t>(size));
-    const size_t read = std::fread(bytes.data(), 1, static_cast<size_t>(size), file);
-    std::fclose(file);
-    return read == static_cast<size_t>(size) ? FileReadStatus::kComplete : FileReadStatus::kShortRead;
+    return ReadFileBytes(path, bytes);
   }
 
   int32_t ReadStandardInputPiece(uint8_t* buffer, int32_t capacity) override {

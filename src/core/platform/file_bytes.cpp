@@ -1,0 +1,26 @@
+// Reading a whole file into memory, shared by the Win32 and POSIX loading services and
+// by vemorainfo.
+#include <limits>
+
+#include "core/platform/document_io.h"
+#include "core/platform/files.h"
+
+namespace vemora {
+
+FileReadStatus ReadFileBytes(std::u16string_view path, FileBytes& bytes, int64_t* size) {
+  if (size) *size = -1;
+  std::FILE* file = OpenFile(path, "rb");
+  if (!file) return FileReadStatus::kCannotOpen;
+  const int64_t length = FileSize(file);
+  if (size) *size = length;
+  if (length < 0 || length > std::numeric_limits<int32_t>::max()) {
+    std::fclose(file);
+    return FileReadStatus::kCannotOpen;
+  }
+  bytes = FileBytes::Allocate(static_cast<int32_t>(length));
+  const size_t read = std::fread(bytes.data(), 1, static_cast<size_t>(length), file);
+  std::fclose(file);
+  return read == static_cast<size_t>(length) ? FileReadStatus::kComplete : FileReadStatus::kShortRead;
+}
+
+}  // namespace vemora
