@@ -20,11 +20,4 @@ int64_t FileSize(std::FILE* file) {
   return fseeko(file, 0, SEEK_SET) == 0 ? size : -1;
 }
 
-bool FileReadable(std::u16string_view path) {
-  std::FILE* file = OpenFile(path, "rb");
-  if (!file) return false;
-  std::fclose(file);
-  return true;
-}
-
 }  // namespace vemora

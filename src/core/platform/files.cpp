@@ -1,11 +1,18 @@
-// Reading a whole file into memory, shared by the Win32 and POSIX loading services and
-// by vemorainfo.
+// The file services built on the system's OpenFile and FileSize: the existence test and
+// the whole-file read that the Win32 and POSIX loading services and vemorainfo share.
 #include <limits>
 
 #include "core/platform/document_io.h"
 #include "core/platform/files.h"
 
 namespace vemora {
+
+bool FileReadable(std::u16string_view path) {
+  std::FILE* file = OpenFile(path, "rb");
+  if (!file) return false;
+  std::fclose(file);
+  return true;
+}
 
 FileReadStatus ReadFileBytes(std::u16string_view path, FileBytes& bytes, int64_t* size) {
   if (size) *size = -1;
