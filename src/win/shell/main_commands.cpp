@@ -13,6 +13,7 @@
 #include "win/platform/text_conversion.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
+#include "win/shell/file_dialogs.h"
 #include "win/shell/help.h"
 #include "win/shell/main_layout.h"
 #include "win/shell/main_window.h"
@@ -98,10 +99,9 @@ void OnSaveAsUtf16() {
   const Document* document = CurrentDocument();
   if (!document) return;
   EnableInputMethod(true);
-  wchar_t path[MAX_PATH + 1] = {};
-  OPENFILENAMEW request = FileDialogRequest(path, L"\0", kSaveTitle,
-                                            OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST);
-  if (GetSaveFileNameW(&request)) WriteUtf16Copy(ToUtf16(path), *document);
+  std::u16string path;
+  if (ShowSaveDialog(gShell.mainWindow, path, kSaveTitle, L"\0", L""))
+    WriteUtf16Copy(path, *document);
   EnableInputMethod(false);
 }
 
