@@ -17,6 +17,7 @@
 #include "win/keys/menu_states.h"
 #include "win/platform/registry_store.h"
 #include "win/platform/text_conversion.h"
+#include "win/settings/message_dialog.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
 #include "win/shell/help.h"
@@ -199,8 +200,7 @@ void Shutdown() {
     gOptions.Hist = ReadHistoryMenu();
     if (SaveSettings(CurrentSettingsLocation(), gOptions, gFileTypes) ==
         SaveResult::kIniNotWritable)
-      MessageBoxW(gShell.mainWindow, AsWide(kIniSaveFailedMessage), L"Vemora",
-                  MB_OK | MB_ICONERROR);
+      ShowMessageDialog(gShell.mainWindow, kIniSaveFailedMessage);
   }
   CoUninitialize();
   DestroyWindow(gShell.mainWindow);

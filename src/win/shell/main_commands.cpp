@@ -17,6 +17,7 @@
 #include "win/shell/help.h"
 #include "win/shell/main_layout.h"
 #include "win/shell/main_window.h"
+#include "win/shell/settings_commands.h"
 #include "win/shell/toolbar.h"
 #include "win/view/gutter.h"
 #include "win/view/view_paint.h"
@@ -212,7 +213,13 @@ void DispatchMainCommand(WPARAM wParam, LPARAM lParam) {
     case CmdEncodingUtf7:
       OnEncoding(command);
       break;
-    // The about box, the settings dialogs, settings export, import and clearing, and
+    case CmdEnvSettings:
+      ShowEnvironmentSettings();
+      break;
+    case CmdFileTypeSettings:
+      ShowFileTypeSettings();
+      break;
+    // The about box, settings export, import and clearing, and
     // opening with a tool arrive with their dialogs; CmdQandA has no action.
     default:
       break;

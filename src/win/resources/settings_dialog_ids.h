@@ -1,0 +1,89 @@
+// Control ids of the settings dialogs, shared by their templates and their procedures.
+// Ids repeat across dialogs (1031 is a button of the frame and a check box of a page).
+#pragma once
+
+// One-line input box (145, 163) and message dialog (164).
+#define IDC_INPUT_TEXT 1000
+#define IDC_MESSAGE_TEXT 1001
+#define IDC_HELP_BUTTON 9
+
+// File-type dialog frame (165).
+#define IDC_TYPE_SELECTOR 1017
+#define IDC_TYPE_CREATE 1018
+#define IDC_TYPE_RENAME 1031
+#define IDC_TYPE_DELETE 1030
+#define IDC_PAGE_TREE 1085
+#define IDC_PAGE_PLACE 1086
+
+// Page "ファイル名" (168).
+#define IDC_PATTERN_LIST 1020
+#define IDC_PATTERN_ADD 1021
+#define IDC_PATTERN_REMOVE 1022
+#define IDC_PATTERN_HEADER 1087
+#define IDC_PATTERN_HINT 1088
+
+// Page "体裁" (166).
+#define IDC_TAB_EDIT 1026
+#define IDC_TAB_SPIN 1027
+#define IDC_LINE_SPACE_EDIT 1028
+#define IDC_LINE_SPACE_SPIN 1029
+#define IDC_FOLD_EDIT 1024
+#define IDC_FOLD_SPIN 1025
+#define IDC_FOLD_RIGHT 1031
+#define IDC_TEXT_COLOUR 1065
+#define IDC_HIGH_COLOUR 1066
+#define IDC_BACK_COLOUR 1068
+#define IDC_FIND_COLOUR 1069
+#define IDC_CONTROL_COLOUR 1067
+#define IDC_CR_MARK 1023
+#define IDC_CR_COLOUR 1075
+#define IDC_TAB_MARK 1030
+#define IDC_TAB_COLOUR 1076
+#define IDC_HAN_SPACE_MARK 1032
+#define IDC_HAN_SPACE_COLOUR 1077
+#define IDC_ZEN_SPACE_MARK 1033
+#define IDC_ZEN_SPACE_COLOUR 1078
+#define IDC_LINE_NUMBERS 1070
+#define IDC_COUNT_DISPLAY_LINES 1071
+#define IDC_COUNT_LOGICAL_LINES 1072
+#define IDC_FONT_NAME 1073
+#define IDC_FONT_CHANGE 1074
+
+// Page "ツール" (167).
+#define IDC_TOOL_ASSOCIATED 1089
+#define IDC_TOOL_COMMAND 1090
+#define IDC_EDITOR 1035
+#define IDC_EDITOR_BROWSE 1036
+#define IDC_OPTION_EUC 1037
+#define IDC_OPTION_JIS 1038
+#define IDC_OPTION_SJIS 1040
+#define IDC_OPTION_UTF8 1045
+#define IDC_OPTION_UTF7 1046
+#define IDC_OPTION_UTF16 1043
+#define IDC_OPTION_UTF16BE 1044
+#define IDC_EDIT_CLOSE 1041
+#define IDC_EDIT_RELOAD 1042
+
+// Environment sheet, page "操作" (146).
+#define IDC_KEY_LIST 1092
+#define IDC_KEY_SHIFT 1093
+#define IDC_KEY_CONTROL 1094
+#define IDC_KEY_ALT 1095
+#define IDC_COMMAND_LIST 1096
+#define IDC_PRESET_LIST 1051
+#define IDC_PRESET_LOAD 1097
+
+// Environment sheet, page "その他" (109).
+#define IDC_TOOLBAR 1033
+#define IDC_STATUS_BAR 1034
+#define IDC_SAVE_POSITION 1031
+#define IDC_SAVE_SIZE 1035
+#define IDC_MOUSE_CARET 1076
+#define IDC_SMOOTH_LINE 1077
+#define IDC_SMOOTHNESS 1067
+#define IDC_SMOOTH_PAGE 1080
+#define IDC_BELL 1055
+#define IDC_HISTORY_COUNT 1056
+#define IDC_HISTORY_SPIN 1057
+#define IDC_QUOTE 1060
+#define IDC_USE_INI 1032
