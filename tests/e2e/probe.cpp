@@ -6,6 +6,11 @@
 //   vemora_probe time-load TEXT EXE ARGS...  starts EXE, prints the milliseconds until
 //                                   its title contains TEXT, then closes it
 //   vemora_probe close              asks the viewer to close and waits for it to end
+//   vemora_probe command ID         posts the command to the main window
+//   vemora_probe wait-dialog CAPTION MS   waits until a dialog with the caption is shown
+//   vemora_probe set-text CAPTION ID TEXT sets the text of the dialog's control (pages too)
+//   vemora_probe click CAPTION ID   posts a button click to the dialog's control
+//   vemora_probe sheet-page CAPTION INDEX turns the property sheet to the page
 // Output is UTF-8.
 #include <windows.h>
 #include <commctrl.h>
@@ -107,6 +112,57 @@ int TimeLoad(int count, wchar_t** arguments) {
   return shown ? 0 : 1;
 }
 
+// A shown dialog of the viewer's process (or any) with the caption.
+HWND FindDialog(const wchar_t* caption) {
+  HWND dialog = FindWindowW(L"#32770", caption);
+  return dialog && IsWindowVisible(dialog) ? dialog : nullptr;
+}
+
+// The dialog's own control with the id, else the first of its pages' controls with it.
+HWND FindControl(HWND dialog, int id) {
+  if (HWND own = GetDlgItem(dialog, id)) return own;
+  struct Search {
+    int id;
+    HWND found;
+  } search{id, nullptr};
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (GetDlgCtrlID(child) != s->id) return TRUE;
+        s->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+int DialogCommand(const std::wstring& command, wchar_t** arguments, int count) {
+  if (command == L"wait-dialog" && count == 2) {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(_wtoi(arguments[1]));
+    while (!FindDialog(arguments[0]) && GetTickCount64() < end) Sleep(10);
+    return FindDialog(arguments[0]) ? 0 : 1;
+  }
+  HWND dialog = count >= 1 ? FindDialog(arguments[0]) : nullptr;
+  if (!dialog) return 1;
+  if (command == L"sheet-page" && count == 2) {
+    SendMessageW(dialog, PSM_SETCURSEL, static_cast<WPARAM>(_wtoi(arguments[1])), 0);
+    return 0;
+  }
+  HWND control = count >= 2 ? FindControl(dialog, _wtoi(arguments[1])) : nullptr;
+  if (!control) return 1;
+  if (command == L"set-text" && count == 3) {
+    SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(arguments[2]));
+    return 0;
+  }
+  if (command == L"click" && count == 2) {
+    PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(control));
+    return 0;
+  }
+  return 2;
+}
+
 }  // namespace
 
 int wmain(int count, wchar_t** arguments) {
@@ -124,5 +180,9 @@ int wmain(int count, wchar_t** arguments) {
     return WaitForTitle(arguments[2], _wtoi(arguments[3])) ? 0 : 1;
   if (command == L"time-load" && count >= 4) return TimeLoad(count - 2, arguments + 2);
   if (command == L"close") return Close();
-  return 2;
+  if (command == L"command" && count == 3) {
+    PostMessageW(MainWindow(), WM_COMMAND, static_cast<WPARAM>(_wtoi(arguments[2])), 0);
+    return 0;
+  }
+  return DialogCommand(command, arguments + 2, count - 2);
 }
