@@ -1,0 +1,146 @@
+// The dialog script's timer and the helpers that act on dialogs as a user would.
+#include "dialog_script.h"
+
+#include <commctrl.h>
+
+namespace vemora::testing {
+namespace {
+
+DialogScript* gScript = nullptr;
+constexpr UINT kTickMilliseconds = 20;
+constexpr int kTicksPerStep = 250;  // five seconds
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
+  wchar_t className[16] = {};
+  GetClassNameW(window, className, 16);
+  if (std::wstring_view(className) == L"#32770" && IsWindowVisible(window) &&
+      IsWindowEnabled(window))
+    *reinterpret_cast<HWND*>(found) = window;
+  return TRUE;
+}
+
+}  // namespace
+
+DialogScript::DialogScript(std::vector<Step> steps) : steps_(std::move(steps)) {
+  gScript = this;
+  timer_ = SetTimer(nullptr, 0, kTickMilliseconds, Tick);
+}
+
+DialogScript::~DialogScript() {
+  KillTimer(nullptr, timer_);
+  gScript = nullptr;
+}
+
+void CALLBACK DialogScript::Tick(HWND, UINT, UINT_PTR, DWORD) {
+  if (gScript && !gScript->running_) gScript->RunStep();
+}
+
+void DialogScript::RunStep() {
+  running_ = true;
+  HWND dialog = FrontDialog();
+  if (Finished() || ticksOnStep_ > kTicksPerStep) {
+    // Done or stuck: whatever is still open is cancelled, so the test goes on.
+    if (!Finished() && dialog) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  } else if (dialog && steps_[next_](dialog)) {
+    ++next_;
+    ticksOnStep_ = 0;
+  } else {
+    ++ticksOnStep_;
+  }
+  running_ = false;
+}
+
+DialogScript::Step On(std::wstring caption, std::function<void(HWND dialog)> action) {
+  return [caption = std::move(caption), action = std::move(action)](HWND dialog) {
+    if (Caption(dialog) != caption) return false;
+    action(dialog);
+    return true;
+  };
+}
+
+HWND FrontDialog() {
+  HWND found = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), CollectDialog, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+std::wstring Caption(HWND window) {
+  wchar_t text[256] = {};
+  GetWindowTextW(window, text, 256);
+  return text;
+}
+
+HWND Item(HWND dialog, int id) {
+  if (HWND own = GetDlgItem(dialog, id)) return own;
+  struct Search {
+    int id;
+    HWND found;
+  } search{id, nullptr};
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (GetDlgCtrlID(child) != s->id) return TRUE;
+        s->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::wstring ItemText(HWND dialog, int id) {
+  wchar_t text[512] = {};
+  GetWindowTextW(Item(dialog, id), text, 512);
+  return text;
+}
+
+void SetItemText(HWND dialog, int id, std::wstring_view text) {
+  SetWindowTextW(Item(dialog, id), std::wstring(text).c_str());
+}
+
+void Click(HWND dialog, int id) {
+  HWND control = Item(dialog, id);
+  PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(control));
+}
+
+void SetCheck(HWND dialog, int id, bool checked) {
+  SendMessageW(Item(dialog, id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool IsChecked(HWND dialog, int id) {
+  return SendMessageW(Item(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void SelectListItem(HWND dialog, int id, int index) {
+  HWND control = Item(dialog, id);
+  SendMessageW(control, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(control));
+}
+
+void SelectComboItem(HWND dialog, int id, int index) {
+  HWND control = Item(dialog, id);
+  SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(control));
+}
+
+int ListSelection(HWND dialog, int id) {
+  wchar_t className[32] = {};
+  HWND control = Item(dialog, id);
+  GetClassNameW(control, className, 32);
+  const UINT message = std::wstring_view(className) == L"ComboBox" ? CB_GETCURSEL : LB_GETCURSEL;
+  return static_cast<int>(SendMessageW(control, message, 0, 0));
+}
+
+void SelectTreeItem(HWND dialog, int id, int index) {
+  HWND tree = Item(dialog, id);
+  auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  for (int i = 0; i < index && item; ++i)
+    item = reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+}
+
+}  // namespace vemora::testing

@@ -1,0 +1,269 @@
+// The file-type dialog driven through its controls as a user would: the live list changes
+// only on OK, numbers are clamped, patterns sorted and limited, a full list grows, the
+// common entry takes no patterns, and the confirmed settings reach the shown document.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "core/keys/commands.h"
+#include "win/resources/settings_dialog_ids.h"
+#include "win/shell/app_state.h"
+#include "dialog_script.h"
+#include "viewer_host.h"
+
+namespace vemora::testing {
+namespace {
+
+constexpr wchar_t kFrame[] = L"ファイルタイプ別の設定";
+constexpr wchar_t kNewName[] = L"新しい設定の名前";
+constexpr wchar_t kRename[] = L"名前の変更";
+constexpr wchar_t kPattern[] = L"ファイル名";
+
+// Answers the input box with the caption.
+DialogScript::Step Answer(const wchar_t* caption, std::wstring text) {
+  return On(caption, [text](HWND box) {
+    SetItemText(box, IDC_INPUT_TEXT, text);
+    Click(box, IDOK);
+  });
+}
+
+DialogScript::Step ClickIn(const wchar_t* caption, int id) {
+  return On(caption, [id](HWND dialog) { Click(dialog, id); });
+}
+
+// Page "体裁", where 1030 and 1031 are check boxes rather than the frame's buttons.
+HWND LookPage(HWND frame) {
+  return GetParent(Item(frame, IDC_TAB_EDIT));
+}
+
+FileTypeSetting Entry(std::u16string name, StringList patterns) {
+  FileTypeSetting entry;
+  entry.Name = std::move(name);
+  entry.Ext = std::move(patterns);
+  return entry;
+}
+
+class FileTypeDialog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(host_.Start(L"\"" + host_.Folder().Write(L"notes.txt", "one\r\ntwo\r\n") + L"\""));
+    gFileTypes.entries.push_back(Entry(u"Logs", {u"*.log"}));
+    gFileTypes.entries.push_back(Entry(u"Readme", {u"readme*"}));
+  }
+
+  // Runs the command with the script answering its dialogs; fails unless every step ran.
+  ::testing::AssertionResult Run(std::vector<DialogScript::Step> steps) {
+    const size_t count = steps.size();
+    DialogScript script(std::move(steps));
+    host_.Command(CmdFileTypeSettings);
+    if (script.Finished()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "stuck at step " << script.StepsDone() + 1 << " of " << count;
+  }
+
+  ViewerHost host_;
+};
+
+TEST_F(FileTypeDialog, CancelLeavesTheListAsItWas) {
+  const FileTypeSettingList before = gFileTypes;
+  int itemsAfterCreate = 0;
+  std::wstring nameAfterRename;
+  std::wstring confirmText;
+  ASSERT_TRUE(Run({
+      ClickIn(kFrame, IDC_TYPE_CREATE),
+      Answer(kNewName, L"Scratch"),
+      On(kFrame,
+         [&](HWND frame) {
+           itemsAfterCreate =
+               static_cast<int>(SendMessageW(Item(frame, IDC_TYPE_SELECTOR), CB_GETCOUNT, 0, 0));
+           SetItemText(frame, IDC_TAB_EDIT, L"4");
+           SelectComboItem(frame, IDC_TYPE_SELECTOR, 1);
+         }),
+      ClickIn(kFrame, IDC_TYPE_RENAME),
+      Answer(kRename, L"Journal"),
+      On(kFrame,
+         [&](HWND frame) {
+           nameAfterRename = ItemText(frame, IDC_TYPE_SELECTOR);
+           Click(frame, IDC_TYPE_DELETE);
+         }),
+      On(L"Vemora",
+         [&](HWND confirm) {
+           confirmText = ItemText(confirm, -1);
+           Click(confirm, IDOK);
+         }),
+      On(kFrame,
+         [&](HWND frame) {
+           EXPECT_EQ(ListSelection(frame, IDC_TYPE_SELECTOR), 0)
+               << "deleting selects the common entry";
+           EXPECT_EQ(SendMessageW(Item(frame, IDC_TYPE_SELECTOR), CB_GETCOUNT, 0, 0), 3);
+           Click(frame, IDCANCEL);
+         }),
+  }));
+  EXPECT_EQ(confirmText, L"この設定を削除します。よろしいですか。");
+  EXPECT_EQ(itemsAfterCreate, 4);
+  EXPECT_EQ(nameAfterRename, L"Journal");
+  EXPECT_EQ(gFileTypes, before);
+}
+
+TEST_F(FileTypeDialog, OkStoresClampedNumbersSortedPatternsAndTheTool) {
+  const FileTypeSettingList before = gFileTypes;
+  ASSERT_TRUE(Run({
+      ClickIn(kFrame, IDC_TYPE_CREATE),
+      Answer(kNewName, L"Notes"),
+      ClickIn(kFrame, IDC_PATTERN_ADD),
+      Answer(kPattern, L"readme.???"),
+      ClickIn(kFrame, IDC_PATTERN_ADD),
+      Answer(kPattern, L"*.txt"),
+      On(kFrame,
+         [](HWND frame) {
+           SelectTreeItem(frame, IDC_PAGE_TREE, 1);
+           SetItemText(frame, IDC_TAB_EDIT, L"1");
+           SetItemText(frame, IDC_FOLD_EDIT, L"300");
+           SetItemText(frame, IDC_LINE_SPACE_EDIT, L"");
+           SetCheck(LookPage(frame), IDC_FOLD_RIGHT, false);
+           Click(LookPage(frame), IDC_FOLD_RIGHT);
+         }),
+      On(kFrame,
+         [](HWND frame) {
+           EXPECT_TRUE(IsWindowEnabled(Item(frame, IDC_FOLD_EDIT))) << "wrapping at a column";
+           SelectTreeItem(frame, IDC_PAGE_TREE, 2);
+           EXPECT_FALSE(IsWindowEnabled(Item(frame, IDC_EDITOR)));
+           SetCheck(frame, IDC_TOOL_ASSOCIATED, false);
+           SetCheck(frame, IDC_TOOL_COMMAND, true);
+           Click(frame, IDC_TOOL_COMMAND);
+         }),
+      On(kFrame,
+         [](HWND frame) {
+           EXPECT_TRUE(IsWindowEnabled(Item(frame, IDC_EDITOR)));
+           EXPECT_TRUE(IsWindowEnabled(Item(frame, IDC_OPTION_UTF16BE)));
+           SetItemText(frame, IDC_EDITOR, L"editor.exe -n$L $K $F");
+           SetItemText(frame, IDC_OPTION_SJIS, L"-sjis");
+           SetCheck(frame, IDC_EDIT_CLOSE, true);
+           Click(frame, IDC_EDIT_CLOSE);
+         }),
+      On(kFrame,
+         [](HWND frame) {
+           EXPECT_FALSE(IsWindowEnabled(Item(frame, IDC_EDIT_RELOAD)));
+           Click(frame, IDOK);
+         }),
+  }));
+  ASSERT_EQ(gFileTypes.Count(), before.Count() + 1);
+  const FileTypeSetting& added = gFileTypes.entries.back();
+  EXPECT_EQ(added.Name, u"Notes");
+  EXPECT_EQ(added.Ext, (StringList{u"*.txt", u"readme.???"}));
+  EXPECT_EQ(added.Tab, 2);
+  EXPECT_EQ(added.Fold, 260);
+  EXPECT_EQ(added.LineSp, 0);
+  EXPECT_EQ(added.FoldRight, 0);
+  EXPECT_EQ(added.ToolType, 1);
+  EXPECT_EQ(added.Editor, u"editor.exe -n$L $K $F");
+  EXPECT_EQ(added.EdOptSJIS, u"-sjis");
+  EXPECT_EQ(added.EditClose, 1);
+  EXPECT_EQ(added.BackCol, DefaultFileTypeSetting().BackCol);
+  for (int i = 0; i < before.Count(); ++i) EXPECT_EQ(gFileTypes.entries[i], before.entries[i]);
+
+  // The shown notes.txt now falls under the new entry, and the window follows it.
+  EXPECT_EQ(gFileTypeIndex, before.Count());
+  wchar_t selector[64] = {};
+  GetWindowTextW(gShell.fileTypeSelector, selector, 64);
+  EXPECT_STREQ(selector, L"Notes");
+  EXPECT_EQ(CurrentDocument()->displayLineCount, 2);
+}
+
+TEST_F(FileTypeDialog, EachEntryKeepsItsOwnEditsAcrossSelections) {
+  ASSERT_TRUE(Run({
+      On(kFrame,
+         [](HWND frame) {
+           SetItemText(frame, IDC_TAB_EDIT, L"3");
+           SelectComboItem(frame, IDC_TYPE_SELECTOR, 1);
+         }),
+      On(kFrame,
+         [](HWND frame) {
+           EXPECT_EQ(ItemText(frame, IDC_TAB_EDIT), L"8") << "entry 1 shows its own value";
+           SetItemText(frame, IDC_TAB_EDIT, L"12");
+           SetItemText(frame, IDC_EDITOR, L"kept $F");
+           Click(frame, IDC_TYPE_CREATE);
+         }),
+      Answer(kNewName, L"Third"),
+      On(kFrame,
+         [](HWND frame) {
+           EXPECT_EQ(ItemText(frame, IDC_TAB_EDIT), L"8") << "a new entry has the built-in values";
+           SelectComboItem(frame, IDC_TYPE_SELECTOR, 0);
+         }),
+      On(kFrame,
+         [](HWND frame) {
+           EXPECT_EQ(ItemText(frame, IDC_TAB_EDIT), L"3");
+           Click(frame, IDOK);
+         }),
+  }));
+  ASSERT_EQ(gFileTypes.Count(), 4);
+  EXPECT_EQ(gFileTypes.entries[0].Tab, 3);
+  EXPECT_EQ(gFileTypes.entries[1].Tab, 12);
+  EXPECT_EQ(gFileTypes.entries[1].Editor, u"kept $F");
+  EXPECT_EQ(gFileTypes.entries[3].Name, u"Third");
+}
+
+TEST_F(FileTypeDialog, TheEleventhEntryGrowsTheList) {
+  while (gFileTypes.Count() < 10) gFileTypes.entries.push_back(Entry(u"more", {u"*.x"}));
+  ASSERT_EQ(gFileTypes.capacity, 10);
+  ASSERT_TRUE(Run({
+      ClickIn(kFrame, IDC_TYPE_CREATE),
+      Answer(kNewName, L""),
+      ClickIn(kFrame, IDOK),
+  }));
+  EXPECT_EQ(gFileTypes.Count(), 11);
+  EXPECT_EQ(gFileTypes.capacity, 20);
+  EXPECT_EQ(gFileTypes.entries[10].Name, u"") << "an empty name is allowed";
+}
+
+TEST_F(FileTypeDialog, CommonEntryTakesNoPatternsAndPatternsStayWithinTheirRoom) {
+  std::vector<std::wstring> shown;
+  ASSERT_TRUE(Run({
+      On(kFrame,
+         [](HWND frame) {
+           EXPECT_EQ(ItemText(frame, IDC_PATTERN_HEADER),
+                     L"この項目は共通設定では指定できません。");
+           EXPECT_FALSE(IsWindowVisible(Item(frame, IDC_PATTERN_LIST)));
+           EXPECT_FALSE(IsWindowVisible(Item(frame, IDC_PATTERN_ADD)));
+           EXPECT_FALSE(IsWindowVisible(Item(frame, IDC_PATTERN_HINT)));
+           EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, IDC_TYPE_RENAME)));
+           EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, IDC_TYPE_DELETE)));
+           EXPECT_FALSE(IsWindowEnabled(Item(frame, IDC_FOLD_EDIT))) << "wrapping at the edge";
+           SelectComboItem(frame, IDC_TYPE_SELECTOR, 1);
+         }),
+      On(kFrame,
+         [](HWND frame) {
+           EXPECT_EQ(ItemText(frame, IDC_PATTERN_HEADER), L"この設定で表示するファイル");
+           EXPECT_TRUE(IsWindowVisible(Item(frame, IDC_PATTERN_LIST)));
+           EXPECT_TRUE(IsWindowEnabled(GetDlgItem(frame, IDC_TYPE_DELETE)));
+           Click(frame, IDC_PATTERN_ADD);
+         }),
+      Answer(kPattern, std::wstring(260, L'a')),
+      ClickIn(kFrame, IDC_PATTERN_ADD),
+      Answer(kPattern, std::wstring(234, L'b')),  // 6 + 261 + 235 = 502: refused
+      ClickIn(kFrame, IDC_PATTERN_ADD),
+      Answer(kPattern, std::wstring(232, L'b')),  // 6 + 261 + 233 = 500: taken
+      On(kFrame,
+         [](HWND frame) {
+           SendMessageW(Item(frame, IDC_PATTERN_LIST), LB_SETCURSEL, 0, 0);  // "*.log"
+           Click(frame, IDC_PATTERN_REMOVE);
+         }),
+      On(kFrame,
+         [&](HWND frame) {
+           HWND list = Item(frame, IDC_PATTERN_LIST);
+           for (int i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
+             wchar_t text[300] = {};
+             SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+             shown.push_back(text);
+           }
+           Click(frame, IDOK);
+         }),
+  }));
+  const StringList expected = {std::u16string(260, u'a'), std::u16string(232, u'b')};
+  EXPECT_EQ(gFileTypes.entries[1].Ext, expected);
+  EXPECT_EQ(shown, (std::vector<std::wstring>{std::wstring(260, L'a'), std::wstring(232, L'b')}));
+  EXPECT_TRUE(gFileTypes.entries[0].Ext.empty());
+}
+
+}  // namespace
+}  // namespace vemora::testing
