@@ -38,14 +38,12 @@ void CALLBACK DialogScript::Tick(HWND, UINT, UINT_PTR, DWORD) {
 void DialogScript::RunStep() {
   running_ = true;
   HWND dialog = FrontDialog();
-  if (Finished() || ticksOnStep_ > kTicksPerStep) {
-    // Done or stuck: whatever is still open is cancelled, so the test goes on.
-    if (!Finished() && dialog) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-  } else if (dialog && steps_[next_](dialog)) {
+  if (dialog && !Finished() && steps_[next_](dialog)) {
     ++next_;
     ticksOnStep_ = 0;
-  } else {
-    ++ticksOnStep_;
+  } else if (dialog && ++ticksOnStep_ > kTicksPerStep) {
+    // Stuck, or a dialog left open after the last step: cancel it so the test goes on.
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   }
   running_ = false;
 }
@@ -102,6 +100,10 @@ void Click(HWND dialog, int id) {
   HWND control = Item(dialog, id);
   PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                reinterpret_cast<LPARAM>(control));
+}
+
+void PressEscape(HWND dialog) {
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
 void SetCheck(HWND dialog, int id, bool checked) {

@@ -50,6 +50,8 @@ std::wstring ItemText(HWND dialog, int id);
 void SetItemText(HWND dialog, int id, std::wstring_view text);
 // Posts the click, as the control would.
 void Click(HWND dialog, int id);
+// What Esc does: the dialog gets IDCANCEL, whether or not it has such a button.
+void PressEscape(HWND dialog);
 void SetCheck(HWND dialog, int id, bool checked);
 bool IsChecked(HWND dialog, int id);
 // Selects a list-box or combo-box item and posts the selection change.
