@@ -11,6 +11,9 @@
 //   vemora_probe set-text CAPTION ID TEXT sets the text of the dialog's control (pages too)
 //   vemora_probe click CAPTION ID   posts a button click to the dialog's control
 //   vemora_probe sheet-page CAPTION INDEX turns the property sheet to the page
+//   vemora_probe wait-closed CAPTION MS   waits until no dialog with the caption is shown
+//   vemora_probe select CAPTION ID INDEX  selects a list or combo item and notifies the owner
+//   vemora_probe control-text ID    the text of the main window's control (the selector)
 // Output is UTF-8.
 #include <windows.h>
 #include <commctrl.h>
@@ -143,6 +146,18 @@ int DialogCommand(const std::wstring& command, wchar_t** arguments, int count) {
     while (!FindDialog(arguments[0]) && GetTickCount64() < end) Sleep(10);
     return FindDialog(arguments[0]) ? 0 : 1;
   }
+  if (command == L"wait-closed" && count == 2) {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(_wtoi(arguments[1]));
+    while (FindDialog(arguments[0]) && GetTickCount64() < end) Sleep(10);
+    return FindDialog(arguments[0]) ? 1 : 0;
+  }
+  if (command == L"control-text" && count == 1) {
+    wchar_t text[512] = {};
+    SendMessageW(FindControl(MainWindow(), _wtoi(arguments[0])), WM_GETTEXT, 512,
+                 reinterpret_cast<LPARAM>(text));
+    Print(text);
+    return 0;
+  }
   HWND dialog = count >= 1 ? FindDialog(arguments[0]) : nullptr;
   if (!dialog) return 1;
   if (command == L"sheet-page" && count == 2) {
@@ -153,6 +168,16 @@ int DialogCommand(const std::wstring& command, wchar_t** arguments, int count) {
   if (!control) return 1;
   if (command == L"set-text" && count == 3) {
     SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(arguments[2]));
+    return 0;
+  }
+  if (command == L"select" && count == 3) {
+    wchar_t className[32] = {};
+    GetClassNameW(control, className, 32);
+    const bool combo = std::wstring(className) == L"ComboBox";
+    SendMessageW(control, combo ? CB_SETCURSEL : LB_SETCURSEL, _wtoi(arguments[2]), 0);
+    PostMessageW(GetParent(control), WM_COMMAND,
+                 MAKEWPARAM(GetDlgCtrlID(control), combo ? CBN_SELCHANGE : LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(control));
     return 0;
   }
   if (command == L"click" && count == 2) {
