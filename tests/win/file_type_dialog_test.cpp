@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "core/keys/commands.h"
 #include "win/resources/settings_dialog_ids.h"
 #include "win/shell/app_state.h"
@@ -263,6 +265,101 @@ TEST_F(FileTypeDialog, CommonEntryTakesNoPatternsAndPatternsStayWithinTheirRoom)
   EXPECT_EQ(gFileTypes.entries[1].Ext, expected);
   EXPECT_EQ(shown, (std::vector<std::wstring>{std::wstring(260, L'a'), std::wstring(232, L'b')}));
   EXPECT_TRUE(gFileTypes.entries[0].Ext.empty());
+}
+
+// The button's face as it paints itself, pixel by pixel.
+struct ButtonPixels {
+  int width = 0, height = 0;
+  std::vector<COLORREF> pixels;
+  COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
+};
+
+ButtonPixels PaintButton(HWND button) {
+  RECT r{};
+  GetClientRect(button, &r);
+  ButtonPixels shot{r.right, r.bottom, {}};
+  HDC screen = GetDC(button);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, shot.width, shot.height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  SendMessageW(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+  for (int y = 0; y < shot.height; ++y)
+    for (int x = 0; x < shot.width; ++x) shot.pixels.push_back(GetPixel(memory, x, y));
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(button, screen);
+  return shot;
+}
+
+TEST_F(FileTypeDialog, ColourButtonsShowTheirColourInABevel) {
+  gFileTypes.entries[0].BackCol = RGB(10, 200, 30);
+  ButtonPixels face;
+  ASSERT_TRUE(Run({
+      On(kFrame,
+         [&](HWND frame) {
+           SelectTreeItem(frame, IDC_PAGE_TREE, 1);
+           face = PaintButton(Item(frame, IDC_BACK_COLOUR));
+           Click(frame, IDCANCEL);
+         }),
+  }));
+  ASSERT_GT(face.width, 6);
+  ASSERT_GT(face.height, 6);
+  const int right = face.width - 1, bottom = face.height - 1;
+  EXPECT_EQ(face.At(face.width / 2, face.height / 2), RGB(10, 200, 30));
+  EXPECT_EQ(face.At(0, face.height / 2), RGB(255, 255, 255)) << "outer left edge";
+  EXPECT_EQ(face.At(1, face.height / 2), RGB(255, 255, 255)) << "inner left edge";
+  EXPECT_EQ(face.At(face.width / 2, 1), RGB(255, 255, 255)) << "inner top edge";
+  EXPECT_EQ(face.At(right, face.height / 2), RGB(0, 0, 0)) << "outline";
+  EXPECT_EQ(face.At(right - 1, face.height / 2), RGB(0, 0, 0)) << "inner right edge";
+  EXPECT_EQ(face.At(face.width / 2, bottom - 1), RGB(0, 0, 0)) << "inner bottom edge";
+  EXPECT_EQ(face.At(2, 2), RGB(10, 200, 30));
+}
+
+TEST_F(FileTypeDialog, BrowsingReplacesTheWholeToolCommandLine) {
+  const std::wstring tool = host_.Folder().Write(L"viewer tool.exe", "MZ");
+  gFileTypes.entries[1].ToolType = 1;
+  gFileTypes.entries[1].Editor = u"old.exe -l$L $K $F";
+  ASSERT_TRUE(Run({
+      On(kFrame,
+         [](HWND frame) {
+           SelectComboItem(frame, IDC_TYPE_SELECTOR, 1);
+           Click(frame, IDC_EDITOR_BROWSE);
+         }),
+      On(L"エディタの選択",
+         [&](HWND open) {
+           SetItemText(open, 1148, tool);
+           Click(open, IDOK);
+         }),
+      On(kFrame,
+         [](HWND frame) {
+           EXPECT_TRUE(IsWindowEnabled(Item(frame, IDC_EDITOR)));
+           Click(frame, IDOK);
+         }),
+  }));
+  EXPECT_EQ(gFileTypes.entries[1].Editor, std::u16string(tool.begin(), tool.end()));
+}
+
+TEST_F(FileTypeDialog, TheColourChooserSetsTheButtonsColour) {
+  constexpr int kRedEdit = 706, kGreenEdit = 707, kBlueEdit = 708;  // the system chooser's
+  ASSERT_TRUE(Run({
+      On(kFrame,
+         [](HWND frame) {
+           SelectTreeItem(frame, IDC_PAGE_TREE, 1);
+           Click(frame, IDC_BACK_COLOUR);
+         }),
+      [](HWND chooser) {
+        if (Caption(chooser) == kFrame || !Item(chooser, kRedEdit)) return false;
+        SetItemText(chooser, kRedEdit, L"12");
+        SetItemText(chooser, kGreenEdit, L"34");
+        SetItemText(chooser, kBlueEdit, L"56");
+        Click(chooser, IDOK);
+        return true;
+      },
+      ClickIn(kFrame, IDOK),
+  }));
+  EXPECT_EQ(gFileTypes.entries[0].BackCol, RGB(12, 34, 56));
+  EXPECT_EQ(gFileTypes.entries[0].TextCol, DefaultFileTypeSetting().TextCol);
 }
 
 }  // namespace
