@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/keys/commands.h"
 #include "core/keys/key_table.h"
 #include "win/keys/history_menu.h"
@@ -185,6 +187,34 @@ TEST(MessageDialog, ReportsAnIniFileThatCannotBeWritten) {
   host.Close();
   EXPECT_TRUE(script.Finished());
   EXPECT_EQ(text, L"INIファイルに設定が保存できません");
+}
+
+TEST(SettingsHelp, BothDialogsOpenTheHelpWindow) {
+  ViewerHost host;
+  ASSERT_TRUE(host.Start(L""));
+  wchar_t program[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  const std::wstring chm = (std::filesystem::path(program).parent_path() / L"vemora.chm").wstring();
+  gShell.helpFilePath = std::u16string(chm.begin(), chm.end());
+  for (const auto& [command, caption] :
+       {std::pair{CmdEnvSettings, kSheet},
+        std::pair{CmdFileTypeSettings, L"ファイルタイプ別の設定"}}) {
+    gShell.helpWindow = nullptr;
+    HWND helpWindow = nullptr;
+    DialogScript script({
+        On(caption, [](HWND dialog) { Click(dialog, IDC_HELP_BUTTON); }),
+        On(caption,
+           [&](HWND dialog) {
+             helpWindow = gShell.helpWindow;
+             Click(dialog, IDCANCEL);
+           }),
+    });
+    host.Command(command);
+    EXPECT_TRUE(script.Finished()) << command;
+    EXPECT_NE(helpWindow, nullptr) << command;
+    if (helpWindow) DestroyWindow(helpWindow);
+  }
+  gShell.helpWindow = nullptr;
 }
 
 }  // namespace

@@ -212,8 +212,11 @@ INT_PTR CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 bool ShowFileTypeDialog(HWND owner, FileTypeSettingList& live, int32_t selected) {
-  if (live.entries.empty()) UseBuiltInFileTypes(live);
-  FileTypeDialogState state(live);
+  // The common entry always exists; a list without it is shown as if it held the built-in
+  // one, and the live list is still only replaced on OK.
+  FileTypeSettingList source = live;
+  if (source.entries.empty()) UseBuiltInFileTypes(source);
+  FileTypeDialogState state(source);
   state.selected = selected >= 0 && selected < state.working.Count() ? selected : 0;
   state.live = &live;
   return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_FILE_TYPE_FRAME), owner,
