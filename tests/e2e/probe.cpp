@@ -6,7 +6,6 @@
 //   vemora_probe time-load TEXT EXE ARGS...  starts EXE, prints the milliseconds until
 //                                   its title contains TEXT, then closes it
 //   vemora_probe close              asks the viewer to close and waits for it to end
-//   vemora_probe command ID         posts the command to the main window
 //   vemora_probe wait-dialog CAPTION MS   waits until a dialog with the caption is shown
 //   vemora_probe set-text CAPTION ID TEXT sets the text of the dialog's control (pages too)
 //   vemora_probe click CAPTION ID   posts a button click to the dialog's control
@@ -205,9 +204,5 @@ int wmain(int count, wchar_t** arguments) {
     return WaitForTitle(arguments[2], _wtoi(arguments[3])) ? 0 : 1;
   if (command == L"time-load" && count >= 4) return TimeLoad(count - 2, arguments + 2);
   if (command == L"close") return Close();
-  if (command == L"command" && count == 3) {
-    PostMessageW(MainWindow(), WM_COMMAND, static_cast<WPARAM>(_wtoi(arguments[2])), 0);
-    return 0;
-  }
   return DialogCommand(command, arguments + 2, count - 2);
 }

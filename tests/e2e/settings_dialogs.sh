@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Both settings dialogs opened from their menu commands on the display: a new file type
+# Both settings dialogs opened from the options menu on the display: a new file type
 # with a pattern and a tab width, a key and two options on the environment sheet. Each
 # change is confirmed, found in Vemora.ini beside the program after exit, and in effect
 # after a restart.
@@ -22,10 +22,17 @@ start_viewer() {
   p wait-title notes.txt 60000 || fail "the viewer did not show the file"
 }
 
-# Opens the dialog of a command and waits for it.
-open_dialog() { # command, caption
-  p command "$1"
-  p wait-dialog "$2" 10000 || fail "command $1 did not open $2"
+# Opens a dialog from the options menu with the keyboard, as a user does, and waits for it.
+open_from_menu() { # item's access key, caption
+  local window
+  window=$(wait_for_window 'notes.txt - Vemora' 50)
+  [ -n "$window" ] || fail "no viewer window on the display"
+  xdotool windowfocus "$window"
+  sleep 0.3
+  xdotool key alt+o
+  sleep 0.3
+  xdotool key "$1"
+  p wait-dialog "$2" 10000 || fail "the options menu's item $1 did not open $2"
 }
 
 # Answers a one-line input box and waits until it is gone.
@@ -41,7 +48,7 @@ selector=$(p control-text 40038 | tr -d "\r")
 [ "$selector" = "共通設定" ] || fail "the common entry is not in effect: $selector"
 
 types='ファイルタイプ別の設定'
-open_dialog 40076 "$types"
+open_from_menu f "$types"
 p click "$types" 1018
 answer '新しい設定の名前' Notes
 p click "$types" 1021
@@ -52,7 +59,7 @@ p wait-closed "$types" 10000 || fail "the file-type dialog stayed open"
 [ "$(p control-text 40038 | tr -d '\r')" = Notes ] || fail "notes.txt is not shown with the new type"
 
 sheet='環境設定'
-open_dialog 40018 "$sheet"
+open_from_menu s "$sheet"
 p select "$sheet" 1092 4   # F5
 p select "$sheet" 1096 32  # 再表示
 p sheet-page "$sheet" 1
