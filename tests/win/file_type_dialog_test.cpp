@@ -362,5 +362,40 @@ TEST_F(FileTypeDialog, TheColourChooserSetsTheButtonsColour) {
   EXPECT_EQ(gFileTypes.entries[0].TextCol, DefaultFileTypeSetting().TextCol);
 }
 
+TEST_F(FileTypeDialog, TheFontChooserSetsTheFontAndItsName) {
+  constexpr int kFaceList = 1136;  // the system chooser's list of faces
+  std::wstring chosen, shown;
+  ASSERT_TRUE(Run({
+      On(kFrame,
+         [](HWND frame) {
+           SelectTreeItem(frame, IDC_PAGE_TREE, 1);
+           Click(frame, IDC_FONT_CHANGE);
+         }),
+      [&](HWND chooser) {
+        HWND faces = Item(chooser, kFaceList);
+        if (Caption(chooser) == kFrame || !faces) return false;
+        const int count = static_cast<int>(SendMessageW(faces, CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count && chosen.empty(); ++i) {
+          wchar_t face[LF_FACESIZE] = {};
+          SendMessageW(faces, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(face));
+          if (face[0] != L'@' && std::wstring_view(face) != L"FixedSys") {
+            chosen = face;
+            SelectComboItem(chooser, kFaceList, i);
+          }
+        }
+        Click(chooser, IDOK);
+        return true;
+      },
+      On(kFrame,
+         [&](HWND frame) {
+           shown = ItemText(frame, IDC_FONT_NAME);
+           Click(frame, IDOK);
+         }),
+  }));
+  ASSERT_FALSE(chosen.empty()) << "the system offers no font";
+  EXPECT_EQ(shown, chosen);
+  EXPECT_EQ(gFileTypes.entries[0].Font.FaceName(), std::u16string(chosen.begin(), chosen.end()));
+}
+
 }  // namespace
 }  // namespace vemora::testing
