@@ -10,6 +10,7 @@
 #include "core/keys/commands.h"
 #include "win/resources/settings_dialog_ids.h"
 #include "win/shell/app_state.h"
+#include "win/shell/toolbar.h"
 #include "dialog_script.h"
 #include "viewer_host.h"
 
@@ -395,6 +396,31 @@ TEST_F(FileTypeDialog, TheFontChooserSetsTheFontAndItsName) {
   ASSERT_FALSE(chosen.empty()) << "the system offers no font";
   EXPECT_EQ(shown, chosen);
   EXPECT_EQ(gFileTypes.entries[0].Font.FaceName(), std::u16string(chosen.begin(), chosen.end()));
+}
+
+TEST(FileTypeDialogWithoutDocument, DeletingTheChosenTypeFallsBackToTheCommonOne) {
+  ViewerHost host;
+  ASSERT_TRUE(host.Start(L""));
+  ASSERT_EQ(CurrentDocument(), nullptr);
+  gFileTypes.entries.push_back(Entry(u"Logs", {u"*.log"}));
+  gFileTypes.entries.push_back(Entry(u"Readme", {u"readme*"}));
+  FillFileTypeSelector();
+  SendMessageW(gShell.fileTypeSelector, CB_SETCURSEL, 2, 0);
+  host.Command(MAKEWPARAM(CmdFileTypeSelector, CBN_SELCHANGE));
+  ASSERT_EQ(SelectedFileType(), 2);
+  gFileTypeIndex = 2;  // as a selection with a document shown would have made it
+  DialogScript script({
+      ClickIn(kFrame, IDC_TYPE_DELETE),
+      ClickIn(L"Vemora", IDOK),
+      ClickIn(kFrame, IDOK),
+  });
+  host.Command(CmdFileTypeSettings);
+  ASSERT_TRUE(script.Finished());
+  EXPECT_EQ(gFileTypes.Count(), 2);
+  EXPECT_EQ(gFileTypeIndex, 0);
+  wchar_t selector[64] = {};
+  GetWindowTextW(gShell.fileTypeSelector, selector, 64);
+  EXPECT_STREQ(selector, L"共通設定");
 }
 
 }  // namespace
