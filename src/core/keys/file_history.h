@@ -12,8 +12,9 @@ namespace vemora {
 inline constexpr int kMaxHistoryEntries = 20;
 
 // The history after opening `path`: the path first, an earlier entry for the same file
-// (a spelling that differs only in letter case, as file names compare) dropped, at most `limit` entries (itself at most 20). A limit of 0
-// leaves the history unchanged, since nothing is recorded then.
+// (a spelling that differs only in letter case, as file names compare) dropped, at most `limit`
+// entries (itself at most 20). A limit of 0 leaves the history unchanged, since nothing is recorded
+// then.
 StringList UpdateFileHistory(const StringList& history, std::u16string_view path, int32_t limit);
 
 // The three-character label of history entry i (from 0): "&1 " to "&9 ", "&0 ", "&* ".

@@ -1,8 +1,8 @@
 // File-name comparison in the native build: a portable upper-casing of the letters that
 // Windows folds in file names, one UTF-16 unit at a time as Windows does.
-#include <algorithm>
-
 #include "core/platform/file_names.h"
+
+#include <algorithm>
 
 namespace vemora {
 namespace {
