@@ -228,18 +228,24 @@ Answer MessageBoxAnswer() {
   return {L"Vemora", IDOK, L""};
 }
 
-// Under Wine the recycle bin is the Unix desktop's trash: take back what these tests
-// retired there (entries from the scratch folders only).
-void RemoveRetiredScratchFilesFromHostTrash() {
-  if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) return;
+// Under Wine the recycle bin is the Unix desktop's trash: take back what a test retired
+// there from its own scratch folder, and nothing else.
+void RemoveRetiredFilesFromHostTrash(const fs::path& folder) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
   wchar_t home[MAX_PATH] = {};
-  if (!GetEnvironmentVariableW(L"WINEHOMEDIR", home, MAX_PATH)) return;
-  std::wstring folder = home;
-  if (folder.starts_with(L"\\??\\")) folder.erase(0, 4);
-  const fs::path trash = fs::path(folder) / L".local" / L"share" / L"Trash";
+  if (!unixName || !GetEnvironmentVariableW(L"WINEHOMEDIR", home, MAX_PATH)) return;
+  char* unixFolder = unixName(folder.wstring().c_str());
+  if (!unixFolder) return;
+  const std::string origin = "Path=" + std::string(unixFolder) + "/";
+  HeapFree(GetProcessHeap(), 0, unixFolder);
+  std::wstring homeFolder = home;  // "\\??\\Z:\\home\\user"
+  if (homeFolder.starts_with(L"\\??\\")) homeFolder.erase(0, 4);
+  const fs::path trash = fs::path(homeFolder) / L".local" / L"share" / L"Trash";
   std::error_code error;
   for (const auto& info : fs::directory_iterator(trash / L"info", error)) {
-    if (ReadBytes(info.path()).find("vemora-window-") == std::string::npos) continue;
+    if (ReadBytes(info.path()).find(origin) == std::string::npos) continue;
     fs::remove(trash / L"files" / info.path().stem(), error);
     fs::remove(info.path(), error);
   }
@@ -369,7 +375,7 @@ TEST(SettingsRestore, RegistryFileIsImportedAndTheIniFileRetired) {
   EXPECT_EQ(StringValue(kOptions, L"Quote"), Wide("復元> "));
   EXPECT_FALSE(ValueExists(kRoot, L"RegVer")) << "nothing saved at exit";
   EXPECT_FALSE(fs::exists(host.IniPath()));
-  RemoveRetiredScratchFilesFromHostTrash();
+  RemoveRetiredFilesFromHostTrash(host.Folder().Path());
 }
 
 TEST(SettingsClear, DialogDefaultsToKeepingAndCancelKeepsEverything) {
