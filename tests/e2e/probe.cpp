@@ -6,10 +6,6 @@
 //   vemora_probe time-load TEXT EXE ARGS...  starts EXE, prints the milliseconds until
 //                                   its title contains TEXT, then closes it
 //   vemora_probe close              asks the viewer to close and waits for it to end
-//   vemora_probe command ID         posts the command to the viewer's main window
-//   vemora_probe answer CAPTION BUTTON [NAME]  waits for the viewer's dialog with that
-//                                   caption, prints its texts, types NAME into a file
-//                                   dialog's name box, then presses the button
 // Output is UTF-8.
 #include <windows.h>
 #include <commctrl.h>
@@ -111,31 +107,6 @@ int TimeLoad(int count, wchar_t** arguments) {
   return shown ? 0 : 1;
 }
 
-int PostCommand(int command) {
-  HWND window = MainWindow();
-  return window && PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(command), 0) ? 0 : 1;
-}
-
-// A user reads the dialog, fills in the name and presses the button.
-int Answer(const std::wstring& caption, int button, const wchar_t* name) {
-  HWND dialog = nullptr;
-  for (int i = 0; i < 3000 && !dialog; ++i) {
-    dialog = FindWindowW(L"#32770", caption.c_str());
-    if (!dialog) Sleep(10);
-  }
-  if (!dialog) return 1;
-  Sleep(300);  // file dialogs fill their controls after they appear
-  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    wchar_t className[32] = {};
-    GetClassNameW(child, className, 32);
-    if (std::wstring(className) == L"Static" && !Title(child).empty()) Print(Title(child));
-  }
-  if (name) SetWindowTextW(GetDlgItem(dialog, 0x47C), name);  // the file-name box
-  PostMessageW(dialog, WM_COMMAND, static_cast<WPARAM>(button), 0);
-  for (int i = 0; i < 1000 && IsWindow(dialog); ++i) Sleep(10);
-  return IsWindow(dialog) ? 1 : 0;
-}
-
 }  // namespace
 
 int wmain(int count, wchar_t** arguments) {
@@ -153,8 +124,5 @@ int wmain(int count, wchar_t** arguments) {
     return WaitForTitle(arguments[2], _wtoi(arguments[3])) ? 0 : 1;
   if (command == L"time-load" && count >= 4) return TimeLoad(count - 2, arguments + 2);
   if (command == L"close") return Close();
-  if (command == L"command" && count == 3) return PostCommand(_wtoi(arguments[2]));
-  if (command == L"answer" && (count == 4 || count == 5))
-    return Answer(arguments[2], _wtoi(arguments[3]), count == 5 ? arguments[4] : nullptr);
   return 2;
 }

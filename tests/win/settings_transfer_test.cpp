@@ -338,18 +338,6 @@ TEST(SettingsRestore, OtherNamesAreRefusedAndTheProgramGoesOnAsBefore) {
   }
 }
 
-TEST(SettingsRestore, CancellingTheDialogChangesNothing) {
-  ViewerHost host;
-  host.Folder().Write(L"Vemora.ini", kIniStore);
-  ASSERT_TRUE(host.Start(L""));
-  DialogAnswerer answerer({{Wide("設定をファイルから復元"), IDCANCEL, L""}});
-  host.Command(CmdImportSettings);
-  EXPECT_EQ(answerer.Finish().size(), 1u);
-  host.Pump();
-  EXPECT_TRUE(host.Running());
-  EXPECT_TRUE(gShell.saveSettingsAtExit);
-}
-
 // A registry export is imported by the editor; a leftover INI file, which the next start
 // would prefer, is retired so that the import is what loads.
 TEST(SettingsRestore, RegistryFileIsImportedAndTheIniFileRetired) {
