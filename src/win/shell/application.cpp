@@ -193,15 +193,15 @@ void SavePlacement() {
   gOptions.Maximize = placement.showCmd == SW_SHOWMAXIMIZED ? 1 : 0;
 }
 
+void SaveAllSettings() {
+  gOptions.Hist = ReadHistoryMenu();
+  if (SaveSettings(CurrentSettingsLocation(), gOptions, gFileTypes) == SaveResult::kIniNotWritable)
+    MessageBoxW(gShell.mainWindow, AsWide(kIniSaveFailedMessage), L"Vemora", MB_OK | MB_ICONERROR);
+}
+
 void Shutdown() {
   SavePlacement();
-  if (gShell.saveSettingsAtExit) {
-    gOptions.Hist = ReadHistoryMenu();
-    if (SaveSettings(CurrentSettingsLocation(), gOptions, gFileTypes) ==
-        SaveResult::kIniNotWritable)
-      MessageBoxW(gShell.mainWindow, AsWide(kIniSaveFailedMessage), L"Vemora",
-                  MB_OK | MB_ICONERROR);
-  }
+  if (gShell.saveSettingsAtExit) SaveAllSettings();
   CoUninitialize();
   DestroyWindow(gShell.mainWindow);
   UnregisterChildClasses(gShell.instance);

@@ -11,6 +11,7 @@
 #include "win/keys/history_menu.h"
 #include "win/keys/menu_states.h"
 #include "win/platform/text_conversion.h"
+#include "win/settings/settings_transfer.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
 #include "win/shell/file_dialogs.h"
@@ -212,8 +213,17 @@ void DispatchMainCommand(WPARAM wParam, LPARAM lParam) {
     case CmdEncodingUtf7:
       OnEncoding(command);
       break;
-    // The about box, the settings dialogs, settings export, import and clearing, and
-    // opening with a tool arrive with their dialogs; CmdQandA has no action.
+    case CmdExportSettings:
+      ExportSettings();
+      break;
+    case CmdImportSettings:
+      RestoreSettings();
+      break;
+    case CmdClearSettings:
+      ClearSettings();
+      break;
+    // The about box, the settings dialogs and opening with a tool arrive with their
+    // dialogs; CmdQandA has no action.
     default:
       break;
   }
