@@ -3,7 +3,8 @@
 # drag, a double-click on a word and a triple click on a wrapped line, each copied with
 # Ctrl+C and read back from the clipboard by another process; the inversion left by the
 # drag compared with a fresh paint; Ctrl+F with a typed text and Enter, find next with F3,
-# and the jump dialog with Ctrl+G. Positions come from the status bar's mouse line.
+# the jump dialog with Ctrl+G, and the inverted cell under the mouse. Positions come from
+# the status bar's mouse line.
 set -euo pipefail
 source "$(dirname "$0")/viewer_session.bash" "$1"
 
@@ -17,7 +18,7 @@ for i in $(seq 1 70); do long+=" word$i"; done
 } >"$work/text.txt"
 cp "$vemora" "$work/vemora.exe"
 # Settings in an INI file beside the copy, so no earlier run's search history shows.
-printf '#\r\n\r\n[Vemora]\r\nRegVer=90\r\n\r\n[Vemora\\Options]\r\nUI=0\r\nReg=1\r\nExtSet=1\r\n' \
+printf '#\r\n\r\n[Vemora]\r\nRegVer=90\r\n\r\n[Vemora\\Options]\r\nUI=0\r\nReg=1\r\nExtSet=1\r\nCaret=1\r\n' \
   >"$work/Vemora.ini"
 file=$(winepath -w "$work/text.txt" 2>/dev/null)
 
@@ -125,6 +126,22 @@ sleep 0.3
 xdotool type --delay 30 25
 xdotool key Return
 expect_top 25 "the jump dialog"
+
+# The cell under the mouse is inverted, and taken away before a repaint, so moving into
+# the margin afterwards leaves no stray inversion.
+shot() { sleep 0.3; import -window root -crop "$crop" "$work/$1.png"; }
+differ() { compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1 || true; }
+xdotool mousemove $((vx + 2)) "$(row_y 0)"
+shot plain
+xdotool mousemove $((vx + 11)) "$(row_y 0)"
+shot over
+cell=$(differ plain over)
+[ "$cell" -gt 20 ] && [ "$cell" -le $((3 * pitch * pitch)) ] ||
+  fail "the cell under the mouse changed $cell pixels"
+"$wine_run" "$probe" repaint-view
+xdotool mousemove $((vx + 2)) "$(row_y 0)"
+shot after
+[ "$(differ plain after)" = 0 ] || fail "a repaint left the mouse cell behind"
 
 "$wine_run" "$probe" close >/dev/null
 wait "$viewer" || fail "exit code $?"
