@@ -7,3 +7,13 @@
 
 // Confirmation before all settings are cleared.
 #define IDD_CLEAR_SETTINGS 143
+
+// The find dialog and the view's jump dialog.
+#define IDD_FIND 104
+#define IDD_JUMP 170
+#define IDC_FIND_TEXT 1061
+#define IDC_FIND_CASE 1062
+#define IDC_FIND_REGEX 1063
+#define IDC_FIND_HELP 9
+#define IDC_JUMP_LINE 1000
+#define IDC_JUMP_UNUSED 1040

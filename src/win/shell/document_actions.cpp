@@ -14,6 +14,7 @@
 #include "core/text/encoding.h"
 #include "core/text/file_type.h"
 #include "core/text/overstrike.h"
+#include "core/text/selection.h"
 #include "win/keys/history_menu.h"
 #include "win/keys/menu_states.h"
 #include "win/platform/text_conversion.h"
@@ -155,6 +156,7 @@ void ApplyFileTypeSetting(const FileTypeSetting& previous) {
     if (document->TopLine > document->displayLineCount - 1)
       document->TopLine = std::max(document->displayLineCount - 1, 0);
   }
+  KeepSelectionIfValid(*document);
   ComputeGutterWidth();
   SizeGutter();
   PlaceView();
