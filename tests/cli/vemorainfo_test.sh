@@ -61,4 +61,10 @@ check "unknown option" 2 $?
 check "timing phases" "read detect decode overstrike write" "$(awk '{printf "%s%s", sep, $1; sep=" "}' "$work/err")"
 check "timing values are milliseconds" "" "$(awk '$2 !~ /^[0-9]+\.[0-9]$/' "$work/err")"
 
+# The version is the one CMakeLists.txt gives the project, and needs no file.
+version=$(sed -n 's/^project(vemora VERSION \([0-9.]*\) .*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")
+out=$("$info" --version)
+check "--version" "vemorainfo $version 0" "$out $?"
+check "--version with a file prints only the version" "vemorainfo $version" "$("$info" --version "$work/lf.txt")"
+
 exit $((failures > 0))
