@@ -18,6 +18,7 @@
 #include "win/shell/main_layout.h"
 #include "win/shell/main_window.h"
 #include "win/shell/toolbar.h"
+#include "win/tools/open_with_tool.h"
 #include "win/view/gutter.h"
 #include "win/view/view_paint.h"
 #include "win/view/view_scroll.h"
@@ -138,6 +139,13 @@ void OnFileTypeSelector(UINT notification) {
   RepaintViewAndGutter();
 }
 
+// Only a document read from a file has a file to hand over.
+void OnOpenWithTool(WPARAM wParam, LPARAM lParam) {
+  const Document* document = CurrentDocument();
+  if (!document || document->sourceKind != kSourceFile) return;
+  OpenWithTool(*document, CurrentFileType(), gShell.mainWindow, wParam, lParam);
+}
+
 bool IsViewCommand(UINT command) {
   switch (command) {
     case CmdLineDown:
@@ -202,6 +210,9 @@ void DispatchMainCommand(WPARAM wParam, LPARAM lParam) {
       break;
     case CmdLineNumbers:
       OnToggleLineNumbers();
+      break;
+    case CmdOpenWithTool:
+      OnOpenWithTool(wParam, lParam);
       break;
     case CmdEncodingSjis:
     case CmdEncodingJis:
