@@ -29,7 +29,6 @@ namespace {
 constexpr wchar_t kPasteTitle[] = L"複写";
 constexpr wchar_t kPasteQuestion[] =
     L"現在表示している文書を閉じて、クリップボードの内容を表示します。";
-constexpr wchar_t kOpenTitle[] = L"開く";
 constexpr wchar_t kSaveTitle[] = L"名前を付けて保存(UTF16エンコーディング)";
 
 void ForwardToView(WPARAM wParam, LPARAM lParam) {
@@ -52,31 +51,12 @@ void OnRedraw() {
   if (CurrentDocument()) UpdateScrollBars();
 }
 
-// A common file dialog's request: owned by the main window, the first filter chosen,
-// room for a full path in `path`.
-OPENFILENAMEW FileDialogRequest(wchar_t* path, const wchar_t* filter, const wchar_t* title,
-                                DWORD flags) {
-  OPENFILENAMEW request{};
-  request.lStructSize = sizeof request;
-  request.hwndOwner = gShell.mainWindow;
-  request.hInstance = gShell.instance;
-  request.lpstrFilter = filter;
-  request.nFilterIndex = 1;
-  request.lpstrFile = path;
-  request.nMaxFile = MAX_PATH;
-  request.lpstrTitle = title;
-  request.Flags = flags;
-  return request;
-}
-
 void OnOpen() {
   EnableInputMethod(true);
   gShell.openDialogEncoding = -1;
-  wchar_t path[MAX_PATH + 1] = {};
-  OPENFILENAMEW request = FileDialogRequest(
-      path, L"全てのファイル\0*\0", kOpenTitle,
-      OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_ENABLESIZING);
-  if (GetOpenFileNameW(&request)) OpenDocument(ToUtf16(path), 0, gShell.openDialogEncoding);
+  std::u16string path;
+  if (ShowDocumentOpenDialog(gShell.mainWindow, path))
+    OpenDocument(path, 0, gShell.openDialogEncoding);
   EnableInputMethod(false);
   UpdateMenuStates();
 }
