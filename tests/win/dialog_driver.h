@@ -49,7 +49,7 @@ inline std::wstring WindowText(HWND window) {
   return text;
 }
 
-// The texts of the static controls below `parent`, in window order.
+// The texts of the static controls below `parent` other than icons, in window order.
 inline std::vector<std::wstring> StaticTexts(HWND parent) {
   std::vector<std::wstring> texts;
   EnumChildWindows(
@@ -57,7 +57,8 @@ inline std::vector<std::wstring> StaticTexts(HWND parent) {
       [](HWND child, LPARAM data) -> BOOL {
         wchar_t className[32] = {};
         GetClassNameW(child, className, 32);
-        if (lstrcmpiW(className, L"Static") == 0 && GetWindowTextLengthW(child) > 0)
+        const bool icon = (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+        if (lstrcmpiW(className, L"Static") == 0 && !icon && GetWindowTextLengthW(child) > 0)
           reinterpret_cast<std::vector<std::wstring>*>(data)->push_back(WindowText(child));
         return TRUE;
       },

@@ -9,3 +9,8 @@
 #define IDD_ENCODING_PANEL 113
 #define IDC_ENCODING_PANEL_PLACE 1119  // where the system puts the standard dialog
 #define IDC_ENCODING_LIST 1098
+
+// The about box.
+#define IDD_ABOUT 100
+#define IDC_ABOUT_NAME 1201
+#define IDC_ABOUT_VERSION 1202

@@ -11,6 +11,7 @@
 #include "win/keys/history_menu.h"
 #include "win/keys/menu_states.h"
 #include "win/platform/text_conversion.h"
+#include "win/shell/about_dialog.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
 #include "win/shell/file_dialogs.h"
@@ -179,6 +180,12 @@ void DispatchMainCommand(WPARAM wParam, LPARAM lParam) {
     case CmdHelp:
       ShowHelpTopic(kHelpContents);
       break;
+    case CmdQandA:
+      ShowHelpTopic(kHelpQandA);
+      break;
+    case CmdAbout:
+      ShowAboutDialog(gShell.mainWindow);
+      break;
     case CmdExit:
       PostMessageW(gShell.mainWindow, WM_CLOSE, 0, 0);
       break;
@@ -203,8 +210,8 @@ void DispatchMainCommand(WPARAM wParam, LPARAM lParam) {
     case CmdEncodingUtf7:
       OnEncoding(command);
       break;
-    // The about box, the settings dialogs, settings export, import and clearing, and
-    // opening with a tool arrive with their dialogs; CmdQandA has no action.
+    // The settings dialogs, settings export, import and clearing arrive with their
+    // dialogs.
     default:
       break;
   }
