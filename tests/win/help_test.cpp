@@ -24,8 +24,8 @@ TEST(Help, EveryContextOpensTheHelpWindow) {
   const std::filesystem::path chm = BesideTheProgram(L"vemora.chm");
   ASSERT_TRUE(std::filesystem::exists(chm));
   gShell.helpFilePath = ToUtf16(chm.wstring());
-  for (DWORD context : {kHelpContents, kHelpQandA, kHelpFind, kHelpCommandLine, kHelpKeys, kHelpOptions,
-                        kHelpFileTypeName, kHelpFileTypeLook, kHelpFileTypeTool}) {
+  for (DWORD context : {kHelpContents, kHelpQandA, kHelpFind, kHelpCommandLine, kHelpKeys,
+                        kHelpOptions, kHelpFileTypeName, kHelpFileTypeLook, kHelpFileTypeTool}) {
     HWND window = ShowHelpTopic(context);
     ASSERT_NE(window, nullptr) << context;
     EXPECT_EQ(gShell.helpWindow, window);

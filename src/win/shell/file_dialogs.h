@@ -1,6 +1,6 @@
 // The system's common file dialogs as the program asks for names: the document open
-// dialog with its encoding panel, a plain open dialog and a save dialog. Each works on a copy of the caller's path and writes it back only
-// when the user confirmed a name.
+// dialog with its encoding panel, a plain open dialog and a save dialog. Each works on a
+// copy of the caller's path and writes it back only when the user confirmed a name.
 #pragma once
 
 #include <windows.h>
