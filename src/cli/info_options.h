@@ -34,7 +34,7 @@ bool ParseInfoOptions(const std::vector<std::u16string>& arguments, InfoOptions&
 
 inline constexpr char kInfoUsage[] =
     "usage: vemorainfo [--sjis|--jis|--euc|--utf16|--utf16be|--utf8|--utf7] [--text] "
-    "[--timing] [--count TEXT [--regex] [--caps]] [--lines [--fold N] [--tab N]] FILE... | "
-    "vemorainfo --version";
+    "[--timing] [--count TEXT [--regex] [--caps]] [--lines [--fold N] [--tab N]] FILE... "
+    "(- for standard input) | vemorainfo --version";
 
 }  // namespace vemora
