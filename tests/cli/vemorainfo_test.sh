@@ -71,4 +71,10 @@ check "long input arrives whole" "300000" "$("$info" --text - <"$work/long.txt" 
 check "- next to files" "$work/lf.txt${tab}SHIFT-JIS${tab}LF
 -${tab}JIS${tab}CR" "$("$info" "$work/lf.txt" - <"$work/jis.txt")"
 
+# The version is the one CMakeLists.txt gives the project, and needs no file.
+version=$(sed -n 's/^project(vemora VERSION \([0-9.]*\) .*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")
+out=$("$info" --version)
+check "--version" "vemorainfo $version 0" "$out $?"
+check "--version with a file prints only the version" "vemorainfo $version" "$("$info" --version "$work/lf.txt")"
+
 exit $((failures > 0))

@@ -17,3 +17,13 @@
 #define IDC_FIND_HELP 9
 #define IDC_JUMP_LINE 1000
 #define IDC_JUMP_UNUSED 1040
+
+// The encoding panel of the document open dialog.
+#define IDD_ENCODING_PANEL 113
+#define IDC_ENCODING_PANEL_PLACE 1119  // where the system puts the standard dialog
+#define IDC_ENCODING_LIST 1098
+
+// The about box.
+#define IDD_ABOUT 100
+#define IDC_ABOUT_NAME 1201
+#define IDC_ABOUT_VERSION 1202

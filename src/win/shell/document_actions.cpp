@@ -22,6 +22,7 @@
 #include "win/shell/main_layout.h"
 #include "win/shell/status_bar.h"
 #include "win/shell/toolbar.h"
+#include "win/tools/tool_watch.h"
 #include "win/view/gutter.h"
 #include "win/view/view_paint.h"
 #include "win/view/view_scroll.h"
@@ -29,9 +30,6 @@
 
 namespace vemora {
 namespace {
-
-// Timer 1 of the main window polls external tools; a new document cancels the watches.
-constexpr UINT_PTR kToolWatchTimer = 1;
 
 class WindowLoadHost final : public LoadHost {
  public:
@@ -62,7 +60,8 @@ void ShowTextFacts(Document& document) {
   SetStatusPart(kStatusEncodingPart, EncodingStatusName(document.encoding));
   SetEncodingCheckMarks(document.encoding);
   SetStatusPart(kStatusLineEndPart, LineEndName(document.lineEndKind));
-  KillTimer(gShell.mainWindow, kToolWatchTimer);
+  // A tool started for the text shown before must not reload the new one when it ends.
+  CancelToolWatches();
   ApplyOverstrike(document);
 }
 
