@@ -117,6 +117,7 @@ void OnToggleLineNumbers() {
   PlaceView();
   UpdateVisibleSize();
   UpdateScrollBars();
+  ClampLeftColumn();
 }
 
 void OnEncoding(UINT command) {
