@@ -116,8 +116,15 @@ TEST(ViewLimits, StatusAndScrollBarsShowOnlyTheShownFile) {
   EXPECT_EQ(LastThumbPosition(Bar(SB_VERT)), 0);
   EXPECT_EQ(CurrentDocument()->LeftColumn, 0);
 
+  // Another file loaded while the pointer is away from the view: no line of the old
+  // file stays in the mouse-line part.
+  MoveWindow(gShell.mainWindow, 0, 0, 500, 400, TRUE);
+  SetCursorPos(1200, 1000);
+  SendMessageW(gShell.statusBar, SB_SETTEXTW, 3, reinterpret_cast<LPARAM>(L"マウス:7行目"));
   OpenDocument(ToUtf16(host.Folder().Write(L"again.txt", Lines(400, std::string(240, 'y')))), 0,
                -1);
+  EXPECT_EQ(host.StatusText(3), L"");
+  EXPECT_EQ(host.StatusText(0), L"SHIFT-JIS");
   host.Command(CmdPageDown);
   host.Command(CmdCharRight);
   SendMessageW(gShell.statusBar, SB_SETTEXTW, 3, reinterpret_cast<LPARAM>(L"マウス:7行目"));

@@ -123,6 +123,9 @@ void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
   ReplaceBackgroundBrush(type.BackCol);
   ShowStartLine(*document, startLine);
   SetStatusLineText(kStatusTopLinePart, document->TopLine);
+  // The line under the pointer in the file shown before means nothing now; it stays
+  // empty until the pointer is over the new text.
+  SetStatusPart(kStatusMouseLinePart, u"");
   ShowMouseLine();
   SetMainWindowTitle(GetActiveWindow() == gShell.mainWindow);
   RepaintViewAndGutter();
