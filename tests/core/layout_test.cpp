@@ -122,9 +122,7 @@ TEST(Layout, TabsAdvanceToTheNextMultipleOfTab) {
 
 TEST(Layout, ControlCharactersTakeOneColumn) {
   FixedMeasure measure(8, 16);
-  Document document = MakeDocument(
-      u"a\x01\x02"
-      u"b");
+  Document document = MakeDocument(u"a\x01\x02" u"b");
   LayoutDocument(document, Columns(3), measure);
   EXPECT_EQ(Lines(document), (Strings{u"a\x01\x02", u"b"}));
   EXPECT_EQ(measure.calls, 2);  // control units are never measured; "a" and "b" once each
@@ -251,13 +249,9 @@ TEST(Layout, RelayoutReplacesTheTable) {
 
 TEST(Layout, ColumnRuleCountsHalfWidthFormsAsOneColumn) {
   ColumnRuleMeasure measure;
-  Document document = MakeDocument(
-      u"ｱｲｳｴあ\x7F"
-      u"a");
+  Document document = MakeDocument(u"ｱｲｳｴあ\x7F" u"a");
   LayoutDocument(document, LayoutParameters{8, 5, 0, 1, 0}, measure);
-  EXPECT_EQ(Lines(document), (Strings{u"ｱｲｳｴ",
-                                      u"あ\x7F"
-                                      u"a"}));
+  EXPECT_EQ(Lines(document), (Strings{u"ｱｲｳｴ", u"あ\x7F" u"a"}));
 }
 
 // The first display line of every logical line, found by walking the whole table.

@@ -160,11 +160,10 @@ void LayoutDocument(Document& document, const LayoutParameters& parameters, Text
   const bool inColumns = parameters.FoldRight != 1;
   const int32_t averageWidth = std::max(parameters.averageCharWidth, 1);
   AdvanceTable table(measure, averageWidth, inColumns);
-  LineBreaker breaker{document.text,
-                      document.textLength,
-                      std::max(parameters.Tab, 1),
+  LineBreaker breaker{document.text, document.textLength, std::max(parameters.Tab, 1),
                       averageWidth,
-                      inColumns ? int64_t{parameters.Fold} : int64_t{parameters.clientWidth} - 16,
+                      inColumns ? int64_t{parameters.Fold}
+                                : int64_t{parameters.clientWidth} - 16,
                       table};
 
   const int32_t end = document.textLength;
@@ -211,10 +210,9 @@ int32_t DisplayLineOf(const Document& document, int32_t position) {
   if (blocks.empty()) return 0;
   // The last block whose first start is not after the position (the first block when
   // the position lies before the text).
-  auto after = std::upper_bound(blocks.begin() + 1, blocks.end(), position,
-                                [](int32_t value, const std::unique_ptr<LineBlock>& block) {
-                                  return value < block->starts[0];
-                                });
+  auto after = std::upper_bound(
+      blocks.begin() + 1, blocks.end(), position,
+      [](int32_t value, const std::unique_ptr<LineBlock>& block) { return value < block->starts[0]; });
   const size_t index = static_cast<size_t>(after - blocks.begin()) - 1;
   const LineBlock& block = *blocks[index];
   const int32_t base = static_cast<int32_t>(index) * LineBlock::kCapacity;
