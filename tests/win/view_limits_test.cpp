@@ -145,6 +145,14 @@ TEST(ViewLimits, StatusAndScrollBarsShowOnlyTheShownFile) {
   EXPECT_EQ(LastThumbPosition(Bar(SB_HORZ)), Bar(SB_HORZ).nMin);
 }
 
+TEST(ViewLimits, NoThumbToMoveWhenStartingWithoutADocument) {
+  ViewerHost host;
+  host.Folder().Write(L"Vemora.ini", ColumnSettings(250, 0));
+  ASSERT_TRUE(host.Start(Quoted(host.Folder().File(L"missing.txt"))));
+  ASSERT_EQ(CurrentDocument(), nullptr);
+  for (int bar : {SB_VERT, SB_HORZ}) EXPECT_EQ(LastThumbPosition(Bar(bar)), Bar(bar).nMin) << bar;
+}
+
 // At the largest left column the last of Fold columns ends inside the view, beside the
 // margin that holds no text; a wider view brings the left column back within its new
 // largest value, down to 0 when everything fits, where the bar has nothing to move.
@@ -218,6 +226,30 @@ TEST(ViewLimits, GutterHoldsEveryDigitOfTheLastLineNumber) {
     // The wrap at the edge was laid out for the view beside the wider gutter.
     EXPECT_EQ(CurrentDocument()->TopLine, 1000000 - gView.VisibleRows + 1);
   }
+}
+
+// With logical numbering, going to a line that wraps across a block boundary of the line
+// table shows its first row, from the command line, the jump message and a reload alike.
+TEST(ViewLimits, LogicalJumpsLandOnTheFirstRowOfAWrappedLine) {
+  ViewerHost host;
+  host.Folder().Write(L"Vemora.ini",
+                      "#\r\n\r\n[Vemora]\r\nRegVer=91\r\n\r\n[Vemora\\Options]\r\nExtSet=1\r\n\r\n"
+                      "[Vemora\\Options\\Ext0]\r\nFoldRight=0\r\nFold=10\r\nLineType=1\r\n");
+  // Logical line 999 (shown as 999) fills rows 998 to 1000; row 1000 opens a new block.
+  const std::wstring path = host.Folder().Write(
+      L"wrapped.txt", Lines(998, "x") + std::string(29, 'a') + "\r\n" + Lines(100, "b"));
+  ASSERT_TRUE(host.Start(L"-j 999 " + Quoted(path)));
+  ASSERT_EQ(CurrentDocument()->displayLineCount, 1101);
+  EXPECT_EQ(CurrentDocument()->TopLine, 998);
+  EXPECT_EQ(host.StatusText(2), L"先頭:999行目");
+  SendMessageW(gShell.viewWindow, WM_USER + 4, 0, 0);
+  SendMessageW(gShell.viewWindow, WM_USER + 4, 0, 998);
+  EXPECT_EQ(CurrentDocument()->TopLine, 998);
+  host.Command(CmdLineDown);
+  host.Command(CmdLineDown);
+  ASSERT_EQ(CurrentDocument()->TopLine, 1000);
+  host.Command(CmdEncodingEuc);  // a reload keeps the logical line, from its start
+  EXPECT_EQ(CurrentDocument()->TopLine, 998);
 }
 
 }  // namespace
