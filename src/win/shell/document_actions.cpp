@@ -65,6 +65,23 @@ void ShowTextFacts(Document& document) {
   ApplyOverstrike(document);
 }
 
+// An empty text has no encoding or line ends to speak of, but it is still a file of its
+// own: the parts of the text shown before must not stay beside its date.
+void ShowEmptyTextFacts(const Document& document) {
+  SetStatusPart(kStatusFilePart, FileStampOf(document.name));
+  SetStatusPart(kStatusEncodingPart, u"");
+  SetStatusPart(kStatusLineEndPart, u"");
+  SetEncodingCheckMarks(-1);
+}
+
+// With no document shown, nothing on the status bar, the encoding menu or the scroll
+// bars may still speak of the file shown before.
+void ClearDocumentFacts() {
+  for (int part = kStatusEncodingPart; part <= kStatusFilePart; ++part) SetStatusPart(part, u"");
+  SetEncodingCheckMarks(-1);
+  UpdateScrollBars();
+}
+
 void RepaintViewAndGutter() {
   InvalidateRect(gShell.gutterWindow, nullptr, TRUE);
   InvalidateRect(gShell.viewWindow, nullptr, TRUE);
@@ -82,10 +99,14 @@ void ShowStartLine(const Document& document, int32_t startLine) {
 void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
   Document* document = CurrentDocument();
   if (!document) {
+    ClearDocumentFacts();
     SetMainWindowTitle(false);
     return RepaintViewAndGutter();
   }
-  if (document->textLength > 0) ShowTextFacts(*document);
+  if (document->textLength > 0)
+    ShowTextFacts(*document);
+  else
+    ShowEmptyTextFacts(*document);
   if (keepFileType == 0) {
     gFileTypeIndex = SelectFileType(document->name, gFileTypes);
     SelectFileTypeInSelector(gFileTypeIndex);
@@ -102,6 +123,9 @@ void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
   ReplaceBackgroundBrush(type.BackCol);
   ShowStartLine(*document, startLine);
   SetStatusLineText(kStatusTopLinePart, document->TopLine);
+  // The line under the pointer in the file shown before means nothing now; it stays
+  // empty until the pointer is over the new text.
+  SetStatusPart(kStatusMouseLinePart, u"");
   ShowMouseLine();
   SetMainWindowTitle(GetActiveWindow() == gShell.mainWindow);
   RepaintViewAndGutter();
@@ -161,6 +185,7 @@ void ApplyFileTypeSetting(const FileTypeSetting& previous) {
   PlaceView();
   UpdateVisibleSize();
   UpdateScrollBars();
+  ClampLeftColumn();
   SetStatusLineText(kStatusTopLinePart, document->TopLine);
   ShowMouseLine();
 }

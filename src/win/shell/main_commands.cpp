@@ -100,6 +100,7 @@ void OnToggleLineNumbers() {
   PlaceView();
   UpdateVisibleSize();
   UpdateScrollBars();
+  ClampLeftColumn();
 }
 
 void OnEncoding(UINT command) {
