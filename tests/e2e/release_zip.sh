@@ -5,7 +5,7 @@
 set -euo pipefail
 source "$(dirname "$0")/viewer_session.bash" "$1"
 
-zip=$("$top/scripts/package" 2>/dev/null | tail -n 1)
+zip=$("$top/scripts/package" 2>"$work/package.log" | tail -n 1) || { tail -n 20 "$work/package.log" >&2; fail "scripts/package failed"; }
 [ -f "$zip" ] || fail "scripts/package wrote no zip"
 folder="$work/Vemora"
 mkdir "$folder"
