@@ -58,7 +58,7 @@ const std::vector<OptionRow>& OptionTable() {
       EncodingFlag(u"--euc", 0x04),  EncodingFlag(u"--utf16", 0x08),
       EncodingFlag(u"--utf16be", 0x10), EncodingFlag(u"--utf8", 0x20),
       EncodingFlag(u"--utf7", 0x40), Flag(u"--text", &InfoOptions::text),
-      Flag(u"--timing", &InfoOptions::timing),
+      Flag(u"--timing", &InfoOptions::timing), Flag(u"--version", &InfoOptions::version),
       CountFlag(), Flag(u"--regex", &InfoOptions::regex), Flag(u"--caps", &InfoOptions::caps),
       Flag(u"--lines", &InfoOptions::lines), Number(u"--fold", &InfoOptions::fold),
       Number(u"--tab", &InfoOptions::tab),
@@ -108,7 +108,7 @@ bool ParseInfoOptions(const std::vector<std::u16string>& arguments, InfoOptions&
       return false;
     }
   }
-  if (options.paths.empty()) {
+  if (options.paths.empty() && !options.version) {
     error = "no file given";
     return false;
   }

@@ -20,6 +20,7 @@ struct InfoOptions {
   bool lines = false;
   int32_t fold = 80;
   int32_t tab = 8;
+  bool version = false;  // --version: print the program's version and nothing else
   std::vector<std::u16string> paths;
 
   // The encoding request the flags make: the lowest bit wins, none means detect (-1).
@@ -33,6 +34,7 @@ bool ParseInfoOptions(const std::vector<std::u16string>& arguments, InfoOptions&
 
 inline constexpr char kInfoUsage[] =
     "usage: vemorainfo [--sjis|--jis|--euc|--utf16|--utf16be|--utf8|--utf7] [--text] "
-    "[--timing] [--count TEXT [--regex] [--caps]] [--lines [--fold N] [--tab N]] FILE...";
+    "[--timing] [--count TEXT [--regex] [--caps]] [--lines [--fold N] [--tab N]] FILE... "
+    "(- for standard input) | vemorainfo --version";
 
 }  // namespace vemora

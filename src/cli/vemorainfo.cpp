@@ -9,6 +9,7 @@
 #include "cli/info_phases.h"
 #include "cli/info_layout_search.h"
 #include "core/platform/out_of_memory.h"
+#include "core/version.h"
 
 namespace vemora {
 namespace {
@@ -47,6 +48,11 @@ int RunInfo(const std::vector<std::u16string>& arguments) {
     WriteError(error);
     WriteError(kInfoUsage);
     return kExitUsage;
+  }
+  if (options.version) {
+    std::fputs("vemorainfo " VEMORA_VERSION_TEXT "\n", stdout);
+    std::fflush(stdout);
+    return 0;
   }
   PhaseTimer timer(options.timing);
   bool allRead = true;

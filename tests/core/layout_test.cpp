@@ -254,5 +254,94 @@ TEST(Layout, ColumnRuleCountsHalfWidthFormsAsOneColumn) {
   EXPECT_EQ(Lines(document), (Strings{u"ｱｲｳｴ", u"あ\x7F" u"a"}));
 }
 
+// The first display line of every logical line, found by walking the whole table.
+std::vector<int32_t> FirstRowsByWalking(const Document& document) {
+  std::vector<int32_t> first;
+  for (int32_t n = 0; n < document.displayLineCount; ++n)
+    if (LogicalLineOf(document, n) == static_cast<int32_t>(first.size())) first.push_back(n);
+  return first;
+}
+
+TEST(Layout, GoingToALogicalLineLandsOnItsFirstRowAcrossBlocks) {
+  FixedMeasure measure(8, 16);
+  // Logical line 998 wraps over rows 998, 999 and 1000: it starts in the first block and
+  // goes on into the second, whose first entry therefore also belongs to it.
+  std::u16string text;
+  for (int i = 0; i < 998; ++i) text += u"x\n";
+  Document straddling = MakeDocument(text + u"aaaaaaa\nb");
+  LayoutDocument(straddling, Columns(3), measure);
+  ASSERT_EQ(straddling.lineTable.blocks[1]->logical[0], 998);
+  EXPECT_EQ(DisplayLineOfLogical(straddling, 998), 998);
+  EXPECT_EQ(DisplayLineOfLogical(straddling, 999), 1001);
+  EXPECT_EQ(DisplayLineOfLogical(straddling, 1000), -1);
+  EXPECT_EQ(DisplayLineOfLogical(straddling, -1), -1);
+
+  // Lines of every length from 1 to 2500 columns with Fold 7, so that many lines cross
+  // block boundaries and some span whole blocks: every logical line is found at its
+  // first row, and nothing is found past the last one.
+  std::u16string mixed;
+  for (int length : {1, 2500, 3, 7, 8, 1400, 0, 14, 999, 6999, 2, 1})
+    mixed += std::u16string(static_cast<size_t>(length), u'y') + u"\r\n";
+  for (int i = 0; i < 900; ++i) mixed += std::u16string(static_cast<size_t>(i % 23), u'z') + u"\n";
+  Document document = MakeDocument(mixed);
+  LayoutDocument(document, Columns(7), measure);
+  ASSERT_GT(document.lineTable.blocks.size(), 3u);
+  const std::vector<int32_t> expected = FirstRowsByWalking(document);
+  for (int32_t logical = 0; logical < static_cast<int32_t>(expected.size()); ++logical)
+    ASSERT_EQ(DisplayLineOfLogical(document, logical), expected[logical]) << logical;
+  EXPECT_EQ(DisplayLineOfLogical(document, static_cast<int32_t>(expected.size())), -1);
+}
+
+// At the window edge a line end takes one average width: it stays on its row only when
+// that width still fits, a CR LF pair like a single LF.
+TEST(Layout, EdgeModeKeepsALineEndOnItsRowOnlyWhenItFits) {
+  FixedMeasure measure(8, 16);
+  struct Case {
+    const char16_t* text;
+    int32_t usableWidth;  // client width - 16
+    Strings lines;
+  };
+  const Case cases[] = {
+      {u"0123456789\n", 80, {u"0123456789", u"\n"}},  // 80 + 8 > 80
+      {u"0123456789\n", 88, {u"0123456789\n"}},       // 80 + 8 = 88 fits exactly
+      {u"0123456789\r\n", 87, {u"0123456789", u"\r\n"}},
+      {u"0123456789\r\nab", 88, {u"0123456789\r\n", u"ab"}},
+      {u"012345678\r", 80, {u"012345678\r"}},  // 72 + 8 = 80
+      {u"0123456789\r", 80, {u"0123456789", u"\r"}},
+  };
+  for (const Case& c : cases) {
+    Document document = MakeDocument(c.text);
+    LayoutDocument(document, LayoutParameters{8, 80, 1, 8, c.usableWidth + 16}, measure);
+    EXPECT_EQ(Lines(document), c.lines) << c.usableWidth;
+    EXPECT_EQ(document.lineTable.LogicalOf(document.displayLineCount), 1)
+        << "the line end counts once wherever it sits";
+  }
+}
+
+// At the window edge a control character advances the tab column as well as x, so a
+// later tab reaches the next tab stop counted from it; printable units never do.
+TEST(Layout, EdgeModeControlCharactersAdvanceTheTabColumn) {
+  FixedMeasure measure(30, 30);
+  struct Case {
+    const char16_t* text;
+    int32_t usableWidth;
+    Strings lines;
+  };
+  // "a" 30, U+0001 one W (8), the tab from tab column 1 to 4: 3 × 8, "b" 30: 92 in all.
+  // Had the control character not counted, the tab would take 4 × 8 and "b" end at 100.
+  const Case cases[] = {
+      {u"a\x01\tb", 92, {u"a\x01\tb"}},
+      {u"a\x01\tb", 91, {u"a\x01\t", u"b"}},
+      {u"\x01\x02\x03\x04\t", 64, {u"\x01\x02\x03\x04\t"}},  // at a stop: a whole tab more
+      {u"\x01\x02\x03\x04\t", 63, {u"\x01\x02\x03\x04", u"\t"}},
+      {u"abc\tb", 90 + 32 + 30, {u"abc\tb"}},  // printable units leave the tab column at 0
+  };
+  for (const Case& c : cases) {
+    Document document = MakeDocument(c.text);
+    LayoutDocument(document, LayoutParameters{4, 80, 1, 8, c.usableWidth + 16}, measure);
+    EXPECT_EQ(Lines(document), c.lines) << c.usableWidth;
+  }
+}
+
 }  // namespace
 }  // namespace vemora

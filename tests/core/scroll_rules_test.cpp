@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
+#include <utility>
+#include <vector>
 
 namespace vemora {
 namespace {
@@ -14,6 +17,7 @@ ScrollPosition View(int32_t top, int32_t count, int32_t rows = 10) {
   p.displayLineCount = count;
   p.visibleRows = rows;
   p.visibleColumns = 20;
+  p.textColumns = 19;
   p.fold = 80;
   p.tab = 4;
   return p;
@@ -98,6 +102,7 @@ TEST(ScrollRules, ScrollBarsFitSixteenBits) {
   ScrollBarValues column = HorizontalScrollBar(p, false);
   EXPECT_EQ(column.maximum, 80);
   EXPECT_EQ(column.page, 20);
+  EXPECT_EQ(column.maximum - column.page + 1, MaxLeftColumn(p));
   EXPECT_EQ(HorizontalThumbTarget(90, 80), 79);
 }
 
@@ -107,6 +112,59 @@ TEST(ScrollRules, GutterHoldsTheDigitsOfTheLineCount) {
   EXPECT_EQ(ComputeGutterWidth(9, 50, true, true), 9 * 5 + 16);
   EXPECT_EQ(ComputeGutterWidth(9, 0, false, false), 9 * 4 + 16);
   EXPECT_EQ(ComputeGutterWidth(7, 1000000, false, true), 7 * 7 + 16);
+  // At the window edge five digits are the least, not the most.
+  EXPECT_EQ(ComputeGutterWidth(7, 1000000, true, true), 7 * 7 + 16);
+  EXPECT_EQ(ComputeGutterWidth(7, 99999, true, true), 7 * 5 + 16);
+  EXPECT_EQ(ComputeGutterWidth(7, 100000, true, true), 7 * 6 + 16);
+  EXPECT_EQ(ComputeGutterWidth(7, 1000000, true, false), 7 * 5 + 16);
+}
+
+// The last of Fold columns must be wholly visible at the largest left column, and the
+// margin holds no text; the scroll bar's thumb ends there and has no room exactly when
+// all columns fit.
+TEST(ScrollRules, LargestLeftColumnShowsTheLastColumnWhole) {
+  struct Case {
+    int32_t clientWidth, averageWidth, fold;
+    int32_t textColumns, maxLeft;
+  };
+  const Case cases[] = {
+      {808, 8, 200, 100, 100},  // 8 + 100 × 8: exactly one hundred columns
+      {807, 8, 200, 99, 101},   // the hundredth column would be cut off
+      {805, 8, 80, 99, -19},   {808, 8, 100, 100, 0},
+      {7, 8, 80, 0, 80},      // narrower than the margin
+      {100, 0, 80, 92, -12},  // a zero width is taken as 1
+      {56, 16, 10, 3, 7},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.clientWidth);
+    ScrollPosition p = View(0, 100);
+    p.fold = c.fold;
+    p.textColumns = TextColumns(c.clientWidth, 8, c.averageWidth);
+    EXPECT_EQ(p.textColumns, c.textColumns);
+    EXPECT_EQ(MaxLeftColumn(p), c.maxLeft);
+    const ScrollBarValues bar = HorizontalScrollBar(p, false);
+    if (c.maxLeft > 0) {
+      EXPECT_EQ(bar.maximum - bar.page + 1, c.maxLeft);
+      // At the largest left column the text ends within the view (when any column fits).
+      if (c.textColumns > 0) {
+        EXPECT_LE(8 + (c.fold - c.maxLeft) * std::max(c.averageWidth, 1), c.clientWidth);
+      }
+    } else {
+      EXPECT_GT(bar.page, bar.maximum) << "a bar with nothing to scroll is disabled";
+    }
+  }
+}
+
+TEST(ScrollRules, LeftColumnIsClampedToTheLargestLeftColumn) {
+  ScrollPosition p = View(0, 100);  // MaxLeft 61
+  for (const auto& [left, clamped] :
+       std::vector<std::pair<int32_t, int32_t>>{{0, 0}, {30, 30}, {61, 61}, {75, 61}, {-3, 0}}) {
+    p.leftColumn = left;
+    EXPECT_EQ(ClampedLeftColumn(p), clamped) << left;
+  }
+  p.leftColumn = 40;
+  p.textColumns = 90;  // the view grew past Fold: everything fits
+  EXPECT_EQ(ClampedLeftColumn(p), 0);
 }
 
 TEST(ScrollRules, VisibleCountIncludesPartlyVisibleRows) {

@@ -173,3 +173,30 @@ TEST(HitSteps, WrappedLinesStepByDisplayLine) {
 
 }  // namespace
 }  // namespace vemora
+
+namespace vemora {
+namespace {
+
+// U+1F600 as a pair, between letters; a half of it searched alone must never be a hit.
+constexpr char16_t kPairText[] = u"a\U0001F600b\U0001F600";
+
+TEST(SurrogatePairs, NoHitSplitsAPairInEitherSearch) {
+  Document document = LaidOut(kPairText);
+  const std::u16string high(1, kPairText[1]), low(1, kPairText[2]);
+  for (int32_t Regx : {0, 1}) {
+    SCOPED_TRACE(Regx);
+    SearchDocument(document, 0, high, 1, Regx, false);
+    EXPECT_TRUE(document.hits.Empty());
+    SearchDocument(document, 0, low + u"b", 1, Regx, false);
+    EXPECT_TRUE(document.hits.Empty());
+    SearchDocument(document, 0, u"\U0001F600", 1, Regx, false);
+    EXPECT_EQ(Hits(document), (HitList{{1, 2}, {4, 2}}));
+  }
+  // After an empty match in front of a pair the scan goes on behind the whole pair: a
+  // subject starting at its second half would let the class match that half alone.
+  SearchDocument(document, 0, u"(?=\U0001F600)|[^\U0001F600]", 0, 1, false);
+  EXPECT_EQ(Hits(document), (HitList{{0, 1}, {3, 1}}));
+}
+
+}  // namespace
+}  // namespace vemora

@@ -6,6 +6,9 @@
 //   vemora_probe time-load TEXT EXE ARGS...  starts EXE, prints the milliseconds until
 //                                   its title contains TEXT, then closes it
 //   vemora_probe close              asks the viewer to close and waits for it to end
+//   vemora_probe view-client        the view's client area on the screen: x y width height
+//   vemora_probe clipboard          the clipboard's Unicode text, CR and LF written as \r, \n
+//   vemora_probe repaint-view       has the view paint itself anew, at once
 //   vemora_probe wait-dialog CAPTION MS   waits until a dialog with the caption is shown
 //   vemora_probe set-text CAPTION ID TEXT sets the text of the dialog's control (pages too)
 //   vemora_probe click CAPTION ID   posts a button click to the dialog's control
@@ -114,6 +117,47 @@ int TimeLoad(int count, wchar_t** arguments) {
   return shown ? 0 : 1;
 }
 
+HWND ViewWindow() {
+  return FindWindowExW(MainWindow(), nullptr, L"VemoraViewClass", nullptr);
+}
+
+int ViewClient() {
+  HWND view = ViewWindow();
+  if (!view) return 1;
+  RECT client{};
+  GetClientRect(view, &client);
+  POINT origin{0, 0};
+  ClientToScreen(view, &origin);
+  Print(std::to_wstring(origin.x) + L" " + std::to_wstring(origin.y) + L" " +
+        std::to_wstring(client.right) + L" " + std::to_wstring(client.bottom));
+  return 0;
+}
+
+int ClipboardText() {
+  std::wstring text = L"(no text)";
+  if (!OpenClipboard(nullptr)) return 1;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text.clear();
+      for (const wchar_t* unit = units; *unit; ++unit)
+        text += *unit == L'\r' ? L"\\r" : *unit == L'\n' ? L"\\n" : std::wstring(1, *unit);
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  Print(text);
+  return 0;
+}
+
+int RepaintView() {
+  HWND view = ViewWindow();
+  if (!view) return 1;
+  RedrawWindow(view, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  // A message sent to the viewer returns only after it has handled what came before.
+  SendMessageW(view, WM_NULL, 0, 0);
+  return 0;
+}
+
 // A shown dialog of the viewer's process (or any) with the caption.
 HWND FindDialog(const wchar_t* caption) {
   HWND dialog = FindWindowW(L"#32770", caption);
@@ -204,5 +248,8 @@ int wmain(int count, wchar_t** arguments) {
     return WaitForTitle(arguments[2], _wtoi(arguments[3])) ? 0 : 1;
   if (command == L"time-load" && count >= 4) return TimeLoad(count - 2, arguments + 2);
   if (command == L"close") return Close();
+  if (command == L"view-client") return ViewClient();
+  if (command == L"clipboard") return ClipboardText();
+  if (command == L"repaint-view") return RepaintView();
   return DialogCommand(command, arguments + 2, count - 2);
 }

@@ -189,6 +189,12 @@ TEST(MessageDialog, ReportsAnIniFileThatCannotBeWritten) {
   EXPECT_EQ(text, L"INIファイルに設定が保存できません");
 }
 
+std::wstring ItemTextOf(HWND window) {
+  wchar_t text[128] = {};
+  GetWindowTextW(window, text, 128);
+  return text;
+}
+
 TEST(SettingsHelp, BothDialogsOpenTheHelpWindow) {
   ViewerHost host;
   ASSERT_TRUE(host.Start(L""));
@@ -211,8 +217,10 @@ TEST(SettingsHelp, BothDialogsOpenTheHelpWindow) {
     });
     host.Command(command);
     EXPECT_TRUE(script.Finished()) << command;
-    EXPECT_NE(helpWindow, nullptr) << command;
-    if (helpWindow) DestroyWindow(helpWindow);
+    ASSERT_NE(helpWindow, nullptr) << command;
+    EXPECT_EQ(ItemTextOf(helpWindow), L"Vemora ヘルプ") << command;
+    // Closed as a user closes it, so the help control forgets the window.
+    SendMessageW(helpWindow, WM_CLOSE, 0, 0);
   }
   gShell.helpWindow = nullptr;
 }

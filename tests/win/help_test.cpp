@@ -24,8 +24,8 @@ TEST(Help, EveryContextOpensTheHelpWindow) {
   const std::filesystem::path chm = BesideTheProgram(L"vemora.chm");
   ASSERT_TRUE(std::filesystem::exists(chm));
   gShell.helpFilePath = ToUtf16(chm.wstring());
-  for (DWORD context : {kHelpContents, kHelpFind, kHelpCommandLine, kHelpKeys, kHelpOptions,
-                        kHelpFileTypeName, kHelpFileTypeLook, kHelpFileTypeTool}) {
+  for (DWORD context : {kHelpContents, kHelpQandA, kHelpFind, kHelpCommandLine, kHelpKeys,
+                        kHelpOptions, kHelpFileTypeName, kHelpFileTypeLook, kHelpFileTypeTool}) {
     HWND window = ShowHelpTopic(context);
     ASSERT_NE(window, nullptr) << context;
     EXPECT_EQ(gShell.helpWindow, window);
@@ -34,7 +34,7 @@ TEST(Help, EveryContextOpensTheHelpWindow) {
     EXPECT_EQ(std::wstring(title), L"Vemora ヘルプ") << context;
   }
   // One help window shows every topic in turn; closing it ends the viewer's session.
-  DestroyWindow(gShell.helpWindow);
+  SendMessageW(gShell.helpWindow, WM_CLOSE, 0, 0);
   gShell.helpFilePath = ToUtf16(BesideTheProgram(L"missing.chm").wstring());
   EXPECT_EQ(ShowHelpTopic(kHelpContents), nullptr) << "a missing file shows nothing";
   gShell.helpWindow = nullptr;

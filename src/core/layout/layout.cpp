@@ -224,22 +224,19 @@ int32_t DisplayLineOf(const Document& document, int32_t position) {
 
 int32_t DisplayLineOfLogical(const Document& document, int32_t logical) {
   const auto& blocks = document.lineTable.blocks;
-  // Only blocks that hold display lines take part: the end mark alone in a block of its
-  // own must not hide the last line when the text has no final line end.
-  size_t index = 0;
-  bool found = false;
+  // The first block whose last line has reached the logical line holds its first display
+  // line, also when the line goes on into the next block; choosing a block by its first
+  // entry would land on the continuation. A block without lines (the end mark alone)
+  // ends the walk.
   for (size_t b = 0; b < blocks.size() && blocks[b]->count > 0; ++b) {
-    if (blocks[b]->logical[0] > logical) break;
-    index = b;
-    found = true;
+    const LineBlock& block = *blocks[b];
+    if (block.logical[block.count - 1] < logical) continue;
+    const auto first = block.logical.begin();
+    const auto hit = std::lower_bound(first, first + block.count, logical);
+    if (*hit != logical) return -1;
+    return static_cast<int32_t>(b) * LineBlock::kCapacity + static_cast<int32_t>(hit - first);
   }
-  if (!found) return -1;
-  const LineBlock& block = *blocks[index];
-  const auto first = block.logical.begin();
-  const auto last = first + block.count;
-  const auto hit = std::lower_bound(first, last, logical);
-  if (hit == last || *hit != logical) return -1;
-  return static_cast<int32_t>(index) * LineBlock::kCapacity + static_cast<int32_t>(hit - first);
+  return -1;
 }
 
 }  // namespace vemora

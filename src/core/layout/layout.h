@@ -40,7 +40,7 @@ int32_t LogicalLineOf(const Document& document, int32_t n);
 // the end of the text this is the last line, or the display line count when the end mark
 // sits alone in a block of its own.
 int32_t DisplayLineOf(const Document& document, int32_t position);
-// A display line of logical line `logical`, or -1.
+// The first display line of logical line `logical`, or -1.
 int32_t DisplayLineOfLogical(const Document& document, int32_t logical);
 
 }  // namespace vemora

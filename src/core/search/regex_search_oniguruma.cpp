@@ -6,6 +6,7 @@
 
 #include "core/platform/code_pages.h"
 #include "core/search/regex_search.h"
+#include "core/text/selection.h"
 
 namespace vemora {
 namespace {
@@ -83,8 +84,12 @@ bool CollectRegexHits(std::u16string_view text, std::u16string_view pattern,
     int32_t matchLength = 0;
     if (!scan.Search(start + q, start + length, matchStart, matchLength)) break;
     const int32_t at = q + matchStart;
-    if (matchLength == 0) {
+    // Empty matches record nothing, and neither does a match that begins or ends inside
+    // a surrogate pair; the scan goes on at the next whole character.
+    if (matchLength == 0 || SplitsSurrogatePair(text, at) ||
+        SplitsSurrogatePair(text, at + matchLength)) {
       q = at + 1;
+      if (SplitsSurrogatePair(text, q)) ++q;
       continue;
     }
     hits.Append(SearchHit{at, matchLength});

@@ -12,6 +12,7 @@
 
 #include "core/layout/layout.h"
 #include "core/search/regex_search.h"
+#include "core/text/selection.h"
 
 namespace vemora {
 namespace {
@@ -59,6 +60,12 @@ int32_t FindCandidate(const char16_t* text, int32_t from, int32_t last, const Ca
   return -1;
 }
 
+// A hit that begins or ends between the two halves of a surrogate pair would show and
+// step to half a character; such a place is not a hit.
+bool SplitsCharacter(std::u16string_view text, int32_t start, int32_t length) {
+  return SplitsSurrogatePair(text, start) || SplitsSurrogatePair(text, start + length);
+}
+
 bool EqualFoldingAscii(const char16_t* left, const char16_t* right, int32_t length) {
   for (int32_t i = 0; i < length; ++i) {
     if (FoldAscii(left[i]) != FoldAscii(right[i])) return false;
@@ -88,9 +95,10 @@ void CollectPlainHits(Document& document, std::u16string_view pattern, int32_t C
   while (q <= last) {
     q = FindCandidate(text, q, last, filter);
     if (q < 0) break;
-    const bool match = Caps == 1
-                           ? std::memcmp(text + q, wanted, sizeof(char16_t) * length) == 0
-                           : EqualFoldingAscii(text + q, wanted, length);
+    const bool match = (Caps == 1
+                            ? std::memcmp(text + q, wanted, sizeof(char16_t) * length) == 0
+                            : EqualFoldingAscii(text + q, wanted, length)) &&
+                       !SplitsCharacter(document.Text(), q, length);
     if (match) {
       document.hits.Append(SearchHit{q, length});
       q += length;

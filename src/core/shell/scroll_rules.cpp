@@ -11,12 +11,20 @@ int32_t VisibleCount(int32_t extent, int32_t pitch) {
   return std::max(extent + pitch - 1, 0) / pitch;
 }
 
+int32_t TextColumns(int32_t clientWidth, int32_t margin, int32_t averageCharWidth) {
+  return std::max(clientWidth - margin, 0) / std::max(averageCharWidth, 1);
+}
+
 int32_t MaxTopLine(const ScrollPosition& p) {
   return p.displayLineCount - p.visibleRows + 1;
 }
 
 int32_t MaxLeftColumn(const ScrollPosition& p) {
-  return p.fold - p.visibleColumns + 1;
+  return p.fold - p.textColumns;
+}
+
+int32_t ClampedLeftColumn(const ScrollPosition& p) {
+  return std::max(0, std::min(p.leftColumn, MaxLeftColumn(p)));
 }
 
 ScrollMove ScrollCommandMove(ScrollRequest request, const ScrollPosition& p, int32_t count) {
@@ -108,7 +116,8 @@ ScrollBarValues VerticalScrollBar(const ScrollPosition& p, int32_t scrollScale) 
 
 ScrollBarValues HorizontalScrollBar(const ScrollPosition& p, bool foldRight) {
   if (foldRight) return {};
-  return {p.fold, p.visibleColumns, p.leftColumn};
+  // Positions run from 0 to maximum - page + 1.
+  return {p.fold, std::max(p.textColumns, 0) + 1, p.leftColumn};
 }
 
 int32_t VerticalThumbTarget(int32_t thumb, int32_t scrollScale, int32_t displayLineCount) {
@@ -121,13 +130,9 @@ int32_t HorizontalThumbTarget(int32_t thumb, int32_t fold) {
 
 int32_t ComputeGutterWidth(int32_t widestDigit, int32_t displayLineCount, bool foldRight,
                            bool hasDocument) {
-  int32_t digits = 5;
-  if (!foldRight) {
-    digits = 1;
-    for (int32_t count = hasDocument ? displayLineCount : 0; count >= 10; count /= 10) ++digits;
-    digits = std::max(digits, 4);
-  }
-  return widestDigit * digits + 16;
+  int32_t digits = 1;
+  for (int32_t count = hasDocument ? displayLineCount : 0; count >= 10; count /= 10) ++digits;
+  return widestDigit * std::max(digits, foldRight ? 5 : 4) + 16;
 }
 
 }  // namespace vemora

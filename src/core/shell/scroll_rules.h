@@ -14,16 +14,25 @@ struct ScrollPosition {
   int32_t displayLineCount = 0;
   int32_t visibleRows = 1;
   int32_t visibleColumns = 1;
-  int32_t fold = 80;  // Fold of the file type in effect
-  int32_t tab = 8;    // Tab of the file type in effect
+  int32_t textColumns = 1;  // columns wholly visible right of the view's margin
+  int32_t fold = 80;        // Fold of the file type in effect
+  int32_t tab = 8;          // Tab of the file type in effect
 };
 
 // Rows or columns at least partly visible in `extent` pixels.
 int32_t VisibleCount(int32_t extent, int32_t pitch);
 
+// Columns that fit wholly in a view `clientWidth` pixels wide beside a `margin` that
+// never holds text.
+int32_t TextColumns(int32_t clientWidth, int32_t margin, int32_t averageCharWidth);
+
 // At MaxTopLine the last display line sits in the second-to-last row.
 int32_t MaxTopLine(const ScrollPosition& position);
+// At MaxLeftColumn the last of Fold columns is wholly visible; 0 or less when all fit.
 int32_t MaxLeftColumn(const ScrollPosition& position);
+// The left column brought within 0 to MaxLeftColumn, for a view that grew or a Fold
+// that shrank.
+int32_t ClampedLeftColumn(const ScrollPosition& position);
 
 enum class ScrollRequest {
   kLineDown,
@@ -80,12 +89,14 @@ struct ScrollBarValues {
 };
 // Line numbers are divided by the scroll scale so the values fit in 16 bits.
 ScrollBarValues VerticalScrollBar(const ScrollPosition& position, int32_t scrollScale);
+// The thumb's last position is MaxLeftColumn, and the bar has no room to move exactly
+// when all Fold columns fit.
 ScrollBarValues HorizontalScrollBar(const ScrollPosition& position, bool foldRight);
 int32_t VerticalThumbTarget(int32_t thumb, int32_t scrollScale, int32_t displayLineCount);
 int32_t HorizontalThumbTarget(int32_t thumb, int32_t fold);
 
-// Room for the widest digit times the digits of the line count (at least 4; always 5
-// when wrapping at the window edge, since the count then changes with every resize).
+// Room for the widest digit times the digits of the line count: at least 4, and at least
+// 5 when wrapping at the window edge, where the count changes with every resize.
 int32_t ComputeGutterWidth(int32_t widestDigit, int32_t displayLineCount, bool foldRight,
                            bool hasDocument);
 

@@ -5,6 +5,29 @@
 #define IDR_MAINMENU 102
 #define IDB_TOOLBAR 104
 
+// Confirmation before all settings are cleared.
+#define IDD_CLEAR_SETTINGS 143
+
+// The find dialog and the view's jump dialog.
+#define IDD_FIND 104
+#define IDD_JUMP 170
+#define IDC_FIND_TEXT 1061
+#define IDC_FIND_CASE 1062
+#define IDC_FIND_REGEX 1063
+#define IDC_FIND_HELP 9
+#define IDC_JUMP_LINE 1000
+#define IDC_JUMP_UNUSED 1040
+
+// The encoding panel of the document open dialog.
+#define IDD_ENCODING_PANEL 113
+#define IDC_ENCODING_PANEL_PLACE 1119  // where the system puts the standard dialog
+#define IDC_ENCODING_LIST 1098
+
+// The about box.
+#define IDD_ABOUT 100
+#define IDC_ABOUT_NAME 1201
+#define IDC_ABOUT_VERSION 1202
+
 // Settings dialogs: the environment sheet's pages, the file-type dialog's frame and pages,
 // the one-line input boxes, the delete confirmation and the message dialog. Their control
 // ids are in settings_dialog_ids.h.

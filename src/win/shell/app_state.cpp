@@ -1,6 +1,8 @@
 // The one definition of the process-wide state.
 #include "win/shell/app_state.h"
 
+#include "win/tools/tool_watch.h"
+
 namespace vemora {
 
 AppOptions gOptions;
@@ -23,6 +25,7 @@ void ResetApplicationState() {
   ResetSettings(gOptions, gFileTypes);
   gFileTypeIndex = 0;
   gDocument.reset();
+  CancelToolWatches();
   gShell = ShellState{};
   gView = ViewState{};
 }

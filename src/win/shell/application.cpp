@@ -194,14 +194,15 @@ void SavePlacement() {
   gOptions.Maximize = placement.showCmd == SW_SHOWMAXIMIZED ? 1 : 0;
 }
 
+void SaveAllSettings() {
+  gOptions.Hist = ReadHistoryMenu();
+  if (SaveSettings(CurrentSettingsLocation(), gOptions, gFileTypes) == SaveResult::kIniNotWritable)
+    ShowMessageDialog(gShell.mainWindow, kIniSaveFailedMessage);
+}
+
 void Shutdown() {
   SavePlacement();
-  if (gShell.saveSettingsAtExit) {
-    gOptions.Hist = ReadHistoryMenu();
-    if (SaveSettings(CurrentSettingsLocation(), gOptions, gFileTypes) ==
-        SaveResult::kIniNotWritable)
-      ShowMessageDialog(gShell.mainWindow, kIniSaveFailedMessage);
-  }
+  if (gShell.saveSettingsAtExit) SaveAllSettings();
   CoUninitialize();
   DestroyWindow(gShell.mainWindow);
   UnregisterChildClasses(gShell.instance);

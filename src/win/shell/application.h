@@ -33,6 +33,8 @@ int RunMessageLoop();
 void Shutdown();
 // Reads the main window's normal placement into the options.
 void SavePlacement();
+// Writes every setting to the medium `Reg` names, as at exit.
+void SaveAllSettings();
 // What remains after the message loop: the main window class.
 void FinishApplication(HINSTANCE instance);
 

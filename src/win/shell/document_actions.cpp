@@ -14,6 +14,7 @@
 #include "core/text/encoding.h"
 #include "core/text/file_type.h"
 #include "core/text/overstrike.h"
+#include "core/text/selection.h"
 #include "win/keys/history_menu.h"
 #include "win/keys/menu_states.h"
 #include "win/platform/text_conversion.h"
@@ -21,6 +22,7 @@
 #include "win/shell/main_layout.h"
 #include "win/shell/status_bar.h"
 #include "win/shell/toolbar.h"
+#include "win/tools/tool_watch.h"
 #include "win/view/gutter.h"
 #include "win/view/view_paint.h"
 #include "win/view/view_scroll.h"
@@ -28,9 +30,6 @@
 
 namespace vemora {
 namespace {
-
-// Timer 1 of the main window polls external tools; a new document cancels the watches.
-constexpr UINT_PTR kToolWatchTimer = 1;
 
 class WindowLoadHost final : public LoadHost {
  public:
@@ -61,8 +60,26 @@ void ShowTextFacts(Document& document) {
   SetStatusPart(kStatusEncodingPart, EncodingStatusName(document.encoding));
   SetEncodingCheckMarks(document.encoding);
   SetStatusPart(kStatusLineEndPart, LineEndName(document.lineEndKind));
-  KillTimer(gShell.mainWindow, kToolWatchTimer);
+  // A tool started for the text shown before must not reload the new one when it ends.
+  CancelToolWatches();
   ApplyOverstrike(document);
+}
+
+// An empty text has no encoding or line ends to speak of, but it is still a file of its
+// own: the parts of the text shown before must not stay beside its date.
+void ShowEmptyTextFacts(const Document& document) {
+  SetStatusPart(kStatusFilePart, FileStampOf(document.name));
+  SetStatusPart(kStatusEncodingPart, u"");
+  SetStatusPart(kStatusLineEndPart, u"");
+  SetEncodingCheckMarks(-1);
+}
+
+// With no document shown, nothing on the status bar, the encoding menu or the scroll
+// bars may still speak of the file shown before.
+void ClearDocumentFacts() {
+  for (int part = kStatusEncodingPart; part <= kStatusFilePart; ++part) SetStatusPart(part, u"");
+  SetEncodingCheckMarks(-1);
+  UpdateScrollBars();
 }
 
 void RepaintViewAndGutter() {
@@ -82,10 +99,14 @@ void ShowStartLine(const Document& document, int32_t startLine) {
 void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
   Document* document = CurrentDocument();
   if (!document) {
+    ClearDocumentFacts();
     SetMainWindowTitle(false);
     return RepaintViewAndGutter();
   }
-  if (document->textLength > 0) ShowTextFacts(*document);
+  if (document->textLength > 0)
+    ShowTextFacts(*document);
+  else
+    ShowEmptyTextFacts(*document);
   if (keepFileType == 0) {
     gFileTypeIndex = SelectFileType(document->name, gFileTypes);
     SelectFileTypeInSelector(gFileTypeIndex);
@@ -102,6 +123,9 @@ void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
   ReplaceBackgroundBrush(type.BackCol);
   ShowStartLine(*document, startLine);
   SetStatusLineText(kStatusTopLinePart, document->TopLine);
+  // The line under the pointer in the file shown before means nothing now; it stays
+  // empty until the pointer is over the new text.
+  SetStatusPart(kStatusMouseLinePart, u"");
   ShowMouseLine();
   SetMainWindowTitle(GetActiveWindow() == gShell.mainWindow);
   RepaintViewAndGutter();
@@ -155,11 +179,13 @@ void ApplyFileTypeSetting(const FileTypeSetting& previous) {
     if (document->TopLine > document->displayLineCount - 1)
       document->TopLine = std::max(document->displayLineCount - 1, 0);
   }
+  KeepSelectionIfValid(*document);
   ComputeGutterWidth();
   SizeGutter();
   PlaceView();
   UpdateVisibleSize();
   UpdateScrollBars();
+  ClampLeftColumn();
   SetStatusLineText(kStatusTopLinePart, document->TopLine);
   ShowMouseLine();
 }

@@ -1,9 +1,13 @@
-// The plain open and save dialogs: room for a full path, the first filter chosen.
+// The open and save dialogs: room for a full path, the first filter chosen; the document
+// open dialog adds the encoding panel through a template and its hook.
 #include "win/shell/file_dialogs.h"
 
 #include <commdlg.h>
 
+#include <iterator>
+
 #include "win/platform/text_conversion.h"
+#include "win/resources/resource_ids.h"
 #include "win/shell/app_state.h"
 
 namespace vemora {
@@ -32,7 +36,65 @@ OPENFILENAMEW Request(HWND owner, wchar_t (&buffer)[MAX_PATH], const wchar_t* ti
   return request;
 }
 
+// The panel's list, in order, with the encoding request each entry makes.
+struct EncodingChoice {
+  const wchar_t* text;
+  int32_t request;
+};
+constexpr EncodingChoice kEncodingChoices[] = {
+    {L"自動認識", -1},
+    {L"Unicode (UTF16)", -3},
+    {L"Unicode (UTF16,Big Endian)", -4},
+    {L"Unicode (UTF8)", -5},
+    {L"Unicode (UTF7)", 9},
+    {L"シフトJIS", 0},
+    {L"EUC", 2},
+    {L"JIS", 1},
+};
+
+void FillEncodingList(HWND panel) {
+  HWND list = GetDlgItem(panel, IDC_ENCODING_LIST);
+  for (const EncodingChoice& choice : kEncodingChoices)
+    SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.text));
+  SendMessageW(list, CB_SETCURSEL, 0, 0);
+}
+
+void StoreChosenEncoding(HWND list) {
+  const LRESULT selected = SendMessageW(list, CB_GETCURSEL, 0, 0);
+  if (selected >= 0 && selected < static_cast<LRESULT>(std::size(kEncodingChoices)))
+    gShell.openDialogEncoding = kEncodingChoices[selected].request;
+}
+
+UINT_PTR CALLBACK EncodingPanelHook(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      FillEncodingList(panel);
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) != IDC_ENCODING_LIST) return FALSE;
+      if (HIWORD(wParam) == CBN_SELCHANGE) StoreChosenEncoding(reinterpret_cast<HWND>(lParam));
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
 }  // namespace
+
+bool ShowDocumentOpenDialog(HWND owner, std::u16string& path) {
+  gShell.openDialogEncoding = -1;
+  wchar_t buffer[MAX_PATH];
+  CopyInitialName(path, buffer);
+  OPENFILENAMEW request = Request(owner, buffer, L"開く", L"全てのファイル\0*\0");
+  request.hInstance = gShell.instance;
+  request.lpTemplateName = MAKEINTRESOURCEW(IDD_ENCODING_PANEL);
+  request.lpfnHook = EncodingPanelHook;
+  request.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER |
+                  OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_ENABLESIZING;
+  if (!GetOpenFileNameW(&request)) return false;
+  path = ToUtf16(buffer);
+  return true;
+}
 
 bool ShowOpenDialog(HWND owner, std::u16string& path, const wchar_t* title,
                     const wchar_t* filter) {

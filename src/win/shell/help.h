@@ -10,6 +10,7 @@ namespace vemora {
 
 // Context numbers of the help topics.
 inline constexpr DWORD kHelpContents = 2;
+inline constexpr DWORD kHelpQandA = 3;
 inline constexpr DWORD kHelpFind = 6;
 inline constexpr DWORD kHelpCommandLine = 8;
 inline constexpr DWORD kHelpKeys = 12;

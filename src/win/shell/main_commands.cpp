@@ -11,6 +11,8 @@
 #include "win/keys/history_menu.h"
 #include "win/keys/menu_states.h"
 #include "win/platform/text_conversion.h"
+#include "win/settings/settings_transfer.h"
+#include "win/shell/about_dialog.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
 #include "win/shell/file_dialogs.h"
@@ -19,6 +21,7 @@
 #include "win/shell/main_window.h"
 #include "win/shell/settings_commands.h"
 #include "win/shell/toolbar.h"
+#include "win/tools/open_with_tool.h"
 #include "win/view/gutter.h"
 #include "win/view/view_paint.h"
 #include "win/view/view_scroll.h"
@@ -29,7 +32,6 @@ namespace {
 constexpr wchar_t kPasteTitle[] = L"複写";
 constexpr wchar_t kPasteQuestion[] =
     L"現在表示している文書を閉じて、クリップボードの内容を表示します。";
-constexpr wchar_t kOpenTitle[] = L"開く";
 constexpr wchar_t kSaveTitle[] = L"名前を付けて保存(UTF16エンコーディング)";
 
 void ForwardToView(WPARAM wParam, LPARAM lParam) {
@@ -52,31 +54,12 @@ void OnRedraw() {
   if (CurrentDocument()) UpdateScrollBars();
 }
 
-// A common file dialog's request: owned by the main window, the first filter chosen,
-// room for a full path in `path`.
-OPENFILENAMEW FileDialogRequest(wchar_t* path, const wchar_t* filter, const wchar_t* title,
-                                DWORD flags) {
-  OPENFILENAMEW request{};
-  request.lStructSize = sizeof request;
-  request.hwndOwner = gShell.mainWindow;
-  request.hInstance = gShell.instance;
-  request.lpstrFilter = filter;
-  request.nFilterIndex = 1;
-  request.lpstrFile = path;
-  request.nMaxFile = MAX_PATH;
-  request.lpstrTitle = title;
-  request.Flags = flags;
-  return request;
-}
-
 void OnOpen() {
   EnableInputMethod(true);
   gShell.openDialogEncoding = -1;
-  wchar_t path[MAX_PATH + 1] = {};
-  OPENFILENAMEW request = FileDialogRequest(
-      path, L"全てのファイル\0*\0", kOpenTitle,
-      OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_ENABLESIZING);
-  if (GetOpenFileNameW(&request)) OpenDocument(ToUtf16(path), 0, gShell.openDialogEncoding);
+  std::u16string path;
+  if (ShowDocumentOpenDialog(gShell.mainWindow, path))
+    OpenDocument(path, 0, gShell.openDialogEncoding);
   EnableInputMethod(false);
   UpdateMenuStates();
 }
@@ -118,6 +101,7 @@ void OnToggleLineNumbers() {
   PlaceView();
   UpdateVisibleSize();
   UpdateScrollBars();
+  ClampLeftColumn();
 }
 
 void OnEncoding(UINT command) {
@@ -137,6 +121,13 @@ void OnFileTypeSelector(UINT notification) {
     ApplyFileTypeSetting(previous);
   }
   RepaintViewAndGutter();
+}
+
+// Only a document read from a file has a file to hand over.
+void OnOpenWithTool(WPARAM wParam, LPARAM lParam) {
+  const Document* document = CurrentDocument();
+  if (!document || document->sourceKind != kSourceFile) return;
+  OpenWithTool(*document, CurrentFileType(), gShell.mainWindow, wParam, lParam);
 }
 
 bool IsViewCommand(UINT command) {
@@ -192,6 +183,12 @@ void DispatchMainCommand(WPARAM wParam, LPARAM lParam) {
     case CmdHelp:
       ShowHelpTopic(kHelpContents);
       break;
+    case CmdQandA:
+      ShowHelpTopic(kHelpQandA);
+      break;
+    case CmdAbout:
+      ShowAboutDialog(gShell.mainWindow);
+      break;
     case CmdExit:
       PostMessageW(gShell.mainWindow, WM_CLOSE, 0, 0);
       break;
@@ -203,6 +200,9 @@ void DispatchMainCommand(WPARAM wParam, LPARAM lParam) {
       break;
     case CmdLineNumbers:
       OnToggleLineNumbers();
+      break;
+    case CmdOpenWithTool:
+      OnOpenWithTool(wParam, lParam);
       break;
     case CmdEncodingSjis:
     case CmdEncodingJis:
@@ -219,8 +219,15 @@ void DispatchMainCommand(WPARAM wParam, LPARAM lParam) {
     case CmdFileTypeSettings:
       ShowFileTypeSettings();
       break;
-    // The about box, settings export, import and clearing, and
-    // opening with a tool arrive with their dialogs; CmdQandA has no action.
+    case CmdExportSettings:
+      ExportSettings();
+      break;
+    case CmdImportSettings:
+      RestoreSettings();
+      break;
+    case CmdClearSettings:
+      ClearSettings();
+      break;
     default:
       break;
   }

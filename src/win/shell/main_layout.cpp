@@ -10,6 +10,7 @@
 #include "win/shell/app_state.h"
 #include "win/shell/status_bar.h"
 #include "win/shell/toolbar.h"
+#include "win/view/gutter.h"
 #include "win/view/view_paint.h"
 #include "win/view/view_scroll.h"
 
@@ -20,6 +21,31 @@ RECT MainClient() {
   RECT client{};
   GetClientRect(gShell.mainWindow, &client);
   return client;
+}
+
+void MoveViewBesideGutter() {
+  const RECT client = MainClient();
+  const int32_t x = gView.GutterWidth * gShell.LineNumbersShown;
+  const int32_t y = ToolbarHeight();
+  MoveWindow(gShell.viewWindow, x, y, std::max<int32_t>(client.right - x, 0),
+             std::max<int32_t>(client.bottom - y - StatusBarHeight(), 0), TRUE);
+}
+
+// Wrapping at the view's edge, the line count is known only after a layout, which itself
+// depends on the room the gutter leaves. A gutter too narrow for the count is widened and
+// the text laid out again for the narrower view; each round only adds digits, so a few
+// rounds settle it. The gutter never narrows here, so resizing cannot make it flicker
+// between two widths.
+void WidenGutterForLineCount() {
+  for (int round = 0; round < 4; ++round) {
+    const int32_t required = RequiredGutterWidth();
+    if (required <= gView.GutterWidth) return;
+    gView.GutterWidth = required;
+    if (!gShell.LineNumbersShown) return;
+    SizeGutter();
+    MoveViewBesideGutter();
+    LayOutCurrentDocument();
+  }
 }
 
 }  // namespace
@@ -49,14 +75,11 @@ void LayOutCurrentDocument() {
 }
 
 void PlaceView() {
-  const RECT client = MainClient();
-  const int32_t x = gView.GutterWidth * gShell.LineNumbersShown;
-  const int32_t y = ToolbarHeight();
-  MoveWindow(gShell.viewWindow, x, y, std::max<int32_t>(client.right - x, 0),
-             std::max<int32_t>(client.bottom - y - StatusBarHeight(), 0), TRUE);
+  MoveViewBesideGutter();
   Document* document = CurrentDocument();
   if (!document || CurrentFileType().FoldRight != 1) return;
   LayOutCurrentDocument();
+  WidenGutterForLineCount();
   InvalidateRect(gShell.viewWindow, nullptr, TRUE);
   InvalidateRect(gShell.gutterWindow, nullptr, TRUE);
   SetStatusLineText(kStatusTopLinePart, document->TopLine);
@@ -75,7 +98,7 @@ void RelayoutMainWindow() {
   if (!document) return;
   UpdateVisibleSize();
   UpdateScrollBars();
-  ScrollToColumn(std::min(document->LeftColumn, CurrentFileType().Fold - 1));
+  ClampLeftColumn();
   ScrollToLine(std::max(0, std::min(document->TopLine, document->displayLineCount - 1)), false);
 }
 

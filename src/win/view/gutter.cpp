@@ -82,7 +82,7 @@ void ScrollGutter(int32_t lines) {
                RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOINTERNALPAINT);
 }
 
-void ComputeGutterWidth() {
+int32_t RequiredGutterWidth() {
   HDC dc = GetDC(gShell.gutterWindow);
   HGDIOBJ previous = gView.ViewFont ? SelectObject(dc, gView.ViewFont) : nullptr;
   int32_t widest = 0;
@@ -94,8 +94,12 @@ void ComputeGutterWidth() {
   if (previous) SelectObject(dc, previous);
   ReleaseDC(gShell.gutterWindow, dc);
   const Document* document = CurrentDocument();
-  gView.GutterWidth = ComputeGutterWidth(widest, document ? document->displayLineCount : 0,
-                                         CurrentFileType().FoldRight != 0, document != nullptr);
+  return ComputeGutterWidth(widest, document ? document->displayLineCount : 0,
+                            CurrentFileType().FoldRight != 0, document != nullptr);
+}
+
+void ComputeGutterWidth() {
+  gView.GutterWidth = RequiredGutterWidth();
 }
 
 }  // namespace vemora

@@ -14,7 +14,9 @@ bool RegisterGutterClass(HINSTANCE instance);
 void PaintGutter(HDC dc, int32_t rows);
 // Moves the gutter's pixels down by lines × LinePitch and paints the uncovered band.
 void ScrollGutter(int32_t lines);
-// Sets GutterWidth from the widest digit of the view font and the document's line count.
+// The width the widest digit of the view font and the document's line count call for.
+int32_t RequiredGutterWidth();
+// Sets GutterWidth to RequiredGutterWidth().
 void ComputeGutterWidth();
 
 }  // namespace vemora

@@ -96,6 +96,9 @@ ScrollPosition CurrentScrollPosition() {
   }
   position.visibleRows = gView.VisibleRows;
   position.visibleColumns = gView.VisibleColumns;
+  RECT client{};
+  GetClientRect(gShell.viewWindow, &client);
+  position.textColumns = TextColumns(client.right, kViewMargin, gView.AverageCharWidth);
   position.fold = CurrentFileType().Fold;
   position.tab = CurrentFileType().Tab;
   return position;
@@ -156,6 +159,10 @@ void ScrollToColumn(int32_t newLeft) {
   }
 }
 
+void ClampLeftColumn() {
+  if (CurrentDocument()) ScrollToColumn(ClampedLeftColumn(CurrentScrollPosition()));
+}
+
 void ScrollViewLines(int32_t lines, bool smooth) {
   if (smooth) return ScrollViewLinesSmoothly(lines);
   RECT uncovered{};
@@ -171,8 +178,13 @@ void ScrollViewColumns(int32_t columns) {
 
 void UpdateScrollBars() {
   const Document* document = CurrentDocument();
+  // Without a document neither bar may offer a thumb: there is nothing to move to.
+  if (!document) {
+    SetBar(SB_VERT, {});
+    return SetBar(SB_HORZ, {});
+  }
   const ScrollPosition position = CurrentScrollPosition();
-  SetBar(SB_VERT, VerticalScrollBar(position, document ? document->scrollScale : 1));
+  SetBar(SB_VERT, VerticalScrollBar(position, document->scrollScale));
   SetBar(SB_HORZ, HorizontalScrollBar(position, CurrentFileType().FoldRight != 0));
 }
 

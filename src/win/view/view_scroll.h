@@ -15,6 +15,9 @@ ScrollPosition CurrentScrollPosition();
 // Makes a display line the top line; `force` repaints everything.
 void ScrollToLine(int32_t newTop, bool force);
 void ScrollToColumn(int32_t newLeft);
+// Brings the left column back within the largest left column after the view grew or the
+// file type changed, so that no text stays scrolled out of reach.
+void ClampLeftColumn();
 // Moves the view's pixels down by lines × LinePitch (negative: up) and paints the band.
 void ScrollViewLines(int32_t lines, bool smooth);
 // Moves the view's pixels right by columns × AverageCharWidth (negative: left).

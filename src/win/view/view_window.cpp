@@ -1,6 +1,7 @@
 // The view's window procedure only dispatches: each case decodes the message and calls a
 // named handler. Keys never arrive here as key messages; the main window's accelerators
-// turn them into commands that it forwards.
+// turn them into commands that it forwards. Every handler that paints or scrolls takes
+// the mouse cell off the screen first, so no pixels are ever moved or painted with it.
 #include "win/view/view_window.h"
 
 #include <shellapi.h>
@@ -12,18 +13,19 @@
 #include "core/search/search.h"
 #include "win/keys/menu_states.h"
 #include "win/platform/text_conversion.h"
+#include "win/search/find_command.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
 #include "win/shell/status_bar.h"
+#include "win/view/jump_dialog.h"
+#include "win/view/view_clipboard.h"
+#include "win/view/view_context_menu.h"
 #include "win/view/view_paint.h"
 #include "win/view/view_scroll.h"
+#include "win/view/view_selection.h"
 
 namespace vemora {
 namespace {
-
-void Beep() {
-  if (gOptions.Bell == 1) MessageBeep(static_cast<UINT>(-1));
-}
 
 void OnPaint(HWND window) {
   PAINTSTRUCT paint;
@@ -42,7 +44,7 @@ void OnStepToHit(bool forward) {
   const Document& document = *CurrentDocument();
   const int32_t line = forward ? FindNextHit(document, document.TopLine)
                                : FindPreviousHit(document, document.TopLine);
-  if (line < 0) return Beep();
+  if (line < 0) return ViewBeep();
   const bool wasShown = gShell.ShowSearchResults == 1;
   gShell.ShowSearchResults = 1;
   ScrollToLine(line, !wasShown);
@@ -54,6 +56,10 @@ void OnCommand(WPARAM wParam, LPARAM lParam) {
   const UINT command = LOWORD(wParam);
   if (ExecuteScrollCommand(static_cast<uint16_t>(command), lParam)) return;
   switch (command) {
+    case CmdFind:
+    case CmdFindBackward:
+      FindWithDialog(command == CmdFindBackward);
+      break;
     case CmdShowMatches:
       OnToggleSearchResults();
       break;
@@ -63,8 +69,17 @@ void OnCommand(WPARAM wParam, LPARAM lParam) {
     case CmdFindPrev:
       OnStepToHit(false);
       break;
-    // The find dialog, copying, the jump dialog and select-all come with the selection
-    // and search dialogs; until then these commands change nothing.
+    case CmdCopy:
+    case CmdAppendCopy:
+    case CmdQuotedCopy:
+      OnCopyCommand(command);
+      break;
+    case CmdJump:
+      ShowJumpDialog();
+      break;
+    case CmdSelectAll:
+      SelectAll();
+      break;
     default:
       break;
   }
@@ -78,49 +93,91 @@ void OnJump(LPARAM lParam) {
     target = DisplayLineOfLogical(document, n);
   else if (n >= 0 && n < document.displayLineCount)
     target = n;
-  if (target < 0) return Beep();
+  if (target < 0) return ViewBeep();
   ScrollToLine(target, false);
 }
 
+// Only the first file of a drop is opened, whatever the length of its path.
 void OnDropFiles(HDROP drop) {
-  wchar_t path[MAX_PATH + 1] = {};
-  const UINT length = DragQueryFileW(drop, 0, path, MAX_PATH + 1);
+  const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+  std::wstring path(length, L'\0');
+  const UINT copied = length ? DragQueryFileW(drop, 0, path.data(), length + 1) : 0;
   DragFinish(drop);
-  if (length == 0) return;
-  OpenDocument(std::u16string(AsUtf16(path), length), 0, -1);
+  if (copied == 0) return;
+  path.resize(copied);
+  OpenDocument(ToUtf16(path), 0, -1);
+}
+
+// Messages that act only on a shown document.
+LRESULT OnDocumentMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      OnSelectionPress(wParam, lParam);
+      break;
+    case WM_MOUSEMOVE:
+      OnSelectionMove(lParam);
+      break;
+    case WM_LBUTTONUP:
+      OnSelectionRelease();
+      break;
+    case WM_LBUTTONDBLCLK:
+      OnWordDoubleClick(lParam);
+      break;
+    case WM_VIEW_SELECTLINE:
+      OnSelectLine(lParam);
+      break;
+    case WM_TIMER:
+      OnSelectionTimer(wParam);
+      break;
+    case WM_VSCROLL:
+      RemoveMouseCell();
+      HandleVerticalScrollBar(wParam);
+      break;
+    case WM_HSCROLL:
+      RemoveMouseCell();
+      HandleHorizontalScrollBar(wParam);
+      break;
+    case WM_VIEW_JUMP:
+      RemoveMouseCell();
+      OnJump(lParam);
+      break;
+  }
+  return 0;
 }
 
 LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_CREATE:
+      ResetSelectionState();
+      return 0;
     case WM_PAINT:
+      RemoveMouseCell();
       OnPaint(window);
       return 0;
     case WM_COMMAND:
+      RemoveMouseCell();
       OnCommand(wParam, lParam);
       return 0;
-    case WM_VSCROLL:
-      HandleVerticalScrollBar(wParam);
-      return 0;
-    case WM_HSCROLL:
-      HandleHorizontalScrollBar(wParam);
+    case WM_RBUTTONDOWN:
+      RemoveMouseCell();
+      ShowViewContextMenu();
       return 0;
     case WM_DROPFILES:
+      RemoveMouseCell();
       OnDropFiles(reinterpret_cast<HDROP>(wParam));
       return 0;
-    case WM_MOUSEMOVE:
-      ShowMouseLine();
-      return 0;
-    case WM_VIEW_JUMP:
-      if (CurrentDocument()) OnJump(lParam);
-      return 0;
-    // Mouse selection, its timers and the context menu arrive with the selection work;
-    // the messages are taken here so that nothing else acts on them meanwhile.
-    case WM_RBUTTONDOWN:
     case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
     case WM_VIEW_SELECTLINE:
     case WM_TIMER:
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case WM_VIEW_JUMP:
+      if (CurrentDocument()) return OnDocumentMessage(message, wParam, lParam);
+      // A document closed in the middle of a drag must not keep the mouse captured.
+      if (message == WM_LBUTTONUP && GetCapture() == window) ReleaseCapture();
       return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);
@@ -128,6 +185,10 @@ LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 }  // namespace
+
+void ViewBeep() {
+  if (gOptions.Bell == 1) MessageBeep(static_cast<UINT>(-1));
+}
 
 bool RegisterViewClass(HINSTANCE instance) {
   WNDCLASSW windowClass{};

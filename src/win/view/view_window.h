@@ -1,4 +1,5 @@
-// The text view window: paint, scroll bars, view commands, jumps and dropped files.
+// The text view window: paint, scroll bars, mouse selection, view commands, the context
+// menu, jumps and dropped files.
 #pragma once
 
 #include <windows.h>
@@ -10,5 +11,8 @@ inline constexpr UINT WM_VIEW_SELECTLINE = WM_USER + 2;
 inline constexpr UINT WM_VIEW_JUMP = WM_USER + 4;
 
 bool RegisterViewClass(HINSTANCE instance);
+
+// The simple system beep of a search without a hit or an impossible jump, when Bell is on.
+void ViewBeep();
 
 }  // namespace vemora

@@ -1,0 +1,54 @@
+// Hit testing walks the same cells that painting draws; nothing here measures on its own.
+#include "core/layout/hit_test.h"
+
+#include "core/layout/layout.h"
+
+namespace vemora {
+
+bool LayOutDisplayLine(const Document& document, int32_t line, const RowLayoutOptions& options,
+                       RowMeasure& measure, int32_t& start, RowLayout& layout) {
+  if (line < 0 || line >= document.displayLineCount || document.lineTable.Empty()) return false;
+  start = LineStart(document, line);
+  BuildRowLayout(document.Text().substr(start, LineLength(document, line)), options, measure,
+                 layout);
+  return true;
+}
+
+int32_t HitTest(const Document& document, const ViewGeometry& view, const RowLayoutOptions& options,
+                RowMeasure& measure, int32_t x, int32_t y) {
+  int32_t start = 0;
+  RowLayout layout;
+  if (y < 0 || !LayOutDisplayLine(document, view.LineAt(y), options, measure, start, layout))
+    return document.textLength;
+  return start + layout.UnitAtOrAfter(view.TargetAt(x));
+}
+
+bool RowInversion(const RowLayout& layout, int32_t lineStart, int32_t low, int32_t high,
+                  int32_t& left, int32_t& right) {
+  const int32_t size = layout.Size();
+  int32_t first = low - lineStart;
+  if (first < 0) first = 0;
+  if (first >= size || lineStart + first >= high) return false;
+  left = layout.Left(first);
+  const int32_t last = high - lineStart;
+  right = last < size ? layout.Left(last) : layout.End();
+  return true;
+}
+
+MouseCellHit CellAtPoint(const Document& document, const ViewGeometry& view,
+                         const RowLayoutOptions& options, RowMeasure& measure, int32_t x,
+                         int32_t y) {
+  MouseCellHit hit;
+  int32_t start = 0;
+  RowLayout layout;
+  if (y < 0 || !LayOutDisplayLine(document, view.LineAt(y), options, measure, start, layout))
+    return hit;
+  const int32_t unit = layout.UnitContaining(view.TargetAt(x));
+  if (unit < 0) return hit;
+  hit.position = start + unit;
+  hit.left = layout.Left(unit);
+  hit.right = layout.Right(unit);
+  return hit;
+}
+
+}  // namespace vemora

@@ -1,0 +1,109 @@
+// Word classes, logical-line bounds and the selection's range. Positions at the end of the
+// text read as an ordinary unit there, so a click past the last line selects nothing odd.
+#include "core/text/selection.h"
+
+#include <algorithm>
+
+namespace vemora {
+namespace {
+
+bool IsLineEnd(char16_t unit) {
+  return unit == u'\r' || unit == u'\n';
+}
+
+bool IsHighSurrogate(char16_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t unit) {
+  return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// The class of the unit at `position`; past the text it is that of a terminator.
+CharacterClass ClassAt(std::u16string_view text, int32_t position) {
+  if (position < 0 || position >= static_cast<int32_t>(text.size())) return CharClass(0);
+  return CharClass(text[position]);
+}
+
+// A prolonged sound mark belongs to the kana word it stands in.
+bool SameWordClass(CharacterClass unit, CharacterClass word) {
+  if (unit == word) return true;
+  return unit == CharacterClass::kProlongedSoundMark &&
+         (word == CharacterClass::kHiragana || word == CharacterClass::kKatakana);
+}
+
+}  // namespace
+
+CharacterClass CharClass(char16_t unit) {
+  if (unit == u'\t' || unit == u' ' || unit == u'\u3000') return CharacterClass::kBlank;
+  if (unit < 0x20) return CharacterClass::kControl;
+  if ((unit >= u'0' && unit <= u'9') || (unit >= u'A' && unit <= u'Z') ||
+      (unit >= u'a' && unit <= u'z'))
+    return CharacterClass::kAlphanumeric;
+  if (unit >= 0xFF66 && unit <= 0xFF9F) return CharacterClass::kHalfWidthKatakana;
+  if (unit >= 0x3041 && unit <= 0x3093) return CharacterClass::kHiragana;
+  if (unit >= 0x30A1 && unit <= 0x30F6) return CharacterClass::kKatakana;
+  if (unit == 0x30FC) return CharacterClass::kProlongedSoundMark;
+  if ((unit >= 0xFF10 && unit <= 0xFF19) || (unit >= 0xFF21 && unit <= 0xFF3A) ||
+      (unit >= 0xFF41 && unit <= 0xFF5A))
+    return CharacterClass::kFullWidthAlphanumeric;
+  return CharacterClass::kOther;
+}
+
+TextRange LogicalLineBounds(std::u16string_view text, int32_t position) {
+  const int32_t length = static_cast<int32_t>(text.size());
+  position = std::clamp(position, 0, length);
+  int32_t start = position;
+  while (start >= 0 && !(start < length && IsLineEnd(text[start]))) --start;
+  ++start;
+  int32_t end = start;
+  while (end < length && !IsLineEnd(text[end])) ++end;
+  return {start, end};
+}
+
+TextRange WordBounds(std::u16string_view text, int32_t position) {
+  position = std::clamp(position, 0, static_cast<int32_t>(text.size()));
+  const TextRange line = LogicalLineBounds(text, position);
+  const CharacterClass word = ClassAt(text, position);
+  int32_t start = line.start;
+  for (int32_t q = line.start; q < position; ++q)
+    if (!SameWordClass(CharClass(text[q]), word)) start = q + 1;
+  int32_t end = std::max(position, line.start);
+  while (end < line.end && SameWordClass(CharClass(text[end]), word)) ++end;
+  return {start, std::max(end, start)};
+}
+
+bool SelectionRange(const Document& document, TextRange& range) {
+  if (document.SelectionAnchor == kNoPosition || document.SelectionEnd == kNoPosition) return false;
+  range.start = std::min(document.SelectionAnchor, document.SelectionEnd);
+  range.end = std::max(document.SelectionAnchor, document.SelectionEnd);
+  return true;
+}
+
+void ClearSelection(Document& document) {
+  document.SelectionAnchor = kNoPosition;
+  document.SelectionEnd = kNoPosition;
+}
+
+bool KeepSelectionIfValid(Document& document) {
+  auto inside = [&](int32_t position) { return position >= 0 && position <= document.textLength; };
+  if (inside(document.SelectionAnchor) && inside(document.SelectionEnd)) return true;
+  ClearSelection(document);
+  document.MouseSelecting = 0;
+  return false;
+}
+
+std::u16string SearchTextFromRange(std::u16string_view text, TextRange range, int32_t capacity) {
+  const int32_t length = static_cast<int32_t>(text.size());
+  const int32_t start = std::clamp(range.start, 0, length);
+  const int32_t end = std::clamp(range.end, start, length);
+  int32_t count = std::min(end - start, std::max(capacity, 0));
+  if (count > 0 && count < end - start && SplitsSurrogatePair(text, start + count)) --count;
+  return std::u16string(text.substr(start, count));
+}
+
+bool SplitsSurrogatePair(std::u16string_view text, int32_t position) {
+  if (position <= 0 || position >= static_cast<int32_t>(text.size())) return false;
+  return IsHighSurrogate(text[position - 1]) && IsLowSurrogate(text[position]);
+}
+
+}  // namespace vemora

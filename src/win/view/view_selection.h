@@ -1,0 +1,39 @@
+// Mouse selection in the view: hit testing, the inverted cells of the selection and of
+// the mouse cell, dragging with auto-scroll, word and line selection, select all.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace vemora {
+
+inline constexpr UINT_PTR kAutoScrollTimer = 1;
+inline constexpr UINT_PTR kTripleClickTimer = 2;
+
+// The text position under a client point of the view.
+int32_t HitTest(int32_t x, int32_t y);
+// Inverts on screen the cells between two positions, in either order.
+void InvertRange(int32_t p, int32_t q);
+// Moves the selection's end to the point, scrolling a line when it lies above or below.
+void ExtendSelection(int32_t x, int32_t y);
+
+void UpdateMouseCell(int32_t x, int32_t y);
+// Takes the mouse cell's inversion off the screen; every painting or scrolling handler
+// calls this first.
+void RemoveMouseCell();
+// Forgets the mouse cell and the triple-click state of an earlier view window.
+void ResetSelectionState();
+
+// Inverts the current selection again, taking it off the screen; the state stays.
+void EraseSelection();
+
+void OnSelectionPress(WPARAM keys, LPARAM point);
+void OnSelectionMove(LPARAM point);
+void OnSelectionRelease();
+void OnWordDoubleClick(LPARAM point);
+void OnSelectLine(LPARAM point);
+void OnSelectionTimer(UINT_PTR timer);
+void SelectAll();
+
+}  // namespace vemora

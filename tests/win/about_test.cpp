@@ -1,0 +1,91 @@
+// The about box and the Q&A topic as the user opens them from the help menu; the about
+// box shows the version the executable's version resource carries.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <future>
+#include <string>
+#include <vector>
+
+#include "core/keys/commands.h"
+#include "win/platform/text_conversion.h"
+#include "win/shell/app_state.h"
+#include "dialog_driver.h"
+#include "viewer_host.h"
+
+namespace vemora::testing {
+namespace {
+
+std::filesystem::path BesideTheTests(const wchar_t* name) {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return std::filesystem::path(path).parent_path() / name;
+}
+
+// The ProductVersion text and the fixed file version of an executable's version resource.
+struct VersionResource {
+  std::wstring productVersion;
+  DWORD versionMs = 0, versionLs = 0;
+};
+
+VersionResource ReadVersionResource(const std::filesystem::path& file) {
+  VersionResource result;
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
+  if (size == 0) return result;
+  std::vector<BYTE> data(size);
+  if (!GetFileVersionInfoW(file.c_str(), 0, size, data.data())) return result;
+  void* value = nullptr;
+  UINT length = 0;
+  if (VerQueryValueW(data.data(), L"\\StringFileInfo\\041104B0\\ProductVersion", &value, &length))
+    result.productVersion = static_cast<const wchar_t*>(value);
+  if (VerQueryValueW(data.data(), L"\\", &value, &length)) {
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+    result.versionMs = fixed->dwFileVersionMS;
+    result.versionLs = fixed->dwFileVersionLS;
+  }
+  return result;
+}
+
+TEST(AboutBox, ShowsNameAndTheVersionOfTheResource) {
+  ViewerHost host;
+  ASSERT_TRUE(host.Start(L"\"" + host.Folder().File(L"missing.txt") + L"\""));
+  std::vector<std::wstring> texts;
+  bool hasOk = false;
+  auto answer = std::async(std::launch::async, [&] {
+    HWND box = WaitForOwnWindow(L"#32770", L"Vemoraについて", 20000);
+    if (!box) return;
+    texts = StaticTexts(box);
+    hasOk = WindowText(GetDlgItem(box, IDOK)) == L"OK";
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  });
+  host.Command(CmdAbout);
+  answer.get();
+  ASSERT_GE(texts.size(), 2u);
+  EXPECT_EQ(texts[0], L"Vemora");
+  EXPECT_TRUE(hasOk);
+
+  const VersionResource resource = ReadVersionResource(BesideTheTests(L"vemora.exe"));
+  ASSERT_FALSE(resource.productVersion.empty());
+  EXPECT_EQ(texts[1], L"バージョン " + resource.productVersion);
+  const std::wstring numbers = std::to_wstring(HIWORD(resource.versionMs)) + L"." +
+                               std::to_wstring(LOWORD(resource.versionMs)) + L"." +
+                               std::to_wstring(HIWORD(resource.versionLs));
+  EXPECT_EQ(numbers, resource.productVersion) << "the fixed and the text version agree";
+}
+
+TEST(AboutBox, QandACommandOpensItsHelpTopic) {
+  ViewerHost host;
+  ASSERT_TRUE(host.Start(L"\"" + host.Folder().File(L"missing.txt") + L"\""));
+  gShell.helpFilePath = ToUtf16(BesideTheTests(L"vemora.chm").wstring());
+  host.Command(CmdQandA);
+  ASSERT_NE(gShell.helpWindow, nullptr);
+  EXPECT_EQ(WindowText(gShell.helpWindow), L"Vemora ヘルプ");
+  SendMessageW(gShell.helpWindow, WM_CLOSE, 0, 0);
+  gShell.helpWindow = nullptr;
+}
+
+}  // namespace
+}  // namespace vemora::testing

@@ -1,0 +1,435 @@
+// Tests of exporting, restoring and clearing settings in the running viewer: the file
+// dialogs and message boxes are answered from another thread as a user would, and the
+// results are read where a user finds them (the exported file, the INI file, the
+// registry, whether the program is still running).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/keys/commands.h"
+#include "viewer_host.h"
+#include "win/platform/text_conversion.h"
+#include "win/settings/settings_transfer.h"
+#include "win/shell/app_state.h"
+
+namespace vemora::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kFileNameBox = 0x47C;  // the file-name box of the system's file dialogs
+
+// One dialog to answer: found by its caption, optionally given a file name, then closed
+// with the button.
+struct Answer {
+  std::wstring caption;
+  UINT button = IDOK;
+  std::wstring fileName;  // typed into the file-name box when not empty
+};
+
+// What the answered dialog showed.
+struct Seen {
+  std::wstring caption;
+  std::vector<std::wstring> texts;  // static texts, in window order
+  std::wstring proposedName;        // the file-name box before typing
+  int defaultButton = 0;
+  int focusedControl = 0;
+};
+
+bool OwnDialog(HWND window) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  wchar_t className[16] = {};
+  GetClassNameW(window, className, 16);
+  return process == GetCurrentProcessId() && std::wstring(className) == L"#32770" &&
+         IsWindowVisible(window);
+}
+
+HWND FindOwnDialog(const std::wstring* caption) {
+  struct Search {
+    const std::wstring* caption;
+    HWND found;
+  } search{caption, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(data);
+        if (!OwnDialog(window)) return TRUE;
+        wchar_t text[256] = {};
+        GetWindowTextW(window, text, 256);
+        if (s.caption && *s.caption != text) return TRUE;
+        s.found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::wstring WindowText(HWND window) {
+  wchar_t text[1024] = {};
+  GetWindowTextW(window, text, 1024);
+  return text;
+}
+
+Seen Inspect(HWND dialog) {
+  Seen seen;
+  seen.caption = WindowText(dialog);
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t className[32] = {};
+    GetClassNameW(child, className, 32);
+    if (std::wstring(className) == L"Static" && !WindowText(child).empty())
+      seen.texts.push_back(WindowText(child));
+  }
+  if (HWND name = GetDlgItem(dialog, kFileNameBox)) seen.proposedName = WindowText(name);
+  seen.defaultButton = LOWORD(SendMessageW(dialog, DM_GETDEFID, 0, 0));
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndFocus)
+    seen.focusedControl = GetDlgCtrlID(info.hwndFocus);
+  return seen;
+}
+
+// Answers the dialogs a command opens, in order, from its own thread while the command
+// runs the dialogs' modal loops. Any further dialog is recorded and cancelled, so a
+// wrong message box fails the test instead of hanging it.
+class DialogAnswerer {
+ public:
+  explicit DialogAnswerer(std::vector<Answer> answers)
+      : answers_(std::move(answers)), thread_([this] { Run(); }) {}
+  ~DialogAnswerer() { Finish(); }
+
+  // Stops answering; returns what every dialog showed, the expected ones first.
+  std::vector<Seen> Finish() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    return seen_;
+  }
+  size_t Answered() const { return answered_; }
+
+ private:
+  void Run() {
+    for (const Answer& answer : answers_) {
+      HWND dialog = WaitFor(&answer.caption);
+      if (!dialog) return;
+      Sleep(200);  // the file dialogs fill their boxes after they appear
+      seen_.push_back(Inspect(dialog));
+      if (!answer.fileName.empty())
+        SetWindowTextW(GetDlgItem(dialog, kFileNameBox), answer.fileName.c_str());
+      PostMessageW(dialog, WM_COMMAND, answer.button, 0);
+      WaitUntilGone(dialog);
+      ++answered_;
+    }
+    while (!stop_) {
+      if (HWND extra = FindOwnDialog(nullptr)) {
+        seen_.push_back(Inspect(extra));
+        PostMessageW(extra, WM_COMMAND, IDCANCEL, 0);
+        WaitUntilGone(extra);
+      }
+      Sleep(20);
+    }
+  }
+  HWND WaitFor(const std::wstring* caption) {
+    for (int i = 0; i < 1500 && !stop_; ++i) {
+      if (HWND dialog = FindOwnDialog(caption)) return dialog;
+      Sleep(10);
+    }
+    return nullptr;
+  }
+  static void WaitUntilGone(HWND dialog) {
+    for (int i = 0; i < 500 && IsWindow(dialog); ++i) Sleep(10);
+  }
+
+  std::vector<Answer> answers_;
+  std::vector<Seen> seen_;
+  std::atomic<bool> stop_{false};
+  std::atomic<size_t> answered_{0};
+  std::thread thread_;
+};
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The registry editor runs on its own: wait for what it writes.
+template <typename Done>
+bool WaitUntil(Done done, int seconds = 30) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    if (done()) return true;
+    Sleep(50);
+  }
+  return done();
+}
+
+std::wstring RegistryFileText(const fs::path& path) {
+  const std::string bytes = ReadBytes(path);
+  if (bytes.size() < 2 || bytes.compare(0, 2, "\xFF\xFE") != 0) return L"";
+  return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+}
+
+bool KeyExists(const std::wstring& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
+void CreateKey(const std::wstring& path) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                            &key, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
+std::wstring StringValue(const std::wstring& key, const wchar_t* name) {
+  wchar_t text[256] = {};
+  DWORD size = sizeof text;
+  if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) !=
+      ERROR_SUCCESS)
+    return L"(missing)";
+  return text;
+}
+
+bool ValueExists(const std::wstring& key, const wchar_t* name) {
+  return RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_ANY, nullptr, nullptr,
+                      nullptr) == ERROR_SUCCESS;
+}
+
+const std::wstring kRoot = kScratchRegistryRoot;
+const std::wstring kOptions = kRoot + L"\\Options";
+const std::wstring kMakerKey = L"Software\\VemoraTests";
+
+// An INI store in INI mode, as a user's hand would leave it: short, so any save shows.
+constexpr char kIniStore[] =
+    "#\r\n\r\n[Vemora]\r\nRegVer=91\r\n\r\n[Vemora\\Options]\r\nReg=1\r\nHistNum=3\r\n"
+    "ExtSet=1\r\n";
+
+// A restored INI file: another user's settings, in another letter case.
+constexpr char kRestoredIni[] =
+    "#\r\n\r\n[Vemora]\r\nRegVer=91\r\n\r\n[Vemora\\Options]\r\nReg=1\r\nHistNum=9\r\n"
+    "Quote=restored\r\nExtSet=1\r\n";
+
+Answer RestoreDialog(const std::wstring& path) {
+  return {Wide("設定をファイルから復元"), IDOK, path};
+}
+Answer MessageBoxAnswer() {
+  return {L"Vemora", IDOK, L""};
+}
+
+// Under Wine the recycle bin is the Unix desktop's trash: take back what a test retired
+// there from its own scratch folder, and nothing else.
+void RemoveRetiredFilesFromHostTrash(const fs::path& folder) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  wchar_t home[MAX_PATH] = {};
+  if (!unixName || !GetEnvironmentVariableW(L"WINEHOMEDIR", home, MAX_PATH)) return;
+  char* unixFolder = unixName(folder.wstring().c_str());
+  if (!unixFolder) return;
+  const std::string origin = "Path=" + std::string(unixFolder) + "/";
+  HeapFree(GetProcessHeap(), 0, unixFolder);
+  std::wstring homeFolder = home;  // "\\??\\Z:\\home\\user"
+  if (homeFolder.starts_with(L"\\??\\")) homeFolder.erase(0, 4);
+  const fs::path trash = fs::path(homeFolder) / L".local" / L"share" / L"Trash";
+  std::error_code error;
+  for (const auto& info : fs::directory_iterator(trash / L"info", error)) {
+    if (ReadBytes(info.path()).find(origin) == std::string::npos) continue;
+    fs::remove(trash / L"files" / info.path().stem(), error);
+    fs::remove(info.path(), error);
+  }
+}
+
+TEST(SettingsExport, IniModeWritesAByteCopyOfTheFreshlySavedFile) {
+  ViewerHost host;
+  host.Folder().Write(L"Vemora.ini", kIniStore);
+  ASSERT_TRUE(host.Start(L""));
+  const std::wstring target = host.Folder().File(L"backup.ini");
+  DialogAnswerer answerer({{Wide("設定ファイルの保存"), IDOK, target}});
+  host.Command(CmdExportSettings);
+  const std::vector<Seen> seen = answerer.Finish();
+
+  ASSERT_EQ(seen.size(), 1u) << "no message after a good copy";
+  EXPECT_EQ(seen[0].proposedName, Wide("Vemora-設定.ini"));
+  const std::string saved = ReadBytes(host.IniPath());
+  EXPECT_NE(saved.find("WinWidth="), std::string::npos) << "saved before the copy";
+  EXPECT_EQ(ReadBytes(target), saved);
+  EXPECT_TRUE(host.Running()) << "export leaves the program running";
+}
+
+TEST(SettingsExport, RegistryModeHasTheEditorWriteTheProductKey) {
+  ViewerHost host;
+  ASSERT_TRUE(host.Start(L""));
+  const std::wstring target = host.Folder().File(L"exported.reg");
+  DialogAnswerer answerer({{Wide("設定ファイルの保存"), IDOK, target}});
+  host.Command(CmdExportSettings);
+  const std::vector<Seen> seen = answerer.Finish();
+  ASSERT_EQ(seen.size(), 1u) << (seen.size() > 1 ? seen[1].caption : L"");
+  EXPECT_EQ(seen[0].proposedName, L"Vemora.reg");
+
+  const std::wstring optionsHeader = L"[HKEY_CURRENT_USER\\" + kOptions + L"]";
+  ASSERT_TRUE(WaitUntil([&] {
+    const std::wstring text = RegistryFileText(target);
+    return text.find(L"\"ExtSet\"=") != std::wstring::npos;
+  })) << "the editor wrote no export";
+  const std::wstring text = RegistryFileText(target);
+  EXPECT_EQ(text.rfind(L"Windows Registry Editor", 0), 0u);
+  EXPECT_NE(text.find(L"[HKEY_CURRENT_USER\\" + kRoot + L"]"), std::wstring::npos);
+  EXPECT_NE(text.find(L"\"RegVer\"=dword:0000005b"), std::wstring::npos) << "saved first";
+  EXPECT_NE(text.find(optionsHeader), std::wstring::npos);
+  EXPECT_NE(text.find(L"[HKEY_CURRENT_USER\\" + kOptions + L"\\Ext0]"), std::wstring::npos);
+  EXPECT_TRUE(host.Running());
+}
+
+TEST(SettingsRestore, IniFileInAnyCaseReplacesTheStoreAndNothingIsSavedAtExit) {
+  ViewerHost host;
+  host.Folder().Write(L"Vemora.ini", kIniStore);
+  const std::wstring source = host.Folder().Write(L"FROM-ANOTHER-PC.INI", kRestoredIni);
+  ASSERT_TRUE(host.Start(L""));
+  DialogAnswerer answerer({RestoreDialog(source), MessageBoxAnswer()});
+  host.Command(CmdImportSettings);
+  const std::vector<Seen> seen = answerer.Finish();
+  host.Pump();
+
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].proposedName, L"");
+  ASSERT_EQ(seen[1].texts.size(), 1u);
+  EXPECT_EQ(seen[1].texts[0],
+            Wide("設定をファイルから復元するためには、Vemoraを再起動してください。"));
+  EXPECT_FALSE(host.Running()) << "the program ends after a restore";
+  host.Close();  // what the entry does after the message loop
+  EXPECT_EQ(ReadBytes(host.IniPath()), kRestoredIni) << "not overwritten at exit";
+}
+
+TEST(SettingsRestore, OtherNamesAreRefusedAndTheProgramGoesOnAsBefore) {
+  // Each dialog costs Wine two seconds without a window manager: the other names are
+  // covered where the rule lives.
+  for (const wchar_t* name : {L"settings.reg.txt"}) {
+    SCOPED_TRACE(name);
+    ViewerHost host;
+    host.Folder().Write(L"Vemora.ini", kIniStore);
+    const std::wstring source = host.Folder().Write(name, kRestoredIni);
+    ASSERT_TRUE(host.Start(L""));
+    DialogAnswerer answerer({RestoreDialog(source), MessageBoxAnswer()});
+    host.Command(CmdImportSettings);
+    const std::vector<Seen> seen = answerer.Finish();
+    host.Pump();
+
+    ASSERT_EQ(seen.size(), 2u);
+    ASSERT_EQ(seen[1].texts.size(), 1u);
+    EXPECT_EQ(seen[1].texts[0], Wide("設定ファイルは拡張子が.regか.iniでなければなりません。"));
+    EXPECT_TRUE(host.Running());
+    EXPECT_EQ(ReadBytes(host.IniPath()), kIniStore) << "nothing changes";
+    host.Close();
+    const std::string atExit = ReadBytes(host.IniPath());
+    EXPECT_NE(atExit.find("WinWidth="), std::string::npos) << "saved at exit as usual";
+    EXPECT_NE(atExit.find("HistNum=3\r\n"), std::string::npos);
+  }
+}
+
+// A registry export is imported by the editor; a leftover INI file, which the next start
+// would prefer, is retired so that the import is what loads.
+TEST(SettingsRestore, RegistryFileIsImportedAndTheIniFileRetired) {
+  ViewerHost host;
+  host.Folder().Write(L"Vemora.ini", kIniStore);
+  const std::wstring key = L"[HKEY_CURRENT_USER\\" + kOptions + L"]\r\n";
+  const std::wstring text = L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n" + key +
+                            L"\"Quote\"=\"" + Wide("復元> ") + L"\"\r\n\"Reg\"=dword:00000000\r\n";
+  const std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+  const std::wstring source = host.Folder().Write(L"Saved Settings.Reg", bytes);
+  ASSERT_TRUE(host.Start(L""));
+  DialogAnswerer answerer({RestoreDialog(source), MessageBoxAnswer()});
+  host.Command(CmdImportSettings);
+  const std::vector<Seen> seen = answerer.Finish();
+  host.Pump();
+
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1].texts.at(0),
+            Wide("設定をファイルから復元するためには、Vemoraを再起動してください。"));
+  EXPECT_FALSE(host.Running());
+  host.Close();  // what the entry does after the message loop
+  ASSERT_TRUE(WaitUntil([&] { return ValueExists(kOptions, L"Quote"); })) << "not imported";
+  EXPECT_EQ(StringValue(kOptions, L"Quote"), Wide("復元> "));
+  EXPECT_FALSE(ValueExists(kRoot, L"RegVer")) << "nothing saved at exit";
+  EXPECT_FALSE(fs::exists(host.IniPath()));
+  RemoveRetiredFilesFromHostTrash(host.Folder().Path());
+}
+
+TEST(SettingsClear, DialogDefaultsToKeepingAndCancelKeepsEverything) {
+  ViewerHost host;
+  ASSERT_TRUE(host.Start(L""));
+  host.Close();  // the registry now holds a store
+  ASSERT_TRUE(host.Start(L""));
+  DialogAnswerer answerer({{Wide("全設定の消去"), IDCANCEL, L""}});
+  host.Command(CmdClearSettings);
+  const std::vector<Seen> seen = answerer.Finish();
+  host.Pump();
+
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].texts, (std::vector<std::wstring>{
+                               Wide("Vemoraの全ての設定情報をレジストリから消去して終了します。"),
+                               Wide("よろしいですか？")}));
+  EXPECT_EQ(seen[0].defaultButton, IDCANCEL);
+  EXPECT_EQ(seen[0].focusedControl, IDCANCEL) << "Enter must not clear";
+  EXPECT_TRUE(host.Running());
+  EXPECT_TRUE(KeyExists(kOptions + L"\\Ext0"));
+}
+
+TEST(SettingsClear, RemovesTheWholeProductKeyKeepsTheMakerKeyAndDoesNotSaveAgain) {
+  ViewerHost host;
+  ASSERT_TRUE(host.Start(L""));
+  host.Close();
+  // A damaged store: a gap in the entry numbering and a stray child key.
+  CreateKey(kOptions + L"\\Ext5");
+  CreateKey(kOptions + L"\\Ext0\\EditSJIS");
+  ASSERT_TRUE(host.Start(L""));
+  DialogAnswerer answerer({{Wide("全設定の消去"), IDOK, L""}});
+  host.Command(CmdClearSettings);
+  EXPECT_EQ(answerer.Finish().size(), 1u);
+  host.Pump();
+
+  EXPECT_FALSE(host.Running()) << "clearing ends the program";
+  host.Close();  // what the entry does after the message loop
+  EXPECT_FALSE(KeyExists(kRoot)) << "not written again at exit";
+  EXPECT_TRUE(KeyExists(kMakerKey));
+}
+
+TEST(SettingsClear, LeavesTheIniFileAlone) {
+  ViewerHost host;
+  host.Folder().Write(L"Vemora.ini", kIniStore);
+  ASSERT_TRUE(host.Start(L""));
+  DialogAnswerer answerer({{Wide("全設定の消去"), IDOK, L""}});
+  host.Command(CmdClearSettings);
+  EXPECT_EQ(answerer.Finish().size(), 1u);
+  host.Pump();
+  EXPECT_FALSE(host.Running());
+  host.Close();  // what the entry does after the message loop
+  EXPECT_EQ(ReadBytes(host.IniPath()), kIniStore);
+  EXPECT_FALSE(KeyExists(kRoot));
+}
+
+TEST(SettingsClear, ProductKeyRemovalNeverReachesBeyondTheProduct) {
+  CreateKey(kMakerKey + L"\\Sibling");
+  CreateKey(kRoot + L"\\Options\\Ext0");
+  DeleteProductKey(ToUtf16(kRoot));
+  EXPECT_FALSE(KeyExists(kRoot));
+  EXPECT_TRUE(KeyExists(kMakerKey + L"\\Sibling"));
+  DeleteProductKey(u"");
+  DeleteProductKey(u"\\");
+  EXPECT_TRUE(KeyExists(kMakerKey + L"\\Sibling")) << "an empty product name removes nothing";
+  RegDeleteTreeW(HKEY_CURRENT_USER, (kMakerKey + L"\\Sibling").c_str());
+}
+
+}  // namespace
+}  // namespace vemora::testing
