@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include "dialog_driver.h"
+
 namespace vemora::testing {
 namespace {
 
@@ -70,26 +72,11 @@ std::wstring Caption(HWND window) {
 
 HWND Item(HWND dialog, int id) {
   if (HWND own = GetDlgItem(dialog, id)) return own;
-  struct Search {
-    int id;
-    HWND found;
-  } search{id, nullptr};
-  EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        if (GetDlgCtrlID(child) != s->id) return TRUE;
-        s->found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FindDescendant(dialog, id);
 }
 
 std::wstring ItemText(HWND dialog, int id) {
-  wchar_t text[512] = {};
-  GetWindowTextW(Item(dialog, id), text, 512);
-  return text;
+  return WindowText(Item(dialog, id));
 }
 
 void SetItemText(HWND dialog, int id, std::wstring_view text) {
