@@ -195,6 +195,8 @@ void OnFrameCommand(HWND frame, WORD id, WORD notification) {
 }
 
 INT_PTR CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Controls may notify while they are created, before the state is attached.
+  if (message != WM_INITDIALOG && !GetWindowLongPtrW(frame, DWLP_USER)) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
       return OnInitFrame(frame, *reinterpret_cast<FileTypeDialogState*>(lParam));

@@ -136,6 +136,7 @@ void TakeLookPage(const FileTypeDialogState& state, FileTypeSetting& entry) {
 }
 
 INT_PTR CALLBACK LookPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_INITDIALOG && !GetWindowLongPtrW(page, DWLP_USER)) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
       SetWindowLongPtrW(page, DWLP_USER, lParam);

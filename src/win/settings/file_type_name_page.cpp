@@ -62,6 +62,7 @@ void ApplyCommonEntryRule(FileTypeDialogState& state) {
 }
 
 INT_PTR CALLBACK FileNamePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_INITDIALOG && !GetWindowLongPtrW(page, DWLP_USER)) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
       SetWindowLongPtrW(page, DWLP_USER, lParam);

@@ -63,6 +63,7 @@ void ShowToolPage(FileTypeDialogState& state, const FileTypeSetting& entry) {
 }
 
 INT_PTR CALLBACK ToolPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_INITDIALOG && !GetWindowLongPtrW(page, DWLP_USER)) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
       SetWindowLongPtrW(page, DWLP_USER, lParam);

@@ -100,6 +100,7 @@ void OnKeyPageNotify(HWND page, const NMHDR& header) {
 }  // namespace
 
 INT_PTR CALLBACK KeyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_INITDIALOG && !GetWindowLongPtrW(page, DWLP_USER)) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
       OnInitKeyPage(page, lParam);

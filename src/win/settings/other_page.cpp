@@ -52,6 +52,7 @@ void OnOtherPageNotify(HWND page, const NMHDR& header) {
 }  // namespace
 
 INT_PTR CALLBACK OtherPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
+  if (message != WM_INITDIALOG && !GetWindowLongPtrW(page, DWLP_USER)) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
       OnInitOtherPage(page, lParam);
