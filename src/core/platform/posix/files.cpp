@@ -20,4 +20,8 @@ int64_t FileSize(std::FILE* file) {
   return fseeko(file, 0, SEEK_SET) == 0 ? size : -1;
 }
 
+bool SeekFile(std::FILE* file, int64_t offset) {
+  return fseeko(file, offset, SEEK_SET) == 0;
+}
+
 }  // namespace vemora
