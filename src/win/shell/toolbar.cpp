@@ -8,6 +8,7 @@
 #include "win/platform/text_conversion.h"
 #include "win/resources/resource_ids.h"
 #include "win/shell/app_state.h"
+#include "win/shell/dpi_scale.h"
 
 namespace vemora {
 namespace {
@@ -28,13 +29,38 @@ TBBUTTON Separator() {
   return Button(0, 0, BTNS_SEP);
 }
 
+// The 16-pixel images enlarged pixel by pixel to `size`: sharp edges rather than blur.
+HBITMAP ScaledImageStrip(HINSTANCE instance, int size) {
+  static HBITMAP strip = nullptr;
+  if (strip) DeleteObject(strip);
+  strip = nullptr;
+  HBITMAP original = LoadBitmapW(instance, MAKEINTRESOURCEW(IDB_TOOLBAR));
+  if (!original) return nullptr;
+  BITMAP shape{};
+  GetObjectW(original, sizeof shape, &shape);
+  HDC screen = GetDC(nullptr);
+  HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
+  strip = CreateCompatibleBitmap(screen, shape.bmWidth * size / 16, size);
+  HGDIOBJ oldFrom = SelectObject(from, original), oldTo = SelectObject(to, strip);
+  SetStretchBltMode(to, COLORONCOLOR);
+  StretchBlt(to, 0, 0, shape.bmWidth * size / 16, size, from, 0, 0, shape.bmWidth, shape.bmHeight,
+             SRCCOPY);
+  SelectObject(from, oldFrom);
+  SelectObject(to, oldTo);
+  DeleteDC(from);
+  DeleteDC(to);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(original);
+  return strip;
+}
+
 void CreateSelector(HWND toolbar, HINSTANCE instance) {
   RECT item{};
   SendMessageW(toolbar, TB_GETITEMRECT, kSelectorAnchorItem, reinterpret_cast<LPARAM>(&item));
   gShell.fileTypeSelector = CreateWindowExW(
       WS_EX_CLIENTEDGE, L"COMBOBOX", nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER | CBS_DROPDOWNLIST,
-      item.right, item.top, 180, 180, toolbar, reinterpret_cast<HMENU>(CmdFileTypeSelector),
-      instance, nullptr);
+      item.right, item.top, Scaled(180), Scaled(180), toolbar,
+      reinterpret_cast<HMENU>(CmdFileTypeSelector), instance, nullptr);
   gShell.selectorFont = CreateFontW(item.bottom - item.top - 8, 0, 0, 0, 0, 0, 0, 0,
                                     SHIFTJIS_CHARSET, 0, 0, 0, 0, L"MS UI Gothic");
   SendMessageW(gShell.fileTypeSelector, WM_SETFONT, reinterpret_cast<WPARAM>(gShell.selectorFont),
@@ -61,13 +87,16 @@ void CreateToolbar(HWND mainWindow, HINSTANCE instance) {
       Button(8, CmdOpenWithTool),
       Separator(),
   };
+  const int size = Scaled(16);
+  HBITMAP scaled = size != 16 ? ScaledImageStrip(instance, size) : nullptr;
   gShell.toolbar = CreateToolbarEx(
       mainWindow, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_TOOLTIPS | CCS_TOP, kToolbarId,
-      24, instance, IDB_TOOLBAR, buttons, 14, 16, 16, 16, 16, sizeof(TBBUTTON));
+      24, scaled ? nullptr : instance, scaled ? reinterpret_cast<UINT_PTR>(scaled) : IDB_TOOLBAR,
+      buttons, 14, size, size, size, size, sizeof(TBBUTTON));
   if (!gShell.toolbar) return;
   RECT client{};
   GetClientRect(mainWindow, &client);
-  MoveWindow(gShell.toolbar, 0, 0, client.right, kToolbarHeight, TRUE);
+  MoveWindow(gShell.toolbar, 0, 0, client.right, Scaled(kToolbarHeight), TRUE);
   CreateSelector(gShell.toolbar, instance);
 }
 

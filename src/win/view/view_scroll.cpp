@@ -6,6 +6,7 @@
 
 #include "core/keys/commands.h"
 #include "win/shell/app_state.h"
+#include "win/shell/dpi_scale.h"
 #include "win/shell/status_bar.h"
 #include "win/view/gutter.h"
 #include "win/view/view_paint.h"
@@ -17,7 +18,7 @@ namespace {
 RECT ScrolledArea() {
   RECT area{};
   GetClientRect(gShell.viewWindow, &area);
-  area.left = kViewMargin;
+  area.left = Scaled(kViewMargin);
   return area;
 }
 
