@@ -124,5 +124,9 @@ int wmain(int count, wchar_t** arguments) {
     return WaitForTitle(arguments[2], _wtoi(arguments[3])) ? 0 : 1;
   if (command == L"time-load" && count >= 4) return TimeLoad(count - 2, arguments + 2);
   if (command == L"close") return Close();
+  if (command == L"command" && count == 3) {
+    // What a menu item or a bound key sends.
+    return PostMessageW(MainWindow(), WM_COMMAND, _wtoi(arguments[2]), 0) ? 0 : 1;
+  }
   return 2;
 }
