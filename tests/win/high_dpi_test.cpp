@@ -79,5 +79,58 @@ TEST(HighDpi, SizesWrittenForNinetySixDpiFollowTheScreen) {
                           << ' ' << font.lfHeight << '\n';
 }
 
+std::vector<int> StatusEdges() {
+  int edges[5] = {};
+  SendMessageW(gShell.statusBar, SB_GETPARTS, 5, reinterpret_cast<LPARAM>(edges));
+  return {edges, edges + 4};
+}
+
+int ViewFontHeight() {
+  LOGFONTW font{};
+  GetObjectW(gView.ViewFont, sizeof font, &font);
+  return font.lfHeight;
+}
+
+RECT WindowRect(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return rect;
+}
+
+// A move to a screen of twice the dpi and back: the suggested rectangle is taken, and every
+// size is made again for the new dpi, then for the old one as it was.
+TEST(HighDpi, MovingToAScreenOfAnotherDpiRemakesSizesAndFonts) {
+  ViewerHost host;
+  ASSERT_TRUE(host.Start(L"\"" + host.Folder().Write(L"a.txt", "text\r\n") + L"\""));
+  const int dpi = CurrentDpi();
+  const std::vector<int> edges = StatusEdges();
+  const int fontHeight = ViewFontHeight();
+  const RECT toolbar = WindowRect(gShell.toolbar);
+  const int toolbarHeight = toolbar.bottom - toolbar.top;
+
+  RECT suggested{10, 20, 910, 720};
+  SendMessageW(gShell.mainWindow, WM_DPICHANGED, MAKEWPARAM(dpi * 2, dpi * 2),
+               reinterpret_cast<LPARAM>(&suggested));
+  host.Pump();
+  EXPECT_EQ(CurrentDpi(), dpi * 2);
+  const RECT moved = WindowRect(gShell.mainWindow);
+  EXPECT_EQ(moved.right - moved.left, 900);
+  EXPECT_EQ(moved.bottom - moved.top, 700);
+  for (size_t i = 0; i < edges.size(); ++i) EXPECT_EQ(StatusEdges()[i], edges[i] * 2) << i;
+  EXPECT_EQ(ViewFontHeight(), fontHeight * 2);
+  // The toolbar grew with its images, and the view starts right below it.
+  const RECT bigger = WindowRect(gShell.toolbar);
+  EXPECT_GT(bigger.bottom - bigger.top, toolbarHeight * 3 / 2);
+  EXPECT_EQ(WindowRect(gShell.viewWindow).top, bigger.bottom);
+  EXPECT_NE(gShell.fileTypeSelector, nullptr);
+  EXPECT_EQ(CurrentFileType().Font.height, -15) << "the stored size stays the 96-dpi one";
+
+  SendMessageW(gShell.mainWindow, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+               reinterpret_cast<LPARAM>(&suggested));
+  host.Pump();
+  EXPECT_EQ(StatusEdges(), edges);
+  EXPECT_EQ(ViewFontHeight(), fontHeight);
+}
+
 }  // namespace
 }  // namespace vemora::testing

@@ -7,9 +7,11 @@
 #include <algorithm>
 
 #include "win/platform/font_conversion.h"
+#include "win/keys/menu_states.h"
 #include "win/shell/app_state.h"
 #include "win/shell/main_layout.h"
 #include "win/shell/status_bar.h"
+#include "win/shell/toolbar.h"
 #include "win/view/gutter.h"
 #include "win/view/view_paint.h"
 
@@ -17,6 +19,17 @@ namespace vemora {
 namespace {
 
 int gCurrentDpi = kDesignDpi;
+
+// The toolbar's images and selector font are made for one dpi: it is made again.
+void RecreateToolbar() {
+  if (!gShell.toolbar) return;
+  DestroyWindow(gShell.toolbar);
+  if (gShell.selectorFont) DeleteObject(gShell.selectorFont);
+  gShell.toolbar = gShell.fileTypeSelector = nullptr;
+  gShell.selectorFont = nullptr;
+  CreateToolbar(gShell.mainWindow, gShell.instance);
+  UpdateMenuStates();
+}
 
 int ScreenDpi() {
   HDC screen = GetDC(nullptr);
@@ -75,6 +88,7 @@ void OnMainWindowDpiChanged(WPARAM wParam, LPARAM lParam) {
                suggested->right - suggested->left, suggested->bottom - suggested->top,
                SWP_NOZORDER | SWP_NOACTIVATE);
   SetStatusBarParts();
+  RecreateToolbar();
   CreateViewFont();
   UpdateVisibleSize();
   LayOutCurrentDocument();

@@ -26,7 +26,12 @@ RECT MainClient() {
 }  // namespace
 
 int32_t ToolbarHeight() {
-  return gShell.toolbar ? Scaled(kToolbarHeight) : 0;
+  if (!gShell.toolbar) return 0;
+  if (CurrentDpi() == kDesignDpi) return kToolbarHeight;
+  // Elsewhere the toolbar sizes itself to its enlarged images.
+  RECT rect{};
+  GetWindowRect(gShell.toolbar, &rect);
+  return rect.bottom - rect.top;
 }
 
 void SizeGutter() {
