@@ -180,15 +180,5 @@ TEST_F(FollowTest, AMissingFileLeavesTheTextAsItIs) {
   EXPECT_EQ(std::u16string(document->Text()), u"kept\n");
 }
 
-TEST(LastLineStart, ACrAtTheEndWaitsForItsLf) {
-  EXPECT_EQ(LastLineStart(u""), 0);
-  EXPECT_EQ(LastLineStart(u"abc"), 0);
-  EXPECT_EQ(LastLineStart(u"ab\r\ncd"), 4);
-  EXPECT_EQ(LastLineStart(u"ab\n"), 3);
-  EXPECT_EQ(LastLineStart(u"ab\ncd\r"), 3);
-  EXPECT_EQ(LastLineStart(u"\r"), 0);
-  EXPECT_EQ(LastLineStart(u"ab\r\r"), 3);
-}
-
 }  // namespace
 }  // namespace vemora

@@ -24,11 +24,12 @@ report() { # dpi
   VEMORA_EXPECTED_DPI=$1 VEMORA_DPI_REPORT="$(winepath -w "$work/$1.txt" 2>/dev/null)" \
     "$wine_run" "$win_tests" --gtest_filter='HighDpi.*' --gtest_brief=1 >"$work/$1.log" 2>&1 ||
     { cat "$work/$1.log" >&2; fail "the window test failed at $1 dpi"; }
-  tr -d '\r' <"$work/$1.txt"
 }
-read -r edge96 last96 margin96 height96 font96 <<<"$(report 96)"
+report 96
 set_dpi 144
-read -r edge144 last144 margin144 height144 font144 <<<"$(report 144)"
+report 144
+read -r edge96 last96 margin96 height96 font96 < <(tr -d '\r' <"$work/96.txt")
+read -r edge144 last144 margin144 height144 font144 < <(tr -d '\r' <"$work/144.txt")
 
 [ "$edge144" -eq $((edge96 * 3 / 2)) ] || fail "first status edge $edge144 at 144 dpi, $edge96 at 96"
 [ "$last144" -eq $((last96 * 3 / 2)) ] || fail "last status edge $last144 at 144 dpi, $last96 at 96"

@@ -117,7 +117,7 @@ TEST(HighDpi, MovingToAScreenOfAnotherDpiRemakesSizesAndFonts) {
   EXPECT_EQ(moved.right - moved.left, 900);
   EXPECT_EQ(moved.bottom - moved.top, 700);
   for (size_t i = 0; i < edges.size(); ++i) EXPECT_EQ(StatusEdges()[i], edges[i] * 2) << i;
-  EXPECT_EQ(ViewFontHeight(), fontHeight * 2);
+  EXPECT_EQ(ViewFontHeight(), MulDiv(CurrentFileType().Font.height, dpi * 2, 96));
   // The toolbar grew with its images, and the view starts right below it.
   const RECT bigger = WindowRect(gShell.toolbar);
   EXPECT_GT(bigger.bottom - bigger.top, toolbarHeight * 3 / 2);

@@ -159,8 +159,8 @@ bool OverstrikeReaches(const Document& document, int32_t position) {
   return !runs.Empty() && runs[runs.Size() - 1].start + runs[runs.Size() - 1].length > position;
 }
 
-}  // namespace
-
+// Where the last incomplete line starts: just after the last CR or LF, a CR that ends the
+// text not counting (an LF may yet join it). 0 when there is none.
 int32_t LastLineStart(std::u16string_view text) {
   for (size_t i = text.size(); i > 0; --i) {
     const char16_t unit = text[i - 1];
@@ -170,6 +170,8 @@ int32_t LastLineStart(std::u16string_view text) {
   }
   return 0;
 }
+
+}  // namespace
 
 FollowResult StartFollowing(Document& document, FollowState& state) {
   if (document.sourceKind != kSourceFile) return FollowResult::kUnchanged;

@@ -38,8 +38,4 @@ FollowResult StartFollowing(Document& document, FollowState& state);
 FollowResult PollFollowedFile(Document& document, FollowState& state,
                               const LayoutParameters& parameters, TextMeasure& measure);
 
-// Where the last incomplete line starts: just after the last CR or LF, a CR that ends the
-// text not counting (an LF may yet join it). 0 when there is none.
-int32_t LastLineStart(std::u16string_view text);
-
 }  // namespace vemora
