@@ -29,29 +29,33 @@ TBBUTTON Separator() {
   return Button(0, 0, BTNS_SEP);
 }
 
-// The 16-pixel images enlarged pixel by pixel to `size`: sharp edges rather than blur.
-HBITMAP ScaledImageStrip(HINSTANCE instance, int size) {
-  static HBITMAP strip = nullptr;
-  if (strip) DeleteObject(strip);
-  strip = nullptr;
+// The 16-pixel images enlarged pixel by pixel to `size` (sharp edges rather than blur), in
+// an image list whose mask is the silver button face, as the toolbar maps it at 96 dpi.
+HIMAGELIST ScaledImages(HINSTANCE instance, int size) {
+  static HIMAGELIST images = nullptr;
+  if (images) ImageList_Destroy(images);
+  images = nullptr;
   HBITMAP original = LoadBitmapW(instance, MAKEINTRESOURCEW(IDB_TOOLBAR));
   if (!original) return nullptr;
   BITMAP shape{};
   GetObjectW(original, sizeof shape, &shape);
   HDC screen = GetDC(nullptr);
   HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
-  strip = CreateCompatibleBitmap(screen, shape.bmWidth * size / 16, size);
+  const int width = shape.bmWidth * size / 16;
+  HBITMAP strip = CreateCompatibleBitmap(screen, width, size);
   HGDIOBJ oldFrom = SelectObject(from, original), oldTo = SelectObject(to, strip);
   SetStretchBltMode(to, COLORONCOLOR);
-  StretchBlt(to, 0, 0, shape.bmWidth * size / 16, size, from, 0, 0, shape.bmWidth, shape.bmHeight,
-             SRCCOPY);
+  StretchBlt(to, 0, 0, width, size, from, 0, 0, shape.bmWidth, shape.bmHeight, SRCCOPY);
   SelectObject(from, oldFrom);
   SelectObject(to, oldTo);
   DeleteDC(from);
   DeleteDC(to);
   ReleaseDC(nullptr, screen);
   DeleteObject(original);
-  return strip;
+  images = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, shape.bmWidth / 16, 0);
+  if (images) ImageList_AddMasked(images, strip, RGB(192, 192, 192));
+  DeleteObject(strip);
+  return images;
 }
 
 void CreateSelector(HWND toolbar, HINSTANCE instance) {
@@ -88,12 +92,13 @@ void CreateToolbar(HWND mainWindow, HINSTANCE instance) {
       Separator(),
   };
   const int size = Scaled(16);
-  HBITMAP scaled = size != 16 ? ScaledImageStrip(instance, size) : nullptr;
+  HIMAGELIST images = size != 16 ? ScaledImages(instance, size) : nullptr;
   gShell.toolbar = CreateToolbarEx(
       mainWindow, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_TOOLTIPS | CCS_TOP, kToolbarId,
-      24, scaled ? nullptr : instance, scaled ? reinterpret_cast<UINT_PTR>(scaled) : IDB_TOOLBAR,
-      buttons, 14, size, size, size, size, sizeof(TBBUTTON));
+      images ? 0 : 24, images ? nullptr : instance, images ? 0 : IDB_TOOLBAR, buttons, 14, size,
+      size, size, size, sizeof(TBBUTTON));
   if (!gShell.toolbar) return;
+  if (images) SendMessageW(gShell.toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
   RECT client{};
   GetClientRect(mainWindow, &client);
   MoveWindow(gShell.toolbar, 0, 0, client.right, Scaled(kToolbarHeight), TRUE);
