@@ -19,6 +19,7 @@ restore() {
   cleanup
 }
 trap restore EXIT
+trap 'exit 1' INT TERM  # a stopped run still puts the 96 dpi back
 
 report() { # dpi
   VEMORA_EXPECTED_DPI=$1 VEMORA_DPI_REPORT="$(winepath -w "$work/$1.txt" 2>/dev/null)" \

@@ -65,7 +65,7 @@ void CreateSelector(HWND toolbar, HINSTANCE instance) {
       WS_EX_CLIENTEDGE, L"COMBOBOX", nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER | CBS_DROPDOWNLIST,
       item.right, item.top, Scaled(180), Scaled(180), toolbar,
       reinterpret_cast<HMENU>(CmdFileTypeSelector), instance, nullptr);
-  gShell.selectorFont = CreateFontW(item.bottom - item.top - 8, 0, 0, 0, 0, 0, 0, 0,
+  gShell.selectorFont = CreateFontW(item.bottom - item.top - Scaled(8), 0, 0, 0, 0, 0, 0, 0,
                                     SHIFTJIS_CHARSET, 0, 0, 0, 0, L"MS UI Gothic");
   SendMessageW(gShell.fileTypeSelector, WM_SETFONT, reinterpret_cast<WPARAM>(gShell.selectorFont),
                FALSE);
