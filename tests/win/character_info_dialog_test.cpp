@@ -98,24 +98,5 @@ TEST(CharacterInfoDialog, ListsTheSelectionInTheDocumentsEncodingAndCopiesIt) {
   }
 }
 
-TEST(CharacterInfoDialog, PastedTextIsDescribedInUtf16LittleEndian) {
-  ViewerHost host;
-  ASSERT_TRUE(host.Start(L"\"" + host.Folder().Write(L"a.txt", "a\r\n") + L"\""));
-  if (OpenClipboard(gShell.mainWindow)) {
-    EmptyClipboard();
-    const wchar_t text[] = L"\U0002000B字";
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof text);
-    memcpy(GlobalLock(memory), text, sizeof text);
-    GlobalUnlock(memory);
-    SetClipboardData(CF_UNICODETEXT, memory);
-    CloseClipboard();
-  }
-  ShowClipboardText();
-  Select(0, 3);
-  const DialogReading reading = RunDialog(host);
-  ASSERT_TRUE(reading.found);
-  EXPECT_EQ(reading.text, L"\U0002000B\tU+2000B\t40 D8 0B DC\t-\r\n字\tU+5B57\t57 5B\t27-90\r\n");
-}
-
 }  // namespace
 }  // namespace vemora::testing

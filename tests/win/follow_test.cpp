@@ -138,25 +138,5 @@ TEST(Follow, TheViewStaysAtTheEndOnlyWhenItShowedTheEnd) {
   EXPECT_EQ(ShownText(), L"other\r\n");
 }
 
-TEST(Follow, OnlyTextFromAFileCanBeFollowed) {
-  ViewerHost host;
-  ASSERT_TRUE(host.Start(L"\"" + host.Folder().Write(L"a.txt", "a\r\n") + L"\""));
-  EXPECT_FALSE(Grayed(CmdFollow));
-  EXPECT_FALSE(Checked(CmdFollow));
-  if (OpenClipboard(gShell.mainWindow)) {
-    EmptyClipboard();
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, 8);
-    memcpy(GlobalLock(memory), L"xyz", 8);
-    GlobalUnlock(memory);
-    SetClipboardData(CF_UNICODETEXT, memory);
-    CloseClipboard();
-  }
-  ShowClipboardText();
-  host.Pump();
-  EXPECT_TRUE(Grayed(CmdFollow));
-  host.Command(CmdFollow);
-  EXPECT_FALSE(IsFollowing());
-}
-
 }  // namespace
 }  // namespace vemora::testing
