@@ -25,6 +25,10 @@ TEST(MenuRules, WithoutADocumentEverythingOnTheTextIsGrayed) {
   auto stale = AsMap(MenuItemStates({.hasHits = true, .hasSelection = true}));
   EXPECT_FALSE(stale.at(CmdFindNext));
   EXPECT_FALSE(stale.at(CmdCopy));
+  EXPECT_FALSE(stale.at(CmdCharacterInfo));
+  EXPECT_FALSE(menu.at(CmdFollow));
+  EXPECT_FALSE(AsMap(MenuItemStates({.hasDocument = true, .fromFile = true})).at(CmdCharacterInfo))
+      << "character information needs a selection";
 }
 
 TEST(MenuRules, PastedTextCannotBeReloadedOrHandedToATool) {
@@ -32,6 +36,7 @@ TEST(MenuRules, PastedTextCannotBeReloadedOrHandedToATool) {
   EXPECT_TRUE(menu.at(CmdTop));
   EXPECT_FALSE(menu.at(CmdEncodingEuc));
   EXPECT_FALSE(menu.at(CmdOpenWithTool));
+  EXPECT_FALSE(menu.at(CmdFollow)) << "only a file can grow";
   auto buttons = AsMap(ToolbarButtonStates({.hasDocument = true, .fromFile = false}));
   EXPECT_TRUE(buttons.at(CmdFind));
   EXPECT_FALSE(buttons.at(CmdOpenWithTool));
@@ -42,7 +47,7 @@ TEST(MenuRules, HitsAndSelectionEnableTheirCommands) {
       .hasDocument = true, .fromFile = true, .hasHits = true, .hasSelection = true};
   auto menu = AsMap(MenuItemStates(input));
   for (uint16_t command : {CmdFindNext, CmdFindPrev, CmdShowMatches, CmdCopy, CmdAppendCopy,
-                           CmdQuotedCopy, CmdEncodingUtf16Be})
+                           CmdQuotedCopy, CmdEncodingUtf16Be, CmdFollow, CmdCharacterInfo})
     EXPECT_TRUE(menu.at(command)) << command;
   auto buttons = AsMap(ToolbarButtonStates(input));
   EXPECT_TRUE(buttons.at(CmdCopy));

@@ -251,5 +251,9 @@ int wmain(int count, wchar_t** arguments) {
   if (command == L"view-client") return ViewClient();
   if (command == L"clipboard") return ClipboardText();
   if (command == L"repaint-view") return RepaintView();
+  if (command == L"command" && count == 3) {
+    // What a menu item or a bound key sends.
+    return PostMessageW(MainWindow(), WM_COMMAND, _wtoi(arguments[2]), 0) ? 0 : 1;
+  }
   return DialogCommand(command, arguments + 2, count - 2);
 }

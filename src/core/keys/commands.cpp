@@ -55,6 +55,8 @@ constexpr CommandTexts kCommandTexts[] = {
     {CmdFileTypeSettings, u"ファイルタイプ別の設定(&F)...", nullptr, nullptr},
     {CmdExportSettings, u"設定をファイルに保存(&S)...", nullptr, nullptr},
     {CmdImportSettings, u"設定をファイルから復元(&L)...", nullptr, nullptr},
+    {CmdFollow, u"末尾を追跡(&T)", u"末尾を追跡", nullptr},
+    {CmdCharacterInfo, u"文字情報(&I)...", u"文字情報", nullptr},
 };
 
 constexpr CommandName kCommandNames[] = {
@@ -95,6 +97,9 @@ constexpr CommandName kCommandNames[] = {
     {u"行番号表示切替", CmdLineNumbers},
     {u"ヘルプを表示", CmdHelp},
     {u"終了", CmdExit},
+    // Later commands follow the stored order, so that earlier indices keep their meaning.
+    {u"末尾を追跡", CmdFollow},
+    {u"文字情報", CmdCharacterInfo},
 };
 
 constexpr std::array<KeyName, 75> MakeKeyNames() {

@@ -76,6 +76,8 @@ enum CommandId : uint16_t {
   CmdFileTypeSettings = 40076,
   CmdExportSettings = 40086,
   CmdImportSettings = 40087,
+  CmdFollow = 40090,         // re-read the file as it grows, keeping the end in view
+  CmdCharacterInfo = 40091,  // code point, bytes and JIS code of the selected characters
 };
 
 // The texts a command shows: null where it has none.
@@ -107,7 +109,7 @@ struct CommandName {
   const char16_t* name;
   uint16_t command;
 };
-std::span<const CommandName> CommandNameTable();  // 37 entries
+std::span<const CommandName> CommandNameTable();  // 39 entries
 
 // The key page's key list. A second character of 0 marks a virtual key; otherwise the
 // entry is a character key whose Shift form is the second character (Japanese layout).

@@ -9,7 +9,7 @@
 
 namespace vemora {
 
-// The view's text never enters this many pixels at its left edge.
+// The view's text never enters this many pixels at its left edge (at 96 dpi).
 inline constexpr int32_t kTextMargin = 8;
 
 // Where the document sits in the view.
@@ -18,15 +18,16 @@ struct ViewGeometry {
   int32_t LeftColumn = 0;
   int32_t AverageCharWidth = 1;
   int32_t LinePitch = 1;
+  int32_t Margin = kTextMargin;  // the left margin in pixels at the view's dpi
 
   // The display line of a client y (y >= 0).
   int32_t LineAt(int32_t y) const { return TopLine + y / (LinePitch > 0 ? LinePitch : 1); }
   // A client x as a distance from the row's text start.
-  int32_t TargetAt(int32_t x) const { return LeftColumn * AverageCharWidth + x - kTextMargin; }
+  int32_t TargetAt(int32_t x) const { return LeftColumn * AverageCharWidth + x - Margin; }
   // A distance from the row's text start as a client x, kept out of the margin.
   int32_t ClientX(int32_t rowX) const {
-    const int32_t x = rowX - LeftColumn * AverageCharWidth + kTextMargin;
-    return x < kTextMargin ? kTextMargin : x;
+    const int32_t x = rowX - LeftColumn * AverageCharWidth + Margin;
+    return x < Margin ? Margin : x;
   }
 };
 

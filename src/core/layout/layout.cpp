@@ -153,27 +153,34 @@ int32_t ScrollScale(int32_t displayLineCount) {
   return static_cast<int32_t>((static_cast<int64_t>(displayLineCount) + 65535) / 65535);
 }
 
-void LayoutDocument(Document& document, const LayoutParameters& parameters, TextMeasure& measure) {
-  document.lineTable.Clear();
-  document.displayLineCount = 0;
+namespace {
 
+// Breaks the text into display lines from display line `line`, which starts at `p` after
+// `logical` line ends: the entries before it stay, everything from it on is written anew.
+void BreakLinesFrom(Document& document, const LayoutParameters& parameters, TextMeasure& measure,
+                    int32_t line, int32_t p, int32_t logical) {
   const bool inColumns = parameters.FoldRight != 1;
   const int32_t averageWidth = std::max(parameters.averageCharWidth, 1);
   AdvanceTable table(measure, averageWidth, inColumns);
-  LineBreaker breaker{document.text, document.textLength, std::max(parameters.Tab, 1),
+  LineBreaker breaker{document.text,
+                      document.textLength,
+                      std::max(parameters.Tab, 1),
                       averageWidth,
-                      inColumns ? int64_t{parameters.Fold}
-                                : int64_t{parameters.clientWidth} - 16,
+                      inColumns ? int64_t{parameters.Fold} : int64_t{parameters.clientWidth} - 16,
                       table};
+  breaker.logical = logical;
+
+  auto& blocks = document.lineTable.blocks;
+  const auto first = static_cast<size_t>(line / LineBlock::kCapacity);
+  int32_t i = line % LineBlock::kCapacity;
+  if (blocks.size() > first + 1) blocks.resize(first + 1);
+  if (blocks.size() == first) blocks.push_back(std::make_unique<LineBlock>());
+  blocks.back()->count = i;
 
   const int32_t end = document.textLength;
-  int32_t p = 0;
-  int32_t count = 0;
+  int32_t count = line;
   for (;;) {
-    auto block = std::make_unique<LineBlock>();
-    LineBlock& current = *block;
-    document.lineTable.blocks.push_back(std::move(block));
-    int32_t i = 0;
+    LineBlock& current = *blocks.back();
     for (;;) {
       current.starts[i] = p;
       current.logical[i] = breaker.logical;
@@ -187,7 +194,29 @@ void LayoutDocument(Document& document, const LayoutParameters& parameters, Text
       p = inColumns ? breaker.ColumnLine(p) : breaker.EdgeLine(p);
       if (++i == LineBlock::kCapacity) break;
     }
+    blocks.push_back(std::make_unique<LineBlock>());
+    i = 0;
   }
+}
+
+}  // namespace
+
+void LayoutDocument(Document& document, const LayoutParameters& parameters, TextMeasure& measure) {
+  document.lineTable.Clear();
+  document.displayLineCount = 0;
+  BreakLinesFrom(document, parameters, measure, 0, 0, 0);
+}
+
+void ExtendLayout(Document& document, int32_t unchangedEnd, const LayoutParameters& parameters,
+                  TextMeasure& measure) {
+  if (document.lineTable.Empty()) return LayoutDocument(document, parameters, measure);
+  // Every display line breaks on its own from its start, and where it ends depends on the
+  // unit after it too (a CR before an LF, a wrap at the text's end): the line that holds
+  // the last unchanged unit is laid out again from its start.
+  const int32_t line =
+      std::min(DisplayLineOf(document, std::max(unchangedEnd - 1, 0)), document.displayLineCount);
+  BreakLinesFrom(document, parameters, measure, line, document.lineTable.StartOf(line),
+                 document.lineTable.LogicalOf(line));
 }
 
 int32_t LineStart(const Document& document, int32_t n) {
@@ -210,9 +239,10 @@ int32_t DisplayLineOf(const Document& document, int32_t position) {
   if (blocks.empty()) return 0;
   // The last block whose first start is not after the position (the first block when
   // the position lies before the text).
-  auto after = std::upper_bound(
-      blocks.begin() + 1, blocks.end(), position,
-      [](int32_t value, const std::unique_ptr<LineBlock>& block) { return value < block->starts[0]; });
+  auto after = std::upper_bound(blocks.begin() + 1, blocks.end(), position,
+                                [](int32_t value, const std::unique_ptr<LineBlock>& block) {
+                                  return value < block->starts[0];
+                                });
   const size_t index = static_cast<size_t>(after - blocks.begin()) - 1;
   const LineBlock& block = *blocks[index];
   const int32_t base = static_cast<int32_t>(index) * LineBlock::kCapacity;

@@ -12,9 +12,9 @@ namespace vemora {
 struct FileTypeSetting;
 
 struct LayoutParameters {
-  int32_t Tab = 8;        // tab width in columns
-  int32_t Fold = 80;      // wrap column when FoldRight is 0
-  int32_t FoldRight = 0;  // 0 wrap at Fold columns, 1 wrap at the view's right edge
+  int32_t Tab = 8;               // tab width in columns
+  int32_t Fold = 80;             // wrap column when FoldRight is 0
+  int32_t FoldRight = 0;         // 0 wrap at Fold columns, 1 wrap at the view's right edge
   int32_t averageCharWidth = 1;  // W: the width of "aAjJ,_" divided by 6, in pixels
   int32_t clientWidth = 0;       // the view's client width in pixels (edge mode)
 };
@@ -25,6 +25,11 @@ LayoutParameters LayoutParametersFor(const FileTypeSetting& setting, int32_t ave
 // Rebuilds the document's line table, display line count and scroll scale. A tab width
 // or average width below 1 is taken as 1.
 void LayoutDocument(Document& document, const LayoutParameters& parameters, TextMeasure& measure);
+
+// Lays out again only what follows the text's first `unchangedEnd` units, for a text that
+// kept those units and changed or grew after them; the result equals a whole layout.
+void ExtendLayout(Document& document, int32_t unchangedEnd, const LayoutParameters& parameters,
+                  TextMeasure& measure);
 
 // The divisor that keeps scroll-bar positions within 16 bits.
 int32_t ScrollScale(int32_t displayLineCount);

@@ -14,6 +14,9 @@ std::FILE* OpenFile(std::u16string_view path, const char* mode);
 // directory or a stream that cannot seek.
 int64_t FileSize(std::FILE* file);
 
+// Moves the position to `offset` bytes from the start; false when it cannot.
+bool SeekFile(std::FILE* file, int64_t offset);
+
 // True when the file exists and can be opened for reading.
 bool FileReadable(std::u16string_view path);
 

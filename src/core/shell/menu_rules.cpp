@@ -23,8 +23,10 @@ std::vector<CommandState> MenuItemStates(const MenuStateInput& in) {
       {CmdEncodingSjis, CmdEncodingJis, CmdEncodingEuc, CmdEncodingUtf16, CmdEncodingUtf16Be,
        CmdEncodingUtf8, CmdEncodingUtf7, CmdOpenWithTool},
       file);
+  Add(states, {CmdFollow}, file);
   Add(states, {CmdFindNext, CmdFindPrev, CmdShowMatches}, hits);
   Add(states, {CmdCopy, CmdAppendCopy, CmdQuotedCopy}, selection);
+  Add(states, {CmdCharacterInfo}, selection);
   return states;
 }
 

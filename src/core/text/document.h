@@ -73,6 +73,11 @@ struct Document {
   std::unique_ptr<char16_t[]> textBuffer;  // owns the text
   char16_t* text = nullptr;                // first unit: textBuffer, or one unit in
   int32_t textLength = 0;
+  // Units the buffer holds from `text` on, not counting the terminating NUL; 0 when only
+  // the text itself fits. A followed file's text keeps room to grow into.
+  int32_t textCapacity = 0;
+  // The size of the file the text was read from, or -1.
+  int64_t sourceBytes = -1;
 
   int32_t displayLineCount = 0;
   LineTable lineTable;

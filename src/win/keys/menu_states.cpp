@@ -6,6 +6,7 @@
 
 #include "core/shell/menu_rules.h"
 #include "win/shell/app_state.h"
+#include "win/shell/follow_mode.h"
 
 namespace vemora {
 
@@ -24,6 +25,7 @@ void UpdateMenuStates() {
     EnableMenuItem(menu, state.command, MF_BYCOMMAND | (state.enabled ? MF_ENABLED : MF_GRAYED));
   CheckMenuItem(menu, CmdShowMatches,
                 MF_BYCOMMAND | (input.showSearchResults ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(menu, CmdFollow, MF_BYCOMMAND | (IsFollowing() ? MF_CHECKED : MF_UNCHECKED));
   if (!gShell.toolbar) return;
   for (const CommandState& state : ToolbarButtonStates(input))
     SendMessageW(gShell.toolbar, TB_ENABLEBUTTON, state.command,

@@ -57,4 +57,8 @@ bool ReplaceFileContents(std::u16string_view path, std::string_view bytes) {
   return false;
 }
 
+bool SeekFile(std::FILE* file, int64_t offset) {
+  return _fseeki64(file, offset, SEEK_SET) == 0;
+}
+
 }  // namespace vemora

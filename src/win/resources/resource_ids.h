@@ -41,3 +41,8 @@
 #define IDD_LOOK_PAGE 166
 #define IDD_TOOL_PAGE 167
 #define IDD_FILE_NAME_PAGE 168
+
+// The character information dialog.
+#define IDD_CHARACTER_INFO 190
+#define IDC_CHARACTER_INFO_TEXT 1000
+#define IDC_CHARACTER_INFO_COPY 1001

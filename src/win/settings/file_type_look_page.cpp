@@ -7,6 +7,7 @@
 #include <array>
 
 #include "win/platform/font_conversion.h"
+#include "win/shell/dpi_scale.h"
 #include "win/resources/settings_dialog_ids.h"
 #include "win/settings/file_type_pages.h"
 
@@ -68,8 +69,9 @@ void OnChooseColour(FileTypeDialogState& state, int button) {
   if (ChooseColorW(&request)) state.controls.SetColour(button, request.rgbResult);
 }
 
+// The chooser works in this screen's pixels; the record keeps its 96-dpi size.
 void OnChooseFont(FileTypeDialogState& state) {
-  LOGFONTW font = ToLogFont(state.font);
+  LOGFONTW font = LogFontForDpi(state.font, CurrentDpi());
   CHOOSEFONTW request{};
   request.lStructSize = sizeof request;
   request.hwndOwner = state.frame;
@@ -77,7 +79,7 @@ void OnChooseFont(FileTypeDialogState& state) {
   request.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_FORCEFONTEXIST;
   request.nFontType = SCREEN_FONTTYPE;
   if (!ChooseFontW(&request)) return;
-  state.font = FromLogFont(font);
+  state.font = FontRecordAtDesignDpi(font, CurrentDpi());
   state.controls.SetText(IDC_FONT_NAME, state.font.FaceName());
 }
 

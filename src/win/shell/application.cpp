@@ -20,6 +20,7 @@
 #include "win/settings/message_dialog.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
+#include "win/shell/dpi_scale.h"
 #include "win/shell/help.h"
 #include "win/shell/main_layout.h"
 #include "win/shell/status_bar.h"
@@ -155,6 +156,7 @@ bool StartUp(HINSTANCE instance, const StartUpOptions& options) {
   ReplaceBackgroundBrush(CurrentFileType().BackCol);
   gShell.LineNumbersShown = CurrentFileType().LineNum;
   if (!CreateMainWindow(instance)) return FailStartUp(instance);
+  SetCurrentDpi(WindowDpi(gShell.mainWindow));
   CoInitialize(nullptr);
   BuildAccelerators();
   if (gOptions.Tbar == 1) CreateToolbar(gShell.mainWindow, instance);

@@ -19,6 +19,7 @@
 #include "win/keys/menu_states.h"
 #include "win/platform/text_conversion.h"
 #include "win/shell/app_state.h"
+#include "win/shell/follow_mode.h"
 #include "win/shell/main_layout.h"
 #include "win/shell/status_bar.h"
 #include "win/shell/toolbar.h"
@@ -97,6 +98,7 @@ void ShowStartLine(const Document& document, int32_t startLine) {
 }  // namespace
 
 void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
+  NoteDocumentReplaced();
   Document* document = CurrentDocument();
   if (!document) {
     ClearDocumentFacts();
@@ -129,6 +131,10 @@ void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
   ShowMouseLine();
   SetMainWindowTitle(GetActiveWindow() == gShell.mainWindow);
   RepaintViewAndGutter();
+}
+
+void ShowFileStatus(const Document& document) {
+  SetStatusPart(kStatusFilePart, FileStampOf(document.name));
 }
 
 void OpenDocument(std::u16string path, int32_t startLine, int32_t request) {

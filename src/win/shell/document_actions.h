@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/settings/settings_model.h"
+#include "core/text/document.h"
 
 namespace vemora {
 
@@ -24,6 +25,9 @@ void ShowClipboardText();
 
 // Applies the current file type to the shown document; `previous` is the setting in
 // effect before, which decides whether the text must be laid out again.
+// The file's date and size in the status bar.
+void ShowFileStatus(const Document& document);
+
 void ApplyFileTypeSetting(const FileTypeSetting& previous);
 
 }  // namespace vemora

@@ -15,7 +15,9 @@
 #include "win/shell/about_dialog.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
+#include "win/view/character_info_dialog.h"
 #include "win/shell/file_dialogs.h"
+#include "win/shell/follow_mode.h"
 #include "win/shell/help.h"
 #include "win/shell/main_layout.h"
 #include "win/shell/main_window.h"
@@ -203,6 +205,12 @@ void DispatchMainCommand(WPARAM wParam, LPARAM lParam) {
       break;
     case CmdOpenWithTool:
       OnOpenWithTool(wParam, lParam);
+      break;
+    case CmdFollow:
+      ToggleFollowing();
+      break;
+    case CmdCharacterInfo:
+      ShowCharacterInfoDialog(gShell.mainWindow);
       break;
     case CmdEncodingSjis:
     case CmdEncodingJis:

@@ -8,6 +8,7 @@
 #include "core/layout/layout.h"
 #include "win/platform/text_measure.h"
 #include "win/shell/app_state.h"
+#include "win/shell/dpi_scale.h"
 #include "win/shell/status_bar.h"
 #include "win/shell/toolbar.h"
 #include "win/view/gutter.h"
@@ -51,7 +52,12 @@ void WidenGutterForLineCount() {
 }  // namespace
 
 int32_t ToolbarHeight() {
-  return gShell.toolbar ? kToolbarHeight : 0;
+  if (!gShell.toolbar) return 0;
+  if (CurrentDpi() == kDesignDpi) return kToolbarHeight;
+  // Elsewhere the toolbar sizes itself to its enlarged images.
+  RECT rect{};
+  GetWindowRect(gShell.toolbar, &rect);
+  return rect.bottom - rect.top;
 }
 
 void SizeGutter() {
@@ -63,15 +69,19 @@ void SizeGutter() {
                SWP_NOMOVE | SWP_NOZORDER);
 }
 
+LayoutParameters CurrentLayoutParameters() {
+  RECT view{};
+  GetClientRect(gShell.viewWindow, &view);
+  // The layout keeps 16 pixels of 96-dpi margins out of the width it wraps at.
+  return LayoutParametersFor(CurrentFileType(), gView.AverageCharWidth,
+                             view.right - (Scaled(16) - 16));
+}
+
 void LayOutCurrentDocument() {
   Document* document = CurrentDocument();
   if (!document) return;
-  RECT view{};
-  GetClientRect(gShell.viewWindow, &view);
   GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
-  LayoutDocument(*document,
-                 LayoutParametersFor(CurrentFileType(), gView.AverageCharWidth, view.right),
-                 measure);
+  LayoutDocument(*document, CurrentLayoutParameters(), measure);
 }
 
 void PlaceView() {
@@ -90,7 +100,7 @@ void RelayoutMainWindow() {
   const RECT client = MainClient();
   if (gShell.statusBar) SendMessageW(gShell.statusBar, WM_SIZE, 0, 0);
   if (gShell.toolbar)
-    SetWindowPos(gShell.toolbar, nullptr, 0, 0, client.right, kToolbarHeight,
+    SetWindowPos(gShell.toolbar, nullptr, 0, 0, client.right, ToolbarHeight(),
                  SWP_NOMOVE | SWP_NOZORDER);
   SizeGutter();
   PlaceView();

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "core/layout/layout.h"
+
 namespace vemora {
 
 int32_t ToolbarHeight();
@@ -16,5 +18,7 @@ void PlaceView();
 void RelayoutMainWindow();
 // Lays the current document out with the view's font and width.
 void LayOutCurrentDocument();
+// What the current document is laid out with: file type, view font and view width.
+LayoutParameters CurrentLayoutParameters();
 
 }  // namespace vemora

@@ -11,6 +11,7 @@
 #include "win/resources/resource_ids.h"
 #include "win/shell/app_state.h"
 #include "win/shell/application.h"
+#include "win/shell/dpi_scale.h"
 #include "win/shell/document_actions.h"
 #include "win/shell/main_layout.h"
 #include "win/shell/status_bar.h"
@@ -90,6 +91,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_RELOAD_DOCUMENT:
       ReloadCurrentDocument(-1);
+      return 0;
+    case WM_DPICHANGED:
+      OnMainWindowDpiChanged(wParam, lParam);
       return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);

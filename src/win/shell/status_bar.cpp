@@ -9,6 +9,7 @@
 #include "core/shell/status_text.h"
 #include "win/platform/text_conversion.h"
 #include "win/shell/app_state.h"
+#include "win/shell/dpi_scale.h"
 #include "win/view/view_lines.h"
 
 namespace vemora {
@@ -19,9 +20,15 @@ HWND CreateStatusBar(HWND mainWindow, HINSTANCE instance) {
                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBARS_SIZEGRIP, 0, 0, 0, 0,
                              mainWindow, reinterpret_cast<HMENU>(kStatusBarId), instance, nullptr);
   if (!bar) return nullptr;
-  int edges[5] = {110, 160, 270, 380, -1};
-  SendMessageW(bar, SB_SETPARTS, 5, reinterpret_cast<LPARAM>(edges));
+  gShell.statusBar = bar;
+  SetStatusBarParts();
   return bar;
+}
+
+void SetStatusBarParts() {
+  if (!gShell.statusBar) return;
+  int edges[5] = {Scaled(110), Scaled(160), Scaled(270), Scaled(380), -1};
+  SendMessageW(gShell.statusBar, SB_SETPARTS, 5, reinterpret_cast<LPARAM>(edges));
 }
 
 int32_t StatusBarHeight() {

@@ -19,6 +19,8 @@ inline constexpr int kStatusBarId = 1500;
 HWND CreateStatusBar(HWND mainWindow, HINSTANCE instance);
 // Height of the status bar, 0 without one.
 int32_t StatusBarHeight();
+// The part edges, at the current dpi.
+void SetStatusBarParts();
 
 void SetStatusPart(int part, std::u16string_view text);
 // Part 2 gets "先頭:%d行目", any other part "マウス:%d行目", for a display line under the

@@ -8,6 +8,7 @@
 #include "win/platform/text_conversion.h"
 #include "win/resources/resource_ids.h"
 #include "win/shell/app_state.h"
+#include "win/shell/dpi_scale.h"
 
 namespace vemora {
 namespace {
@@ -28,14 +29,43 @@ TBBUTTON Separator() {
   return Button(0, 0, BTNS_SEP);
 }
 
+// The 16-pixel images enlarged pixel by pixel to `size` (sharp edges rather than blur), in
+// an image list whose mask is the silver button face, as the toolbar maps it at 96 dpi.
+HIMAGELIST ScaledImages(HINSTANCE instance, int size) {
+  static HIMAGELIST images = nullptr;
+  if (images) ImageList_Destroy(images);
+  images = nullptr;
+  HBITMAP original = LoadBitmapW(instance, MAKEINTRESOURCEW(IDB_TOOLBAR));
+  if (!original) return nullptr;
+  BITMAP shape{};
+  GetObjectW(original, sizeof shape, &shape);
+  HDC screen = GetDC(nullptr);
+  HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
+  const int width = shape.bmWidth * size / 16;
+  HBITMAP strip = CreateCompatibleBitmap(screen, width, size);
+  HGDIOBJ oldFrom = SelectObject(from, original), oldTo = SelectObject(to, strip);
+  SetStretchBltMode(to, COLORONCOLOR);
+  StretchBlt(to, 0, 0, width, size, from, 0, 0, shape.bmWidth, shape.bmHeight, SRCCOPY);
+  SelectObject(from, oldFrom);
+  SelectObject(to, oldTo);
+  DeleteDC(from);
+  DeleteDC(to);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(original);
+  images = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, shape.bmWidth / 16, 0);
+  if (images) ImageList_AddMasked(images, strip, RGB(192, 192, 192));
+  DeleteObject(strip);
+  return images;
+}
+
 void CreateSelector(HWND toolbar, HINSTANCE instance) {
   RECT item{};
   SendMessageW(toolbar, TB_GETITEMRECT, kSelectorAnchorItem, reinterpret_cast<LPARAM>(&item));
   gShell.fileTypeSelector = CreateWindowExW(
       WS_EX_CLIENTEDGE, L"COMBOBOX", nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER | CBS_DROPDOWNLIST,
-      item.right, item.top, 180, 180, toolbar, reinterpret_cast<HMENU>(CmdFileTypeSelector),
-      instance, nullptr);
-  gShell.selectorFont = CreateFontW(item.bottom - item.top - 8, 0, 0, 0, 0, 0, 0, 0,
+      item.right, item.top, Scaled(180), Scaled(180), toolbar,
+      reinterpret_cast<HMENU>(CmdFileTypeSelector), instance, nullptr);
+  gShell.selectorFont = CreateFontW(item.bottom - item.top - Scaled(8), 0, 0, 0, 0, 0, 0, 0,
                                     SHIFTJIS_CHARSET, 0, 0, 0, 0, L"MS UI Gothic");
   SendMessageW(gShell.fileTypeSelector, WM_SETFONT, reinterpret_cast<WPARAM>(gShell.selectorFont),
                FALSE);
@@ -61,13 +91,17 @@ void CreateToolbar(HWND mainWindow, HINSTANCE instance) {
       Button(8, CmdOpenWithTool),
       Separator(),
   };
+  const int size = Scaled(16);
+  HIMAGELIST images = size != 16 ? ScaledImages(instance, size) : nullptr;
   gShell.toolbar = CreateToolbarEx(
       mainWindow, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_TOOLTIPS | CCS_TOP, kToolbarId,
-      24, instance, IDB_TOOLBAR, buttons, 14, 16, 16, 16, 16, sizeof(TBBUTTON));
+      images ? 0 : 24, images ? nullptr : instance, images ? 0 : IDB_TOOLBAR, buttons, 14, size,
+      size, size, size, sizeof(TBBUTTON));
   if (!gShell.toolbar) return;
+  if (images) SendMessageW(gShell.toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
   RECT client{};
   GetClientRect(mainWindow, &client);
-  MoveWindow(gShell.toolbar, 0, 0, client.right, kToolbarHeight, TRUE);
+  MoveWindow(gShell.toolbar, 0, 0, client.right, Scaled(kToolbarHeight), TRUE);
   CreateSelector(gShell.toolbar, instance);
 }
 

@@ -7,6 +7,7 @@
 
 #include "core/shell/scroll_rules.h"
 #include "win/shell/app_state.h"
+#include "win/shell/dpi_scale.h"
 #include "win/view/view_lines.h"
 
 namespace vemora {
@@ -65,8 +66,8 @@ void PaintGutter(HDC dc, int32_t rows) {
         document ? ShownLineNumber(*document, document->TopLine + row, type.LineType) : 0;
     if (number <= 0) continue;
     const std::wstring text = std::to_wstring(number);
-    RECT clip{0, y, client.right - 8, y + gView.LinePitch};
-    ExtTextOutW(dc, client.right - 8, y, ETO_CLIPPED, &clip, text.c_str(),
+    RECT clip{0, y, client.right - Scaled(8), y + gView.LinePitch};
+    ExtTextOutW(dc, client.right - Scaled(8), y, ETO_CLIPPED, &clip, text.c_str(),
                 static_cast<UINT>(text.size()), nullptr);
   }
   SetTextAlign(dc, previousAlign);
@@ -94,8 +95,10 @@ int32_t RequiredGutterWidth() {
   if (previous) SelectObject(dc, previous);
   ReleaseDC(gShell.gutterWindow, dc);
   const Document* document = CurrentDocument();
+  // The rule's 16 pixels of padding are 96-dpi pixels.
   return ComputeGutterWidth(widest, document ? document->displayLineCount : 0,
-                            CurrentFileType().FoldRight != 0, document != nullptr);
+                            CurrentFileType().FoldRight != 0, document != nullptr) +
+         Scaled(16) - 16;
 }
 
 void ComputeGutterWidth() {

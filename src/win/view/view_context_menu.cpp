@@ -20,6 +20,7 @@ constexpr ContextItem kContextItems[] = {
     {L"コピー(&C)", CmdCopy, ItemRule::kSelection},
     {L"追加コピー(&A)", CmdAppendCopy, ItemRule::kSelection},
     {L"引用コピー(&Q)", CmdQuotedCopy, ItemRule::kSelection},
+    {L"文字情報(&I)...", CmdCharacterInfo, ItemRule::kSelection},
     {nullptr, 0, ItemRule::kSeparator},
     {L"ツールで開く(&E)", CmdOpenWithTool, ItemRule::kFromFile},
 };

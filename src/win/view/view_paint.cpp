@@ -9,6 +9,7 @@
 #include "win/platform/font_conversion.h"
 #include "win/platform/text_conversion.h"
 #include "win/shell/app_state.h"
+#include "win/shell/dpi_scale.h"
 
 namespace vemora {
 namespace {
@@ -79,7 +80,7 @@ class RowPainter {
         low_(selectionLow),
         high_(selectionHigh) {
     clip_ = client;
-    clip_.left = std::max<LONG>(client.left, kViewMargin);
+    clip_.left = std::max<LONG>(client.left, Scaled(kViewMargin));
   }
 
   void PaintRow(int32_t x, int32_t y, const LineSpan& span) {
@@ -182,19 +183,21 @@ class RowPainter {
     switch (layout_.kinds[unit]) {
       case CellKind::kLineEnd:
         colour = type_.CrCol;
-        CopyMark(marks_.lineEnd, colour, style, x, endX, y, x + (w - 5) / 2, y + (h - 8) / 2, 5);
+        CopyMark(marks_.lineEnd, colour, style, x, endX, y, x + (w - Scaled(5)) / 2,
+                 y + (h - Scaled(8)) / 2, 5);
         break;
       case CellKind::kTab:
         colour = type_.TabCol;
-        CopyMark(marks_.tab, colour, style, x, endX, y, x, y + (h - 8) / 2, 5);
+        CopyMark(marks_.tab, colour, style, x, endX, y, x, y + (h - Scaled(8)) / 2, 5);
         break;
       case CellKind::kSpaceMark:
         colour = type_.HanSpcCol;
-        CopyMark(marks_.space, colour, style, x, endX, y, x, y + h - 9, 8);
+        CopyMark(marks_.space, colour, style, x, endX, y, x, y + h - Scaled(9), 8);
         break;
       case CellKind::kFullSpaceMark:
         colour = type_.ZenSpcCol;
-        CopyMark(marks_.fullSpace, colour, style, x, endX, y, x + w - 4, y + (h - 8) / 2, 8);
+        CopyMark(marks_.fullSpace, colour, style, x, endX, y, x + w - Scaled(4),
+                 y + (h - Scaled(8)) / 2, 8);
         break;
       default: {
         const wchar_t letter = static_cast<wchar_t>(character + 0x40);
@@ -215,17 +218,19 @@ class RowPainter {
     SetBkColor(dc_, style.attributes & kColourMask);
     RECT cell{x, y, endX, y + gView.CharHeight};
     ExtTextOutW(dc_, 0, 0, ETO_OPAQUE, &cell, L"", 0, nullptr);
-    BitBlt(dc_, bitmapX, bitmapY, width, 8, mark.dc, 0, 0, SRCCOPY);
+    StretchBlt(dc_, bitmapX, bitmapY, Scaled(width), Scaled(8), mark.dc, 0, 0, width, 8, SRCCOPY);
   }
 
   // Underline and selection inversion, both kept out of the margin.
   void Decorate(int32_t x, int32_t endX, int32_t y, uint32_t attributes, COLORREF colour) {
-    const int32_t left = std::max(x, kViewMargin), right = std::max(endX, kViewMargin);
+    const int32_t margin = Scaled(kViewMargin);
+    const int32_t left = std::max(x, margin), right = std::max(endX, margin);
     if (attributes & kUnderlineAttribute) {
-      HPEN pen = CreatePen(PS_SOLID, 0, colour);
+      const int32_t width = Scaled(1), lineY = y + gView.CharHeight - 1 - width / 2;
+      HPEN pen = CreatePen(PS_SOLID, width > 1 ? width : 0, colour);
       HGDIOBJ previous = SelectObject(dc_, pen);
-      MoveToEx(dc_, left, y + gView.CharHeight - 1, nullptr);
-      LineTo(dc_, right, y + gView.CharHeight - 1);
+      MoveToEx(dc_, left, lineY, nullptr);
+      LineTo(dc_, right, lineY);
       SelectObject(dc_, previous);
       DeleteObject(pen);
     }
@@ -297,12 +302,12 @@ void LayOutLine(HDC dc, const Document& document, const LineSpan& span, RowLayou
 
 int32_t RowTextOrigin() {
   const Document* document = CurrentDocument();
-  return kViewMargin - (document ? document->LeftColumn : 0) * gView.AverageCharWidth;
+  return Scaled(kViewMargin) - (document ? document->LeftColumn : 0) * gView.AverageCharWidth;
 }
 
 void CreateViewFont() {
   if (gView.ViewFont) DeleteObject(gView.ViewFont);
-  LOGFONTW logFont = ToLogFont(CurrentFileType().Font);
+  LOGFONTW logFont = LogFontForDpi(CurrentFileType().Font, CurrentDpi());
   gView.ViewFont = CreateFontIndirectW(&logFont);
   HDC dc = GetDC(gShell.viewWindow);
   HGDIOBJ previous = gView.ViewFont ? SelectObject(dc, gView.ViewFont) : nullptr;

@@ -6,6 +6,7 @@
 
 #include "core/keys/commands.h"
 #include "win/shell/app_state.h"
+#include "win/shell/dpi_scale.h"
 #include "win/shell/status_bar.h"
 #include "win/view/gutter.h"
 #include "win/view/view_paint.h"
@@ -17,7 +18,7 @@ namespace {
 RECT ScrolledArea() {
   RECT area{};
   GetClientRect(gShell.viewWindow, &area);
-  area.left = kViewMargin;
+  area.left = Scaled(kViewMargin);
   return area;
 }
 
@@ -98,7 +99,7 @@ ScrollPosition CurrentScrollPosition() {
   position.visibleColumns = gView.VisibleColumns;
   RECT client{};
   GetClientRect(gShell.viewWindow, &client);
-  position.textColumns = TextColumns(client.right, kViewMargin, gView.AverageCharWidth);
+  position.textColumns = TextColumns(client.right, Scaled(kViewMargin), gView.AverageCharWidth);
   position.fold = CurrentFileType().Fold;
   position.tab = CurrentFileType().Tab;
   return position;

@@ -14,6 +14,7 @@
 #include "win/keys/menu_states.h"
 #include "win/shell/app_state.h"
 #include "win/shell/status_bar.h"
+#include "win/shell/dpi_scale.h"
 #include "win/view/view_paint.h"
 #include "win/view/view_window.h"
 
@@ -52,7 +53,8 @@ class ViewDc {
 };
 
 ViewGeometry CurrentGeometry(const Document& document) {
-  return {document.TopLine, document.LeftColumn, gView.AverageCharWidth, gView.LinePitch};
+  return {document.TopLine, document.LeftColumn, gView.AverageCharWidth, gView.LinePitch,
+          Scaled(kViewMargin)};
 }
 
 // The cells from `left` to `right` (row distances) in `row`, as a client rectangle.

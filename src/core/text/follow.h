@@ -1,0 +1,41 @@
+// Following a file that another program keeps writing to: only the bytes after the start
+// of the document's last incomplete line are read and decoded again, and the text and its
+// line table are extended instead of being rebuilt.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/layout/layout.h"
+#include "core/platform/text_measure.h"
+#include "core/text/document.h"
+
+namespace vemora {
+
+struct FollowState {
+  std::u16string path;
+  TextEncoding encoding = -1;
+  int64_t knownSize = 0;  // bytes of the file the text stands for
+  std::string head;       // the file's first bytes, to notice a file that was replaced
+  int64_t tailByte = 0;   // where the last incomplete line starts in the file
+  int32_t tailText = 0;   // and in the text
+  std::string jisEscape;  // JIS: the escape sequence in effect at tailByte
+  int32_t firstCr = -1;   // the text's first CR, which decides the line-end kind
+};
+
+enum class FollowResult {
+  kUnchanged,  // nothing new (or the file cannot be read just now)
+  kExtended,   // text and line table grew
+  kReload,     // the file shrank, was replaced or cannot be extended: load it again
+};
+
+// Prepares to follow the document's file. kReload when the document is not what the file
+// now holds (its size differs from the size read); kUnchanged when ready.
+FollowResult StartFollowing(Document& document, FollowState& state);
+
+// Reads what was appended since the last call and extends the text and the line table,
+// laid out with `parameters` and `measure` as the whole text was.
+FollowResult PollFollowedFile(Document& document, FollowState& state,
+                              const LayoutParameters& parameters, TextMeasure& measure);
+
+}  // namespace vemora

@@ -1,0 +1,184 @@
+// A followed file grown piece by piece must read exactly as the whole file loaded at once:
+// text, line table and line-end kind, for every encoding and every place a write may end.
+#include "core/text/follow.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "core/text/document_loader.h"
+#include "core/text/encoding.h"
+
+namespace vemora {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Utf16Le(std::u16string_view text, bool mark) {
+  std::string bytes = mark ? "\xFF\xFE" : "";
+  for (char16_t unit : text) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
+
+std::string Utf16Be(std::u16string_view text) {
+  std::string bytes;
+  for (char16_t unit : text) {
+    bytes += static_cast<char>(unit >> 8);
+    bytes += static_cast<char>(unit & 0xFF);
+  }
+  return bytes;
+}
+
+// "ab", "あい", "漢字x", "ｱ" and "end" on lines ended by CR LF and LF; the JIS form stays in
+// its kanji set across a line end, so a piece may start where no escape precedes it.
+struct EncodedSample {
+  const char* name;
+  TextEncoding encoding;
+  std::string bytes;
+};
+const EncodedSample kSamples[] = {
+    {"Shift_JIS", kEncodingShiftJis, "ab\r\n\x82\xA0\x82\xA2\r\n\x8A\xBF\x8E\x9Ax\n\xB1\r\nend"},
+    {"EUC-JP", kEncodingEuc, "ab\r\n\xA4\xA2\xA4\xA4\r\n\xB4\xC1\xBB\xFAx\n\x8E\xB1\r\nend"},
+    {"JIS", kEncodingJis, "ab\r\n\x1B$B$\"$$\r\n4A;z\x1B(Bx\n\x1B(I1\x1B(B\r\nend"},
+    {"UTF-8", kEncodingUtf8,
+     "ab\r\n\xE3\x81\x82\xE3\x81\x84\r\n\xE6\xBC\xA2\xE5\xAD\x97x\n\xEF\xBD\xB1\r\nend"},
+    {"UTF-8 with mark", kEncodingUtf8Bom,
+     "\xEF\xBB\xBF"
+     "ab\r\n\xE3\x81\x82\r\n\xF0\xA0\x80\x8Bx\nend"},
+    {"UTF-16 with mark", kEncodingUtf16Bom, Utf16Le(u"ab\r\nあい\r\n漢字x\nｱ\r\nend", true)},
+    {"UTF-16 big endian", kEncodingUtf16Be, Utf16Be(u"ab\r\nあい\r\n\U0002000Bx\nend")},
+    {"UTF-7", kEncodingUtf7, "ab\r\n+MEIwRA-\r\n+byJbVw-x\n+/3E-\r\nend"},
+};
+
+class FollowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("vemora-follow-test-" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::create_directories(folder_);
+    path_ = (folder_ / "log.txt").u16string();
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  void Write(const std::string& bytes, bool append) {
+    std::ofstream(folder_ / "log.txt", append ? std::ios::binary | std::ios::app : std::ios::binary)
+        << bytes;
+  }
+  std::unique_ptr<Document> Load(TextEncoding encoding) {
+    auto document = ReadDocumentFile(path_, encoding);
+    if (document) LayoutDocument(*document, parameters_, measure_);
+    return document;
+  }
+
+  fs::path folder_;
+  std::u16string path_;
+  ColumnRuleMeasure measure_;
+  LayoutParameters parameters_{8, 4, 0, 1, 0};  // wraps after four columns
+};
+
+void ExpectSameDocument(const Document& followed, const Document& whole, const std::string& where) {
+  ASSERT_EQ(std::u16string(followed.Text()), std::u16string(whole.Text())) << where;
+  EXPECT_EQ(followed.text[followed.textLength], u'\0') << where;
+  EXPECT_EQ(followed.lineEndKind, whole.lineEndKind) << where;
+  ASSERT_EQ(followed.displayLineCount, whole.displayLineCount) << where;
+  for (int32_t n = 0; n <= whole.displayLineCount; ++n) {
+    ASSERT_EQ(followed.lineTable.StartOf(n), whole.lineTable.StartOf(n)) << where << " line " << n;
+    ASSERT_EQ(followed.lineTable.LogicalOf(n), whole.lineTable.LogicalOf(n)) << where << " " << n;
+  }
+}
+
+TEST_F(FollowTest, EveryEncodingGrownAtEveryByteReadsAsAWholeLoad) {
+  for (const EncodedSample& sample : kSamples) {
+    const std::string& bytes = sample.bytes;
+    Write(bytes, false);
+    auto whole = Load(sample.encoding);
+    ASSERT_TRUE(whole) << sample.name;
+    for (size_t first = 0; first < bytes.size(); ++first) {
+      // The rest arrives in two writes, the second starting halfway through the rest.
+      const size_t second = first + (bytes.size() - first + 1) / 2;
+      const std::string where = std::string(sample.name) + " after " + std::to_string(first) +
+                                " and " + std::to_string(second) + " bytes";
+      Write(bytes.substr(0, first), false);
+      auto followed = Load(sample.encoding);
+      ASSERT_TRUE(followed) << where;
+      FollowState state;
+      ASSERT_EQ(StartFollowing(*followed, state), FollowResult::kUnchanged) << where;
+      Write(bytes.substr(first, second - first), true);
+      ASSERT_EQ(PollFollowedFile(*followed, state, parameters_, measure_),
+                second > first ? FollowResult::kExtended : FollowResult::kUnchanged)
+          << where;
+      Write(bytes.substr(second), true);
+      ASSERT_EQ(PollFollowedFile(*followed, state, parameters_, measure_),
+                second < bytes.size() ? FollowResult::kExtended : FollowResult::kUnchanged)
+          << where;
+      ExpectSameDocument(*followed, *whole, where);
+      EXPECT_EQ(PollFollowedFile(*followed, state, parameters_, measure_), FollowResult::kUnchanged)
+          << where;
+    }
+  }
+}
+
+TEST_F(FollowTest, ManyAppendsGrowTheLineTableAcrossBlocks) {
+  Write("start\n", false);
+  auto followed = Load(kEncodingShiftJis);
+  FollowState state;
+  ASSERT_EQ(StartFollowing(*followed, state), FollowResult::kUnchanged);
+  std::string all = "start\n";
+  for (int i = 0; i < 300; ++i) {
+    // Each write ends mid-character and mid-line; ten lines per write reach 3000 lines.
+    std::string piece;
+    for (int k = 0; k < 10; ++k) piece += "line \x82\xA0\x82\xA2\r\n";
+    piece += "\x82";
+    Write(piece, true);
+    all += piece;
+    ASSERT_EQ(PollFollowedFile(*followed, state, parameters_, measure_), FollowResult::kExtended);
+    Write("\xA0", true);
+    all += "\xA0";
+    ASSERT_EQ(PollFollowedFile(*followed, state, parameters_, measure_), FollowResult::kExtended);
+  }
+  auto whole = Load(kEncodingShiftJis);
+  ExpectSameDocument(*followed, *whole, "after 600 appends");
+  EXPECT_GT(whole->lineTable.blocks.size(), 3u);
+}
+
+TEST_F(FollowTest, AShrunkReplacedOrChangedFileAsksForAReload) {
+  Write("first line\nsecond", false);
+  auto document = Load(kEncodingShiftJis);
+  FollowState state;
+  ASSERT_EQ(StartFollowing(*document, state), FollowResult::kUnchanged);
+  EXPECT_EQ(PollFollowedFile(*document, state, parameters_, measure_), FollowResult::kUnchanged);
+
+  Write("FIRST line\nsecond and more", false);  // grown, but its start is not the same
+  EXPECT_EQ(PollFollowedFile(*document, state, parameters_, measure_), FollowResult::kReload);
+  Write("first", false);  // shrunk
+  EXPECT_EQ(PollFollowedFile(*document, state, parameters_, measure_), FollowResult::kReload);
+  Write("first line\nsecond\b_", false);  // overstrike is laid over the whole text
+  EXPECT_EQ(PollFollowedFile(*document, state, parameters_, measure_), FollowResult::kReload);
+
+  // A file written since it was read is not the text shown.
+  Write("first line\nsecond line\n", false);
+  EXPECT_EQ(StartFollowing(*document, state), FollowResult::kReload);
+  // Text that did not come from a file is not followed at all.
+  Document pasted;
+  pasted.sourceKind = kSourceClipboard;
+  EXPECT_EQ(StartFollowing(pasted, state), FollowResult::kUnchanged);
+}
+
+TEST_F(FollowTest, AMissingFileLeavesTheTextAsItIs) {
+  Write("kept\n", false);
+  auto document = Load(kEncodingShiftJis);
+  FollowState state;
+  ASSERT_EQ(StartFollowing(*document, state), FollowResult::kUnchanged);
+  fs::remove(folder_ / "log.txt");
+  EXPECT_EQ(PollFollowedFile(*document, state, parameters_, measure_), FollowResult::kUnchanged);
+  EXPECT_EQ(std::u16string(document->Text()), u"kept\n");
+}
+
+}  // namespace
+}  // namespace vemora

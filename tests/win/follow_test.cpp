@@ -1,0 +1,142 @@
+// Following a file that the test appends to as a program writing a log would: characters and
+// JIS escapes split across writes, the view kept at the end, a shrunk file read again, and
+// following ended by loading another document.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/keys/commands.h"
+#include "win/shell/app_state.h"
+#include "win/shell/document_actions.h"
+#include "win/shell/follow_mode.h"
+#include "win/platform/text_conversion.h"
+#include "viewer_host.h"
+
+namespace vemora::testing {
+namespace {
+
+bool Grayed(UINT command) {
+  return (GetMenuState(GetMenu(gShell.mainWindow), command, MF_BYCOMMAND) & MF_GRAYED) != 0;
+}
+bool Checked(UINT command) {
+  return (GetMenuState(GetMenu(gShell.mainWindow), command, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+void Append(const std::wstring& path, const std::string& bytes) {
+  std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::app) << bytes;
+}
+
+std::wstring ShownText() {
+  const Document* document = CurrentDocument();
+  return document ? ToWide(document->Text()) : L"(none)";
+}
+
+// Lets the follow timer run until the text is `expected`, for at most three seconds.
+bool WaitForText(ViewerHost& host, const std::wstring& expected) {
+  for (int i = 0; i < 60 && ShownText() != expected; ++i) {
+    Sleep(50);
+    host.Pump();
+  }
+  return ShownText() == expected;
+}
+
+std::string Lines(int from, int to) {
+  std::string text;
+  for (int i = from; i <= to; ++i) text += "line " + std::to_string(i) + "\r\n";
+  return text;
+}
+
+struct AppendCase {
+  const wchar_t* name;
+  const wchar_t* option;
+  std::string start;
+  std::vector<std::string> appends;
+  std::wstring expected;
+};
+
+TEST(Follow, WritesSplitInsideCharactersAndEscapesReadAsTheWholeFile) {
+  const AppendCase cases[] = {
+      {L"Shift_JIS",
+       L"--sjis",
+       "\x83\x8D\x83\x4F\r\n",                    // ログ
+       {"\x82", "\xA0\x82\xA2\r\n\x8E", "\x9F"},  // あい, then 次 in two halves
+       L"ログ\r\nあい\r\n次"},
+      {L"JIS, kanji set kept over the write",
+       L"--jis",
+       "abc\r\n\x1B$B$\"",
+       {"$", "$\x1B(B\r\nxyz"},
+       L"abc\r\nあい\r\nxyz"},
+      {L"JIS, escape split", L"--jis", "a\r\n", {"\x1B$", "B$\"\x1B(B\n", "b"}, L"a\r\nあ\nb"},
+  };
+  for (const AppendCase& c : cases) {
+    ViewerHost host;
+    const std::wstring path = host.Folder().Write(L"growing.log", c.start);
+    ASSERT_TRUE(host.Start(std::wstring(c.option) + L" \"" + path + L"\"")) << c.name;
+    EXPECT_FALSE(Grayed(CmdFollow)) << c.name;
+    host.Command(CmdFollow);
+    EXPECT_TRUE(Checked(CmdFollow)) << c.name;
+    std::string written = c.start;
+    for (const std::string& piece : c.appends) {
+      Append(path, piece);
+      written += piece;
+      // The document's text is then what a fresh load of the bytes so far reads.
+      Document* document = CurrentDocument();
+      for (int i = 0;
+           i < 60 && CurrentDocument()->sourceBytes != static_cast<int64_t>(written.size()); ++i) {
+        Sleep(50);
+        host.Pump();
+      }
+      EXPECT_EQ(CurrentDocument()->sourceBytes, static_cast<int64_t>(written.size())) << c.name;
+      EXPECT_EQ(CurrentDocument(), document) << c.name << ": extended, not reloaded";
+    }
+    EXPECT_TRUE(WaitForText(host, c.expected)) << c.name << ": " << ShownText();
+    EXPECT_NE(host.StatusText(4).find(std::to_wstring(written.size()) + L" Bytes"),
+              std::wstring::npos)
+        << c.name << ": " << host.StatusText(4);
+  }
+}
+
+TEST(Follow, TheViewStaysAtTheEndOnlyWhenItShowedTheEnd) {
+  ViewerHost host;
+  const std::wstring path = host.Folder().Write(L"log.txt", Lines(1, 200));
+  ASSERT_TRUE(host.Start(L"-e \"" + path + L"\""));
+  const int32_t firstTop = CurrentDocument()->TopLine;
+  ASSERT_GT(firstTop, 0);
+  host.Command(CmdFollow);
+  Append(path, Lines(201, 260));
+  ASSERT_TRUE(WaitForText(host, Wide(Lines(1, 260))));
+  const Document* document = CurrentDocument();
+  EXPECT_EQ(document->displayLineCount, 260);
+  EXPECT_EQ(document->TopLine, firstTop + 60) << "the last line is still the one at the bottom";
+  EXPECT_EQ(host.StatusText(1), L"CR-LF");
+
+  host.Command(CmdTop);
+  Append(path, Lines(261, 300));
+  ASSERT_TRUE(WaitForText(host, Wide(Lines(1, 300))));
+  EXPECT_EQ(CurrentDocument()->TopLine, 0) << "a reader further up is left where he is";
+
+  // A file that shrank (a rotated log) is read again from its start, still followed.
+  std::ofstream(std::filesystem::path(path), std::ios::binary) << "new log\r\n";
+  ASSERT_TRUE(WaitForText(host, L"new log\r\n"));
+  EXPECT_TRUE(Checked(CmdFollow));
+  Append(path, "more\r\n");
+  ASSERT_TRUE(WaitForText(host, L"new log\r\nmore\r\n"));
+
+  // Loading another document ends following.
+  const std::wstring other = host.Folder().Write(L"other.txt", "other\r\n");
+  OpenDocument(ToUtf16(other), 0, -1);
+  host.Pump();
+  EXPECT_FALSE(IsFollowing());
+  EXPECT_FALSE(Checked(CmdFollow));
+  Append(other, "not followed\r\n");
+  Sleep(700);
+  host.Pump();
+  EXPECT_EQ(ShownText(), L"other\r\n");
+}
+
+}  // namespace
+}  // namespace vemora::testing
