@@ -331,23 +331,23 @@ TEST_F(ViewInHand, ContextMenuFollowsTheSelectionAndTheSource) {
   auto states = [] {
     HMENU menu = BuildViewContextMenu();
     std::vector<UINT> result;
-    for (UINT command : {CmdCopy, CmdAppendCopy, CmdQuotedCopy, CmdOpenWithTool})
+    for (UINT command : {CmdCopy, CmdAppendCopy, CmdQuotedCopy, CmdCharacterInfo, CmdOpenWithTool})
       result.push_back(GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED);
     wchar_t text[64] = {};
-    GetMenuStringW(menu, 4, text, 64, MF_BYPOSITION);
+    GetMenuStringW(menu, 5, text, 64, MF_BYPOSITION);
     EXPECT_STREQ(text, L"ツールで開く(&E)");
     DestroyMenu(menu);
     return result;
   };
-  EXPECT_EQ(states(), (std::vector<UINT>{MF_GRAYED, MF_GRAYED, MF_GRAYED, 0}));
+  EXPECT_EQ(states(), (std::vector<UINT>{MF_GRAYED, MF_GRAYED, MF_GRAYED, MF_GRAYED, 0}));
   host_.Command(CmdSelectAll);
-  EXPECT_EQ(states(), (std::vector<UINT>{0, 0, 0, 0}));
+  EXPECT_EQ(states(), (std::vector<UINT>{0, 0, 0, 0, 0}));
   // Text from the clipboard cannot be opened with a tool.
   const std::wstring clip = L"pasted";
   PutOnClipboard(&clip);
   ShowClipboardText();
   host_.Command(CmdSelectAll);
-  EXPECT_EQ(states(), (std::vector<UINT>{0, 0, 0, MF_GRAYED}));
+  EXPECT_EQ(states(), (std::vector<UINT>{0, 0, 0, 0, MF_GRAYED}));
 }
 
 TEST_F(ViewInHand, SelectionSurvivesARelayoutWhileItStaysInTheText) {
