@@ -33,6 +33,7 @@ bool ParseInfoOptions(const std::vector<std::u16string>& arguments, InfoOptions&
 
 inline constexpr char kInfoUsage[] =
     "usage: vemorainfo [--sjis|--jis|--euc|--utf16|--utf16be|--utf8|--utf7] [--text] "
-    "[--timing] [--count TEXT [--regex] [--caps]] [--lines [--fold N] [--tab N]] FILE...";
+    "[--timing] [--count TEXT [--regex] [--caps]] [--lines [--fold N] [--tab N]] FILE... "
+    "(- for standard input)";
 
 }  // namespace vemora

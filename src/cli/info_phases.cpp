@@ -2,6 +2,7 @@
 #include "cli/info_phases.h"
 
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -23,15 +24,47 @@ void PhaseTimer::Write(std::string_view phase, std::chrono::steady_clock::durati
   std::fprintf(stderr, "%.*s %.1f\n", static_cast<int>(phase.size()), phase.data(), milliseconds);
 }
 
+namespace {
+
+constexpr int64_t kLargestFile = std::numeric_limits<int32_t>::max();
+
+// Standard input to its end, as the bytes of one file: binary, so that line ends reach
+// the detection as they were sent. On failure returns false with a one-line reason.
+bool ReadStandardInputBytes(FileBytes& bytes, std::string& error) {
+#ifdef _WIN32
+  _setmode(_fileno(stdin), _O_BINARY);
+#endif
+  std::vector<uint8_t> data;
+  std::vector<uint8_t> piece(1 << 16);
+  size_t received;
+  while ((received = std::fread(piece.data(), 1, piece.size(), stdin)) > 0) {
+    if (static_cast<int64_t>(data.size() + received) > kLargestFile) {
+      error = "standard input: too large (more than " + std::to_string(kLargestFile) + " bytes)";
+      return false;
+    }
+    data.insert(data.end(), piece.begin(), piece.begin() + static_cast<ptrdiff_t>(received));
+  }
+  if (std::ferror(stdin)) {
+    error = "standard input: cannot read";
+    return false;
+  }
+  bytes = FileBytes::Allocate(static_cast<int32_t>(data.size()));
+  if (!data.empty()) std::memcpy(bytes.data(), data.data(), data.size());
+  return true;
+}
+
+}  // namespace
+
 bool ReadPhase(InfoFile& file, PhaseTimer& timer, std::string& error) {
   return timer.Run("read", [&] {
+    if (file.path == kStandardInputName) return ReadStandardInputBytes(file.bytes, error);
     const std::string name = Utf16ToUtf8(file.path);
     int64_t size = -1;
     const FileReadStatus status = ReadFileBytes(file.path, file.bytes, &size);
     const bool ok = status == FileReadStatus::kComplete;
-    if (size > std::numeric_limits<int32_t>::max()) {
+    if (size > kLargestFile) {
       error = name + ": too large (" + std::to_string(size) + " bytes; at most " +
-              std::to_string(std::numeric_limits<int32_t>::max()) + ")";
+              std::to_string(kLargestFile) + ")";
     } else if (status == FileReadStatus::kCannotOpen) {
       error = name + ": cannot open";
     } else if (!ok) {

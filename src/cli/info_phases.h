@@ -41,7 +41,11 @@ struct InfoFile {
   Document document;
 };
 
-// Reads the whole file into file.bytes. On failure returns false with a one-line reason.
+// The file name that stands for standard input, read to its end like a file.
+inline constexpr char16_t kStandardInputName[] = u"-";
+
+// Reads the whole file (or standard input) into file.bytes. On failure returns false with
+// a one-line reason.
 bool ReadPhase(InfoFile& file, PhaseTimer& timer, std::string& error);
 void DetectPhase(InfoFile& file, int32_t request, PhaseTimer& timer);
 void DecodePhase(InfoFile& file, PhaseTimer& timer);

@@ -61,4 +61,14 @@ check "unknown option" 2 $?
 check "timing phases" "read detect decode overstrike write" "$(awk '{printf "%s%s", sep, $1; sep=" "}' "$work/err")"
 check "timing values are milliseconds" "" "$(awk '$2 !~ /^[0-9]+\.[0-9]$/' "$work/err")"
 
+# "-" is standard input, read like a file: from a pipe, a redirection, and more than once.
+check "a pipe as -" "-${tab}EUC${tab}CR-LF" "$(cat "$work/euc.txt" | "$info" -)"
+check "a redirection as - with --text" "漢字" "$("$info" --text - <"$work/euc.txt" | tr -d '\r\n')"
+check "a second - finds the input used up" "-${tab}UTF8${tab}LF
+-${tab}SHIFT-JIS${tab}-" "$("$info" - - <"$work/utf8.txt")"
+head -c 300000 /dev/zero | tr '\0' 'a' >"$work/long.txt"
+check "long input arrives whole" "300000" "$("$info" --text - <"$work/long.txt" | wc -c | tr -d ' ')"
+check "- next to files" "$work/lf.txt${tab}SHIFT-JIS${tab}LF
+-${tab}JIS${tab}CR" "$("$info" "$work/lf.txt" - <"$work/jis.txt")"
+
 exit $((failures > 0))

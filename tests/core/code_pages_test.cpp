@@ -80,6 +80,26 @@ TEST(CodePages, Utf7IncludingBrokenInputAsOnWindows) {
   for (const CodePageCase& c : cases) ExpectDecodes(c);
 }
 
+TEST(CodePages, ShortRoomIsReportedAndCounted) {
+  // A room too small for the whole text must never pass for an empty or cut text.
+  const CodePageCase cases[] = {
+      {932, "\x82\xA0\x82\xA2\x82\xA4", u"あいう"},
+      {65001, "\xE3\x81\x82" "ab", u"あab"},
+      {65000, "+MEIwRA-x", u"あいx"},
+  };
+  for (const CodePageCase& c : cases) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(c.bytes.data());
+    const auto length = static_cast<int32_t>(c.bytes.size());
+    const auto units = static_cast<int32_t>(c.expected.size());
+    std::u16string out(c.expected.size(), u'\0');
+    EXPECT_EQ(kDecodeRoomShort, DecodeCodePage(c.codePage, bytes, length, out.data(), units - 1))
+        << c.codePage;
+    EXPECT_EQ(units, CountDecodedUnits(c.codePage, bytes, length)) << c.codePage;
+    EXPECT_EQ(units, DecodeCodePage(c.codePage, bytes, length, out.data(), units)) << c.codePage;
+    EXPECT_EQ(c.expected, out) << c.codePage;
+  }
+}
+
 TEST(CodePages, LongInputCrossesEveryFastPath) {
   // ASCII words, then characters straddling them, in a text long enough to matter.
   std::string bytes;

@@ -10,6 +10,8 @@
 #include <iterator>
 #include <string>
 
+#include "core/platform/code_pages.h"
+#include "core/text/decoded_text.h"
 #include "core/text/encoding.h"
 
 namespace vemora {
@@ -57,6 +59,8 @@ TEST(DecodeEucToShiftJis, ConvertsPairsAndKeepsTheRest) {
       {"a pending byte at the end is written", "A\xA4", "A\xA4"},
       {"pair out of the grid", "\xA4\x80", std::string("\0\0", 2)},
       {"row 0x5F and up", "\xDF\xA1\xF4\xFE", "\xE0\x40\xEA\xFC"},
+      {"a line end cuts a pair: replacement, then the LF", "\xA4\n\xA4\xA2", "\x81\x45\n\x82\xA0"},
+      {"a line end cuts SS2: replacement, then CR-LF", "\x8E\r\n", "\x81\x45\r\n"},
   };
   for (const ConvertCase& c : cases) EXPECT_EQ(c.expected, Euc(c.input)) << c.what;
 }
@@ -67,6 +71,7 @@ TEST(DecodeJisToShiftJis, FollowsEscapesAndKeepsWhatItCannotRead) {
       {"old kanji escape", "\x1B$@0!", "\x88\x9F"},
       {"odd row, high cell", "\x1B$B!`", "\x81\x80"},
       {"katakana", "\x1B(I1_`", "\xB1\xDF`"},
+      {"a space stays a space among katakana", "\x1B(I1 !", "\xB1 \xA1"},
       {"JIS-Roman and ESC ( H end kanji", "\x1B$B$\"\x1B(Jx\x1B$B$\"\x1B(Hy", "\x82\xA0x\x82\xA0y"},
       {"line end inside kanji keeps the pending byte first", "\x1B$B$\n\"", "$\n\""},
       {"ESC cuts a pair short", "\x1B$B$\x1B(B", "$"},
@@ -141,6 +146,54 @@ TEST(DecodeDocumentText, RealShiftJisWithWindowsCharactersAndAnInvalidPair) {
   const std::u16string invalid = Decode(read("cp932-invalid-pair.txt"), 0);
   EXPECT_EQ(1, std::count(invalid.begin(), invalid.end(), u'\u30FB'));
   EXPECT_NE(std::u16string::npos, invalid.find(u"\u30FBアル者ハ")) << "the pair goes, the next stays";
+}
+
+TEST(DecodeDocumentText, ABrokenCharacterNeverJoinsTwoLines) {
+  const DecodeCase cases[] = {
+      {"lead byte before LF", "a\x82\nb", 0, u"a\u30FB\nb"},
+      {"lead byte before CR-LF", "\x82\r\nb", 0, u"\u30FB\r\nb"},
+      {"lead byte before CR", "\x82\rb", 0, u"\u30FB\rb"},
+      {"one broken byte per line", "\x82\n\xE0\n\x82\xA0\n", 0, u"\u30FB\n\u30FB\nあ\n"},
+      {"second byte in the lead range is no lead", "\x93\xFA\n\x88\x9F\r", 0, u"日\n亜\r"},
+      {"lead after pairs whose bytes could all lead", "\x82\xA0\x93\xFA\x82\n", 0, u"あ日\u30FB\n"},
+      {"an invalid pair still takes its second byte", "\x88\x82\n", 0, u"\u30FB\n"},
+      {"lead byte before NUL, then LF", std::string("\x82\0\n", 3), 0, std::u16string(u"\u30FB\0\n", 3)},
+      {"EUC-JP pair cut by LF", "\xA4\n\xA4\xA2", 2, u"\u30FB\nあ"},
+      {"EUC-JP lead that would lead in Shift_JIS", "\xE4\r\n", 2, u"\u30FB\r\n"},
+      {"EUC-JP lead before other ASCII is left alone", "\xA4" "A", 2, u"\uFF64" "A"},
+      {"stray byte in JIS text", "\x82\n\x1B$B$\"\x1B(B", 1, u"\u30FB\nあ"},
+  };
+  for (const DecodeCase& c : cases) EXPECT_EQ(c.expected, Decode(c.bytes, c.encoding)) << c.what;
+}
+
+TEST(DecodeDocumentText, ManyBrokenCharactersInALongText) {
+  // Enough cut EUC-JP pairs to outgrow the converter's first room, and Shift_JIS lines
+  // that straddle the decoder's fast paths.
+  std::string euc, sjis;
+  std::u16string expected;
+  for (int i = 0; i < 6000; ++i) {
+    euc += "\xB4\xC1\xA4\n";
+    sjis += "abcdefgh\x8A\xBF\x82\n";
+    expected += u"漢\u30FB\n";
+  }
+  EXPECT_EQ(expected, Decode(euc, 2));
+  std::u16string sjisExpected;
+  for (int i = 0; i < 6000; ++i) sjisExpected += u"abcdefgh漢\u30FB\n";
+  EXPECT_EQ(sjisExpected, Decode(sjis, 0));
+}
+
+TEST(DecodedText, GrowsByTheConversionsCountWhenTheGuessFallsShort) {
+  for (const int32_t guess : {0, 1, 5, 100}) {
+    DecodedText text(guess);
+    const std::string sjis = "\x82\xA0\x82\xA2\x82\xA4";
+    text.Append(kCodePageShiftJis, reinterpret_cast<const uint8_t*>(sjis.data()), 6);
+    text.Append(u'\n');
+    text.Append(kCodePageUtf8, reinterpret_cast<const uint8_t*>("\xE6\x97\xA5z"), 4);
+    Document document;
+    text.MoveInto(document);
+    EXPECT_EQ(u"あいう\n日z", document.Text()) << "guess " << guess;
+    EXPECT_EQ(u'\0', document.text[document.textLength]) << "guess " << guess;
+  }
 }
 
 TEST(DetectLineEnd, TheFirstCrDecides) {

@@ -230,6 +230,13 @@ TEST_F(DocumentTest, StandardInputIsReadUntilTheSecondEmptyRead) {
   EXPECT_EQ(host_.refreshes.back().keepFileType, 0);
 }
 
+TEST_F(DocumentTest, StandardInputIsShiftJisWhoseBrokenBytesKeepTheirLines) {
+  ScriptedInput input({"a\x82", "\nb\x93\xFA"});
+  ReadStandardInput(current_, 0, host_, input);
+  ASSERT_TRUE(current_);
+  EXPECT_EQ(Text(*current_), u"a\u30FB\nb日");
+}
+
 TEST_F(DocumentTest, EmptyStandardInputGivesNoDocument) {
   current_ = std::make_unique<Document>();
   ScriptedInput input({"", "late"});

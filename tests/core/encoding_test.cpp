@@ -66,6 +66,21 @@ TEST(DetectEncoding, AnswersAsTheBytesSay) {
   for (const DetectCase& c : cases) EXPECT_EQ(c.expected, Detect(c.bytes, c.request)) << c.what;
 }
 
+TEST(DetectEncoding, HalfWidthKatakanaAfterSs2RunsFrom0xA0To0xDF) {
+  // Each line fails the Shift_JIS scan (a lead byte left without its pair), so only the
+  // byte after SS2 decides between EUC-JP and no answer. Lines ending in LF and lines
+  // ending in CR alone are scored by different scans; both must agree.
+  const struct {
+    uint8_t kana;
+    TextEncoding expected;
+  } cases[] = {{0x9F, 0}, {0xA0, 2}, {0xA1, 2}, {0xDF, 2}, {0xE0, 0}};
+  for (const auto& c : cases) {
+    const std::string line = std::string("\x8E") + static_cast<char>(c.kana) + "\xA4\xFE";
+    EXPECT_EQ(c.expected, Detect(line + "\nabc\n")) << std::hex << int{c.kana} << " before LF";
+    EXPECT_EQ(c.expected, Detect("abc\r" + line + "\rabc\r")) << std::hex << int{c.kana} << " before CR";
+  }
+}
+
 TEST(DetectEncoding, FindsTheFirstDecidingLineAfterLongAscii) {
   std::string ascii;
   for (int i = 0; i < 5000; ++i) ascii += "plain ASCII line number " + std::to_string(i) + "\r\n";

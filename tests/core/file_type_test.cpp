@@ -75,5 +75,32 @@ TEST(SelectFileType, HighestMatchingEntryWins) {
   EXPECT_EQ(SelectFileType(u"(無題)", all), 2);
 }
 
+// Entry 0 is the answer when nothing else matches, and never a candidate itself: a
+// common entry that carries patterns neither wins over a matching entry nor hides one,
+// and entry 1 is tried like every other entry.
+TEST(SelectFileType, EntryZeroIsNeverTried) {
+  struct Case {
+    StringList common;  // patterns left on entry 0
+    std::initializer_list<StringList> others;
+    const char16_t* name;
+    int32_t expected;
+  };
+  const Case cases[] = {
+      {{}, {{u"*.txt"}}, u"a.txt", 1},  // only entry 1 matches
+      {{}, {{u"*.txt"}, {u"*.c"}}, u"a.txt", 1},
+      {{u"*"}, {{u"*.txt"}}, u"a.txt", 1},
+      {{u"*.txt"}, {{u"*.txt"}, {}}, u"a.txt", 1},
+      {{u"*"}, {{}, {u"*.txt"}}, u"a.txt", 2},
+      {{u"*"}, {{u"*.c"}}, u"a.txt", 0},
+      {{u"a.txt"}, {}, u"a.txt", 0},
+  };
+  for (const Case& c : cases) {
+    FileTypeSettingList list = ListWith(c.others);
+    list.entries[0].Ext = c.common;
+    EXPECT_EQ(SelectFileType(c.name, list), c.expected)
+        << "common patterns " << c.common.size() << ", entries " << c.others.size();
+  }
+}
+
 }  // namespace
 }  // namespace vemora

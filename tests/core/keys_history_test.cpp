@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "core/keys/file_history.h"
+#include "core/platform/file_names.h"
+#include "core/text/utf8.h"
 
 namespace vemora {
 namespace {
@@ -20,12 +22,38 @@ TEST(KeysHistory, NewPathFirstWithoutRepeats) {
   EXPECT_EQ(UpdateFileHistory(many, u"new", 99).size(), 20u);
 }
 
-TEST(KeysHistory, OnlyAsciiLettersFoldCase) {
-  EXPECT_TRUE(EqualsIgnoringCase(u"C:\\Docs\\Read.TXT", u"c:\\docs\\read.txt"));
-  EXPECT_FALSE(EqualsIgnoringCase(u"Ａ.txt", u"ａ.txt"));  // full-width letters
-  EXPECT_FALSE(EqualsIgnoringCase(u"É", u"é"));
-  EXPECT_FALSE(EqualsIgnoringCase(u"[", u"{"));  // the byte distance of case, but no letters
-  EXPECT_FALSE(EqualsIgnoringCase(u"ab", u"abc"));
+// The same file spelt in another case is one history entry, for every letter that file
+// names fold, not only ASCII; characters that merely look alike stay apart.
+TEST(KeysHistory, LettersFoldAsFileNamesDo) {
+  struct Case {
+    const char16_t* a;
+    const char16_t* b;
+    bool same;
+  };
+  const Case cases[] = {
+      {u"C:\\Docs\\Read.TXT", u"c:\\docs\\read.txt", true},
+      {u"C:\\Ä\\ö.txt", u"C:\\ä\\Ö.txt", true},
+      {u"Ａ.txt", u"ａ.txt", true},  // full-width letters
+      {u"ＺＩＰ", u"ｚｉｐ", true},
+      {u"É", u"é", true},
+      {u"Ÿ", u"ÿ", true},
+      {u"Ł", u"ł", true},
+      {u"ΣΟΦΙΑ", u"σοφια", true},
+      {u"МОСКВА", u"москва", true},
+      {u"Ё", u"ё", true},
+      {u"[", u"{", false},   // the distance of case, but no letters
+      {u"×", u"÷", false},   // the distance of case among the accented letters
+      {u"Ａ", u"A", false},  // full-width and plain letters are different characters
+      {u"ア", u"ｱ", false},
+      {u"ab", u"abc", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FileNamesEqual(c.a, c.b), c.same) << Utf16ToUtf8(c.a);
+    EXPECT_EQ(FileNamesEqual(c.b, c.a), c.same) << Utf16ToUtf8(c.a);
+    const StringList updated = UpdateFileHistory({u"x", c.a, u"y"}, c.b, 5);
+    EXPECT_EQ(updated.size(), c.same ? 3u : 4u) << Utf16ToUtf8(c.a);
+    EXPECT_EQ(updated.front(), c.b);
+  }
 }
 
 TEST(KeysHistory, Labels) {

@@ -2,11 +2,18 @@
 // failures to write.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "core/settings/ini_store.h"
 #include "core/settings/settings_io.h"
@@ -189,6 +196,64 @@ TEST_F(SettingsIni, UnwritableFileIsReported) {
   EXPECT_EQ(SaveSettings(SettingsLocation{path, nullptr}, options, list), SaveResult::kNoRoot);
   EXPECT_EQ(std::u16string(kIniSaveFailedMessage), u"INIファイルに設定が保存できません");
 }
+
+// The folder's file names, to see that no temporary file is left behind.
+std::vector<std::string> FolderNames(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& item : fs::directory_iterator(folder))
+    names.push_back(item.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(SettingsIni, SavingReplacesTheFileInOneStep) {
+  const std::u16string path = Path("Vemora.ini");
+  WriteAll(path, std::string(20000, 'x'));  // longer than what replaces it
+  auto store = CreateIniStoreForWrite(path);
+  store->WriteInt(store->Root(), u"RegVer", 91);
+  ASSERT_TRUE(store->CloseRoot());
+  EXPECT_EQ(ReadAll(path), std::string(kIniCommentLine) + "\r\n\r\n[Vemora]\r\nRegVer=91\r\n");
+  EXPECT_EQ(FolderNames(folder_), std::vector<std::string>{"Vemora.ini"});
+
+  // A file that cannot be put in place (a folder holds its name) is reported, and the
+  // file written for it is gone again.
+  const std::u16string blocked = Path("Blocked.ini");
+  fs::create_directories(fs::path(blocked) / "inside");
+  store = CreateIniStoreForWrite(blocked);
+  store->WriteInt(store->Root(), u"RegVer", 91);
+  EXPECT_FALSE(store->CloseRoot());
+  EXPECT_TRUE(fs::is_directory(fs::path(blocked) / "inside"));
+  EXPECT_EQ(FolderNames(folder_), (std::vector<std::string>{"Blocked.ini", "Vemora.ini"}));
+}
+
+#ifndef _WIN32
+// A disk that fills up in the middle of a save: the settings saved before survive.
+TEST_F(SettingsIni, FailedWriteKeepsTheOldFile) {
+  const std::u16string path = Path("Vemora.ini");
+  const std::string before = std::string(kIniCommentLine) + "\r\n\r\n[Vemora]\r\nRegVer=91\r\n";
+  WriteAll(path, before);
+  AppOptions options;
+  FileTypeSettingList list;
+  LoadSettingsAtStart({path, nullptr}, options, list);
+  options.Reg = 1;
+
+  // Files may not grow beyond 100 bytes while saving; the write fails instead of the
+  // signal ending the process.
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 100;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const SaveResult result = SaveSettings(SettingsLocation{path, nullptr}, options, list);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previousHandler);
+
+  EXPECT_EQ(result, SaveResult::kIniNotWritable);
+  EXPECT_EQ(ReadAll(path), before);
+  EXPECT_EQ(FolderNames(folder_), std::vector<std::string>{"Vemora.ini"});
+}
+#endif
 
 TEST_F(SettingsIni, IniPathBesideExecutable) {
   EXPECT_EQ(IniPathBeside(u"C:\\Program Files\\Vemora\\vemora.exe"),

@@ -211,9 +211,8 @@ TEST_F(SettingsLoadSave, MissingEntriesCountsAndShortKeyTable) {
     store.WriteString(Entry(store, options, 2), u"Name", u"c");
   });
   EXPECT_TRUE(Load());
-  ASSERT_EQ(options_.Keys, 2);
-  EXPECT_EQ(options_.KeyTable[0], (KeyBinding{0x0B, 0, 'C', CmdCopy}));
-  EXPECT_EQ(options_.KeyTable[1], (KeyBinding{0x03, 0, 'Q', CmdExit}));
+  // A torn table is damage: the first preset stands in for it.
+  EXPECT_EQ(options_.KeyTable, std::vector<KeyBinding>(KeyPreset(0).begin(), KeyPreset(0).end()));
   ASSERT_EQ(list_.Count(), 3);
   FileTypeSetting unnamed = DefaultFileTypeSetting();
   unnamed.Name.clear();
@@ -294,9 +293,9 @@ TEST_F(SettingsLoadSave, DamagedFileKeepsDefaults) {
   EXPECT_EQ(options_.SmRare, 15);
   EXPECT_EQ(options_.Bell, 1);
   EXPECT_EQ(options_.Quote, u"");  // 21 characters do not fit
-  EXPECT_EQ(options_.Keys, 0);     // not one whole entry
+  EXPECT_EQ(options_.Keys, 33);    // not one whole entry: the first preset
   EXPECT_TRUE(options_.Hist.empty());
-  EXPECT_EQ(list_.Count(), kMaxFileTypeEntries);
+  EXPECT_EQ(list_.Count(), 2);  // the entry keys that exist, not the damaged count
   const FileTypeSetting& common = list_.entries[0];
   EXPECT_EQ(common.Tab, 8);
   EXPECT_EQ(common.Fold, 80);
@@ -305,6 +304,120 @@ TEST_F(SettingsLoadSave, DamagedFileKeepsDefaults) {
   EXPECT_EQ(common.TextCol, Rgb(0, 0, 0));
   EXPECT_EQ(common.Name, u"\\");
   EXPECT_EQ(list_.entries[1].Tab, 8);  // 1 is below the limit
+}
+
+// Whatever the stored key table looks like, the user ends up with working keys: a whole
+// table as stored, anything else the preset that the store's UI names.
+TEST_F(SettingsLoadSave, DamagedKeyTableGivesAPreset) {
+  const std::vector<uint8_t> two = {0x0B, 0, 'C', 0, 0x53, 0x9C, 0x03, 0, 'Q', 0, 0x41, 0x9C};
+  struct Case {
+    const char* what;
+    std::optional<int32_t> keys;
+    std::optional<std::vector<uint8_t>> table;
+    std::optional<int32_t> ui;
+    int expectedPreset;  // -1: the stored two entries
+  };
+  const Case cases[] = {
+      {"whole table", 2, two, std::nullopt, -1},
+      {"whole table, UI ignored", 2, two, 2, -1},
+      {"no Keys", std::nullopt, two, std::nullopt, 0},
+      {"no KeyTable", 2, std::nullopt, std::nullopt, 0},
+      {"empty", 0, std::vector<uint8_t>{}, std::nullopt, 0},
+      {"negative count", -2, two, std::nullopt, 0},
+      {"count above the data", 3, two, std::nullopt, 0},
+      {"count below the data", 1, two, std::nullopt, 0},
+      {"torn entry", 2, std::vector<uint8_t>(two.begin(), two.end() - 1), std::nullopt, 0},
+      {"huge count", 2147483647, two, std::nullopt, 0},
+      {"torn, UI names the second", 3, two, 1, 1},
+      {"empty, UI names the third", 0, std::vector<uint8_t>{}, 2, 2},
+      {"empty, UI out of range", 0, std::vector<uint8_t>{}, 9, 0},
+  };
+  for (const Case& c : cases) {
+    WriteOldStore(91, [&c](SettingsStore& store, SettingsKey options) {
+      if (c.keys) store.WriteInt(options, u"Keys", *c.keys);
+      if (c.table) store.WriteBytes(options, u"KeyTable", *c.table);
+      if (c.ui) store.WriteInt(options, u"UI", *c.ui);
+    });
+    ASSERT_TRUE(Load()) << c.what;
+    const std::vector<KeyBinding> expected =
+        c.expectedPreset < 0
+            ? std::vector<KeyBinding>{{0x0B, 0, 'C', CmdCopy}, {0x03, 0, 'Q', CmdExit}}
+            : std::vector<KeyBinding>(KeyPreset(c.expectedPreset).begin(),
+                                      KeyPreset(c.expectedPreset).end());
+    EXPECT_EQ(options_.KeyTable, expected) << c.what;
+    EXPECT_EQ(options_.Keys, static_cast<int32_t>(expected.size())) << c.what;
+    EXPECT_EQ(options_.keyTableCapacity, options_.Keys) << c.what;
+  }
+}
+
+// A count that cannot be right takes the entry keys that are there, and makes up none.
+TEST_F(SettingsLoadSave, DamagedExtSetLoadsOnlyStoredEntries) {
+  const std::optional<int32_t> counts[] = {
+      std::nullopt, 0, -5, kMaxFileTypeEntries + 1, 2147483647, -2147483647 - 1};
+  for (const std::optional<int32_t> count : counts) {
+    const std::string what = count ? std::to_string(*count) : "missing";
+    WriteOldStore(91, [count](SettingsStore& store, SettingsKey options) {
+      if (count) store.WriteInt(options, u"ExtSet", *count);
+      store.WriteInt(Entry(store, options, 0), u"Tab", 3);
+      store.WriteString(Entry(store, options, 1), u"Name", u"a");
+      store.WriteString(Entry(store, options, 3), u"Name", u"c");  // index 2 is gone
+    });
+    ASSERT_TRUE(Load()) << what;
+    ASSERT_EQ(list_.Count(), 3) << what;
+    EXPECT_EQ(list_.entries[0].Tab, 3) << what;
+    EXPECT_EQ(list_.entries[1].Name, u"a") << what;
+    EXPECT_EQ(list_.entries[2].Name, u"c") << what;
+    EXPECT_EQ(list_.capacity, 10) << what;
+    EXPECT_EQ(list_.countAsLoaded, 4) << what;  // so that saving removes the old Ext3
+
+    // What is saved back is those three entries and an honest count.
+    options_.Reg = 1;
+    ASSERT_EQ(SaveSettings(location_, options_, list_), SaveResult::kSaved);
+    ASSERT_TRUE(Load()) << what;
+    EXPECT_EQ(list_.Count(), 3) << what;
+    EXPECT_EQ(list_.countAsLoaded, 3) << what;
+    EXPECT_EQ(list_.entries[2].Name, u"c") << what;
+  }
+
+  // Without the common entry's key the built-in common entry stands in, name and all.
+  WriteOldStore(91, [](SettingsStore& store, SettingsKey options) {
+    store.WriteInt(options, u"ExtSet", -1);
+    store.WriteString(Entry(store, options, 1), u"Name", u"a");
+  });
+  ASSERT_TRUE(Load());
+  ASSERT_EQ(list_.Count(), 2);
+  EXPECT_EQ(list_.entries[0], DefaultFileTypeSetting());
+  EXPECT_EQ(list_.entries[1].Name, u"a");
+}
+
+TEST_F(SettingsLoadSave, LongEditorAndOverlongColours) {
+  const std::u16string longest = u"\"C:\\" + std::u16string(252, u'長') + u"\" $F";
+  ASSERT_EQ(longest.size(), 260u);
+  WriteOldStore(91, [&longest](SettingsStore& store, SettingsKey options) {
+    store.WriteInt(options, u"ExtSet", 2);
+    SettingsKey entry = Entry(store, options, 0);
+    store.WriteString(entry, u"Editor", longest);
+    store.WriteBytes(entry, u"TextCol", std::vector<uint8_t>{1, 2, 3, 4, 5});  // longer
+    store.WriteBytes(entry, u"BackCol", std::vector<uint8_t>{1, 2, 3, 0x01});  // top byte set
+    store.WriteBytes(entry, u"FindCol", std::vector<uint8_t>{1, 2, 3});        // too short
+    store.WriteBytes(entry, u"CtrlCol", std::vector<uint8_t>{9, 8, 7, 0});
+    entry = Entry(store, options, 1);
+    store.WriteString(entry, u"Editor", longest + u"x");
+  });
+  ASSERT_TRUE(Load());
+  const FileTypeSetting& entry = list_.entries[0];
+  EXPECT_EQ(entry.Editor, longest);
+  EXPECT_EQ(entry.TextCol, Rgb(1, 2, 3));
+  EXPECT_EQ(entry.BackCol, Rgb(1, 2, 3));
+  EXPECT_EQ(entry.FindCol, Rgb(128, 128, 128));  // kept what it held before
+  EXPECT_EQ(entry.CtrlCol, Rgb(9, 8, 7));
+  EXPECT_EQ(list_.entries[1].Editor, u"");  // more than the field holds: not taken
+
+  // What the browse button gives survives a save.
+  options_.Reg = 1;
+  ASSERT_EQ(SaveSettings(location_, options_, list_), SaveResult::kSaved);
+  ASSERT_TRUE(Load());
+  EXPECT_EQ(list_.entries[0].Editor, longest);
 }
 
 }  // namespace

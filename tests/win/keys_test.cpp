@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "core/keys/commands.h"
 #include "core/keys/key_table.h"
 #include "win/keys/accelerators.h"
@@ -53,6 +55,40 @@ TEST(Keys, TableIsRebuiltFromTheKeyTable) {
   PressKey(host, VK_RIGHT);
   EXPECT_EQ(CurrentDocument()->TopLine, 5);
   EXPECT_EQ(CopyAcceleratorTableW(gShell.accelerators, nullptr, 0), 52);
+}
+
+// A key table damaged in the registry must not leave the user without keys: the viewer
+// starts with the first preset, and paging works.
+TEST(Keys, DamagedStoredKeyTableStillPages) {
+  struct Damage {
+    const char* what;
+    DWORD keys;
+    std::vector<BYTE> table;
+  };
+  const Damage damages[] = {
+      {"torn", 3, {0x0B, 0, 'C', 0, 0x53, 0x9C, 0x03}},
+      {"empty", 0, {}},
+      {"count above the data", 40, {0x0B, 0, 'C', 0, 0x53, 0x9C}},
+  };
+  for (const Damage& damage : damages) {
+    ViewerHost host;  // starts from an empty scratch key
+    const std::wstring options = std::wstring(kScratchRegistryRoot) + L"\\Options";
+    const DWORD version = 91;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kScratchRegistryRoot, L"RegVer", REG_DWORD,
+                              &version, sizeof version),
+              ERROR_SUCCESS);
+    RegSetKeyValueW(HKEY_CURRENT_USER, options.c_str(), L"Keys", REG_DWORD, &damage.keys,
+                    sizeof damage.keys);
+    RegSetKeyValueW(HKEY_CURRENT_USER, options.c_str(), L"KeyTable", REG_BINARY,
+                    damage.table.data(), static_cast<DWORD>(damage.table.size()));
+    ASSERT_TRUE(host.Start(L"\"" + host.Folder().Write(L"lines.txt", Lines(200)) + L"\""));
+    EXPECT_EQ(CopyAcceleratorTableW(gShell.accelerators, nullptr, 0), 33) << damage.what;
+    PressKey(host, VK_NEXT);
+    EXPECT_GT(CurrentDocument()->TopLine, 0) << damage.what;
+    PressKey(host, VK_END);
+    EXPECT_GT(CurrentDocument()->TopLine, 100) << damage.what;
+    host.Close();
+  }
 }
 
 TEST(Keys, ToolbarTipsComeFromTheCommandTable) {

@@ -188,12 +188,17 @@ TEST_F(SettingsRegistry, OlderStoreAndOverlongValues) {
     ASSERT_TRUE(store->CreateKey(store->Root(), u"Options", options));
     store->WriteInt(options, u"UI", 1);
     store->WriteString(options, u"Quote", std::u16string(21, u'>'));
-    store->WriteInt(options, u"ExtSet", 1);
     ASSERT_TRUE(store->CreateKey(options, u"Ext0", entry));
-    store->WriteString(entry, u"Editor", std::u16string(241, u'e'));
+    store->WriteString(entry, u"Editor", std::u16string(261, u'e'));  // more than the field
     store->WriteString(entry, u"EdOptSJIS", std::u16string(20, u's'));
     store->WriteStringList(entry, u"Ext", {u"*.a", u"*.b"});
+    store->WriteBytes(entry, u"TextCol", std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8});
     store->CloseKey(entry);
+    // What the browse button can give: 260 characters.
+    ASSERT_TRUE(store->CreateKey(options, u"Ext1", entry));
+    store->WriteString(entry, u"Editor", std::u16string(260, u'編'));
+    store->CloseKey(entry);
+    store->WriteInt(options, u"ExtSet", 2);
     store->CloseKey(options);
     EXPECT_TRUE(store->CloseRoot());
   }
@@ -206,6 +211,9 @@ TEST_F(SettingsRegistry, OlderStoreAndOverlongValues) {
   EXPECT_EQ(list.entries[0].EdOptSJIS, std::u16string(20, u's'));
   EXPECT_EQ(list.entries[0].Ext, (StringList{u"*.a", u"*.b"}));
   EXPECT_EQ(list.entries[0].ToolType, 1);
+  EXPECT_EQ(list.entries[0].TextCol, Rgb(1, 2, 3));
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.entries[1].Editor, std::u16string(260, u'編'));
 }
 
 TEST(SettingsFontConversion, LogFontRoundTrip) {

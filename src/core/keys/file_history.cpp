@@ -3,22 +3,14 @@
 
 #include <algorithm>
 
+#include "core/platform/file_names.h"
+
 namespace vemora {
 namespace {
 
 constexpr size_t kLabelLength = 3;
 
-char16_t FoldAscii(char16_t c) {
-  return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c;
-}
-
 }  // namespace
-
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char16_t x, char16_t y) { return FoldAscii(x) == FoldAscii(y); });
-}
 
 StringList UpdateFileHistory(const StringList& history, std::u16string_view path, int32_t limit) {
   if (limit <= 0) return history;
@@ -27,7 +19,7 @@ StringList UpdateFileHistory(const StringList& history, std::u16string_view path
   updated.emplace_back(path);
   for (const std::u16string& entry : history) {
     if (updated.size() >= maximum) break;
-    if (!EqualsIgnoringCase(entry, path)) updated.push_back(entry);
+    if (!FileNamesEqual(entry, path)) updated.push_back(entry);
   }
   return updated;
 }

@@ -11,13 +11,10 @@ namespace vemora {
 
 inline constexpr int kMaxHistoryEntries = 20;
 
-// Equality ignoring case the way wcsicmp does in the default C locale: only the ASCII
-// letters fold, so full-width and accented letters compare exactly.
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b);
-
-// The history after opening `path`: the path first, an earlier entry for the same path
-// (ignoring case) dropped, at most `limit` entries (itself at most 20). A limit of 0
-// leaves the history unchanged, since nothing is recorded then.
+// The history after opening `path`: the path first, an earlier entry for the same file
+// (a spelling that differs only in letter case, as file names compare) dropped, at most `limit`
+// entries (itself at most 20). A limit of 0 leaves the history unchanged, since nothing is recorded
+// then.
 StringList UpdateFileHistory(const StringList& history, std::u16string_view path, int32_t limit);
 
 // The three-character label of history entry i (from 0): "&1 " to "&9 ", "&0 ", "&* ".

@@ -17,4 +17,9 @@ int64_t FileSize(std::FILE* file);
 // True when the file exists and can be opened for reading.
 bool FileReadable(std::u16string_view path);
 
+// Puts `bytes` in place of the file at `path` in one step: they go to a new file in the
+// same folder, which then replaces the old one. When any step fails the old file stays as
+// it was and the new one is removed. False on failure.
+bool ReplaceFileContents(std::u16string_view path, std::string_view bytes);
+
 }  // namespace vemora

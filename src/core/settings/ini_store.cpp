@@ -183,13 +183,8 @@ class IniStore final : public SettingsStore {
     image_.sections[key.value].lines.push_back(EscapeText(name) + "=" + std::string(text));
   }
 
-  bool WriteFile() const {
-    std::FILE* file = OpenFile(path_, "wb");
-    if (!file) return false;
-    const std::string bytes = FormatIniImage(image_);
-    const bool complete = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && complete;
-  }
+  // An interrupted save must not cost the user the settings saved before.
+  bool WriteFile() const { return ReplaceFileContents(path_, FormatIniImage(image_)); }
 
   IniImage image_;
   std::u16string path_;

@@ -36,11 +36,12 @@ void ReadFlag(SettingsStore& store, SettingsKey key, std::u16string_view name, i
   ReadInt(store, key, name, field, 0, 1);
 }
 
+// Only three bytes carry the colour; a longer or damaged value must not make GDI read
+// the top byte as a palette index.
 void ReadColor(SettingsStore& store, SettingsKey key, std::u16string_view name, ColorRef& field) {
   std::vector<uint8_t> bytes;
-  if (!store.ReadBytes(key, name, bytes, 4) || bytes.size() != 4) return;
-  field = static_cast<ColorRef>(bytes[0]) | (static_cast<ColorRef>(bytes[1]) << 8) |
-          (static_cast<ColorRef>(bytes[2]) << 16) | (static_cast<ColorRef>(bytes[3]) << 24);
+  if (!store.ReadBytes(key, name, bytes, 4) || bytes.size() < 4) return;
+  field = Rgb(bytes[0], bytes[1], bytes[2]);
 }
 
 void WriteColor(SettingsStore& store, SettingsKey key, std::u16string_view name, ColorRef color) {
@@ -57,22 +58,41 @@ void ReadFont(SettingsStore& store, SettingsKey key, FontRecord& font) {
   }
 }
 
-void ReadKeyTable(SettingsStore& store, SettingsKey optionsKey, AppOptions& options) {
-  int32_t keys = options.Keys;
-  ReadInt(store, optionsKey, u"Keys", keys, 0);
+// The stored table, when it is whole: a count above 0 and exactly that many entries.
+bool ReadStoredKeyTable(SettingsStore& store, SettingsKey optionsKey,
+                        std::vector<KeyBinding>& entries) {
+  int32_t keys = 0;
+  if (!store.ReadInt(optionsKey, u"Keys", keys) || keys <= 0) return false;
   const uint64_t wanted = static_cast<uint64_t>(keys) * kKeyBindingSize;
+  if (wanted >= std::numeric_limits<size_t>::max()) return false;
   std::vector<uint8_t> bytes;
-  store.ReadBytes(
-      optionsKey, u"KeyTable", bytes,
-      static_cast<size_t>(std::min<uint64_t>(wanted, std::numeric_limits<size_t>::max())));
-  // A stored table shorter than its count keeps the whole entries it has.
-  std::vector<KeyBinding> entries(bytes.size() / kKeyBindingSize);
+  // One byte more than wanted tells a longer table from a whole one.
+  if (!store.ReadBytes(optionsKey, u"KeyTable", bytes, static_cast<size_t>(wanted) + 1) ||
+      bytes.size() != wanted) {
+    return false;
+  }
+  entries.resize(static_cast<size_t>(keys));
   for (size_t i = 0; i < entries.size(); ++i) {
     const uint8_t* b = &bytes[i * kKeyBindingSize];
     entries[i] = {b[0], b[1], static_cast<uint16_t>(b[2] | (b[3] << 8)),
                   static_cast<uint16_t>(b[4] | (b[5] << 8))};
   }
-  SetKeyTable(options, entries);
+  return true;
+}
+
+// Older versions named a preset in UI instead of keeping a table. A table that is
+// missing, empty or torn is taken as damage and replaced the same way, so that the
+// user is never left without keys.
+void ReadKeyTable(SettingsStore& store, SettingsKey optionsKey, int32_t version,
+                  AppOptions& options) {
+  std::vector<KeyBinding> entries;
+  if (version >= kSettingsVersion && ReadStoredKeyTable(store, optionsKey, entries)) {
+    SetKeyTable(options, entries);
+    return;
+  }
+  int32_t preset = 0;
+  ReadInt(store, optionsKey, u"UI", preset);
+  LoadKeyPreset(options, preset);
 }
 
 std::vector<uint8_t> KeyTableBytes(const std::vector<KeyBinding>& table) {
@@ -132,14 +152,7 @@ void ReadOptions(SettingsStore& store, SettingsKey key, int32_t version, AppOpti
   ReadFlag(store, key, u"SmLine", options.SmLine);
   ReadFlag(store, key, u"SmPage", options.SmPage);
   ReadInt(store, key, u"SmRare", options.SmRare, 1, 30);
-  if (version >= 91) {
-    ReadKeyTable(store, key, options);
-  } else {
-    // Older versions named a preset instead of keeping a table.
-    int32_t preset = 0;
-    ReadInt(store, key, u"UI", preset);
-    LoadKeyPreset(options, preset);
-  }
+  ReadKeyTable(store, key, version, options);
   store.ReadStringList(key, u"Hist", options.Hist, kHistCapacity);
   ReadFlag(store, key, u"Caps", options.Caps);
   ReadFlag(store, key, u"Regx", options.Regx);
@@ -309,6 +322,48 @@ int32_t Saturate(int64_t value) {
   return static_cast<int32_t>(std::clamp<int64_t>(value, kAnyInt, kMaxInt));
 }
 
+// Reads entry `index` into `entry` (the built-in record with an empty name); false when
+// the store has no key for it.
+bool ReadFileTypeEntry(SettingsStore& store, SettingsKey optionsKey, int32_t index, int32_t version,
+                       const LegacyValues& legacy, FileTypeSetting& entry) {
+  entry = DefaultFileTypeSetting();
+  entry.Name.clear();
+  SettingsKey entryKey;
+  if (!store.OpenKey(optionsKey, EntryKeyName(index), entryKey)) return false;
+  ReadFileType(store, entryKey, version, legacy, entry);
+  store.CloseKey(entryKey);
+  return true;
+}
+
+// ExtSet entries, each from its key; a missing key leaves a nameless built-in record.
+void ReadCountedFileTypes(SettingsStore& store, SettingsKey optionsKey, int32_t version,
+                          const LegacyValues& legacy, int32_t count, FileTypeSettingList& list) {
+  list.entries.resize(static_cast<size_t>(count));
+  for (int32_t i = 0; i < count; ++i) {
+    ReadFileTypeEntry(store, optionsKey, i, version, legacy, list.entries[static_cast<size_t>(i)]);
+  }
+  list.countAsLoaded = count;
+}
+
+// A missing or damaged ExtSet cannot be trusted to say how many entries there are: only
+// the entry keys that exist are taken, in index order, so that no nameless entry is made
+// up and saved back. The common entry is needed even when its key is gone. The count as
+// loaded reaches the highest key found, so that saving removes the keys left behind.
+void ReadExistingFileTypes(SettingsStore& store, SettingsKey optionsKey, int32_t version,
+                           const LegacyValues& legacy, FileTypeSettingList& list) {
+  list.entries.clear();
+  list.countAsLoaded = 1;
+  FileTypeSetting entry;
+  for (int32_t i = 0; i < kMaxFileTypeEntries; ++i) {
+    if (ReadFileTypeEntry(store, optionsKey, i, version, legacy, entry)) {
+      list.entries.push_back(std::move(entry));
+      list.countAsLoaded = i + 1;
+    } else if (i == 0) {
+      list.entries.push_back(DefaultFileTypeSetting());
+    }
+  }
+}
+
 }  // namespace
 
 std::u16string FormatFontRecord(const FontRecord& font) {
@@ -365,21 +420,13 @@ bool LoadSettings(SettingsStore& store, AppOptions& options, FileTypeSettingList
   ReadOptions(store, optionsKey, version, options);
   const LegacyValues legacy = ReadLegacyValues(store, optionsKey);
 
-  // The common entry is needed even when the count is missing or damaged.
-  int32_t count = 1;
-  ReadInt(store, optionsKey, u"ExtSet", count);
-  count = std::clamp(count, 1, kMaxFileTypeEntries);
-  list.countAsLoaded = count;
-  list.capacity = std::max(list.capacity, count);
-  list.entries.assign(static_cast<size_t>(count), DefaultFileTypeSetting());
-  for (int32_t i = 0; i < count; ++i) {
-    FileTypeSetting& entry = list.entries[static_cast<size_t>(i)];
-    entry.Name.clear();
-    SettingsKey entryKey;
-    if (!store.OpenKey(optionsKey, EntryKeyName(i), entryKey)) continue;
-    ReadFileType(store, entryKey, version, legacy, entry);
-    store.CloseKey(entryKey);
+  int32_t count = 0;
+  if (store.ReadInt(optionsKey, u"ExtSet", count) && count >= 1 && count <= kMaxFileTypeEntries) {
+    ReadCountedFileTypes(store, optionsKey, version, legacy, count, list);
+  } else {
+    ReadExistingFileTypes(store, optionsKey, version, legacy, list);
   }
+  list.capacity = std::max(list.capacity, list.Count());
   store.CloseKey(optionsKey);
   store.CloseRoot();
   return true;

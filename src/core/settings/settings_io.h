@@ -13,7 +13,8 @@ namespace vemora {
 
 // The version this program writes as RegVer.
 inline constexpr int32_t kSettingsVersion = 91;
-// More stored entries than this are taken as damage rather than loaded.
+// A stored count above this (or below 1, or none) is taken as damage: then only the
+// entry keys that exist below this index are loaded.
 inline constexpr int32_t kMaxFileTypeEntries = 1000;
 
 // The font as one text: thirteen numbers and the face name ("-15 0 0 0 400 0 0 0 128 1 2 1 1

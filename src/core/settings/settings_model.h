@@ -85,7 +85,8 @@ inline constexpr int32_t kFindHistCapacity = 811;
 inline constexpr int32_t kNameCapacity = 41;
 inline constexpr int32_t kExtCapacity = 501;
 inline constexpr int32_t kEditorCapacity = 261;
-inline constexpr int32_t kEditorLoadCapacity = 241;
+// Whatever the browse button can put there (260 characters) loads back as it was saved.
+inline constexpr int32_t kEditorLoadCapacity = kEditorCapacity;
 inline constexpr int32_t kEditorOptionCapacity = 21;
 
 struct FileTypeSetting {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/platform/code_pages.h"
+#include "core/text/decoded_text.h"
 #include "core/text/encoding.h"
 
 namespace vemora {
@@ -31,11 +32,35 @@ void SwapBytes(char16_t* units, int32_t count) {
     units[i] = static_cast<char16_t>((units[i] >> 8) | (units[i] << 8));
 }
 
-// Decodes through the code page into a new buffer of one unit per byte, converting once.
+bool IsLineEnd(uint8_t b) { return b == '\r' || b == '\n'; }
+
+bool IsShiftJisLead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// Code page 932's own replacement for a character it cannot read; EUC-JP passes it on as
+// these Shift_JIS bytes.
+constexpr char16_t kShiftJisReplacement = u'\u30FB';
+constexpr uint8_t kShiftJisReplacementBytes[2] = {0x81, 0x45};
+
+// Whether the byte before `lineEnd` is a lead byte rather than the second byte of a pair.
+// A byte that cannot lead always ends a character, so counting back over the bytes that
+// can lead tells: an odd run ends in a lead byte.
+bool LeadByteBefore(const uint8_t* start, const uint8_t* lineEnd) {
+  const uint8_t* p = lineEnd;
+  while (p > start && IsShiftJisLead(p[-1])) --p;
+  return (lineEnd - p) % 2 == 1;
+}
+
+const uint8_t* Find(const uint8_t* from, const uint8_t* end, uint8_t byte) {
+  if (from == end) return end;  // also an empty buffer, which may have no address
+  const void* found = std::memchr(from, byte, static_cast<size_t>(end - from));
+  return found ? static_cast<const uint8_t*>(found) : end;
+}
+
+// Decodes into a new buffer of one unit per byte, converting once.
 void DecodeInto(Document& document, uint32_t codePage, const uint8_t* bytes, int32_t length) {
-  document.textBuffer = std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(length) + 1);
-  document.text = document.textBuffer.get();
-  document.textLength = DecodeCodePage(codePage, bytes, length, document.text, length);
+  DecodedText text(length);
+  text.Append(codePage, bytes, length);
+  text.MoveInto(document);
 }
 
 }  // namespace
@@ -52,7 +77,18 @@ std::vector<uint8_t> DecodeEucToShiftJis(const uint8_t* bytes, int32_t length) {
       continue;
     }
     if (b < 0x80) {
-      if (pending >= 0) *out++ = static_cast<uint8_t>(pending);
+      if (pending >= 0 && IsLineEnd(b)) {
+        // A character cut short by the line end: its lead byte alone would pair with the
+        // line end, or read as another character, in Shift_JIS.
+        const size_t written = static_cast<size_t>(out - output.data());
+        const size_t inputLeft = static_cast<size_t>(length - i);
+        if (output.size() - written < inputLeft + 2) output.resize(output.size() + 4096);
+        out = output.data() + written;
+        *out++ = kShiftJisReplacementBytes[0];
+        *out++ = kShiftJisReplacementBytes[1];
+      } else if (pending >= 0) {
+        *out++ = static_cast<uint8_t>(pending);
+      }
       pending = -1;
       *out++ = b;
     } else if (pending < 0) {
@@ -140,6 +176,30 @@ std::vector<uint8_t> DecodeJisToShiftJis(const uint8_t* bytes, int32_t length) {
   return output;
 }
 
+void DecodeShiftJis(const uint8_t* bytes, int32_t length, DecodedText& text) {
+  const uint8_t* const end = bytes + std::max(length, 0);
+  const uint8_t* piece = bytes;
+  const uint8_t* nextLf = Find(bytes, end, '\n');
+  const uint8_t* nextCr = Find(bytes, end, '\r');
+  while (nextLf != end || nextCr != end) {
+    const uint8_t* const lineEnd = std::min(nextLf, nextCr);
+    if (lineEnd > piece && IsShiftJisLead(lineEnd[-1]) && LeadByteBefore(piece, lineEnd)) {
+      text.Append(kCodePageShiftJis, piece, static_cast<int32_t>(lineEnd - 1 - piece));
+      text.Append(kShiftJisReplacement);
+      piece = lineEnd;
+    }
+    if (lineEnd == nextLf) nextLf = Find(lineEnd + 1, end, '\n');
+    else nextCr = Find(lineEnd + 1, end, '\r');
+  }
+  text.Append(kCodePageShiftJis, piece, static_cast<int32_t>(end - piece));
+}
+
+void DecodeShiftJisInto(Document& document, const uint8_t* bytes, int32_t length) {
+  DecodedText text(length);
+  DecodeShiftJis(bytes, length, text);
+  text.MoveInto(document);
+}
+
 void DecodeDocumentText(Document& document, FileBytes&& bytes, TextEncoding encoding) {
   FileBytes input = std::move(bytes);  // freed on return unless it becomes the text
   const int32_t length = std::max(input.length, 0);
@@ -161,13 +221,13 @@ void DecodeDocumentText(Document& document, FileBytes&& bytes, TextEncoding enco
     case kEncodingJis: {
       const std::vector<uint8_t> sjis = DecodeJisToShiftJis(input.data(), length);
       input = {};
-      DecodeInto(document, kCodePageOem, sjis.data(), static_cast<int32_t>(sjis.size()));
+      DecodeShiftJisInto(document, sjis.data(), static_cast<int32_t>(sjis.size()));
       return;
     }
     case kEncodingEuc: {
       const std::vector<uint8_t> sjis = DecodeEucToShiftJis(input.data(), length);
       input = {};
-      DecodeInto(document, kCodePageOem, sjis.data(), static_cast<int32_t>(sjis.size()));
+      DecodeShiftJisInto(document, sjis.data(), static_cast<int32_t>(sjis.size()));
       return;
     }
     case kEncodingUtf8Bom: {
@@ -177,7 +237,7 @@ void DecodeDocumentText(Document& document, FileBytes&& bytes, TextEncoding enco
     }
     case kEncodingUtf8: DecodeInto(document, kCodePageUtf8, input.data(), length); return;
     case kEncodingUtf7: DecodeInto(document, kCodePageUtf7, input.data(), length); return;
-    default: DecodeInto(document, kCodePageOem, input.data(), length); return;
+    default: DecodeShiftJisInto(document, input.data(), length); return;
   }
 }
 

@@ -17,7 +17,19 @@ namespace vemora {
 // input is replaced as the platform's code-page conversion replaces it; never fails.
 void DecodeDocumentText(Document& document, FileBytes&& bytes, TextEncoding encoding);
 
-// Byte-for-byte converters to Shift_JIS; the output is never longer than the input.
+class DecodedText;
+
+// Shift_JIS to UTF-16 through code page 932 itself, whatever the system's own code pages
+// are. A lead byte that a CR or LF follows becomes U+30FB, the code page's replacement
+// for a character it cannot read (as for a lead byte at the very end), and the line end
+// stays: a broken character never joins two lines.
+void DecodeShiftJis(const uint8_t* bytes, int32_t length, DecodedText& text);
+
+// The same, as the document's whole text.
+void DecodeShiftJisInto(Document& document, const uint8_t* bytes, int32_t length);
+
+// Byte-for-byte converters to Shift_JIS. An EUC-JP character that a line end cuts short
+// becomes the Shift_JIS replacement character (two bytes) before the line end.
 std::vector<uint8_t> DecodeJisToShiftJis(const uint8_t* bytes, int32_t length);
 std::vector<uint8_t> DecodeEucToShiftJis(const uint8_t* bytes, int32_t length);
 

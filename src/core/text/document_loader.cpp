@@ -5,7 +5,6 @@
 #include <string>
 
 #include "core/layout/layout.h"
-#include "core/platform/code_pages.h"
 #include "core/text/decode.h"
 #include "core/text/encoding.h"
 
@@ -85,7 +84,9 @@ void ReadStandardInput(std::unique_ptr<Document>& current, int32_t startLine, Lo
     }
     auto document = std::make_unique<Document>();
     document->name = kUntitledName;
-    SetText(*document, DecodeCodePage(kCodePageOem, bytes));
+    // Piped text is read as Shift_JIS, the same on every system, like a file in it.
+    DecodeShiftJisInto(*document, reinterpret_cast<const uint8_t*>(bytes.data()),
+                       static_cast<int32_t>(bytes.size()));
     document->sourceKind = kSourceStandardInput;
     current = std::move(document);
   }

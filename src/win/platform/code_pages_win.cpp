@@ -7,20 +7,21 @@ namespace vemora {
 
 int32_t DecodeCodePage(uint32_t codePage, const uint8_t* bytes, int32_t length, char16_t* out,
                        int32_t capacity) {
-  if (length <= 0 || capacity <= 0) return 0;
-  // No counting call: its cost is several times the conversion's, and one unit per byte
-  // is always room enough.
-  return MultiByteToWideChar(codePage, 0, reinterpret_cast<const char*>(bytes), length,
-                             reinterpret_cast<wchar_t*>(out), capacity);
+  if (length <= 0) return 0;
+  // A room of 0 would turn the call into the counting pass.
+  if (capacity <= 0) return CountDecodedUnits(codePage, bytes, length) == 0 ? 0 : kDecodeRoomShort;
+  // No counting call first: its cost is several times the conversion's, and one unit per
+  // byte is room enough for the code pages decoded here. Should the system still find it
+  // short, the caller counts and converts again rather than taking an empty text.
+  const int units = MultiByteToWideChar(codePage, 0, reinterpret_cast<const char*>(bytes), length,
+                                        reinterpret_cast<wchar_t*>(out), capacity);
+  if (units == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) return kDecodeRoomShort;
+  return units;
 }
 
-std::u16string DecodeCodePage(uint32_t codePage, std::string_view bytes) {
-  std::u16string text(bytes.size(), u'\0');
-  const int32_t units =
-      DecodeCodePage(codePage, reinterpret_cast<const uint8_t*>(bytes.data()),
-                     static_cast<int32_t>(bytes.size()), text.data(), static_cast<int32_t>(text.size()));
-  text.resize(static_cast<size_t>(units));
-  return text;
+int32_t CountDecodedUnits(uint32_t codePage, const uint8_t* bytes, int32_t length) {
+  if (length <= 0) return 0;
+  return MultiByteToWideChar(codePage, 0, reinterpret_cast<const char*>(bytes), length, nullptr, 0);
 }
 
 std::string EncodeCodePage(uint32_t codePage, std::u16string_view text) {

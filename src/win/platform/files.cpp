@@ -1,6 +1,10 @@
-// Files by UTF-16 path on Windows: the wide C runtime functions.
+// Files by UTF-16 path on Windows: the wide C runtime functions, and the replacement of a
+// whole file through a sibling file and MoveFileExW.
 #include "core/platform/files.h"
 
+#include <windows.h>
+
+#include <algorithm>
 #include <string>
 
 #include "win/platform/text_conversion.h"
@@ -18,6 +22,39 @@ int64_t FileSize(std::FILE* file) {
   if (_fseeki64(file, 0, SEEK_END) != 0) return -1;
   const int64_t size = _ftelli64(file);
   return _fseeki64(file, 0, SEEK_SET) == 0 ? size : -1;
+}
+
+namespace {
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReplaceFileContents(std::u16string_view path, std::string_view bytes) {
+  // Named after the process, so that two viewers saving at once never share one.
+  const std::wstring target = ToWide(path);
+  const std::wstring temporary = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  // Flushed before the move, so that a crash cannot leave the new name on missing data.
+  const bool written = WriteAll(file, bytes) && FlushFileBuffers(file);
+  const bool closed = CloseHandle(file);
+  if (written && closed &&
+      MoveFileExW(temporary.c_str(), target.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  DeleteFileW(temporary.c_str());
+  return false;
 }
 
 }  // namespace vemora

@@ -237,14 +237,15 @@ int32_t DecodeUtf7(const uint8_t* bytes, int32_t length, char16_t* out) {
 
 int32_t DecodeCodePage(uint32_t codePage, const uint8_t* bytes, int32_t length, char16_t* out,
                        int32_t capacity) {
-  if (length <= 0 || capacity <= 0) return 0;
+  if (length <= 0) return 0;
   if (capacity < length) {
-    // The decoders rely on one unit per byte; a smaller buffer gets the first units.
+    // The decoders write up to one unit per byte; a smaller room takes the text only when
+    // it fits whole, as on Windows.
     std::vector<char16_t> whole(static_cast<size_t>(length));
     const int32_t units = DecodeCodePage(codePage, bytes, length, whole.data(), length);
-    const int32_t kept = units < capacity ? units : capacity;
-    std::memcpy(out, whole.data(), static_cast<size_t>(kept) * 2);
-    return kept;
+    if (units > capacity) return kDecodeRoomShort;
+    if (units > 0) std::memcpy(out, whole.data(), static_cast<size_t>(units) * 2);
+    return units;
   }
   switch (codePage) {
     case kCodePageUtf8: return DecodeUtf8(bytes, length, out);
@@ -253,13 +254,10 @@ int32_t DecodeCodePage(uint32_t codePage, const uint8_t* bytes, int32_t length, 
   }
 }
 
-std::u16string DecodeCodePage(uint32_t codePage, std::string_view bytes) {
-  std::u16string text(bytes.size(), u'\0');
-  const int32_t units =
-      DecodeCodePage(codePage, reinterpret_cast<const uint8_t*>(bytes.data()),
-                     static_cast<int32_t>(bytes.size()), text.data(), static_cast<int32_t>(text.size()));
-  text.resize(static_cast<size_t>(units));
-  return text;
+int32_t CountDecodedUnits(uint32_t codePage, const uint8_t* bytes, int32_t length) {
+  if (length <= 0) return 0;
+  std::vector<char16_t> whole(static_cast<size_t>(length));
+  return DecodeCodePage(codePage, bytes, length, whole.data(), length);
 }
 
 std::string EncodeCodePage(uint32_t codePage, std::u16string_view text) {

@@ -1,7 +1,11 @@
-// Files by UTF-16 path on POSIX systems: the path is handed to the system as UTF-8.
+// Files by UTF-16 path on POSIX systems: the path is handed to the system as UTF-8; a
+// whole file is replaced through a sibling file and rename.
 #include "core/platform/files.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
 
 #include "core/text/utf8.h"
 
@@ -18,6 +22,22 @@ int64_t FileSize(std::FILE* file) {
   if (fseeko(file, 0, SEEK_END) != 0) return -1;
   const int64_t size = ftello(file);
   return fseeko(file, 0, SEEK_SET) == 0 ? size : -1;
+}
+
+bool ReplaceFileContents(std::u16string_view path, std::string_view bytes) {
+  // Named after the process, so that two programs saving at once never share one.
+  const std::string target = Utf16ToUtf8(path);
+  const std::string temporary = target + "." + std::to_string(getpid()) + ".tmp";
+  std::FILE* file = std::fopen(temporary.c_str(), "wb");
+  if (!file) return false;
+  // Flushed to the disk before the rename, so that a crash cannot leave the new name on
+  // missing data.
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
+                       std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+  const bool closed = std::fclose(file) == 0;
+  if (written && closed && std::rename(temporary.c_str(), target.c_str()) == 0) return true;
+  std::remove(temporary.c_str());
+  return false;
 }
 
 }  // namespace vemora
