@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/platform/code_pages.h"
+#include "core/text/byte_search.h"
 #include "core/text/decoded_text.h"
 #include "core/text/encoding.h"
 
@@ -51,9 +52,7 @@ bool LeadByteBefore(const uint8_t* start, const uint8_t* lineEnd) {
 }
 
 const uint8_t* Find(const uint8_t* from, const uint8_t* end, uint8_t byte) {
-  if (from == end) return end;  // also an empty buffer, which may have no address
-  const void* found = std::memchr(from, byte, static_cast<size_t>(end - from));
-  return found ? static_cast<const uint8_t*>(found) : end;
+  return FindByte(from, end, byte);
 }
 
 // Decodes into a new buffer of one unit per byte, converting once.
