@@ -3,7 +3,10 @@
 
 #include <algorithm>
 #include <memory>
+#include <mutex>
 #include <vector>
+
+#include "core/pieces.h"
 
 #include "core/settings/settings_model.h"
 
@@ -141,7 +144,99 @@ struct LineBreaker {
   }
 };
 
+// The measure shared by the pieces of one layout: one measurement at a time.
+class SharedMeasure final : public TextMeasure {
+ public:
+  explicit SharedMeasure(TextMeasure& measure) : measure_(measure) {}
+  int32_t UnitWidth(char16_t unit) override {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return measure_.UnitWidth(unit);
+  }
+
+ private:
+  TextMeasure& measure_;
+  std::mutex mutex_;
+};
+
+// The display lines of one piece of the text, laid out alone: a piece starts just after a
+// line end, where a display line starts whatever came before. Logical numbers count from
+// the piece's first line.
+struct PieceLines {
+  std::vector<int32_t> starts;
+  std::vector<int32_t> logical;
+  int32_t lineEnds = 0;
+};
+
+void LayOutPiece(const Document& document, int32_t from, int32_t to,
+                 const LayoutParameters& parameters, TextMeasure& measure, PieceLines& lines) {
+  const bool inColumns = parameters.FoldRight != 1;
+  const int32_t averageWidth = std::max(parameters.averageCharWidth, 1);
+  AdvanceTable table(measure, averageWidth, inColumns);
+  LineBreaker breaker{document.text, to, std::max(parameters.Tab, 1), averageWidth,
+                      inColumns ? int64_t{parameters.Fold} : int64_t{parameters.clientWidth} - 16,
+                      table};
+  int32_t p = from;
+  while (p < to) {
+    lines.starts.push_back(p);
+    lines.logical.push_back(breaker.logical);
+    p = inColumns ? breaker.ColumnLine(p) : breaker.EdgeLine(p);
+  }
+  lines.lineEnds = breaker.logical;
+}
+
+// The pieces' lines in blocks of 1000, then the end mark, as the one-thread layout
+// leaves them.
+void JoinPieces(Document& document, const std::vector<PieceLines>& pieces) {
+  LineTable& table = document.lineTable;
+  LineBlock* block = nullptr;
+  int32_t count = 0;
+  int32_t logicalBase = 0;
+  for (const PieceLines& piece : pieces) {
+    for (size_t k = 0; k < piece.starts.size(); ++k) {
+      if (!block || block->count == LineBlock::kCapacity) {
+        table.blocks.push_back(std::make_unique<LineBlock>());
+        block = table.blocks.back().get();
+      }
+      block->starts[static_cast<size_t>(block->count)] = piece.starts[k];
+      block->logical[static_cast<size_t>(block->count)] = logicalBase + piece.logical[k];
+      ++block->count;
+      ++count;
+    }
+    logicalBase += piece.lineEnds;
+  }
+  if (!block || block->count == LineBlock::kCapacity) {
+    table.blocks.push_back(std::make_unique<LineBlock>());
+    block = table.blocks.back().get();
+  }
+  block->starts[static_cast<size_t>(block->count)] = document.textLength;
+  block->logical[static_cast<size_t>(block->count)] = logicalBase;
+  document.displayLineCount = count;
+  document.scrollScale = ScrollScale(count);
+}
+
 }  // namespace
+
+void LayoutDocument(Document& document, const LayoutParameters& parameters, TextMeasure& measure) {
+  if (document.textLength >= kUnitsWorthPieces && CoreCount() > 1) {
+    LayoutDocumentInPieces(document, parameters, measure, CoreCount());
+    return;
+  }
+  LayoutDocumentOnOneThread(document, parameters, measure);
+}
+
+void LayoutDocumentInPieces(Document& document, const LayoutParameters& parameters,
+                            TextMeasure& measure, int32_t pieces) {
+  const std::vector<int32_t> cuts =
+      CutsAfterLineEnds(document.text, document.textLength, std::max(pieces, 1));
+  std::vector<PieceLines> lines(cuts.size() - 1);
+  SharedMeasure shared(measure);
+  RunPieces(static_cast<int32_t>(lines.size()), [&](int32_t i) {
+    LayOutPiece(document, cuts[static_cast<size_t>(i)], cuts[static_cast<size_t>(i) + 1],
+                parameters, shared, lines[static_cast<size_t>(i)]);
+  });
+  document.lineTable.Clear();
+  JoinPieces(document, lines);
+}
 
 LayoutParameters LayoutParametersFor(const FileTypeSetting& setting, int32_t averageCharWidth,
                                      int32_t clientWidth) {
@@ -153,7 +248,8 @@ int32_t ScrollScale(int32_t displayLineCount) {
   return static_cast<int32_t>((static_cast<int64_t>(displayLineCount) + 65535) / 65535);
 }
 
-void LayoutDocument(Document& document, const LayoutParameters& parameters, TextMeasure& measure) {
+void LayoutDocumentOnOneThread(Document& document, const LayoutParameters& parameters,
+                               TextMeasure& measure) {
   document.lineTable.Clear();
   document.displayLineCount = 0;
 

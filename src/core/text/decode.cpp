@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "core/platform/code_pages.h"
+#include "core/pieces.h"
 #include "core/text/byte_search.h"
+#include "core/text/decode_pieces.h"
 #include "core/text/decoded_text.h"
 #include "core/text/encoding.h"
 
@@ -200,6 +202,14 @@ void DecodeShiftJisInto(Document& document, const uint8_t* bytes, int32_t length
 }
 
 void DecodeDocumentText(Document& document, FileBytes&& bytes, TextEncoding encoding) {
+  if (bytes.length >= kBytesWorthPieces && CoreCount() > 1 && DecodesInPieces(encoding)) {
+    DecodeDocumentTextInPieces(document, std::move(bytes), encoding, CoreCount());
+    return;
+  }
+  DecodeDocumentTextOnOneThread(document, std::move(bytes), encoding);
+}
+
+void DecodeDocumentTextOnOneThread(Document& document, FileBytes&& bytes, TextEncoding encoding) {
   FileBytes input = std::move(bytes);  // freed on return unless it becomes the text
   const int32_t length = std::max(input.length, 0);
   switch (encoding) {
