@@ -3,7 +3,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string_view>
+
+#include "core/text/document.h"
 
 namespace vemora {
 
@@ -13,6 +16,10 @@ std::FILE* OpenFile(std::u16string_view path, const char* mode);
 // The size of an open file in bytes, with the position back at its start; -1 for a
 // directory or a stream that cannot seek.
 int64_t FileSize(std::FILE* file);
+
+// Maps the first `size` bytes of an open file read-only into memory; null when the system
+// cannot map it (a pipe, a device, an empty file).
+std::unique_ptr<MappedFile> MapFile(std::FILE* file, int64_t size);
 
 // True when the file exists and can be opened for reading.
 bool FileReadable(std::u16string_view path);

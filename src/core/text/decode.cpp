@@ -220,7 +220,7 @@ void DecodeDocumentTextOnOneThread(Document& document, FileBytes&& bytes, TextEn
       const bool mark = encoding == kEncodingUtf16Bom || encoding == kEncodingUtf16BeBom;
       // Even a forced "with mark" on a file shorter than a mark gives an empty text.
       const int32_t skip = mark ? std::min(length, 2) : 0;
-      document.textBuffer = std::move(input.storage);
+      document.textBuffer = input.TakeStorage();
       document.text = document.textBuffer.get() + (mark ? 1 : 0);
       document.textLength = (length - skip) / 2;
       if (encoding == kEncodingUtf16BeBom || encoding == kEncodingUtf16Be)
