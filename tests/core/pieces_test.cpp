@@ -205,6 +205,10 @@ TEST(ByteSearch, FindsTheFirstMatchAtEveryOffsetAndLength) {
       ASSERT_EQ(expected, FindEitherByte(begin, end, '\r', '\n')) << length << " " << at;
       if (at < length) bytes[at] = 0xE3;
       ASSERT_EQ(expected, FindNonAsciiByte(begin, end)) << length << " " << at;
+      std::u16string units(length, u'a');
+      if (at < length) units[at] = u'\b';
+      if (at + 3 < length) units[at + 3] = u'\b';
+      ASSERT_EQ(units.data() + at, FindUnit(units.data(), units.data() + length, u'\b'));
     }
   }
 }

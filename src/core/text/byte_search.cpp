@@ -95,4 +95,23 @@ const uint8_t* FindNonAsciiByte(const uint8_t* from, const uint8_t* end) {
   return p;
 }
 
+const char16_t* FindUnit(const char16_t* from, const char16_t* end, char16_t value) {
+  const char16_t* p = from;
+#if defined(__SSE2__)
+  const __m128i wanted = _mm_set1_epi16(static_cast<short>(value));
+  while (end - p >= 32) {
+    const auto* block = reinterpret_cast<const __m128i*>(p);
+    const __m128i m0 = _mm_cmpeq_epi16(_mm_loadu_si128(block), wanted);
+    const __m128i m1 = _mm_cmpeq_epi16(_mm_loadu_si128(block + 1), wanted);
+    const __m128i m2 = _mm_cmpeq_epi16(_mm_loadu_si128(block + 2), wanted);
+    const __m128i m3 = _mm_cmpeq_epi16(_mm_loadu_si128(block + 3), wanted);
+    const __m128i any = _mm_or_si128(_mm_or_si128(m0, m1), _mm_or_si128(m2, m3));
+    if (_mm_movemask_epi8(any)) break;  // the match is among these 32 units
+    p += 32;
+  }
+#endif
+  while (p < end && *p != value) ++p;
+  return p;
+}
+
 }  // namespace vemora
