@@ -160,11 +160,20 @@ class SharedMeasure final : public TextMeasure {
 
 // The display lines of one piece of the text, laid out alone: a piece starts just after a
 // line end, where a display line starts whatever came before. Logical numbers count from
-// the piece's first line.
+// the piece's first line. Kept in blocks like the table's, so that nothing is copied as
+// they grow, and so that the first piece's blocks can become the table's own.
 struct PieceLines {
-  std::vector<int32_t> starts;
-  std::vector<int32_t> logical;
+  std::vector<std::unique_ptr<LineBlock>> blocks;
+  int32_t count = 0;
   int32_t lineEnds = 0;
+
+  void Add(int32_t start, int32_t logical) {
+    const auto index = static_cast<size_t>(count % LineBlock::kCapacity);
+    if (index == 0) blocks.push_back(std::make_unique<LineBlock>());
+    blocks.back()->starts[index] = start;
+    blocks.back()->logical[index] = logical;
+    ++count;
+  }
 };
 
 void LayOutPiece(const Document& document, int32_t from, int32_t to,
@@ -172,44 +181,58 @@ void LayOutPiece(const Document& document, int32_t from, int32_t to,
   const bool inColumns = parameters.FoldRight != 1;
   const int32_t averageWidth = std::max(parameters.averageCharWidth, 1);
   AdvanceTable table(measure, averageWidth, inColumns);
-  LineBreaker breaker{document.text, to, std::max(parameters.Tab, 1), averageWidth,
+  LineBreaker breaker{document.text,
+                      to,
+                      std::max(parameters.Tab, 1),
+                      averageWidth,
                       inColumns ? int64_t{parameters.Fold} : int64_t{parameters.clientWidth} - 16,
                       table};
   int32_t p = from;
   while (p < to) {
-    lines.starts.push_back(p);
-    lines.logical.push_back(breaker.logical);
+    lines.Add(p, breaker.logical);
     p = inColumns ? breaker.ColumnLine(p) : breaker.EdgeLine(p);
   }
   lines.lineEnds = breaker.logical;
 }
 
-// The pieces' lines in blocks of 1000, then the end mark, as the one-thread layout
-// leaves them.
-void JoinPieces(Document& document, const std::vector<PieceLines>& pieces) {
-  LineTable& table = document.lineTable;
-  LineBlock* block = nullptr;
+// The first piece's blocks become the table; every later piece copies its lines after
+// them on its own thread, each to its own entries. Then the counts and the end mark, as
+// the one-thread layout leaves them.
+void JoinPieces(Document& document, std::vector<PieceLines>& pieces) {
+  constexpr int32_t kCapacity = LineBlock::kCapacity;
+  std::vector<int32_t> firstLine(pieces.size(), 0);
+  std::vector<int32_t> logicalBase(pieces.size(), 0);
   int32_t count = 0;
-  int32_t logicalBase = 0;
-  for (const PieceLines& piece : pieces) {
-    for (size_t k = 0; k < piece.starts.size(); ++k) {
-      if (!block || block->count == LineBlock::kCapacity) {
-        table.blocks.push_back(std::make_unique<LineBlock>());
-        block = table.blocks.back().get();
-      }
-      block->starts[static_cast<size_t>(block->count)] = piece.starts[k];
-      block->logical[static_cast<size_t>(block->count)] = logicalBase + piece.logical[k];
-      ++block->count;
-      ++count;
+  int32_t lineEnds = 0;
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    firstLine[i] = count;
+    logicalBase[i] = lineEnds;
+    count += pieces[i].count;
+    lineEnds += pieces[i].lineEnds;
+  }
+  auto& blocks = document.lineTable.blocks;
+  blocks = std::move(pieces[0].blocks);
+  while (blocks.size() < static_cast<size_t>(count / kCapacity) + 1)
+    blocks.push_back(std::make_unique<LineBlock>());
+  RunPieces(static_cast<int32_t>(pieces.size()) - 1, [&](int32_t j) {
+    const auto i = static_cast<size_t>(j) + 1;
+    PieceLines& piece = pieces[i];
+    for (int32_t k = 0; k < piece.count; ++k) {
+      const LineBlock& from = *piece.blocks[static_cast<size_t>(k / kCapacity)];
+      const int32_t n = firstLine[i] + k;
+      LineBlock& to = *blocks[static_cast<size_t>(n / kCapacity)];
+      to.starts[static_cast<size_t>(n % kCapacity)] =
+          from.starts[static_cast<size_t>(k % kCapacity)];
+      to.logical[static_cast<size_t>(n % kCapacity)] =
+          logicalBase[i] + from.logical[static_cast<size_t>(k % kCapacity)];
     }
-    logicalBase += piece.lineEnds;
-  }
-  if (!block || block->count == LineBlock::kCapacity) {
-    table.blocks.push_back(std::make_unique<LineBlock>());
-    block = table.blocks.back().get();
-  }
-  block->starts[static_cast<size_t>(block->count)] = document.textLength;
-  block->logical[static_cast<size_t>(block->count)] = logicalBase;
+    piece.blocks.clear();
+  });
+  for (size_t b = 0; b < blocks.size(); ++b)
+    blocks[b]->count = std::clamp(count - static_cast<int32_t>(b) * kCapacity, 0, kCapacity);
+  LineBlock& last = *blocks.back();
+  last.starts[static_cast<size_t>(count % kCapacity)] = document.textLength;
+  last.logical[static_cast<size_t>(count % kCapacity)] = lineEnds;
   document.displayLineCount = count;
   document.scrollScale = ScrollScale(count);
 }
