@@ -2,7 +2,10 @@
 #include "core/text/decode_pieces.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "core/pieces.h"
@@ -57,6 +60,34 @@ void SwapInPieces(char16_t* units, int32_t count, int32_t pieces) {
   });
 }
 
+// Where each chunk's units go: right after the previous chunk's, known once that chunk is
+// decoded. A thread that finished a chunk early waits here for the one before it; chunks
+// are taken in order, so the one before is always being decoded and never waits on it.
+class ChunkPlaces {
+ public:
+  explicit ChunkPlaces(int32_t chunks) : starts_(static_cast<size_t>(chunks) + 1, -1) {
+    starts_[0] = 0;
+  }
+
+  // The place of chunk k, whose length is now known; makes the next chunk's place known.
+  int32_t Claim(int32_t k, int32_t length) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    known_.wait(lock, [&] { return starts_[static_cast<size_t>(k)] >= 0; });
+    const int32_t place = starts_[static_cast<size_t>(k)];
+    starts_[static_cast<size_t>(k) + 1] = place + length;
+    lock.unlock();
+    known_.notify_all();
+    return place;
+  }
+
+  int32_t End() const { return starts_.back(); }
+
+ private:
+  std::vector<int32_t> starts_;
+  std::mutex mutex_;
+  std::condition_variable known_;
+};
+
 }  // namespace
 
 bool DecodesInPieces(TextEncoding encoding) {
@@ -83,36 +114,42 @@ void DecodeDocumentTextInPieces(Document& document, FileBytes&& bytes, TextEncod
   const int32_t skip = encoding == kEncodingUtf8Bom ? std::min(length, 3) : 0;
   const uint8_t* const start = input.data() + skip;
   const int32_t size = length - skip;
+  // Many more chunks than threads, each decoded into a small buffer of its thread's that
+  // stays in the cache and then copied to its place in the text: the text is the only new
+  // memory touched, as on one thread.
+  const int32_t chunkCount = std::max(pieces, size / kChunkBytes);
   const std::vector<int32_t> cuts =
       IsUtf8(encoding)
-          ? CutsAfterLineEnds(start, size, pieces,
+          ? CutsAfterLineEnds(start, size, chunkCount,
                               [start](int32_t q) { return Utf8LineEndUsable(start, q); })
-          : CutsAfterLineEnds(start, size, pieces);
-  const auto count = static_cast<int32_t>(cuts.size()) - 1;
+          : CutsAfterLineEnds(start, size, chunkCount);
+  const auto chunks = static_cast<int32_t>(cuts.size()) - 1;
 
-  // The first piece has room for the whole text, so that the others join it in place.
-  std::vector<std::unique_ptr<DecodedText>> texts(static_cast<size_t>(count));
-  RunPieces(count, [&](int32_t i) {
-    const int32_t pieceLength = cuts[i + 1] - cuts[i];
-    auto text = std::make_unique<DecodedText>(i == 0 ? size : pieceLength);
-    DecodePiece(encoding, start + cuts[i], pieceLength, *text);
-    texts[static_cast<size_t>(i)] = std::move(text);
+  DecodedText whole(size);  // one unit per byte is room enough for these encodings
+  char16_t* const text = whole.Extend(0);
+  ChunkPlaces places(chunks);
+  std::atomic<int32_t> nextChunk{0};
+  std::atomic<bool> roomShort{false};
+  RunPieces(std::min(pieces, chunks), [&](int32_t) {
+    DecodedText scratch(kChunkBytes);
+    for (int32_t k = nextChunk++; k < chunks; k = nextChunk++) {
+      scratch.Clear();
+      DecodePiece(encoding, start + cuts[k], cuts[k + 1] - cuts[k], scratch);
+      const int32_t place = places.Claim(k, scratch.Length());
+      if (int64_t{place} + scratch.Length() > size) {
+        roomShort = true;
+        continue;
+      }
+      std::copy_n(scratch.View().data(), scratch.Length(), text + place);
+    }
   });
-  input = {};  // freed before the text grows, so that both are never held in full
-
-  std::vector<int32_t> offsets(static_cast<size_t>(count), 0);
-  int32_t joined = 0;
-  for (int32_t i = 1; i < count; ++i) {
-    offsets[static_cast<size_t>(i)] = joined;
-    joined += texts[static_cast<size_t>(i)]->Length();
+  if (roomShort) {
+    // A code page gave more units than bytes after all: the plain way sizes as it goes.
+    DecodeDocumentTextOnOneThread(document, std::move(input), encoding);
+    return;
   }
-  DecodedText& whole = *texts[0];
-  char16_t* const room = whole.Extend(joined);
-  RunPieces(count - 1, [&](int32_t j) {
-    std::unique_ptr<DecodedText>& piece = texts[static_cast<size_t>(j + 1)];
-    std::copy_n(piece->View().data(), piece->Length(), room + offsets[static_cast<size_t>(j + 1)]);
-    piece.reset();
-  });
+  whole.Extend(places.End());
+  input = {};
   whole.MoveInto(document);
 }
 

@@ -25,6 +25,8 @@ class DecodedText {
   char16_t* Extend(int32_t units);
 
   int32_t Length() const { return length_; }
+  // Empties the text and keeps the room, for the next piece.
+  void Clear() { length_ = 0; }
   std::u16string_view View() const { return {buffer_.get(), static_cast<size_t>(length_)}; }
 
   // Gives the buffer, NUL-terminated, to the document as its text.
