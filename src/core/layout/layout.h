@@ -30,13 +30,15 @@ void LayoutDocument(Document& document, const LayoutParameters& parameters, Text
 
 // Below this many units a text is laid out on one thread.
 inline constexpr int32_t kUnitsWorthPieces = 1 << 20;
+// A large text is cut into chunks of about this many units, which the threads take in turn.
+inline constexpr int32_t kUnitsPerChunk = 256 << 10;
 
 // The same on the calling thread alone, whatever the size.
 void LayoutDocumentOnOneThread(Document& document, const LayoutParameters& parameters,
                                TextMeasure& measure);
 
-// The same in (up to) `pieces` pieces cut just after line ends, each laid out on a thread
-// of its own, whatever the size.
+// The same on (up to) `pieces` threads, in at least `pieces` chunks cut just after line
+// ends, whatever the size.
 void LayoutDocumentInPieces(Document& document, const LayoutParameters& parameters,
                             TextMeasure& measure, int32_t pieces);
 
