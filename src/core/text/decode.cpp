@@ -252,10 +252,11 @@ void DecodeDocumentTextOnOneThread(Document& document, FileBytes&& bytes, TextEn
 
 int32_t DetectLineEnd(const char16_t* text, int32_t length) {
   const std::u16string_view view(text ? text : u"", static_cast<size_t>(std::max(length, 0)));
-  const size_t cr = view.find(u'\r');
-  if (cr != std::u16string_view::npos)
-    return cr + 1 < view.size() && view[cr + 1] == u'\n' ? kLineEndCrLf : kLineEndCr;
-  return view.find(u'\n') != std::u16string_view::npos ? kLineEndLf : kLineEndNone;
+  // A text without CR is searched to its end, twice: sixteen bytes at a time.
+  const char16_t* const end = view.data() + view.size();
+  const char16_t* const cr = FindUnit(view.data(), end, u'\r');
+  if (cr != end) return cr + 1 < end && cr[1] == u'\n' ? kLineEndCrLf : kLineEndCr;
+  return FindUnit(view.data(), end, u'\n') != end ? kLineEndLf : kLineEndNone;
 }
 
 std::u16string_view LineEndName(int32_t lineEndKind) {
