@@ -13,7 +13,7 @@ namespace vemora {
 inline constexpr int32_t kBytesWorthPieces = 2 << 20;
 
 // Large files are cut into chunks of about this many bytes, which the threads take in turn.
-inline constexpr int32_t kChunkBytes = 512 << 10;
+inline constexpr int32_t kChunkBytes = 128 << 10;
 
 // Whether text in the encoding may be cut at line ends. Not JIS, whose escape sequences
 // carry a mode across lines, nor UTF-7, whose base64 runs may; UTF-16 little endian needs
