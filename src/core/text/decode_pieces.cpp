@@ -133,7 +133,7 @@ void DecodeDocumentTextInPieces(Document& document, FileBytes&& bytes, TextEncod
   RunPieces(std::min(pieces, chunks), [&](int32_t) {
     DecodedText scratch(kChunkBytes);
     for (int32_t k = nextChunk++; k < chunks; k = nextChunk++) {
-      scratch.Clear();
+      scratch.Clear(cuts[k + 1] - cuts[k]);
       DecodePiece(encoding, start + cuts[k], cuts[k + 1] - cuts[k], scratch);
       const int32_t place = places.Claim(k, scratch.Length());
       if (int64_t{place} + scratch.Length() > size) {

@@ -25,8 +25,12 @@ class DecodedText {
   char16_t* Extend(int32_t units);
 
   int32_t Length() const { return length_; }
-  // Empties the text and keeps the room, for the next piece.
-  void Clear() { length_ = 0; }
+  // Empties the text for the next piece, keeping the room and making it at least `room`
+  // units (one per input byte, so that the conversion runs once).
+  void Clear(int32_t room) {
+    length_ = 0;
+    Reserve(room);
+  }
   std::u16string_view View() const { return {buffer_.get(), static_cast<size_t>(length_)}; }
 
   // Gives the buffer, NUL-terminated, to the document as its text.
