@@ -218,7 +218,11 @@ class ChunkTable {
     const auto count = static_cast<int32_t>(lines.starts.size());
     std::vector<LineBlock*> blocks;
     std::unique_lock<std::mutex> lock(mutex_);
-    known_.wait(lock, [&] { return firstLine_[static_cast<size_t>(k)] >= 0; });
+    if (firstLine_[static_cast<size_t>(k)] < 0) {
+      ++waiting_;
+      known_.wait(lock, [&] { return firstLine_[static_cast<size_t>(k)] >= 0; });
+      --waiting_;
+    }
     const int32_t first = firstLine_[static_cast<size_t>(k)];
     const int32_t logicalBase = logicalBase_[static_cast<size_t>(k)];
     firstLine_[static_cast<size_t>(k) + 1] = first + count;
@@ -228,8 +232,10 @@ class ChunkTable {
       table_.blocks.push_back(std::make_unique<LineBlock>());
     for (int32_t b = first / kCapacity; b <= (first + count) / kCapacity; ++b)
       blocks.push_back(table_.blocks[static_cast<size_t>(b)].get());
+    // Waking is a system call under Wine: only when a thread waits.
+    const bool wake = waiting_ > 0;
     lock.unlock();
-    known_.notify_all();
+    if (wake) known_.notify_all();
     for (int32_t i = 0; i < count; ++i) {
       const int32_t n = first + i;
       LineBlock& block = *blocks[static_cast<size_t>(n / kCapacity - first / kCapacity)];
@@ -248,6 +254,7 @@ class ChunkTable {
   std::vector<int32_t> logicalBase_;
   std::mutex mutex_;
   std::condition_variable known_;
+  int32_t waiting_ = 0;
 };
 
 // Counts and the end mark, as the one-thread layout leaves them.

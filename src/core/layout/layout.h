@@ -31,7 +31,7 @@ void LayoutDocument(Document& document, const LayoutParameters& parameters, Text
 // Below this many units a text is laid out on one thread.
 inline constexpr int32_t kUnitsWorthPieces = 1 << 20;
 // A large text is cut into chunks of about this many units, which the threads take in turn.
-inline constexpr int32_t kUnitsPerChunk = 64 << 10;
+inline constexpr int32_t kUnitsPerChunk = 256 << 10;
 
 // The same on the calling thread alone, whatever the size.
 void LayoutDocumentOnOneThread(Document& document, const LayoutParameters& parameters,

@@ -72,11 +72,17 @@ class ChunkPlaces {
   // The place of chunk k, whose length is now known; makes the next chunk's place known.
   int32_t Claim(int32_t k, int32_t length) {
     std::unique_lock<std::mutex> lock(mutex_);
-    known_.wait(lock, [&] { return starts_[static_cast<size_t>(k)] >= 0; });
+    if (starts_[static_cast<size_t>(k)] < 0) {
+      ++waiting_;
+      known_.wait(lock, [&] { return starts_[static_cast<size_t>(k)] >= 0; });
+      --waiting_;
+    }
     const int32_t place = starts_[static_cast<size_t>(k)];
     starts_[static_cast<size_t>(k) + 1] = place + length;
+    // Waking is a system call under Wine: only when a thread waits.
+    const bool wake = waiting_ > 0;
     lock.unlock();
-    known_.notify_all();
+    if (wake) known_.notify_all();
     return place;
   }
 
@@ -86,6 +92,7 @@ class ChunkPlaces {
   std::vector<int32_t> starts_;
   std::mutex mutex_;
   std::condition_variable known_;
+  int32_t waiting_ = 0;
 };
 
 }  // namespace
