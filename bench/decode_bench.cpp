@@ -84,7 +84,8 @@ void BM_DetectEncoding(benchmark::State& state) {
                                            : "decided in the first lines");
 }
 
-void BM_DecodeDocumentText(benchmark::State& state) {
+template <void (*Decode)(Document&, FileBytes&&, TextEncoding)>
+void DecodeWith(benchmark::State& state) {
   const auto encoding = static_cast<TextEncoding>(state.range(0));
   const std::string& bytes = Input(encoding);
   for (auto _ : state) {
@@ -93,7 +94,7 @@ void BM_DecodeDocumentText(benchmark::State& state) {
     std::memcpy(file.data(), bytes.data(), bytes.size());
     Document document;
     state.ResumeTiming();
-    DecodeDocumentText(document, std::move(file), encoding);
+    Decode(document, std::move(file), encoding);
     benchmark::DoNotOptimize(document.text);
     state.PauseTiming();
     document = Document();  // freeing is not decoding
@@ -101,6 +102,13 @@ void BM_DecodeDocumentText(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
   state.SetLabel(std::string(EncodingStatusName(encoding).begin(), EncodingStatusName(encoding).end()));
+}
+
+// What the viewer runs: large files in pieces on every core.
+void BM_DecodeDocumentText(benchmark::State& state) { DecodeWith<DecodeDocumentText>(state); }
+// The same on one thread, for comparison.
+void BM_DecodeOnOneThread(benchmark::State& state) {
+  DecodeWith<DecodeDocumentTextOnOneThread>(state);
 }
 
 void Encodings(benchmark::internal::Benchmark* benchmark) {
@@ -112,6 +120,7 @@ BENCHMARK(BM_DetectEncoding)->Apply(Encodings)->Arg(kEncodingNone)->Unit(benchma
 // A fixed count: UTF-16 is taken in place, so a timed loop would spend its time copying
 // the input outside the measurement.
 BENCHMARK(BM_DecodeDocumentText)->Apply(Encodings)->Arg(kEncodingUtf16BeBom)->Iterations(8)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeOnOneThread)->Arg(kEncodingShiftJis)->Arg(kEncodingUtf8)->Iterations(8)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace vemora

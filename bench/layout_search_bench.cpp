@@ -67,6 +67,19 @@ void BM_LayoutColumns(benchmark::State& state) {
 }
 BENCHMARK(BM_LayoutColumns)->Arg(80)->Unit(benchmark::kMillisecond);
 
+// The same layout on the calling thread alone: what the pieces on every core save.
+void BM_LayoutColumnsOnOneThread(benchmark::State& state) {
+  Document document = Copy(SampleDocument());
+  ColumnRuleMeasure measure;
+  const LayoutParameters parameters{8, 80, 0, 1, 0};
+  for (auto _ : state) {
+    LayoutDocumentOnOneThread(document, parameters, measure);
+    benchmark::DoNotOptimize(document.displayLineCount);
+  }
+  state.SetBytesProcessed(state.iterations() * int64_t{document.textLength} * 2);
+}
+BENCHMARK(BM_LayoutColumnsOnOneThread)->Unit(benchmark::kMillisecond);
+
 void BM_LayoutEdge(benchmark::State& state) {
   Document document = Copy(SampleDocument());
   ColumnRuleMeasure measure;  // one pixel per column: wrap at 80 columns

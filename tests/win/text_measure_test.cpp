@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/layout/layout.h"
 #include "win/platform/text_measure.h"
 
 namespace vemora {
@@ -49,6 +50,41 @@ TEST_F(TextMeasureTest, AnotherFontIsMeasuredAnew) {
   const int32_t big = GdiTextMeasure(nullptr, large).UnitWidth(u'あ');
   EXPECT_GT(big, small);
   DeleteObject(large);
+}
+
+// A layout in pieces measures from its worker threads; with a font not measured before,
+// every width is first taken there, and the lines still equal one thread's.
+TEST_F(TextMeasureTest, LayoutInPiecesMeasuresFromItsThreadsAlike) {
+  HFONT fresh = CreateFontW(-19, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0,
+                            FIXED_PITCH | FF_MODERN, L"IPAGothic");
+  std::u16string text;
+  for (char16_t unit = 0x4E00; text.size() < 200000; ++unit) {
+    text += unit;
+    text += unit % 7 == 0 ? u"\r\n" : unit % 5 == 0 ? u"abc\t" : u"";
+  }
+  auto document = [&text] {
+    Document d;
+    d.textBuffer = std::make_unique<char16_t[]>(text.size() + 1);
+    std::copy(text.begin(), text.end(), d.textBuffer.get());
+    d.text = d.textBuffer.get();
+    d.textLength = static_cast<int32_t>(text.size());
+    return d;
+  };
+  const LayoutParameters parameters{8, 80, 1, 9, 640};
+  Document pieces = document();
+  {
+    GdiTextMeasure measure(nullptr, fresh);
+    LayoutDocumentInPieces(pieces, parameters, measure, 4);
+  }
+  Document alone = document();
+  GdiTextMeasure measure(nullptr, fresh);
+  LayoutDocumentOnOneThread(alone, parameters, measure);
+  ASSERT_EQ(alone.displayLineCount, pieces.displayLineCount);
+  for (int32_t n = 0; n <= alone.displayLineCount; ++n) {
+    ASSERT_EQ(LineStart(alone, n), LineStart(pieces, n)) << n;
+    ASSERT_EQ(alone.lineTable.LogicalOf(n), pieces.lineTable.LogicalOf(n)) << n;
+  }
+  DeleteObject(fresh);
 }
 
 }  // namespace

@@ -2,8 +2,13 @@
 #include "core/layout/layout.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <vector>
+
+#include "core/pieces.h"
 
 #include "core/settings/settings_model.h"
 
@@ -141,7 +146,166 @@ struct LineBreaker {
   }
 };
 
+// The measure shared by the pieces of one layout: one measurement at a time.
+class SharedMeasure final : public TextMeasure {
+ public:
+  explicit SharedMeasure(TextMeasure& measure) : measure_(measure) {}
+  int32_t UnitWidth(char16_t unit) override {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return measure_.UnitWidth(unit);
+  }
+
+ private:
+  TextMeasure& measure_;
+  std::mutex mutex_;
+};
+
+// The display lines of one chunk of the text, laid out alone: a chunk starts just after a
+// line end, where a display line starts whatever came before. Logical numbers count from
+// the chunk's first line. Kept by its thread from chunk to chunk, so it stays in the cache.
+struct ChunkLines {
+  std::vector<int32_t> starts;
+  std::vector<int32_t> logical;
+  int32_t lineEnds = 0;
+};
+
+class ChunkBreaker {
+ public:
+  ChunkBreaker(const Document& document, const LayoutParameters& parameters, TextMeasure& measure)
+      : inColumns_(parameters.FoldRight != 1),
+        table_(measure, std::max(parameters.averageCharWidth, 1), inColumns_),
+        breaker_{document.text,
+                 document.textLength,
+                 std::max(parameters.Tab, 1),
+                 std::max(parameters.averageCharWidth, 1),
+                 inColumns_ ? int64_t{parameters.Fold} : int64_t{parameters.clientWidth} - 16,
+                 table_} {}
+
+  void LayOut(int32_t from, int32_t to, ChunkLines& lines) {
+    lines.starts.clear();
+    lines.logical.clear();
+    breaker_.end = to;
+    breaker_.logical = 0;
+    for (int32_t p = from; p < to;) {
+      lines.starts.push_back(p);
+      lines.logical.push_back(breaker_.logical);
+      p = inColumns_ ? breaker_.ColumnLine(p) : breaker_.EdgeLine(p);
+    }
+    lines.lineEnds = breaker_.logical;
+  }
+
+ private:
+  bool inColumns_;
+  AdvanceTable table_;
+  LineBreaker breaker_;
+};
+
+// The table as the chunks fill it: each chunk learns its first display line and logical
+// number once the chunk before it is laid out (a thread that finished early waits; chunks
+// are taken in order, so the one before is always being laid out). Blocks are added
+// under the lock; the entries are written outside it, each chunk to its own.
+class ChunkTable {
+ public:
+  ChunkTable(LineTable& table, int32_t chunks)
+      : table_(table),
+        firstLine_(static_cast<size_t>(chunks) + 1, -1),
+        logicalBase_(static_cast<size_t>(chunks) + 1, 0) {
+    firstLine_[0] = 0;
+  }
+
+  void Place(int32_t k, const ChunkLines& lines) {
+    constexpr int32_t kCapacity = LineBlock::kCapacity;
+    const auto count = static_cast<int32_t>(lines.starts.size());
+    std::vector<LineBlock*> blocks;
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (firstLine_[static_cast<size_t>(k)] < 0) {
+      ++waiting_;
+      known_.wait(lock, [&] { return firstLine_[static_cast<size_t>(k)] >= 0; });
+      --waiting_;
+    }
+    const int32_t first = firstLine_[static_cast<size_t>(k)];
+    const int32_t logicalBase = logicalBase_[static_cast<size_t>(k)];
+    firstLine_[static_cast<size_t>(k) + 1] = first + count;
+    logicalBase_[static_cast<size_t>(k) + 1] = logicalBase + lines.lineEnds;
+    // One block more than the lines fill, for the end mark when this chunk is the last.
+    while (table_.blocks.size() <= static_cast<size_t>((first + count) / kCapacity))
+      table_.blocks.push_back(std::make_unique<LineBlock>());
+    for (int32_t b = first / kCapacity; b <= (first + count) / kCapacity; ++b)
+      blocks.push_back(table_.blocks[static_cast<size_t>(b)].get());
+    // Waking is a system call under Wine: only when a thread waits.
+    const bool wake = waiting_ > 0;
+    lock.unlock();
+    if (wake) known_.notify_all();
+    for (int32_t i = 0; i < count; ++i) {
+      const int32_t n = first + i;
+      LineBlock& block = *blocks[static_cast<size_t>(n / kCapacity - first / kCapacity)];
+      block.starts[static_cast<size_t>(n % kCapacity)] = lines.starts[static_cast<size_t>(i)];
+      block.logical[static_cast<size_t>(n % kCapacity)] =
+          logicalBase + lines.logical[static_cast<size_t>(i)];
+    }
+  }
+
+  int32_t LineCount() const { return firstLine_.back(); }
+  int32_t LineEnds() const { return logicalBase_.back(); }
+
+ private:
+  LineTable& table_;
+  std::vector<int32_t> firstLine_;
+  std::vector<int32_t> logicalBase_;
+  std::mutex mutex_;
+  std::condition_variable known_;
+  int32_t waiting_ = 0;
+};
+
+// Counts and the end mark, as the one-thread layout leaves them.
+void FinishTable(Document& document, int32_t count, int32_t lineEnds) {
+  constexpr int32_t kCapacity = LineBlock::kCapacity;
+  auto& blocks = document.lineTable.blocks;
+  while (blocks.size() < static_cast<size_t>(count / kCapacity) + 1)
+    blocks.push_back(std::make_unique<LineBlock>());
+  blocks.resize(static_cast<size_t>(count / kCapacity) + 1);
+  for (size_t b = 0; b < blocks.size(); ++b)
+    blocks[b]->count = std::clamp(count - static_cast<int32_t>(b) * kCapacity, 0, kCapacity);
+  LineBlock& last = *blocks.back();
+  last.starts[static_cast<size_t>(count % kCapacity)] = document.textLength;
+  last.logical[static_cast<size_t>(count % kCapacity)] = lineEnds;
+  document.displayLineCount = count;
+  document.scrollScale = ScrollScale(count);
+}
+
 }  // namespace
+
+void LayoutDocument(Document& document, const LayoutParameters& parameters, TextMeasure& measure) {
+  if (document.textLength >= kUnitsWorthPieces && CoreCount() > 1) {
+    LayoutDocumentInPieces(document, parameters, measure, CoreCount());
+    return;
+  }
+  LayoutDocumentOnOneThread(document, parameters, measure);
+}
+
+void LayoutDocumentInPieces(Document& document, const LayoutParameters& parameters,
+                            TextMeasure& measure, int32_t pieces) {
+  pieces = std::max(pieces, 1);
+  // Many more chunks than threads, taken in turn, so that a thread's lines stay in its
+  // cache until they are copied into the table.
+  const int32_t chunkCount = std::max(pieces, document.textLength / kUnitsPerChunk);
+  const std::vector<int32_t> cuts =
+      CutsAfterLineEnds(document.text, document.textLength, chunkCount);
+  const auto chunks = static_cast<int32_t>(cuts.size()) - 1;
+  document.lineTable.Clear();
+  SharedMeasure shared(measure);
+  ChunkTable table(document.lineTable, chunks);
+  std::atomic<int32_t> nextChunk{0};
+  RunPieces(std::min(pieces, chunks), [&](int32_t) {
+    ChunkBreaker breaker(document, parameters, shared);
+    ChunkLines lines;
+    for (int32_t k = nextChunk++; k < chunks; k = nextChunk++) {
+      breaker.LayOut(cuts[static_cast<size_t>(k)], cuts[static_cast<size_t>(k) + 1], lines);
+      table.Place(k, lines);
+    }
+  });
+  FinishTable(document, table.LineCount(), table.LineEnds());
+}
 
 LayoutParameters LayoutParametersFor(const FileTypeSetting& setting, int32_t averageCharWidth,
                                      int32_t clientWidth) {
@@ -201,7 +365,8 @@ void BreakLinesFrom(Document& document, const LayoutParameters& parameters, Text
 
 }  // namespace
 
-void LayoutDocument(Document& document, const LayoutParameters& parameters, TextMeasure& measure) {
+void LayoutDocumentOnOneThread(Document& document, const LayoutParameters& parameters,
+                               TextMeasure& measure) {
   document.lineTable.Clear();
   document.displayLineCount = 0;
   BreakLinesFrom(document, parameters, measure, 0, 0, 0);

@@ -23,13 +23,29 @@ LayoutParameters LayoutParametersFor(const FileTypeSetting& setting, int32_t ave
                                      int32_t clientWidth);
 
 // Rebuilds the document's line table, display line count and scroll scale. A tab width
-// or average width below 1 is taken as 1.
+// or average width below 1 is taken as 1. A large text is laid out in pieces on the
+// machine's cores, with the same result; `measure` is then called from several threads,
+// one call at a time.
 void LayoutDocument(Document& document, const LayoutParameters& parameters, TextMeasure& measure);
 
 // Lays out again only what follows the text's first `unchangedEnd` units, for a text that
 // kept those units and changed or grew after them; the result equals a whole layout.
 void ExtendLayout(Document& document, int32_t unchangedEnd, const LayoutParameters& parameters,
                   TextMeasure& measure);
+
+// Below this many units a text is laid out on one thread.
+inline constexpr int32_t kUnitsWorthPieces = 1 << 20;
+// A large text is cut into chunks of about this many units, which the threads take in turn.
+inline constexpr int32_t kUnitsPerChunk = 256 << 10;
+
+// The same on the calling thread alone, whatever the size.
+void LayoutDocumentOnOneThread(Document& document, const LayoutParameters& parameters,
+                               TextMeasure& measure);
+
+// The same on (up to) `pieces` threads, in at least `pieces` chunks cut just after line
+// ends, whatever the size.
+void LayoutDocumentInPieces(Document& document, const LayoutParameters& parameters,
+                            TextMeasure& measure, int32_t pieces);
 
 // The divisor that keeps scroll-bar positions within 16 bits.
 int32_t ScrollScale(int32_t displayLineCount);

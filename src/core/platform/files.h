@@ -3,7 +3,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string_view>
+
+#include "core/text/document.h"
 
 namespace vemora {
 
@@ -16,6 +19,10 @@ int64_t FileSize(std::FILE* file);
 
 // Moves the position to `offset` bytes from the start; false when it cannot.
 bool SeekFile(std::FILE* file, int64_t offset);
+
+// Maps the first `size` bytes of an open file read-only into memory; null when the system
+// cannot map it (a pipe, a device, an empty file).
+std::unique_ptr<MappedFile> MapFile(std::FILE* file, int64_t size);
 
 // True when the file exists and can be opened for reading.
 bool FileReadable(std::u16string_view path);

@@ -1,10 +1,12 @@
 // Regular-expression scans through Oniguruma over UTF-16LE text, Ruby syntax.
 #include <oniguruma.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
 #include "core/platform/code_pages.h"
+#include "core/search/regex_prefilter.h"
 #include "core/search/regex_search.h"
 #include "core/text/selection.h"
 
@@ -52,12 +54,12 @@ class OnigurumaScan {
     return true;
   }
 
-  // The first match in [subject, end) with the subject as the text's beginning.
-  bool Search(const char16_t* subject, const char16_t* end, int32_t& matchStart,
-              int32_t& matchLength) {
-    const OnigUChar* from = Bytes(subject);
-    const OnigUChar* to = Bytes(end);
-    const int result = onig_search(regex_, from, to, from, to, region_, ONIG_OPTION_NONE);
+  // The first match in [subject, end) with the subject as the text's beginning, starting
+  // at or after `from` and before `range`; its start is counted from the subject.
+  bool Search(const char16_t* subject, const char16_t* end, const char16_t* from,
+              const char16_t* range, int32_t& matchStart, int32_t& matchLength) {
+    const int result = onig_search(regex_, Bytes(subject), Bytes(end), Bytes(from), Bytes(range),
+                                   region_, ONIG_OPTION_NONE);
     if (result < 0) return false;
     matchStart = region_->beg[0] / 2;
     matchLength = (region_->end[0] - region_->beg[0]) / 2;
@@ -71,18 +73,21 @@ class OnigurumaScan {
 
 }  // namespace
 
-bool CollectRegexHits(std::u16string_view text, std::u16string_view pattern,
-                      BlockList<SearchHit, 49>& hits, std::u16string& errorText) {
-  OnigurumaScan scan;
-  if (!scan.Compile(pattern, errorText)) return false;
-  static const char16_t kEmpty[1] = {0};
-  const char16_t* start = text.empty() ? kEmpty : text.data();
-  const int32_t length = static_cast<int32_t>(text.size());
+namespace {
+
+bool IsLineBreak(const char16_t* text, int32_t at) { return text[at] == u'\n'; }
+
+// Every match from each new subject, trying every position.
+void CollectAll(OnigurumaScan& scan, const char16_t* start, int32_t length,
+                BlockList<SearchHit, 49>& hits) {
+  const std::u16string_view text(start, static_cast<size_t>(length));
   int32_t q = 0;
   while (q <= length) {
     int32_t matchStart = 0;
     int32_t matchLength = 0;
-    if (!scan.Search(start + q, start + length, matchStart, matchLength)) break;
+    if (!scan.Search(start + q, start + length, start + q, start + length, matchStart,
+                     matchLength))
+      break;
     const int32_t at = q + matchStart;
     // Empty matches record nothing, and neither does a match that begins or ends inside
     // a surrogate pair; the scan goes on at the next whole character.
@@ -94,6 +99,81 @@ bool CollectRegexHits(std::u16string_view text, std::u16string_view pattern,
     }
     hits.Append(SearchHit{at, matchLength});
     q = at + matchLength;
+  }
+}
+
+// The same hits, but the library looks only at the lines holding a candidate. A match
+// never spans a line break and always holds a candidate, so no match starts in the lines
+// skipped; the subject still begins behind the last hit, so anchors and look-behind see
+// exactly what the full scan shows them. Where a match can begin at most a few units before
+// its candidate, or only behind units of a known set, the library starts there rather than
+// at the line's start.
+void CollectFiltered(OnigurumaScan& scan, const RegexPrefilter& filter, const char16_t* start,
+                     int32_t length, BlockList<SearchHit, 49>& hits) {
+  int32_t q = 0;        // the subject's start
+  int32_t scanned = 0;  // no match starts in [q, scanned)
+  int32_t lineEnd = -1;
+  while (scanned < length) {
+    const int32_t candidate = FindPrefilterCandidate(filter, start, scanned, length);
+    if (candidate < 0) break;
+    if (!filter.wholeMatches.empty()) {
+      // The candidate begins every match, and the texts a match can be are known.
+      if (const int32_t size = WholeMatchAt(filter, start, candidate, length)) {
+        hits.Append(SearchHit{candidate, size});
+        q = scanned = candidate + size;
+        continue;
+      }
+      if (!filter.foldAsciiCase) {
+        scanned = candidate + 1;
+        continue;
+      }
+    }
+    const int32_t earliest = filter.candidateOffset < 0
+                                 ? scanned
+                                 : std::max(scanned, candidate - filter.candidateOffset);
+    int32_t lineStart = candidate;
+    while (lineStart > earliest && !IsLineBreak(start, lineStart - 1) &&
+           MayPrecedeCandidate(filter, start[lineStart - 1]))
+      --lineStart;
+    // The library steps from where it starts by whole characters: never from the second
+    // half of a pair.
+    if (lineStart > q && SplitsSurrogatePair(std::u16string_view(start, length), lineStart))
+      --lineStart;
+    if (lineEnd < candidate) {
+      lineEnd = candidate;
+      while (lineEnd < length && !IsLineBreak(start, lineEnd)) ++lineEnd;
+    }
+    int32_t matchStart = 0;
+    int32_t matchLength = 0;
+    if (scan.Search(start + q, start + length, start + lineStart, start + lineEnd, matchStart,
+                    matchLength) &&
+        matchLength > 0) {
+      const int32_t at = q + matchStart;
+      hits.Append(SearchHit{at, matchLength});
+      q = scanned = at + matchLength;
+    } else {
+      scanned = lineEnd + 1;
+    }
+  }
+}
+
+}  // namespace
+
+bool CollectRegexHits(std::u16string_view text, std::u16string_view pattern,
+                      BlockList<SearchHit, 49>& hits, std::u16string& errorText,
+                      bool usePrefilter) {
+  OnigurumaScan scan;
+  if (!scan.Compile(pattern, errorText)) return false;
+  static const char16_t kEmpty[1] = {0};
+  const char16_t* start = text.empty() ? kEmpty : text.data();
+  const int32_t length = static_cast<int32_t>(text.size());
+  const RegexPrefilter filter = usePrefilter && !HasUnpairedSurrogate(start, length)
+                                    ? AnalyzeRegexPattern(pattern)
+                                    : RegexPrefilter{};
+  if (filter.kind == RegexPrefilter::Kind::kNone) {
+    CollectAll(scan, start, length, hits);
+  } else {
+    CollectFiltered(scan, filter, start, length, hits);
   }
   return true;
 }

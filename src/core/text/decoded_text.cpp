@@ -29,6 +29,13 @@ void DecodedText::Append(char16_t unit) {
   buffer_[static_cast<size_t>(length_++)] = unit;
 }
 
+char16_t* DecodedText::Extend(int32_t units) {
+  Reserve(units);
+  char16_t* const room = buffer_.get() + length_;
+  length_ += units;
+  return room;
+}
+
 void DecodedText::Reserve(int32_t room) {
   if (capacity_ - length_ >= room) return;
   // A quarter more than asked, so that many small appends beyond the guess stay linear.

@@ -20,7 +20,17 @@ class DecodedText {
   void Append(uint32_t codePage, const uint8_t* bytes, int32_t length);
   void Append(char16_t unit);
 
+  // Makes the text `units` longer and returns where the new units go, for the caller to
+  // fill (pieces decoded apart are joined this way, each copied by its own thread).
+  char16_t* Extend(int32_t units);
+
   int32_t Length() const { return length_; }
+  // Empties the text for the next piece, keeping the room and making it at least `room`
+  // units (one per input byte, so that the conversion runs once).
+  void Clear(int32_t room) {
+    length_ = 0;
+    Reserve(room);
+  }
   std::u16string_view View() const { return {buffer_.get(), static_cast<size_t>(length_)}; }
 
   // Gives the buffer, NUL-terminated, to the document as its text.

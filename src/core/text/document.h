@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "core/block_list.h"
 #include "core/layout/line_table.h"
@@ -45,10 +47,19 @@ struct SearchHit {
   int32_t length = 0;
 };
 
-// A file's bytes as read, stored in UTF-16-aligned memory so that a UTF-16 file can
-// become the document's text in place.
+// A whole file mapped read-only into memory, released when this goes.
+class MappedFile {
+ public:
+  virtual ~MappedFile() = default;
+  virtual const uint8_t* Data() const = 0;
+};
+
+// A file's bytes as read: either an allocation aligned for UTF-16, so that a UTF-16 file
+// can become the document's text in place, or a large file's own pages mapped into memory,
+// which the decoders read without any copy being made first.
 struct FileBytes {
   std::unique_ptr<char16_t[]> storage;
+  std::unique_ptr<MappedFile> mapped;
   int32_t length = 0;
 
   static FileBytes Allocate(int32_t length) {
@@ -57,8 +68,28 @@ struct FileBytes {
     bytes.length = length;
     return bytes;
   }
-  uint8_t* data() { return reinterpret_cast<uint8_t*>(storage.get()); }
-  const uint8_t* data() const { return reinterpret_cast<const uint8_t*>(storage.get()); }
+  static FileBytes Map(std::unique_ptr<MappedFile> view, int32_t length) {
+    FileBytes bytes;
+    bytes.mapped = std::move(view);
+    bytes.length = length;
+    return bytes;
+  }
+  // Writable only for an allocation; the pages of a mapped file are read-only.
+  uint8_t* data() { return const_cast<uint8_t*>(std::as_const(*this).data()); }
+  const uint8_t* data() const {
+    return mapped ? mapped->Data() : reinterpret_cast<const uint8_t*>(storage.get());
+  }
+  // The bytes in an allocation of their own, for a text to take over: the allocation
+  // itself, or a copy of the mapped pages.
+  std::unique_ptr<char16_t[]> TakeStorage() {
+    if (mapped) {
+      auto copy = std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(length) / 2 + 1);
+      std::memcpy(copy.get(), mapped->Data(), static_cast<size_t>(length));
+      mapped.reset();
+      return copy;
+    }
+    return std::move(storage);
+  }
 };
 
 inline constexpr int32_t kNoPosition = -1;

@@ -5,21 +5,13 @@
 
 #include <cstring>
 
+#include "core/text/byte_search.h"
+
 namespace vemora {
 namespace {
 
 // First byte above 0x7F at or after `p`, or `end`.
-const uint8_t* FindNonAscii(const uint8_t* p, const uint8_t* end) {
-  constexpr uint64_t kHighBits = 0x8080808080808080ull;
-  while (end - p >= 32) {
-    uint64_t w[4];
-    std::memcpy(w, p, 32);
-    if ((w[0] | w[1] | w[2] | w[3]) & kHighBits) break;
-    p += 32;
-  }
-  while (p < end && *p < 0x80) ++p;
-  return p;
-}
+const uint8_t* FindNonAscii(const uint8_t* p, const uint8_t* end) { return FindNonAsciiByte(p, end); }
 
 bool StartsWith(const uint8_t* bytes, int32_t length, std::initializer_list<uint8_t> mark) {
   if (length < 4) return false;  // a mark counts only in a file of at least 4 bytes
@@ -31,8 +23,8 @@ bool HasJisEscape(const uint8_t* bytes, int32_t length) {
   const uint8_t* p = bytes;
   const uint8_t* const last = bytes + length - 2;  // an ESC here still has two bytes after it
   while (p < last) {
-    p = static_cast<const uint8_t*>(std::memchr(p, 0x1B, static_cast<size_t>(last - p)));
-    if (!p) return false;
+    p = FindByte(p, last, 0x1B);
+    if (p == last) return false;
     if ((p[1] == 0x24 && (p[2] == 0x42 || p[2] == 0x40)) || (p[1] == 0x28 && p[2] == 0x49))
       return true;
     ++p;
@@ -165,8 +157,8 @@ TextEncoding DetectByLines(const uint8_t* bytes, int32_t length) {
     // All three scores of a line without bytes above 0x7F stay 100: undecided, and so is
     // every line after it when the rest of the buffer is ASCII.
     if (nonAscii == end) return kEncodingShiftJis;
-    const auto* lf = static_cast<const uint8_t*>(std::memchr(line, '\n', static_cast<size_t>(end - line)));
-    if (!lf) {
+    const uint8_t* const lf = FindByte(line, end, '\n');
+    if (lf == end) {
       // Without a further LF, the next line starts after the first CR.
       const TextEncoding answer = DecideTailLines(line, end);
       return answer != kEncodingNone ? answer : kEncodingShiftJis;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "core/text/byte_search.h"
+
 namespace vemora {
 namespace {
 
@@ -25,7 +27,7 @@ void ApplyOverstrike(Document& document) {
   document.overstrikeRuns.Clear();
   char16_t* const text = document.text;
   if (!text || document.textLength <= 0) return;
-  const char16_t* const first = std::find(text, text + document.textLength, kBackspace);
+  const char16_t* const first = FindUnit(text, text + document.textLength, kBackspace);
   if (first == text + document.textLength) return;
   const auto firstIndex = static_cast<int32_t>(first - text);
 

@@ -1,7 +1,8 @@
-// Files by UTF-16 path on Windows: the wide C runtime functions, and the replacement of a
-// whole file through a sibling file and MoveFileExW.
+// Files by UTF-16 path on Windows: the wide C runtime functions, large files read through
+// a mapped view, and the replacement of a whole file through a sibling file and MoveFileExW.
 #include "core/platform/files.h"
 
+#include <io.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -22,6 +23,35 @@ int64_t FileSize(std::FILE* file) {
   if (_fseeki64(file, 0, SEEK_END) != 0) return -1;
   const int64_t size = _ftelli64(file);
   return _fseeki64(file, 0, SEEK_SET) == 0 ? size : -1;
+}
+
+namespace {
+
+class WindowsMappedFile final : public MappedFile {
+ public:
+  explicit WindowsMappedFile(const void* view) : view_(view) {}
+  ~WindowsMappedFile() override { UnmapViewOfFile(view_); }
+  WindowsMappedFile(const WindowsMappedFile&) = delete;
+  WindowsMappedFile& operator=(const WindowsMappedFile&) = delete;
+  const uint8_t* Data() const override { return static_cast<const uint8_t*>(view_); }
+
+ private:
+  const void* view_;
+};
+
+}  // namespace
+
+std::unique_ptr<MappedFile> MapFile(std::FILE* file, int64_t size) {
+  if (size <= 0) return nullptr;
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return nullptr;
+  HANDLE mapping = CreateFileMappingW(handle, nullptr, PAGE_READONLY, 0, 0, nullptr);
+  if (!mapping) return nullptr;
+  // A file that shrank below `size` since it was measured fails here rather than later.
+  const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(size));
+  CloseHandle(mapping);  // the view keeps the mapping alive
+  if (!view) return nullptr;
+  return std::make_unique<WindowsMappedFile>(view);
 }
 
 namespace {

@@ -27,7 +27,11 @@ std::vector<int32_t>& WidthsFor(HFONT font) {
 }  // namespace
 
 GdiTextMeasure::GdiTextMeasure(HWND view, HFONT font)
-    : view_(view), font_(font), widths_(&WidthsFor(font)) {}
+    : view_(view), font_(font), widths_(&WidthsFor(font)) {
+  // Taken here, on the thread that releases it: a large layout measures from its worker
+  // threads, and a context must be released by the thread that took it.
+  Context();
+}
 
 GdiTextMeasure::~GdiTextMeasure() {
   if (!dc_) return;

@@ -14,7 +14,7 @@ namespace vemora {
 // (or the screen when it is null) with `font` selected (or the context's own font when
 // null). Widths are kept per font for the life of the process, so each distinct unit of a
 // font is measured once however many layouts ask; the answers equal measuring every time.
-// The device context is taken only when a width is not known yet.
+// The device context is taken when the measure is made.
 class GdiTextMeasure final : public TextMeasure {
  public:
   GdiTextMeasure(HWND view, HFONT font);

@@ -1,7 +1,8 @@
-// Files by UTF-16 path on POSIX systems: the path is handed to the system as UTF-8; a
-// whole file is replaced through a sibling file and rename.
+// Files by UTF-16 path on POSIX systems: the path is handed to the system as UTF-8; large
+// files are read through mmap; a whole file is replaced through a sibling file and rename.
 #include "core/platform/files.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +23,31 @@ int64_t FileSize(std::FILE* file) {
   if (fseeko(file, 0, SEEK_END) != 0) return -1;
   const int64_t size = ftello(file);
   return fseeko(file, 0, SEEK_SET) == 0 ? size : -1;
+}
+
+namespace {
+
+class PosixMappedFile final : public MappedFile {
+ public:
+  PosixMappedFile(void* address, size_t size) : address_(address), size_(size) {}
+  ~PosixMappedFile() override { munmap(address_, size_); }
+  PosixMappedFile(const PosixMappedFile&) = delete;
+  PosixMappedFile& operator=(const PosixMappedFile&) = delete;
+  const uint8_t* Data() const override { return static_cast<const uint8_t*>(address_); }
+
+ private:
+  void* address_;
+  size_t size_;
+};
+
+}  // namespace
+
+std::unique_ptr<MappedFile> MapFile(std::FILE* file, int64_t size) {
+  if (size <= 0) return nullptr;
+  const auto length = static_cast<size_t>(size);
+  void* address = mmap(nullptr, length, PROT_READ, MAP_PRIVATE, fileno(file), 0);
+  if (address == MAP_FAILED) return nullptr;
+  return std::make_unique<PosixMappedFile>(address, length);
 }
 
 bool ReplaceFileContents(std::u16string_view path, std::string_view bytes) {

@@ -1,0 +1,65 @@
+// Large texts worked on in pieces, one per core: where a text may be cut (just after a
+// line end, so that no line, no CR LF pair and no character straddles a cut), and
+// running the pieces on threads of their own.
+#pragma once
+
+#include <cstdint>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace vemora {
+
+// How many pieces a large text is worth cutting into: the machine's cores, at most 16.
+int32_t CoreCount();
+
+// Cut positions in a text of `length` units: 0, then up to `pieces` - 1 positions near
+// the even shares, each just after a line end (after an LF, or after a CR that no LF
+// follows), then `length`. `usable(q)` may refuse the line end at q, and the search goes
+// on to the next one. Strictly increasing; two entries when the text has no usable cut.
+template <typename Unit, typename Usable>
+std::vector<int32_t> CutsAfterLineEnds(const Unit* text, int32_t length, int32_t pieces,
+                                       Usable usable) {
+  std::vector<int32_t> cuts{0};
+  for (int32_t k = 1; k < pieces; ++k) {
+    int32_t q = static_cast<int32_t>(int64_t{length} * k / pieces);
+    if (q < cuts.back()) q = cuts.back();
+    int32_t cut = length;
+    for (; q < length; ++q) {
+      if (text[q] != Unit{'\n'} && text[q] != Unit{'\r'}) continue;
+      if (!usable(q)) continue;
+      cut = text[q] == Unit{'\r'} && q + 1 < length && text[q + 1] == Unit{'\n'} ? q + 2 : q + 1;
+      break;
+    }
+    if (cut >= length) break;  // no line end left after this share: none after the next
+    if (cut > cuts.back()) cuts.push_back(cut);
+  }
+  cuts.push_back(length);
+  return cuts;
+}
+
+template <typename Unit>
+std::vector<int32_t> CutsAfterLineEnds(const Unit* text, int32_t length, int32_t pieces) {
+  return CutsAfterLineEnds(text, length, pieces, [](int32_t) { return true; });
+}
+
+// Runs work(i) for every i below `count`: piece 0 on the calling thread, each other one
+// on a thread of its own, and returns when all are done. A piece whose thread cannot be
+// started runs on the calling thread instead.
+template <typename Work>
+void RunPieces(int32_t count, const Work& work) {
+  std::vector<std::thread> threads;
+  std::vector<int32_t> leftOver;
+  for (int32_t i = 1; i < count; ++i) {
+    try {
+      threads.emplace_back([&work, i] { work(i); });
+    } catch (const std::system_error&) {
+      leftOver.push_back(i);
+    }
+  }
+  if (count > 0) work(0);
+  for (const int32_t i : leftOver) work(i);
+  for (std::thread& thread : threads) thread.join();
+}
+
+}  // namespace vemora

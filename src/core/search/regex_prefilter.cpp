@@ -1,0 +1,644 @@
+// Pattern analysis for the regular-expression prefilter. A small recursive-descent reader
+// of the pattern language summarises each part: whether it can match nothing, the exact
+// text it matches when there is only one, and something each of its matches must contain.
+// Anything outside the understood subset (look-around, back-references, options other than
+// a leading (?i) over a plain ASCII text, escapes with a meaning, line feeds) stops the
+// analysis, and the scan then runs unfiltered.
+#include "core/search/regex_prefilter.h"
+
+#include <algorithm>
+#include <optional>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace vemora {
+namespace {
+
+using Ranges = std::vector<std::pair<char16_t, char16_t>>;
+
+constexpr int32_t kMaxExactLength = 256;
+constexpr int32_t kMaxRunLength = 64;
+constexpr int64_t kMaxBound = 1 << 20;
+constexpr size_t kMaxStrings = 64;
+constexpr int64_t kMaxClassStrings = 16;
+
+bool IsSurrogate(char16_t unit) {
+  return unit >= 0xD800 && unit <= 0xDFFF;
+}
+
+Ranges Normalized(Ranges ranges) {
+  std::sort(ranges.begin(), ranges.end());
+  Ranges merged;
+  for (const auto& range : ranges) {
+    if (!merged.empty() && range.first <= merged.back().second + 1) {
+      merged.back().second = std::max(merged.back().second, range.second);
+    } else {
+      merged.push_back(range);
+    }
+  }
+  return merged;
+}
+
+int64_t RangeSize(const Ranges& ranges) {
+  int64_t size = 0;
+  for (const auto& [low, high] : ranges) size += high - low + 1;
+  return size;
+}
+
+// Something every match contains, and how far into a match it may begin.
+struct Requirement {
+  RegexPrefilter::Kind kind = RegexPrefilter::Kind::kNone;
+  std::u16string literal;
+  Ranges ranges;
+  int32_t runLength = 1;
+  int32_t offset = -1;           // most units a match may begin before it; -1 unbounded
+  std::optional<Ranges> before;  // every unit a match may hold before it, when known
+
+  static Requirement Literal(std::u16string text, int32_t offset) {
+    Requirement r;
+    if (text.empty()) return r;
+    r.kind = RegexPrefilter::Kind::kLiteral;
+    r.literal = std::move(text);
+    r.offset = offset;
+    r.before = Ranges();
+    return r;
+  }
+  static Requirement Run(Ranges ranges, int32_t length, int32_t offset) {
+    Requirement r;
+    r.kind = RegexPrefilter::Kind::kUnitRun;
+    r.ranges = Normalized(std::move(ranges));
+    r.runLength = std::clamp(length, 1, kMaxRunLength);
+    r.offset = offset;
+    r.before = Ranges();
+    return r;
+  }
+  bool Empty() const { return kind == RegexPrefilter::Kind::kNone; }
+
+  // The units at least one of which every match contains.
+  Ranges UnitSet() const {
+    if (kind == RegexPrefilter::Kind::kLiteral) return {{literal[0], literal[0]}};
+    return ranges;
+  }
+};
+
+// Longer literals first, then any literal, then longer runs of fewer units; between
+// equals, the one nearer the start of a match.
+bool Better(const Requirement& a, const Requirement& b) {
+  using Kind = RegexPrefilter::Kind;
+  if (b.Empty()) return !a.Empty();
+  if (a.Empty()) return false;
+  if (a.kind != b.kind) return a.kind == Kind::kLiteral;
+  if (a.kind == Kind::kLiteral && a.literal.size() != b.literal.size())
+    return a.literal.size() > b.literal.size();
+  if (a.kind == Kind::kUnitRun) {
+    if (a.runLength != b.runLength) return a.runLength > b.runLength;
+    if (RangeSize(a.ranges) != RangeSize(b.ranges))
+      return RangeSize(a.ranges) < RangeSize(b.ranges);
+  }
+  return a.offset >= 0 && (b.offset < 0 || a.offset < b.offset);
+}
+
+// Bounds that saturate: -1 stands for no bound.
+int32_t AddBounds(int32_t a, int32_t b) {
+  if (a < 0 || b < 0 || int64_t{a} + b > kMaxBound) return -1;
+  return a + b;
+}
+int32_t MultiplyBound(int32_t a, int32_t times) {
+  if (a < 0 || times < 0 || int64_t{a} * times > kMaxBound) return -1;
+  return a * times;
+}
+
+using Strings = std::vector<std::u16string>;
+
+// Every pairing of a text of `left` followed by one of `right`, in the library's order of
+// preference, or nothing when the list would grow too long.
+std::optional<Strings> Product(const std::optional<Strings>& left,
+                               const std::optional<Strings>& right) {
+  if (!left || !right || left->size() * right->size() > kMaxStrings) return std::nullopt;
+  Strings product;
+  for (const std::u16string& a : *left) {
+    for (const std::u16string& b : *right) {
+      if (a.size() + b.size() > kMaxExactLength) return std::nullopt;
+      product.push_back(a + b);
+    }
+  }
+  return product;
+}
+
+struct Summary {
+  bool nullable = true;
+  int32_t maxLength = 0;                // most units a match spans; -1 unbounded
+  std::optional<std::u16string> exact;  // the one text every match consists of
+  std::optional<Strings> strings;       // every possible match, most preferred first
+  Requirement required;
+  std::optional<Ranges> singleUnit;  // every match is exactly one unit from these
+  std::optional<Ranges> units;       // every unit of every match is one of these
+};
+
+std::optional<Ranges> Union(const std::optional<Ranges>& a, const std::optional<Ranges>& b) {
+  if (!a || !b) return std::nullopt;
+  Ranges both = *a;
+  both.insert(both.end(), b->begin(), b->end());
+  return Normalized(std::move(both));
+}
+
+class PatternReader {
+ public:
+  explicit PatternReader(std::u16string_view pattern) : p_(pattern) {}
+
+  std::optional<Summary> ReadWhole() {
+    std::optional<Summary> summary = ReadAlternation();
+    if (!summary || at_ != p_.size()) return std::nullopt;
+    return summary;
+  }
+
+ private:
+  bool AtEnd() const { return at_ >= p_.size(); }
+  char16_t Peek() const { return p_[at_]; }
+
+  std::optional<Summary> ReadAlternation() {
+    std::vector<Summary> alternatives;
+    for (;;) {
+      std::optional<Summary> sequence = ReadSequence();
+      if (!sequence) return std::nullopt;
+      alternatives.push_back(std::move(*sequence));
+      if (AtEnd() || Peek() != u'|') break;
+      ++at_;
+    }
+    if (alternatives.size() == 1) return std::move(alternatives[0]);
+    Summary summary;
+    summary.nullable = false;
+    summary.strings = Strings();
+    summary.units = Ranges();
+    std::optional<Ranges> before = Ranges();
+    Ranges units;
+    bool allRequire = true;
+    int32_t offset = 0;
+    for (const Summary& alternative : alternatives) {
+      summary.units = Union(summary.units, alternative.units);
+      before = Union(before, alternative.required.before);
+      summary.nullable = summary.nullable || alternative.nullable;
+      summary.maxLength = alternative.maxLength < 0 || summary.maxLength < 0
+                              ? -1
+                              : std::max(summary.maxLength, alternative.maxLength);
+      if (alternative.strings && summary.strings &&
+          summary.strings->size() + alternative.strings->size() <= kMaxStrings) {
+        summary.strings->insert(summary.strings->end(), alternative.strings->begin(),
+                                alternative.strings->end());
+      } else {
+        summary.strings.reset();
+      }
+      offset = alternative.required.offset < 0 || offset < 0
+                   ? -1
+                   : std::max(offset, alternative.required.offset);
+      if (alternative.required.Empty()) {
+        allRequire = false;
+      } else {
+        for (const auto& range : alternative.required.UnitSet()) units.push_back(range);
+      }
+    }
+    if (allRequire && !summary.nullable) {
+      summary.required = Requirement::Run(units, 1, offset);
+      summary.required.before = before;
+    }
+    return summary;
+  }
+
+  std::optional<Summary> ReadSequence() {
+    Summary summary;
+    summary.exact = std::u16string();
+    summary.strings = Strings{std::u16string()};
+    summary.units = Ranges();
+    std::u16string run;  // the exact text of the items read since the last inexact one
+    int32_t runOffset = 0;
+    std::optional<Ranges> runBefore;
+    auto closeRun = [&] {
+      Requirement literal = Requirement::Literal(run, runOffset);
+      literal.before = runBefore;
+      if (Better(literal, summary.required)) summary.required = std::move(literal);
+      run.clear();
+    };
+    while (!AtEnd() && Peek() != u'|' && Peek() != u')') {
+      std::optional<Summary> item = ReadQuantified();
+      if (!item) return std::nullopt;
+      summary.nullable = summary.nullable && item->nullable;
+      if (item->exact && run.size() + item->exact->size() <= kMaxExactLength) {
+        if (run.empty()) {
+          runOffset = summary.maxLength;
+          runBefore = summary.units;
+        }
+        run += *item->exact;
+      } else {
+        closeRun();
+      }
+      if (!item->exact || !summary.exact ||
+          summary.exact->size() + item->exact->size() > kMaxExactLength) {
+        summary.exact.reset();
+      } else {
+        *summary.exact += *item->exact;
+      }
+      summary.strings = Product(summary.strings, item->strings);
+      item->required.offset = AddBounds(summary.maxLength, item->required.offset);
+      item->required.before = Union(summary.units, item->required.before);
+      if (Better(item->required, summary.required)) summary.required = item->required;
+      summary.maxLength = AddBounds(summary.maxLength, item->maxLength);
+      summary.units = Union(summary.units, item->units);
+    }
+    closeRun();
+    return summary;
+  }
+
+  // An atom and its quantifier, if any: *, +, ?, {n}, {n,}, {,m} or {n,m}, then at most one
+  // lazy or possessive mark. A second quantifier is left to the library alone.
+  std::optional<Summary> ReadQuantified() {
+    std::optional<Summary> atom = ReadAtom();
+    if (!atom || AtEnd()) return atom;
+    int32_t least = 1, most = 1;
+    const bool interval = Peek() == u'{';
+    if (!ReadQuantifier(least, most)) return atom;
+    // After an interval a further ? or + is another quantifier; after the others it marks
+    // a lazy or possessive one.
+    if (!interval && !AtEnd() && (Peek() == u'?' || Peek() == u'+')) ++at_;
+    if (!AtEnd() && (Peek() == u'*' || Peek() == u'+' || Peek() == u'?' || Peek() == u'{'))
+      return std::nullopt;
+    Summary summary;
+    summary.maxLength = MultiplyBound(atom->maxLength, most);
+    summary.units = atom->units;
+    if (least == 0) return summary;  // may match nothing: promises nothing
+    summary.nullable = atom->nullable;
+    summary.required = atom->required;  // in the first repetition
+    if (atom->singleUnit) {
+      // Each repetition is one unit of the set, so `least` of them stand side by side.
+      summary.required =
+          atom->exact ? Requirement::Literal(
+                            std::u16string(static_cast<size_t>(std::min(least, kMaxExactLength)),
+                                           (*atom->exact)[0]),
+                            0)
+                      : Requirement::Run(*atom->singleUnit, least, 0);
+    }
+    if (least == most) {
+      summary.strings = Strings{std::u16string()};
+      for (int32_t i = 0; i < least && summary.strings; ++i)
+        summary.strings = Product(summary.strings, atom->strings);
+      if (atom->exact && static_cast<int64_t>(atom->exact->size()) * least <= kMaxExactLength) {
+        std::u16string repeated;
+        for (int32_t i = 0; i < least; ++i) repeated += *atom->exact;
+        summary.exact = repeated;
+        Requirement literal = Requirement::Literal(repeated, 0);
+        if (Better(literal, summary.required)) summary.required = literal;
+      }
+    }
+    return summary;
+  }
+
+  // True when a quantifier was read; a malformed interval ends the analysis by leaving
+  // an unread '{', which no atom accepts.
+  bool ReadQuantifier(int32_t& least, int32_t& most) {
+    const char16_t c = Peek();
+    if (c == u'*') return ++at_, least = 0, most = -1, true;
+    if (c == u'+') return ++at_, least = 1, most = -1, true;
+    if (c == u'?') return ++at_, least = 0, most = 1, true;
+    if (c != u'{') return false;
+    const size_t start = at_;
+    ++at_;
+    const std::optional<int32_t> low = ReadNumber();
+    std::optional<int32_t> high = low;
+    if (!AtEnd() && Peek() == u',') {
+      ++at_;
+      high = ReadNumber();
+      if (!high) high = -1;
+    }
+    if (AtEnd() || Peek() != u'}' || (!low && high == -1)) {
+      at_ = start;
+      return false;
+    }
+    ++at_;
+    least = low.value_or(0);
+    most = *high;
+    return true;
+  }
+
+  std::optional<int32_t> ReadNumber() {
+    int64_t value = 0;
+    const size_t start = at_;
+    while (!AtEnd() && Peek() >= u'0' && Peek() <= u'9' && at_ - start < 6) {
+      value = value * 10 + (Peek() - u'0');
+      ++at_;
+    }
+    if (at_ == start) return std::nullopt;
+    return static_cast<int32_t>(value);
+  }
+
+  static Summary Unit(std::u16string text) {
+    Summary summary;
+    summary.nullable = false;
+    summary.maxLength = static_cast<int32_t>(text.size());
+    summary.exact = text;
+    summary.strings = Strings{text};
+    if (text.size() == 1) {
+      summary.singleUnit = Ranges{{text[0], text[0]}};
+      summary.units = summary.singleUnit;
+    }
+    summary.required = Requirement::Literal(std::move(text), 0);
+    return summary;
+  }
+
+  Summary ZeroWidth() {
+    sawZeroWidth_ = true;
+    Summary summary;
+    summary.exact = std::u16string();
+    summary.units = Ranges();
+    return summary;
+  }
+
+  std::optional<Summary> ReadAtom() {
+    const char16_t c = Peek();
+    switch (c) {
+      case u'(':
+        return ReadGroup();
+      case u'[':
+        return ReadClass();
+      case u'\\':
+        return ReadEscape();
+      case u'.': {
+        ++at_;
+        Summary summary;
+        summary.nullable = false;
+        summary.maxLength = 2;  // a surrogate pair is one character
+        return summary;
+      }
+      case u'^':
+      case u'$':
+        ++at_;
+        return ZeroWidth();
+      case u'\n':
+      case u'*':
+      case u'+':
+      case u'?':
+      case u'{':
+      case u'}':
+      case u']':
+      case u')':
+      case u'|':
+        return std::nullopt;
+      default:
+        break;
+    }
+    if (c >= 0xD800 && c <= 0xDBFF && at_ + 1 < p_.size() && p_[at_ + 1] >= 0xDC00 &&
+        p_[at_ + 1] <= 0xDFFF) {
+      at_ += 2;
+      return Unit(std::u16string(p_.substr(at_ - 2, 2)));
+    }
+    if (IsSurrogate(c)) return std::nullopt;
+    ++at_;
+    return Unit(std::u16string(1, c));
+  }
+
+  std::optional<Summary> ReadGroup() {
+    ++at_;
+    if (!AtEnd() && Peek() == u'?') {
+      if (at_ + 1 < p_.size() && p_[at_ + 1] == u':') {
+        at_ += 2;
+      } else {
+        return std::nullopt;  // options, look-around, named groups, atomic groups...
+      }
+    }
+    std::optional<Summary> inner = ReadAlternation();
+    if (!inner || AtEnd() || Peek() != u')') return std::nullopt;
+    ++at_;
+    return inner;
+  }
+
+  // Only escapes that stand for themselves or for zero-width positions that never look
+  // at where the search began.
+  std::optional<Summary> ReadEscape() {
+    if (at_ + 1 >= p_.size()) return std::nullopt;
+    const char16_t c = p_[at_ + 1];
+    at_ += 2;
+    if (c == u'A' || c == u'z' || c == u'Z' || c == u'b' || c == u'B') return ZeroWidth();
+    if (c == u't') return Unit(u"\t");
+    if (IsQuotable(c)) return Unit(std::u16string(1, c));
+    return std::nullopt;
+  }
+
+  // Punctuation that a backslash only quotes (not the ones some syntaxes make anchors of).
+  static bool IsQuotable(char16_t c) {
+    return std::u16string_view(u".^$|()[]{}*+?\\/-#&~!\"%,:;=@_ ").find(c) !=
+           std::u16string_view::npos;
+  }
+
+  // A class of single units and ranges of them; negation, nested classes, intersections,
+  // escapes with a meaning and anything outside the basic plane end the analysis.
+  std::optional<Summary> ReadClass() {
+    ++at_;
+    if (AtEnd() || Peek() == u'^' || Peek() == u']') return std::nullopt;
+    Ranges ranges;
+    while (!AtEnd() && Peek() != u']') {
+      std::optional<char16_t> low = ReadClassUnit();
+      if (!low) return std::nullopt;
+      char16_t high = *low;
+      if (at_ + 1 < p_.size() && Peek() == u'-' && p_[at_ + 1] != u']') {
+        ++at_;
+        std::optional<char16_t> end = ReadClassUnit();
+        if (!end || *end < *low) return std::nullopt;
+        high = *end;
+      }
+      if (*low <= u'\n' && high >= u'\n') return std::nullopt;
+      if (*low <= 0xDFFF && high >= 0xD800) return std::nullopt;
+      ranges.emplace_back(*low, high);
+    }
+    if (AtEnd()) return std::nullopt;
+    ++at_;
+    Summary summary;
+    summary.nullable = false;
+    summary.maxLength = 1;
+    summary.singleUnit = Normalized(ranges);
+    summary.units = summary.singleUnit;
+    summary.required = Requirement::Run(ranges, 1, 0);
+    if (RangeSize(*summary.singleUnit) <= kMaxClassStrings) {
+      summary.strings = Strings();
+      for (const auto& [low, high] : *summary.singleUnit) {
+        for (char32_t unit = low; unit <= high; ++unit)
+          summary.strings->push_back(std::u16string(1, static_cast<char16_t>(unit)));
+      }
+    }
+    if (summary.strings && summary.strings->size() == 1) {
+      summary.exact = summary.strings->front();
+      summary.required = Requirement::Literal(*summary.exact, 0);
+    }
+    return summary;
+  }
+
+  std::optional<char16_t> ReadClassUnit() {
+    const char16_t c = Peek();
+    if (c == u'[' || c == u'&') return std::nullopt;
+    if (c == u'\\') {
+      if (at_ + 1 >= p_.size()) return std::nullopt;
+      const char16_t escaped = p_[at_ + 1];
+      at_ += 2;
+      if (escaped == u't') return u'\t';
+      if (IsQuotable(escaped)) return escaped;
+      return std::nullopt;
+    }
+    ++at_;
+    return c;
+  }
+
+  std::u16string_view p_;
+  size_t at_ = 0;
+
+ public:
+  bool sawZeroWidth_ = false;  // an anchor or word boundary somewhere in the pattern
+};
+
+// Units whose case folding can begin a match of an ASCII letter: the letter's two cases,
+// the single characters that fold to ASCII letters (long s, Kelvin sign) and those that
+// fold to several letters (sharp s, the Latin ligatures). They are taken in four wide
+// ranges, a superset that stays within what the vector scan compares at once.
+Ranges CaseInsensitiveStarts(char16_t c) {
+  if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))) return {{c, c}};
+  const char16_t lower = static_cast<char16_t>(c | 0x20);
+  return {{lower, lower},
+          {static_cast<char16_t>(lower - 0x20), static_cast<char16_t>(lower - 0x20)},
+          {u'\u00DF', u'\u01F0'},   // sharp s, dotted and dotless i, long s, j with caron
+          {u'\u1E96', u'\u1E9E'},   // letters with a following mark, capital sharp s
+          {u'\u212A', u'\u212B'},   // Kelvin and Angstrom signs
+          {u'\uFB00', u'\uFB06'}};  // ff, fi, fl, ffi, ffl, st ligatures
+}
+
+// "(?i)" followed by printable ASCII with no special meaning: only the first unit's
+// candidates are looked for, since folding may turn several letters into one character.
+RegexPrefilter CaseInsensitiveLiteral(std::u16string_view text) {
+  RegexPrefilter filter;
+  if (text.empty()) return filter;
+  for (char16_t c : text) {
+    const bool plain =
+        c >= 0x20 && c < 0x7F &&
+        std::u16string_view(u".^$|()[]{}*+?\\#").find(c) == std::u16string_view::npos;
+    if (!plain) return filter;
+  }
+  filter.kind = RegexPrefilter::Kind::kUnitRun;
+  filter.ranges = Normalized(CaseInsensitiveStarts(text[0]));
+  filter.runLength = 1;
+  filter.candidateOffset = 0;
+  filter.wholeMatches = {std::u16string(text)};
+  filter.foldAsciiCase = true;
+  return filter;
+}
+
+bool InRanges(char16_t unit, const Ranges& ranges) {
+  for (const auto& [low, high] : ranges) {
+    if (unit >= low && unit <= high) return true;
+  }
+  return false;
+}
+
+// The first unit at or after `from` within the ranges, or -1.
+int32_t FindUnitInRanges(const char16_t* text, int32_t from, int32_t length, const Ranges& ranges) {
+  int32_t q = from;
+#if defined(__SSE2__)
+  constexpr size_t kVectorRanges = 6;
+  if (ranges.size() <= kVectorRanges) {
+    // unit - low <= high - low, compared unsigned by flipping the sign bits.
+    __m128i lows[kVectorRanges], limits[kVectorRanges];
+    const __m128i sign = _mm_set1_epi16(static_cast<short>(0x8000));
+    for (size_t i = 0; i < ranges.size(); ++i) {
+      lows[i] = _mm_set1_epi16(static_cast<short>(ranges[i].first));
+      limits[i] = _mm_set1_epi16(static_cast<short>((ranges[i].second - ranges[i].first) ^ 0x8000));
+    }
+    for (; q + 8 <= length; q += 8) {
+      const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + q));
+      __m128i outside = _mm_set1_epi16(-1);
+      for (size_t i = 0; i < ranges.size(); ++i) {
+        const __m128i offset = _mm_xor_si128(_mm_sub_epi16(units, lows[i]), sign);
+        outside = _mm_and_si128(outside, _mm_cmpgt_epi16(offset, limits[i]));
+      }
+      const int mask = _mm_movemask_epi8(outside) ^ 0xFFFF;
+      if (mask != 0) return q + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
+    }
+  }
+#endif
+  for (; q < length; ++q) {
+    if (InRanges(text[q], ranges)) return q;
+  }
+  return -1;
+}
+
+}  // namespace
+
+RegexPrefilter AnalyzeRegexPattern(std::u16string_view pattern) {
+  constexpr std::u16string_view kCaseInsensitive = u"(?i)";
+  if (pattern.substr(0, kCaseInsensitive.size()) == kCaseInsensitive)
+    return CaseInsensitiveLiteral(pattern.substr(kCaseInsensitive.size()));
+  RegexPrefilter filter;
+  PatternReader reader(pattern);
+  std::optional<Summary> summary = reader.ReadWhole();
+  if (!summary || summary->nullable || summary->required.Empty()) return filter;
+  filter.kind = summary->required.kind;
+  filter.literal = std::move(summary->required.literal);
+  filter.ranges = std::move(summary->required.ranges);
+  filter.runLength = summary->required.runLength;
+  filter.candidateOffset = summary->required.offset;
+  if (summary->required.before) {
+    filter.beforeKnown = true;
+    filter.before = std::move(*summary->required.before);
+  }
+  if (filter.candidateOffset == 0 && summary->strings && !reader.sawZeroWidth_)
+    filter.wholeMatches = std::move(*summary->strings);
+  return filter;
+}
+
+int32_t WholeMatchAt(const RegexPrefilter& filter, const char16_t* text, int32_t at,
+                     int32_t length) {
+  auto fold = [&](char16_t unit) {
+    return filter.foldAsciiCase && unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit | 0x20)
+                                                                : unit;
+  };
+  for (const std::u16string& match : filter.wholeMatches) {
+    const int32_t size = static_cast<int32_t>(match.size());
+    if (size > length - at) continue;
+    int32_t i = 0;
+    while (i < size && fold(text[at + i]) == fold(match[static_cast<size_t>(i)])) ++i;
+    if (i == size) return size;
+  }
+  return 0;
+}
+
+bool MayPrecedeCandidate(const RegexPrefilter& filter, char16_t unit) {
+  return !filter.beforeKnown || InRanges(unit, filter.before);
+}
+
+bool HasUnpairedSurrogate(const char16_t* text, int32_t length) {
+  const Ranges surrogates{{0xD800, 0xDFFF}};
+  for (int32_t at = 0; (at = FindUnitInRanges(text, at, length, surrogates)) >= 0; at += 2) {
+    const bool paired =
+        text[at] <= 0xDBFF && at + 1 < length && text[at + 1] >= 0xDC00 && text[at + 1] <= 0xDFFF;
+    if (!paired) return true;
+  }
+  return false;
+}
+
+int32_t FindPrefilterCandidate(const RegexPrefilter& filter, const char16_t* text, int32_t from,
+                               int32_t length) {
+  if (filter.kind == RegexPrefilter::Kind::kLiteral) {
+    const std::u16string_view haystack(text, static_cast<size_t>(length));
+    const size_t found = haystack.find(filter.literal, static_cast<size_t>(from));
+    return found == std::u16string_view::npos ? -1 : static_cast<int32_t>(found);
+  }
+  if (filter.kind == RegexPrefilter::Kind::kNone) return from < length ? from : -1;
+  int32_t q = from;
+  while (q < length) {
+    const int32_t first = FindUnitInRanges(text, q, length, filter.ranges);
+    if (first < 0) return -1;
+    int32_t end = first + 1;
+    while (end < length && end - first < filter.runLength && InRanges(text[end], filter.ranges))
+      ++end;
+    if (end - first >= filter.runLength) return first;
+    q = end + 1;  // text[end] is outside the set, or the text ended
+  }
+  return -1;
+}
+
+}  // namespace vemora

@@ -1,0 +1,57 @@
+// What every match of a regular expression must contain, worked out from the pattern's
+// text alone, so that the scan can skip the lines where no match can lie. The analysis is
+// conservative: any construct it does not fully understand gives no prefilter at all.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace vemora {
+
+struct RegexPrefilter {
+  enum class Kind {
+    kNone,     // no promise: the whole text is scanned as before
+    kLiteral,  // every match contains `literal` (exact units)
+    kUnitRun,  // every match contains `runLength` consecutive units from `ranges`
+  };
+  Kind kind = Kind::kNone;
+  std::u16string literal;
+  std::vector<std::pair<char16_t, char16_t>> ranges;  // inclusive, sorted, disjoint
+  int32_t runLength = 1;
+  // The most units a match may begin before its candidate; -1 when there is no bound.
+  int32_t candidateOffset = -1;
+  // Every unit a match may hold before its candidate, when known.
+  bool beforeKnown = false;
+  std::vector<std::pair<char16_t, char16_t>> before;
+  // When every match begins at its candidate: every text a match can be, most preferred
+  // first, so that the first one standing at a candidate is the library's match there.
+  // With `foldAsciiCase` there is one text, compared up to ASCII case, and a candidate it
+  // does not fit is left to the library (other foldings may still match).
+  std::vector<std::u16string> wholeMatches;
+  bool foldAsciiCase = false;
+};
+
+// A prefilter is given only for patterns that can never match a line feed nor an empty
+// string, and that do not depend on where a search begins (\G).
+RegexPrefilter AnalyzeRegexPattern(std::u16string_view pattern);
+
+// The length of the first of the whole matches that stands at text[at], or 0.
+int32_t WholeMatchAt(const RegexPrefilter& filter, const char16_t* text, int32_t at,
+                     int32_t length);
+
+// Whether a match may hold `unit` before its candidate.
+bool MayPrecedeCandidate(const RegexPrefilter& filter, char16_t unit);
+
+// Whether the text holds half a surrogate pair. The library's results on such text depend
+// on where its search begins, so the prefilter is not used there.
+bool HasUnpairedSurrogate(const char16_t* text, int32_t length);
+
+// The first position at or after `from` where what the prefilter asks for starts (wholly
+// inside text[0, length)), or -1.
+int32_t FindPrefilterCandidate(const RegexPrefilter& filter, const char16_t* text, int32_t from,
+                               int32_t length);
+
+}  // namespace vemora

@@ -1,0 +1,28 @@
+// Decoding a large file on several cores: the bytes are cut just after line ends, each
+// piece is decoded by the same routine as a whole file, and the pieces are joined into
+// exactly the text that decoding the whole file on one thread gives.
+#pragma once
+
+#include <cstdint>
+
+#include "core/text/document.h"
+
+namespace vemora {
+
+// Below this size a file is decoded on one thread: starting threads would cost more.
+inline constexpr int32_t kBytesWorthPieces = 2 << 20;
+
+// Large files are cut into chunks of about this many bytes, which the threads take in turn.
+inline constexpr int32_t kChunkBytes = 128 << 10;
+
+// Whether text in the encoding may be cut at line ends. Not JIS, whose escape sequences
+// carry a mode across lines, nor UTF-7, whose base64 runs may; UTF-16 little endian needs
+// no decoding at all.
+bool DecodesInPieces(TextEncoding encoding);
+
+// DecodeDocumentText on (up to) `pieces` threads, in at least `pieces` chunks, whatever the
+// size; the whole file on one thread when the encoding cannot be cut.
+void DecodeDocumentTextInPieces(Document& document, FileBytes&& bytes, TextEncoding encoding,
+                                int32_t pieces);
+
+}  // namespace vemora

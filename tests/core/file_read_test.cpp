@@ -1,0 +1,66 @@
+// Whole-file reads: a large file comes through its mapped pages, a small one through an
+// allocation, and both decode to the same text as bytes held in memory.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+#include "core/platform/document_io.h"
+#include "core/text/decode.h"
+#include "core/text/encoding.h"
+
+namespace vemora {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string RealShiftJis() {
+  std::ifstream in(std::string(VEMORA_TEST_DATA) + "/sjis-hashire-merosu.txt", std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::u16string DecodeHeld(const std::string& bytes, TextEncoding encoding) {
+  FileBytes file = FileBytes::Allocate(static_cast<int32_t>(bytes.size()));
+  std::memcpy(file.data(), bytes.data(), bytes.size());
+  Document document;
+  DecodeDocumentText(document, std::move(file), encoding);
+  return std::u16string(document.Text());
+}
+
+TEST(ReadFileBytes, LargeFilesAreMappedSmallOnesHeldAndBothDecodeAlike) {
+  const fs::path path = fs::temp_directory_path() /
+                        ("vemora-read-" + std::to_string(std::random_device{}()) + ".txt");
+  const std::string real = RealShiftJis();
+  std::string large;
+  while (large.size() < (3u << 20)) large += real;
+  large += '\x82';  // an odd length, and a lead byte at the very end
+  const std::string* const contents[] = {&large, &real};
+  for (const std::string* content : contents) {
+    {
+      std::ofstream out(path, std::ios::binary);
+      out << *content;
+    }
+    const bool isLarge = content == &large;
+    for (const TextEncoding encoding :
+         {kEncodingShiftJis, kEncodingEuc, kEncodingUtf8, kEncodingUtf16Be, kEncodingUtf16Bom}) {
+      FileBytes bytes;
+      int64_t size = 0;
+      ASSERT_EQ(FileReadStatus::kComplete, ReadFileBytes(path.u16string(), bytes, &size));
+      ASSERT_EQ(static_cast<int64_t>(content->size()), size);
+      ASSERT_EQ(isLarge, bytes.mapped != nullptr);
+      ASSERT_EQ(0, std::memcmp(bytes.data(), content->data(), content->size()));
+      Document document;
+      DecodeDocumentText(document, std::move(bytes), encoding);
+      EXPECT_EQ(DecodeHeld(*content, encoding), document.Text())
+          << "encoding " << encoding << (isLarge ? ", mapped" : ", held");
+    }
+  }
+  fs::remove(path);
+}
+
+}  // namespace
+}  // namespace vemora

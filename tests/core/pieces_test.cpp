@@ -1,0 +1,294 @@
+// Large texts decoded and laid out in pieces give exactly what one thread gives: generated
+// text full of characters, broken characters and line ends at every distance from a cut,
+// real text, every encoding and both wrap modes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/layout/layout.h"
+#include "core/pieces.h"
+#include "core/platform/code_pages.h"
+#include "core/text/byte_search.h"
+#include "core/text/decode.h"
+#include "core/text/decode_pieces.h"
+#include "core/text/encoding.h"
+#include "test_documents.h"
+
+namespace vemora {
+namespace {
+
+// Piece counts that put the even shares at many different offsets of short texts.
+constexpr int32_t kPieceCounts[] = {2, 3, 5, 8, 13};
+
+std::string ReadTestFile(const char* name) {
+  std::ifstream in(std::string(VEMORA_TEST_DATA) + "/" + name, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The real Shift_JIS texts one after another.
+std::string RealShiftJis() {
+  return ReadTestFile("sjis-hashire-merosu.txt") + ReadTestFile("cp932-nec-chars.txt") +
+         ReadTestFile("cp932-invalid-pair.txt") + ReadTestFile("sjis-kanshu.txt");
+}
+
+// Random tokens of the encoding, many of them line ends and characters that a line end
+// breaks (a lead byte, a UTF-8 sequence cut short), so that every kind sits right before
+// and right after some cut.
+std::string Generate(const std::vector<std::string>& tokens, size_t size, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<size_t> pick(0, tokens.size() - 1);
+  std::string text;
+  while (text.size() < size) text += tokens[pick(random)];
+  return text;
+}
+
+const std::vector<std::string>& TokensFor(TextEncoding encoding) {
+  static const std::vector<std::string> kLineEnds = {"\r", "\n", "\r\n", "\r\n", "\n\n"};
+  auto with = [](std::vector<std::string> own) {
+    own.insert(own.end(), kLineEnds.begin(), kLineEnds.end());
+    for (const char* ascii : {"a", "Zz", " ", "\t", "0123"}) own.emplace_back(ascii);
+    return own;
+  };
+  static const std::vector<std::string> kShiftJis =
+      with({"\x82\xA0", "\x88\x9F", "\x87\x40", "\xB1", "\x82", "\x81\x7F", "\x81\x0D", "\xFD"});
+  static const std::vector<std::string> kEuc =
+      with({"\xA4\xA2", "\xB0\xA1", "\x8E\xB1", "\x8F\xA2\xAF", "\xA4", "\x8E", "\xFF"});
+  static const std::vector<std::string> kUtf8 =
+      with({"\xE3\x81\x82", "\xF0\x9F\x98\x80", "\xC3\xA9", "\xE3\x81", "\xF0\x9F", "\xC3", "\x80",
+            "\xF8", "\xED\xA0\x80"});
+  switch (encoding) {
+    case kEncodingEuc:
+      return kEuc;
+    case kEncodingUtf8:
+    case kEncodingUtf8Bom:
+      return kUtf8;
+    default:
+      return kShiftJis;
+  }
+}
+
+// Shift_JIS pairs as EUC-JP (rows beyond JIS X 0208 come out as bytes EUC may reject,
+// which both ways of decoding must take alike).
+std::string ShiftJisAsEuc(const std::string& sjis) {
+  std::string euc;
+  for (size_t i = 0; i < sjis.size(); ++i) {
+    auto lead = static_cast<uint8_t>(sjis[i]);
+    const bool pair = ((lead >= 0x81 && lead <= 0x9F) || lead >= 0xE0) && i + 1 < sjis.size();
+    if (lead >= 0xA1 && lead <= 0xDF) {
+      euc += '\x8E';
+      euc += static_cast<char>(lead);
+    } else if (pair) {
+      const auto trail = static_cast<uint8_t>(sjis[++i]);
+      int row = ((lead >= 0xE0 ? lead - 0x40 : lead) - 0x81) * 2 + 0x21;
+      int cell = trail >= 0x9F ? trail - 0x7E : trail >= 0x80 ? trail - 0x20 : trail - 0x1F;
+      if (trail >= 0x9F) ++row;
+      euc += static_cast<char>(row | 0x80);
+      euc += static_cast<char>(cell | 0x80);
+    } else {
+      euc += static_cast<char>(lead);
+    }
+  }
+  return euc;
+}
+
+FileBytes BytesOf(const std::string& bytes) {
+  FileBytes file = FileBytes::Allocate(static_cast<int32_t>(bytes.size()));
+  if (!bytes.empty()) std::memcpy(file.data(), bytes.data(), bytes.size());
+  return file;
+}
+
+std::u16string DecodeAlone(const std::string& bytes, TextEncoding encoding) {
+  Document document;
+  DecodeDocumentTextOnOneThread(document, BytesOf(bytes), encoding);
+  return std::u16string(document.Text());
+}
+
+void ExpectSameInPieces(const std::string& bytes, TextEncoding encoding, const char* what) {
+  const std::u16string alone = DecodeAlone(bytes, encoding);
+  for (const int32_t pieces : kPieceCounts) {
+    Document document;
+    DecodeDocumentTextInPieces(document, BytesOf(bytes), encoding, pieces);
+    ASSERT_EQ(alone, document.Text())
+        << what << ", encoding " << encoding << ", " << pieces << " pieces";
+    const bool inPlace = encoding >= kEncodingUtf16Bom && encoding <= kEncodingUtf16Be;
+    if (!inPlace) {
+      ASSERT_EQ(0, document.text[document.textLength]) << "NUL-terminated";
+    }
+  }
+}
+
+TEST(DecodeInPieces, GeneratedTextInEveryEncodingThatCuts) {
+  for (const TextEncoding encoding :
+       {kEncodingShiftJis, kEncodingEuc, kEncodingUtf8, kEncodingUtf8Bom}) {
+    for (uint32_t seed = 1; seed <= 12; ++seed) {
+      std::string bytes = Generate(TokensFor(encoding), 200 + seed * 97, seed);
+      if (encoding == kEncodingUtf8Bom) bytes = "\xEF\xBB\xBF" + bytes;
+      ExpectSameInPieces(bytes, encoding, "generated");
+    }
+  }
+}
+
+TEST(DecodeInPieces, RealTextInEveryEncoding) {
+  const std::string sjis = RealShiftJis();
+  const std::u16string text = DecodeAlone(sjis, kEncodingShiftJis);
+  std::string utf16be;
+  for (const char16_t unit : text) {
+    utf16be += static_cast<char>(unit >> 8);
+    utf16be += static_cast<char>(unit & 0xFF);
+  }
+  const std::string utf8 = EncodeCodePage(kCodePageUtf8, text);
+  ExpectSameInPieces(sjis, kEncodingShiftJis, "real");
+  ExpectSameInPieces(ShiftJisAsEuc(sjis), kEncodingEuc, "real");
+  ExpectSameInPieces(utf8, kEncodingUtf8, "real");
+  ExpectSameInPieces("\xEF\xBB\xBF" + utf8, kEncodingUtf8Bom, "real");
+  // Big endian with and without a mark, and with an odd last byte that is ignored.
+  ExpectSameInPieces(utf16be, kEncodingUtf16Be, "real");
+  ExpectSameInPieces("\xFE\xFF" + utf16be + "\x30", kEncodingUtf16BeBom, "real");
+  ExpectSameInPieces(utf16be + "\x30", kEncodingUtf16Be, "real");
+  // The ones that never cut still decode as on one thread.
+  ExpectSameInPieces("\x1B$B$\"\x1B(B\r\nabc\r\n\x1B$B$\"", kEncodingJis, "JIS");
+  ExpectSameInPieces("a+MEIwRA-\r\nb+MEI\r\nw-", kEncodingUtf7, "UTF-7");
+  ExpectSameInPieces(
+      "\xFF\xFE"
+      "a\0\r\0\n\0b\0",
+      kEncodingUtf16Bom, "UTF-16");
+}
+
+TEST(DecodeInPieces, LargeFilesTakeThePiecesWithTheSameResult) {
+  std::string sjis;
+  const std::string real = RealShiftJis();
+  while (sjis.size() < static_cast<size_t>(kBytesWorthPieces) + 4096) sjis += real;
+  Document document;
+  DecodeDocumentText(document, BytesOf(sjis), kEncodingShiftJis);
+  EXPECT_EQ(DecodeAlone(sjis, kEncodingShiftJis), document.Text());
+}
+
+TEST(CutsAfterLineEnds, EveryCutFollowsAWholeLineEnd) {
+  for (uint32_t seed = 1; seed <= 20; ++seed) {
+    const std::string text = Generate(TokensFor(kEncodingShiftJis), 50 + seed * 13, seed);
+    const auto* units = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    for (int32_t pieces = 1; pieces <= length + 1; ++pieces) {
+      const std::vector<int32_t> cuts = CutsAfterLineEnds(units, length, pieces);
+      ASSERT_EQ(0, cuts.front());
+      ASSERT_EQ(length, cuts.back());
+      ASSERT_LE(cuts.size(), static_cast<size_t>(pieces) + 1);
+      for (size_t k = 1; k + 1 < cuts.size(); ++k) {
+        const int32_t cut = cuts[k];
+        ASSERT_LT(cuts[k - 1], cut);
+        const bool afterLf = units[cut - 1] == '\n';
+        const bool afterLoneCr = units[cut - 1] == '\r' && units[cut] != '\n';
+        ASSERT_TRUE(afterLf || afterLoneCr) << "seed " << seed << ", cut " << cut;
+      }
+    }
+  }
+  // Nothing to cut at: one piece.
+  const uint8_t plain[] = "no line end here at all";
+  EXPECT_EQ((std::vector<int32_t>{0, 23}), CutsAfterLineEnds(plain, 23, 4));
+}
+
+TEST(ByteSearch, FindsTheFirstMatchAtEveryOffsetAndLength) {
+  for (size_t length = 0; length < 150; ++length) {
+    for (size_t at = 0; at <= length; ++at) {
+      std::vector<uint8_t> bytes(length, 'a');
+      if (at < length) bytes[at] = '\n';
+      if (at + 3 < length) bytes[at + 3] = 0x80;  // a later one must not be taken
+      const uint8_t* begin = bytes.data();
+      const uint8_t* end = begin + length;
+      const uint8_t* expected = begin + at;
+      ASSERT_EQ(expected, FindByte(begin, end, '\n')) << length << " " << at;
+      ASSERT_EQ(expected, FindEitherByte(begin, end, '\r', '\n')) << length << " " << at;
+      if (at < length) bytes[at] = 0xE3;
+      ASSERT_EQ(expected, FindNonAsciiByte(begin, end)) << length << " " << at;
+      std::u16string units(length, u'a');
+      if (at < length) units[at] = u'\b';
+      if (at + 3 < length) units[at + 3] = u'\b';
+      ASSERT_EQ(units.data() + at, FindUnit(units.data(), units.data() + length, u'\b'));
+    }
+  }
+}
+
+// Pixel widths that differ between units, for the edge mode.
+class VaryingMeasure final : public TextMeasure {
+ public:
+  int32_t UnitWidth(char16_t unit) override { return unit < 0x7F ? 7 : 11 + unit % 5; }
+};
+
+void ExpectSameLines(const Document& alone, const Document& pieces, const std::string& what) {
+  ASSERT_EQ(alone.displayLineCount, pieces.displayLineCount) << what;
+  ASSERT_EQ(alone.scrollScale, pieces.scrollScale) << what;
+  ASSERT_EQ(alone.lineTable.blocks.size(), pieces.lineTable.blocks.size()) << what;
+  for (size_t b = 0; b < alone.lineTable.blocks.size(); ++b) {
+    const LineBlock& expected = *alone.lineTable.blocks[b];
+    const LineBlock& actual = *pieces.lineTable.blocks[b];
+    ASSERT_EQ(expected.count, actual.count) << what << ", block " << b;
+    const size_t entries = std::min<size_t>(expected.count + 1, LineBlock::kCapacity);
+    for (size_t i = 0; i < entries; ++i) {
+      ASSERT_EQ(expected.starts[i], actual.starts[i]) << what << ", block " << b << " entry " << i;
+      ASSERT_EQ(expected.logical[i], actual.logical[i])
+          << what << ", block " << b << " entry " << i;
+    }
+  }
+}
+
+void ExpectSameLayoutInPieces(std::u16string_view text, const std::string& what) {
+  const LayoutParameters kParameters[] = {{8, 80, 0, 1, 0}, {4, 1, 0, 1, 0},    {3, 7, 0, 1, 0},
+                                          {8, 0, 0, 1, 0},  {8, 80, 1, 7, 300}, {4, 0, 1, 7, 60},
+                                          {8, 0, 1, 7, 10}};
+  for (const LayoutParameters& parameters : kParameters) {
+    ColumnRuleMeasure columns;
+    VaryingMeasure pixels;
+    TextMeasure& measure = parameters.FoldRight == 1 ? static_cast<TextMeasure&>(pixels) : columns;
+    Document alone = testing::MakeDocument(text);
+    LayoutDocumentOnOneThread(alone, parameters, measure);
+    for (const int32_t count : kPieceCounts) {
+      Document pieces = testing::MakeDocument(text);
+      LayoutDocumentInPieces(pieces, parameters, measure, count);
+      ExpectSameLines(alone, pieces,
+                      what + ", fold " + std::to_string(parameters.Fold) + " mode " +
+                          std::to_string(parameters.FoldRight) + ", " + std::to_string(count) +
+                          " pieces");
+    }
+  }
+}
+
+TEST(LayoutInPieces, GeneratedTextInBothWrapModes) {
+  static const std::u16string kTokens[] = {
+      u"a",       u"あ", u"\t", u"\r", u"\n", u"\r\n", u"\x01", u"ｱ", u"abcdefghijklmnopqrstuvwxyz",
+      u"\r\n\r\n"};
+  for (uint32_t seed = 1; seed <= 6; ++seed) {
+    std::mt19937 random(seed);
+    std::u16string text;
+    while (text.size() < 3000 * seed) text += kTokens[random() % std::size(kTokens)];
+    ExpectSameLayoutInPieces(text, "seed " + std::to_string(seed));
+  }
+  // Exactly a block of lines: the end mark goes alone into a block of its own.
+  std::u16string thousand;
+  for (int i = 0; i < LineBlock::kCapacity; ++i) thousand += u"line\r\n";
+  ExpectSameLayoutInPieces(thousand, "1000 lines");
+  ExpectSameLayoutInPieces(thousand + u"tail", "1000 lines and a tail");
+  ExpectSameLayoutInPieces(u"", "empty");
+  ExpectSameLayoutInPieces(u"\r\r\r\n\n\r", "line ends only");
+}
+
+TEST(LayoutInPieces, RealTextAndLargeTexts) {
+  const std::u16string real = DecodeAlone(RealShiftJis(), kEncodingShiftJis);
+  ExpectSameLayoutInPieces(real, "real text");
+  // Past the size that takes the pieces by itself.
+  std::u16string large;
+  while (large.size() < static_cast<size_t>(kUnitsWorthPieces) + 1000) large += real;
+  Document alone = testing::MakeDocument(large);
+  Document chosen = testing::MakeDocument(large);
+  ColumnRuleMeasure measure;
+  LayoutDocumentOnOneThread(alone, {8, 80, 0, 1, 0}, measure);
+  LayoutDocument(chosen, {8, 80, 0, 1, 0}, measure);
+  ExpectSameLines(alone, chosen, "large text");
+}
+
+}  // namespace
+}  // namespace vemora

@@ -1,0 +1,215 @@
+// The regular-expression prefilter may only make the scan faster: every hit must be the
+// one the unfiltered scan records. Random patterns over random and real text compare
+// the two; a few fixed cases show that the common patterns are filtered at all.
+#include "core/search/regex_prefilter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/platform/code_pages.h"
+#include "core/search/regex_search.h"
+
+namespace vemora {
+namespace {
+
+using Kind = RegexPrefilter::Kind;
+using HitList = std::vector<std::pair<int32_t, int32_t>>;
+
+HitList Hits(std::u16string_view text, std::u16string_view pattern, bool filtered) {
+  BlockList<SearchHit, 49> hits;
+  std::u16string error;
+  if (!CollectRegexHits(text, pattern, hits, error, filtered)) return {{-1, -1}};
+  HitList list;
+  for (int32_t i = 0; i < hits.Size(); ++i) list.emplace_back(hits[i].start, hits[i].length);
+  return list;
+}
+
+// Units as \uXXXX escapes, so a failing case can be pasted back into a test.
+std::string Escaped(std::u16string_view text) {
+  std::string out;
+  char buffer[8];
+  for (char16_t unit : text) {
+    if (unit >= 0x20 && unit < 0x7F) {
+      out += static_cast<char>(unit);
+    } else {
+      std::snprintf(buffer, sizeof buffer, "\\u%04X", static_cast<unsigned>(unit));
+      out += buffer;
+    }
+  }
+  return out;
+}
+
+void ExpectSameHits(std::u16string_view text, std::u16string_view pattern) {
+  EXPECT_EQ(Hits(text, pattern, true), Hits(text, pattern, false))
+      << "pattern " << Escaped(pattern) << ", text " << Escaped(text);
+}
+
+TEST(RegexPrefilter, FiltersTheCommonShapesAndNothingUnsure) {
+  struct Case {
+    std::u16string_view pattern;
+    Kind kind;
+    std::u16string_view literal;
+    int32_t runLength;
+  };
+  const Case cases[] = {
+      {u"東京", Kind::kLiteral, u"東京", 1},
+      {u"東京|大阪", Kind::kUnitRun, u"", 1},
+      {u"[一-龠]{2,}駅", Kind::kLiteral, u"駅", 1},
+      {u"^「", Kind::kLiteral, u"「", 1},
+      {u"[0-9]{4}年", Kind::kLiteral, u"年", 1},
+      {u"ござい(ます|ません)", Kind::kLiteral, u"ござい", 1},
+      {u"[ァ-ヶー]{5,}", Kind::kUnitRun, u"", 5},
+      {u"(?i)debian", Kind::kUnitRun, u"", 1},
+      {u"a\\.b+c{3}", Kind::kLiteral, u"ccc", 1},
+      {u"x{2}", Kind::kLiteral, u"xx", 1},
+      // May match nothing, a line feed, or depends on what the library alone knows.
+      {u"a*", Kind::kNone, u"", 1},
+      {u"a|", Kind::kNone, u"", 1},
+      {u"a\\nb", Kind::kNone, u"", 1},
+      {u"[^a]b", Kind::kNone, u"", 1},
+      {u"\\sb", Kind::kNone, u"", 1},
+      {u"a(?=b)", Kind::kNone, u"", 1},
+      {u"(?<=a)b", Kind::kNone, u"", 1},
+      {u"(a)\\1", Kind::kNone, u"", 1},
+      {u"\\Gab", Kind::kNone, u"", 1},
+      {u"(?m)a.b", Kind::kNone, u"", 1},
+      {u"(?i)a.b", Kind::kNone, u"", 1},
+      {u"a{2}+b", Kind::kNone, u"", 1},
+      {u"[\n-z]", Kind::kNone, u"", 1},
+  };
+  for (const Case& c : cases) {
+    const RegexPrefilter filter = AnalyzeRegexPattern(c.pattern);
+    SCOPED_TRACE(std::string(c.pattern.begin(), c.pattern.end()));
+    EXPECT_EQ(filter.kind, c.kind);
+    if (c.kind == Kind::kLiteral) {
+      EXPECT_EQ(filter.literal, c.literal);
+    }
+    if (c.kind == Kind::kUnitRun) {
+      EXPECT_EQ(filter.runLength, c.runLength);
+    }
+  }
+  // How far before its candidate a match may begin.
+  const std::pair<std::u16string_view, int32_t> offsets[] = {
+      {u"^「", 0},        {u"東京|大阪", 0},      {u"[ァ-ヶー]{5,}", 0}, {u"\\bab+", 0},
+      {u"[0-9]{4}年", 4}, {u"[一-龠]{2,}駅", -1}, {u"a?bc", 1},          {u"(東|大)?京都", 1},
+      {u"x|.ab", 2},      {u"(ab|c)+d", -1}};
+  for (const auto& [pattern, offset] : offsets)
+    EXPECT_EQ(AnalyzeRegexPattern(pattern).candidateOffset, offset);
+  // Which units a match may hold before its candidate.
+  const RegexPrefilter kanji = AnalyzeRegexPattern(u"[一-龠]{2,}駅");
+  EXPECT_TRUE(MayPrecedeCandidate(kanji, u'東'));
+  EXPECT_FALSE(MayPrecedeCandidate(kanji, u'の'));
+  EXPECT_FALSE(AnalyzeRegexPattern(u".+駅").beforeKnown);
+  EXPECT_FALSE(MayPrecedeCandidate(AnalyzeRegexPattern(u"(あ|い)+う"), u'え'));
+  // The texts a match can be, in the order the library prefers them; anchors leave the
+  // choice to the library.
+  EXPECT_EQ(AnalyzeRegexPattern(u"ござい(ます|ません)").wholeMatches,
+            (std::vector<std::u16string>{u"ございます", u"ございません"}));
+  EXPECT_EQ(AnalyzeRegexPattern(u"(東|東京)(駅|都)").wholeMatches,
+            (std::vector<std::u16string>{u"東駅", u"東都", u"東京駅", u"東京都"}));
+  EXPECT_TRUE(AnalyzeRegexPattern(u"^東京").wholeMatches.empty());
+  EXPECT_TRUE(AnalyzeRegexPattern(u"東京\\b").wholeMatches.empty());
+  EXPECT_TRUE(AnalyzeRegexPattern(u"東京+").wholeMatches.empty());
+}
+
+// Every unit that a case-insensitive ASCII letter can start a match at is a candidate.
+TEST(RegexPrefilter, CaseInsensitiveCandidatesCoverEveryFoldingOfTheFirstLetter) {
+  for (char16_t letter = u'a'; letter <= u'z'; ++letter) {
+    const std::u16string pattern = std::u16string(u"(?i)") + letter;
+    const RegexPrefilter filter = AnalyzeRegexPattern(pattern);
+    ASSERT_EQ(filter.kind, Kind::kUnitRun);
+    std::u16string text;
+    for (char32_t unit = 1; unit < 0xD800; ++unit) text += static_cast<char16_t>(unit);
+    for (char32_t unit = 0xE000; unit < 0x10000; ++unit) text += static_cast<char16_t>(unit);
+    for (const auto& [start, length] : Hits(text, pattern, false)) {
+      const char16_t matched = text[static_cast<size_t>(start)];
+      EXPECT_EQ(FindPrefilterCandidate(filter, text.data(), start, start + 1), start)
+          << "U+" << std::hex << static_cast<int>(matched) << " for " << char(letter);
+    }
+  }
+  // Letters that fold into several ASCII letters start a match of all of them, and the
+  // ASCII occurrences that are taken without the library keep their place among them.
+  ExpectSameHits(u"Straße STRASSE ﬆop ﬀ", u"(?i)ss");
+  ExpectSameHits(u"Straße STRASSE ﬆop ﬀ", u"(?i)st");
+  ExpectSameHits(u"ﬃ office ｏｆｆｉｃｅ", u"(?i)ffi");
+  ExpectSameHits(u"ﬃce OFFICE oﬃce ofFIce", u"(?i)office");
+  ExpectSameHits(u"\u212Aelvin kelvin KELVIN", u"(?i)kelvin");
+}
+
+TEST(RegexPrefilter, AnchorsLookBehindAndLineEdgesBehaveAsUnfiltered) {
+  // A lone high surrogate makes the library read the line feed after it as its partner.
+  std::u16string text =
+      u"「東京」\n「大阪」「京都」\r\n東京駅と大阪駅\n\nX\n東京\U0010FC00東京\n駅";
+  text[text.find(u'X')] = 0xD800;
+  for (std::u16string_view pattern :
+       {u"^「", u"「.", u"東京|大阪", u"[一-龠]{2,}駅", u"\\A東", u"京$", u"\\b東京\\b", u"駅\\z",
+        u"駅\\Z", u"^東京.*駅$", u"(?:東京|京都)+", u"」「", u"[東京]{2}", u"京\U0010FC00",
+        u"X?\n?東"})
+    ExpectSameHits(text, pattern);
+}
+
+// Patterns from a small grammar over a small alphabet, so that hits are frequent and every
+// line-edge case comes up.
+std::u16string RandomPattern(std::mt19937& random) {
+  static const std::u16string_view pieces[] = {
+      u"a",           u"b",      u"あ",  u"漢",    u".",         u"^",      u"$",
+      u"\\b",         u"\\A",    u"\\z", u"[ab]",  u"[あ-ん]",   u"[a\\-]", u"(a|b)",
+      u"(?:あ|漢字)", u"\\.",    u"\r",  u"(?i)a", u"\\d",       u"\\s",    u"[^a]",
+      u"(?=a)",       u"(?<=b)", u"x",   u"ab",    u"\U0001F600"};
+  static const std::u16string_view quantifiers[] = {
+      u"", u"", u"", u"*", u"+", u"?", u"{2}", u"{1,3}", u"{2,}", u"*?", u"++", u"{2}?"};
+  std::u16string pattern;
+  const int count = 1 + static_cast<int>(random() % 4);
+  for (int i = 0; i < count; ++i) {
+    if (i > 0 && random() % 8 == 0) pattern += u'|';
+    pattern += pieces[random() % std::size(pieces)];
+    pattern += quantifiers[random() % std::size(quantifiers)];
+  }
+  return pattern;
+}
+
+// Surrogates come in pairs, but for a lone one now and then (which turns the filter off).
+std::u16string RandomText(std::mt19937& random, int32_t length) {
+  static const std::u16string_view pieces[] = {u"a",  u"b", u"x", u"あ", u"い",        u"漢",
+                                               u"字", u".", u"-", u"\n", u"\n",        u"\r",
+                                               u" ",  u"1", u"A", u"ß",  u"\U0001F600"};
+  std::u16string text;
+  for (int32_t i = 0; i < length; ++i) text += pieces[random() % std::size(pieces)];
+  if (random() % 16 == 0) text[random() % text.size()] = 0xD800;
+  return text;
+}
+
+std::u16string RealText() {
+  std::ifstream file(VEMORA_TEST_DATA "/sjis-hashire-merosu.txt", std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  return DecodeCodePage(932, bytes);
+}
+
+TEST(RegexPrefilter, RandomPatternsFindTheSameHitsAsTheUnfilteredScan) {
+  std::mt19937 random(20261207);
+  int filtered = 0;
+  const int rounds = 3000;
+  for (int round = 0; round < rounds; ++round) {
+    const std::u16string pattern = RandomPattern(random);
+    filtered += AnalyzeRegexPattern(pattern).kind != Kind::kNone;
+    const std::u16string text = RandomText(random, 1 + static_cast<int32_t>(random() % 200));
+    ExpectSameHits(text, pattern);
+    if (HasFailure()) return;
+  }
+  EXPECT_GT(filtered, rounds / 4);  // the comparison is about the filtered scan
+  const std::u16string real = RealText();
+  ASSERT_GT(real.size(), 10000u);
+  for (std::u16string_view pattern :
+       {u"^「", u"」$", u"[一-龠]{2,}に", u"[ァ-ヶー]{2,}", u"(?i)the", u"です|ます",
+        u"、[^、]{3}。", u"[0-9０-９]+", u"「[^」]*」", u"の", u"た。$"})
+    ExpectSameHits(real, pattern);
+}
+
+}  // namespace
+}  // namespace vemora
