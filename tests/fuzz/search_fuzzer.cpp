@@ -89,7 +89,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LayoutDocument(document, LayoutParameters{8, fold, 0, 1, 0}, measure);
   const int32_t startLine = lineChoice % (document.displayLineCount + 3) - 1;
 
-  const SearchOutcome outcome = SearchDocument(document, startLine, pattern, Caps, Regx, backward);
+  // The pattern too: nothing may be read behind its last unit.
+  const auto patternBuffer = std::make_unique<char16_t[]>(std::max<size_t>(pattern.size(), 1));
+  std::copy(pattern.begin(), pattern.end(), patternBuffer.get());
+  const SearchOutcome outcome =
+      SearchDocument(document, startLine, std::u16string_view(patternBuffer.get(), pattern.size()),
+                     Caps, Regx, backward);
   const std::u16string_view text = document.Text();
   const std::u16string_view searched =
       std::u16string_view(pattern).substr(0, std::min(pattern.find(u'\0'), pattern.size()));
