@@ -1,7 +1,7 @@
 // Fuzzing the settings: the input is a whole INI file. It is parsed into an image, every
-// setting is loaded from it (every value type, every version's upgrades), the values are
-// checked against their limits, saved as this version writes them and loaded again, which
-// must give the same records.
+// setting is loaded from it (every value type, every version's upgrades) and checked
+// against its limits, the file-type patterns are tried on the history, and the records
+// are saved as this version writes them and loaded again, which must give them back.
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 #include "core/platform/code_pages.h"
 #include "core/settings/ini_store.h"
 #include "core/settings/settings_io.h"
+#include "core/text/file_type.h"
 #include "fuzz_support.h"
 
 namespace vemora {
@@ -160,6 +161,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Settings first = Load(image);
   if (!first.stored) return 0;
   CheckLimits(first);
+  // The patterns choose the file type of the files in the history.
+  for (size_t i = 0; i < std::min<size_t>(first.options.Hist.size(), 4); ++i) {
+    const int32_t chosen = SelectFileType(first.options.Hist[i], first.list);
+    FUZZ_CHECK(chosen >= 0 && chosen < first.list.Count());
+  }
   Settings again = SaveAndLoad(first);
   CheckLimits(again);
   CheckReloaded(first, again);
