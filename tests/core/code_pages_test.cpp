@@ -118,5 +118,18 @@ TEST(CodePages, LongInputCrossesEveryFastPath) {
   EXPECT_EQ(expected, DecodeCodePage(932, bytes));
 }
 
+TEST(CodePages, ConversionsStartAfreshAfterBrokenInput) {
+  // Natively the converters are kept between calls: an unfinished sequence or a
+  // character without a form must not leak into the next conversion.
+  for (int i = 0; i < 3; ++i) {
+    DecodeCodePage(kCodePageUtf8, std::string("\xE3\x81"));
+    EXPECT_EQ(u"あ", DecodeCodePage(kCodePageUtf8, std::string("\xE3\x81\x82")));
+    EncodeCodePage(kCodePageOem, u"\U0001F600\xD800");
+    EXPECT_EQ("\x82\xA0", EncodeCodePage(kCodePageOem, u"あ"));
+    EncodeCodePage(kCodePageUtf8, u"\xDC00");
+    EXPECT_EQ("\xE3\x81\x82", EncodeCodePage(kCodePageUtf8, u"あ"));
+  }
+}
+
 }  // namespace
 }  // namespace vemora

@@ -64,7 +64,8 @@ TEST(PlainSearch, FindsHitsAtEveryAlignmentOfTheVectorScan) {
 TEST(PlainSearch, CandidatesAreCheckedAtBothEndsInEitherCase) {
   // Many units start a candidate; only some end it, at offsets across 16-unit steps.
   std::u16string text(60, u'a');
-  for (auto [at, unit] : {std::pair{5, u'Z'}, {16, u'z'}, {31, u'Z'}, {32, u'z'}, {47, u'z'}, {59, u'Z'}})
+  for (auto [at, unit] :
+       {std::pair{5, u'Z'}, {16, u'z'}, {31, u'Z'}, {32, u'z'}, {47, u'z'}, {59, u'Z'}})
     text[static_cast<size_t>(at)] = unit;
   Document document = LaidOut(text);
   SearchDocument(document, 0, u"aaz", 1, 0, false);
@@ -142,6 +143,29 @@ TEST(RegexSearch, EmptyTextStillOffersOneCandidate) {
   Document document = LaidOut(u"");
   EXPECT_EQ(SearchDocument(document, 0, u"^", 0, 1, false).line, -1);
   EXPECT_TRUE(document.hits.Empty());
+}
+
+TEST(RegexSearch, LeadSurrogateAtTheEndStaysOutOfEveryHit) {
+  // Text from a damaged UTF-16 file may end in half a character: the library would take
+  // it as the start of a pair and read past the text.
+  struct Case {
+    std::u16string_view text, pattern;
+    HitList hits;
+  };
+  const Case cases[] = {
+      {u"ab\xD800", u".", {{0, 1}, {1, 1}}},
+      {u"ab\xD800", u"b\\y.?", {{1, 1}}},
+      {u"\xD800", u"\\X", {}},
+      {u"a\xD800" u"b\xD800", u"[^a]+", {{1, 2}}},
+      {u"x\xD83D\xDE00", u".$", {{1, 2}}},     // a whole pair at the end is a character
+      {u"aXa", u"a\xD800", {{0, 1}, {2, 1}}},  // so is half a one at the pattern's end
+  };
+  for (const Case& c : cases) {
+    Document document = LaidOut(c.text);
+    SearchDocument(document, 0, c.pattern, 1, 1, false);
+    EXPECT_EQ(Hits(document), c.hits)
+        << c.text.size() << " units, pattern size " << c.pattern.size();
+  }
 }
 
 TEST(HitSteps, HitsOnTheTopLineAreNeverFound) {

@@ -199,6 +199,30 @@ TEST_F(SettingsLoadSave, Version90AndUnversionedStores) {
   EXPECT_EQ(list_.entries[0].ToolType, 1);
 }
 
+TEST_F(SettingsLoadSave, EveryEditorThisVersionSavesLoadsBack) {
+  // The upgrade of the oldest stores makes a 240-character editor 246 long, and the
+  // dialog takes up to 260: both must survive the next start (found by fuzzing).
+  const std::u16string oldEditor(240, u'e');
+  WriteOldStore(std::nullopt, [&](SettingsStore& store, SettingsKey options) {
+    store.WriteString(Entry(store, options, 0), u"Editor", oldEditor);
+  });
+  ASSERT_TRUE(Load());
+  EXPECT_EQ(list_.entries[0].Editor, oldEditor + u" $K $F");
+  for (const std::u16string& editor : {oldEditor + u" $K $F", std::u16string(260, u'x')}) {
+    list_.entries[0].Editor = editor;
+    options_.Reg = 1;
+    ASSERT_EQ(SaveSettings(location_, options_, list_), SaveResult::kSaved);
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(list_.entries[0].Editor, editor);
+  }
+  // Older versions kept the shorter limit, which leaves room for the upgrade.
+  WriteOldStore(90, [&](SettingsStore& store, SettingsKey options) {
+    store.WriteString(Entry(store, options, 0), u"Editor", std::u16string(241, u'e'));
+  });
+  ASSERT_TRUE(Load());
+  EXPECT_EQ(list_.entries[0].Editor, u"");
+}
+
 TEST_F(SettingsLoadSave, MissingEntriesCountsAndShortKeyTable) {
   WriteOldStore(91, [](SettingsStore& store, SettingsKey options) {
     store.WriteInt(options, u"Keys", 3);

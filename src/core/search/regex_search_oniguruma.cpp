@@ -17,7 +17,9 @@ static_assert(sizeof(char16_t) == 2, "the text is handed to the library as UTF-1
 
 constexpr int32_t kErrorTextCapacity = 90;
 
-const OnigUChar* Bytes(const char16_t* units) { return reinterpret_cast<const OnigUChar*>(units); }
+const OnigUChar* Bytes(const char16_t* units) {
+  return reinterpret_cast<const OnigUChar*>(units);
+}
 
 // Holds the library's global state, the compiled pattern and the region for one scan, and
 // releases all three however the scan ends.
@@ -70,6 +72,15 @@ class OnigurumaScan {
   OnigRegex regex_ = nullptr;
   OnigRegion* region_ = nullptr;
 };
+
+// The library takes a lead surrogate as the first half of a four-byte character and reads
+// the unit after it, also when there is none. A text or pattern from a damaged file can
+// end in one; the library is given everything before it, since such a half character
+// cannot be part of a match anyway.
+std::u16string_view WithoutTrailingLeadSurrogate(std::u16string_view units) {
+  if (!units.empty() && units.back() >= 0xD800 && units.back() <= 0xDBFF) units.remove_suffix(1);
+  return units;
+}
 
 }  // namespace
 
@@ -163,10 +174,11 @@ bool CollectRegexHits(std::u16string_view text, std::u16string_view pattern,
                       BlockList<SearchHit, 49>& hits, std::u16string& errorText,
                       bool usePrefilter) {
   OnigurumaScan scan;
+  pattern = WithoutTrailingLeadSurrogate(pattern);
   if (!scan.Compile(pattern, errorText)) return false;
   static const char16_t kEmpty[1] = {0};
   const char16_t* start = text.empty() ? kEmpty : text.data();
-  const int32_t length = static_cast<int32_t>(text.size());
+  const auto length = static_cast<int32_t>(WithoutTrailingLeadSurrogate(text).size());
   const RegexPrefilter filter = usePrefilter && !HasUnpairedSurrogate(start, length)
                                     ? AnalyzeRegexPattern(pattern)
                                     : RegexPrefilter{};

@@ -209,7 +209,9 @@ void ReadFileType(SettingsStore& store, SettingsKey key, int32_t version,
     ReadInt(store, key, u"ToolType", entry.ToolType, 0, 1);
     ReadFlag(store, key, u"EditClose", entry.EditClose);
     ReadFlag(store, key, u"EditReload", entry.EditReload);
-    store.ReadString(key, u"Editor", entry.Editor, kEditorLoadCapacity);
+    // The whole field: this version saves up to 260 characters (the dialog's and the
+    // upgrade's), and a value it saved must come back.
+    store.ReadString(key, u"Editor", entry.Editor, kEditorCapacity);
     store.ReadString(key, u"EdOptEUC", entry.EdOptEUC, kEditorOptionCapacity);
     store.ReadString(key, u"EdOptJIS", entry.EdOptJIS, kEditorOptionCapacity);
     store.ReadString(key, u"EdOptSJIS", entry.EdOptSJIS, kEditorOptionCapacity);
@@ -222,7 +224,8 @@ void ReadFileType(SettingsStore& store, SettingsKey key, int32_t version,
     entry.ToolType = 1;
     ReadFlag(store, key, u"EditClose", entry.EditClose);
     ReadFlag(store, key, u"EditReload", entry.EditReload);
-    const bool hasEditor = store.ReadString(key, u"Editor", entry.Editor, kEditorLoadCapacity);
+    // At most 240 characters, so that the upgrade below still fits the field.
+    const bool hasEditor = store.ReadString(key, u"Editor", entry.Editor, kOldEditorLoadCapacity);
     store.ReadString(key, u"EdOptEUC", entry.EdOptEUC, kEditorOptionCapacity);
     store.ReadString(key, u"EdOptJIS", entry.EdOptJIS, kEditorOptionCapacity);
     store.ReadString(key, u"EdOptSJIS", entry.EdOptSJIS, kEditorOptionCapacity);

@@ -16,6 +16,27 @@ namespace {
 constexpr char16_t kCp932Default = u'\u30FB';  // what Windows shows for an undecodable pair
 constexpr char16_t kReplacement = u'\uFFFD';
 
+// An iconv descriptor opened once per thread and direction: opening one costs far more
+// than converting a short text, and the settings store converts every value name.
+class CachedConverter {
+ public:
+  CachedConverter(const char* to, const char* from) : converter_(iconv_open(to, from)) {}
+  ~CachedConverter() {
+    if (Valid()) iconv_close(converter_);
+  }
+  CachedConverter(const CachedConverter&) = delete;
+  CachedConverter& operator=(const CachedConverter&) = delete;
+  bool Valid() const { return converter_ != reinterpret_cast<iconv_t>(-1); }
+  // The descriptor in its initial shift state.
+  iconv_t Reset() {
+    iconv(converter_, nullptr, nullptr, nullptr, nullptr);
+    return converter_;
+  }
+
+ private:
+  iconv_t converter_;
+};
+
 bool IsCp932Lead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 // One character through iconv: the UTF-16 unit, or 0 with `ok` false when iconv rejects
@@ -147,8 +168,9 @@ int32_t WindowsUtf8Char(uint8_t lead, const uint8_t** p, const uint8_t* end) {
 // UTF-8 through iconv; where iconv stops at an ill-formed sequence, the sequence is
 // replaced by one U+FFFD over exactly the bytes Windows takes for it.
 int32_t DecodeUtf8(const uint8_t* bytes, int32_t length, char16_t* out) {
-  iconv_t converter = iconv_open("UTF-16LE", "UTF-8");
-  if (converter == reinterpret_cast<iconv_t>(-1)) return 0;
+  thread_local CachedConverter cached("UTF-16LE", "UTF-8");
+  if (!cached.Valid()) return 0;
+  iconv_t converter = cached.Reset();
   char* in = const_cast<char*>(reinterpret_cast<const char*>(bytes));
   size_t inLeft = static_cast<size_t>(length);
   char* outPtr = reinterpret_cast<char*>(out);
@@ -176,7 +198,6 @@ int32_t DecodeUtf8(const uint8_t* bytes, int32_t length, char16_t* out) {
     inLeft -= static_cast<size_t>(p - reinterpret_cast<const uint8_t*>(in));
     in = const_cast<char*>(reinterpret_cast<const char*>(p));
   }
-  iconv_close(converter);
   return static_cast<int32_t>(reinterpret_cast<char16_t*>(outPtr) - out);
 }
 
@@ -261,8 +282,11 @@ int32_t CountDecodedUnits(uint32_t codePage, const uint8_t* bytes, int32_t lengt
 }
 
 std::string EncodeCodePage(uint32_t codePage, std::u16string_view text) {
-  iconv_t converter = iconv_open(codePage == kCodePageUtf8 ? "UTF-8" : "CP932", "UTF-16LE");
-  if (converter == reinterpret_cast<iconv_t>(-1)) return {};
+  thread_local CachedConverter toUtf8("UTF-8", "UTF-16LE");
+  thread_local CachedConverter toCp932("CP932", "UTF-16LE");
+  CachedConverter& cached = codePage == kCodePageUtf8 ? toUtf8 : toCp932;
+  if (!cached.Valid()) return {};
+  iconv_t converter = cached.Reset();
   std::string result(text.size() * 4 + 4, '\0');
   char* in = const_cast<char*>(reinterpret_cast<const char*>(text.data()));
   size_t inLeft = text.size() * 2;
@@ -278,7 +302,6 @@ std::string EncodeCodePage(uint32_t codePage, std::u16string_view text) {
     inLeft = inLeft >= 2 ? inLeft - 2 : 0;
     iconv(converter, nullptr, nullptr, nullptr, nullptr);
   }
-  iconv_close(converter);
   result.resize(static_cast<size_t>(out - result.data()));
   return result;
 }
