@@ -200,9 +200,9 @@ TEST_F(SettingsLoadSave, Version90AndUnversionedStores) {
 }
 
 TEST_F(SettingsLoadSave, EveryEditorThisVersionSavesLoadsBack) {
-  // The upgrade of the oldest stores makes a 240-character editor 246 long, and the
-  // dialog takes up to 260: both must survive the next start (found by fuzzing).
-  const std::u16string oldEditor(240, u'e');
+  // The upgrade of the oldest stores adds six characters, and the dialog takes up to 260:
+  // both must survive the next start (found by fuzzing).
+  const std::u16string oldEditor(254, u'e');
   WriteOldStore(std::nullopt, [&](SettingsStore& store, SettingsKey options) {
     store.WriteString(Entry(store, options, 0), u"Editor", oldEditor);
   });
@@ -215,9 +215,9 @@ TEST_F(SettingsLoadSave, EveryEditorThisVersionSavesLoadsBack) {
     ASSERT_TRUE(Load());
     EXPECT_EQ(list_.entries[0].Editor, editor);
   }
-  // Older versions kept the shorter limit, which leaves room for the upgrade.
-  WriteOldStore(90, [&](SettingsStore& store, SettingsKey options) {
-    store.WriteString(Entry(store, options, 0), u"Editor", std::u16string(241, u'e'));
+  // An oldest editor that the upgrade could not fit is not loaded.
+  WriteOldStore(std::nullopt, [&](SettingsStore& store, SettingsKey options) {
+    store.WriteString(Entry(store, options, 0), u"Editor", std::u16string(255, u'e'));
   });
   ASSERT_TRUE(Load());
   EXPECT_EQ(list_.entries[0].Editor, u"");

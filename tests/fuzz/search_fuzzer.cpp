@@ -32,7 +32,13 @@ std::vector<SearchHit> NaivePlainHits(std::u16string_view text, std::u16string_v
   std::vector<SearchHit> hits;
   if ((Caps != 0 && Caps != 1) || pattern.empty()) return hits;
   for (size_t q = 0; q + pattern.size() <= text.size();) {
-    if (SameText(text.substr(q, pattern.size()), pattern, Caps)) {
+    // A place that begins or ends between the halves of a surrogate pair is not a hit.
+    auto splits = [&](size_t at) {
+      return at > 0 && at < text.size() && text[at - 1] >= 0xD800 && text[at - 1] <= 0xDBFF &&
+             text[at] >= 0xDC00 && text[at] <= 0xDFFF;
+    };
+    if (SameText(text.substr(q, pattern.size()), pattern, Caps) && !splits(q) &&
+        !splits(q + pattern.size())) {
       hits.push_back({static_cast<int32_t>(q), static_cast<int32_t>(pattern.size())});
       q += pattern.size();
     } else {

@@ -224,8 +224,9 @@ void ReadFileType(SettingsStore& store, SettingsKey key, int32_t version,
     entry.ToolType = 1;
     ReadFlag(store, key, u"EditClose", entry.EditClose);
     ReadFlag(store, key, u"EditReload", entry.EditReload);
-    // At most 240 characters, so that the upgrade below still fits the field.
-    const bool hasEditor = store.ReadString(key, u"Editor", entry.Editor, kOldEditorLoadCapacity);
+    const bool hasEditor =
+        store.ReadString(key, u"Editor", entry.Editor,
+                         version == 0 ? kOldestEditorLoadCapacity : kEditorLoadCapacity);
     store.ReadString(key, u"EdOptEUC", entry.EdOptEUC, kEditorOptionCapacity);
     store.ReadString(key, u"EdOptJIS", entry.EdOptJIS, kEditorOptionCapacity);
     store.ReadString(key, u"EdOptSJIS", entry.EdOptSJIS, kEditorOptionCapacity);

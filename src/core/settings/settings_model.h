@@ -87,8 +87,9 @@ inline constexpr int32_t kExtCapacity = 501;
 inline constexpr int32_t kEditorCapacity = 261;
 // Whatever the browse button can put there (260 characters) loads back as it was saved.
 inline constexpr int32_t kEditorLoadCapacity = kEditorCapacity;
-// Stores of older versions kept 240 characters, which leaves room for their upgrade.
-inline constexpr int32_t kOldEditorLoadCapacity = 241;
+// The oldest stores held only the editor's path, to which loading adds " $K $F": what
+// loads must leave room for that within the field.
+inline constexpr int32_t kOldestEditorLoadCapacity = kEditorCapacity - 6;
 inline constexpr int32_t kEditorOptionCapacity = 21;
 
 struct FileTypeSetting {
