@@ -24,6 +24,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "../win/dialog_driver.h"
+
 namespace {
 
 void Print(const std::wstring& text) {
@@ -167,20 +169,7 @@ HWND FindDialog(const wchar_t* caption) {
 // The dialog's own control with the id, else the first of its pages' controls with it.
 HWND FindControl(HWND dialog, int id) {
   if (HWND own = GetDlgItem(dialog, id)) return own;
-  struct Search {
-    int id;
-    HWND found;
-  } search{id, nullptr};
-  EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        if (GetDlgCtrlID(child) != s->id) return TRUE;
-        s->found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return vemora::testing::FindDescendant(dialog, id);
 }
 
 int DialogCommand(const std::wstring& command, wchar_t** arguments, int count) {

@@ -178,7 +178,7 @@ class ChunkBreaker {
                  document.textLength,
                  std::max(parameters.Tab, 1),
                  std::max(parameters.averageCharWidth, 1),
-                 inColumns_ ? int64_t{parameters.Fold} : int64_t{parameters.clientWidth} - 16,
+                 inColumns_ ? int64_t{parameters.Fold} : int64_t{parameters.clientWidth} - parameters.edgeMargins,
                  table_} {}
 
   void LayOut(int32_t from, int32_t to, ChunkLines& lines) {
@@ -330,7 +330,7 @@ void BreakLinesFrom(Document& document, const LayoutParameters& parameters, Text
                       document.textLength,
                       std::max(parameters.Tab, 1),
                       averageWidth,
-                      inColumns ? int64_t{parameters.Fold} : int64_t{parameters.clientWidth} - 16,
+                      inColumns ? int64_t{parameters.Fold} : int64_t{parameters.clientWidth} - parameters.edgeMargins,
                       table};
   breaker.logical = logical;
 

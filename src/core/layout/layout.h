@@ -17,6 +17,7 @@ struct LayoutParameters {
   int32_t FoldRight = 0;         // 0 wrap at Fold columns, 1 wrap at the view's right edge
   int32_t averageCharWidth = 1;  // W: the width of "aAjJ,_" divided by 6, in pixels
   int32_t clientWidth = 0;       // the view's client width in pixels (edge mode)
+  int32_t edgeMargins = 16;      // pixels of the client width kept free of text (edge mode)
 };
 
 LayoutParameters LayoutParametersFor(const FileTypeSetting& setting, int32_t averageCharWidth,

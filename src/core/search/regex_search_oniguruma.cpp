@@ -179,10 +179,10 @@ bool CollectRegexHits(std::u16string_view text, std::u16string_view pattern,
   static const char16_t kEmpty[1] = {0};
   const char16_t* start = text.empty() ? kEmpty : text.data();
   const auto length = static_cast<int32_t>(WithoutTrailingLeadSurrogate(text).size());
-  const RegexPrefilter filter = usePrefilter && !HasUnpairedSurrogate(start, length)
-                                    ? AnalyzeRegexPattern(pattern)
-                                    : RegexPrefilter{};
-  if (filter.kind == RegexPrefilter::Kind::kNone) {
+  // The pattern is read first: the pass over the text for half pairs is paid only when a
+  // prefilter would be used.
+  const RegexPrefilter filter = usePrefilter ? AnalyzeRegexPattern(pattern) : RegexPrefilter{};
+  if (filter.kind == RegexPrefilter::Kind::kNone || HasUnpairedSurrogate(start, length)) {
     CollectAll(scan, start, length, hits);
   } else {
     CollectFiltered(scan, filter, start, length, hits);

@@ -129,10 +129,10 @@ int32_t HorizontalThumbTarget(int32_t thumb, int32_t fold) {
 }
 
 int32_t ComputeGutterWidth(int32_t widestDigit, int32_t displayLineCount, bool foldRight,
-                           bool hasDocument) {
+                           bool hasDocument, int32_t padding) {
   int32_t digits = 1;
   for (int32_t count = hasDocument ? displayLineCount : 0; count >= 10; count /= 10) ++digits;
-  return widestDigit * std::max(digits, foldRight ? 5 : 4) + 16;
+  return widestDigit * std::max(digits, foldRight ? 5 : 4) + padding;
 }
 
 }  // namespace vemora

@@ -96,8 +96,9 @@ int32_t VerticalThumbTarget(int32_t thumb, int32_t scrollScale, int32_t displayL
 int32_t HorizontalThumbTarget(int32_t thumb, int32_t fold);
 
 // Room for the widest digit times the digits of the line count: at least 4, and at least
-// 5 when wrapping at the window edge, where the count changes with every resize.
+// 5 when wrapping at the window edge, where the count changes with every resize, plus
+// the padding (16 pixels at 96 dpi).
 int32_t ComputeGutterWidth(int32_t widestDigit, int32_t displayLineCount, bool foldRight,
-                           bool hasDocument);
+                           bool hasDocument, int32_t padding = 16);
 
 }  // namespace vemora

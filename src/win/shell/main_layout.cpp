@@ -72,9 +72,11 @@ void SizeGutter() {
 LayoutParameters CurrentLayoutParameters() {
   RECT view{};
   GetClientRect(gShell.viewWindow, &view);
-  // The layout keeps 16 pixels of 96-dpi margins out of the width it wraps at.
-  return LayoutParametersFor(CurrentFileType(), gView.AverageCharWidth,
-                             view.right - (Scaled(16) - 16));
+  // The text keeps its margins (16 pixels at 96 dpi) out of the width it wraps at.
+  LayoutParameters parameters =
+      LayoutParametersFor(CurrentFileType(), gView.AverageCharWidth, view.right);
+  parameters.edgeMargins = Scaled(16);
+  return parameters;
 }
 
 void LayOutCurrentDocument() {

@@ -95,10 +95,8 @@ int32_t RequiredGutterWidth() {
   if (previous) SelectObject(dc, previous);
   ReleaseDC(gShell.gutterWindow, dc);
   const Document* document = CurrentDocument();
-  // The rule's 16 pixels of padding are 96-dpi pixels.
   return ComputeGutterWidth(widest, document ? document->displayLineCount : 0,
-                            CurrentFileType().FoldRight != 0, document != nullptr) +
-         Scaled(16) - 16;
+                            CurrentFileType().FoldRight != 0, document != nullptr, Scaled(16));
 }
 
 void ComputeGutterWidth() {
