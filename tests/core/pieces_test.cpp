@@ -3,9 +3,11 @@
 // real text, every encoding and both wrap modes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -108,16 +110,47 @@ std::u16string DecodeAlone(const std::string& bytes, TextEncoding encoding) {
   return std::u16string(document.Text());
 }
 
+// A mapped file that spoils the bytes it is told to release, so that any read of them
+// afterwards changes the text.
+class SpoiledOnRelease final : public MappedFile {
+ public:
+  SpoiledOnRelease(std::string bytes, int64_t& released) : bytes_(std::move(bytes)), released_(released) {}
+  const uint8_t* Data() const override { return reinterpret_cast<const uint8_t*>(bytes_.data()); }
+  void ReleaseBelow(int64_t end) override {
+    EXPECT_GE(end, released_) << "released in order";
+    for (int64_t i = released_; i < end; ++i) bytes_[static_cast<size_t>(i)] = '\x82';
+    released_ = std::max(released_, end);
+  }
+
+ private:
+  std::string bytes_;
+  int64_t& released_;
+};
+
 void ExpectSameInPieces(const std::string& bytes, TextEncoding encoding, const char* what) {
   const std::u16string alone = DecodeAlone(bytes, encoding);
+  const bool inPlace = encoding >= kEncodingUtf16Bom && encoding <= kEncodingUtf16Be;
   for (const int32_t pieces : kPieceCounts) {
-    Document document;
-    DecodeDocumentTextInPieces(document, BytesOf(bytes), encoding, pieces);
-    ASSERT_EQ(alone, document.Text())
-        << what << ", encoding " << encoding << ", " << pieces << " pieces";
-    const bool inPlace = encoding >= kEncodingUtf16Bom && encoding <= kEncodingUtf16Be;
-    if (!inPlace) {
-      ASSERT_EQ(0, document.text[document.textLength]) << "NUL-terminated";
+    // Held bytes; mapped bytes released as they are decoded; a text whose first room
+    // runs short, so that later chunks are joined on afterwards.
+    for (const int variant : {0, 1, 2}) {
+      int64_t released = 0;
+      FileBytes input = BytesOf(bytes);
+      if (variant == 1) {
+        input = FileBytes::Map(std::make_unique<SpoiledOnRelease>(bytes, released),
+                               static_cast<int32_t>(bytes.size()));
+      }
+      const int32_t room = variant == 2 ? static_cast<int32_t>(bytes.size() / 3) : -1;
+      Document document;
+      DecodeDocumentTextInPieces(document, std::move(input), encoding, pieces, room);
+      ASSERT_EQ(alone, document.Text())
+          << what << ", encoding " << encoding << ", " << pieces << " pieces, variant " << variant;
+      if (!inPlace) {
+        ASSERT_EQ(0, document.text[document.textLength]) << "NUL-terminated";
+      }
+      if (variant == 1 && encoding != kEncodingJis && encoding != kEncodingUtf7) {
+        EXPECT_EQ(static_cast<int64_t>(bytes.size()), released) << "all released at the end";
+      }
     }
   }
 }

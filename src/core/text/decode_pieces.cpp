@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "core/pieces.h"
@@ -63,10 +64,15 @@ void SwapInPieces(char16_t* units, int32_t count, int32_t pieces) {
 // Where each chunk's units go: right after the previous chunk's, known once that chunk is
 // decoded. A thread that finished a chunk early waits here for the one before it; chunks
 // are taken in order, so the one before is always being decoded and never waits on it.
+// Once chunk k has its place, every chunk up to k is decoded, and the bytes before the
+// next chunk are released.
 class ChunkPlaces {
  public:
-  explicit ChunkPlaces(int32_t chunks) : starts_(static_cast<size_t>(chunks) + 1, -1) {
+  ChunkPlaces(int32_t chunks, FileBytes& input, const uint8_t* start,
+              const std::vector<int32_t>& cuts)
+      : starts_(static_cast<size_t>(chunks) + 1, -1), input_(input), cuts_(cuts) {
     starts_[0] = 0;
+    skip_ = start - input.data();
   }
 
   // The place of chunk k, whose length is now known; makes the next chunk's place known.
@@ -79,6 +85,8 @@ class ChunkPlaces {
     }
     const int32_t place = starts_[static_cast<size_t>(k)];
     starts_[static_cast<size_t>(k) + 1] = place + length;
+    // Under the lock, so that the releases come one at a time and in order.
+    input_.ReleaseBelow(skip_ + cuts_[static_cast<size_t>(k) + 1]);
     // Waking is a system call under Wine: only when a thread waits.
     const bool wake = waiting_ > 0;
     lock.unlock();
@@ -86,10 +94,14 @@ class ChunkPlaces {
     return place;
   }
 
+  int32_t Start(int32_t k) const { return starts_[static_cast<size_t>(k)]; }
   int32_t End() const { return starts_.back(); }
 
  private:
   std::vector<int32_t> starts_;
+  FileBytes& input_;
+  const std::vector<int32_t>& cuts_;
+  int64_t skip_ = 0;
   std::mutex mutex_;
   std::condition_variable known_;
   int32_t waiting_ = 0;
@@ -103,7 +115,7 @@ bool DecodesInPieces(TextEncoding encoding) {
 }
 
 void DecodeDocumentTextInPieces(Document& document, FileBytes&& bytes, TextEncoding encoding,
-                                int32_t pieces) {
+                                int32_t pieces, int32_t room) {
   if (!DecodesInPieces(encoding) || pieces <= 1) {
     DecodeDocumentTextOnOneThread(document, std::move(bytes), encoding);
     return;
@@ -132,32 +144,45 @@ void DecodeDocumentTextInPieces(Document& document, FileBytes&& bytes, TextEncod
           : CutsAfterLineEnds(start, size, chunkCount);
   const auto chunks = static_cast<int32_t>(cuts.size()) - 1;
 
-  DecodedText whole(size);  // one unit per byte is room enough for these encodings
+  // One unit per byte is room enough for these encodings; should a code page give more
+  // after all, the chunks that no longer fit are kept aside and joined at the end.
+  if (room < 0) room = size;
+  DecodedText whole(room);
   char16_t* const text = whole.Extend(0);
-  ChunkPlaces places(chunks);
-  std::atomic<int32_t> nextChunk{0};
+  ChunkPlaces places(chunks, input, start, cuts);
+  std::vector<std::u16string> outside(static_cast<size_t>(chunks));
   std::atomic<bool> roomShort{false};
+  std::atomic<int32_t> nextChunk{0};
   RunPieces(std::min(pieces, chunks), [&](int32_t) {
     DecodedText scratch(kChunkBytes);
     for (int32_t k = nextChunk++; k < chunks; k = nextChunk++) {
       scratch.Clear(cuts[k + 1] - cuts[k]);
       DecodePiece(encoding, start + cuts[k], cuts[k + 1] - cuts[k], scratch);
       const int32_t place = places.Claim(k, scratch.Length());
-      if (int64_t{place} + scratch.Length() > size) {
+      if (int64_t{place} + scratch.Length() > room) {
+        outside[static_cast<size_t>(k)] = scratch.View();
         roomShort = true;
         continue;
       }
       std::copy_n(scratch.View().data(), scratch.Length(), text + place);
     }
   });
-  if (roomShort) {
-    // A code page gave more units than bytes after all: the plain way sizes as it goes.
-    DecodeDocumentTextOnOneThread(document, std::move(input), encoding);
+  input = {};
+  if (!roomShort) {
+    whole.Extend(places.End());
+    whole.MoveInto(document);
     return;
   }
-  whole.Extend(places.End());
-  input = {};
-  whole.MoveInto(document);
+  // Every chunk from the first that did not fit on lies outside.
+  DecodedText joined(places.End());
+  char16_t* const out = joined.Extend(places.End());
+  for (int32_t k = 0; k < chunks; ++k) {
+    const std::u16string& aside = outside[static_cast<size_t>(k)];
+    const int32_t length = places.Start(k + 1) - places.Start(k);
+    std::copy_n(length > 0 && !aside.empty() ? aside.data() : text + places.Start(k), length,
+                out + places.Start(k));
+  }
+  joined.MoveInto(document);
 }
 
 }  // namespace vemora

@@ -21,8 +21,10 @@ inline constexpr int32_t kChunkBytes = 128 << 10;
 bool DecodesInPieces(TextEncoding encoding);
 
 // DecodeDocumentText on (up to) `pieces` threads, in at least `pieces` chunks, whatever the
-// size; the whole file on one thread when the encoding cannot be cut.
+// size; the whole file on one thread when the encoding cannot be cut. The bytes of a mapped
+// file are released as the chunks before them are decoded. `room` is how many units the
+// text is first given (one per byte when negative); tests make it short.
 void DecodeDocumentTextInPieces(Document& document, FileBytes&& bytes, TextEncoding encoding,
-                                int32_t pieces);
+                                int32_t pieces, int32_t room = -1);
 
 }  // namespace vemora

@@ -2,6 +2,7 @@
 // everything derived from it (display lines, overstrike runs, search hits, selection).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -52,6 +53,11 @@ class MappedFile {
  public:
   virtual ~MappedFile() = default;
   virtual const uint8_t* Data() const = 0;
+  // The bytes before `end` are read no more: their pages may leave the process, so that a
+  // file decoded from front to back never holds its bytes and its whole text at once.
+  // Reading them afterwards is not allowed. Calls must not overlap; a lower `end` than
+  // before does nothing.
+  virtual void ReleaseBelow(int64_t /*end*/) {}
 };
 
 // A file's bytes as read: either an allocation aligned for UTF-16, so that a UTF-16 file
@@ -74,6 +80,10 @@ struct FileBytes {
     bytes.length = length;
     return bytes;
   }
+  // See MappedFile::ReleaseBelow; an allocation is kept whole until it goes.
+  void ReleaseBelow(int64_t end) {
+    if (mapped) mapped->ReleaseBelow(end);
+  }
   // Writable only for an allocation; the pages of a mapped file are read-only.
   uint8_t* data() { return const_cast<uint8_t*>(std::as_const(*this).data()); }
   const uint8_t* data() const {
@@ -84,7 +94,14 @@ struct FileBytes {
   std::unique_ptr<char16_t[]> TakeStorage() {
     if (mapped) {
       auto copy = std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(length) / 2 + 1);
-      std::memcpy(copy.get(), mapped->Data(), static_cast<size_t>(length));
+      // A megabyte at a time, each released once copied: never the file twice in memory.
+      constexpr int32_t kStep = 1 << 20;
+      for (int32_t at = 0; at < length; at += kStep) {
+        const int32_t count = std::min(kStep, length - at);
+        std::memcpy(reinterpret_cast<uint8_t*>(copy.get()) + at, mapped->Data() + at,
+                    static_cast<size_t>(count));
+        mapped->ReleaseBelow(int64_t{at} + count);
+      }
       mapped.reset();
       return copy;
     }

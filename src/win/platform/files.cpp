@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "win/platform/text_conversion.h"
 
@@ -27,17 +28,61 @@ int64_t FileSize(std::FILE* file) {
 
 namespace {
 
+// Views this large, side by side, make up a large file's mapping, so that the ones read to
+// their end can be unmapped while the rest is decoded. A multiple of the allocation
+// granularity (64 KB), as every view's offset must be.
+constexpr int64_t kViewBytes = 2 << 20;
+
 class WindowsMappedFile final : public MappedFile {
  public:
-  explicit WindowsMappedFile(const void* view) : view_(view) {}
-  ~WindowsMappedFile() override { UnmapViewOfFile(view_); }
+  explicit WindowsMappedFile(std::vector<const void*> views)
+      : views_(std::move(views)), data_(static_cast<const uint8_t*>(views_.front())) {}
+  ~WindowsMappedFile() override {
+    for (const void* view : views_)
+      if (view) UnmapViewOfFile(view);
+  }
   WindowsMappedFile(const WindowsMappedFile&) = delete;
   WindowsMappedFile& operator=(const WindowsMappedFile&) = delete;
-  const uint8_t* Data() const override { return static_cast<const uint8_t*>(view_); }
+  const uint8_t* Data() const override { return data_; }
+
+  // Unmaps every view that ends at or before `end`; one view alone stays until the end.
+  void ReleaseBelow(int64_t end) override {
+    if (views_.size() < 2) return;
+    const auto before = static_cast<size_t>(std::max<int64_t>(end, 0) / kViewBytes);
+    for (; released_ < std::min(before, views_.size()); ++released_) {
+      UnmapViewOfFile(views_[released_]);
+      views_[released_] = nullptr;
+    }
+  }
 
  private:
-  const void* view_;
+  std::vector<const void*> views_;  // null once unmapped
+  const uint8_t* data_;             // where the first view was, and the file starts
+  size_t released_ = 0;
 };
+
+// The file's first `size` bytes in views of kViewBytes at consecutive addresses: a free
+// range is found by reserving it and letting it go, and the views are placed there. Another
+// thread may take part of the range in between; then the views go and it is tried anew.
+std::vector<const void*> MapSideBySide(HANDLE mapping, int64_t size) {
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    auto* base = static_cast<uint8_t*>(
+        VirtualAlloc(nullptr, static_cast<SIZE_T>(size), MEM_RESERVE, PAGE_NOACCESS));
+    if (!base) break;
+    VirtualFree(base, 0, MEM_RELEASE);
+    std::vector<const void*> views;
+    for (int64_t offset = 0; offset < size; offset += kViewBytes) {
+      const void* view = MapViewOfFileEx(
+          mapping, FILE_MAP_READ, static_cast<DWORD>(offset >> 32), static_cast<DWORD>(offset),
+          static_cast<SIZE_T>(std::min(kViewBytes, size - offset)), base + offset);
+      if (!view) break;
+      views.push_back(view);
+    }
+    if (static_cast<int64_t>(views.size()) * kViewBytes >= size) return views;
+    for (const void* view : views) UnmapViewOfFile(view);
+  }
+  return {};
+}
 
 }  // namespace
 
@@ -47,11 +92,17 @@ std::unique_ptr<MappedFile> MapFile(std::FILE* file, int64_t size) {
   if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return nullptr;
   HANDLE mapping = CreateFileMappingW(handle, nullptr, PAGE_READONLY, 0, 0, nullptr);
   if (!mapping) return nullptr;
-  // A file that shrank below `size` since it was measured fails here rather than later.
-  const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(size));
-  CloseHandle(mapping);  // the view keeps the mapping alive
-  if (!view) return nullptr;
-  return std::make_unique<WindowsMappedFile>(view);
+  std::vector<const void*> views;
+  if (size > kViewBytes) views = MapSideBySide(mapping, size);
+  if (views.empty()) {
+    // One view for the whole file. A file that shrank below `size` since it was measured
+    // fails here rather than later.
+    if (const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(size)))
+      views.push_back(view);
+  }
+  CloseHandle(mapping);  // the views keep the mapping alive
+  if (views.empty()) return nullptr;
+  return std::make_unique<WindowsMappedFile>(std::move(views));
 }
 
 namespace {

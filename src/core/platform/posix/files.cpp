@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 
 #include "core/text/utf8.h"
@@ -35,9 +36,22 @@ class PosixMappedFile final : public MappedFile {
   PosixMappedFile& operator=(const PosixMappedFile&) = delete;
   const uint8_t* Data() const override { return static_cast<const uint8_t*>(address_); }
 
+  // The whole pages before `end` are dropped in steps of a megabyte or more; pages of a
+  // private mapping that were never written come back from the file if touched again.
+  void ReleaseBelow(int64_t end) override {
+    static const auto kPage = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    const size_t until = std::min(static_cast<size_t>(std::max<int64_t>(end, 0)), size_) / kPage * kPage;
+    if (until < released_ + kReleaseStep && until < size_ / kPage * kPage) return;
+    if (until <= released_) return;
+    madvise(static_cast<uint8_t*>(address_) + released_, until - released_, MADV_DONTNEED);
+    released_ = until;
+  }
+
  private:
+  static constexpr size_t kReleaseStep = 1 << 20;
   void* address_;
   size_t size_;
+  size_t released_ = 0;
 };
 
 }  // namespace
