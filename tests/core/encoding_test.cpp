@@ -94,6 +94,18 @@ TEST(DetectEncoding, FindsTheFirstDecidingLineAfterLongAscii) {
   EXPECT_EQ(2, Detect(crOnly + "\xB4\xC1\xBB\xFA"));
 }
 
+TEST(DetectEncoding, JisEscapeAnywhereInALargeFileAndAcrossItsShares) {
+  const std::string ascii(3 << 20, 'a');
+  const size_t starts = ascii.size() - 2;
+  for (const size_t at : {size_t{0}, starts / 2 - 2, starts / 2 - 1, starts / 2, starts - 1}) {
+    std::string text = ascii;
+    text.replace(at, 3, "\x1B$B");
+    EXPECT_EQ(1, Detect(text)) << "escape at " << at;
+  }
+  // Cut short by the end of the file: no escape.
+  EXPECT_EQ(0, Detect(ascii + "\x1B$"));
+}
+
 TEST(DetectEncoding, RealShiftJisFiles) {
   for (const char* name : {"sjis-kanshu.txt", "cp932-nec-chars.txt", "cp932-invalid-pair.txt",
                            "sjis-one-line-also-euc.txt"}) {

@@ -3,9 +3,12 @@
 // scored, each scan a tight loop over the line.
 #include "core/text/encoding.h"
 
+#include <atomic>
 #include <cstring>
 
+#include "core/pieces.h"
 #include "core/text/byte_search.h"
+#include "core/text/decode_pieces.h"
 
 namespace vemora {
 namespace {
@@ -18,18 +21,31 @@ bool StartsWith(const uint8_t* bytes, int32_t length, std::initializer_list<uint
   return std::memcmp(bytes, mark.begin(), mark.size()) == 0;
 }
 
-bool HasJisEscape(const uint8_t* bytes, int32_t length) {
-  if (length < 3) return false;
-  const uint8_t* p = bytes;
-  const uint8_t* const last = bytes + length - 2;  // an ESC here still has two bytes after it
-  while (p < last) {
-    p = FindByte(p, last, 0x1B);
-    if (p == last) return false;
+// Whether [from, to) holds the start of a JIS escape; the escape's two further bytes may
+// lie beyond `to`, up to `last` + 2.
+bool HasJisEscapeIn(const uint8_t* from, const uint8_t* to) {
+  for (const uint8_t* p = from; p < to; ++p) {
+    p = FindByte(p, to, 0x1B);
+    if (p == to) return false;
     if ((p[1] == 0x24 && (p[2] == 0x42 || p[2] == 0x40)) || (p[1] == 0x28 && p[2] == 0x49))
       return true;
-    ++p;
   }
   return false;
+}
+
+// A large file is searched in a share per core: the search is the only pass of detection
+// over the whole file, and the first to bring its pages into memory.
+bool HasJisEscape(const uint8_t* bytes, int32_t length) {
+  if (length < 3) return false;
+  const int32_t starts = length - 2;  // an ESC at these offsets still has two bytes after it
+  const int32_t pieces = length >= kBytesWorthPieces ? CoreCount() : 1;
+  std::atomic<bool> found{false};
+  RunPieces(pieces, [&](int32_t i) {
+    const auto from = static_cast<int32_t>(int64_t{starts} * i / pieces);
+    const auto to = static_cast<int32_t>(int64_t{starts} * (i + 1) / pieces);
+    if (HasJisEscapeIn(bytes + from, bytes + to)) found = true;
+  });
+  return found;
 }
 
 // The three scores of one line [p, end). Each is 100 while the bytes fit, and each scan
