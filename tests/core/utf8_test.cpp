@@ -1,6 +1,9 @@
 // UTF-8 and UTF-16 conversions used for paths, vemorainfo's output and test data.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
+
 #include "core/text/utf8.h"
 
 namespace vemora {
@@ -24,6 +27,28 @@ TEST(Utf8, IllFormedInputBecomesReplacementCharacters) {
   EXPECT_EQ(Utf8ToUtf16("a\xE3\x81"), u"a\uFFFD\uFFFD");
   EXPECT_EQ(Utf8ToUtf16("\x80z"), u"\uFFFDz");
   EXPECT_EQ(Utf8ToUtf16("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");
+}
+
+// Long random texts, so that runs of every kind meet the eight-unit steps at every
+// offset: each unit round-trips, and a lone surrogate comes back as U+FFFD.
+TEST(Utf8, LongMixedTextsRoundTripAtEveryOffset) {
+  const std::u16string tokens[] = {u"a",      u"\r\n",     u"日本語の文章",     u"\u00E9",
+                                   u"\u07FF",  u"\u0800",   u"\uD7FF\uE000\uFFFF", u"\U0001F600",
+                                   {0xD800}, {0xDC00}, u"ASCII run of some length"};
+  std::mt19937 random(7);
+  for (int round = 0; round < 200; ++round) {
+    std::u16string text;
+    std::u16string expected;
+    while (text.size() < 300) {
+      const std::u16string& token = tokens[random() % std::size(tokens)];
+      // A lead surrogate followed by a trail one would make a pair: keep lone ones lone.
+      const bool lone = token.size() == 1 && token[0] >= 0xD800 && token[0] <= 0xDFFF;
+      if (lone && !text.empty() && text.back() >= 0xD800 && text.back() <= 0xDFFF) continue;
+      text += token;
+      expected += lone ? u"\uFFFD" : token;
+    }
+    ASSERT_EQ(expected, Utf8ToUtf16(Utf16ToUtf8(text))) << "round " << round;
+  }
 }
 
 }  // namespace

@@ -3,40 +3,93 @@
 
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vemora {
 
-char* EncodeUtf8(const char16_t* p, const char16_t* end, char* out) {
-  while (p < end) {
-    while (end - p >= 4 && ((p[0] | p[1] | p[2] | p[3]) < 0x80)) {
-      for (int k = 0; k < 4; ++k) *out++ = static_cast<char>(p[k]);
-      p += 4;
-    }
-    if (p == end) break;
-    uint32_t c = *p++;
-    if (c < 0x80) {
-      *out++ = static_cast<char>(c);
-      continue;
-    }
-    if (c < 0x800) {
-      *out++ = static_cast<char>(0xC0 | (c >> 6));
-      *out++ = static_cast<char>(0x80 | (c & 0x3F));
-      continue;
-    }
-    if (c >= 0xD800 && c <= 0xDFFF) {
-      if (c <= 0xDBFF && p < end && *p >= 0xDC00 && *p <= 0xDFFF) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (*p++ - 0xDC00);
-        *out++ = static_cast<char>(0xF0 | (c >> 18));
-        *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        *out++ = static_cast<char>(0x80 | (c & 0x3F));
-        continue;
-      }
-      c = 0xFFFD;
-    }
-    *out++ = static_cast<char>(0xE0 | (c >> 12));
-    *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    *out++ = static_cast<char>(0x80 | (c & 0x3F));
+namespace {
+
+// One unit of any kind; a lead surrogate takes its trail with it. Returns the next unit.
+const char16_t* EncodeOne(const char16_t* p, const char16_t* end, char*& out) {
+  uint32_t c = *p++;
+  if (c < 0x80) {
+    *out++ = static_cast<char>(c);
+    return p;
   }
+  if (c < 0x800) {
+    *out++ = static_cast<char>(0xC0 | (c >> 6));
+    *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    return p;
+  }
+  if (c >= 0xD800 && c <= 0xDFFF) {
+    if (c <= 0xDBFF && p < end && *p >= 0xDC00 && *p <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (*p++ - 0xDC00);
+      *out++ = static_cast<char>(0xF0 | (c >> 18));
+      *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      *out++ = static_cast<char>(0x80 | (c & 0x3F));
+      return p;
+    }
+    c = 0xFFFD;
+  }
+  *out++ = static_cast<char>(0xE0 | (c >> 12));
+  *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+  *out++ = static_cast<char>(0x80 | (c & 0x3F));
+  return p;
+}
+
+#if defined(__SSE2__)
+// Eight units that are all ASCII, or all of three bytes (from U+0800, no surrogates), as
+// Japanese text mostly is, are written without a test per unit.
+enum class Kind { kAscii, kThreeBytes, kMixed };
+
+Kind KindOfEight(__m128i units) {
+  if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xFF80))),
+                                        _mm_setzero_si128())) == 0xFFFF)
+    return Kind::kAscii;
+  // Unsigned order through the signed compare: both sides offset by 0x8000.
+  const __m128i biased = _mm_xor_si128(units, _mm_set1_epi16(static_cast<short>(0x8000)));
+  const __m128i below800 = _mm_cmplt_epi16(biased, _mm_set1_epi16(static_cast<short>(0x0800 ^ 0x8000)));
+  const __m128i surrogate = _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xF800))),
+                                            _mm_set1_epi16(static_cast<short>(0xD800)));
+  return _mm_movemask_epi8(_mm_or_si128(below800, surrogate)) == 0 ? Kind::kThreeBytes : Kind::kMixed;
+}
+#endif
+
+}  // namespace
+
+char* EncodeUtf8(const char16_t* p, const char16_t* end, char* out) {
+#if defined(__SSE2__)
+  while (end - p >= 8) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    switch (KindOfEight(units)) {
+      case Kind::kAscii:
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(units, units));
+        out += 8;
+        p += 8;
+        break;
+      case Kind::kThreeBytes:
+        for (int k = 0; k < 8; ++k) {
+          const uint32_t c = p[k];
+          out[0] = static_cast<char>(0xE0 | (c >> 12));
+          out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+          out[2] = static_cast<char>(0x80 | (c & 0x3F));
+          out += 3;
+        }
+        p += 8;
+        break;
+      case Kind::kMixed: {
+        // Unit by unit to the end of these eight; a pair may take one unit beyond them.
+        const char16_t* const stop = p + 8;
+        while (p < stop) p = EncodeOne(p, end, out);
+        break;
+      }
+    }
+  }
+#endif
+  while (p < end) p = EncodeOne(p, end, out);
   return out;
 }
 
