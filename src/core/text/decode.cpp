@@ -53,10 +53,6 @@ bool LeadByteBefore(const uint8_t* start, const uint8_t* lineEnd) {
   return (lineEnd - p) % 2 == 1;
 }
 
-const uint8_t* Find(const uint8_t* from, const uint8_t* end, uint8_t byte) {
-  return FindByte(from, end, byte);
-}
-
 // Decodes into a new buffer of one unit per byte, converting once.
 void DecodeInto(Document& document, uint32_t codePage, const uint8_t* bytes, int32_t length) {
   DecodedText text(length);
@@ -180,17 +176,13 @@ std::vector<uint8_t> DecodeJisToShiftJis(const uint8_t* bytes, int32_t length) {
 void DecodeShiftJis(const uint8_t* bytes, int32_t length, DecodedText& text) {
   const uint8_t* const end = bytes + std::max(length, 0);
   const uint8_t* piece = bytes;
-  const uint8_t* nextLf = Find(bytes, end, '\n');
-  const uint8_t* nextCr = Find(bytes, end, '\r');
-  while (nextLf != end || nextCr != end) {
-    const uint8_t* const lineEnd = std::min(nextLf, nextCr);
+  for (const uint8_t* lineEnd = FindEitherByte(bytes, end, '\n', '\r'); lineEnd != end;
+       lineEnd = FindEitherByte(lineEnd + 1, end, '\n', '\r')) {
     if (lineEnd > piece && IsShiftJisLead(lineEnd[-1]) && LeadByteBefore(piece, lineEnd)) {
       text.Append(kCodePageShiftJis, piece, static_cast<int32_t>(lineEnd - 1 - piece));
       text.Append(kShiftJisReplacement);
       piece = lineEnd;
     }
-    if (lineEnd == nextLf) nextLf = Find(lineEnd + 1, end, '\n');
-    else nextCr = Find(lineEnd + 1, end, '\r');
   }
   text.Append(kCodePageShiftJis, piece, static_cast<int32_t>(end - piece));
 }
