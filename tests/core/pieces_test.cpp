@@ -114,7 +114,8 @@ std::u16string DecodeAlone(const std::string& bytes, TextEncoding encoding) {
 // afterwards changes the text.
 class SpoiledOnRelease final : public MappedFile {
  public:
-  SpoiledOnRelease(std::string bytes, int64_t& released) : bytes_(std::move(bytes)), released_(released) {}
+  SpoiledOnRelease(std::string bytes, int64_t& released)
+      : bytes_(std::move(bytes)), released_(released) {}
   const uint8_t* Data() const override { return reinterpret_cast<const uint8_t*>(bytes_.data()); }
   void ReleaseBelow(int64_t end) override {
     EXPECT_GE(end, released_) << "released in order";

@@ -46,15 +46,19 @@ const char16_t* EncodeOne(const char16_t* p, const char16_t* end, char*& out) {
 enum class Kind { kAscii, kThreeBytes, kMixed };
 
 Kind KindOfEight(__m128i units) {
-  if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xFF80))),
-                                        _mm_setzero_si128())) == 0xFFFF)
+  if (_mm_movemask_epi8(_mm_cmpeq_epi16(
+          _mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xFF80))), _mm_setzero_si128())) ==
+      0xFFFF)
     return Kind::kAscii;
   // Unsigned order through the signed compare: both sides offset by 0x8000.
   const __m128i biased = _mm_xor_si128(units, _mm_set1_epi16(static_cast<short>(0x8000)));
-  const __m128i below800 = _mm_cmplt_epi16(biased, _mm_set1_epi16(static_cast<short>(0x0800 ^ 0x8000)));
-  const __m128i surrogate = _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xF800))),
-                                            _mm_set1_epi16(static_cast<short>(0xD800)));
-  return _mm_movemask_epi8(_mm_or_si128(below800, surrogate)) == 0 ? Kind::kThreeBytes : Kind::kMixed;
+  const __m128i below800 =
+      _mm_cmplt_epi16(biased, _mm_set1_epi16(static_cast<short>(0x0800 ^ 0x8000)));
+  const __m128i surrogate =
+      _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xF800))),
+                      _mm_set1_epi16(static_cast<short>(0xD800)));
+  return _mm_movemask_epi8(_mm_or_si128(below800, surrogate)) == 0 ? Kind::kThreeBytes
+                                                                   : Kind::kMixed;
 }
 #endif
 

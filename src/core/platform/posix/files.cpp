@@ -40,7 +40,8 @@ class PosixMappedFile final : public MappedFile {
   // private mapping that were never written come back from the file if touched again.
   void ReleaseBelow(int64_t end) override {
     static const auto kPage = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-    const size_t until = std::min(static_cast<size_t>(std::max<int64_t>(end, 0)), size_) / kPage * kPage;
+    const size_t until =
+        std::min(static_cast<size_t>(std::max<int64_t>(end, 0)), size_) / kPage * kPage;
     if (until < released_ + kReleaseStep && until < size_ / kPage * kPage) return;
     if (until <= released_) return;
     madvise(static_cast<uint8_t*>(address_) + released_, until - released_, MADV_DONTNEED);
