@@ -36,7 +36,7 @@ TEST(ReadFileBytes, LargeFilesAreMappedSmallOnesHeldAndBothDecodeAlike) {
                         ("vemora-read-" + std::to_string(std::random_device{}()) + ".txt");
   const std::string real = RealShiftJis();
   std::string large;
-  while (large.size() < (7u << 20)) large += real;  // several views, released in turn
+  while (large.size() < (9u << 20)) large += real;  // several views, released in turn
   large += '\x82';  // an odd length, and a lead byte at the very end
   const std::string* const contents[] = {&large, &real};
   for (const std::string* content : contents) {

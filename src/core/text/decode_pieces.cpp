@@ -85,12 +85,12 @@ class ChunkPlaces {
     }
     const int32_t place = starts_[static_cast<size_t>(k)];
     starts_[static_cast<size_t>(k) + 1] = place + length;
-    // Under the lock, so that the releases come one at a time and in order.
-    input_.ReleaseBelow(skip_ + cuts_[static_cast<size_t>(k) + 1]);
     // Waking is a system call under Wine: only when a thread waits.
     const bool wake = waiting_ > 0;
     lock.unlock();
     if (wake) known_.notify_all();
+    // Outside the lock: unmapping is a system call that the other threads need not wait for.
+    input_.ReleaseBelow(skip_ + cuts_[static_cast<size_t>(k) + 1]);
     return place;
   }
 

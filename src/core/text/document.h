@@ -55,8 +55,9 @@ class MappedFile {
   virtual const uint8_t* Data() const = 0;
   // The bytes before `end` are read no more: their pages may leave the process, so that a
   // file decoded from front to back never holds its bytes and its whole text at once.
-  // Reading them afterwards is not allowed. Calls must not overlap; a lower `end` than
-  // before does nothing.
+  // Reading them afterwards is not allowed. Threads may call at once: a call that finds
+  // another one under way returns at once and leaves its part to a later call; a lower
+  // `end` than before does nothing.
   virtual void ReleaseBelow(int64_t /*end*/) {}
 };
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,7 @@ namespace {
 // Views this large, side by side, make up a large file's mapping, so that the ones read to
 // their end can be unmapped while the rest is decoded. A multiple of the allocation
 // granularity (64 KB), as every view's offset must be.
-constexpr int64_t kViewBytes = 2 << 20;
+constexpr int64_t kViewBytes = 4 << 20;
 
 class WindowsMappedFile final : public MappedFile {
  public:
@@ -48,6 +49,8 @@ class WindowsMappedFile final : public MappedFile {
   // Unmaps every view that ends at or before `end`; one view alone stays until the end.
   void ReleaseBelow(int64_t end) override {
     if (views_.size() < 2) return;
+    const std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock()) return;
     const auto before = static_cast<size_t>(std::max<int64_t>(end, 0) / kViewBytes);
     for (; released_ < std::min(before, views_.size()); ++released_) {
       UnmapViewOfFile(views_[released_]);
@@ -58,7 +61,8 @@ class WindowsMappedFile final : public MappedFile {
  private:
   std::vector<const void*> views_;  // null once unmapped
   const uint8_t* data_;             // where the first view was, and the file starts
-  size_t released_ = 0;
+  std::mutex mutex_;
+  size_t released_ = 0;  // views unmapped from the front, under the mutex
 };
 
 // The file's first `size` bytes in views of kViewBytes at consecutive addresses: a free

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <mutex>
 #include <string>
 
 #include "core/text/utf8.h"
@@ -39,6 +40,8 @@ class PosixMappedFile final : public MappedFile {
   // The whole pages before `end` are dropped in steps of a megabyte or more; pages of a
   // private mapping that were never written come back from the file if touched again.
   void ReleaseBelow(int64_t end) override {
+    const std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock()) return;
     static const auto kPage = static_cast<size_t>(sysconf(_SC_PAGESIZE));
     const size_t until =
         std::min(static_cast<size_t>(std::max<int64_t>(end, 0)), size_) / kPage * kPage;
@@ -52,7 +55,8 @@ class PosixMappedFile final : public MappedFile {
   static constexpr size_t kReleaseStep = 1 << 20;
   void* address_;
   size_t size_;
-  size_t released_ = 0;
+  std::mutex mutex_;
+  size_t released_ = 0;  // under the mutex
 };
 
 }  // namespace
