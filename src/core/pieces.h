@@ -3,7 +3,9 @@
 // running the pieces on threads of their own.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -12,6 +14,39 @@ namespace vemora {
 
 // How many pieces a large text is worth cutting into: the machine's cores, at most 16.
 int32_t CoreCount();
+
+// Where share `i` of `pieces` even shares of `length` starts (share `pieces` is the end).
+inline int32_t ShareStart(int32_t length, int32_t i, int32_t pieces) {
+  return static_cast<int32_t>(int64_t{length} * i / pieces);
+}
+
+// Chunks worked on by several threads but finished one after another in their order:
+// InTurn(k, step) runs `step` once every chunk before k has had its turn. Chunks are
+// handed out in order, so the one before a waiting chunk is always being worked on.
+class ChunkTurns {
+ public:
+  template <typename Step>
+  void InTurn(int32_t k, const Step& step) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (next_ != k) {
+      ++waiting_;
+      turn_.wait(lock, [&] { return next_ == k; });
+      --waiting_;
+    }
+    step();
+    ++next_;
+    // Waking is a system call under Wine: only when a thread waits.
+    const bool wake = waiting_ > 0;
+    lock.unlock();
+    if (wake) turn_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable turn_;
+  int32_t next_ = 0;
+  int32_t waiting_ = 0;
+};
 
 // Cut positions in a text of `length` units: 0, then up to `pieces` - 1 positions near
 // the even shares, each just after a line end (after an LF, or after a CR that no LF
@@ -22,7 +57,7 @@ std::vector<int32_t> CutsAfterLineEnds(const Unit* text, int32_t length, int32_t
                                        Usable usable) {
   std::vector<int32_t> cuts{0};
   for (int32_t k = 1; k < pieces; ++k) {
-    int32_t q = static_cast<int32_t>(int64_t{length} * k / pieces);
+    int32_t q = ShareStart(length, k, pieces);
     if (q < cuts.back()) q = cuts.back();
     int32_t cut = length;
     for (; q < length; ++q) {

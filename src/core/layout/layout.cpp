@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -224,41 +223,32 @@ class ChunkBreaker {
 };
 
 // The table as the chunks fill it: each chunk learns its first display line and logical
-// number once the chunk before it is laid out (a thread that finished early waits; chunks
-// are taken in order, so the one before is always being laid out). Blocks are added
-// under the lock; the entries are written outside it, each chunk to its own.
+// number in its turn, once the chunk before it is laid out. Blocks are added in the turn;
+// the entries are written after it, each chunk to its own.
 class ChunkTable {
  public:
   ChunkTable(LineTable& table, int32_t chunks)
       : table_(table),
-        firstLine_(static_cast<size_t>(chunks) + 1, -1),
-        logicalBase_(static_cast<size_t>(chunks) + 1, 0) {
-    firstLine_[0] = 0;
-  }
+        firstLine_(static_cast<size_t>(chunks) + 1, 0),
+        logicalBase_(static_cast<size_t>(chunks) + 1, 0) {}
 
   void Place(int32_t k, const ChunkLines& lines) {
     constexpr int32_t kCapacity = LineBlock::kCapacity;
     const auto count = static_cast<int32_t>(lines.starts.size());
+    const auto c = static_cast<size_t>(k);
     std::vector<LineBlock*> blocks;
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (firstLine_[static_cast<size_t>(k)] < 0) {
-      ++waiting_;
-      known_.wait(lock, [&] { return firstLine_[static_cast<size_t>(k)] >= 0; });
-      --waiting_;
-    }
-    const int32_t first = firstLine_[static_cast<size_t>(k)];
-    const int32_t logicalBase = logicalBase_[static_cast<size_t>(k)];
-    firstLine_[static_cast<size_t>(k) + 1] = first + count;
-    logicalBase_[static_cast<size_t>(k) + 1] = logicalBase + lines.lineEnds;
-    // One block more than the lines fill, for the end mark when this chunk is the last.
-    while (table_.blocks.size() <= static_cast<size_t>((first + count) / kCapacity))
-      table_.blocks.push_back(std::make_unique<LineBlock>());
-    for (int32_t b = first / kCapacity; b <= (first + count) / kCapacity; ++b)
-      blocks.push_back(table_.blocks[static_cast<size_t>(b)].get());
-    // Waking is a system call under Wine: only when a thread waits.
-    const bool wake = waiting_ > 0;
-    lock.unlock();
-    if (wake) known_.notify_all();
+    turns_.InTurn(k, [&] {
+      const int32_t first = firstLine_[c];
+      firstLine_[c + 1] = first + count;
+      logicalBase_[c + 1] = logicalBase_[c] + lines.lineEnds;
+      // One block more than the lines fill, for the end mark when this chunk is the last.
+      while (table_.blocks.size() <= static_cast<size_t>((first + count) / kCapacity))
+        table_.blocks.push_back(std::make_unique<LineBlock>());
+      for (int32_t b = first / kCapacity; b <= (first + count) / kCapacity; ++b)
+        blocks.push_back(table_.blocks[static_cast<size_t>(b)].get());
+    });
+    const int32_t first = firstLine_[c];
+    const int32_t logicalBase = logicalBase_[c];
     for (int32_t i = 0; i < count; ++i) {
       const int32_t n = first + i;
       LineBlock& block = *blocks[static_cast<size_t>(n / kCapacity - first / kCapacity)];
@@ -273,11 +263,9 @@ class ChunkTable {
 
  private:
   LineTable& table_;
-  std::vector<int32_t> firstLine_;
+  std::vector<int32_t> firstLine_;    // each written in its chunk's turn, read after it
   std::vector<int32_t> logicalBase_;
-  std::mutex mutex_;
-  std::condition_variable known_;
-  int32_t waiting_ = 0;
+  ChunkTurns turns_;
 };
 
 // Counts and the end mark, as the one-thread layout leaves them.

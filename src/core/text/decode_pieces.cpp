@@ -3,9 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -54,57 +52,42 @@ void DecodePiece(TextEncoding encoding, const uint8_t* bytes, int32_t length, De
 // Byte order of big-endian UTF-16 turned in place, a share per piece.
 void SwapInPieces(char16_t* units, int32_t count, int32_t pieces) {
   RunPieces(pieces, [&](int32_t i) {
-    const auto from = static_cast<int32_t>(int64_t{count} * i / pieces);
-    const auto to = static_cast<int32_t>(int64_t{count} * (i + 1) / pieces);
-    for (int32_t k = from; k < to; ++k)
+    const int32_t to = ShareStart(count, i + 1, pieces);
+    for (int32_t k = ShareStart(count, i, pieces); k < to; ++k)
       units[k] = static_cast<char16_t>((units[k] >> 8) | (units[k] << 8));
   });
 }
 
 // Where each chunk's units go: right after the previous chunk's, known once that chunk is
-// decoded. A thread that finished a chunk early waits here for the one before it; chunks
-// are taken in order, so the one before is always being decoded and never waits on it.
-// Once chunk k has its place, every chunk up to k is decoded, and the bytes before the
-// next chunk are released.
+// decoded. Once chunk k has its place, every chunk up to k is decoded, and the bytes
+// before the next chunk are released.
 class ChunkPlaces {
  public:
   ChunkPlaces(int32_t chunks, FileBytes& input, const uint8_t* start,
               const std::vector<int32_t>& cuts)
-      : starts_(static_cast<size_t>(chunks) + 1, -1), input_(input), cuts_(cuts) {
-    starts_[0] = 0;
-    skip_ = start - input.data();
-  }
+      : starts_(static_cast<size_t>(chunks) + 1, 0),
+        input_(input),
+        cuts_(cuts),
+        skip_(start - input.data()) {}
 
   // The place of chunk k, whose length is now known; makes the next chunk's place known.
   int32_t Claim(int32_t k, int32_t length) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (starts_[static_cast<size_t>(k)] < 0) {
-      ++waiting_;
-      known_.wait(lock, [&] { return starts_[static_cast<size_t>(k)] >= 0; });
-      --waiting_;
-    }
-    const int32_t place = starts_[static_cast<size_t>(k)];
-    starts_[static_cast<size_t>(k) + 1] = place + length;
-    // Waking is a system call under Wine: only when a thread waits.
-    const bool wake = waiting_ > 0;
-    lock.unlock();
-    if (wake) known_.notify_all();
-    // Outside the lock: unmapping is a system call that the other threads need not wait for.
-    input_.ReleaseBelow(skip_ + cuts_[static_cast<size_t>(k) + 1]);
-    return place;
+    const auto i = static_cast<size_t>(k);
+    turns_.InTurn(k, [&] { starts_[i + 1] = starts_[i] + length; });
+    // Outside the turn: unmapping is a system call that the other threads need not wait for.
+    input_.ReleaseBelow(skip_ + cuts_[i + 1]);
+    return starts_[i];
   }
 
   int32_t Start(int32_t k) const { return starts_[static_cast<size_t>(k)]; }
   int32_t End() const { return starts_.back(); }
 
  private:
-  std::vector<int32_t> starts_;
+  std::vector<int32_t> starts_;  // each written in its chunk's turn, read after it
   FileBytes& input_;
   const std::vector<int32_t>& cuts_;
-  int64_t skip_ = 0;
-  std::mutex mutex_;
-  std::condition_variable known_;
-  int32_t waiting_ = 0;
+  int64_t skip_;
+  ChunkTurns turns_;
 };
 
 }  // namespace
@@ -179,7 +162,7 @@ void DecodeDocumentTextInPieces(Document& document, FileBytes&& bytes, TextEncod
   for (int32_t k = 0; k < chunks; ++k) {
     const std::u16string& aside = outside[static_cast<size_t>(k)];
     const int32_t length = places.Start(k + 1) - places.Start(k);
-    std::copy_n(length > 0 && !aside.empty() ? aside.data() : text + places.Start(k), length,
+    std::copy_n(aside.empty() ? text + places.Start(k) : aside.data(), length,
                 out + places.Start(k));
   }
   joined.MoveInto(document);

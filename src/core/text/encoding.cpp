@@ -41,9 +41,8 @@ bool HasJisEscape(const uint8_t* bytes, int32_t length) {
   const int32_t pieces = length >= kBytesWorthPieces ? CoreCount() : 1;
   std::atomic<bool> found{false};
   RunPieces(pieces, [&](int32_t i) {
-    const auto from = static_cast<int32_t>(int64_t{starts} * i / pieces);
-    const auto to = static_cast<int32_t>(int64_t{starts} * (i + 1) / pieces);
-    if (HasJisEscapeIn(bytes + from, bytes + to)) found = true;
+    const uint8_t* const from = bytes + ShareStart(starts, i, pieces);
+    if (HasJisEscapeIn(from, bytes + ShareStart(starts, i + 1, pieces))) found = true;
   });
   return found;
 }
