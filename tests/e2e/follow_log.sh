@@ -6,7 +6,7 @@ source "$(dirname "$0")/viewer_session.bash" "$1"
 
 log="$work/server.log"
 for i in $(seq 1 100); do printf 'line %d \x83\x8D\x83\x4F\r\n' "$i"; done >"$log"  # "ログ"
-"$wine_run" "$vemora" -e "$(winepath -w "$log" 2>/dev/null)" >/dev/null 2>&1 &
+"$wine_run" "$vemora" -e "$(windows_path "$log")" >/dev/null 2>>"$viewer_log" &
 viewer=$!
 "$wine_run" "$probe" wait-title "server.log - Vemora" 60000 || fail "the log is not shown"
 status() { "$wine_run" "$probe" status "$1" | tr -d '\r'; }

@@ -22,7 +22,7 @@ trap restore EXIT
 trap 'exit 1' INT TERM  # a stopped run still puts the 96 dpi back
 
 report() { # dpi
-  VEMORA_EXPECTED_DPI=$1 VEMORA_DPI_REPORT="$(winepath -w "$work/$1.txt" 2>/dev/null)" \
+  VEMORA_EXPECTED_DPI=$1 VEMORA_DPI_REPORT="$(windows_path "$work/$1.txt")" \
     "$wine_run" "$win_tests" --gtest_filter='HighDpi.*' --gtest_brief=1 >"$work/$1.log" 2>&1 ||
     { cat "$work/$1.log" >&2; fail "the window test failed at $1 dpi"; }
 }

@@ -8,13 +8,13 @@ source "$(dirname "$0")/viewer_session.bash" "$1"
 cp "$vemora" "$work/vemora.exe"
 cp "$(dirname "$vemora")/vemora_test_tool.exe" "$work/"
 for i in $(seq 1 400); do printf 'line %d\r\n' "$i"; done >"$work/lines.txt"
-file=$(winepath -w "$work/lines.txt" 2>/dev/null)
-tool=$(winepath -w "$work/vemora_test_tool.exe" 2>/dev/null)
-log=$(winepath -w "$work/tool.log" 2>/dev/null)
+file=$(windows_path "$work/lines.txt")
+tool=$(windows_path "$work/vemora_test_tool.exe")
+log=$(windows_path "$work/tool.log")
 status() { "$wine_run" "$probe" status "$1" | tr -d '\r'; }
 
 start_viewer() {
-  "$wine_run" "$work/vemora.exe" "$file" </dev/null >/dev/null 2>&1 &
+  "$wine_run" "$work/vemora.exe" "$file" </dev/null >/dev/null 2>>"$viewer_log" &
   viewer=$!
   "$wine_run" "$probe" wait-title lines.txt 60000 || fail "the viewer did not show the file"
 }

@@ -7,7 +7,7 @@ source "$(dirname "$0")/viewer_session.bash" "$1"
 
 for i in $(seq 1 400); do printf 'line %d\r\n' "$i"; done >"$work/lines.txt"
 cp "$vemora" "$work/vemora.exe"
-file=$(winepath -w "$work/lines.txt" 2>/dev/null)
+file=$(windows_path "$work/lines.txt")
 
 
 top_line() { "$wine_run" "$probe" status 2 | tr -d '\r' | sed -n 's/^先頭:\([0-9]*\)行目$/\1/p'; }
@@ -47,7 +47,7 @@ start_viewer() {
     printf '#\r\n\r\n[Vemora]\r\nRegVer=91\r\n\r\n[Vemora\\Options]\r\nReg=1\r\nKeys=3\r\nKeyTable=\\0B\\00C\\00S\\9C\\03\r\nExtSet=1\r\n' \
       >"$work/Vemora.ini"
   fi
-  "$wine_run" "$work/vemora.exe" "$file" </dev/null >/dev/null 2>&1 &
+  "$wine_run" "$work/vemora.exe" "$file" </dev/null >/dev/null 2>>"$viewer_log" &
   viewer=$!
   "$wine_run" "$probe" wait-title lines.txt 60000 || fail "preset $preset: the viewer did not show the file"
   local window

@@ -73,11 +73,19 @@ std::wstring StatusText(int part) {
   return text;
 }
 
+// Any viewer window whose title contains the text, so that one left over from elsewhere
+// does not hide the one being waited for.
+bool ViewerWithTitle(const std::wstring& wanted) {
+  for (HWND window = FindWindowExW(nullptr, nullptr, L"VemoraClass", nullptr); window;
+       window = FindWindowExW(nullptr, window, L"VemoraClass", nullptr))
+    if (Title(window).find(wanted) != std::wstring::npos) return true;
+  return false;
+}
+
 bool WaitForTitle(const std::wstring& wanted, DWORD milliseconds) {
   const ULONGLONG end = GetTickCount64() + milliseconds;
   do {
-    if (HWND window = MainWindow(); window && Title(window).find(wanted) != std::wstring::npos)
-      return true;
+    if (ViewerWithTitle(wanted)) return true;
     Sleep(1);
   } while (GetTickCount64() < end);
   return false;

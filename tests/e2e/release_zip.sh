@@ -25,11 +25,11 @@ done
 
 # The document sits outside the program's folder, as a user's files do.
 cp "$top/tests/data/sjis-kanshu.txt" "$work/doc.txt"
-document=$(winepath -w "$work/doc.txt" 2>/dev/null)
+document=$(windows_path "$work/doc.txt")
 report=$(cd "$folder" && "$wine_run" ./vemorainfo.exe "$document" 2>/dev/null | tr -d '\r')
 [ "$report" = "$document"$'\t'"SHIFT-JIS"$'\t'"CR-LF" ] || fail "vemorainfo.exe from the zip: $report"
 
-"$wine_run" "$folder/vemora.exe" "$document" >/dev/null 2>&1 &
+"$wine_run" "$folder/vemora.exe" "$document" >/dev/null 2>>"$viewer_log" &
 viewer=$!
 "$wine_run" "$probe" wait-title "doc.txt - Vemora" 60000 || fail "vemora.exe from the zip shows no file"
 [ "$("$wine_run" "$probe" status 0 | tr -d '\r')" = "SHIFT-JIS" ] || fail "encoding part"

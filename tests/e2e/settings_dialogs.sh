@@ -13,11 +13,11 @@ cp "$vemora" "$work/vemora.exe"
   printf '#\r\n\r\n[Vemora]\r\nRegVer=90\r\n\r\n[Vemora\\Options]\r\nUI=0\r\nReg=1\r\nExtSet=1\r\n'
   printf '\r\n[Vemora\\Options\\Ext0]\r\nName=%s\r\n' '\8B\A4\92\CA\90\DD\92\E8' # 共通設定
 } >"$work/Vemora.ini"
-file=$(winepath -w "$work/notes.txt" 2>/dev/null)
+file=$(windows_path "$work/notes.txt")
 p() { "$wine_run" "$probe" "$@"; }
 
 start_viewer() {
-  "$wine_run" "$work/vemora.exe" "$file" </dev/null >/dev/null 2>&1 &
+  "$wine_run" "$work/vemora.exe" "$file" </dev/null >/dev/null 2>>"$viewer_log" &
   viewer=$!
   p wait-title notes.txt 60000 || fail "the viewer did not show the file"
 }

@@ -10,7 +10,7 @@ printf '#\r\n\r\n[Vemora]\r\nRegVer=90\r\n\r\n[Vemora\\Options]\r\nUI=0\r\nReg=1
 
 # "パイプで渡した文章" and a second line, in Shift_JIS.
 printf '\x83\x70\x83\x43\x83\x76\x82\xc5\x93\x6e\x82\xb5\x82\xbd\x95\xb6\x8f\xcd\r\nline 2\r\n' |
-  "$wine_run" "$work/vemora.exe" >/dev/null 2>&1 &
+  "$wine_run" "$work/vemora.exe" >/dev/null 2>>"$viewer_log" &
 viewer=$!
 "$wine_run" "$probe" wait-title "(無題) - Vemora" 60000 || fail "piped text is not shown untitled"
 status() { "$wine_run" "$probe" status "$1" | tr -d '\r'; }

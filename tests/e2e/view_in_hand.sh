@@ -20,7 +20,7 @@ cp "$vemora" "$work/vemora.exe"
 # Settings in an INI file beside the copy, so no earlier run's search history shows.
 printf '#\r\n\r\n[Vemora]\r\nRegVer=90\r\n\r\n[Vemora\\Options]\r\nUI=0\r\nReg=1\r\nExtSet=1\r\nCaret=1\r\n' \
   >"$work/Vemora.ini"
-file=$(winepath -w "$work/text.txt" 2>/dev/null)
+file=$(windows_path "$work/text.txt")
 
 status() { "$wine_run" "$probe" status "$1" | tr -d '\r'; }
 clipboard() { "$wine_run" "$probe" clipboard | tr -d '\r'; }
@@ -45,7 +45,7 @@ expect_clipboard() { # expected, what
   fail "$2: the clipboard holds '$got', expected '$1'"
 }
 
-"$wine_run" "$work/vemora.exe" "$file" </dev/null >/dev/null 2>&1 &
+"$wine_run" "$work/vemora.exe" "$file" </dev/null >/dev/null 2>>"$viewer_log" &
 viewer=$!
 "$wine_run" "$probe" wait-title text.txt 60000 || fail "the viewer did not show the file"
 window=$(wait_for_window 'text.txt - Vemora' 50)

@@ -13,7 +13,29 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# The Windows path of a file here: Wine's drive Z: is the root of the Unix tree. Worked out
+# here rather than by winepath, which is one more Wine process that can fail quietly.
+windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+
+# The viewer's own error output, shown with a failure together with what was on the
+# display, so that a failure seen once can be understood.
+viewer_log="$work/viewer.log"
+: >"$viewer_log"
+fail() {
+  {
+    echo "FAIL: $*"
+    if [ -n "$viewer" ]; then
+      kill -0 "$viewer" 2>/dev/null && echo "the viewer is running" || echo "the viewer has ended"
+    fi
+    [ -s "$viewer_log" ] && { echo "the viewer's errors:"; tail -n 20 "$viewer_log"; }
+    echo "windows on the display:"
+    local w
+    for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+      echo "  $(xdotool getwindowname "$w" 2>/dev/null)"
+    done
+  } >&2
+  exit 1
+}
 
 # Waits until a window whose title matches appears on the display and prints its id.
 wait_for_window() { # title pattern, tries of 0.1 s
