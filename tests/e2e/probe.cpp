@@ -25,7 +25,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "../win/dialog_driver.h"
+#include "../win/window_search.h"
 
 namespace {
 

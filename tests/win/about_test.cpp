@@ -5,14 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <future>
 #include <string>
 #include <vector>
 
 #include "core/keys/commands.h"
 #include "win/platform/text_conversion.h"
 #include "win/shell/app_state.h"
-#include "dialog_driver.h"
+#include "dialog_script.h"
 #include "viewer_host.h"
 
 namespace vemora::testing {
@@ -54,15 +53,13 @@ TEST(AboutBox, ShowsNameAndTheVersionOfTheResource) {
   ASSERT_TRUE(host.Start(L"\"" + host.Folder().File(L"missing.txt") + L"\""));
   std::vector<std::wstring> texts;
   bool hasOk = false;
-  auto answer = std::async(std::launch::async, [&] {
-    HWND box = WaitForOwnWindow(L"#32770", L"Vemoraについて", 20000);
-    if (!box) return;
+  DialogScript script({On(L"Vemoraについて", [&](HWND box) {
     texts = StaticTexts(box);
-    hasOk = WindowText(GetDlgItem(box, IDOK)) == L"OK";
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-  });
+    hasOk = ItemText(box, IDOK) == L"OK";
+    Click(box, IDOK);
+  })});
   host.Command(CmdAbout);
-  answer.get();
+  ASSERT_TRUE(script.Finished());
   ASSERT_GE(texts.size(), 2u);
   EXPECT_EQ(texts[0], L"Vemora");
   EXPECT_TRUE(hasOk);

@@ -3,7 +3,6 @@
 
 #include <commctrl.h>
 
-#include "dialog_driver.h"
 
 namespace vemora::testing {
 namespace {
@@ -45,14 +44,16 @@ void DialogScript::RunStep() {
     ticksOnStep_ = 0;
   } else if (dialog && ++ticksOnStep_ > kTicksPerStep) {
     // Stuck, or a dialog left open after the last step: cancel it so the test goes on.
+    cancelled_.push_back(WindowText(dialog));
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    ticksOnStep_ = 0;
   }
   running_ = false;
 }
 
 DialogScript::Step On(std::wstring caption, std::function<void(HWND dialog)> action) {
   return [caption = std::move(caption), action = std::move(action)](HWND dialog) {
-    if (Caption(dialog) != caption) return false;
+    if (WindowText(dialog) != caption) return false;
     action(dialog);
     return true;
   };
@@ -62,12 +63,6 @@ HWND FrontDialog() {
   HWND found = nullptr;
   EnumThreadWindows(GetCurrentThreadId(), CollectDialog, reinterpret_cast<LPARAM>(&found));
   return found;
-}
-
-std::wstring Caption(HWND window) {
-  wchar_t text[256] = {};
-  GetWindowTextW(window, text, 256);
-  return text;
 }
 
 HWND Item(HWND dialog, int id) {

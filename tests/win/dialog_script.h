@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "window_search.h"
+
 namespace vemora::testing {
 
 class DialogScript {
@@ -26,12 +28,16 @@ class DialogScript {
   // True when every step ran; otherwise the dialogs were cancelled after a time-out.
   bool Finished() const { return next_ == steps_.size(); }
   size_t StepsDone() const { return next_; }
+  // The captions of the dialogs cancelled because no step took them: a stuck step's, or
+  // one shown that the script did not expect.
+  const std::vector<std::wstring>& Cancelled() const { return cancelled_; }
 
  private:
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
   void RunStep();
 
   std::vector<Step> steps_;
+  std::vector<std::wstring> cancelled_;
   size_t next_ = 0;
   int ticksOnStep_ = 0;
   bool running_ = false;
@@ -43,7 +49,6 @@ DialogScript::Step On(std::wstring caption, std::function<void(HWND dialog)> act
 
 // The innermost enabled dialog of this thread; null when none is shown.
 HWND FrontDialog();
-std::wstring Caption(HWND window);
 // The dialog's own control with the id, else the first control with it in its pages.
 HWND Item(HWND dialog, int id);
 std::wstring ItemText(HWND dialog, int id);

@@ -350,7 +350,7 @@ TEST_F(FileTypeDialog, TheColourChooserSetsTheButtonsColour) {
            Click(frame, IDC_BACK_COLOUR);
          }),
       [](HWND chooser) {
-        if (Caption(chooser) == kFrame || !Item(chooser, kRedEdit)) return false;
+        if (WindowText(chooser) == kFrame || !Item(chooser, kRedEdit)) return false;
         SetItemText(chooser, kRedEdit, L"12");
         SetItemText(chooser, kGreenEdit, L"34");
         SetItemText(chooser, kBlueEdit, L"56");
@@ -374,7 +374,7 @@ TEST_F(FileTypeDialog, TheFontChooserSetsTheFontAndItsName) {
          }),
       [&](HWND chooser) {
         HWND faces = Item(chooser, kFaceList);
-        if (Caption(chooser) == kFrame || !faces) return false;
+        if (WindowText(chooser) == kFrame || !faces) return false;
         const int count = static_cast<int>(SendMessageW(faces, CB_GETCOUNT, 0, 0));
         for (int i = 0; i < count && chosen.empty(); ++i) {
           wchar_t face[LF_FACESIZE] = {};

@@ -4,14 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <future>
 #include <string>
 #include <vector>
 
 #include "core/keys/commands.h"
 #include "win/platform/text_conversion.h"
 #include "win/shell/app_state.h"
-#include "dialog_driver.h"
+#include "dialog_script.h"
 #include "viewer_host.h"
 
 namespace vemora::testing {
@@ -30,38 +29,33 @@ struct Seen {
   LRESULT initialSelection = -2;
 };
 
-// Answers the open dialog from the test's second thread.
-Seen AnswerOpenDialog(const Answer& answer) {
-  Seen seen;
-  HWND dialog = WaitForOwnWindow(L"#32770", L"開く", 20000);
-  if (!dialog) return seen;
-  HWND list = FindDescendant(dialog, kEncodingList);
-  const LRESULT count = list ? SendMessageW(list, CB_GETCOUNT, 0, 0) : 0;
-  for (LRESULT i = 0; i < count; ++i) {
-    wchar_t text[64] = {};
-    SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-    seen.entries.push_back(text);
-  }
-  if (list) seen.initialSelection = SendMessageW(list, CB_GETCURSEL, 0, 0);
-  for (int choice : answer.choices) {
-    SendMessageW(list, CB_SETCURSEL, choice, 0);
-    SendMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(kEncodingList, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(list));
-  }
-  if (answer.path.empty()) {
-    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    return seen;
-  }
-  SendMessageW(FindDescendant(dialog, kFileNameEdit), WM_SETTEXT, 0,
-               reinterpret_cast<LPARAM>(answer.path.c_str()));
-  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-  return seen;
-}
-
+// Reads the encoding panel, makes the choices and answers the dialog.
 Seen OpenThroughTheDialog(ViewerHost& host, const Answer& answer) {
-  auto seen = std::async(std::launch::async, AnswerOpenDialog, answer);
+  Seen seen;
+  DialogScript script({On(L"開く", [&](HWND dialog) {
+    HWND list = Item(dialog, kEncodingList);
+    const LRESULT count = list ? SendMessageW(list, CB_GETCOUNT, 0, 0) : 0;
+    for (LRESULT i = 0; i < count; ++i) {
+      wchar_t text[64] = {};
+      SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+      seen.entries.push_back(text);
+    }
+    if (list) seen.initialSelection = ListSelection(dialog, kEncodingList);
+    for (int choice : answer.choices) {  // each choice seen by the panel before the next
+      SendMessageW(list, CB_SETCURSEL, choice, 0);
+      SendMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(kEncodingList, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(list));
+    }
+    if (answer.path.empty()) {
+      PressEscape(dialog);
+      return;
+    }
+    SetItemText(dialog, kFileNameEdit, answer.path);
+    Click(dialog, IDOK);
+  })});
   host.Command(CmdOpen);
-  return seen.get();
+  EXPECT_TRUE(script.Finished());
+  return seen;
 }
 
 TEST(DocumentOpenDialog, EncodingPanelChoiceHoldsForOneOpening) {

@@ -7,12 +7,12 @@
 
 #include <fstream>
 #include <iterator>
-#include <thread>
 
 #include "core/keys/commands.h"
 #include "win/platform/text_conversion.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
+#include "dialog_script.h"
 #include "viewer_host.h"
 
 namespace vemora::testing {
@@ -110,21 +110,12 @@ TEST(Scrolling, SaveAsUtf16WritesTheMarkAndTheText) {
   ViewerHost host;
   ASSERT_TRUE(host.Start(L"\"" + host.Folder().Write(L"sjis.txt", ShiftJis(L"日本\r\n")) + L"\""));
   const std::wstring target = host.Folder().File(L"copy.txt");
-  std::thread answer([&target] {
-    for (int i = 0; i < 1000; ++i) {
-      if (HWND dialog = FindWindowW(L"#32770", L"名前を付けて保存(UTF16エンコーディング)")) {
-        Sleep(200);
-        HWND name = GetDlgItem(dialog, 0x47C);  // the file-name box of the explorer dialog
-        if (!name) name = GetDlgItem(dialog, 0x480);
-        SetWindowTextW(name, target.c_str());
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-        return;
-      }
-      Sleep(10);
-    }
-  });
+  DialogScript script({On(L"名前を付けて保存(UTF16エンコーディング)", [&target](HWND dialog) {
+    SetItemText(dialog, 0x47C, target);  // the file-name box of the explorer dialog
+    Click(dialog, IDOK);
+  })});
   host.Command(CmdSaveAsUtf16);
-  answer.join();
+  EXPECT_TRUE(script.Finished());
   std::ifstream file(std::filesystem::path(target), std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   EXPECT_EQ(bytes, std::string("\xFF\xFE\xE5\x65\x2C\x67\r\0\n\0", 10));

@@ -1,22 +1,20 @@
 // Tests of exporting, restoring and clearing settings in the running viewer: the file
-// dialogs and message boxes are answered from another thread as a user would, and the
+// dialogs and message boxes are answered from inside their own loops as a user would, and the
 // results are read where a user finds them (the exported file, the INI file, the
 // registry, whether the program is still running).
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/keys/commands.h"
+#include "dialog_script.h"
 #include "viewer_host.h"
 #include "win/platform/text_conversion.h"
 #include "win/settings/settings_transfer.h"
@@ -46,40 +44,6 @@ struct Seen {
   int focusedControl = 0;
 };
 
-bool OwnDialog(HWND window) {
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  wchar_t className[16] = {};
-  GetClassNameW(window, className, 16);
-  return process == GetCurrentProcessId() && std::wstring(className) == L"#32770" &&
-         IsWindowVisible(window);
-}
-
-HWND FindOwnDialog(const std::wstring* caption) {
-  struct Search {
-    const std::wstring* caption;
-    HWND found;
-  } search{caption, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(data);
-        if (!OwnDialog(window)) return TRUE;
-        wchar_t text[256] = {};
-        GetWindowTextW(window, text, 256);
-        if (s.caption && *s.caption != text) return TRUE;
-        s.found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-std::wstring WindowText(HWND window) {
-  wchar_t text[1024] = {};
-  GetWindowTextW(window, text, 1024);
-  return text;
-}
-
 Seen Inspect(HWND dialog) {
   Seen seen;
   seen.caption = WindowText(dialog);
@@ -98,62 +62,27 @@ Seen Inspect(HWND dialog) {
   return seen;
 }
 
-// Answers the dialogs a command opens, in order, from its own thread while the command
-// runs the dialogs' modal loops. Any further dialog is recorded and cancelled, so a
-// wrong message box fails the test instead of hanging it.
-class DialogAnswerer {
- public:
-  explicit DialogAnswerer(std::vector<Answer> answers)
-      : answers_(std::move(answers)), thread_([this] { Run(); }) {}
-  ~DialogAnswerer() { Finish(); }
-
-  // Stops answering; returns what every dialog showed, the expected ones first.
-  std::vector<Seen> Finish() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-    return seen_;
-  }
-  size_t Answered() const { return answered_; }
-
- private:
-  void Run() {
-    for (const Answer& answer : answers_) {
-      HWND dialog = WaitFor(&answer.caption);
-      if (!dialog) return;
-      Sleep(200);  // the file dialogs fill their boxes after they appear
-      seen_.push_back(Inspect(dialog));
-      if (!answer.fileName.empty())
-        SetWindowTextW(GetDlgItem(dialog, kFileNameBox), answer.fileName.c_str());
+// Runs the command and answers the dialogs it opens, in order; returns what each showed.
+// A dialog no answer expects is cancelled and listed by its caption alone, so a wrong
+// message box fails the test instead of hanging it.
+std::vector<Seen> AnswerDialogs(ViewerHost& host, int command, const std::vector<Answer>& answers) {
+  std::vector<Seen> seen;
+  std::vector<DialogScript::Step> steps;
+  for (const Answer& answer : answers)
+    steps.push_back(On(answer.caption, [&seen, answer](HWND dialog) {
+      seen.push_back(Inspect(dialog));
+      if (!answer.fileName.empty()) SetItemText(dialog, kFileNameBox, answer.fileName);
       PostMessageW(dialog, WM_COMMAND, answer.button, 0);
-      WaitUntilGone(dialog);
-      ++answered_;
-    }
-    while (!stop_) {
-      if (HWND extra = FindOwnDialog(nullptr)) {
-        seen_.push_back(Inspect(extra));
-        PostMessageW(extra, WM_COMMAND, IDCANCEL, 0);
-        WaitUntilGone(extra);
-      }
-      Sleep(20);
-    }
+    }));
+  DialogScript script(std::move(steps));
+  host.Command(command);
+  for (const std::wstring& caption : script.Cancelled()) {
+    Seen unexpected;
+    unexpected.caption = caption;
+    seen.push_back(unexpected);
   }
-  HWND WaitFor(const std::wstring* caption) {
-    for (int i = 0; i < 1500 && !stop_; ++i) {
-      if (HWND dialog = FindOwnDialog(caption)) return dialog;
-      Sleep(10);
-    }
-    return nullptr;
-  }
-  static void WaitUntilGone(HWND dialog) {
-    for (int i = 0; i < 500 && IsWindow(dialog); ++i) Sleep(10);
-  }
-
-  std::vector<Answer> answers_;
-  std::vector<Seen> seen_;
-  std::atomic<bool> stop_{false};
-  std::atomic<size_t> answered_{0};
-  std::thread thread_;
-};
+  return seen;
+}
 
 std::string ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -256,9 +185,7 @@ TEST(SettingsExport, IniModeWritesAByteCopyOfTheFreshlySavedFile) {
   host.Folder().Write(L"Vemora.ini", kIniStore);
   ASSERT_TRUE(host.Start(L""));
   const std::wstring target = host.Folder().File(L"backup.ini");
-  DialogAnswerer answerer({{Wide("設定ファイルの保存"), IDOK, target}});
-  host.Command(CmdExportSettings);
-  const std::vector<Seen> seen = answerer.Finish();
+  const std::vector<Seen> seen = AnswerDialogs(host, CmdExportSettings, {{Wide("設定ファイルの保存"), IDOK, target}});
 
   ASSERT_EQ(seen.size(), 1u) << "no message after a good copy";
   EXPECT_EQ(seen[0].proposedName, Wide("Vemora-設定.ini"));
@@ -272,9 +199,7 @@ TEST(SettingsExport, RegistryModeHasTheEditorWriteTheProductKey) {
   ViewerHost host;
   ASSERT_TRUE(host.Start(L""));
   const std::wstring target = host.Folder().File(L"exported.reg");
-  DialogAnswerer answerer({{Wide("設定ファイルの保存"), IDOK, target}});
-  host.Command(CmdExportSettings);
-  const std::vector<Seen> seen = answerer.Finish();
+  const std::vector<Seen> seen = AnswerDialogs(host, CmdExportSettings, {{Wide("設定ファイルの保存"), IDOK, target}});
   ASSERT_EQ(seen.size(), 1u) << (seen.size() > 1 ? seen[1].caption : L"");
   EXPECT_EQ(seen[0].proposedName, L"Vemora.reg");
 
@@ -297,9 +222,7 @@ TEST(SettingsRestore, IniFileInAnyCaseReplacesTheStoreAndNothingIsSavedAtExit) {
   host.Folder().Write(L"Vemora.ini", kIniStore);
   const std::wstring source = host.Folder().Write(L"FROM-ANOTHER-PC.INI", kRestoredIni);
   ASSERT_TRUE(host.Start(L""));
-  DialogAnswerer answerer({RestoreDialog(source), MessageBoxAnswer()});
-  host.Command(CmdImportSettings);
-  const std::vector<Seen> seen = answerer.Finish();
+  const std::vector<Seen> seen = AnswerDialogs(host, CmdImportSettings, {RestoreDialog(source), MessageBoxAnswer()});
   host.Pump();
 
   ASSERT_EQ(seen.size(), 2u);
@@ -321,9 +244,7 @@ TEST(SettingsRestore, OtherNamesAreRefusedAndTheProgramGoesOnAsBefore) {
     host.Folder().Write(L"Vemora.ini", kIniStore);
     const std::wstring source = host.Folder().Write(name, kRestoredIni);
     ASSERT_TRUE(host.Start(L""));
-    DialogAnswerer answerer({RestoreDialog(source), MessageBoxAnswer()});
-    host.Command(CmdImportSettings);
-    const std::vector<Seen> seen = answerer.Finish();
+    const std::vector<Seen> seen = AnswerDialogs(host, CmdImportSettings, {RestoreDialog(source), MessageBoxAnswer()});
     host.Pump();
 
     ASSERT_EQ(seen.size(), 2u);
@@ -349,9 +270,7 @@ TEST(SettingsRestore, RegistryFileIsImportedAndTheIniFileRetired) {
   const std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * 2);
   const std::wstring source = host.Folder().Write(L"Saved Settings.Reg", bytes);
   ASSERT_TRUE(host.Start(L""));
-  DialogAnswerer answerer({RestoreDialog(source), MessageBoxAnswer()});
-  host.Command(CmdImportSettings);
-  const std::vector<Seen> seen = answerer.Finish();
+  const std::vector<Seen> seen = AnswerDialogs(host, CmdImportSettings, {RestoreDialog(source), MessageBoxAnswer()});
   host.Pump();
 
   ASSERT_EQ(seen.size(), 2u);
@@ -371,9 +290,7 @@ TEST(SettingsClear, DialogDefaultsToKeepingAndCancelKeepsEverything) {
   ASSERT_TRUE(host.Start(L""));
   host.Close();  // the registry now holds a store
   ASSERT_TRUE(host.Start(L""));
-  DialogAnswerer answerer({{Wide("全設定の消去"), IDCANCEL, L""}});
-  host.Command(CmdClearSettings);
-  const std::vector<Seen> seen = answerer.Finish();
+  const std::vector<Seen> seen = AnswerDialogs(host, CmdClearSettings, {{Wide("全設定の消去"), IDCANCEL, L""}});
   host.Pump();
 
   ASSERT_EQ(seen.size(), 1u);
@@ -394,9 +311,7 @@ TEST(SettingsClear, RemovesTheWholeProductKeyKeepsTheMakerKeyAndDoesNotSaveAgain
   CreateKey(kOptions + L"\\Ext5");
   CreateKey(kOptions + L"\\Ext0\\EditSJIS");
   ASSERT_TRUE(host.Start(L""));
-  DialogAnswerer answerer({{Wide("全設定の消去"), IDOK, L""}});
-  host.Command(CmdClearSettings);
-  EXPECT_EQ(answerer.Finish().size(), 1u);
+  EXPECT_EQ(AnswerDialogs(host, CmdClearSettings, {{Wide("全設定の消去"), IDOK, L""}}).size(), 1u);
   host.Pump();
 
   EXPECT_FALSE(host.Running()) << "clearing ends the program";
@@ -409,9 +324,7 @@ TEST(SettingsClear, LeavesTheIniFileAlone) {
   ViewerHost host;
   host.Folder().Write(L"Vemora.ini", kIniStore);
   ASSERT_TRUE(host.Start(L""));
-  DialogAnswerer answerer({{Wide("全設定の消去"), IDOK, L""}});
-  host.Command(CmdClearSettings);
-  EXPECT_EQ(answerer.Finish().size(), 1u);
+  EXPECT_EQ(AnswerDialogs(host, CmdClearSettings, {{Wide("全設定の消去"), IDOK, L""}}).size(), 1u);
   host.Pump();
   EXPECT_FALSE(host.Running());
   host.Close();  // what the entry does after the message loop

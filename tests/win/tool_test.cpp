@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <future>
 #include <sstream>
 #include <string>
 
@@ -20,7 +19,7 @@
 #include "win/tools/open_with_tool.h"
 #include "win/tools/tool_watch.h"
 #include "win/view/view_window.h"
-#include "dialog_driver.h"
+#include "dialog_script.h"
 #include "viewer_host.h"
 
 namespace vemora::testing {
@@ -192,18 +191,16 @@ TEST_F(ToolTest, ToolThatCannotStartIsReportedAndNothingFollows) {
   type.Editor = u"Z:\\no\\such\\editor.exe -n$L $F";
   std::wstring title, text;
   bool errorIcon = false;
-  auto answer = std::async(std::launch::async, [&] {
-    HWND box = WaitForOwnWindow(L"#32770", kToolFailedTitle, 20000);
-    if (!box) return;
+  DialogScript script({On(kToolFailedTitle, [&](HWND box) {
     title = WindowText(box);
     for (const std::wstring& line : StaticTexts(box)) text += line;
     HWND icon = IconControl(box);
     errorIcon = icon && reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0)) ==
                             LoadIconW(nullptr, IDI_ERROR);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-  });
+    Click(box, IDOK);
+  })});
   host_.Command(CmdOpenWithTool);
-  answer.get();
+  ASSERT_TRUE(script.Finished());
   EXPECT_EQ(title, L"編集できません");
   EXPECT_EQ(text, L"Z:\\no\\such\\editor.exe -n41 " + ToWide(CurrentDocument()->name));
   EXPECT_TRUE(errorIcon);

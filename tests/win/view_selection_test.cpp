@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <thread>
 
 #include "core/keys/commands.h"
 #include "core/layout/layout.h"
@@ -19,6 +17,7 @@
 #include "win/view/view_context_menu.h"
 #include "win/view/view_paint.h"
 #include "win/view/view_window.h"
+#include "dialog_script.h"
 #include "viewer_host.h"
 
 namespace vemora::testing {
@@ -101,25 +100,12 @@ void PutOnClipboard(const std::wstring* text) {
   CloseClipboard();
 }
 
-// Waits on a second thread for a top-level dialog with the title and hands it to `act`.
-std::thread Answer(const wchar_t* title, std::function<void(HWND)> act) {
-  return std::thread([title, act] {
-    for (int i = 0; i < 1000; ++i) {
-      // Visible only once WM_INITDIALOG has filled in its controls.
-      HWND dialog = FindWindowW(L"#32770", title);
-      if (dialog && IsWindowVisible(dialog)) {
-        act(dialog);
-        return;
-      }
-      Sleep(10);
-    }
-  });
-}
-
-std::wstring TextOf(HWND window) {
-  wchar_t text[256] = {};
-  SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
-  return text;
+// Runs the command, answering the dialogs it opens with the steps.
+void AnswerDialogs(ViewerHost& host, int command, std::vector<DialogScript::Step> steps) {
+  DialogScript script(std::move(steps));
+  host.Command(command);
+  EXPECT_TRUE(script.Finished());
+  EXPECT_TRUE(script.Cancelled().empty());
 }
 
 TEST_F(ViewInHand, HitTestFollowsTheRowLayoutOfTheFont) {
@@ -235,15 +221,12 @@ TEST_F(ViewInHand, FindDialogOffersTheHistoryAndEntersTheText) {
   gOptions.Regx = 0;
   std::wstring shown;
   LRESULT listed = 0;
-  std::thread answer = Answer(L"検索", [&](HWND dialog) {
-    HWND combo = GetDlgItem(dialog, IDC_FIND_TEXT);
-    shown = TextOf(combo);
-    listed = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-    SendMessageW(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"bar"));
-    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-  });
-  host_.Command(CmdFind);
-  answer.join();
+  AnswerDialogs(host_, CmdFind, {On(L"検索", [&](HWND dialog) {
+                  shown = ItemText(dialog, IDC_FIND_TEXT);
+                  listed = SendMessageW(Item(dialog, IDC_FIND_TEXT), CB_GETCOUNT, 0, 0);
+                  SetItemText(dialog, IDC_FIND_TEXT, L"bar");
+                  Click(dialog, IDOK);
+                })});
   EXPECT_EQ(shown, L"foo") << "the newest entry";
   EXPECT_EQ(listed, 2);
   EXPECT_EQ(gOptions.FindHist, (StringList{u"bar", u"foo"}));
@@ -266,15 +249,13 @@ TEST_F(ViewInHand, FindTakesTheSelectionAndTheRegexSwitchLocksTheCaseBox) {
   host_.Command(CmdSelectAll);
   std::wstring shown;
   bool caseEnabled = true, caseEnabledAfter = false;
-  std::thread answer = Answer(L"検索", [&](HWND dialog) {
-    shown = TextOf(GetDlgItem(dialog, IDC_FIND_TEXT));
-    caseEnabled = IsWindowEnabled(GetDlgItem(dialog, IDC_FIND_CASE));
-    SendMessageW(GetDlgItem(dialog, IDC_FIND_REGEX), BM_CLICK, 0, 0);
-    caseEnabledAfter = IsWindowEnabled(GetDlgItem(dialog, IDC_FIND_CASE));
-    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-  });
-  host_.Command(CmdFind);
-  answer.join();
+  AnswerDialogs(host_, CmdFind, {On(L"検索", [&](HWND dialog) {
+                  shown = ItemText(dialog, IDC_FIND_TEXT);
+                  caseEnabled = IsWindowEnabled(Item(dialog, IDC_FIND_CASE));
+                  SendMessageW(Item(dialog, IDC_FIND_REGEX), BM_CLICK, 0, 0);
+                  caseEnabledAfter = IsWindowEnabled(Item(dialog, IDC_FIND_CASE));
+                  PressEscape(dialog);
+                })});
   EXPECT_EQ(shown, std::wstring(80, L'x')) << "the first 80 units of the selection";
   EXPECT_FALSE(caseEnabled);
   EXPECT_TRUE(caseEnabledAfter);
@@ -284,17 +265,16 @@ TEST_F(ViewInHand, FindTakesTheSelectionAndTheRegexSwitchLocksTheCaseBox) {
 
   // A pattern the library rejects: its message in a box titled Vemora, no hits.
   std::wstring message;
-  std::thread error = Answer(L"Vemora", [&](HWND box) {
-    message = TextOf(GetDlgItem(box, 0xFFFF));
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-  });
-  std::thread pattern = Answer(L"検索", [&](HWND dialog) {
-    SendMessageW(GetDlgItem(dialog, IDC_FIND_TEXT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"(x"));
-    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-  });
-  host_.Command(CmdFind);
-  pattern.join();
-  error.join();
+  AnswerDialogs(host_, CmdFind,
+                {On(L"検索",
+                    [&](HWND dialog) {
+                      SetItemText(dialog, IDC_FIND_TEXT, L"(x");
+                      Click(dialog, IDOK);
+                    }),
+                 On(L"Vemora", [&](HWND box) {
+                   message = ItemText(box, 0xFFFF);
+                   Click(box, IDOK);
+                 })});
   EXPECT_FALSE(message.empty());
   EXPECT_EQ(CurrentDocument()->hitPatternLength, 0);
   EXPECT_EQ(gOptions.FindHist, (StringList{u"(x"}));
@@ -305,12 +285,10 @@ TEST_F(ViewInHand, JumpDialogSendsTheViewToTheLine) {
   for (int i = 0; i < 10; ++i) text += std::string(i == 3 ? 25 : 5, 'a' + i) + "\r\n";
   Show(text + std::string(200, '\n'));
   auto jump = [&](const wchar_t* typed) {
-    std::thread answer = Answer(L"ジャンプ", [typed](HWND dialog) {
-      SetDlgItemTextW(dialog, IDC_JUMP_LINE, typed);
-      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    });
-    host_.Command(CmdJump);
-    answer.join();
+    AnswerDialogs(host_, CmdJump, {On(L"ジャンプ", [typed](HWND dialog) {
+                    SetItemText(dialog, IDC_JUMP_LINE, typed);
+                    Click(dialog, IDOK);
+                  })});
     return CurrentDocument()->TopLine;
   };
   EXPECT_EQ(jump(L"25"), 24);

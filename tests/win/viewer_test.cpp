@@ -11,13 +11,13 @@
 #include <fstream>
 #include <vector>
 #include <iterator>
-#include <thread>
 
 #include "core/keys/commands.h"
 #include "win/keys/history_menu.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
 #include "win/platform/text_conversion.h"
+#include "dialog_script.h"
 #include "viewer_host.h"
 
 namespace vemora::testing {
@@ -296,17 +296,11 @@ TEST(Viewer, DroppingFilesOpensTheFirstOnly) {
       << "the dropped file joins the history, the second does not";
 }
 
-// Presses OK in the confirmation box of the paste command once it appears.
-std::thread ConfirmPaste(UINT button) {
-  return std::thread([button] {
-    for (int i = 0; i < 500; ++i) {
-      if (HWND box = FindWindowW(L"#32770", L"複写")) {
-        PostMessageW(box, WM_COMMAND, button, 0);
-        return;
-      }
-      Sleep(10);
-    }
-  });
+// Pastes, answering the confirmation box with the button.
+void PasteAnswering(ViewerHost& host, int button) {
+  DialogScript script({On(L"複写", [button](HWND box) { Click(box, button); })});
+  host.Command(CmdPaste);
+  EXPECT_TRUE(script.Finished());
 }
 
 void PutOnClipboard(const std::wstring& text) {
@@ -325,14 +319,10 @@ TEST(Viewer, PasteShowsTheClipboardTextAfterConfirmation) {
   ASSERT_TRUE(host.Start(Quoted(path)));
   PutOnClipboard(L"貼り付けた文章\r\n二行目");
 
-  std::thread cancel = ConfirmPaste(IDCANCEL);
-  host.Command(CmdPaste);
-  cancel.join();
+  PasteAnswering(host, IDCANCEL);
   EXPECT_EQ(CurrentDocument()->sourceKind, kSourceFile) << "cancelled: the file stays";
 
-  std::thread confirm = ConfirmPaste(IDOK);
-  host.Command(CmdPaste);
-  confirm.join();
+  PasteAnswering(host, IDOK);
   ASSERT_NE(CurrentDocument(), nullptr);
   EXPECT_EQ(CurrentDocument()->Text(), u"貼り付けた文章\r\n二行目");
   EXPECT_EQ(host.Title(), L"(無題) - Vemora");
@@ -389,17 +379,9 @@ TEST(Viewer, SettingsGoToTheIniFileWhenItIsChosen) {
 
 TEST(Viewer, UnknownOptionEndsStartUpWithoutSaving) {
   ViewerHost host;
-  std::thread dismiss([] {
-    for (int i = 0; i < 500; ++i) {
-      if (HWND box = FindWindowW(L"#32770", L"Vemora")) {
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-        return;
-      }
-      Sleep(10);
-    }
-  });
+  DialogScript script({On(L"Vemora", [](HWND box) { Click(box, IDOK); })});
   EXPECT_FALSE(host.Start(L"-x"));
-  dismiss.join();
+  EXPECT_TRUE(script.Finished());
   EXPECT_EQ(gShell.mainWindow, nullptr);
   HKEY key = nullptr;
   EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, kScratchRegistryRoot, 0, KEY_READ, &key),

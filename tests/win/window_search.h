@@ -1,6 +1,5 @@
-// Driving the viewer's modal windows from a second thread of the test: the main thread
-// sits in the dialog's own message loop while this side finds the window, reads it and
-// answers it, as a user would.
+// Finding and reading the controls of a window, for the tests and the probe that reads
+// the viewer from outside.
 #pragma once
 
 #include <windows.h>
@@ -9,21 +8,6 @@
 #include <vector>
 
 namespace vemora::testing {
-
-// A top-level window of this process with the class and title, waited for.
-inline HWND WaitForOwnWindow(const wchar_t* className, const wchar_t* title, DWORD timeoutMs) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  do {
-    HWND window = nullptr;
-    while ((window = FindWindowExW(nullptr, window, className, title)) != nullptr) {
-      DWORD process = 0;
-      GetWindowThreadProcessId(window, &process);
-      if (process == GetCurrentProcessId() && IsWindowVisible(window)) return window;
-    }
-    Sleep(20);
-  } while (GetTickCount64() < end);
-  return nullptr;
-}
 
 // The first window below `parent`, at any depth, with the control id.
 inline HWND FindDescendant(HWND parent, int id) {
