@@ -251,6 +251,8 @@ TEST_F(SettingsLoadSave, MissingEntriesCountsAndShortKeyTable) {
   EXPECT_EQ(list_.Count(), 12);
   EXPECT_EQ(list_.capacity, 12);
   EXPECT_EQ(list_.countAsLoaded, 12);
+  EXPECT_EQ(list_.entries[0].Name, u"共通設定") << "the common entry, which cannot be renamed";
+  EXPECT_EQ(list_.entries[1].Name, u"");
 
   // Without a usable count the common entry is still read.
   for (const int32_t count : {0, -5}) {
