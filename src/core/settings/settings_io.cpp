@@ -339,15 +339,13 @@ bool ReadFileTypeEntry(SettingsStore& store, SettingsKey optionsKey, int32_t ind
   return true;
 }
 
-// ExtSet entries, each from its key; a missing key leaves a nameless built-in record. The
-// common entry keeps its own name, since no one could ever give it one.
+// ExtSet entries, each from its key; a missing key leaves a nameless built-in record.
 void ReadCountedFileTypes(SettingsStore& store, SettingsKey optionsKey, int32_t version,
                           const LegacyValues& legacy, int32_t count, FileTypeSettingList& list) {
   list.entries.resize(static_cast<size_t>(count));
   for (int32_t i = 0; i < count; ++i) {
     ReadFileTypeEntry(store, optionsKey, i, version, legacy, list.entries[static_cast<size_t>(i)]);
   }
-  if (list.entries[0].Name.empty()) list.entries[0].Name = DefaultFileTypeSetting().Name;
   list.countAsLoaded = count;
 }
 
@@ -432,6 +430,8 @@ bool LoadSettings(SettingsStore& store, AppOptions& options, FileTypeSettingList
   } else {
     ReadExistingFileTypes(store, optionsKey, version, legacy, list);
   }
+  // The common entry cannot be renamed: a store that lost its name must not leave it blank.
+  if (list.entries[0].Name.empty()) list.entries[0].Name = DefaultFileTypeSetting().Name;
   list.capacity = std::max(list.capacity, list.Count());
   store.CloseKey(optionsKey);
   store.CloseRoot();
