@@ -8,7 +8,9 @@
 #include "cli/info_options.h"
 #include "cli/info_phases.h"
 #include "cli/info_layout_search.h"
+#include "core/platform/files.h"
 #include "core/platform/out_of_memory.h"
+#include "core/text/utf8.h"
 #include "core/version.h"
 
 namespace vemora {
@@ -22,12 +24,17 @@ bool ProcessFile(const InfoOptions& options, const std::u16string& path, PhaseTi
   InfoFile file;
   file.path = path;
   std::string error;
+  const uint64_t pagesLost = MappedPagesLost();
   if (!ReadPhase(file, timer, error)) {
     WriteError(error);
     return false;
   }
   DetectPhase(file, options.EncodingRequest(), timer);
   DecodePhase(file, timer);
+  if (MappedPagesLost() != pagesLost) {
+    WriteError(Utf16ToUtf8(path) + ": cut short by another program while it was read");
+    return false;
+  }
   if (options.lines || options.count) return LayoutAndSearchPhases(file, options, timer);
   if (options.text) {
     OverstrikePhase(file, timer);

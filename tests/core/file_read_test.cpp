@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/platform/document_io.h"
+#include "core/platform/files.h"
 #include "core/text/decode.h"
 #include "core/text/encoding.h"
 
@@ -59,6 +60,40 @@ TEST(ReadFileBytes, LargeFilesAreMappedSmallOnesHeldAndBothDecodeAlike) {
           << "encoding " << encoding << (isLarge ? ", mapped" : ", held");
     }
   }
+  fs::remove(path);
+}
+
+// Another program cutting a mapped file short must not end this one: the bytes that went
+// read as zeros and are counted. Windows refuses to cut short a mapped file instead.
+TEST(ReadFileBytes, MappedFileCutShortWhileReadIsCountedNotFatal) {
+  const fs::path path = fs::temp_directory_path() /
+                        ("vemora-cut-" + std::to_string(std::random_device{}()) + ".txt");
+  const std::string content(3u << 20, 'a');
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << content;
+  }
+  FileBytes bytes;
+  ASSERT_EQ(FileReadStatus::kComplete, ReadFileBytes(path.u16string(), bytes));
+  ASSERT_NE(bytes.mapped, nullptr);
+  const uint64_t lostBefore = MappedPagesLost();
+  std::error_code error;
+  fs::resize_file(path, 1u << 20, error);
+  const uint8_t* data = bytes.data();
+  size_t zeros = 0, kept = 0;
+  for (size_t i = 0; i < content.size(); i += 512) {
+    zeros += data[i] == 0;
+    kept += data[i] == 'a';
+  }
+  if (error) {  // refused
+    EXPECT_EQ(kept * 512, content.size());
+    EXPECT_EQ(MappedPagesLost(), lostBefore);
+  } else {
+    EXPECT_EQ(kept * 512, 1u << 20);
+    EXPECT_EQ(zeros * 512, 2u << 20);
+    EXPECT_GE(MappedPagesLost(), lostBefore + 1);
+  }
+  bytes = FileBytes();
   fs::remove(path);
 }
 

@@ -23,6 +23,11 @@ bool SeekFile(std::FILE* file, int64_t offset);
 // Maps the first `size` bytes of an open file read-only into memory; null when the system
 // cannot map it (a pipe, a device, an empty file).
 std::unique_ptr<MappedFile> MapFile(std::FILE* file, int64_t size);
+// How many pages of mapped files this process found gone because another program cut the
+// file short while it was read; each reads as zeros instead of ending the process. A
+// reader compares the count before and after to tell that what it read is not the file.
+// Always 0 on Windows, which refuses to cut short a mapped file.
+uint64_t MappedPagesLost();
 
 // True when the file exists and can be opened for reading.
 bool FileReadable(std::u16string_view path);

@@ -109,6 +109,10 @@ std::unique_ptr<MappedFile> MapFile(std::FILE* file, int64_t size) {
   return std::make_unique<WindowsMappedFile>(std::move(views));
 }
 
+uint64_t MappedPagesLost() {
+  return 0;
+}
+
 namespace {
 
 bool WriteAll(HANDLE file, std::string_view bytes) {

@@ -2,11 +2,14 @@
 // files are read through mmap; a whole file is replaced through a sibling file and rename.
 #include "core/platform/files.h"
 
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <string>
 
@@ -29,10 +32,84 @@ int64_t FileSize(std::FILE* file) {
 
 namespace {
 
+// Another program may cut a file short while it is mapped here; touching a page past its
+// new end then raises SIGBUS, which would end the process. For the ranges mapped here the
+// handler puts a page of zeros in place of the lost one, counts it and lets the read go on;
+// any other SIGBUS goes to the handler that was there before.
+constexpr size_t kGuardedRanges = 64;
+struct GuardedRange {
+  std::atomic<uintptr_t> begin{0};  // 0 when the slot is free
+  std::atomic<uintptr_t> end{0};
+};
+GuardedRange gGuarded[kGuardedRanges];
+std::mutex gGuardedMutex;  // taken to claim or free a slot, never in the handler
+std::atomic<uint64_t> gPagesLost{0};
+uintptr_t gPageSize = 0;
+struct sigaction gPreviousBusAction;
+
+void OnBusError(int signal, siginfo_t* info, void* context) {
+  const auto address = reinterpret_cast<uintptr_t>(info->si_addr);
+  for (const GuardedRange& range : gGuarded) {
+    const uintptr_t begin = range.begin.load(std::memory_order_acquire);
+    if (begin == 0 || address < begin || address >= range.end.load(std::memory_order_acquire))
+      continue;
+    void* page = reinterpret_cast<void*>(address & ~(gPageSize - 1));
+    if (mmap(page, gPageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) ==
+        MAP_FAILED)
+      break;
+    gPagesLost.fetch_add(1, std::memory_order_relaxed);
+    return;
+  }
+  if (gPreviousBusAction.sa_flags & SA_SIGINFO) {
+    gPreviousBusAction.sa_sigaction(signal, info, context);
+  } else if (gPreviousBusAction.sa_handler == SIG_DFL ||
+             gPreviousBusAction.sa_handler == SIG_IGN) {
+    // The fault comes again on return and ends the process as it would have.
+    ::signal(SIGBUS, SIG_DFL);
+  } else {
+    gPreviousBusAction.sa_handler(signal);
+  }
+}
+
+// Claims a slot for the range; false when none is free or the handler cannot be set.
+bool GuardRange(const void* address, size_t size) {
+  static const bool installed = [] {
+    gPageSize = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    struct sigaction action {};
+    action.sa_sigaction = OnBusError;
+    action.sa_flags = SA_SIGINFO | SA_NODEFER;
+    sigemptyset(&action.sa_mask);
+    return sigaction(SIGBUS, &action, &gPreviousBusAction) == 0;
+  }();
+  if (!installed) return false;
+  const std::lock_guard<std::mutex> lock(gGuardedMutex);
+  for (GuardedRange& range : gGuarded) {
+    if (range.begin.load(std::memory_order_relaxed) != 0) continue;
+    range.end.store(reinterpret_cast<uintptr_t>(address) + size, std::memory_order_release);
+    range.begin.store(reinterpret_cast<uintptr_t>(address), std::memory_order_release);
+    return true;
+  }
+  return false;
+}
+
+void UnguardRange(const void* address) {
+  const std::lock_guard<std::mutex> lock(gGuardedMutex);
+  for (GuardedRange& range : gGuarded) {
+    if (range.begin.load(std::memory_order_relaxed) != reinterpret_cast<uintptr_t>(address))
+      continue;
+    range.begin.store(0, std::memory_order_release);
+    range.end.store(0, std::memory_order_release);
+    return;
+  }
+}
+
 class PosixMappedFile final : public MappedFile {
  public:
   PosixMappedFile(void* address, size_t size) : address_(address), size_(size) {}
-  ~PosixMappedFile() override { munmap(address_, size_); }
+  ~PosixMappedFile() override {
+    UnguardRange(address_);
+    munmap(address_, size_);
+  }
   PosixMappedFile(const PosixMappedFile&) = delete;
   PosixMappedFile& operator=(const PosixMappedFile&) = delete;
   const uint8_t* Data() const override { return static_cast<const uint8_t*>(address_); }
@@ -66,7 +143,15 @@ std::unique_ptr<MappedFile> MapFile(std::FILE* file, int64_t size) {
   const auto length = static_cast<size_t>(size);
   void* address = mmap(nullptr, length, PROT_READ, MAP_PRIVATE, fileno(file), 0);
   if (address == MAP_FAILED) return nullptr;
+  if (!GuardRange(address, length)) {
+    munmap(address, length);  // read into memory instead
+    return nullptr;
+  }
   return std::make_unique<PosixMappedFile>(address, length);
+}
+
+uint64_t MappedPagesLost() {
+  return gPagesLost.load(std::memory_order_relaxed);
 }
 
 bool ReplaceFileContents(std::u16string_view path, std::string_view bytes) {
