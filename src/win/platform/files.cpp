@@ -88,12 +88,30 @@ std::vector<const void*> MapSideBySide(HANDLE mapping, int64_t size) {
   return {};
 }
 
+// A page of a mapped file on a network share or a removable disk that goes away raises an
+// exception in whatever code touches it, where ReadFile would report a failed read: only
+// files on the machine's fixed disks are mapped. The system names the file's drive as
+// \\?\C:\..., a network file as \\?\UNC\...
+bool OnFixedDisk(HANDLE file) {
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD length = GetFinalPathNameByHandleW(file, path.data(), MAX_PATH, VOLUME_NAME_DOS);
+  if (length >= MAX_PATH) {  // the size it needs
+    path.assign(length, L'\0');
+    length = GetFinalPathNameByHandleW(file, path.data(), length, VOLUME_NAME_DOS);
+  }
+  if (length < 6 || length >= path.size() || !path.starts_with(L"\\\\?\\") || path[5] != L':')
+    return false;
+  const wchar_t root[] = {path[4], L':', L'\\', L'\0'};
+  const UINT type = GetDriveTypeW(root);
+  return type == DRIVE_FIXED || type == DRIVE_RAMDISK;
+}
+
 }  // namespace
 
 std::unique_ptr<MappedFile> MapFile(std::FILE* file, int64_t size) {
   if (size <= 0) return nullptr;
   const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
-  if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return nullptr;
+  if (handle == INVALID_HANDLE_VALUE || handle == nullptr || !OnFixedDisk(handle)) return nullptr;
   HANDLE mapping = CreateFileMappingW(handle, nullptr, PAGE_READONLY, 0, 0, nullptr);
   if (!mapping) return nullptr;
   std::vector<const void*> views;
