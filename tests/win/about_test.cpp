@@ -53,13 +53,11 @@ TEST(AboutBox, ShowsNameAndTheVersionOfTheResource) {
   ASSERT_TRUE(host.Start(L"\"" + host.Folder().File(L"missing.txt") + L"\""));
   std::vector<std::wstring> texts;
   bool hasOk = false;
-  DialogScript script({On(L"Vemoraについて", [&](HWND box) {
-    texts = StaticTexts(box);
-    hasOk = ItemText(box, IDOK) == L"OK";
-    Click(box, IDOK);
-  })});
-  host.Command(CmdAbout);
-  ASSERT_TRUE(script.Finished());
+  ASSERT_TRUE(RunScripted([&] { host.Command(CmdAbout); }, {On(L"Vemoraについて", [&](HWND box) {
+                            texts = StaticTexts(box);
+                            hasOk = ItemText(box, IDOK) == L"OK";
+                            Click(box, IDOK);
+                          })}));
   ASSERT_GE(texts.size(), 2u);
   EXPECT_EQ(texts[0], L"Vemora");
   EXPECT_TRUE(hasOk);

@@ -3,7 +3,6 @@
 
 #include <commctrl.h>
 
-
 namespace vemora::testing {
 namespace {
 
@@ -49,6 +48,19 @@ void DialogScript::RunStep() {
     ticksOnStep_ = 0;
   }
   running_ = false;
+}
+
+::testing::AssertionResult RunScripted(const std::function<void()>& action,
+                                       std::vector<DialogScript::Step> steps) {
+  const size_t count = steps.size();
+  DialogScript script(std::move(steps));
+  action();
+  if (!script.Finished())
+    return ::testing::AssertionFailure()
+           << "stuck at step " << script.StepsDone() + 1 << " of " << count;
+  if (!script.Cancelled().empty())
+    return ::testing::AssertionFailure() << "a dialog no step expected: " << script.Cancelled()[0];
+  return ::testing::AssertionSuccess();
 }
 
 DialogScript::Step On(std::wstring caption, std::function<void(HWND dialog)> action) {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -43,6 +45,11 @@ class DialogScript {
   bool running_ = false;
   UINT_PTR timer_ = 0;
 };
+
+// Runs `action` (a command that opens dialogs, say) while a script of the steps answers
+// them; fails unless every step ran and no other dialog had to be cancelled.
+::testing::AssertionResult RunScripted(const std::function<void()>& action,
+                                       std::vector<DialogScript::Step> steps);
 
 // A step that acts only on the dialog with this caption.
 DialogScript::Step On(std::wstring caption, std::function<void(HWND dialog)> action);

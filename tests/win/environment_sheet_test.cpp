@@ -36,12 +36,7 @@ class EnvironmentSheet : public ::testing::Test {
   }
 
   ::testing::AssertionResult Run(std::vector<DialogScript::Step> steps) {
-    const size_t count = steps.size();
-    DialogScript script(std::move(steps));
-    host_.Command(CmdEnvSettings);
-    if (script.Finished()) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << "stuck at step " << script.StepsDone() + 1 << " of " << count;
+    return RunScripted([&] { host_.Command(CmdEnvSettings); }, std::move(steps));
   }
 
   // Selects a key with Shift as given; the command list then shows what it is bound to.
@@ -189,12 +184,6 @@ TEST(MessageDialog, ReportsAnIniFileThatCannotBeWritten) {
   EXPECT_EQ(text, L"INIファイルに設定が保存できません");
 }
 
-std::wstring ItemTextOf(HWND window) {
-  wchar_t text[128] = {};
-  GetWindowTextW(window, text, 128);
-  return text;
-}
-
 TEST(SettingsHelp, BothDialogsOpenTheHelpWindow) {
   ViewerHost host;
   ASSERT_TRUE(host.Start(L""));
@@ -218,7 +207,7 @@ TEST(SettingsHelp, BothDialogsOpenTheHelpWindow) {
     host.Command(command);
     EXPECT_TRUE(script.Finished()) << command;
     ASSERT_NE(helpWindow, nullptr) << command;
-    EXPECT_EQ(ItemTextOf(helpWindow), L"Vemora ヘルプ") << command;
+    EXPECT_EQ(WindowText(helpWindow), L"Vemora ヘルプ") << command;
     // Closed as a user closes it, so the help control forgets the window.
     SendMessageW(helpWindow, WM_CLOSE, 0, 0);
   }

@@ -56,12 +56,7 @@ class FileTypeDialog : public ::testing::Test {
 
   // Runs the command with the script answering its dialogs; fails unless every step ran.
   ::testing::AssertionResult Run(std::vector<DialogScript::Step> steps) {
-    const size_t count = steps.size();
-    DialogScript script(std::move(steps));
-    host_.Command(CmdFileTypeSettings);
-    if (script.Finished()) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << "stuck at step " << script.StepsDone() + 1 << " of " << count;
+    return RunScripted([&] { host_.Command(CmdFileTypeSettings); }, std::move(steps));
   }
 
   ViewerHost host_;

@@ -32,7 +32,7 @@ struct Seen {
 // Reads the encoding panel, makes the choices and answers the dialog.
 Seen OpenThroughTheDialog(ViewerHost& host, const Answer& answer) {
   Seen seen;
-  DialogScript script({On(L"開く", [&](HWND dialog) {
+  const DialogScript::Step step = On(L"開く", [&](HWND dialog) {
     HWND list = Item(dialog, kEncodingList);
     const LRESULT count = list ? SendMessageW(list, CB_GETCOUNT, 0, 0) : 0;
     for (LRESULT i = 0; i < count; ++i) {
@@ -52,9 +52,8 @@ Seen OpenThroughTheDialog(ViewerHost& host, const Answer& answer) {
     }
     SetItemText(dialog, kFileNameEdit, answer.path);
     Click(dialog, IDOK);
-  })});
-  host.Command(CmdOpen);
-  EXPECT_TRUE(script.Finished());
+  });
+  EXPECT_TRUE(RunScripted([&] { host.Command(CmdOpen); }, {step}));
   return seen;
 }
 

@@ -110,12 +110,11 @@ TEST(Scrolling, SaveAsUtf16WritesTheMarkAndTheText) {
   ViewerHost host;
   ASSERT_TRUE(host.Start(L"\"" + host.Folder().Write(L"sjis.txt", ShiftJis(L"日本\r\n")) + L"\""));
   const std::wstring target = host.Folder().File(L"copy.txt");
-  DialogScript script({On(L"名前を付けて保存(UTF16エンコーディング)", [&target](HWND dialog) {
-    SetItemText(dialog, 0x47C, target);  // the file-name box of the explorer dialog
-    Click(dialog, IDOK);
-  })});
-  host.Command(CmdSaveAsUtf16);
-  EXPECT_TRUE(script.Finished());
+  EXPECT_TRUE(RunScripted([&] { host.Command(CmdSaveAsUtf16); },
+                          {On(L"名前を付けて保存(UTF16エンコーディング)", [&target](HWND dialog) {
+                            SetItemText(dialog, 0x47C, target);  // the explorer dialog's name box
+                            Click(dialog, IDOK);
+                          })}));
   std::ifstream file(std::filesystem::path(target), std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   EXPECT_EQ(bytes, std::string("\xFF\xFE\xE5\x65\x2C\x67\r\0\n\0", 10));

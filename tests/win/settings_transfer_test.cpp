@@ -47,12 +47,7 @@ struct Seen {
 Seen Inspect(HWND dialog) {
   Seen seen;
   seen.caption = WindowText(dialog);
-  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    wchar_t className[32] = {};
-    GetClassNameW(child, className, 32);
-    if (std::wstring(className) == L"Static" && !WindowText(child).empty())
-      seen.texts.push_back(WindowText(child));
-  }
+  seen.texts = StaticTexts(dialog);
   if (HWND name = GetDlgItem(dialog, kFileNameBox)) seen.proposedName = WindowText(name);
   seen.defaultButton = LOWORD(SendMessageW(dialog, DM_GETDEFID, 0, 0));
   GUITHREADINFO info{};
@@ -185,7 +180,8 @@ TEST(SettingsExport, IniModeWritesAByteCopyOfTheFreshlySavedFile) {
   host.Folder().Write(L"Vemora.ini", kIniStore);
   ASSERT_TRUE(host.Start(L""));
   const std::wstring target = host.Folder().File(L"backup.ini");
-  const std::vector<Seen> seen = AnswerDialogs(host, CmdExportSettings, {{Wide("設定ファイルの保存"), IDOK, target}});
+  const std::vector<Seen> seen =
+      AnswerDialogs(host, CmdExportSettings, {{Wide("設定ファイルの保存"), IDOK, target}});
 
   ASSERT_EQ(seen.size(), 1u) << "no message after a good copy";
   EXPECT_EQ(seen[0].proposedName, Wide("Vemora-設定.ini"));
@@ -199,7 +195,8 @@ TEST(SettingsExport, RegistryModeHasTheEditorWriteTheProductKey) {
   ViewerHost host;
   ASSERT_TRUE(host.Start(L""));
   const std::wstring target = host.Folder().File(L"exported.reg");
-  const std::vector<Seen> seen = AnswerDialogs(host, CmdExportSettings, {{Wide("設定ファイルの保存"), IDOK, target}});
+  const std::vector<Seen> seen =
+      AnswerDialogs(host, CmdExportSettings, {{Wide("設定ファイルの保存"), IDOK, target}});
   ASSERT_EQ(seen.size(), 1u) << (seen.size() > 1 ? seen[1].caption : L"");
   EXPECT_EQ(seen[0].proposedName, L"Vemora.reg");
 
@@ -222,7 +219,8 @@ TEST(SettingsRestore, IniFileInAnyCaseReplacesTheStoreAndNothingIsSavedAtExit) {
   host.Folder().Write(L"Vemora.ini", kIniStore);
   const std::wstring source = host.Folder().Write(L"FROM-ANOTHER-PC.INI", kRestoredIni);
   ASSERT_TRUE(host.Start(L""));
-  const std::vector<Seen> seen = AnswerDialogs(host, CmdImportSettings, {RestoreDialog(source), MessageBoxAnswer()});
+  const std::vector<Seen> seen =
+      AnswerDialogs(host, CmdImportSettings, {RestoreDialog(source), MessageBoxAnswer()});
   host.Pump();
 
   ASSERT_EQ(seen.size(), 2u);
@@ -244,7 +242,8 @@ TEST(SettingsRestore, OtherNamesAreRefusedAndTheProgramGoesOnAsBefore) {
     host.Folder().Write(L"Vemora.ini", kIniStore);
     const std::wstring source = host.Folder().Write(name, kRestoredIni);
     ASSERT_TRUE(host.Start(L""));
-    const std::vector<Seen> seen = AnswerDialogs(host, CmdImportSettings, {RestoreDialog(source), MessageBoxAnswer()});
+    const std::vector<Seen> seen =
+        AnswerDialogs(host, CmdImportSettings, {RestoreDialog(source), MessageBoxAnswer()});
     host.Pump();
 
     ASSERT_EQ(seen.size(), 2u);
@@ -270,7 +269,8 @@ TEST(SettingsRestore, RegistryFileIsImportedAndTheIniFileRetired) {
   const std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * 2);
   const std::wstring source = host.Folder().Write(L"Saved Settings.Reg", bytes);
   ASSERT_TRUE(host.Start(L""));
-  const std::vector<Seen> seen = AnswerDialogs(host, CmdImportSettings, {RestoreDialog(source), MessageBoxAnswer()});
+  const std::vector<Seen> seen =
+      AnswerDialogs(host, CmdImportSettings, {RestoreDialog(source), MessageBoxAnswer()});
   host.Pump();
 
   ASSERT_EQ(seen.size(), 2u);
@@ -290,7 +290,8 @@ TEST(SettingsClear, DialogDefaultsToKeepingAndCancelKeepsEverything) {
   ASSERT_TRUE(host.Start(L""));
   host.Close();  // the registry now holds a store
   ASSERT_TRUE(host.Start(L""));
-  const std::vector<Seen> seen = AnswerDialogs(host, CmdClearSettings, {{Wide("全設定の消去"), IDCANCEL, L""}});
+  const std::vector<Seen> seen =
+      AnswerDialogs(host, CmdClearSettings, {{Wide("全設定の消去"), IDCANCEL, L""}});
   host.Pump();
 
   ASSERT_EQ(seen.size(), 1u);

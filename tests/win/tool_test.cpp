@@ -191,16 +191,15 @@ TEST_F(ToolTest, ToolThatCannotStartIsReportedAndNothingFollows) {
   type.Editor = u"Z:\\no\\such\\editor.exe -n$L $F";
   std::wstring title, text;
   bool errorIcon = false;
-  DialogScript script({On(kToolFailedTitle, [&](HWND box) {
-    title = WindowText(box);
-    for (const std::wstring& line : StaticTexts(box)) text += line;
-    HWND icon = IconControl(box);
-    errorIcon = icon && reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0)) ==
-                            LoadIconW(nullptr, IDI_ERROR);
-    Click(box, IDOK);
-  })});
-  host_.Command(CmdOpenWithTool);
-  ASSERT_TRUE(script.Finished());
+  ASSERT_TRUE(RunScripted(
+      [&] { host_.Command(CmdOpenWithTool); }, {On(kToolFailedTitle, [&](HWND box) {
+        title = WindowText(box);
+        for (const std::wstring& line : StaticTexts(box)) text += line;
+        HWND icon = IconControl(box);
+        errorIcon = icon && reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0)) ==
+                                LoadIconW(nullptr, IDI_ERROR);
+        Click(box, IDOK);
+      })}));
   EXPECT_EQ(title, L"編集できません");
   EXPECT_EQ(text, L"Z:\\no\\such\\editor.exe -n41 " + ToWide(CurrentDocument()->name));
   EXPECT_TRUE(errorIcon);

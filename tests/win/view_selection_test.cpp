@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "core/keys/commands.h"
 #include "core/layout/layout.h"
 #include "win/platform/text_conversion.h"
@@ -102,10 +101,7 @@ void PutOnClipboard(const std::wstring* text) {
 
 // Runs the command, answering the dialogs it opens with the steps.
 void AnswerDialogs(ViewerHost& host, int command, std::vector<DialogScript::Step> steps) {
-  DialogScript script(std::move(steps));
-  host.Command(command);
-  EXPECT_TRUE(script.Finished());
-  EXPECT_TRUE(script.Cancelled().empty());
+  EXPECT_TRUE(RunScripted([&] { host.Command(command); }, std::move(steps)));
 }
 
 TEST_F(ViewInHand, HitTestFollowsTheRowLayoutOfTheFont) {

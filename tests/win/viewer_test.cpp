@@ -298,9 +298,8 @@ TEST(Viewer, DroppingFilesOpensTheFirstOnly) {
 
 // Pastes, answering the confirmation box with the button.
 void PasteAnswering(ViewerHost& host, int button) {
-  DialogScript script({On(L"複写", [button](HWND box) { Click(box, button); })});
-  host.Command(CmdPaste);
-  EXPECT_TRUE(script.Finished());
+  EXPECT_TRUE(RunScripted([&] { host.Command(CmdPaste); },
+                          {On(L"複写", [button](HWND box) { Click(box, button); })}));
 }
 
 void PutOnClipboard(const std::wstring& text) {
@@ -379,9 +378,8 @@ TEST(Viewer, SettingsGoToTheIniFileWhenItIsChosen) {
 
 TEST(Viewer, UnknownOptionEndsStartUpWithoutSaving) {
   ViewerHost host;
-  DialogScript script({On(L"Vemora", [](HWND box) { Click(box, IDOK); })});
-  EXPECT_FALSE(host.Start(L"-x"));
-  EXPECT_TRUE(script.Finished());
+  EXPECT_TRUE(RunScripted([&] { EXPECT_FALSE(host.Start(L"-x")); },
+                          {On(L"Vemora", [](HWND box) { Click(box, IDOK); })}));
   EXPECT_EQ(gShell.mainWindow, nullptr);
   HKEY key = nullptr;
   EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, kScratchRegistryRoot, 0, KEY_READ, &key),

@@ -168,6 +168,25 @@ struct LineBreaker {
   }
 };
 
+// Whether the parameters wrap at a column (else at the view's edge).
+bool InColumns(const LayoutParameters& parameters) {
+  return parameters.FoldRight != 1;
+}
+
+// The breaker for the document's text with the parameters: the limit is Fold in columns, or
+// the client width less the margins in pixels.
+LineBreaker BreakerFor(const Document& document, const LayoutParameters& parameters,
+                       AdvanceTable& table) {
+  return LineBreaker{document.text,
+                     document.textLength,
+                     std::max(parameters.Tab, 1),
+                     std::max(parameters.averageCharWidth, 1),
+                     InColumns(parameters)
+                         ? int64_t{parameters.Fold}
+                         : int64_t{parameters.clientWidth} - parameters.edgeMargins,
+                     table};
+}
+
 // The measure shared by the pieces of one layout: one measurement at a time.
 class SharedMeasure final : public TextMeasure {
  public:
@@ -194,14 +213,9 @@ struct ChunkLines {
 class ChunkBreaker {
  public:
   ChunkBreaker(const Document& document, const LayoutParameters& parameters, TextMeasure& measure)
-      : inColumns_(parameters.FoldRight != 1),
+      : inColumns_(InColumns(parameters)),
         table_(measure, std::max(parameters.averageCharWidth, 1), inColumns_),
-        breaker_{document.text,
-                 document.textLength,
-                 std::max(parameters.Tab, 1),
-                 std::max(parameters.averageCharWidth, 1),
-                 inColumns_ ? int64_t{parameters.Fold} : int64_t{parameters.clientWidth} - parameters.edgeMargins,
-                 table_} {}
+        breaker_(BreakerFor(document, parameters, table_)) {}
 
   void LayOut(int32_t from, int32_t to, ChunkLines& lines) {
     lines.starts.clear();
@@ -263,7 +277,7 @@ class ChunkTable {
 
  private:
   LineTable& table_;
-  std::vector<int32_t> firstLine_;    // each written in its chunk's turn, read after it
+  std::vector<int32_t> firstLine_;  // each written in its chunk's turn, read after it
   std::vector<int32_t> logicalBase_;
   ChunkTurns turns_;
 };
@@ -334,15 +348,9 @@ namespace {
 // `logical` line ends: the entries before it stay, everything from it on is written anew.
 void BreakLinesFrom(Document& document, const LayoutParameters& parameters, TextMeasure& measure,
                     int32_t line, int32_t p, int32_t logical) {
-  const bool inColumns = parameters.FoldRight != 1;
-  const int32_t averageWidth = std::max(parameters.averageCharWidth, 1);
-  AdvanceTable table(measure, averageWidth, inColumns);
-  LineBreaker breaker{document.text,
-                      document.textLength,
-                      std::max(parameters.Tab, 1),
-                      averageWidth,
-                      inColumns ? int64_t{parameters.Fold} : int64_t{parameters.clientWidth} - parameters.edgeMargins,
-                      table};
+  const bool inColumns = InColumns(parameters);
+  AdvanceTable table(measure, std::max(parameters.averageCharWidth, 1), inColumns);
+  LineBreaker breaker = BreakerFor(document, parameters, table);
   breaker.logical = logical;
 
   auto& blocks = document.lineTable.blocks;

@@ -22,7 +22,7 @@ bool StartsWith(const uint8_t* bytes, int32_t length, std::initializer_list<uint
 }
 
 // Whether [from, to) holds the start of a JIS escape; the escape's two further bytes may
-// lie beyond `to`, up to `last` + 2.
+// lie beyond `to`, and must be readable.
 bool HasJisEscapeIn(const uint8_t* from, const uint8_t* to) {
   for (const uint8_t* p = from; p < to; ++p) {
     p = FindByte(p, to, 0x1B);

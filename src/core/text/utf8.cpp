@@ -11,6 +11,14 @@ namespace vemora {
 
 namespace {
 
+// A unit from U+0800 that is no surrogate.
+inline void PutThreeBytes(uint32_t c, char*& out) {
+  out[0] = static_cast<char>(0xE0 | (c >> 12));
+  out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+  out[2] = static_cast<char>(0x80 | (c & 0x3F));
+  out += 3;
+}
+
 // One unit of any kind; a lead surrogate takes its trail with it. Returns the next unit.
 const char16_t* EncodeOne(const char16_t* p, const char16_t* end, char*& out) {
   uint32_t c = *p++;
@@ -34,9 +42,7 @@ const char16_t* EncodeOne(const char16_t* p, const char16_t* end, char*& out) {
     }
     c = 0xFFFD;
   }
-  *out++ = static_cast<char>(0xE0 | (c >> 12));
-  *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-  *out++ = static_cast<char>(0x80 | (c & 0x3F));
+  PutThreeBytes(c, out);
   return p;
 }
 
@@ -75,13 +81,7 @@ char* EncodeUtf8(const char16_t* p, const char16_t* end, char* out) {
         p += 8;
         break;
       case Kind::kThreeBytes:
-        for (int k = 0; k < 8; ++k) {
-          const uint32_t c = p[k];
-          out[0] = static_cast<char>(0xE0 | (c >> 12));
-          out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-          out[2] = static_cast<char>(0x80 | (c & 0x3F));
-          out += 3;
-        }
+        for (int k = 0; k < 8; ++k) PutThreeBytes(p[k], out);
         p += 8;
         break;
       case Kind::kMixed: {

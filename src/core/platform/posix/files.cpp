@@ -62,8 +62,7 @@ void OnBusError(int signal, siginfo_t* info, void* context) {
   }
   if (gPreviousBusAction.sa_flags & SA_SIGINFO) {
     gPreviousBusAction.sa_sigaction(signal, info, context);
-  } else if (gPreviousBusAction.sa_handler == SIG_DFL ||
-             gPreviousBusAction.sa_handler == SIG_IGN) {
+  } else if (gPreviousBusAction.sa_handler == SIG_DFL || gPreviousBusAction.sa_handler == SIG_IGN) {
     // The fault comes again on return and ends the process as it would have.
     ::signal(SIGBUS, SIG_DFL);
   } else {
@@ -119,10 +118,10 @@ class PosixMappedFile final : public MappedFile {
   void ReleaseBelow(int64_t end) override {
     const std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return;
-    static const auto kPage = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    const size_t page = gPageSize;  // set before any mapping is made
     const size_t until =
-        std::min(static_cast<size_t>(std::max<int64_t>(end, 0)), size_) / kPage * kPage;
-    if (until < released_ + kReleaseStep && until < size_ / kPage * kPage) return;
+        std::min(static_cast<size_t>(std::max<int64_t>(end, 0)), size_) / page * page;
+    if (until < released_ + kReleaseStep && until < size_ / page * page) return;
     if (until <= released_) return;
     madvise(static_cast<uint8_t*>(address_) + released_, until - released_, MADV_DONTNEED);
     released_ = until;
