@@ -45,12 +45,6 @@ HWND MainWindow() {
   return FindWindowW(L"VemoraClass", nullptr);
 }
 
-std::wstring Title(HWND window) {
-  wchar_t text[1024] = {};
-  GetWindowTextW(window, text, 1024);
-  return text;
-}
-
 // SB_GETTEXTW writes into the viewer's memory, so the buffer is allocated there.
 std::wstring StatusText(int part) {
   HWND bar = FindWindowExW(MainWindow(), nullptr, STATUSCLASSNAMEW, nullptr);
@@ -78,7 +72,7 @@ std::wstring StatusText(int part) {
 bool ViewerWithTitle(const std::wstring& wanted) {
   for (HWND window = FindWindowExW(nullptr, nullptr, L"VemoraClass", nullptr); window;
        window = FindWindowExW(nullptr, window, L"VemoraClass", nullptr))
-    if (Title(window).find(wanted) != std::wstring::npos) return true;
+    if (vemora::testing::WindowText(window).find(wanted) != std::wstring::npos) return true;
   return false;
 }
 
@@ -249,7 +243,7 @@ int wmain(int count, wchar_t** arguments) {
     return 0;
   }
   if (command == L"title") {
-    Print(Title(MainWindow()));
+    Print(vemora::testing::WindowText(MainWindow()));
     return 0;
   }
   if (command == L"wait-title" && count == 4)
