@@ -15,8 +15,9 @@ set_dpi() {
   "$wine_run" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 restore() {
+  local status=$?
   set_dpi 96
-  cleanup
+  cleanup "$status"
 }
 trap restore EXIT
 trap 'exit 1' INT TERM  # a stopped run still puts the 96 dpi back

@@ -150,7 +150,11 @@ int ViewClient() {
 
 int ClipboardText() {
   std::wstring text = L"(no text)";
-  if (!OpenClipboard(nullptr)) return 1;
+  // The program that puts text there holds the clipboard open for a moment.
+  for (int tries = 0; !OpenClipboard(nullptr); ++tries) {
+    if (tries == 100) return 1;
+    Sleep(10);
+  }
   if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
     if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
       text.clear();

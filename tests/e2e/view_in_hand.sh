@@ -29,7 +29,7 @@ top_line() { status 2 | sed -n 's/^先頭:\([0-9]*\)行目$/\1/p'; }
 expect_top() { # expected, what
   local got=
   for _ in $(seq 50); do
-    got=$(top_line)
+    got=$(top_line) || got=
     [ "$got" = "$1" ] && return 0
     sleep 0.1
   done
@@ -38,7 +38,7 @@ expect_top() { # expected, what
 expect_clipboard() { # expected, what
   local got=
   for _ in $(seq 30); do
-    got=$(clipboard)
+    got=$(clipboard) || got=  # the viewer may hold the clipboard a moment
     [ "$got" = "$1" ] && return 0
     sleep 0.1
   done
@@ -108,7 +108,7 @@ xdotool type --delay 30 needle
 xdotool key Return
 first=
 for _ in $(seq 50); do
-  first=$(top_line)
+  first=$(top_line) || first=
   [ -n "$first" ] && [ "$first" != "$start" ] && break
   sleep 0.1
 done

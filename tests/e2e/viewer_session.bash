@@ -7,7 +7,10 @@ wine_run="$top/scripts/wine-run"
 probe="$(dirname "$vemora")/vemora_probe.exe"
 work=$(mktemp -d)
 viewer=
-cleanup() {
+cleanup() { # [exit status]
+  local status=${1:-$?}
+  # A command that failed under set -e ends the script without a word: say so.
+  [ "$status" -ne 0 ] && [ -z "$reported" ] && report "FAIL: a command failed (exit status $status)"
   "$wine_run" "$probe" close >/dev/null 2>&1 || true
   [ -n "$viewer" ] && wait "$viewer" 2>/dev/null || true
   rm -rf "$work"
@@ -21,9 +24,11 @@ windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 # display, so that a failure seen once can be understood.
 viewer_log="$work/viewer.log"
 : >"$viewer_log"
-fail() {
+reported=
+report() { # what went wrong; shown with the state of the viewer and the display
+  reported=1
   {
-    echo "FAIL: $*"
+    echo "$*"
     if [ -n "$viewer" ]; then
       kill -0 "$viewer" 2>/dev/null && echo "the viewer is running" || echo "the viewer has ended"
     fi
@@ -34,6 +39,9 @@ fail() {
       echo "  $(xdotool getwindowname "$w" 2>/dev/null)"
     done
   } >&2
+}
+fail() {
+  report "FAIL: $*"
   exit 1
 }
 
