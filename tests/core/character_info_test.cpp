@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "core/platform/code_pages.h"
+#include "core/text/decode.h"
 #include "core/text/encoding.h"
 
 #ifndef _WIN32
@@ -52,12 +55,30 @@ const Expected kCharacters[] = {
     {u"漢", "8A BF", "34 41", "B4 C1", "E6 BC A2", "6F 22", "2B 62 79 49 2D", "20-33"},
     {u"～", "81 60", "21 41", "A1 C1", "EF BD 9E", "FF 5E", "2B 2F 31 34 2D", "01-33"},
     {u"①", "87 40", "2D 21", "AD A1", "E2 91 A0", "24 60", "2B 4A 47 41 2D", "-"},
-    {u"髙", "FB FC", "-", "-", "E9 AB 99", "9A D9", "2B 6D 74 6B 2D", "-"},
-    {u"ⅰ", "FA 40", "-", "-", "E2 85 B0", "21 70", "2B 49 58 41 2D", "-"},
+    // IBM's rows in the code page; JIS and EUC-JP files hold them in rows 89 to 92.
+    {u"髙", "FB FC", "7C 62", "FC E2", "E9 AB 99", "9A D9", "2B 6D 74 6B 2D", "-"},
+    {u"ⅰ", "FA 40", "7C 71", "FC F1", "E2 85 B0", "21 70", "2B 49 58 41 2D", "-"},
+    // JIS characters the code page reads as look-alikes: only Unicode text holds them.
+    {u"〜", "-", "-", "-", "E3 80 9C", "30 1C", "2B 4D 42 77 2D", "01-33"},
+    {u"‖", "-", "-", "-", "E2 80 96", "20 16", "2B 49 42 59 2D", "01-34"},
+    {u"−", "-", "-", "-", "E2 88 92", "22 12", "2B 49 68 49 2D", "01-61"},
+    {u"¢", "-", "-", "-", "C2 A2", "00 A2", "2B 41 4B 49 2D", "01-81"},
+    {u"£", "-", "-", "-", "C2 A3", "00 A3", "2B 41 4B 4D 2D", "01-82"},
+    {u"¬", "-", "-", "-", "C2 AC", "00 AC", "2B 41 4B 77 2D", "02-44"},
+    {u"￢", "81 CA", "22 4C", "A2 CC", "EF BF A2", "FF E2", "2B 2F 2B 49 2D", "02-44"},
     {u"€", "-", "-", "-", "E2 82 AC", "20 AC", "2B 49 4B 77 2D", "-"},
     {u"\U0002000B", "-", "-", "-", "F0 A0 80 8B", "D8 40 DC 0B", "2B 32 45 44 63 43 77 2D", "-"},
     {u"+", "2B", "2B", "2B", "2B", "00 2B", "2B 2D", "-"},
+    // A lone surrogate has no form but its UTF-16 unit.
+    {u"\xD800", "-", "-", "-", "-", "D8 00", "2B 32 41 41 2D", "-"},
+    {u"\xDFFF", "-", "-", "-", "-", "DF FF", "2B 33 2F 38 2D", "-"},
 };
+
+FileBytes FileBytesOf(const std::string& bytes) {
+  FileBytes file = FileBytes::Allocate(static_cast<int32_t>(bytes.size()));
+  std::copy(bytes.begin(), bytes.end(), file.data());
+  return file;
+}
 
 std::string Upper(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -117,6 +138,53 @@ TEST(CharacterInfo, LinesForTheSelectionInTheDocumentsEncoding) {
   document.SelectionAnchor = 2;
   document.SelectionEnd = 3;
   EXPECT_EQ(CharacterInfoText(document), u"\xD840\tU+D840\t40 D8\t-\r\n");
+}
+
+TEST(CharacterInfo, LineOfOneCharacter) {
+  const struct {
+    std::u16string character;
+    TextEncoding encoding;
+    std::u16string expected;
+  } cases[] = {
+      {u"\x1F", kEncodingShiftJis, u"\u241F\tU+001F\t1F\t-"},
+      {u"\x7F", kEncodingShiftJis, u"\u2421\tU+007F\t7F\t-"},
+      {u" ", kEncodingShiftJis, u" \tU+0020\t20\t-"},
+      {u"\x80", kEncodingUtf8, u"\x80\tU+0080\tC2 80\t-"},
+      {u"\xDC00", kEncodingUtf8, u"\xDC00\tU+DC00\t-\t-"},
+      {u"〜", kEncodingUtf8, u"〜\tU+301C\tE3 80 9C\t01-33"},
+      {u"〜", kEncodingUtf16Bom, u"〜\tU+301C\t1C 30\t01-33"},
+      {u"～", kEncodingUtf8, u"～\tU+FF5E\tEF BD 9E\t01-33"},
+      {u"纊", kEncodingEuc, u"纊\tU+7E8A\tF9 A1\t-"},
+      {u"纊", kEncodingJis, u"纊\tU+7E8A\t79 21\t-"},
+      {u"纊", kEncodingShiftJis, u"纊\tU+7E8A\tFA 5C\t-"},
+      {u"\uE000", kEncodingEuc, u"\uE000\tU+E000\t-\t-"},  // user-defined: no JIS row
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(CharacterInfoLine(c.character, c.encoding), c.expected)
+        << static_cast<int>(c.character[0]) << " in " << c.encoding;
+}
+
+TEST(CharacterInfo, EveryCharacterOfRows89To92ShowsThePairTheFileHolds) {
+  // Each pair of these rows, decoded as a JIS and as an EUC-JP file would be, must show
+  // the pair again. Only ￢ has an earlier pair in JIS X 0208, which it shows instead.
+  int shown = 0;
+  for (int row = 89; row <= 92; ++row) {
+    for (int cell = 1; cell <= 94; ++cell) {
+      const std::string jis = {static_cast<char>(row + 0x20), static_cast<char>(cell + 0x20)};
+      const std::string euc = {static_cast<char>(row + 0xA0), static_cast<char>(cell + 0xA0)};
+      for (const auto& [encoding, bytes, file] :
+           {std::tuple{kEncodingJis, jis, "\x1B$B" + jis}, std::tuple{kEncodingEuc, euc, euc}}) {
+        Document document;
+        DecodeDocumentText(document, FileBytesOf(file), encoding);
+        const std::u16string character(document.Text());
+        if (character == u"\u30FB" || character == u"￢") continue;  // no character there
+        ASSERT_EQ(character.size(), 1u) << row << "-" << cell;
+        EXPECT_EQ(Hex(CharacterBytes(character, encoding)), Hex(bytes)) << row << "-" << cell;
+        ++shown;
+      }
+    }
+  }
+  EXPECT_EQ(shown, 2 * 373);
 }
 
 TEST(CharacterInfo, AtMostTwoHundredFiftySixLines) {
@@ -221,8 +289,15 @@ TEST(CharacterInfo, EveryCharacterMatchesIconvInEveryEncoding) {
     const bool privateUse = c[0] >= 0xE000 && c[0] <= 0xF8FF;
     if (iconvEuc && (*iconvEuc)[0] != '\x8F' && !privateUse) {
       ASSERT_EQ(euc, iconvEuc) << name;
-    } else {
-      ASSERT_FALSE(euc) << name;
+    } else if (euc) {
+      // IBM's characters, which iconv puts in the third plane, have the pair of rows 89 to
+      // 92 that the decoder reads as them.
+      ASSERT_TRUE(euc->size() == 2 && static_cast<uint8_t>((*euc)[0]) >= 0xF9 &&
+                  static_cast<uint8_t>((*euc)[0]) <= 0xFC)
+          << name;
+      const auto* pair = reinterpret_cast<const uint8_t*>(euc->data());
+      const std::vector<uint8_t> sjisPair = DecodeEucToShiftJis(pair, 2);
+      ASSERT_EQ(DecodeCodePage(932, std::string(sjisPair.begin(), sjisPair.end())), c) << name;
     }
     // The JIS forms of JIS X 0208 and ASCII are ISO-2022-JP's without the escapes, where
     // the code page and JIS map a code to the same character.

@@ -8,6 +8,9 @@
 #include <iterator>
 #include <string>
 
+#include "core/platform/code_pages.h"
+#include "core/text/character_info.h"
+
 namespace vemora {
 namespace {
 
@@ -45,12 +48,25 @@ TEST(DetectEncoding, AnswersAsTheBytesSay) {
       {"EUC-JP kanji", "\xB4\xC1\xBB\xFA\n", -1, 2},
       {"EUC-JP hiragana only is taken for Shift_JIS", "\xA4\xA2\xA4\xA4\n", -1, 0},
       {"EUC-JP with SS3", "\x8F\xB0\xA1\xB4\xC1\xBB\xFA", -1, 2},
-      {"UTF-8 that fails both scans", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\n", -1, 0},
-      {"undecided UTF-8 line, then a deciding one", "\xE3\x81\x82\n\xE3\x82\xA2\n", -1, 8},
+      {"UTF-8 日本語 fails both legacy scans", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\n", -1, 8},
+      {"UTF-8 あ alone fails both legacy scans", "\xE3\x81\x82", -1, 8},
+      {"all three scans fail", "\xE3\x81\x82\xFF\n", -1, 0},
+      {"both legacy scans fail, no whole UTF-8 sequence", "a\xE3\n", -1, 0},
+      {"undecided line, then a deciding one", "\xA4\xA2\n\xE3\x82\xA2\n", -1, 8},
       {"two lead bytes from 0xEB fail Shift_JIS", "\xEB\x40\xEB\x40\n\xB4\xC1\xBB\xFA\n", -1, 2},
-      {"a line ending in CR alone passes on after the CR", "\xE3\x81\x82\r\xE3\x82\xA2", -1, 8},
-      {"CR ends a line only when no LF follows",
-       "\xE3\x81\x82\r\xB4\xC1\xBB\xFA\n\xE3\x82\xA2", -1, 8},
+      {"a line ending in CR alone passes on after the CR", "\xE3\x81\x82\xFF\r\xE3\x82\xA2", -1, 8},
+      {"CR ends a line only when no LF follows", "\xE3\x81\x82\xFF\r\xB4\xC1\xBB\xFA\n\xE3\x82\xA2",
+       -1, 8},
+      // The edges of each scan's byte ranges; an undecided first line lets the EUC-JP
+      // line after it answer 2.
+      {"0xFC is the last Shift_JIS trail byte", "\x88\xFC\n\xB4\xC1\xBB\xFA\n", -1, 0},
+      {"0xFD is no Shift_JIS trail byte", "\x88\xFD\n\xB4\xC1\xBB\xFA\n", -1, 2},
+      {"0x40 is the first Shift_JIS trail byte", "\x88\x40\xA1\n\xB4\xC1\xBB\xFA\n", -1, 0},
+      {"0x3F is no Shift_JIS trail byte", "\x88\x3F\xA1\n\xB4\xC1\xBB\xFA\n", -1, 2},
+      {"0xA0 does not start an EUC pair", "\xA0\xB4\xC1\xBB\xFA\n", -1, 2},
+      {"0xA0 does not end an EUC pair", "\xB4\xA0\xBB\xFA\n", -1, 0},
+      {"0xFE ends an EUC pair", "\xB4\xFE\xBB\xFA\n", -1, 2},
+      {"0xFF does not end an EUC pair", "\xB4\xFF\xBB\xFA\n", -1, 0},
       {"request UTF-16 with mark", std::string("\xFF\xFE\x41\x00", 4), -3, 3},
       {"request UTF-16 without mark", std::string("A\0B\0", 4), -3, 5},
       {"request UTF-16BE with mark", std::string("\xFE\xFF\x00\x41", 4), -4, 4},
@@ -106,13 +122,54 @@ TEST(DetectEncoding, JisEscapeAnywhereInALargeFileAndAcrossItsShares) {
   EXPECT_EQ(0, Detect(ascii + "\x1B$"));
 }
 
-TEST(DetectEncoding, RealShiftJisFiles) {
+// The text as a file in the encoding holds it; characters without a form there are left out.
+std::string Encoded(std::u16string_view text, TextEncoding encoding) {
+  std::string bytes;
+  for (size_t i = 0; i < text.size(); ++i)
+    bytes += CharacterBytes(text.substr(i, 1), encoding).value_or("");
+  return bytes;
+}
+
+TEST(DetectEncoding, JapaneseTextShortAndLongInEachEncoding) {
+  // Every UTF-8 line here fails both legacy scans. The EUC-JP of kana and of the kanji
+  // whose bytes all lie below 0xE0 reads as Shift_JIS too, and is left to its default.
+  const struct {
+    std::u16string line;
+    TextEncoding asEuc;
+  } cases[] = {
+      {u"あ", 0},
+      {u"日本語", 2},
+      {u"行12の本文です。", 0},
+      {u"カタカナ、かな、漢字", 2},
+      {u"ｶﾀｶﾅ 半角", 0},
+      {u"鬱蒼とした森で、腕時計は9時を指していた。", 2},
+  };
+  for (const auto& c : cases) {
+    for (const int count : {1, 600}) {
+      std::u16string text;
+      for (int i = 0; i < count; ++i) text += c.line + u"\r\n";
+      const std::string what = Encoded(c.line, kEncodingUtf8) + " x " + std::to_string(count);
+      EXPECT_EQ(8, Detect(Encoded(text, kEncodingUtf8))) << what;
+      EXPECT_EQ(0, Detect(Encoded(text, kEncodingShiftJis))) << what;
+      EXPECT_EQ(c.asEuc, Detect(Encoded(text, kEncodingEuc))) << what;
+      // Lines ending in CR alone are scored to the end of the file, by another scan.
+      for (char16_t& unit : text)
+        if (unit == u'\n') unit = u'\r';
+      EXPECT_EQ(8, Detect(Encoded(text, kEncodingUtf8))) << what << " CR";
+    }
+  }
+}
+
+TEST(DetectEncoding, RealShiftJisFilesAndTheirOtherEncodings) {
   for (const char* name : {"sjis-kanshu.txt", "cp932-nec-chars.txt", "cp932-invalid-pair.txt",
-                           "sjis-one-line-also-euc.txt"}) {
+                           "sjis-one-line-also-euc.txt", "sjis-hashire-merosu.txt"}) {
     std::ifstream in(std::string(VEMORA_TEST_DATA) + "/" + name, std::ios::binary);
     ASSERT_TRUE(in) << name;
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(0, Detect(bytes)) << name;
+    const std::u16string text = DecodeCodePage(kCodePageShiftJis, bytes);
+    EXPECT_EQ(2, Detect(Encoded(text, kEncodingEuc))) << name;
+    EXPECT_EQ(8, Detect(Encoded(text, kEncodingUtf8))) << name;
   }
 }
 

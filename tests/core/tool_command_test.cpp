@@ -50,6 +50,12 @@ TEST(ExpandToolCommand, MacrosQuotingAndDollars) {
       {"trailing dollar dropped", u"edit $F $", u"C:\\a.txt", 0, u"edit C:\\a.txt "},
       {"lower-case macros", u"ed -n$l $f $k", u"C:\\a.txt", 2, u"ed -n1 C:\\a.txt -e"},
       {"every macro repeats in full", u"$F|$F", longPath, 0, longPath + u"|" + longPath},
+      {"a long path with a space is quoted", u"e $F", longPath + u" b", 0,
+       u"e \"" + longPath + u" b\""},
+      {"a name that would run a command is quoted", u"e.bat $F", u"C:\\t\\a&winver&b.txt", 0,
+       u"e.bat \"C:\\t\\a&winver&b.txt\""},
+      {"other punctuation stays bare", u"e $F", u"C:\\a-b_c#d@e$f.txt", 0,
+       u"e C:\\a-b_c#d@e$f.txt"},
       {"Japanese path and text kept", u"エディタ $F", u"C:\\文書\\あ.txt", 0,
        u"エディタ C:\\文書\\あ.txt"},
       {"no encoding, empty option", u"x $K.", u"C:\\a.txt", -1, u"x ."},
@@ -60,6 +66,14 @@ TEST(ExpandToolCommand, MacrosQuotingAndDollars) {
     document.name = c.path;
     document.encoding = c.encoding;
     EXPECT_EQ(ExpandToolCommand(document, ToolSetting(c.editor)), c.expected) << c.what;
+  }
+
+  // Each character that cmd.exe treats specially makes the path quoted on its own.
+  for (const char16_t special : std::u16string_view(u" &()[]{}^=;!'+,`~%")) {
+    Document document = MakeDocument(u"text");
+    document.name = std::u16string(u"C:\\a") + special + u"b.txt";
+    EXPECT_EQ(ExpandToolCommand(document, ToolSetting(u"$F")), u"\"" + document.name + u"\"")
+        << static_cast<char>(special);
   }
 
   // $K follows the document's encoding; the mark variants share their option.

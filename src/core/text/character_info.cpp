@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "core/platform/code_pages.h"
 #include "core/text/encoding.h"
@@ -54,6 +55,45 @@ JisRowCell RowCellOfShiftJis(uint8_t lead, uint8_t trail) {
   return {j1 - 0x20, j2 - 0x20};
 }
 
+struct ShiftJisPair {
+  char16_t character;
+  uint8_t lead;
+  uint8_t trail;
+};
+
+// The JIS and EUC-JP decoders read rows 89 to 92 through code page 932 as its
+// NEC-selected characters (lead bytes 0xED and 0xEE), but the code page writes those
+// characters in IBM's rows beyond 94, which JIS has no bytes for. This table, read from
+// the code page once, gives them back the pair the file holds.
+const std::vector<ShiftJisPair>& NecSelectedPairs() {
+  static const std::vector<ShiftJisPair> pairs = [] {
+    std::vector<ShiftJisPair> found;
+    for (const uint8_t lead : {0xED, 0xEE}) {
+      for (int trail = 0x40; trail <= 0xFC; ++trail) {
+        if (trail == 0x7F) continue;
+        const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        const std::u16string decoded =
+            DecodeCodePage(kCodePageShiftJis, std::string_view(bytes, 2));
+        if (decoded.size() == 1) found.push_back({decoded[0], lead, static_cast<uint8_t>(trail)});
+      }
+    }
+    std::stable_sort(found.begin(), found.end(), [](const ShiftJisPair& a, const ShiftJisPair& b) {
+      return a.character < b.character;
+    });
+    return found;
+  }();
+  return pairs;
+}
+
+std::optional<JisRowCell> NecSelectedRowCell(std::u16string_view character) {
+  const std::vector<ShiftJisPair>& pairs = NecSelectedPairs();
+  const auto at =
+      std::lower_bound(pairs.begin(), pairs.end(), character[0],
+                       [](const ShiftJisPair& pair, char16_t c) { return pair.character < c; });
+  if (at == pairs.end() || at->character != character[0]) return std::nullopt;
+  return RowCellOfShiftJis(at->lead, at->trail);
+}
+
 std::optional<std::string> JisOrEucBytes(std::u16string_view character, bool euc) {
   const std::optional<std::string> sjis = ShiftJisBytes(character);
   if (!sjis) return std::nullopt;
@@ -64,7 +104,8 @@ std::optional<std::string> JisOrEucBytes(std::u16string_view character, bool euc
     if (euc) return std::string{'\x8E', static_cast<char>(first)};
     return std::string(1, static_cast<char>(first - 0x80));
   }
-  const JisRowCell code = RowCellOfShiftJis(first, static_cast<uint8_t>((*sjis)[1]));
+  JisRowCell code = RowCellOfShiftJis(first, static_cast<uint8_t>((*sjis)[1]));
+  if (code.row > 94) code = NecSelectedRowCell(character).value_or(code);
   if (code.row < 1 || code.row > 94 || code.cell < 1 || code.cell > 94) return std::nullopt;
   const int offset = euc ? 0xA0 : 0x20;
   return std::string{static_cast<char>(code.row + offset), static_cast<char>(code.cell + offset)};
@@ -126,6 +167,27 @@ std::string Utf7Bytes(std::u16string_view character) {
   return bytes + "-";
 }
 
+// Six JIS X 0208 characters that code page 932 reads as look-alikes of its own; a
+// Unicode text may hold either, and both have the same row and cell.
+char16_t CodePageLookAlike(char16_t unit) {
+  switch (unit) {
+    case u'\u301C':
+      return u'\uFF5E';  // wave dash
+    case u'\u2016':
+      return u'\u2225';  // double vertical line
+    case u'\u2212':
+      return u'\uFF0D';  // minus sign
+    case u'\u00A2':
+      return u'\uFFE0';  // cent sign
+    case u'\u00A3':
+      return u'\uFFE1';  // pound sign
+    case u'\u00AC':
+      return u'\uFFE2';  // not sign
+    default:
+      return unit;
+  }
+}
+
 std::u16string HexPairs(const std::string& bytes) {
   std::u16string text;
   char pair[4];
@@ -176,7 +238,9 @@ std::optional<std::string> CharacterBytes(std::u16string_view character, TextEnc
 }
 
 std::optional<JisRowCell> JisX0208RowCell(std::u16string_view character) {
-  const std::optional<std::string> sjis = ShiftJisBytes(character);
+  const std::optional<std::string> sjis =
+      ShiftJisBytes(character.size() == 1 ? std::u16string(1, CodePageLookAlike(character[0]))
+                                          : std::u16string(character));
   if (!sjis || sjis->size() != 2) return std::nullopt;
   const JisRowCell code =
       RowCellOfShiftJis(static_cast<uint8_t>((*sjis)[0]), static_cast<uint8_t>((*sjis)[1]));

@@ -104,8 +104,12 @@ int Utf8Score(const uint8_t* p, const uint8_t* end) {
   return score;  // a sequence cut short by the end of the line costs nothing
 }
 
-// The answer a line's three scores give, or -1 when they leave the question open.
+// The answer a line's three scores give, or -1 when they leave the question open. A line
+// that both legacy scans reject but whose multi-byte sequences are all valid UTF-8 (at
+// least one of them) is UTF-8: Japanese UTF-8 without a mark fails both scans on most
+// lines, and would otherwise end as Shift_JIS.
 TextEncoding Decide(int sjis, int euc, int utf8) {
+  if (sjis == 0 && euc == 0 && utf8 > 100) return kEncodingUtf8;
   if (euc == sjis) return kEncodingNone;
   const int best = euc < sjis ? sjis : euc;
   if (best > utf8) return euc < sjis ? kEncodingShiftJis : kEncodingEuc;
@@ -113,12 +117,12 @@ TextEncoding Decide(int sjis, int euc, int utf8) {
   return kEncodingNone;
 }
 
-// The answer of one line. UTF-8 is scored only when Shift_JIS and EUC differ, the only
-// case where its score matters.
+// The answer of one line. UTF-8 is scored only when the legacy scores differ or both
+// are 0, the only cases where its score matters.
 TextEncoding DecideLine(const uint8_t* p, const uint8_t* end) {
   const int sjis = ShiftJisScore(p, end);
   const int euc = EucScore(p, end);
-  if (euc == sjis) return kEncodingNone;
+  if (euc == sjis && sjis != 0) return kEncodingNone;
   return Decide(sjis, euc, Utf8Score(p, end));
 }
 

@@ -2,6 +2,8 @@
 // written in full however long the path or option texts are.
 #include "core/tools/tool_command.h"
 
+#include <string_view>
+
 #include "core/layout/layout.h"
 
 namespace vemora {
@@ -11,8 +13,13 @@ void AppendDecimal(std::u16string& out, int32_t number) {
   for (const char digit : std::to_string(number)) out += static_cast<char16_t>(digit);
 }
 
+// A path holding any of these is quoted: a space splits the argument, and the others are
+// command separators or special to cmd.exe, which runs a tool that is a batch file (a name
+// like a&winver&b.txt would otherwise start winver and hand the batch a cut path).
+constexpr std::u16string_view kCharactersNeedingQuotes = u" &()[]{}^=;!'+,`~%";
+
 void AppendPath(std::u16string& out, const std::u16string& path) {
-  if (path.find(u' ') == std::u16string::npos) {
+  if (path.find_first_of(kCharactersNeedingQuotes) == std::u16string::npos) {
     out += path;
     return;
   }
