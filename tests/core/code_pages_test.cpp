@@ -76,6 +76,7 @@ TEST(CodePages, Utf7IncludingBrokenInputAsOnWindows) {
       {65000, "+2D3-", u"\xD83D"},              // a lone surrogate stays
       {65000, "a\x80\xE3", u"a\u0080\u00E3"},   // bytes above 0x7F stand for themselves
       {65000, "+AGE\x80", u"a\u0080"},
+      {65000, "+AGE\x80+/////-", u"a\u0080\u3FFF\uFFFF"},  // the high byte keeps the bits
   };
   for (const CodePageCase& c : cases) ExpectDecodes(c);
 }
