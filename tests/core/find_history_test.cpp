@@ -26,6 +26,16 @@ TEST(FindHistory, KeepsTheTenNewest) {
   EXPECT_EQ(history.back(), u"b");
 }
 
+TEST(FindHistory, ARepeatInAFullListLeavesBeforeTheListIsTrimmed) {
+  // Ten entries; the repeat of "d" leaves first, so the oldest one is kept.
+  StringList history = {u"a", u"b", u"c", u"d", u"e", u"f", u"g", u"h", u"i", u"j"};
+  AddToFindHistory(history, u"d");
+  EXPECT_EQ(history, (StringList{u"d", u"a", u"b", u"c", u"e", u"f", u"g", u"h", u"i", u"j"}));
+  // Repeating the oldest entry only moves it.
+  AddToFindHistory(history, u"j");
+  EXPECT_EQ(history, (StringList{u"j", u"d", u"a", u"b", u"c", u"e", u"f", u"g", u"h", u"i"}));
+}
+
 TEST(FindHistory, TextThatDoesNotFitIsLeftOut) {
   // Nine entries of 80 units take 9 * 81 = 729 units; 80 more need 82: 811 fits exactly.
   StringList history;

@@ -332,6 +332,82 @@ TEST_F(SettingsLoadSave, DamagedFileKeepsDefaults) {
   EXPECT_EQ(list_.entries[1].Tab, 8);  // 1 is below the limit
 }
 
+// Every value with limits is taken at both of them and refused one step beyond each,
+// which leaves the field's default. All values of one step are stored together.
+TEST_F(SettingsLoadSave, LimitsOfEveryBoundedValue) {
+  struct Bounded {
+    const char16_t* name;
+    int32_t low, high;
+    int32_t AppOptions::*option;  // null for a file-type value
+    int32_t FileTypeSetting::*entry;
+    std::optional<int32_t> whenRefused = std::nullopt;  // the field's default otherwise
+  };
+  const Bounded table[] = {
+      {u"Maximize", 0, 1, &AppOptions::Maximize, nullptr},
+      {u"PosSave", 0, 1, &AppOptions::PosSave, nullptr},
+      // Without its own value the size is kept as the position is (refused too here).
+      {u"SizeSave", 0, 1, &AppOptions::SizeSave, nullptr, 0},
+      {u"Tbar", 0, 1, &AppOptions::Tbar, nullptr},
+      {u"Sbar", 0, 1, &AppOptions::Sbar, nullptr},
+      {u"Reg", 0, 1, &AppOptions::Reg, nullptr},
+      {u"Bell", 0, 1, &AppOptions::Bell, nullptr},
+      {u"HistNum", 0, 20, &AppOptions::HistNum, nullptr},
+      {u"Caret", 0, 1, &AppOptions::Caret, nullptr},
+      {u"SmLine", 0, 1, &AppOptions::SmLine, nullptr},
+      {u"SmPage", 0, 1, &AppOptions::SmPage, nullptr},
+      {u"SmRare", 1, 30, &AppOptions::SmRare, nullptr},
+      {u"Caps", 0, 1, &AppOptions::Caps, nullptr},
+      {u"Regx", 0, 1, &AppOptions::Regx, nullptr},
+      {u"Tab", 2, 16, nullptr, &FileTypeSetting::Tab},
+      {u"Fold", 5, 260, nullptr, &FileTypeSetting::Fold},
+      {u"LineSp", 0, 99, nullptr, &FileTypeSetting::LineSp},
+      {u"Cr", 0, 1, nullptr, &FileTypeSetting::Cr},
+      {u"TabMark", 0, 1, nullptr, &FileTypeSetting::TabMark},
+      {u"HanSpcMark", 0, 1, nullptr, &FileTypeSetting::HanSpcMark},
+      {u"ZenSpcMark", 0, 1, nullptr, &FileTypeSetting::ZenSpcMark},
+      {u"LineNum", 0, 1, nullptr, &FileTypeSetting::LineNum},
+      {u"LineType", 0, 1, nullptr, &FileTypeSetting::LineType},
+      // Older entries without it wrapped at their column.
+      {u"FoldRight", 0, 1, nullptr, &FileTypeSetting::FoldRight, 0},
+      {u"ToolType", 0, 1, nullptr, &FileTypeSetting::ToolType},
+      {u"EditClose", 0, 1, nullptr, &FileTypeSetting::EditClose},
+      {u"EditReload", 0, 1, nullptr, &FileTypeSetting::EditReload},
+  };
+  const AppOptions defaultOptions;
+  const FileTypeSetting defaultEntry = DefaultFileTypeSetting();
+  struct Step {
+    const char* what;
+    std::function<int32_t(const Bounded&)> stored;
+    bool taken;
+  };
+  const Step steps[] = {
+      {"at the low limit", [](const Bounded& b) { return b.low; }, true},
+      {"at the high limit", [](const Bounded& b) { return b.high; }, true},
+      {"one below the low limit", [](const Bounded& b) { return b.low - 1; }, false},
+      {"one above the high limit", [](const Bounded& b) { return b.high + 1; }, false},
+  };
+  for (const Step& step : steps) {
+    WriteOldStore(91, [&](SettingsStore& store, SettingsKey options) {
+      store.WriteInt(options, u"ExtSet", 1);
+      const SettingsKey entry = Entry(store, options, 0);
+      for (const Bounded& b : table)
+        store.WriteInt(b.option ? options : entry, b.name, step.stored(b));
+    });
+    // The loader alone: the placement switches applied at start would change Maximize.
+    ResetSettings(options_, list_);
+    std::unique_ptr<SettingsStore> store = OpenRootForRead(location_);
+    ASSERT_TRUE(store && LoadSettings(*store, options_, list_));
+    for (const Bounded& b : table) {
+      const int32_t loaded = b.option ? options_.*b.option : list_.entries[0].*b.entry;
+      const int32_t fallback =
+          b.whenRefused.value_or(b.option ? defaultOptions.*b.option : defaultEntry.*b.entry);
+      EXPECT_EQ(loaded, step.taken ? step.stored(b) : fallback)
+          << std::string(b.name, b.name + std::char_traits<char16_t>::length(b.name)) << " "
+          << step.what;
+    }
+  }
+}
+
 // Whatever the stored key table looks like, the user ends up with working keys: a whole
 // table as stored, anything else the preset that the store's UI names.
 TEST_F(SettingsLoadSave, DamagedKeyTableGivesAPreset) {
