@@ -216,6 +216,57 @@ TEST_F(SettingsRegistry, OlderStoreAndOverlongValues) {
   EXPECT_EQ(list.entries[1].Editor, std::u16string(260, u'編'));
 }
 
+// A value stored with another type than this version writes (by hand, by another program,
+// by a damaged import) loads exactly as if it were missing, so that it is neither misread
+// nor saved back in its misread form.
+TEST_F(SettingsRegistry, ValueOfTheWrongTypeLoadsAsMissing) {
+  struct Case {
+    const char16_t* key;
+    const wchar_t* name;
+    DWORD type;
+    std::vector<uint8_t> bytes;
+  };
+  const Case cases[] = {
+      {u"\\Options", L"ExtSet", REG_SZ, Utf16Bytes(std::u16string(u"1\0", 2))},
+      {u"\\Options", L"HistNum", REG_BINARY, {3, 0, 0, 0}},
+      {u"\\Options", L"Quote", REG_MULTI_SZ, Utf16Bytes(std::u16string(u"ab\0\0", 4))},
+      {u"\\Options", L"Quote", REG_EXPAND_SZ, Utf16Bytes(std::u16string(u"ab\0", 3))},
+      {u"\\Options", L"FindHist", REG_SZ, Utf16Bytes(std::u16string(u"x\0", 2))},
+      {u"\\Options", L"KeyTable", REG_SZ, {}},  // the stored table's own bytes
+      {u"\\Options\\Ext1", L"TextCol", REG_SZ, Utf16Bytes(std::u16string(u"0\0", 2))},
+      {u"\\Options\\Ext1", L"Tab", REG_BINARY, {4, 0, 0, 0}},
+      {u"\\Options\\Ext1", L"Tab", REG_DWORD_BIG_ENDIAN, {0, 0, 0, 4}},
+      {u"\\Options\\Ext1", L"Name", REG_MULTI_SZ, Utf16Bytes(std::u16string(u"名\0\0", 3))},
+      {u"\\Options\\Ext1", L"Ext", REG_SZ, Utf16Bytes(std::u16string(u"*.c\0", 4))},
+  };
+  AppOptions sample;
+  FileTypeSettingList sampleList;
+  testing::FillSampleSettings(sample, sampleList);
+  sample.Reg = 0;
+  for (const Case& c : cases) {
+    std::string what;
+    for (const wchar_t* letter = c.name; *letter; ++letter) what += static_cast<char>(*letter);
+    SCOPED_TRACE(what + " of type " + std::to_string(c.type));
+    ASSERT_EQ(SaveSettings(location_, sample, sampleList), SaveResult::kSaved);
+    const std::wstring path = ToWide(rootPath_ + c.key);
+    std::vector<uint8_t> bytes = c.bytes;
+    if (bytes.empty()) bytes = RawValue(c.key, c.name).second;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), c.name, c.type, bytes.data(),
+                              static_cast<DWORD>(bytes.size())),
+              ERROR_SUCCESS);
+    AppOptions wrongType;
+    FileTypeSettingList wrongTypeList;
+    ASSERT_TRUE(LoadSettingsAtStart(location_, wrongType, wrongTypeList));
+
+    ASSERT_EQ(RegDeleteKeyValueW(HKEY_CURRENT_USER, path.c_str(), c.name), ERROR_SUCCESS);
+    AppOptions missing;
+    FileTypeSettingList missingList;
+    ASSERT_TRUE(LoadSettingsAtStart(location_, missing, missingList));
+    EXPECT_EQ(wrongType, missing);
+    EXPECT_EQ(wrongTypeList, missingList);
+  }
+}
+
 TEST(SettingsFontConversion, LogFontRoundTrip) {
   const LOGFONTW logFont = ToLogFont(DefaultFont());
   EXPECT_EQ(logFont.lfHeight, -15);

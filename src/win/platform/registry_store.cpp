@@ -63,11 +63,12 @@ class RegistryStore final : public SettingsStore {
   }
 
   bool ReadInt(SettingsKey key, std::u16string_view name, int32_t& value) override {
+    DWORD type = REG_NONE;
     DWORD data = 0;
     DWORD size = sizeof data;
-    if (RegQueryValueExW(AsHkey(key), ToWide(name).c_str(), nullptr, nullptr,
+    if (RegQueryValueExW(AsHkey(key), ToWide(name).c_str(), nullptr, &type,
                          reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
-        size != sizeof data) {
+        type != REG_DWORD || size != sizeof data) {
       return false;
     }
     value = static_cast<int32_t>(data);
@@ -76,7 +77,7 @@ class RegistryStore final : public SettingsStore {
 
   bool ReadString(SettingsKey key, std::u16string_view name, std::u16string& value,
                   int32_t capacity) override {
-    std::optional<std::u16string> text = ReadText(key, name);
+    std::optional<std::u16string> text = ReadText(key, name, REG_SZ);
     if (!text) return false;
     text->resize(std::min(text->size(), text->find(u'\0')));
     // Like the INI medium: a text too long for its field is not taken, and the field is
@@ -91,7 +92,7 @@ class RegistryStore final : public SettingsStore {
 
   bool ReadStringList(SettingsKey key, std::u16string_view name, StringList& value,
                       int32_t capacity) override {
-    std::optional<std::u16string> text = ReadText(key, name);
+    std::optional<std::u16string> text = ReadText(key, name, REG_MULTI_SZ);
     if (!text) return false;
     value = StringListFromPieces(*text, capacity);
     return true;
@@ -99,7 +100,7 @@ class RegistryStore final : public SettingsStore {
 
   bool ReadBytes(SettingsKey key, std::u16string_view name, std::vector<uint8_t>& value,
                  size_t size) override {
-    std::optional<std::vector<uint8_t>> data = ReadRaw(key, name);
+    std::optional<std::vector<uint8_t>> data = ReadRaw(key, name, REG_BINARY);
     if (!data) return false;
     if (data->size() > size) data->resize(size);
     value = std::move(*data);
@@ -143,27 +144,34 @@ class RegistryStore final : public SettingsStore {
   }
 
  private:
-  std::optional<std::vector<uint8_t>> ReadRaw(SettingsKey key, std::u16string_view name) {
+  // A value of another type than the one this version writes is taken as missing: its
+  // bytes mean something else (the text "1" read as a number is 49), and a value misread
+  // would be saved back in its misread form.
+  std::optional<std::vector<uint8_t>> ReadRaw(SettingsKey key, std::u16string_view name,
+                                              DWORD expectedType) {
     const std::wstring wideName = ToWide(name);
     for (int attempt = 0; attempt < 3; ++attempt) {
+      DWORD type = REG_NONE;
       DWORD size = 0;
-      if (RegQueryValueExW(AsHkey(key), wideName.c_str(), nullptr, nullptr, nullptr, &size) !=
-          ERROR_SUCCESS) {
+      if (RegQueryValueExW(AsHkey(key), wideName.c_str(), nullptr, &type, nullptr, &size) !=
+              ERROR_SUCCESS ||
+          type != expectedType) {
         return std::nullopt;
       }
       std::vector<uint8_t> data(size);
       const LONG result =
-          RegQueryValueExW(AsHkey(key), wideName.c_str(), nullptr, nullptr, data.data(), &size);
+          RegQueryValueExW(AsHkey(key), wideName.c_str(), nullptr, &type, data.data(), &size);
       if (result == ERROR_MORE_DATA) continue;  // the value grew in between
-      if (result != ERROR_SUCCESS) return std::nullopt;
+      if (result != ERROR_SUCCESS || type != expectedType) return std::nullopt;
       data.resize(size);
       return data;
     }
     return std::nullopt;
   }
 
-  std::optional<std::u16string> ReadText(SettingsKey key, std::u16string_view name) {
-    std::optional<std::vector<uint8_t>> data = ReadRaw(key, name);
+  std::optional<std::u16string> ReadText(SettingsKey key, std::u16string_view name,
+                                         DWORD expectedType) {
+    std::optional<std::vector<uint8_t>> data = ReadRaw(key, name, expectedType);
     if (!data) return std::nullopt;
     std::u16string text(data->size() / sizeof(char16_t), u'\0');
     std::copy_n(data->data(), text.size() * sizeof(char16_t),
