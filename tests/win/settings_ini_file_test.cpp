@@ -58,5 +58,26 @@ TEST(SettingsIniFile, FileHeldOpenByAnotherProgramStaysAsItWas) {
   EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::wstring>{L"Vemora.ini"});
 }
 
+TEST(SettingsIniFile, ReadOnlyFileIsNotReplaced) {
+  ScratchFolder folder;
+  const std::string before = "# settings the user protected\r\n\r\n[Vemora]\r\nRegVer=91\r\n";
+  const std::wstring path = folder.Write(L"Vemora.ini", before);
+  ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  AppOptions options;
+  FileTypeSettingList list;
+  ResetSettings(options, list);
+  UseBuiltInFileTypes(list);
+  LoadKeyPreset(options, 0);
+  options.Reg = 1;
+  const SettingsLocation location{ToUtf16(path), nullptr};
+
+  // Reported, so that the user hears of it; the file keeps its bytes and its flag.
+  EXPECT_EQ(SaveSettings(location, options, list), SaveResult::kIniNotWritable);
+  EXPECT_EQ(ReadAll(path), before);
+  EXPECT_TRUE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::wstring>{L"Vemora.ini"});
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // so that the folder can go
+}
+
 }  // namespace
 }  // namespace vemora::testing

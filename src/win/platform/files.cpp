@@ -148,6 +148,10 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 bool ReplaceFileContents(std::u16string_view path, std::string_view bytes) {
   // Named after the process, so that two viewers saving at once never share one.
   const std::wstring target = ToWide(path);
+  // A rename replaces a read-only file on some systems (Wine among them) and the new file
+  // would lose the flag: the user's "do not write" must hold whatever the system does.
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
   const std::wstring temporary = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
   HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
