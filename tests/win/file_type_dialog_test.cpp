@@ -336,6 +336,48 @@ TEST_F(FileTypeDialog, BrowsingReplacesTheWholeToolCommandLine) {
   EXPECT_EQ(gFileTypes.entries[1].Editor, std::u16string(tool.begin(), tool.end()));
 }
 
+// A user who tabs to a button of a page and presses Enter gets what a click gives.
+TEST_F(FileTypeDialog, EnterOnAFocusedPageButtonPressesIt) {
+  constexpr int kFaceList = 1136;  // the system font chooser's
+  gFileTypes.entries[1].ToolType = 1;
+  auto enterOn = [](HWND frame, int id) {
+    // As tabbing there would: the focus moves and the button becomes the default.
+    SendMessageW(frame, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(frame, id)), TRUE);
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
+  };
+  bool fontChooserShown = false;
+  ASSERT_TRUE(Run({
+      On(kFrame, [](HWND frame) { SelectComboItem(frame, IDC_TYPE_SELECTOR, 1); }),
+      On(kFrame, [&](HWND frame) { enterOn(frame, IDC_PATTERN_ADD); }),
+      Answer(kPattern, L"*.txt"),
+      On(kFrame,
+         [&](HWND frame) {
+           SendMessageW(Item(frame, IDC_PATTERN_LIST), LB_SETCURSEL, 0, 0);  // "*.log"
+           enterOn(frame, IDC_PATTERN_REMOVE);
+         }),
+      On(kFrame,
+         [&](HWND frame) {
+           SelectTreeItem(frame, IDC_PAGE_TREE, 2);
+           enterOn(frame, IDC_EDITOR_BROWSE);
+         }),
+      ClickIn(L"エディタの選択", IDCANCEL),
+      On(kFrame,
+         [&](HWND frame) {
+           SelectTreeItem(frame, IDC_PAGE_TREE, 1);
+           enterOn(frame, IDC_FONT_CHANGE);
+         }),
+      [&](HWND chooser) {
+        if (WindowText(chooser) == kFrame || !Item(chooser, kFaceList)) return false;
+        fontChooserShown = true;
+        Click(chooser, IDCANCEL);
+        return true;
+      },
+      ClickIn(kFrame, IDOK),
+  }));
+  EXPECT_TRUE(fontChooserShown);
+  EXPECT_EQ(gFileTypes.entries[1].Ext, (StringList{u"*.txt"}));
+}
+
 TEST_F(FileTypeDialog, TheColourChooserSetsTheButtonsColour) {
   constexpr int kRedEdit = 706, kGreenEdit = 707, kBlueEdit = 708;  // the system chooser's
   ASSERT_TRUE(Run({

@@ -171,8 +171,26 @@ void OnTreeNotify(FileTypeDialogState& state, const NMHDR& header) {
   ShowPage(state, static_cast<int>(change.itemNew.lParam));
 }
 
-void OnFrameCommand(HWND frame, WORD id, WORD notification) {
+// Enter on a focused button of a page is turned by the dialog manager into a command to
+// the frame, the top dialog; it belongs to the page, whose ids may also be the frame's.
+bool PassToPage(const FileTypeDialogState& state, WPARAM wParam, LPARAM lParam) {
+  const auto control = reinterpret_cast<HWND>(lParam);
+  if (!control) return false;
+  const HWND parent = GetParent(control);
+  for (HWND page : state.pages) {
+    if (page && page == parent) {
+      SendMessageW(page, WM_COMMAND, wParam, lParam);
+      return true;
+    }
+  }
+  return false;
+}
+
+void OnFrameCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
   FileTypeDialogState& state = StateOf(frame);
+  if (PassToPage(state, wParam, lParam)) return;
+  const WORD id = LOWORD(wParam);
+  const WORD notification = HIWORD(wParam);
   switch (id) {
     case IDC_TYPE_SELECTOR:
       if (notification == CBN_SELCHANGE) OnSelectorChange(state);
@@ -201,7 +219,7 @@ INT_PTR CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
     case WM_INITDIALOG:
       return OnInitFrame(frame, *reinterpret_cast<FileTypeDialogState*>(lParam));
     case WM_COMMAND:
-      OnFrameCommand(frame, LOWORD(wParam), HIWORD(wParam));
+      OnFrameCommand(frame, wParam, lParam);
       return TRUE;
     case WM_NOTIFY:
       OnTreeNotify(StateOf(frame), *reinterpret_cast<const NMHDR*>(lParam));
