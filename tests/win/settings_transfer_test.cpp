@@ -143,36 +143,13 @@ constexpr char kIniStore[] =
 // A restored INI file: another user's settings, in another letter case.
 constexpr char kRestoredIni[] =
     "#\r\n\r\n[Vemora]\r\nRegVer=91\r\n\r\n[Vemora\\Options]\r\nReg=1\r\nHistNum=9\r\n"
-    "Quote=restored\r\nExtSet=1\r\n";
+    "Quote=restored\r\nExtSet=1\r\n\r\n[Vemora\\Options\\Ext0]\r\nTab=4\r\n";
 
 Answer RestoreDialog(const std::wstring& path) {
   return {Wide("設定をファイルから復元"), IDOK, path};
 }
 Answer MessageBoxAnswer() {
   return {L"Vemora", IDOK, L""};
-}
-
-// Under Wine the recycle bin is the Unix desktop's trash: take back what a test retired
-// there from its own scratch folder, and nothing else.
-void RemoveRetiredFilesFromHostTrash(const fs::path& folder) {
-  using UnixName = char*(CDECL*)(const wchar_t*);
-  const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  wchar_t home[MAX_PATH] = {};
-  if (!unixName || !GetEnvironmentVariableW(L"WINEHOMEDIR", home, MAX_PATH)) return;
-  char* unixFolder = unixName(folder.wstring().c_str());
-  if (!unixFolder) return;
-  const std::string origin = "Path=" + std::string(unixFolder) + "/";
-  HeapFree(GetProcessHeap(), 0, unixFolder);
-  std::wstring homeFolder = home;  // "\\??\\Z:\\home\\user"
-  if (homeFolder.starts_with(L"\\??\\")) homeFolder.erase(0, 4);
-  const fs::path trash = fs::path(homeFolder) / L".local" / L"share" / L"Trash";
-  std::error_code error;
-  for (const auto& info : fs::directory_iterator(trash / L"info", error)) {
-    if (ReadBytes(info.path()).find(origin) == std::string::npos) continue;
-    fs::remove(trash / L"files" / info.path().stem(), error);
-    fs::remove(info.path(), error);
-  }
 }
 
 TEST(SettingsExport, IniModeWritesAByteCopyOfTheFreshlySavedFile) {
@@ -189,6 +166,22 @@ TEST(SettingsExport, IniModeWritesAByteCopyOfTheFreshlySavedFile) {
   EXPECT_NE(saved.find("WinWidth="), std::string::npos) << "saved before the copy";
   EXPECT_EQ(ReadBytes(target), saved);
   EXPECT_TRUE(host.Running()) << "export leaves the program running";
+}
+
+TEST(SettingsExport, IniCopyThatCannotBeWrittenIsReported) {
+  ViewerHost host;
+  host.Folder().Write(L"Vemora.ini", kIniStore);
+  const std::wstring target = host.Folder().Write(L"kept.ini", "kept");
+  ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(host.Start(L""));
+  const std::wstring title = Wide("設定ファイルの保存");
+  const std::vector<Seen> seen = AnswerDialogs(
+      host, CmdExportSettings, {{title, IDOK, target}, {title, IDYES, L""}, MessageBoxAnswer()});
+  ASSERT_EQ(seen.size(), 3u) << seen.back().caption;
+  EXPECT_EQ(seen[2].texts.at(0), Wide("設定ファイルが保存できませんでした"));
+  EXPECT_EQ(ReadBytes(target), "kept");
+  EXPECT_TRUE(host.Running());
+  SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST(SettingsExport, RegistryModeHasTheEditorWriteTheProductKey) {
@@ -231,6 +224,14 @@ TEST(SettingsRestore, IniFileInAnyCaseReplacesTheStoreAndNothingIsSavedAtExit) {
   EXPECT_FALSE(host.Running()) << "the program ends after a restore";
   host.Close();  // what the entry does after the message loop
   EXPECT_EQ(ReadBytes(host.IniPath()), kRestoredIni) << "not overwritten at exit";
+  const fs::path backup = host.IniPath() + L".bak";
+  EXPECT_EQ(ReadBytes(backup), kIniStore) << "the replaced file is kept";
+  for (const auto& item : fs::directory_iterator(host.Folder().Path()))
+    EXPECT_NE(item.path().extension(), L".tmp") << "the temporary file is gone";
+
+  // A start that loads the restored settings no longer needs the backup.
+  ASSERT_TRUE(host.Start(L""));
+  EXPECT_FALSE(fs::exists(backup));
 }
 
 TEST(SettingsRestore, OtherNamesAreRefusedAndTheProgramGoesOnAsBefore) {
@@ -258,8 +259,8 @@ TEST(SettingsRestore, OtherNamesAreRefusedAndTheProgramGoesOnAsBefore) {
   }
 }
 
-// A registry export is imported by the editor; a leftover INI file, which the next start
-// would prefer, is retired so that the import is what loads.
+// A registry export is imported by the editor; only once the import is in the registry
+// does the INI file, which the next start would prefer, step aside as the backup.
 TEST(SettingsRestore, RegistryFileIsImportedAndTheIniFileRetired) {
   ViewerHost host;
   host.Folder().Write(L"Vemora.ini", kIniStore);
@@ -277,12 +278,82 @@ TEST(SettingsRestore, RegistryFileIsImportedAndTheIniFileRetired) {
   EXPECT_EQ(seen[1].texts.at(0),
             Wide("設定をファイルから復元するためには、Vemoraを再起動してください。"));
   EXPECT_FALSE(host.Running());
+  EXPECT_EQ(StringValue(kOptions, L"Quote"), Wide("復元> ")) << "imported before the message";
   host.Close();  // what the entry does after the message loop
-  ASSERT_TRUE(WaitUntil([&] { return ValueExists(kOptions, L"Quote"); })) << "not imported";
-  EXPECT_EQ(StringValue(kOptions, L"Quote"), Wide("復元> "));
   EXPECT_FALSE(ValueExists(kRoot, L"RegVer")) << "nothing saved at exit";
   EXPECT_FALSE(fs::exists(host.IniPath()));
-  RemoveRetiredFilesFromHostTrash(host.Folder().Path());
+  EXPECT_EQ(ReadBytes(host.IniPath() + L".bak"), kIniStore);
+}
+
+// Files that are not what their names claim are refused before anything is touched: the
+// INI file survives byte for byte, the registry gets nothing, and the program goes on.
+TEST(SettingsRestore, DamagedOrForeignFilesAreRefusedAndTheStoreSurvives) {
+  ViewerHost host;
+  host.Folder().Write(L"Vemora.ini", kIniStore);
+  std::string junk(4096, '\0');
+  for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>(i * 7919 % 251);
+  std::string large;
+  while (large.size() < (10u << 20)) large += "HistNum=3\r\n";
+  const std::string restored = kRestoredIni;
+  const std::wstring foreignKey =
+      L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n"
+      L"[HKEY_CURRENT_USER\\Software\\VemoraTests\\Other]\r\n"
+      L"\"A\"=\"b\"\r\n";
+  const struct {
+    const wchar_t* name;
+    std::string bytes;
+  } files[] = {
+      {L"junk.ini", junk},
+      {L"empty.ini", ""},
+      {L"truncated.ini", restored.substr(0, restored.size() - 9)},
+      {L"foreign.ini", "[Settings]\r\nExtSet=1\r\n"},
+      {L"large.ini", large},
+      {L"junk.reg", junk},
+      {L"truncated.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\" +
+                             std::string(kOptions.begin(), kOptions.end()) + "]\r\n\"Q"},
+      {L"foreign.reg",
+       std::string(reinterpret_cast<const char*>(foreignKey.data()), foreignKey.size() * 2)},
+      {L"large.reg", "REGEDIT4\r\n" + large},
+  };
+  ASSERT_TRUE(host.Start(L""));
+  for (const auto& file : files) {
+    SCOPED_TRACE(file.name);
+    const std::wstring source = host.Folder().Write(file.name, file.bytes);
+    const std::vector<Seen> seen =
+        AnswerDialogs(host, CmdImportSettings, {RestoreDialog(source), MessageBoxAnswer()});
+    host.Pump();
+    ASSERT_EQ(seen.size(), 2u);
+    ASSERT_EQ(seen[1].texts.size(), 1u);
+    EXPECT_EQ(seen[1].texts[0], Wide("このファイルはVemoraの設定ファイルではないか、壊れています。"
+                                     "設定は変更されていません。"));
+    ASSERT_TRUE(host.Running());
+    EXPECT_EQ(ReadBytes(host.IniPath()), kIniStore);
+    EXPECT_FALSE(fs::exists(host.IniPath() + L".bak"));
+  }
+  EXPECT_FALSE(KeyExists(kRoot));
+  EXPECT_FALSE(KeyExists(kMakerKey + L"\\Other"));
+  host.Close();
+  EXPECT_NE(ReadBytes(host.IniPath()).find("HistNum=3\r\n"), std::string::npos)
+      << "saved at exit as usual";
+}
+
+// A read-only INI file is the user's "do not write": the restore says it failed and
+// leaves it as it was.
+TEST(SettingsRestore, ReadOnlyIniFileIsNotReplaced) {
+  ViewerHost host;
+  host.Folder().Write(L"Vemora.ini", kIniStore);
+  const std::wstring source = host.Folder().Write(L"restored.ini", kRestoredIni);
+  ASSERT_TRUE(SetFileAttributesW(host.IniPath().c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(host.Start(L""));
+  const std::vector<Seen> seen =
+      AnswerDialogs(host, CmdImportSettings, {RestoreDialog(source), MessageBoxAnswer()});
+  host.Pump();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1].texts.at(0), Wide("設定ファイルが復元できませんでした"));
+  EXPECT_TRUE(host.Running());
+  EXPECT_EQ(ReadBytes(host.IniPath()), kIniStore);
+  SetFileAttributesW(host.IniPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+  host.Close();
 }
 
 TEST(SettingsClear, DialogDefaultsToKeepingAndCancelKeepsEverything) {

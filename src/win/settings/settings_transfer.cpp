@@ -1,10 +1,17 @@
 // Export, restore and clearing of all settings. The registry editor does the registry's
-// file work; the INI medium is a plain file copy.
+// file work; the INI medium is a file copy. A restore reads and checks the chosen file
+// before anything is replaced, and the replaced INI file is kept as Vemora.ini.bak.
 #include "win/settings/settings_transfer.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/platform/files.h"
 #include "core/settings/settings_transfer_rules.h"
 #include "win/platform/registry_store.h"
 #include "win/platform/text_conversion.h"
@@ -31,7 +38,11 @@ constexpr wchar_t kRestartNeeded[] =
 // A copy that fails must not look like a success: the user would leave with no backup,
 // or restart into the settings they meant to replace.
 constexpr wchar_t kExportCopyFailed[] = L"設定ファイルが保存できませんでした";
-constexpr wchar_t kRestoreCopyFailed[] = L"設定ファイルが復元できませんでした";
+constexpr wchar_t kRestoreFailed[] = L"設定ファイルが復元できませんでした";
+// Read before anything is replaced: a damaged or foreign file would load as the defaults,
+// which the next exit would then save over every store of the user's settings.
+constexpr wchar_t kNotASettingsFile[] =
+    L"このファイルはVemoraの設定ファイルではないか、壊れています。設定は変更されていません。";
 
 void ShowSettingsMessage(const wchar_t* text) {
   ShowMessageDialog(gShell.mainWindow, AsUtf16(text));
@@ -42,6 +53,21 @@ bool StartRegistryEditor(const std::u16string& parameters) {
   const HINSTANCE result = ShellExecuteW(gShell.mainWindow, L"open", L"regedit",
                                          AsWide(parameters.c_str()), L".", SW_SHOW);
   return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+// The chosen file's bytes, read once: what is checked is what is put in place. Nothing
+// for a file that cannot be read or is larger than any settings file.
+std::optional<std::string> ReadSettingsFile(const std::u16string& path) {
+  std::FILE* file = OpenFile(path, "rb");
+  if (!file) return std::nullopt;
+  const int64_t size = FileSize(file);
+  std::optional<std::string> bytes;
+  if (size >= 0 && size <= kSettingsFileSizeLimit) {
+    bytes.emplace(static_cast<size_t>(size), '\0');
+    if (std::fread(bytes->data(), 1, bytes->size(), file) != bytes->size()) bytes.reset();
+  }
+  std::fclose(file);
+  return bytes;
 }
 
 bool SameFile(const std::u16string& first, const std::u16string& second) {
@@ -59,12 +85,6 @@ bool SameFile(const std::u16string& first, const std::u16string& second) {
          a.nFileIndexLow == b.nFileIndexLow;
 }
 
-// A file copied onto itself is already in place; the copy could only damage it.
-bool CopySettingsFile(const std::u16string& from, const std::u16string& to) {
-  if (SameFile(from, to)) return true;
-  return CopyFileW(AsWide(from.c_str()), AsWide(to.c_str()), FALSE) != 0;
-}
-
 void ExportToRegistryFile() {
   std::u16string path = u"Vemora.reg";
   if (!ShowSaveDialog(gShell.mainWindow, path, kExportTitle, kRegistryFilter, L"reg")) return;
@@ -75,37 +95,134 @@ void ExportToRegistryFile() {
 void ExportIniCopy() {
   std::u16string path = u"Vemora-設定.ini";
   if (!ShowSaveDialog(gShell.mainWindow, path, kExportTitle, kIniFilter, L"ini")) return;
-  if (!CopySettingsFile(gShell.iniFilePath, path)) ShowSettingsMessage(kExportCopyFailed);
+  // Through a temporary file, so that a failed export leaves no half file behind; a file
+  // copied onto itself is already in place.
+  if (SameFile(gShell.iniFilePath, path)) return;
+  const std::optional<std::string> bytes = ReadSettingsFile(gShell.iniFilePath);
+  if (!bytes || !ReplaceFileContents(path, *bytes)) ShowSettingsMessage(kExportCopyFailed);
 }
 
-// The INI file is preferred at start, so a registry import behind a leftover INI file
-// would never be loaded; it goes to the recycle bin, as a save in registry mode does.
-bool ImportRegistryFile(const std::u16string& path) {
-  if (!StartRegistryEditor(RegistryImportParameters(path))) {
+std::wstring BackupPath() {
+  return AsWide(gShell.iniFilePath.c_str()) + std::wstring(L".bak");
+}
+
+// The INI file steps aside as Vemora.ini.bak instead of being discarded, so that a restore
+// that turns out wrong can be undone by hand until a start has loaded what replaced it.
+bool KeepIniFileAsBackup(bool move) {
+  const std::wstring ini = AsWide(gShell.iniFilePath.c_str());
+  if (GetFileAttributesW(ini.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+  SetFileAttributesW(BackupPath().c_str(), FILE_ATTRIBUTE_NORMAL);  // an older backup goes
+  return move ? MoveFileExW(ini.c_str(), BackupPath().c_str(), MOVEFILE_REPLACE_EXISTING) != 0
+              : CopyFileW(ini.c_str(), BackupPath().c_str(), FALSE) != 0;
+}
+
+// When each key was last written, or nothing for a key that does not exist.
+std::vector<std::optional<FILETIME>> KeyStamps(const std::vector<std::u16string>& keys) {
+  std::vector<std::optional<FILETIME>> stamps;
+  for (const std::u16string& path : keys) {
+    HKEY key = nullptr;
+    std::optional<FILETIME>& stamp = stamps.emplace_back();
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, AsWide(path.c_str()), 0, KEY_READ, &key) != ERROR_SUCCESS)
+      continue;
+    FILETIME written{};
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, &written) == ERROR_SUCCESS)
+      stamp = written;
+    RegCloseKey(key);
+  }
+  return stamps;
+}
+
+bool SameStamp(const std::optional<FILETIME>& a, const std::optional<FILETIME>& b) {
+  if (!a || !b) return !a && !b;
+  return a->dwLowDateTime == b->dwLowDateTime && a->dwHighDateTime == b->dwHighDateTime;
+}
+
+enum class EditorRun { kNotStarted, kEnded };
+
+// The editor asks its own questions and may take a while; the window is disabled as under
+// a modal dialog, so that no other command and no close runs before it has ended.
+EditorRun RunRegistryEditorToTheEnd(const std::u16string& parameters) {
+  SHELLEXECUTEINFOW run{};
+  run.cbSize = sizeof run;
+  run.fMask = SEE_MASK_NOCLOSEPROCESS;
+  run.hwnd = gShell.mainWindow;
+  run.lpVerb = L"open";
+  run.lpFile = L"regedit";
+  run.lpParameters = AsWide(parameters.c_str());
+  run.lpDirectory = L".";
+  run.nShow = SW_SHOW;
+  if (!ShellExecuteExW(&run) || reinterpret_cast<INT_PTR>(run.hInstApp) <= 32)
+    return EditorRun::kNotStarted;
+  if (!run.hProcess) return EditorRun::kEnded;
+  EnableWindow(gShell.mainWindow, FALSE);
+  bool quit = false;
+  int quitCode = 0;
+  while (!quit && MsgWaitForMultipleObjects(1, &run.hProcess, FALSE, INFINITE, QS_ALLINPUT) ==
+                      WAIT_OBJECT_0 + 1) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        quit = true;
+        quitCode = static_cast<int>(message.wParam);
+        break;
+      }
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  EnableWindow(gShell.mainWindow, TRUE);
+  CloseHandle(run.hProcess);
+  if (quit) PostQuitMessage(quitCode);
+  return EditorRun::kEnded;
+}
+
+// The editor's exit status says nothing (it is 0 after a failed import too); a key of the
+// file that was made or written while it ran is the sign that the import went through.
+bool ImportRegistryFile(const std::u16string& path, const std::vector<std::u16string>& keys) {
+  const std::vector<std::optional<FILETIME>> before = KeyStamps(keys);
+  if (RunRegistryEditorToTheEnd(RegistryImportParameters(path)) == EditorRun::kNotStarted) {
     ShowSettingsMessage(kEditorFailed);
     return false;
   }
-  if (GetFileAttributesW(AsWide(gShell.iniFilePath.c_str())) != INVALID_FILE_ATTRIBUTES)
-    MoveFileToRecycleBin(gShell.iniFilePath);
+  const std::vector<std::optional<FILETIME>> after = KeyStamps(keys);
+  bool imported = false;
+  for (size_t i = 0; i < keys.size(); ++i) imported |= after[i] && !SameStamp(before[i], after[i]);
+  // The INI file is preferred at start: only now, with the import in the registry, does
+  // it step aside so that the import is what loads.
+  if (!imported || !KeepIniFileAsBackup(true)) {
+    ShowSettingsMessage(kRestoreFailed);
+    return false;
+  }
   return true;
 }
 
-bool RestoreIniCopy(const std::u16string& path) {
-  if (CopySettingsFile(path, gShell.iniFilePath)) return true;
-  ShowSettingsMessage(kRestoreCopyFailed);
-  return false;
+// The new file goes in through a temporary one; the old one stays as the backup.
+bool RestoreIniFile(const std::string& bytes) {
+  if (!KeepIniFileAsBackup(false) || !ReplaceFileContents(gShell.iniFilePath, bytes)) {
+    ShowSettingsMessage(kRestoreFailed);
+    return false;
+  }
+  return true;
 }
 
 bool PutSettingsFileInPlace(const std::u16string& path) {
-  switch (SettingsFileKindOf(path)) {
-    case SettingsFileKind::kRegistryExport:
-      return ImportRegistryFile(path);
-    case SettingsFileKind::kIniCopy:
-      return RestoreIniCopy(path);
-    case SettingsFileKind::kRefused:
-      break;
+  const SettingsFileKind kind = SettingsFileKindOf(path);
+  if (kind == SettingsFileKind::kRefused) {
+    ShowSettingsMessage(kWrongExtension);
+    return false;
   }
-  ShowSettingsMessage(kWrongExtension);
+  const std::optional<std::string> bytes = ReadSettingsFile(path);
+  if (!bytes) {
+    ShowSettingsMessage(kNotASettingsFile);
+    return false;
+  }
+  if (kind == SettingsFileKind::kIniCopy) {
+    if (IsWholeIniImage(*bytes)) return RestoreIniFile(*bytes);
+  } else if (const auto keys = ProgramKeysOfRegistryExport(*bytes, gShell.registryRoot)) {
+    return ImportRegistryFile(path, *keys);
+  }
+  ShowSettingsMessage(kNotASettingsFile);
   return false;
 }
 
@@ -136,6 +253,12 @@ void RestoreSettings() {
   if (!chosen || !PutSettingsFileInPlace(path)) return;
   ShowSettingsMessage(kRestartNeeded);
   CloseWithoutSaving();
+}
+
+void RemoveSettingsBackup() {
+  const std::wstring backup = BackupPath();
+  SetFileAttributesW(backup.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(backup.c_str());
 }
 
 void ClearSettings() {

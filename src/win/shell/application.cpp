@@ -18,6 +18,7 @@
 #include "win/platform/registry_store.h"
 #include "win/platform/text_conversion.h"
 #include "win/settings/message_dialog.h"
+#include "win/settings/settings_transfer.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
 #include "win/shell/dpi_scale.h"
@@ -151,7 +152,7 @@ bool StartUp(HINSTANCE instance, const StartUpOptions& options) {
   gShell.iniFilePath = options.iniFilePath;
   gShell.registryRoot = options.registryRoot;
   gRegistry = std::make_unique<Win32RegistryStoreFactory>(options.registryRoot);
-  LoadSettingsAtStart(CurrentSettingsLocation(), gOptions, gFileTypes);
+  if (LoadSettingsAtStart(CurrentSettingsLocation(), gOptions, gFileTypes)) RemoveSettingsBackup();
   const StringList history = gOptions.Hist;
   ReplaceBackgroundBrush(CurrentFileType().BackCol);
   gShell.LineNumbersShown = CurrentFileType().LineNum;
