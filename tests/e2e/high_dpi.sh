@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The window's 96-dpi sizes at 144 dpi: the desktop's LogPixels is set to 144, the Wine
 # server restarted so that every process sees it, and the window test run again; status-bar
-# edges, margin and font must be half again as large as at 96 dpi. The server is restarted
-# at 96 dpi afterwards, detached from ctest's pipes as scripts/test starts it.
+# edges, margin and font must be half again as large as at 96 dpi. The dialog texts are
+# also checked at 192 dpi. The server is restarted at 96 dpi afterwards, detached from
+# ctest's pipes as scripts/test starts it.
 set -euo pipefail
 source "$(dirname "$0")/viewer_session.bash" "$1"
 win_tests="$(dirname "$vemora")/win_tests.exe"
@@ -22,14 +23,17 @@ restore() {
 trap restore EXIT
 trap 'exit 1' INT TERM  # a stopped run still puts the 96 dpi back
 
-report() { # dpi
+report() { # dpi [gtest filter]
   VEMORA_EXPECTED_DPI=$1 VEMORA_DPI_REPORT="$(windows_path "$work/$1.txt")" \
-    "$wine_run" "$win_tests" --gtest_filter='HighDpi.*' --gtest_brief=1 >"$work/$1.log" 2>&1 ||
+    "$wine_run" "$win_tests" --gtest_filter="${2:-HighDpi.*}" --gtest_brief=1 >"$work/$1.log" 2>&1 ||
     { cat "$work/$1.log" >&2; fail "the window test failed at $1 dpi"; }
 }
 report 96
 set_dpi 144
 report 144
+# Glyphs grow in steps of their own: the dialog texts are checked at twice the size too.
+set_dpi 192
+report 192 'HighDpi.*Dialog*'
 read -r edge96 last96 margin96 height96 font96 < <(tr -d '\r' <"$work/96.txt")
 read -r edge144 last144 margin144 height144 font144 < <(tr -d '\r' <"$work/144.txt")
 
