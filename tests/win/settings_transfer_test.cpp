@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/keys/commands.h"
+#include "core/settings/settings_transfer_rules.h"
 #include "dialog_script.h"
 #include "viewer_host.h"
 #include "win/platform/text_conversion.h"
@@ -204,6 +205,9 @@ TEST(SettingsExport, RegistryModeHasTheEditorWriteTheProductKey) {
   EXPECT_NE(text.find(L"\"RegVer\"=dword:0000005b"), std::wstring::npos) << "saved first";
   EXPECT_NE(text.find(optionsHeader), std::wstring::npos);
   EXPECT_NE(text.find(L"[HKEY_CURRENT_USER\\" + kOptions + L"\\Ext0]"), std::wstring::npos);
+  EXPECT_TRUE(WaitUntil([&] {
+    return ProgramKeysOfRegistryExport(ReadBytes(target), ToUtf16(kRoot)).has_value();
+  })) << "what the editor exports can be restored";
   EXPECT_TRUE(host.Running());
 }
 
