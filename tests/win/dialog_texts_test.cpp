@@ -107,14 +107,6 @@ std::vector<std::wstring> ClippedTexts(HWND dialog) {
   return clipped;
 }
 
-std::string Narrow(const std::wstring& text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(), size, nullptr, nullptr);
-  bytes.resize(static_cast<size_t>(size > 0 ? size - 1 : 0));
-  return bytes;
-}
-
 int ScreenDpi() {
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
@@ -135,7 +127,7 @@ TEST(HighDpi, EveryDialogTextFitsItsControl) {
                                      InertDialogProc, 0);
     ASSERT_NE(dialog, nullptr) << "dialog " << id;
     for (const std::wstring& clipped : ClippedTexts(dialog))
-      ADD_FAILURE() << "dialog " << id << " at " << ScreenDpi() << " dpi: " << Narrow(clipped);
+      ADD_FAILURE() << "dialog " << id << " at " << ScreenDpi() << " dpi: " << clipped;
     DestroyWindow(dialog);
   }
   DestroyWindow(host);
@@ -161,10 +153,9 @@ TEST(HighDpi, MessageDialogGrowsToItsText) {
                       MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&frame), 2);
                       PostMessageW(dialog, WM_COMMAND, IDOK, 0);
                     })}));
-    for (const std::wstring& line : clipped)
-      ADD_FAILURE() << ScreenDpi() << " dpi: " << Narrow(line);
-    EXPECT_LE(button.bottom, frame.bottom) << Narrow(text);
-    EXPECT_LE(button.right, frame.right) << Narrow(text);
+    for (const std::wstring& line : clipped) ADD_FAILURE() << ScreenDpi() << " dpi: " << line;
+    EXPECT_LE(button.bottom, frame.bottom) << text;
+    EXPECT_LE(button.right, frame.right) << text;
   }
 }
 
