@@ -4,6 +4,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -32,9 +33,11 @@ struct RecordingHost final : LoadHost {
 class DocumentTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Unique per run: other checkouts may run the same tests at the same time.
     folder_ = fs::temp_directory_path() /
-              ("vemora-document-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+              (std::string("vemora-document-") +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+               std::to_string(std::random_device{}()));
     fs::create_directories(folder_);
   }
   void TearDown() override { fs::remove_all(folder_); }
