@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <limits>
 #include <vector>
 
 #ifdef _WIN32
@@ -26,30 +25,49 @@ void PhaseTimer::Write(std::string_view phase, std::chrono::steady_clock::durati
 
 namespace {
 
-constexpr int64_t kLargestFile = std::numeric_limits<int32_t>::max();
+std::string TooLargeError(std::string_view name, int64_t size) {
+  return std::string(name) + ": too large (" + std::to_string(size) + " bytes; at most " +
+         std::to_string(kLargestFileBytes) + ")";
+}
 
 // Standard input to its end, as the bytes of one file: binary, so that line ends reach
-// the detection as they were sent. On failure returns false with a one-line reason.
+// the detection as they were sent. Held in pieces, so that input past the limit never
+// needs room for more than the limit; such input is counted to its end and refused like
+// a file of its size. On failure returns false with a one-line reason.
 bool ReadStandardInputBytes(FileBytes& bytes, std::string& error) {
 #ifdef _WIN32
   _setmode(_fileno(stdin), _O_BINARY);
 #endif
-  std::vector<uint8_t> data;
-  std::vector<uint8_t> piece(1 << 16);
-  size_t received;
-  while ((received = std::fread(piece.data(), 1, piece.size(), stdin)) > 0) {
-    if (static_cast<int64_t>(data.size() + received) > kLargestFile) {
-      error = "standard input: too large (more than " + std::to_string(kLargestFile) + " bytes)";
-      return false;
+  constexpr size_t kPiece = 1 << 20;
+  std::vector<std::vector<uint8_t>> pieces;
+  int64_t total = 0;
+  for (;;) {
+    std::vector<uint8_t> piece(kPiece);
+    const size_t received = std::fread(piece.data(), 1, piece.size(), stdin);
+    if (received == 0) break;
+    total += static_cast<int64_t>(received);
+    if (total > kLargestFileBytes) {
+      pieces.clear();
+      continue;
     }
-    data.insert(data.end(), piece.begin(), piece.begin() + static_cast<ptrdiff_t>(received));
+    piece.resize(received);
+    pieces.push_back(std::move(piece));
   }
   if (std::ferror(stdin)) {
-    error = "standard input: cannot read";
+    error = "-: cannot read";
     return false;
   }
-  bytes = FileBytes::Allocate(static_cast<int32_t>(data.size()));
-  if (!data.empty()) std::memcpy(bytes.data(), data.data(), data.size());
+  if (total > kLargestFileBytes) {
+    error = TooLargeError("-", total);
+    return false;
+  }
+  bytes = FileBytes::Allocate(static_cast<int32_t>(total));
+  size_t at = 0;
+  for (std::vector<uint8_t>& piece : pieces) {
+    std::memcpy(bytes.data() + at, piece.data(), piece.size());
+    at += piece.size();
+    std::vector<uint8_t>().swap(piece);
+  }
   return true;
 }
 
@@ -62,9 +80,8 @@ bool ReadPhase(InfoFile& file, PhaseTimer& timer, std::string& error) {
     int64_t size = -1;
     const FileReadStatus status = ReadFileBytes(file.path, file.bytes, &size);
     const bool ok = status == FileReadStatus::kComplete;
-    if (size > kLargestFile) {
-      error = name + ": too large (" + std::to_string(size) + " bytes; at most " +
-              std::to_string(kLargestFile) + ")";
+    if (size > kLargestFileBytes) {
+      error = TooLargeError(name, size);
     } else if (status == FileReadStatus::kCannotOpen) {
       error = name + ": cannot open";
     } else if (!ok) {

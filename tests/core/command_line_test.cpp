@@ -109,5 +109,33 @@ TEST(ParseCommandLine, Errors) {
   EXPECT_EQ(Parsed(u"v a.txt b.txt").path, u"a.txt b.txt");
 }
 
+// The token a message quotes is cut to 100 characters, the last of them "…", so that the
+// box stays narrower than the screen; characters are counted, surrogate pairs kept whole.
+TEST(ParseCommandLine, LongTokensAreShortenedInTheMessage) {
+  const std::u16string x99(99, u'x');
+  std::u16string pairs;  // 150 characters of two units each
+  for (int i = 0; i < 150; ++i) pairs += u"\U0002000B";
+  std::u16string pairs99;
+  for (int i = 0; i < 99; ++i) pairs99 += u"\U0002000B";
+  struct Case {
+    std::u16string commandLine;
+    std::u16string quoted;
+  } cases[] = {
+      {u"v -" + x99, u"-" + x99},                                     // exactly 100: whole
+      {u"v -" + x99 + u"y", u"-" + std::u16string(98, u'x') + u"…"},  // 101
+      {u"v -" + std::u16string(5000, u'A'), u"-" + std::u16string(98, u'a') + u"…"},
+      {u"v --" + pairs, u"--" + pairs99.substr(0, 97 * 2) + u"…"},
+      {u"v -" + std::u16string(97, u'x') + u"\U0002000Byy",
+       u"-" + std::u16string(97, u'x') + u"\U0002000B…"},  // the 99th character is a pair
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Error(c.commandLine), u"オプションが間違っています. (" + c.quoted + u")")
+        << c.commandLine.size();
+  }
+  const std::u16string longPath(300, u'p');
+  EXPECT_EQ(Error(u"v a.txt -j 1 \"" + longPath + u"\""),
+            u"パスの指定が多すぎます. (" + std::u16string(99, u'p') + u"…)");
+}
+
 }  // namespace
 }  // namespace vemora

@@ -128,13 +128,6 @@ TEST_F(DocumentTest, FileThatCannotBeOpenedLeavesNoDocument) {
   std::u16string folder = folder_.u16string();
   LoadDocument(current_, folder, 0, -1, 0, options_, host_);
   EXPECT_FALSE(current_);
-  // Nor is a file whose size a signed 32-bit count cannot hold (sparse: no disk used).
-  const fs::path huge = folder_ / "huge.bin";
-  std::ofstream(huge, std::ios::binary) << "x";
-  fs::resize_file(huge, uintmax_t{1} << 31);
-  std::u16string hugePath = huge.u16string();
-  LoadDocument(current_, hugePath, 0, -1, 0, options_, host_);
-  EXPECT_FALSE(current_);
   EXPECT_TRUE(host_.history.empty());
 }
 
@@ -171,6 +164,40 @@ TEST_F(DocumentTest, ShortReadGivesAnEmptyDocumentThatCannotBeReloaded) {
   EXPECT_EQ(host_.history.size(), 1u);
   ReloadDocument(current_, -1, 0, options_, host_);
   EXPECT_EQ(host_.refreshes.size(), 1u);
+}
+
+// The system's services, except that the file is cut to a third once its bytes are
+// mapped, as another program may do while the detection and decoding read them.
+struct CuttingIo final : DocumentIo {
+  void ResolveShortcut(std::u16string&, void*) override {}
+  void NormalizePath(std::u16string& path) override { SystemDocumentIo().NormalizePath(path); }
+  FileReadStatus ReadWholeFile(std::u16string_view path, FileBytes& bytes) override {
+    const FileReadStatus status = SystemDocumentIo().ReadWholeFile(path, bytes);
+    std::error_code error;
+    fs::resize_file(fs::path(path), fs::file_size(fs::path(path)) / 3, error);
+    cut = !error;  // Windows refuses while the file is mapped
+    return status;
+  }
+  int32_t ReadStandardInputPiece(uint8_t*, int32_t) override { return 0; }
+  bool cut = false;
+};
+
+TEST_F(DocumentTest, FileCutShortWhileReadKeepsThePreviousDocument) {
+  std::u16string first = Write("first.txt", "first\n");
+  LoadDocument(current_, first, 0, -1, 0, options_, host_);
+  const Document* previous = current_.get();
+  std::u16string cutPath = Write("cut.txt", std::string(3u << 20, 'a'));  // large: mapped
+  CuttingIo io;
+  const LoadOutcome outcome = LoadDocument(current_, cutPath, 0, -1, 0, options_, host_, io);
+  if (!io.cut) GTEST_SKIP() << "the system refuses to cut short a mapped file";
+  EXPECT_EQ(outcome, LoadOutcome::kCutShort);
+  EXPECT_EQ(current_.get(), previous);
+  EXPECT_EQ(Text(*current_), u"first\n");
+  EXPECT_EQ(host_.history.size(), 1u);
+  EXPECT_EQ(host_.refreshes.size(), 1u);
+  // Loaded again once it stays as it is, the file gives what is left of it.
+  EXPECT_EQ(LoadDocument(current_, cutPath, 0, -1, 0, options_, host_), LoadOutcome::kDone);
+  EXPECT_EQ(current_->textLength, 1 << 20);
 }
 
 TEST_F(DocumentTest, ReloadKeepsTheFileTypeAndTheLineShown) {
@@ -238,6 +265,68 @@ TEST_F(DocumentTest, StandardInputIsShiftJisWhoseBrokenBytesKeepTheirLines) {
   ReadStandardInput(current_, 0, host_, input);
   ASSERT_TRUE(current_);
   EXPECT_EQ(Text(*current_), u"a\u30FB\nb日");
+}
+
+// Standard input that delivers `total` bytes of "a" in pieces as large as asked for, and
+// allows at most `largest` of them.
+struct EndlessInput final : DocumentIo {
+  EndlessInput(int64_t total, int64_t largest) : left(total), largest(largest) {}
+  void ResolveShortcut(std::u16string&, void*) override {}
+  void NormalizePath(std::u16string&) override {}
+  FileReadStatus ReadWholeFile(std::u16string_view, FileBytes&) override {
+    return FileReadStatus::kCannotOpen;
+  }
+  int32_t ReadStandardInputPiece(uint8_t* buffer, int32_t capacity) override {
+    const auto piece = static_cast<int32_t>(std::min<int64_t>(capacity, left));
+    std::fill_n(buffer, piece, 'a');
+    left -= piece;
+    return piece;
+  }
+  int64_t LargestStandardInput() const override { return largest; }
+  int64_t left;
+  int64_t largest;
+};
+
+// Input larger than a signed 32-bit count can hold is refused whole, by every way in,
+// rather than cut to what the count keeps of it (2^32 + 6 bytes once showed 6 of them).
+TEST_F(DocumentTest, InputPastTheLimitIsRefusedNotCut) {
+  struct Case {
+    int64_t size;
+    int64_t largest;
+    bool shown;
+  } inputs[] = {
+      {5000, 5000, true},
+      {5001, 5000, false},
+      {6000, 5000, false},
+      {1024, 1023, false},
+      {1, 1, true},
+      {(int64_t{1} << 32) + 6, 5000, false},
+      {3000, kLargestFileBytes, true},
+  };
+  for (const Case& c : inputs) {
+    current_ = std::make_unique<Document>();
+    EndlessInput input(c.size, c.largest);
+    ReadStandardInput(current_, 0, host_, input);
+    EXPECT_EQ(current_ != nullptr, c.shown) << c.size << " bytes, at most " << c.largest;
+    if (current_) {
+      EXPECT_EQ(current_->textLength, c.size);
+    }
+    EXPECT_LE(c.size - input.left, c.largest + 1024) << "reading stops at the limit";
+  }
+  // The system's limit is the largest signed 32-bit count.
+  EXPECT_EQ(SystemDocumentIo().LargestStandardInput(), 2147483647);
+
+  // Files past the limit, sparse so that no disk is used.
+  for (const int64_t size : {int64_t{1} << 31, (int64_t{1} << 32) + 6}) {
+    const fs::path file = folder_ / ("huge-" + std::to_string(size) + ".txt");
+    std::ofstream(file, std::ios::binary) << "FIRST ";
+    fs::resize_file(file, static_cast<uintmax_t>(size));
+    current_ = std::make_unique<Document>();
+    std::u16string path = file.u16string();
+    LoadDocument(current_, path, 0, -1, 0, options_, host_);
+    EXPECT_FALSE(current_) << "file of " << size;
+  }
+  EXPECT_TRUE(host_.history.empty());
 }
 
 TEST_F(DocumentTest, EmptyStandardInputGivesNoDocument) {

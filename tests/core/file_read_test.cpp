@@ -97,5 +97,51 @@ TEST(ReadFileBytes, MappedFileCutShortWhileReadIsCountedNotFatal) {
   fs::remove(path);
 }
 
+// Names that open a device on Windows, whatever the folder, case or extension; a viewer
+// that opened one as a file would wait on it for ever.
+TEST(IsReservedDeviceName, DevicesByTheirLastPart) {
+  struct Case {
+    std::u16string_view path;
+    bool device;
+  } cases[] = {
+      {u"CON", true},
+      {u"prn", true},
+      {u"Aux", true},
+      {u"nul", true},
+      {u"COM1", true},
+      {u"com9", true},
+      {u"LPT1", true},
+      {u"lpt9", true},
+      {u"COM\u00B9", true},
+      {u"CONIN$", true},
+      {u"conout$", true},
+      {u"aux.txt", true},
+      {u"Com1.tar.gz", true},
+      {u"NUL.", true},
+      {u"aux .txt", true},
+      {u"aux:", true},
+      {u"C:\\logs\\Com1.log", true},
+      {u"C:aux", true},
+      {u"\\\\.\\COM1", true},
+      {u"/home/user/lpt3.txt", true},
+      {u"dir\\sub/prn", true},
+      {u"COM0", false},
+      {u"COM10", false},
+      {u"LPT", false},
+      {u"auxiliary.txt", false},
+      {u"console", false},
+      {u"my aux.txt", false},
+      {u"xnul", false},
+      {u".aux", false},
+      {u"aux\\file.txt", false},  // a folder of that name is only a name
+      {u"C:", false},
+      {u"", false},
+      {u"\uFF21UX", false},  // a full-width letter is not folded
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsReservedDeviceName(c.path), c.device) << std::string(c.path.begin(), c.path.end());
+  }
+}
+
 }  // namespace
 }  // namespace vemora

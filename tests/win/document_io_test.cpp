@@ -7,9 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "core/platform/document_io.h"
+#include "core/platform/files.h"
+#include "core/text/document_loader.h"
 #include "win/platform/shell_paths.h"
 #include "win/platform/text_conversion.h"
 
@@ -119,16 +122,30 @@ TEST_F(ShortcutTest, LinkIsReplacedByItsTarget) {
   EXPECT_EQ(Normalized(std::wstring(AsWide(path.c_str()))), Normalized(target));
 }
 
+// Only a regular file named *.lnk is taken for a link: a link saved under another name
+// stays itself, and a device name is never opened (the link object would wait on it).
 TEST_F(ShortcutTest, OtherFilesKeepTheirPath) {
   TempFolder folder;
   const std::wstring plain = folder.Write(L"plain.txt", "not a link");
-  std::u16string path = ToUtf16(plain);
-  win::ResolveShortcut(path, nullptr);
-  EXPECT_EQ(path, ToUtf16(plain));
-  std::u16string missing = ToUtf16(folder.Path() + L"\\missing.lnk");
-  const std::u16string before = missing;
-  win::ResolveShortcut(missing, nullptr);
-  EXPECT_EQ(missing, before);
+  const std::wstring target = folder.Write(L"target.txt", "target");
+  ASSERT_TRUE(CreateShortcut(folder.Path() + L"\\link.lnk", target));
+  ASSERT_TRUE(CopyFileW((folder.Path() + L"\\link.lnk").c_str(),
+                        (folder.Path() + L"\\link.txt").c_str(), FALSE));
+  CreateDirectoryW((folder.Path() + L"\\folder.lnk").c_str(), nullptr);
+  const std::wstring paths[] = {plain,
+                                folder.Path() + L"\\missing.lnk",
+                                folder.Path() + L"\\link.txt",
+                                folder.Path() + L"\\folder.lnk",
+                                L"COM1",
+                                L"aux.txt",
+                                L"nul.lnk",
+                                folder.Path() + L"\\Con.lnk"};
+  for (const std::wstring& given : paths) {
+    std::u16string path = ToUtf16(given);
+    win::ResolveShortcut(path, nullptr);
+    EXPECT_EQ(path, ToUtf16(given));
+  }
+  RemoveDirectoryW((folder.Path() + L"\\folder.lnk").c_str());
 }
 
 TEST(ReadWholeFile, CompleteEmptyAndUnopenable) {
@@ -145,6 +162,101 @@ TEST(ReadWholeFile, CompleteEmptyAndUnopenable) {
   EXPECT_EQ(io.ReadWholeFile(ToUtf16(folder.Path() + L"\\missing.txt"), bytes),
             FileReadStatus::kCannotOpen);
   EXPECT_EQ(io.ReadWholeFile(ToUtf16(folder.Path()), bytes), FileReadStatus::kCannotOpen);
+  // Devices are refused like a folder, by name in any folder and by type.
+  for (const wchar_t* device : {L"COM1", L"AUX", L"nul", L"aux.txt", L"\\\\.\\NUL", L"CONIN$"}) {
+    EXPECT_EQ(io.ReadWholeFile(ToUtf16(device), bytes), FileReadStatus::kCannotOpen) << device;
+    EXPECT_EQ(io.ReadWholeFile(ToUtf16(folder.Path() + L"\\" + device), bytes),
+              FileReadStatus::kCannotOpen)
+        << device;
+  }
+  std::u16string device = u"Com1.log";
+  io.NormalizePath(device);
+  EXPECT_EQ(device, u"Com1.log");
+}
+
+// Cuts the file to `size` bytes from outside Windows, as the system serving a file on a
+// share may: under Wine, with the host's own truncate. False where that cannot be done.
+bool CutFromOutside(const std::wstring& path, int64_t size) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (!unixName) return false;
+  char* name = unixName(path.c_str());
+  if (!name) return false;
+  std::wstring commandLine = L"truncate -s " + std::to_wstring(size) + L" \"";
+  for (const char* c = name; *c; ++c) commandLine += static_cast<wchar_t>(*c);
+  commandLine += L"\"";
+  HeapFree(GetProcessHeap(), 0, name);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(L"Z:\\usr\\bin\\truncate", commandLine.data(), nullptr, nullptr, FALSE, 0,
+                      nullptr, nullptr, &startup, &process))
+    return false;
+  WaitForSingleObject(process.hProcess, 10000);
+  DWORD exitCode = 1;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return exitCode == 0;
+}
+
+// The system's loading services, except that the file is cut short from outside as soon
+// as it is mapped, before the detection and decoding threads read it.
+struct CutFromOutsideIo final : DocumentIo {
+  void ResolveShortcut(std::u16string&, void*) override {}
+  void NormalizePath(std::u16string& path) override { win::NormalizePath(path); }
+  FileReadStatus ReadWholeFile(std::u16string_view path, FileBytes& bytes) override {
+    const FileReadStatus status = SystemDocumentIo().ReadWholeFile(path, bytes);
+    mapped = bytes.mapped != nullptr;
+    cut = CutFromOutside(ToWide(path), 4096);
+    return status;
+  }
+  int32_t ReadStandardInputPiece(uint8_t*, int32_t) override { return 0; }
+  bool mapped = false;
+  bool cut = false;
+};
+
+struct NoWindow final : LoadHost {
+  void RefreshAfterLoad(int32_t, int32_t) override { ++refreshes; }
+  void UpdateFileHistory(std::u16string_view) override {}
+  int refreshes = 0;
+};
+
+// A mapped file that loses its pages while it is read: the reads see zeros instead of
+// ending the process, and the load fails with the document shown before still in place.
+TEST(MappedFile, CutShortFromOutsideWhileReadFailsTheLoadOnly) {
+  TempFolder folder;
+  const std::wstring first = folder.Write(L"first.txt", "first");
+  std::string large;
+  while (large.size() < (9u << 20)) large += "\x93\xfa\x96\x7b\x8c\xea\r\n";  // several views
+  const std::wstring cutPath = folder.Write(L"cut.txt", large);
+
+  FileBytes bytes;
+  ASSERT_EQ(ReadFileBytes(ToUtf16(cutPath), bytes), FileReadStatus::kComplete);
+  ASSERT_NE(bytes.mapped, nullptr);
+  const uint64_t lost = MappedPagesLost();
+  if (!CutFromOutside(cutPath, 4096)) GTEST_SKIP() << "no way to cut the file from outside";
+  size_t zeros = 0;
+  for (size_t at = 0; at < large.size(); at += 4096) zeros += bytes.data()[at] == 0;
+  EXPECT_GE(zeros, large.size() / 4096 - 1024);  // past the first view, all of them
+  EXPECT_GT(MappedPagesLost(), lost);
+  bytes = FileBytes();
+
+  folder.Write(L"cut.txt", large);
+  std::unique_ptr<Document> current;
+  AppOptions options;
+  NoWindow host;
+  std::u16string path = ToUtf16(first);
+  LoadDocument(current, path, 0, -1, 0, options, host);
+  ASSERT_TRUE(current);
+  CutFromOutsideIo io;
+  path = ToUtf16(cutPath);
+  EXPECT_EQ(LoadDocument(current, path, 0, -1, 0, options, host, io), LoadOutcome::kCutShort);
+  EXPECT_TRUE(io.mapped && io.cut);
+  ASSERT_TRUE(current);
+  EXPECT_EQ(current->Text(), u"first");
+  EXPECT_EQ(host.refreshes, 1);
 }
 
 // Runs `body` with standard input replaced by `input`, then restores it.

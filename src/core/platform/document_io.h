@@ -13,6 +13,10 @@ namespace vemora {
 // Normalised paths and shortcut targets hold at most this many units.
 inline constexpr int32_t kMaxPathUnits = 260;
 
+// The most bytes a file or standard input may hold: sizes and text lengths are signed
+// 32-bit counts.
+inline constexpr int64_t kLargestFileBytes = 2147483647;
+
 enum class FileReadStatus {
   kCannotOpen,  // no such file, no access, or a size beyond a signed 32-bit count
   kShortRead,   // fewer bytes arrived than the file's size
@@ -36,6 +40,10 @@ class DocumentIo {
   // One read of at most `capacity` bytes from standard input: the byte count, or 0 when
   // nothing arrived, the read failed or there is no standard input.
   virtual int32_t ReadStandardInputPiece(uint8_t* buffer, int32_t capacity) = 0;
+
+  // The most bytes standard input may deliver before it is refused as a whole. Only tests
+  // ask for less, to try the limit without holding two gigabytes.
+  virtual int64_t LargestStandardInput() const { return kLargestFileBytes; }
 };
 
 // Reads a whole file by its path; every implementation of DocumentIo reads through this.

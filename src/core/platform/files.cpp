@@ -1,6 +1,7 @@
 // The file services built on the system's OpenFile and FileSize: the existence test and
-// the whole-file read that the Win32 and POSIX loading services and vemorainfo share.
-#include <limits>
+// the whole-file read that the Win32 and POSIX loading services and vemorainfo share, and
+// the rule for the names Windows keeps for devices.
+#include <string>
 
 #include "core/platform/document_io.h"
 #include "core/platform/files.h"
@@ -11,6 +12,26 @@ namespace {
 constexpr int64_t kSmallestMappedFile = 1 << 20;
 
 }  // namespace
+
+bool IsReservedDeviceName(std::u16string_view path) {
+  std::u16string_view name = path.substr(path.find_last_of(u"\\/") + 1);
+  // "C:aux" names aux in the drive's current folder.
+  if (name.size() >= 2 && name[1] == u':') name.remove_prefix(2);
+  // The device name ends at the first dot or colon; spaces before that do not count.
+  name = name.substr(0, name.find_first_of(u".:"));
+  while (!name.empty() && name.back() == u' ') name.remove_suffix(1);
+  std::u16string upper(name);
+  for (char16_t& unit : upper)
+    if (unit >= u'a' && unit <= u'z') unit = static_cast<char16_t>(unit - 0x20);
+  if (upper == u"CON" || upper == u"PRN" || upper == u"AUX" || upper == u"NUL" ||
+      upper == u"CONIN$" || upper == u"CONOUT$")
+    return true;
+  // COM1 to COM9 and LPT1 to LPT9; Windows takes superscript one to three as digits too.
+  if (upper.size() != 4 || !(upper.starts_with(u"COM") || upper.starts_with(u"LPT"))) return false;
+  const char16_t digit = upper[3];
+  return (digit >= u'1' && digit <= u'9') || digit == u'\u00B9' || digit == u'\u00B2' ||
+         digit == u'\u00B3';
+}
 
 bool FileReadable(std::u16string_view path) {
   std::FILE* file = OpenFile(path, "rb");
@@ -25,7 +46,7 @@ FileReadStatus ReadFileBytes(std::u16string_view path, FileBytes& bytes, int64_t
   if (!file) return FileReadStatus::kCannotOpen;
   const int64_t length = FileSize(file);
   if (size) *size = length;
-  if (length < 0 || length > std::numeric_limits<int32_t>::max()) {
+  if (length < 0 || length > kLargestFileBytes) {
     std::fclose(file);
     return FileReadStatus::kCannotOpen;
   }

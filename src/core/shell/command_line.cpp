@@ -13,9 +13,27 @@ constexpr std::u16string_view kTooManyPaths = u"パスの指定が多すぎま�
 
 bool IsBlank(char16_t unit) { return unit == u' ' || unit == u'\t'; }
 
+// A token quoted in a message box is cut to this many characters, the last being "…":
+// a box as wide as a 5000-character option would reach past the screen.
+constexpr size_t kLongestQuotedToken = 100;
+
+// Counts characters, not units, and never splits a surrogate pair.
+std::u16string Shortened(std::u16string_view token) {
+  size_t characters = 0;
+  size_t cut = 0;  // where the 99 characters that stay before the ellipsis end
+  for (size_t at = 0; at < token.size(); ++characters) {
+    if (characters == kLongestQuotedToken) return std::u16string(token.substr(0, cut)) + u"…";
+    const bool pair = at + 1 < token.size() && token[at] >= 0xD800 && token[at] <= 0xDBFF &&
+                      token[at + 1] >= 0xDC00 && token[at + 1] <= 0xDFFF;
+    at += pair ? 2 : 1;
+    if (characters + 1 == kLongestQuotedToken - 1) cut = at;
+  }
+  return std::u16string(token);
+}
+
 std::u16string Format(std::u16string_view format, std::u16string_view argument) {
   std::u16string text(format);
-  text.replace(text.find(u"%s"), 2, argument);
+  text.replace(text.find(u"%s"), 2, Shortened(argument));
   return text;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/layout/layout.h"
+#include "core/platform/files.h"
 #include "core/text/decode.h"
 #include "core/text/encoding.h"
 
@@ -29,7 +30,11 @@ bool RequestAsksForDetection(int32_t request) {
 }  // namespace
 
 std::unique_ptr<Document> ReadDocumentFile(std::u16string_view path, int32_t request,
-                                           DocumentIo& io) {
+                                           DocumentIo& io, bool* cutShort) {
+  if (cutShort) *cutShort = false;
+  // Pages of a mapped file that another program cut short read as zeros and are counted;
+  // the bytes read are then not the file's.
+  const uint64_t pagesLost = MappedPagesLost();
   FileBytes bytes;
   const FileReadStatus status = io.ReadWholeFile(path, bytes);
   if (status == FileReadStatus::kCannotOpen) return nullptr;
@@ -41,29 +46,38 @@ std::unique_ptr<Document> ReadDocumentFile(std::u16string_view path, int32_t req
   document->encoding = encoding;
   document->sourceBytes = bytes.length;
   DecodeDocumentText(*document, std::move(bytes), encoding);
+  if (MappedPagesLost() != pagesLost) {
+    if (cutShort) *cutShort = true;
+    return nullptr;
+  }
   document->lineEndKind = DetectLineEnd(document->text, document->textLength);
   document->sourceKind = kSourceFile;
   return document;
 }
 
-void LoadDocument(std::unique_ptr<Document>& current, std::u16string& path, int32_t startLine,
-                  int32_t request, int32_t keepFileType, const AppOptions& options, LoadHost& host,
-                  DocumentIo& io) {
+LoadOutcome LoadDocument(std::unique_ptr<Document>& current, std::u16string& path,
+                         int32_t startLine, int32_t request, int32_t keepFileType,
+                         const AppOptions& options, LoadHost& host, DocumentIo& io) {
   io.ResolveShortcut(path, host.OwnerWindow());
   io.NormalizePath(path);
-  current.reset();
-  current = ReadDocumentFile(path, request, io);
+  // The document shown stays until the new one is complete, so that a file cut short
+  // while it is read can leave it in place.
+  bool cutShort = false;
+  std::unique_ptr<Document> loaded = ReadDocumentFile(path, request, io, &cutShort);
+  if (cutShort) return LoadOutcome::kCutShort;
+  current = std::move(loaded);
   if (current && options.HistNum > 0) host.UpdateFileHistory(path);
   host.RefreshAfterLoad(startLine, keepFileType);
+  return LoadOutcome::kDone;
 }
 
-void ReloadDocument(std::unique_ptr<Document>& current, int32_t request, int32_t LineType,
-                    const AppOptions& options, LoadHost& host, DocumentIo& io) {
-  if (!current || current->sourceKind != kSourceFile) return;
+LoadOutcome ReloadDocument(std::unique_ptr<Document>& current, int32_t request, int32_t LineType,
+                           const AppOptions& options, LoadHost& host, DocumentIo& io) {
+  if (!current || current->sourceKind != kSourceFile) return LoadOutcome::kNothing;
   std::u16string path = current->name;
   int32_t startLine = current->TopLine;
   if (LineType == 1) startLine = LogicalLineOf(*current, startLine);
-  LoadDocument(current, path, startLine, request, 1, options, host, io);
+  return LoadDocument(current, path, startLine, request, 1, options, host, io);
 }
 
 void ReadStandardInput(std::unique_ptr<Document>& current, int32_t startLine, LoadHost& host,
@@ -72,17 +86,28 @@ void ReadStandardInput(std::unique_ptr<Document>& current, int32_t startLine, Lo
   std::string bytes;
   uint8_t piece[kStandardInputPiece];
   int32_t received = io.ReadStandardInputPiece(piece, kStandardInputPiece);
-  if (received > 0) {
+  const bool arrived = received > 0;
+  bool tooLarge = false;
+  if (arrived) {
     // A pipe may deliver nothing once without having ended; the second empty read ends it.
     int32_t emptyReads = 0;
     while (emptyReads < 2) {
       if (received > 0) {
+        // Refused like a file whose size a signed 32-bit count cannot hold, rather than
+        // cut to what such a count keeps of it.
+        if (static_cast<int64_t>(bytes.size()) + received > io.LargestStandardInput()) {
+          tooLarge = true;
+          std::string().swap(bytes);
+          break;
+        }
         bytes.append(reinterpret_cast<const char*>(piece), static_cast<size_t>(received));
       } else {
         ++emptyReads;
       }
       if (emptyReads < 2) received = io.ReadStandardInputPiece(piece, kStandardInputPiece);
     }
+  }
+  if (arrived && !tooLarge) {
     auto document = std::make_unique<Document>();
     document->name = kUntitledName;
     // Piped text is read as Shift_JIS, the same on every system, like a file in it.
@@ -97,6 +122,8 @@ void ReadStandardInput(std::unique_ptr<Document>& current, int32_t startLine, Lo
 void SetClipboardDocument(std::unique_ptr<Document>& current, std::u16string_view text) {
   current.reset();
   text = text.substr(0, std::min(text.find(u'\0'), text.size()));
+  // A text length is a signed 32-bit count too; more would be cut to what it keeps.
+  if (text.size() > static_cast<size_t>(kLargestFileBytes)) return;
   auto document = std::make_unique<Document>();
   document->name = kUntitledName;
   SetText(*document, text);

@@ -26,31 +26,49 @@ class LoadHost {
   virtual void* OwnerWindow() { return nullptr; }
 };
 
+// Shown when a load answers kCutShort.
+inline constexpr char16_t kFileCutShortMessage[] =
+    u"読み込み中にファイルが短くなったため、読み込めませんでした。";
+
+// How a load ended.
+enum class LoadOutcome {
+  kDone,      // the current document was replaced (by none when the file did not open)
+  kCutShort,  // another program cut the file short while it was read: nothing changed
+  kNothing,   // a reload with no file to read again
+};
+
 // Resolves a shortcut, normalises `path` in place, replaces the current document by the
 // file's decoded text (no document when the file cannot be opened, an empty one of source
 // kind -1 after a short read), updates the history and refreshes. `request` is a
 // TextEncoding request: -1, -3, -4 or -5 detect, any other value is taken as it is.
-void LoadDocument(std::unique_ptr<Document>& current, std::u16string& path, int32_t startLine,
-                  int32_t request, int32_t keepFileType, const AppOptions& options, LoadHost& host,
-                  DocumentIo& io = SystemDocumentIo());
+// A mapped file that loses its pages while it is read leaves the document, the history
+// and the window as they were, and the load answers kCutShort.
+LoadOutcome LoadDocument(std::unique_ptr<Document>& current, std::u16string& path,
+                         int32_t startLine, int32_t request, int32_t keepFileType,
+                         const AppOptions& options, LoadHost& host,
+                         DocumentIo& io = SystemDocumentIo());
 
 // Loads the current file again at the line shown, keeping the file type. Does nothing
 // unless the current document came from a file. `LineType` is the current file type's:
 // with 1 the top line is carried over as a logical line.
-void ReloadDocument(std::unique_ptr<Document>& current, int32_t request, int32_t LineType,
-                    const AppOptions& options, LoadHost& host, DocumentIo& io = SystemDocumentIo());
+LoadOutcome ReloadDocument(std::unique_ptr<Document>& current, int32_t request, int32_t LineType,
+                           const AppOptions& options, LoadHost& host,
+                           DocumentIo& io = SystemDocumentIo());
 
 // Replaces the current document by the text piped to standard input, decoded from the
-// OEM code page; no document when nothing arrives.
+// OEM code page; no document when nothing arrives or more than kLargestFileBytes would.
 void ReadStandardInput(std::unique_ptr<Document>& current, int32_t startLine, LoadHost& host,
                        DocumentIo& io = SystemDocumentIo());
 
-// A document of the clipboard's text up to its first NUL. The caller refreshes.
+// A document of the clipboard's text up to its first NUL; none for a text longer than a
+// signed 32-bit count. The caller refreshes.
 void SetClipboardDocument(std::unique_ptr<Document>& current, std::u16string_view text);
 
 // Reads and decodes a file without the window's bookkeeping: null when it cannot be
-// opened. Used by LoadDocument and by tools that report on files.
+// opened or was cut short while it was read (then `cutShort`, when given, is set). Used
+// by LoadDocument and by tools that report on files.
 std::unique_ptr<Document> ReadDocumentFile(std::u16string_view path, int32_t request,
-                                           DocumentIo& io = SystemDocumentIo());
+                                           DocumentIo& io = SystemDocumentIo(),
+                                           bool* cutShort = nullptr);
 
 }  // namespace vemora

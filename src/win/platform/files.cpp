@@ -1,11 +1,13 @@
-// Files by UTF-16 path on Windows: the wide C runtime functions, large files read through
-// a mapped view, and the replacement of a whole file through a sibling file and MoveFileExW.
+// Files by UTF-16 path on Windows: the wide C runtime functions (devices refused), large
+// files read through mapped views that survive losing their pages, and the replacement of
+// a whole file through a sibling file and MoveFileExW.
 #include "core/platform/files.h"
 
 #include <io.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -15,10 +17,19 @@
 namespace vemora {
 
 std::FILE* OpenFile(std::u16string_view path, const char* mode) {
+  // A device (a serial port, the console, a printer) opened as a file may never deliver
+  // its end: it is refused by its name before it is opened, and by its type after.
+  if (IsReservedDeviceName(path)) return nullptr;
   const std::wstring widePath = ToWide(path);
   const std::string narrowMode(mode);
   const std::wstring wideMode(narrowMode.begin(), narrowMode.end());
-  return _wfopen(widePath.c_str(), wideMode.c_str());
+  std::FILE* file = _wfopen(widePath.c_str(), wideMode.c_str());
+  if (file &&
+      GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)))) != FILE_TYPE_DISK) {
+    std::fclose(file);
+    return nullptr;
+  }
+  return file;
 }
 
 int64_t FileSize(std::FILE* file) {
@@ -34,13 +45,35 @@ namespace {
 // granularity (64 KB), as every view's offset must be.
 constexpr int64_t kViewBytes = 4 << 20;
 
+// A page of a mapped file can fail to come in while it is read: the file lives on another
+// system that cut it short, or (under Wine) another program cut it short from outside.
+// The read then raises an exception in whatever code touches the page, the detection or a
+// decoding thread. A vectored handler puts memory of zeros in place of the view that holds
+// the page, counts it and lets the read go on; the load sees the count change and fails.
+class WindowsMappedFile;
+std::mutex gMappedMutex;  // guards gMapped; taken before any file's own mutex
+std::vector<WindowsMappedFile*> gMapped;
+std::atomic<size_t> gMappedCount{0};
+std::atomic<uint64_t> gViewsLost{0};
+
 class WindowsMappedFile final : public MappedFile {
  public:
-  explicit WindowsMappedFile(std::vector<const void*> views)
-      : views_(std::move(views)), data_(static_cast<const uint8_t*>(views_.front())) {}
+  WindowsMappedFile(std::vector<const void*> views, int64_t size)
+      : views_(std::move(views)),
+        zeroed_(views_.size(), false),
+        data_(static_cast<const uint8_t*>(views_.front())),
+        size_(size) {
+    const std::lock_guard<std::mutex> lock(gMappedMutex);
+    gMapped.push_back(this);
+    ++gMappedCount;
+  }
   ~WindowsMappedFile() override {
-    for (const void* view : views_)
-      if (view) UnmapViewOfFile(view);
+    {
+      const std::lock_guard<std::mutex> lock(gMappedMutex);
+      std::erase(gMapped, this);
+      --gMappedCount;
+    }
+    for (size_t i = 0; i < views_.size(); ++i) Release(i);
   }
   WindowsMappedFile(const WindowsMappedFile&) = delete;
   WindowsMappedFile& operator=(const WindowsMappedFile&) = delete;
@@ -52,18 +85,74 @@ class WindowsMappedFile final : public MappedFile {
     const std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return;
     const auto before = static_cast<size_t>(std::max<int64_t>(end, 0) / kViewBytes);
-    for (; released_ < std::min(before, views_.size()); ++released_) {
-      UnmapViewOfFile(views_[released_]);
-      views_[released_] = nullptr;
+    for (; released_ < std::min(before, views_.size()); ++released_) Release(released_);
+  }
+
+  bool Holds(uintptr_t address) const {
+    const auto begin = reinterpret_cast<uintptr_t>(data_);
+    return address >= begin && address - begin < static_cast<uint64_t>(size_);
+  }
+
+  // Called by the exception handler for an address this file Holds: true when the read
+  // may go on, with the view that holds it now zeros.
+  bool ZeroViewAt(uintptr_t address) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const size_t i = ViewIndex(address - reinterpret_cast<uintptr_t>(data_));
+    if (!views_[i]) return false;  // released: reading it is a fault of the reader's
+    if (zeroed_[i]) return true;   // another thread zeroed it first
+    void* view = const_cast<void*>(views_[i]);
+    UnmapViewOfFile(view);
+    // Another thread may take the free range first; the fault then stands.
+    if (VirtualAlloc(view, ViewLength(i), MEM_RESERVE | MEM_COMMIT, PAGE_READONLY) != view) {
+      views_[i] = nullptr;
+      return false;
     }
+    zeroed_[i] = true;
+    gViewsLost.fetch_add(1, std::memory_order_relaxed);
+    return true;
   }
 
  private:
-  std::vector<const void*> views_;  // null once unmapped
+  size_t ViewIndex(uint64_t offset) const {
+    return views_.size() == 1 ? 0 : static_cast<size_t>(offset / kViewBytes);
+  }
+  SIZE_T ViewLength(size_t i) const {
+    if (views_.size() == 1) return static_cast<SIZE_T>(size_);
+    return static_cast<SIZE_T>(std::min(kViewBytes, size_ - static_cast<int64_t>(i) * kViewBytes));
+  }
+  void Release(size_t i) {
+    if (!views_[i]) return;
+    if (zeroed_[i])
+      VirtualFree(const_cast<void*>(views_[i]), 0, MEM_RELEASE);
+    else
+      UnmapViewOfFile(views_[i]);
+    views_[i] = nullptr;
+  }
+
+  std::vector<const void*> views_;  // null once released
+  std::vector<bool> zeroed_;        // views put back as memory of zeros
   const uint8_t* data_;             // where the first view was, and the file starts
-  std::mutex mutex_;
-  size_t released_ = 0;  // views unmapped from the front, under the mutex
+  int64_t size_;
+  std::mutex mutex_;     // guards views_ and zeroed_ once the file is read
+  size_t released_ = 0;  // views released from the front, under the mutex
 };
+
+LONG CALLBACK OnMappedPageLost(EXCEPTION_POINTERS* pointers) {
+  const EXCEPTION_RECORD& record = *pointers->ExceptionRecord;
+  // Windows reports a page that cannot come in as an in-page error; Wine as an access
+  // violation. Both give the address read as the second parameter.
+  if ((record.ExceptionCode != EXCEPTION_IN_PAGE_ERROR &&
+       record.ExceptionCode != EXCEPTION_ACCESS_VIOLATION) ||
+      record.NumberParameters < 2 || gMappedCount.load() == 0)
+    return EXCEPTION_CONTINUE_SEARCH;
+  const auto address = static_cast<uintptr_t>(record.ExceptionInformation[1]);
+  const std::lock_guard<std::mutex> lock(gMappedMutex);
+  for (WindowsMappedFile* file : gMapped) {
+    if (file->Holds(address))
+      return file->ZeroViewAt(address) ? EXCEPTION_CONTINUE_EXECUTION : EXCEPTION_CONTINUE_SEARCH;
+  }
+  return EXCEPTION_CONTINUE_SEARCH;
+}
 
 // The file's first `size` bytes in views of kViewBytes at consecutive addresses: a free
 // range is found by reserving it and letting it go, and the views are placed there. Another
@@ -110,6 +199,9 @@ bool OnFixedDisk(HANDLE file) {
 
 std::unique_ptr<MappedFile> MapFile(std::FILE* file, int64_t size) {
   if (size <= 0) return nullptr;
+  // First in line, so that no other handler takes the fault for a crash.
+  static const bool guarded = AddVectoredExceptionHandler(1, OnMappedPageLost) != nullptr;
+  if (!guarded) return nullptr;  // read into memory instead
   const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
   if (handle == INVALID_HANDLE_VALUE || handle == nullptr || !OnFixedDisk(handle)) return nullptr;
   HANDLE mapping = CreateFileMappingW(handle, nullptr, PAGE_READONLY, 0, 0, nullptr);
@@ -124,11 +216,11 @@ std::unique_ptr<MappedFile> MapFile(std::FILE* file, int64_t size) {
   }
   CloseHandle(mapping);  // the views keep the mapping alive
   if (views.empty()) return nullptr;
-  return std::make_unique<WindowsMappedFile>(std::move(views));
+  return std::make_unique<WindowsMappedFile>(std::move(views), size);
 }
 
 uint64_t MappedPagesLost() {
-  return 0;
+  return gViewsLost.load(std::memory_order_relaxed);
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/platform/document_io.h"
+#include "core/platform/files.h"
 #include "win/platform/shell_paths.h"
 #include "win/platform/text_conversion.h"
 
@@ -25,6 +26,8 @@ size_t FixedPrefixLength(const std::wstring& path) {
 }  // namespace
 
 void NormalizePath(std::u16string& path) {
+  // A device's name has no spelling on disk to look up, and it will not open.
+  if (IsReservedDeviceName(path)) return;
   wchar_t full[kMaxPathUnits + 1] = {};
   const std::wstring given = ToWide(path);
   const DWORD length = GetFullPathNameW(given.c_str(), kMaxPathUnits + 1, full, nullptr);

@@ -1,8 +1,10 @@
-// Shell-link resolution through the shell's link object.
+// Shell-link resolution through the shell's link object, for files named *.lnk.
 #include <windows.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "core/platform/file_names.h"
+#include "core/platform/files.h"
 #include "win/platform/shell_paths.h"
 #include "win/platform/text_conversion.h"
 
@@ -20,7 +22,23 @@ struct ComReference {
 
 }  // namespace
 
+namespace {
+
+// Only a regular file on disk named *.lnk is given to the link object: handed a device
+// name (COM1, aux.txt) it would read the device and wait for ever.
+bool MayBeShortcut(std::u16string_view path) {
+  constexpr std::u16string_view kExtension = u".lnk";
+  if (path.size() <= kExtension.size() || IsReservedDeviceName(path)) return false;
+  if (!FileNamesEqual(path.substr(path.size() - kExtension.size()), kExtension)) return false;
+  const DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
+}
+
+}  // namespace
+
 void ResolveShortcut(std::u16string& path, void* ownerWindow) {
+  if (!MayBeShortcut(path)) return;
   ComReference<IShellLinkW> link;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                               reinterpret_cast<void**>(&link.pointer))))

@@ -137,15 +137,27 @@ void ShowFileStatus(const Document& document) {
   SetStatusPart(kStatusFilePart, FileStampOf(document.name));
 }
 
+namespace {
+
+// The document shown before stays; the user learns why the file did not replace it.
+// A followed file read again on the timer says nothing: the next poll tries once more.
+void ReportCutShort(LoadOutcome outcome) {
+  if (outcome != LoadOutcome::kCutShort || IsFollowing()) return;
+  MessageBoxW(gShell.mainWindow, AsWide(kFileCutShortMessage), L"Vemora", MB_OK | MB_ICONERROR);
+}
+
+}  // namespace
+
 void OpenDocument(std::u16string path, int32_t startLine, int32_t request) {
   WindowLoadHost host;
-  LoadDocument(gDocument, path, startLine, request, 0, gOptions, host);
+  const LoadOutcome outcome = LoadDocument(gDocument, path, startLine, request, 0, gOptions, host);
+  ReportCutShort(outcome);
   UpdateMenuStates();
 }
 
 void ReloadCurrentDocument(int32_t request) {
   WindowLoadHost host;
-  ReloadDocument(gDocument, request, CurrentFileType().LineType, gOptions, host);
+  ReportCutShort(ReloadDocument(gDocument, request, CurrentFileType().LineType, gOptions, host));
 }
 
 void ReadDocumentFromStandardInput(int32_t startLine) {
