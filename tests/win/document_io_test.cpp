@@ -193,12 +193,17 @@ bool CutFromOutside(const std::wstring& path, int64_t size) {
   if (!CreateProcessW(L"Z:\\usr\\bin\\truncate", commandLine.data(), nullptr, nullptr, FALSE, 0,
                       nullptr, nullptr, &startup, &process))
     return false;
-  WaitForSingleObject(process.hProcess, 10000);
-  DWORD exitCode = 1;
-  GetExitCodeProcess(process.hProcess, &exitCode);
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
-  return exitCode == 0;
+  // Wine does not wait for a host program or learn its exit code: watch the file instead.
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
+        ((static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) == size)
+      return true;
+    Sleep(50);
+  }
+  return false;
 }
 
 // The system's loading services, except that the file is cut short from outside as soon
