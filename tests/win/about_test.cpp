@@ -17,12 +17,6 @@
 namespace vemora::testing {
 namespace {
 
-std::filesystem::path BesideTheTests(const wchar_t* name) {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return std::filesystem::path(path).parent_path() / name;
-}
-
 // The ProductVersion text and the fixed file version of an executable's version resource.
 struct VersionResource {
   std::wstring productVersion;

@@ -43,25 +43,10 @@ DialogReading RunDialog(ViewerHost& host) {
   return gReading;
 }
 
-std::wstring ClipboardText() {
-  std::wstring text;
-  if (!OpenClipboard(nullptr)) return text;
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    text = static_cast<const wchar_t*>(GlobalLock(data));
-    GlobalUnlock(data);
-  }
-  CloseClipboard();
-  return text;
-}
-
 void Select(int32_t anchor, int32_t end) {
   CurrentDocument()->SelectionAnchor = anchor;
   CurrentDocument()->SelectionEnd = end;
   UpdateMenuStates();
-}
-
-bool Grayed(UINT command) {
-  return (GetMenuState(GetMenu(gShell.mainWindow), command, MF_BYCOMMAND) & MF_GRAYED) != 0;
 }
 
 struct EncodingCase {

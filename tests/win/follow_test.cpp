@@ -19,13 +19,6 @@
 namespace vemora::testing {
 namespace {
 
-bool Grayed(UINT command) {
-  return (GetMenuState(GetMenu(gShell.mainWindow), command, MF_BYCOMMAND) & MF_GRAYED) != 0;
-}
-bool Checked(UINT command) {
-  return (GetMenuState(GetMenu(gShell.mainWindow), command, MF_BYCOMMAND) & MF_CHECKED) != 0;
-}
-
 void Append(const std::wstring& path, const std::string& bytes) {
   std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::app) << bytes;
 }

@@ -16,34 +16,20 @@
 namespace vemora::testing {
 namespace {
 
-// Offers a key press to the accelerator table the way the message loop does.
-void PressKey(ViewerHost& host, WORD key) {
-  MSG message{gShell.viewWindow, WM_KEYDOWN, key, 1, GetTickCount(), {}};
-  if (!TranslateAcceleratorW(gShell.mainWindow, gShell.accelerators, &message))
-    DispatchMessageW(&message);
-  host.Pump();
-}
-
-std::string Lines(int count) {
-  std::string text;
-  for (int i = 1; i <= count; ++i) text += "line " + std::to_string(i) + "\n";
-  return text;
-}
-
 TEST(Keys, KeysOfGrayedCommandsDoNothing) {
   ViewerHost host;
   ASSERT_TRUE(host.Start(L"\"" + host.Folder().Write(L"lines.txt", Lines(200)) + L"\""));
   ASSERT_NE(gShell.accelerators, nullptr);
-  PressKey(host, VK_END);
+  host.PressKey(VK_END);
   const int32_t bottom = CurrentDocument()->TopLine;
   EXPECT_GT(bottom, 100);
-  PressKey(host, VK_HOME);
+  host.PressKey(VK_HOME);
   EXPECT_EQ(CurrentDocument()->TopLine, 0);
 
   EnableMenuItem(GetMenu(gShell.mainWindow), CmdBottom, MF_BYCOMMAND | MF_GRAYED);
-  PressKey(host, VK_END);
+  host.PressKey(VK_END);
   EXPECT_EQ(CurrentDocument()->TopLine, 0) << "the grayed item's key was delivered";
-  PressKey(host, VK_NEXT);
+  host.PressKey(VK_NEXT);
   EXPECT_GT(CurrentDocument()->TopLine, 0) << "keys without a menu item always act";
 }
 
@@ -52,7 +38,7 @@ TEST(Keys, TableIsRebuiltFromTheKeyTable) {
   ASSERT_TRUE(host.Start(L"\"" + host.Folder().Write(L"lines.txt", Lines(200)) + L"\""));
   LoadKeyPreset(gOptions, 2);  // the third preset: Right moves five lines down
   BuildAccelerators();
-  PressKey(host, VK_RIGHT);
+  host.PressKey(VK_RIGHT);
   EXPECT_EQ(CurrentDocument()->TopLine, 5);
   EXPECT_EQ(CopyAcceleratorTableW(gShell.accelerators, nullptr, 0), 52);
 }
@@ -83,9 +69,9 @@ TEST(Keys, DamagedStoredKeyTableStillPages) {
                     damage.table.data(), static_cast<DWORD>(damage.table.size()));
     ASSERT_TRUE(host.Start(L"\"" + host.Folder().Write(L"lines.txt", Lines(200)) + L"\""));
     EXPECT_EQ(CopyAcceleratorTableW(gShell.accelerators, nullptr, 0), 33) << damage.what;
-    PressKey(host, VK_NEXT);
+    host.PressKey(VK_NEXT);
     EXPECT_GT(CurrentDocument()->TopLine, 0) << damage.what;
-    PressKey(host, VK_END);
+    host.PressKey(VK_END);
     EXPECT_GT(CurrentDocument()->TopLine, 100) << damage.what;
     host.Close();
   }

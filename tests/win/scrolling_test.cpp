@@ -18,20 +18,6 @@
 namespace vemora::testing {
 namespace {
 
-std::string Lines(int count) {
-  std::string text;
-  for (int i = 1; i <= count; ++i) text += "line " + std::to_string(i) + "\r\n";
-  return text;
-}
-
-SCROLLINFO Bar(int bar) {
-  SCROLLINFO info{};
-  info.cbSize = sizeof info;
-  info.fMask = SIF_ALL;
-  GetScrollInfo(gShell.viewWindow, bar, &info);
-  return info;
-}
-
 TEST(Scrolling, ScrollBarsFollowTheTopLineAndMoveIt) {
   ViewerHost host;
   ASSERT_TRUE(host.Start(L"\"" + host.Folder().Write(L"lines.txt", Lines(300)) + L"\""));

@@ -19,11 +19,6 @@
 namespace vemora::testing {
 namespace {
 
-std::string ReadAll(const std::wstring& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 std::vector<std::wstring> FolderNames(const std::filesystem::path& folder) {
   std::vector<std::wstring> names;
   for (const auto& item : std::filesystem::directory_iterator(folder))

@@ -25,27 +25,8 @@
 namespace vemora::testing {
 namespace {
 
-std::wstring Quoted(const std::wstring& text) {
-  return L"\"" + text + L"\"";
-}
-
 std::wstring TestTool() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return (std::filesystem::path(path).parent_path() / L"vemora_test_tool.exe").wstring();
-}
-
-std::string Lines(int count) {
-  std::string text;
-  for (int i = 1; i <= count; ++i) text += "line " + std::to_string(i) + "\r\n";
-  return text;
-}
-
-std::string ReadAll(const std::wstring& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
+  return BesideTheTests(L"vemora_test_tool.exe").wstring();
 }
 
 // Handles the viewer's messages (the watch timer among them) until the condition holds.

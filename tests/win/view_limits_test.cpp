@@ -17,10 +17,6 @@
 namespace vemora::testing {
 namespace {
 
-std::wstring Quoted(const std::wstring& path) {
-  return L"\"" + path + L"\"";
-}
-
 std::string Lines(int count, const std::string& line) {
   std::string text;
   for (int i = 0; i < count; ++i) text += line + "\r\n";
@@ -34,21 +30,9 @@ std::string ColumnSettings(int fold, int lineNumbers) {
          std::to_string(fold) + "\r\nTab=4\r\nLineNum=" + std::to_string(lineNumbers) + "\r\n";
 }
 
-SCROLLINFO Bar(int bar) {
-  SCROLLINFO info{};
-  info.cbSize = sizeof info;
-  info.fMask = SIF_ALL;
-  GetScrollInfo(gShell.viewWindow, bar, &info);
-  return info;
-}
-
 // The last position the thumb can reach; equal to nMin when it cannot move.
 int LastThumbPosition(const SCROLLINFO& info) {
   return std::max(info.nMin, info.nMax - std::max(static_cast<int>(info.nPage) - 1, 0));
-}
-
-bool Checked(UINT command) {
-  return (GetMenuState(GetMenu(gShell.mainWindow), command, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
 
 int ViewClientWidth() {

@@ -22,10 +22,6 @@
 namespace vemora::testing {
 namespace {
 
-bool Grayed(UINT command) {
-  return (GetMenuState(GetMenu(gShell.mainWindow), command, MF_BYCOMMAND) & MF_GRAYED) != 0;
-}
-
 LPARAM Point(int x, int y) {
   return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
 }
@@ -75,17 +71,6 @@ class ViewInHand : public ::testing::Test {
   }
   ViewerHost host_;
 };
-
-std::wstring ClipboardText() {
-  std::wstring text = L"(none)";
-  if (!OpenClipboard(nullptr)) return L"(not opened)";
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    text = static_cast<const wchar_t*>(GlobalLock(data));
-    GlobalUnlock(data);
-  }
-  CloseClipboard();
-  return text;
-}
 
 void PutOnClipboard(const std::wstring* text) {
   ASSERT_TRUE(OpenClipboard(nullptr));

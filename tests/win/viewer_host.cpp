@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <fstream>
+#include <iterator>
 
 #include "win/shell/app_state.h"
 #include "win/shell/application.h"
@@ -82,6 +83,13 @@ void ViewerHost::Command(UINT command, LPARAM lParam) {
   Pump();
 }
 
+void ViewerHost::PressKey(WORD key) {
+  MSG message{gShell.viewWindow, WM_KEYDOWN, key, 1, GetTickCount(), {}};
+  if (!TranslateAcceleratorW(gShell.mainWindow, gShell.accelerators, &message))
+    DispatchMessageW(&message);
+  Pump();
+}
+
 std::wstring ViewerHost::StatusText(int part) const {
   wchar_t text[512] = {};
   SendMessageW(gShell.statusBar, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text));
@@ -91,6 +99,54 @@ std::wstring ViewerHost::StatusText(int part) const {
 std::wstring ViewerHost::Title() const {
   wchar_t text[512] = {};
   GetWindowTextW(gShell.mainWindow, text, 512);
+  return text;
+}
+
+std::filesystem::path BesideTheTests(std::wstring_view name) {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return std::filesystem::path(path).parent_path() / name;
+}
+
+std::wstring Quoted(std::wstring_view text) {
+  return L"\"" + std::wstring(text) + L"\"";
+}
+
+std::string Lines(int count) {
+  std::string text;
+  for (int i = 1; i <= count; ++i) text += "line " + std::to_string(i) + "\r\n";
+  return text;
+}
+
+std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool Grayed(UINT command) {
+  return (GetMenuState(GetMenu(gShell.mainWindow), command, MF_BYCOMMAND) & MF_GRAYED) != 0;
+}
+
+bool Checked(UINT command) {
+  return (GetMenuState(GetMenu(gShell.mainWindow), command, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+SCROLLINFO Bar(int bar) {
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_ALL;
+  GetScrollInfo(gShell.viewWindow, bar, &info);
+  return info;
+}
+
+std::wstring ClipboardText() {
+  std::wstring text = L"(none)";
+  if (!OpenClipboard(nullptr)) return L"(not opened)";
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    text = static_cast<const wchar_t*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
   return text;
 }
 

@@ -39,6 +39,8 @@ class ViewerHost {
   void Close();
 
   void Command(UINT command, LPARAM lParam = 0);
+  // Offers a key press to the accelerator table the way the message loop does.
+  void PressKey(WORD key);
   std::wstring StatusText(int part) const;
   std::wstring Title() const;
   std::wstring IniPath() const { return folder_.File(L"Vemora.ini"); }
@@ -49,6 +51,20 @@ class ViewerHost {
   ScratchFolder folder_;
   bool running_ = false;
 };
+
+// A file beside the test program: the built programs, the help file, the stand-in tool.
+std::filesystem::path BesideTheTests(std::wstring_view name);
+std::wstring Quoted(std::wstring_view text);
+// "line 1" to "line <count>", each ended by CR LF.
+std::string Lines(int count);
+std::string ReadAll(const std::filesystem::path& path);
+// The main menu's state of a command.
+bool Grayed(UINT command);
+bool Checked(UINT command);
+// The view's scroll bar, SB_HORZ or SB_VERT.
+SCROLLINFO Bar(int bar);
+// The clipboard's Unicode text; "(none)" when it holds no text.
+std::wstring ClipboardText();
 
 // The text of a wide string of the bytes of a UTF-8 literal, for readable expectations.
 std::wstring Wide(std::string_view utf8);
