@@ -1,5 +1,5 @@
-// The about box and the Q&A topic as the user opens them from the help menu; the about
-// box shows the version the executable's version resource carries.
+// The about box as the user opens it from the help menu: it shows the version that the
+// executable's version resource carries.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "core/keys/commands.h"
-#include "win/platform/text_conversion.h"
 #include "win/shell/app_state.h"
 #include "dialog_script.h"
 #include "viewer_host.h"
@@ -63,17 +62,6 @@ TEST(AboutBox, ShowsNameAndTheVersionOfTheResource) {
                                std::to_wstring(LOWORD(resource.versionMs)) + L"." +
                                std::to_wstring(HIWORD(resource.versionLs));
   EXPECT_EQ(numbers, resource.productVersion) << "the fixed and the text version agree";
-}
-
-TEST(AboutBox, QandACommandOpensItsHelpTopic) {
-  ViewerHost host;
-  ASSERT_TRUE(host.Start(L"\"" + host.Folder().File(L"missing.txt") + L"\""));
-  gShell.helpFilePath = ToUtf16(BesideTheTests(L"vemora.chm").wstring());
-  host.Command(CmdQandA);
-  ASSERT_NE(gShell.helpWindow, nullptr);
-  EXPECT_EQ(WindowText(gShell.helpWindow), L"Vemora ヘルプ");
-  SendMessageW(gShell.helpWindow, WM_CLOSE, 0, 0);
-  gShell.helpWindow = nullptr;
 }
 
 }  // namespace

@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "core/keys/commands.h"
 #include "core/keys/key_table.h"
 #include "win/keys/history_menu.h"
@@ -182,36 +180,6 @@ TEST(MessageDialog, ReportsAnIniFileThatCannotBeWritten) {
   host.Close();
   EXPECT_TRUE(script.Finished());
   EXPECT_EQ(text, L"INIファイルに設定が保存できません");
-}
-
-TEST(SettingsHelp, BothDialogsOpenTheHelpWindow) {
-  ViewerHost host;
-  ASSERT_TRUE(host.Start(L""));
-  wchar_t program[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, program, MAX_PATH);
-  const std::wstring chm = (std::filesystem::path(program).parent_path() / L"vemora.chm").wstring();
-  gShell.helpFilePath = std::u16string(chm.begin(), chm.end());
-  for (const auto& [command, caption] :
-       {std::pair{CmdEnvSettings, kSheet},
-        std::pair{CmdFileTypeSettings, L"ファイルタイプ別の設定"}}) {
-    gShell.helpWindow = nullptr;
-    HWND helpWindow = nullptr;
-    DialogScript script({
-        On(caption, [](HWND dialog) { Click(dialog, IDC_HELP_BUTTON); }),
-        On(caption,
-           [&](HWND dialog) {
-             helpWindow = gShell.helpWindow;
-             Click(dialog, IDCANCEL);
-           }),
-    });
-    host.Command(command);
-    EXPECT_TRUE(script.Finished()) << command;
-    ASSERT_NE(helpWindow, nullptr) << command;
-    EXPECT_EQ(WindowText(helpWindow), L"Vemora ヘルプ") << command;
-    // Closed as a user closes it, so the help control forgets the window.
-    SendMessageW(helpWindow, WM_CLOSE, 0, 0);
-  }
-  gShell.helpWindow = nullptr;
 }
 
 }  // namespace

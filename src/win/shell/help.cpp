@@ -2,6 +2,8 @@
 // without the help file) only means that no help window appears.
 #include "win/shell/help.h"
 
+#include <string>
+
 #include "win/platform/text_conversion.h"
 #include "win/shell/app_state.h"
 
@@ -9,10 +11,29 @@ namespace vemora {
 namespace {
 
 // The HTML Help commands the viewer uses.
-constexpr UINT kHhHelpContext = 0x000F;
+constexpr UINT kHhDisplayTopic = 0x0000;
 constexpr UINT kHhInitialize = 0x001C;
 constexpr UINT kHhUninitialize = 0x001D;
 constexpr UINT kHhPreTranslateMessage = 0x00FD;
+
+// Topics are opened by page name rather than through the file's context map: the help
+// compiler writes each mapped target as the build folder's absolute path, which the
+// viewer then looks for inside the file and does not find.
+struct HelpTopic {
+  DWORD context;
+  const wchar_t* page;
+};
+constexpr HelpTopic kTopics[] = {
+    {kHelpContents, L"contents.htm"},
+    {kHelpQandA, L"qanda.htm"},
+    {kHelpFind, L"find.htm"},
+    {kHelpCommandLine, L"commandline.htm"},
+    {kHelpKeys, L"keys.htm"},
+    {kHelpOptions, L"options.htm"},
+    {kHelpFileTypeName, L"filetype-name.htm"},
+    {kHelpFileTypeLook, L"filetype-look.htm"},
+    {kHelpFileTypeTool, L"filetype-tool.htm"},
+};
 
 using HtmlHelpFunction = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
 
@@ -29,6 +50,16 @@ HtmlHelpFunction BoundHtmlHelp() {
 }
 
 }  // namespace
+
+std::wstring_view HelpPage(DWORD context) {
+  for (const HelpTopic& topic : kTopics)
+    if (topic.context == context) return topic.page;
+  return {};
+}
+
+void ForgetHelpContext(HWND mainWindow) {
+  RemovePropW(mainWindow, kHelpContextProperty);
+}
 
 HWND CallHtmlHelp(LPCWSTR file, UINT command, DWORD_PTR data) {
   HtmlHelpFunction function = BoundHtmlHelp();
@@ -49,8 +80,11 @@ bool HelpPreTranslate(MSG& message) {
 }
 
 HWND ShowHelpTopic(DWORD context) {
-  const std::wstring path = ToWide(gShell.helpFilePath);
-  gShell.helpWindow = CallHtmlHelp(path.c_str(), kHhHelpContext, context);
+  if (gShell.mainWindow)
+    SetPropW(gShell.mainWindow, kHelpContextProperty,
+             reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(context)));
+  const std::wstring topic = ToWide(gShell.helpFilePath) + L"::/" + std::wstring(HelpPage(context));
+  gShell.helpWindow = CallHtmlHelp(topic.c_str(), kHhDisplayTopic, 0);
   return gShell.helpWindow;
 }
 

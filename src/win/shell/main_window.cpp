@@ -13,6 +13,7 @@
 #include "win/shell/application.h"
 #include "win/shell/dpi_scale.h"
 #include "win/shell/document_actions.h"
+#include "win/shell/help.h"
 #include "win/shell/main_layout.h"
 #include "win/shell/status_bar.h"
 #include "win/shell/toolbar.h"
@@ -66,6 +67,7 @@ void OnMouseWheel(WPARAM wParam) {
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_DESTROY:
+      ForgetHelpContext(window);
       PostQuitMessage(0);
       return 0;
     case WM_SIZE:
