@@ -17,7 +17,12 @@
 //   vemora_probe wait-closed CAPTION MS   waits until no dialog with the caption is shown
 //   vemora_probe select CAPTION ID INDEX  selects a list or combo item and notifies the owner
 //   vemora_probe control-text ID    the text of the main window's control (the selector)
-// Output is UTF-8.
+//   vemora_probe help-context       the context number of the last help topic asked for
+//   vemora_probe wait-menu MS       waits until a menu is shown
+//   vemora_probe wait-focus CAPTION MS    waits until the keyboard focus is in the dialog
+// Output is UTF-8. A command that reads or drives the viewer fails (exit status 1, with a
+// word on the error output) when no viewer is running, so that a script never takes a
+// command sent to nobody for one that worked.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -26,6 +31,7 @@
 #include <string>
 
 #include "../win/window_search.h"
+#include "win/shell/help.h"
 
 namespace {
 
@@ -43,6 +49,17 @@ void Print(const std::wstring& text) {
 
 HWND MainWindow() {
   return FindWindowW(L"VemoraClass", nullptr);
+}
+
+// The viewer's main window, or null with a word on the error output.
+HWND RunningViewer() {
+  HWND window = MainWindow();
+  if (!window) {
+    const char text[] = "vemora_probe: no viewer is running\n";
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, sizeof text - 1, &written, nullptr);
+  }
+  return window;
 }
 
 // SB_GETTEXTW writes into the viewer's memory, so the buffer is allocated there.
@@ -86,8 +103,8 @@ bool WaitForTitle(const std::wstring& wanted, DWORD milliseconds) {
 }
 
 int Close() {
-  HWND window = MainWindow();
-  if (!window) return 0;
+  HWND window = RunningViewer();
+  if (!window) return 1;
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);
   HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
@@ -189,21 +206,52 @@ HWND FindControl(HWND dialog, int id) {
   return vemora::testing::FindDescendant(dialog, id);
 }
 
+// A menu shown from the menu bar or as a popup.
+bool ShownMenu() {
+  HWND menu = FindWindowW(L"#32768", nullptr);
+  return menu && IsWindowVisible(menu);
+}
+
+// Whether the keyboard focus of the window's thread is the window or one of its controls:
+// keys typed now reach it, whichever window of the display has the input focus.
+bool HasFocusWithin(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return false;
+  return info.hwndFocus && (info.hwndFocus == window || IsChild(window, info.hwndFocus));
+}
+
 int DialogCommand(const std::wstring& command, wchar_t** arguments, int count) {
   if (command == L"wait-dialog" && count == 2) {
     const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(_wtoi(arguments[1]));
     while (!FindDialog(arguments[0]) && GetTickCount64() < end) Sleep(10);
     return FindDialog(arguments[0]) ? 0 : 1;
   }
+  if (command == L"wait-focus" && count == 2) {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(_wtoi(arguments[1]));
+    auto focused = [&] {
+      HWND dialog = FindDialog(arguments[0]);
+      return dialog && HasFocusWithin(dialog);
+    };
+    while (!focused() && GetTickCount64() < end) Sleep(10);
+    return focused() ? 0 : 1;
+  }
   if (command == L"wait-closed" && count == 2) {
     const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(_wtoi(arguments[1]));
     while (FindDialog(arguments[0]) && GetTickCount64() < end) Sleep(10);
     return FindDialog(arguments[0]) ? 1 : 0;
   }
+  if (command == L"wait-menu" && count == 1) {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(_wtoi(arguments[0]));
+    while (!ShownMenu() && GetTickCount64() < end) Sleep(10);
+    return ShownMenu() ? 0 : 1;
+  }
   if (command == L"control-text" && count == 1) {
+    HWND window = RunningViewer();
+    HWND control = window ? FindControl(window, _wtoi(arguments[0])) : nullptr;
+    if (!control) return 1;
     wchar_t text[512] = {};
-    SendMessageW(FindControl(MainWindow(), _wtoi(arguments[0])), WM_GETTEXT, 512,
-                 reinterpret_cast<LPARAM>(text));
+    SendMessageW(control, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
     Print(text);
     return 0;
   }
@@ -243,11 +291,22 @@ int wmain(int count, wchar_t** arguments) {
   if (count < 2) return 2;
   const std::wstring command = arguments[1];
   if (command == L"status" && count == 3) {
+    if (!RunningViewer()) return 1;
     Print(StatusText(_wtoi(arguments[2])));
     return 0;
   }
   if (command == L"title") {
-    Print(vemora::testing::WindowText(MainWindow()));
+    HWND window = RunningViewer();
+    if (!window) return 1;
+    Print(vemora::testing::WindowText(window));
+    return 0;
+  }
+  if (command == L"help-context") {
+    HWND window = RunningViewer();
+    if (!window) return 1;
+    // The viewer keeps the number as a window property, which any process can read.
+    Print(std::to_wstring(
+        reinterpret_cast<UINT_PTR>(GetPropW(window, vemora::kHelpContextProperty))));
     return 0;
   }
   if (command == L"wait-title" && count == 4)
@@ -258,8 +317,10 @@ int wmain(int count, wchar_t** arguments) {
   if (command == L"clipboard") return ClipboardText();
   if (command == L"repaint-view") return RepaintView();
   if (command == L"command" && count == 3) {
-    // What a menu item or a bound key sends.
-    return PostMessageW(MainWindow(), WM_COMMAND, _wtoi(arguments[2]), 0) ? 0 : 1;
+    // What a menu item or a bound key sends. Posting to no window would post to the
+    // probe's own thread, and succeed.
+    HWND window = RunningViewer();
+    return window && PostMessageW(window, WM_COMMAND, _wtoi(arguments[2]), 0) ? 0 : 1;
   }
   return DialogCommand(command, arguments + 2, count - 2);
 }

@@ -27,10 +27,9 @@ open_from_menu() { # item's access key, caption
   local window
   window=$(wait_for_window 'notes.txt - Vemora' 50)
   [ -n "$window" ] || fail "no viewer window on the display"
-  xdotool windowfocus "$window"
-  sleep 0.3
+  focus_window "$window"
   xdotool key alt+o
-  sleep 0.3
+  p wait-menu 10000 || fail "Alt+O opened no menu"
   xdotool key "$1"
   p wait-dialog "$2" 10000 || fail "the options menu's item $1 did not open $2"
 }

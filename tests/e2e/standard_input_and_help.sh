@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Text piped to the viewer is shown untitled with no encoding facts, and F1 opens the
-# help window with the help file's title.
+# help window with the help file's title at the contents topic.
 set -euo pipefail
 source "$(dirname "$0")/viewer_session.bash" "$1"
 
@@ -20,9 +20,10 @@ status() { "$wine_run" "$probe" status "$1" | tr -d '\r'; }
 
 window=$(wait_for_window '無題' 50)
 [ -n "$window" ] || fail "no window on the display"
-xdotool windowfocus "$window"
-sleep 0.3
+focus_window "$window"
 xdotool key F1
 help=$(wait_for_window 'Vemora ヘルプ' 100)
 [ -n "$help" ] || fail "F1 did not open the help window"
+context=$("$wine_run" "$probe" help-context | tr -d '\r')
+[ "$context" = 2 ] || fail "F1 asked for the help topic $context, not the contents (2)"
 echo "standard input and help: ok"

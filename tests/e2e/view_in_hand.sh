@@ -50,8 +50,7 @@ viewer=$!
 "$wine_run" "$probe" wait-title text.txt 60000 || fail "the viewer did not show the file"
 window=$(wait_for_window 'text.txt - Vemora' 50)
 [ -n "$window" ] || fail "no window on the display"
-xdotool windowfocus "$window"
-sleep 0.3
+focus_window "$window"
 read -r vx vy vw vh < <("$wine_run" "$probe" view-client | tr -d '\r')
 [ "$vh" -gt 200 ] || fail "the view is $vw x $vh"
 
@@ -65,36 +64,53 @@ done
 [ -n "$pitch" ] || fail "the mouse line never reached line 2"
 row_y() { echo $((vy + $1 * pitch + pitch / 2)); }  # screen y in the middle of a row
 
+# Screenshots of the top rows of the view. The viewer paints in its own time, so each is
+# taken again until what it should show is there, or given up after three seconds.
+crop="${vw}x$((4 * pitch))+$vx+$vy"
+shot() { import -window root -crop "$crop" "$work/$1.png"; }
+differ() { compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1 || true; }
+shot_until() { # name, test...
+  local name=$1
+  shift
+  for _ in $(seq 30); do
+    shot "$name"
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+first_row_inverted() { # name
+  local mean
+  mean=$(convert "$work/$1.png" +repage -crop "40x$((pitch - 6))+8+0" -format '%[fx:mean]' info:)
+  awk -v m="$mean" 'BEGIN { exit !(m < 0.6) }'
+}
+same_as() { [ "$(differ "$1" "$2")" = 0 ]; }
+# The same picture again a moment later: painting has settled.
+settled() { sleep 0.1; shot "$1-again"; same_as "$1" "$1-again"; }
+
 # A drag from the left margin of the first row to the right of the second selects both
 # lines with their line ends; the inversion on screen is what a fresh paint shows.
 xdotool mousemove $((vx + 2)) "$(row_y 0)" mousedown 1
 xdotool mousemove $((vx + vw / 2)) "$(row_y 1)"
-sleep 0.1
 xdotool mousemove $((vx + vw - 30)) "$(row_y 1)" mouseup 1
-sleep 0.3
-crop="${vw}x$((4 * pitch))+$vx+$vy"
-import -window root -crop "$crop" "$work/dragged.png"
+shot_until dragged first_row_inverted dragged || fail "the first row does not look selected"
+shot_until dragged settled dragged || fail "the view kept changing after the drag"
 "$wine_run" "$probe" repaint-view
-sleep 0.3
-import -window root -crop "$crop" "$work/painted.png"
-differing=$(compare -metric AE "$work/dragged.png" "$work/painted.png" null: 2>&1 || true)
-[ "$differing" = 0 ] || fail "the drag's inversion differs from a fresh paint in $differing pixels"
-inverted=$(convert "$work/painted.png" +repage -crop "40x$((pitch - 6))+8+0" -format '%[fx:mean]' info:)
-awk -v m="$inverted" 'BEGIN { exit !(m < 0.6) }' || fail "the first row does not look selected ($inverted)"
+shot_until painted same_as painted dragged ||
+  fail "the drag's inversion differs from a fresh paint in $(differ dragged painted) pixels"
 xdotool key --clearmodifiers ctrl+c
 expect_clipboard 'alpha beta gamma\r\nsecond line here\r\n' "drag and Ctrl+C"
 
-# A double-click in the margin takes the row's first word.
+# A double-click in the margin takes the row's first word. Each click series waits out the
+# double-click time after the last click, or the system would count them together.
 sleep 0.6
 xdotool mousemove $((vx + 2)) "$(row_y 0)" click --repeat 2 --delay 60 1
-sleep 0.2
 xdotool key --clearmodifiers ctrl+c
 expect_clipboard 'alpha' "double-click and Ctrl+C"
 
 # A triple click on the second row of the wrapped line takes the whole logical line.
 sleep 0.6
 xdotool mousemove $((vx + 60)) "$(row_y 3)" click --repeat 3 --delay 60 1
-sleep 0.3
 xdotool key --clearmodifiers ctrl+c
 expect_clipboard "$long" "triple click and Ctrl+C"
 
@@ -103,7 +119,7 @@ start=$(top_line)
 xdotool key --clearmodifiers ctrl+f
 dialog=$(wait_for_window '^検索$' 50)
 [ -n "$dialog" ] || fail "Ctrl+F opened no find dialog"
-sleep 0.3
+"$wine_run" "$probe" wait-focus 検索 5000 || fail "the find dialog did not take the keys"
 xdotool type --delay 30 needle
 xdotool key Return
 first=
@@ -113,8 +129,7 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 [ -n "$first" ] && [ "$first" != "$start" ] || fail "the search did not move the view"
-xdotool windowfocus "$window"
-sleep 0.2
+focus_window "$window"
 xdotool key F3
 expect_top $((first + 20)) "F3 after the search"
 
@@ -122,26 +137,24 @@ expect_top $((first + 20)) "F3 after the search"
 xdotool key --clearmodifiers ctrl+g
 dialog=$(wait_for_window '^ジャンプ$' 50)
 [ -n "$dialog" ] || fail "Ctrl+G opened no jump dialog"
-sleep 0.3
+"$wine_run" "$probe" wait-focus ジャンプ 5000 || fail "the jump dialog did not take the keys"
 xdotool type --delay 30 25
 xdotool key Return
 expect_top 25 "the jump dialog"
 
 # The cell under the mouse is inverted, and taken away before a repaint, so moving into
 # the margin afterwards leaves no stray inversion.
-shot() { sleep 0.3; import -window root -crop "$crop" "$work/$1.png"; }
-differ() { compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1 || true; }
 xdotool mousemove $((vx + 2)) "$(row_y 0)"
-shot plain
+shot_until plain settled plain || fail "the view kept changing with the mouse in the margin"
 xdotool mousemove $((vx + 11)) "$(row_y 0)"
-shot over
+cell_inverted() { [ "$(differ plain over)" -gt 20 ]; }
+shot_until over cell_inverted || fail "the cell under the mouse is not inverted"
+shot_until over settled over || fail "the view kept changing with the mouse over a cell"
 cell=$(differ plain over)
-[ "$cell" -gt 20 ] && [ "$cell" -le $((3 * pitch * pitch)) ] ||
-  fail "the cell under the mouse changed $cell pixels"
+[ "$cell" -le $((3 * pitch * pitch)) ] || fail "the cell under the mouse changed $cell pixels"
 "$wine_run" "$probe" repaint-view
 xdotool mousemove $((vx + 2)) "$(row_y 0)"
-shot after
-[ "$(differ plain after)" = 0 ] || fail "a repaint left the mouse cell behind"
+shot_until after same_as after plain || fail "a repaint left the mouse cell behind"
 
 "$wine_run" "$probe" close >/dev/null
 wait "$viewer" || fail "exit code $?"

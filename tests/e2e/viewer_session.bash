@@ -55,3 +55,14 @@ wait_for_window() { # title pattern, tries of 0.1 s
   done
   echo "$found"
 }
+
+# Gives the window the input focus and waits until it has it, so that the keys typed next
+# go there.
+focus_window() { # window id
+  xdotool windowfocus "$1" 2>/dev/null || true
+  for _ in $(seq 100); do
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && return 0
+    sleep 0.05
+  done
+  fail "the window '$(xdotool getwindowname "$1" 2>/dev/null)' did not take the focus"
+}
