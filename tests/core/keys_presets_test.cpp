@@ -236,6 +236,9 @@ TEST(KeysPresets, EveryRowOfEveryPreset) {
       EXPECT_EQ(options.KeyTable[i], expected) << "preset " << preset << " row " << i;
     }
   }
+  // A preset number out of range gives the first preset.
+  EXPECT_EQ(KeyPreset(-4).data(), KeyPreset(0).data());
+  EXPECT_EQ(KeyPreset(3).data(), KeyPreset(0).data());
 }
 
 }  // namespace

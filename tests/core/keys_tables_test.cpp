@@ -11,7 +11,7 @@
 namespace vemora {
 namespace {
 
-constexpr uint16_t kVkReturn = 0x0D, kVkPrior = 0x21, kVkUp = 0x26;
+constexpr uint16_t kVkPrior = 0x21;
 
 int KeyIndex(std::u16string_view name) {
   const auto keys = KeyNameTable();
@@ -63,28 +63,6 @@ TEST(KeysTables, KeyCodeForVirtualAndCharacterKeys) {
   EXPECT_EQ(KeyCodeFor(74, true).code, u'_');
   EXPECT_EQ(KeyCodeFor(-1, true).code, 0);
   EXPECT_EQ(KeyCodeFor(75, false).code, 0);
-}
-
-TEST(KeysPresets, CountsAndRows) {
-  ASSERT_EQ(KeyPreset(0).size(), 33u);
-  ASSERT_EQ(KeyPreset(1).size(), 58u);
-  ASSERT_EQ(KeyPreset(2).size(), 52u);
-  EXPECT_EQ(KeyPreset(-4).data(), KeyPreset(0).data());
-  EXPECT_EQ(KeyPreset(3).data(), KeyPreset(0).data());
-
-  EXPECT_EQ(KeyPreset(0)[0], (KeyBinding{0x06, 0, u'>', CmdBottom}));
-  EXPECT_EQ(KeyPreset(0)[14], (KeyBinding{0x13, 0, 'V', CmdOpen}));
-  EXPECT_EQ(KeyPreset(0)[24], (KeyBinding{0x03, 0, kVkReturn, CmdLineDown}));
-  EXPECT_EQ(KeyPreset(0)[32], (KeyBinding{0x07, 0, 0x27, CmdFiveCharsRight}));
-  EXPECT_EQ(KeyPreset(1)[0], (KeyBinding{0x02, 0, u'/', CmdFind}));
-  EXPECT_EQ(KeyPreset(1)[1], (KeyBinding{0x07, 0, '5', CmdTop}));
-  EXPECT_EQ(KeyPreset(1)[4], (KeyBinding{0x06, 0, u'?', CmdFindBackward}));
-  EXPECT_EQ(KeyPreset(1)[32], (KeyBinding{0x13, 0, 'U', CmdShowMatches}));
-  EXPECT_EQ(KeyPreset(1)[57], (KeyBinding{0x07, 0, kVkUp, CmdFiveLinesUp}));
-  EXPECT_EQ(KeyPreset(2)[10], (KeyBinding{0x0B, 0, 'I', CmdPageDown}));
-  EXPECT_EQ(KeyPreset(2)[11], (KeyBinding{0x0B, 0, 'I', CmdPageUp}));
-  EXPECT_EQ(KeyPreset(2)[34], (KeyBinding{0x03, 0, 0x1B, CmdExit}));
-  EXPECT_EQ(KeyPreset(2)[45], (KeyBinding{0x07, 0, kVkReturn, CmdOpenWithTool}));
 }
 
 // Every preset entry is a key the key page can show, with a flag set the program makes,

@@ -23,10 +23,6 @@
 namespace vemora::testing {
 namespace {
 
-std::wstring Quoted(const std::wstring& path) {
-  return L"\"" + path + L"\"";
-}
-
 void SetLastWrite(const std::wstring& path, WORD year, WORD month, WORD day, WORD hour,
                   WORD minute) {
   SYSTEMTIME local{year, month, 0, day, hour, minute, 0, 0};
@@ -37,19 +33,6 @@ void SetLastWrite(const std::wstring& path, WORD year, WORD month, WORD day, WOR
       CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   SetFileTime(file, nullptr, nullptr, &utc);
   CloseHandle(file);
-}
-
-bool Grayed(UINT command) {
-  return (GetMenuState(GetMenu(gShell.mainWindow), command, MF_BYCOMMAND) & MF_GRAYED) != 0;
-}
-bool Checked(UINT command) {
-  return (GetMenuState(GetMenu(gShell.mainWindow), command, MF_BYCOMMAND) & MF_CHECKED) != 0;
-}
-
-std::string Lines(int count) {
-  std::string text;
-  for (int i = 1; i <= count; ++i) text += "line " + std::to_string(i) + "\r\n";
-  return text;
 }
 
 std::wstring TopLineText(int line) {
@@ -68,19 +51,6 @@ TEST(Viewer, StatusBarShowsTheFileFacts) {
   EXPECT_EQ(host.StatusText(4), L"2018/03/05  9:07   " + std::to_wstring(bytes.size()) + L" Bytes");
   EXPECT_TRUE(Checked(CmdEncodingSjis));
   EXPECT_FALSE(Checked(CmdEncodingUtf8));
-
-  // An empty file has no encoding or line ends of its own, and a file that cannot be
-  // opened leaves no facts at all: neither keeps those of the last text.
-  OpenDocument(ToUtf16(host.Folder().Write(L"empty.txt", "")), 0, -1);
-  EXPECT_NE(host.Title(), L"Vemora");
-  EXPECT_EQ(host.StatusText(0), L"");
-  EXPECT_EQ(host.StatusText(1), L"");
-  OpenDocument(ToUtf16(host.Folder().File(L"missing.txt")), 0, -1);
-  EXPECT_EQ(host.Title(), L"Vemora");
-  EXPECT_EQ(host.StatusText(0), L"");
-  EXPECT_EQ(host.StatusText(1), L"");
-  EXPECT_EQ(host.StatusText(4), L"");
-  EXPECT_FALSE(Checked(CmdEncodingSjis));
 }
 
 TEST(Viewer, TitleFollowsActivation) {
