@@ -8,6 +8,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "core/platform/document_io.h"
 #include "core/platform/files.h"
@@ -46,8 +47,13 @@ TEST(ReadFileBytes, LargeFilesAreMappedSmallOnesHeldAndBothDecodeAlike) {
       out << *content;
     }
     const bool isLarge = content == &large;
-    for (const TextEncoding encoding :
-         {kEncodingShiftJis, kEncodingEuc, kEncodingUtf8, kEncodingUtf16Be, kEncodingUtf16Bom}) {
+    // The mapped file through one byte decoder and one 16-bit decoder (its odd length
+    // ends in half a unit); the small file through every decoder.
+    const std::vector<TextEncoding> encodings =
+        isLarge ? std::vector<TextEncoding>{kEncodingShiftJis, kEncodingUtf16Be}
+                : std::vector<TextEncoding>{kEncodingShiftJis, kEncodingEuc, kEncodingUtf8,
+                                            kEncodingUtf16Be, kEncodingUtf16Bom};
+    for (const TextEncoding encoding : encodings) {
       FileBytes bytes;
       int64_t size = 0;
       ASSERT_EQ(FileReadStatus::kComplete, ReadFileBytes(path.u16string(), bytes, &size));
