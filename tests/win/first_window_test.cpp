@@ -4,16 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "viewer_host.h"
+#include "window_search.h"
+
+namespace vemora::testing {
 namespace {
-
-// The build folder as a Windows path (Wine maps the Unix root to drive Z:).
-std::wstring BuildPath(const wchar_t* file) {
-  std::string unixPath = std::string(VEMORA_BUILD_DIR) + "/";
-  std::wstring path = L"Z:";
-  for (char c : unixPath) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
-  return path + file;
-}
 
 HWND WaitForWindow(const wchar_t* className, DWORD processId, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
@@ -41,23 +38,11 @@ struct Started {
 };
 
 bool StartViewer(const std::wstring& arguments, Started& started) {
-  std::wstring commandLine = L"\"" + BuildPath(L"vemora.exe") + L"\" " + arguments;
+  std::wstring commandLine = L"\"" + BesideTheTests(L"vemora.exe").wstring() + L"\" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   return CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &started.process);
-}
-
-BOOL CALLBACK CollectStaticText(HWND child, LPARAM found) {
-  wchar_t className[32] = {};
-  GetClassNameW(child, className, 32);
-  wchar_t text[256] = {};
-  GetWindowTextW(child, text, 256);
-  if (_wcsicmp(className, L"Static") == 0 && text[0] != L'\0') {
-    *reinterpret_cast<std::wstring*>(found) = text;
-    return FALSE;
-  }
-  return TRUE;
 }
 
 // A wrong command line shows one message box titled "Vemora" with the exact text, and
@@ -87,7 +72,8 @@ TEST(FirstWindow, CommandLineErrorsAreShownThenTheProgramEnds) {
     // The box may be found before its text is set: wait for it.
     std::wstring text;
     for (int tries = 0; tries < 100 && text.empty(); ++tries) {
-      EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&text));
+      const std::vector<std::wstring> texts = StaticTexts(box);
+      if (!texts.empty()) text = texts[0];
       if (text.empty()) Sleep(50);
     }
     EXPECT_EQ(text, c.message);
@@ -107,7 +93,7 @@ TEST(FirstWindow, CommandLineErrorsAreShownThenTheProgramEnds) {
 }
 
 TEST(FirstWindow, OpensWithCaptionAndClosesWithExitCodeZero) {
-  std::wstring commandLine = L"\"" + BuildPath(L"vemora.exe") + L"\"";
+  std::wstring commandLine = L"\"" + BesideTheTests(L"vemora.exe").wstring() + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
@@ -132,3 +118,4 @@ TEST(FirstWindow, OpensWithCaptionAndClosesWithExitCodeZero) {
 }
 
 }  // namespace
+}  // namespace vemora::testing

@@ -72,18 +72,6 @@ class ViewInHand : public ::testing::Test {
   ViewerHost host_;
 };
 
-void PutOnClipboard(const std::wstring* text) {
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  if (text) {
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text->size() + 1) * sizeof(wchar_t));
-    memcpy(GlobalLock(memory), text->c_str(), (text->size() + 1) * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    SetClipboardData(CF_UNICODETEXT, memory);
-  }
-  CloseClipboard();
-}
-
 // Runs the command, answering the dialogs it opens with the steps.
 void AnswerDialogs(ViewerHost& host, int command, std::vector<DialogScript::Step> steps) {
   EXPECT_TRUE(RunScripted([&] { host.Command(command); }, std::move(steps)));

@@ -3,7 +3,10 @@
 
 #include <commctrl.h>
 
+#include <gtest/gtest.h>
+
 #include <atomic>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -148,6 +151,18 @@ std::wstring ClipboardText() {
   }
   CloseClipboard();
   return text;
+}
+
+void PutOnClipboard(const std::wstring* text) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  if (text) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text->size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(memory), text->c_str(), (text->size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+  }
+  CloseClipboard();
 }
 
 std::wstring Wide(std::string_view utf8) {

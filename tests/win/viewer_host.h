@@ -65,6 +65,8 @@ bool Checked(UINT command);
 SCROLLINFO Bar(int bar);
 // The clipboard's Unicode text; "(none)" when it holds no text.
 std::wstring ClipboardText();
+// Puts the text on the clipboard as Unicode text; null leaves the clipboard empty.
+void PutOnClipboard(const std::wstring* text);
 
 // The text of a wide string of the bytes of a UTF-8 literal, for readable expectations.
 std::wstring Wide(std::string_view utf8);

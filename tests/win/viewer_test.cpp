@@ -272,21 +272,12 @@ void PasteAnswering(ViewerHost& host, int button) {
                           {On(L"複写", [button](HWND box) { Click(box, button); })}));
 }
 
-void PutOnClipboard(const std::wstring& text) {
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-  memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-  GlobalUnlock(memory);
-  SetClipboardData(CF_UNICODETEXT, memory);
-  CloseClipboard();
-}
-
 TEST(Viewer, PasteShowsTheClipboardTextAfterConfirmation) {
   ViewerHost host;
   const std::wstring path = host.Folder().Write(L"a.txt", "file text\r\n");
   ASSERT_TRUE(host.Start(Quoted(path)));
-  PutOnClipboard(L"貼り付けた文章\r\n二行目");
+  const std::wstring clip = L"貼り付けた文章\r\n二行目";
+  PutOnClipboard(&clip);
 
   PasteAnswering(host, IDCANCEL);
   EXPECT_EQ(CurrentDocument()->sourceKind, kSourceFile) << "cancelled: the file stays";
