@@ -65,6 +65,25 @@ TEST_F(HitTesting, PointsMapToTheFirstCellReachingThem) {
   for (const Case& c : cases) EXPECT_EQ(Hit(c.x, c.row), c.expected) << c.x << " " << c.why;
 }
 
+TEST_F(HitTesting, APointNeverFallsBetweenTheHalvesOfASurrogatePair) {
+  // Each half of a pair is measured as a cell of its own (two columns), as a font may.
+  Lay(u"a\U0002000Bb\U0001F600\n\U0002000B");
+  struct Case {
+    int32_t x, row, expected;
+    const char* why;
+  };
+  const Case cases[] = {
+      {Column(1) + 3, 0, 1, "the first half of a pair"},
+      {Column(4), 0, 1, "the second half gives the pair's start"},
+      {Column(5) + 1, 0, 3, "the unit after the pair"},
+      {Column(7), 0, 4, "the second pair's first half"},
+      {Column(9), 0, 4, "the second pair's second half"},
+      {Column(3), 1, 7, "a pair that starts a line"},
+      {Column(30), 1, 9, "past the last pair: the end of the text"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Hit(c.x, c.row), c.expected) << c.x << " " << c.why;
+}
+
 TEST_F(HitTesting, ScrolledViewsAddTheHiddenColumnsAndLines) {
   Lay(u"0123456789\n0123456789\nabcdefghij", 80);
   view_.LeftColumn = 3;

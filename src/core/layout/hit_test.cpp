@@ -2,6 +2,7 @@
 #include "core/layout/hit_test.h"
 
 #include "core/layout/layout.h"
+#include "core/text/selection.h"
 
 namespace vemora {
 
@@ -20,7 +21,9 @@ int32_t HitTest(const Document& document, const ViewGeometry& view, const RowLay
   RowLayout layout;
   if (y < 0 || !LayOutDisplayLine(document, view.LineAt(y), options, measure, start, layout))
     return document.textLength;
-  return start + layout.UnitAtOrAfter(view.TargetAt(x));
+  const int32_t position = start + layout.UnitAtOrAfter(view.TargetAt(x));
+  // Half a character would end a selection or a copy with a lone surrogate.
+  return SplitsSurrogatePair(document.Text(), position) ? position - 1 : position;
 }
 
 bool RowInversion(const RowLayout& layout, int32_t lineStart, int32_t low, int32_t high,
