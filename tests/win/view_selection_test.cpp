@@ -1,7 +1,8 @@
 // The view in the user's hands, run in-process: hit testing against the row layout of the
 // real font, dragging, word and line selection, the three copies read back from the
 // clipboard, the find dialog with its history, stepping through hits, the jump dialog
-// and the context menu. Dialogs are answered from a second thread, as a user would.
+// and the context menu. Dialogs are answered from inside their own message loops by a
+// scripted timer, as a user acts on whatever window is in front.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -115,6 +116,40 @@ TEST_F(ViewInHand, DragSelectsAndAClickClears) {
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_TRUE(Grayed(CmdCopy));
   EXPECT_TRUE(Grayed(CmdAppendCopy));
+}
+
+TEST_F(ViewInHand, ADragEndsWhenTheMouseIsTakenOrTheSelectionIsSetOtherwise) {
+  Show("alpha beta gamma\r\nsecond line\r\n");
+  // A popup or another window taking the mouse ends the drag where it stands.
+  Send(WM_LBUTTONDOWN, CellPoint(0, 6), MK_LBUTTON);
+  Send(WM_MOUSEMOVE, CellPoint(0, 10), MK_LBUTTON);
+  SetCapture(gShell.mainWindow);
+  host_.Pump();
+  EXPECT_EQ(CurrentDocument()->MouseSelecting, 0);
+  EXPECT_FALSE(Grayed(CmdCopy));
+  ReleaseCapture();
+  Send(WM_MOUSEMOVE, CellPoint(1, 3));
+  EXPECT_EQ(Selection(), (std::pair{6, 10})) << "the selection no longer follows the pointer";
+  Send(WM_LBUTTONDOWN, CellPoint(0, 2), MK_LBUTTON);
+  ReleaseCapture();
+  host_.Pump();
+  EXPECT_EQ(Selection(), (std::pair{kNoPosition, kNoPosition})) << "taken before any move";
+  EXPECT_TRUE(Grayed(CmdCopy));
+
+  // Select all or a reload in the middle of a drag gives the mouse back, so that the next
+  // click reaches the window it is meant for.
+  Send(WM_LBUTTONDOWN, CellPoint(0, 6), MK_LBUTTON);
+  Send(WM_MOUSEMOVE, CellPoint(0, 10), MK_LBUTTON);
+  host_.Command(CmdSelectAll);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(Selection(), (std::pair{0, 31}));
+  Send(WM_MOUSEMOVE, CellPoint(0, 3), MK_LBUTTON);
+  EXPECT_EQ(Selection(), (std::pair{0, 31}));
+  Send(WM_LBUTTONDOWN, CellPoint(0, 6), MK_LBUTTON);
+  ReloadCurrentDocument(-1);
+  host_.Pump();
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(CurrentDocument()->MouseSelecting, 0);
 }
 
 TEST_F(ViewInHand, DragAboveTheViewScrollsALineAndFollows) {

@@ -27,6 +27,7 @@
 #include "win/view/gutter.h"
 #include "win/view/view_paint.h"
 #include "win/view/view_scroll.h"
+#include "win/view/view_selection.h"
 #include "win/view/view_window.h"
 
 namespace vemora {
@@ -99,6 +100,7 @@ void ShowStartLine(const Document& document, int32_t startLine) {
 
 void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
   NoteDocumentReplaced();
+  EndSelectionDrag();
   Document* document = CurrentDocument();
   if (!document) {
     ClearDocumentFacts();

@@ -63,10 +63,18 @@ RECT CellRect(const ViewGeometry& view, int32_t row, int32_t left, int32_t right
   return RECT{view.ClientX(left), top, view.ClientX(right), top + gView.CharHeight};
 }
 
+// A drag no longer under way must not keep the mouse: the view would swallow the next
+// click anywhere on the screen.
+void LetGoOfTheMouse() {
+  KillTimer(gShell.viewWindow, kAutoScrollTimer);
+  if (GetCapture() == gShell.viewWindow) ReleaseCapture();
+}
+
 void SetSelection(Document& document, TextRange range) {
   document.SelectionAnchor = range.start;
   document.SelectionEnd = range.end;
   document.MouseSelecting = 0;
+  LetGoOfTheMouse();
   UpdateMenuStates();
   InvertRange(range.start, range.end);
 }
@@ -197,16 +205,41 @@ void OnSelectionMove(LPARAM point) {
   ExtendSelection(at.x, at.y);
 }
 
-void OnSelectionRelease() {
-  RemoveMouseCell();
-  Document& document = *CurrentDocument();
-  if (document.MouseSelecting != 1) return;
+namespace {
+
+// The end of a drag, by the button's release or by the loss of the capture.
+void FinishDrag(Document& document) {
   KillTimer(gShell.viewWindow, kAutoScrollTimer);
   document.MouseSelecting = 0;
   // A click without a drag leaves no selection; an empty one shows nothing to erase.
   if (document.SelectionEnd == document.SelectionAnchor) ClearSelection(document);
-  ReleaseCapture();
   UpdateMenuStates();
+}
+
+}  // namespace
+
+void OnSelectionRelease() {
+  RemoveMouseCell();
+  Document& document = *CurrentDocument();
+  // Cleared first, so that the capture's going is not taken for a second end.
+  if (document.MouseSelecting == 1) FinishDrag(document);
+  LetGoOfTheMouse();
+}
+
+void OnSelectionCaptureChanged(HWND gaining) {
+  RemoveMouseCell();
+  // A press that finds the view still holding the mouse takes it again, and the system
+  // may report that as a change too.
+  if (gaining == gShell.viewWindow) return;
+  // A right click, a popup or another window taking the mouse ends the drag where it
+  // stands; otherwise the selection would follow a pointer whose button is up.
+  Document* document = CurrentDocument();
+  if (document && document->MouseSelecting == 1) FinishDrag(*document);
+}
+
+void EndSelectionDrag() {
+  if (Document* document = CurrentDocument()) document->MouseSelecting = 0;
+  LetGoOfTheMouse();
 }
 
 void OnWordDoubleClick(LPARAM point) {

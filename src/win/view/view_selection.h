@@ -31,6 +31,10 @@ void EraseSelection();
 void OnSelectionPress(WPARAM keys, LPARAM point);
 void OnSelectionMove(LPARAM point);
 void OnSelectionRelease();
+// WM_CAPTURECHANGED: `gaining` takes the mouse from the view.
+void OnSelectionCaptureChanged(HWND gaining);
+// Ends a drag without a release, for a new document shown in the middle of one.
+void EndSelectionDrag();
 void OnWordDoubleClick(LPARAM point);
 void OnSelectLine(LPARAM point);
 void OnSelectionTimer(UINT_PTR timer);

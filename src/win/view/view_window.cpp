@@ -120,6 +120,9 @@ LRESULT OnDocumentMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
       OnSelectionRelease();
       break;
+    case WM_CAPTURECHANGED:
+      OnSelectionCaptureChanged(reinterpret_cast<HWND>(lParam));
+      break;
     case WM_LBUTTONDBLCLK:
       OnWordDoubleClick(lParam);
       break;
@@ -169,6 +172,7 @@ LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
     case WM_LBUTTONDBLCLK:
     case WM_VIEW_SELECTLINE:
     case WM_TIMER:
