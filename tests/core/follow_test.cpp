@@ -6,8 +6,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "core/search/search.h"
 #include "core/text/document_loader.h"
 #include "core/text/encoding.h"
 
@@ -45,6 +49,8 @@ const EncodedSample kSamples[] = {
     {"Shift_JIS", kEncodingShiftJis, "ab\r\n\x82\xA0\x82\xA2\r\n\x8A\xBF\x8E\x9Ax\n\xB1\r\nend"},
     {"EUC-JP", kEncodingEuc, "ab\r\n\xA4\xA2\xA4\xA4\r\n\xB4\xC1\xBB\xFAx\n\x8E\xB1\r\nend"},
     {"JIS", kEncodingJis, "ab\r\n\x1B$B$\"$$\r\n4A;z\x1B(Bx\n\x1B(I1\x1B(B\r\nend"},
+    // The older kanji escape, and the two other returns to ASCII, each before a line end.
+    {"JIS, other escapes", kEncodingJis, "ab\r\n\x1B$@$\"$$\r\n4A\x1B(Jx\ncd\x1B$@;z\x1B(H\r\nend"},
     {"UTF-8", kEncodingUtf8,
      "ab\r\n\xE3\x81\x82\xE3\x81\x84\r\n\xE6\xBC\xA2\xE5\xAD\x97x\n\xEF\xBD\xB1\r\nend"},
     {"UTF-8 with mark", kEncodingUtf8Bom,
@@ -58,9 +64,11 @@ const EncodedSample kSamples[] = {
 class FollowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Unique per run: other checkouts may run the same tests at the same time.
     folder_ = fs::temp_directory_path() /
               ("vemora-follow-test-" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+               std::to_string(std::random_device{}()));
     fs::create_directories(folder_);
     path_ = (folder_ / "log.txt").u16string();
   }
@@ -120,6 +128,109 @@ TEST_F(FollowTest, EveryEncodingGrownAtEveryByteReadsAsAWholeLoad) {
       ExpectSameDocument(*followed, *whole, where);
       EXPECT_EQ(PollFollowedFile(*followed, state, parameters_, measure_), FollowResult::kUnchanged)
           << where;
+    }
+  }
+}
+
+// Logs whose encoding shows only in lines written later. Every line that is not ASCII
+// decides detection on its own, so a whole load's answer is the first such line's.
+const EncodedSample kLateSamples[] = {
+    {"UTF-8 after ASCII lines", kEncodingUtf8,
+     "log 1\r\nlog 2\r\n\xE3\x83\xAD\xE3\x82\xB0\r\nend\r\n"},
+    {"UTF-8 after lines ended by CR", kEncodingUtf8, "a\rb\r\xE3\x83\xAD\xE3\x82\xB0\rc"},
+    {"EUC-JP after an ASCII line", kEncodingEuc, "a\n\xB4\xC1\xBB\xFA\nb\n"},
+    {"Shift_JIS after an ASCII line", kEncodingShiftJis, "a\n\x8A\xBF\x8E\x9A\nb\n"},
+    {"UTF-8 after a Shift_JIS line", kEncodingShiftJis, "a\n\x8A\xBF\n\xE3\x83\xAD\n"},
+    {"JIS after an ASCII line", kEncodingJis, "x\r\n\x1B$B4A\x1B(B\r\ny"},
+    {"UTF-8 with a mark, in an empty file", kEncodingUtf8Bom,
+     "\xEF\xBB\xBF"
+     "ab\r\n\xE3\x83\xAD\r\n"},
+    // Mark bytes inside a file are no mark: the line is Shift_JIS.
+    {"Shift_JIS that starts like a mark", kEncodingShiftJis, "ab\r\n\xEF\xBB\xBF\x8A\xBF\r\n"},
+    {"a last line of one byte", kEncodingEuc, "ab\n\xFF"},
+};
+
+TEST_F(FollowTest, ADetectedEncodingIsDetectedAgainWhileTheTextIsAscii) {
+  auto detect = [](std::string_view bytes) {
+    return DetectEncoding(reinterpret_cast<const uint8_t*>(bytes.data()),
+                          static_cast<int32_t>(bytes.size()), -1);
+  };
+  for (const EncodedSample& sample : kLateSamples) {
+    const std::string& bytes = sample.bytes;
+    ASSERT_EQ(detect(bytes), sample.encoding) << sample.name;
+    // Detected, or chosen by the user (who then keeps the choice).
+    for (const int32_t request : {-1, kEncodingShiftJis}) {
+      Write(bytes, false);
+      auto whole = Load(request);
+      for (size_t first = 0; first < bytes.size(); ++first) {
+        const std::string where = std::string(sample.name) + ", request " +
+                                  std::to_string(request) + ", from " + std::to_string(first);
+        Write(bytes.substr(0, first), false);
+        auto followed = Load(request);
+        FollowState state;
+        ASSERT_EQ(StartFollowing(*followed, state), FollowResult::kUnchanged) << where;
+        // Two more writes; after a reload, following goes on as the window does it.
+        size_t done = first;
+        for (const size_t upto : {first + (bytes.size() - first + 1) / 2, bytes.size()}) {
+          if (upto == done) continue;
+          Write(bytes.substr(done, upto - done), true);
+          const bool detectedOtherwise =
+              request == -1 && detect(bytes.substr(0, upto)) != followed->encoding;
+          const FollowResult result = PollFollowedFile(*followed, state, parameters_, measure_);
+          EXPECT_EQ(result == FollowResult::kReload, detectedOtherwise) << where << " to " << upto;
+          if (result == FollowResult::kReload) {
+            followed = Load(request);
+            ASSERT_EQ(StartFollowing(*followed, state), FollowResult::kUnchanged) << where;
+          }
+          done = upto;
+        }
+        EXPECT_EQ(followed->encoding, whole->encoding) << where;
+        ExpectSameDocument(*followed, *whole, where);
+      }
+    }
+  }
+}
+
+TEST_F(FollowTest, TheHitsOfASearchGrowWithTheText) {
+  const std::string bytes = "ab abc\nxab\r\nAB ab\nlast ab";
+  struct Search {
+    std::u16string text;
+    int32_t Caps, Regx;
+  };
+  const Search searches[] = {{u"ab", 0, 0}, {u"^\\w+", 1, 1}, {u"b\\s*$", 1, 1}};
+  for (const Search& search : searches) {
+    auto run = [&](Document& document) {
+      SearchDocument(document, 0, search.text, search.Caps, search.Regx, false);
+    };
+    auto hitsOf = [](const Document& document) {
+      std::vector<std::pair<int32_t, int32_t>> hits;
+      for (int32_t i = 0; i < document.hits.Size(); ++i)
+        hits.emplace_back(document.hits[i].start, document.hits[i].length);
+      return hits;
+    };
+    Write(bytes, false);
+    auto whole = Load(kEncodingShiftJis);
+    run(*whole);
+    for (size_t first = 0; first < bytes.size(); ++first) {
+      const std::string where =
+          std::string(search.text.begin(), search.text.end()) + " from " + std::to_string(first);
+      Write(bytes.substr(0, first), false);
+      auto followed = Load(kEncodingShiftJis);
+      run(*followed);
+      FollowState state;
+      ASSERT_EQ(StartFollowing(*followed, state), FollowResult::kUnchanged) << where;
+      size_t done = first;
+      for (const size_t upto : {first + (bytes.size() - first + 1) / 2, bytes.size()}) {
+        if (upto == done) continue;
+        Write(bytes.substr(done, upto - done), true);
+        ASSERT_EQ(PollFollowedFile(*followed, state, parameters_, measure_),
+                  FollowResult::kExtended)
+            << where;
+        SearchGrownText(*followed, state.changedFrom, run);
+        done = upto;
+      }
+      EXPECT_EQ(hitsOf(*followed), hitsOf(*whole)) << where;
+      EXPECT_EQ(followed->hitPatternLength, whole->hitPatternLength) << where;
     }
   }
 }

@@ -118,6 +118,9 @@ struct Document {
   int32_t sourceKind = kSourceNone;
   TextEncoding encoding = -1;
   int32_t lineEndKind = kLineEndNone;
+  // The request the text was read with: -1 when the encoding was detected, anything else
+  // when the user chose it. A reload repeats it.
+  int32_t encodingRequest = -1;
 
   std::unique_ptr<char16_t[]> textBuffer;  // owns the text
   char16_t* text = nullptr;                // first unit: textBuffer, or one unit in

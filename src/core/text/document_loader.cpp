@@ -44,6 +44,7 @@ std::unique_ptr<Document> ReadDocumentFile(std::u16string_view path, int32_t req
   const TextEncoding encoding =
       RequestAsksForDetection(request) ? DetectEncoding(bytes.data(), bytes.length, request) : request;
   document->encoding = encoding;
+  document->encodingRequest = request;
   document->sourceBytes = bytes.length;
   DecodeDocumentText(*document, std::move(bytes), encoding);
   if (MappedPagesLost() != pagesLost) {

@@ -171,6 +171,26 @@ int32_t LastLineStart(std::u16string_view text) {
   return 0;
 }
 
+bool IsAscii(std::u16string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x80; });
+}
+
+// Encodings that detection answers from a deciding line, the only kind of answer that
+// bytes yet to come can change; a byte-order mark or a kanji escape stays where it is.
+bool AnsweredByLineScores(TextEncoding encoding) {
+  return encoding == kEncodingShiftJis || encoding == kEncodingEuc || encoding == kEncodingUtf8;
+}
+
+// What detection over the whole file answers, from `bytes` (the file from `tailByte` on)
+// alone. The bytes in front are complete lines of ASCII: such lines never decide, and
+// they hold no mark or kanji escape, or the answer would not have been a line score. A
+// line end put in front keeps a mark at the start of `bytes` from counting as the file's.
+TextEncoding DetectOverFile(const std::string& bytes, int64_t tailByte) {
+  const std::string lines = tailByte == 0 ? bytes : "\n" + bytes;
+  return DetectEncoding(reinterpret_cast<const uint8_t*>(lines.data()),
+                        static_cast<int32_t>(lines.size()), -1);
+}
+
 }  // namespace
 
 FollowResult StartFollowing(Document& document, FollowState& state) {
@@ -209,6 +229,8 @@ FollowResult StartFollowing(Document& document, FollowState& state) {
     state.jisEscape = tracker.Escape();
   }
   state.tailText = LastLineStart(document.Text());
+  state.detectAgain = document.encodingRequest == -1 && AnsweredByLineScores(document.encoding) &&
+                      IsAscii(document.Text().substr(0, static_cast<size_t>(state.tailText)));
   const size_t cr = document.Text().find(u'\r');
   state.firstCr = cr == std::u16string_view::npos ? -1 : static_cast<int32_t>(cr);
   ReserveText(document, document.textLength + kMinimumSlack);
@@ -231,6 +253,8 @@ FollowResult PollFollowedFile(Document& document, FollowState& state,
 
   std::string bytes;
   if (!file.Read(state.tailByte, size - state.tailByte, bytes)) return FollowResult::kUnchanged;
+  if (state.detectAgain && DetectOverFile(bytes, state.tailByte) != state.encoding)
+    return FollowResult::kReload;
   const std::u16string added =
       DecodeFrom(state.jisEscape + bytes, state.encoding, state.tailByte == 0);
   // Overstrike rewrites the text as a whole; a whole load keeps that right.
@@ -256,10 +280,43 @@ FollowResult PollFollowedFile(Document& document, FollowState& state,
     }
     state.tailByte += after;
     state.tailText = changedFrom + LastLineStart(added);
+    if (!IsAscii(document.Text().substr(static_cast<size_t>(changedFrom),
+                                        static_cast<size_t>(state.tailText - changedFrom))))
+      state.detectAgain = false;
   }
+  state.changedFrom = changedFrom;
   state.knownSize = size;
   ExtendLayout(document, changedFrom, parameters, measure);
   return FollowResult::kExtended;
+}
+
+void SearchGrownText(Document& document, int32_t from,
+                     const std::function<void(Document& part)>& search) {
+  auto& hits = document.hits;
+  // A hit that reaches the re-read line may have matched only because the text ended there
+  // (an expression ending in $, say): it goes, and the search starts again at it. Hits are
+  // in text order and do not overlap.
+  int32_t kept = hits.Size();
+  int32_t resume = from;
+  while (kept > 0 && hits[kept - 1].start + hits[kept - 1].length >= from)
+    resume = std::min(resume, hits[--kept].start);
+  if (kept < hits.Size()) {
+    std::remove_reference_t<decltype(hits)> earlier;
+    for (int32_t i = 0; i < kept; ++i) earlier.Append(hits[i]);
+    hits = std::move(earlier);
+  }
+  // The search steps past each hit it finds, so none starts inside a kept one.
+  if (kept > 0) resume = std::max(resume, hits[kept - 1].start + hits[kept - 1].length);
+  Document part;
+  if (resume < document.textLength) {
+    part.text = document.text + resume;
+    part.textLength = document.textLength - resume;
+    search(part);
+  }
+  for (int32_t i = 0; i < part.hits.Size(); ++i)
+    hits.Append(SearchHit{part.hits[i].start + resume, part.hits[i].length});
+  document.hitPatternLength =
+      hits.Empty() ? 0 : std::max(document.hitPatternLength, part.hitPatternLength);
 }
 
 }  // namespace vemora

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/layout/layout.h"
@@ -21,6 +22,10 @@ struct FollowState {
   int32_t tailText = 0;   // and in the text
   std::string jisEscape;  // JIS: the escape sequence in effect at tailByte
   int32_t firstCr = -1;   // the text's first CR, which decides the line-end kind
+  // The encoding was detected, and only from the last incomplete line if at all: the
+  // complete lines are pure ASCII (or there are none), so each append detects it again.
+  bool detectAgain = false;
+  int32_t changedFrom = 0;  // after kExtended: the first text position that changed
 };
 
 enum class FollowResult {
@@ -34,8 +39,16 @@ enum class FollowResult {
 FollowResult StartFollowing(Document& document, FollowState& state);
 
 // Reads what was appended since the last call and extends the text and the line table,
-// laid out with `parameters` and `measure` as the whole text was.
+// laid out with `parameters` and `measure` as the whole text was. kReload as well when
+// the appended bytes make detection answer another encoding.
 FollowResult PollFollowedFile(Document& document, FollowState& state,
                               const LayoutParameters& parameters, TextMeasure& measure);
+
+// After an extension from text position `from`: the hits that reach it give way to those
+// `search` finds in the text from the first of them (or `from`) on, so that the hits are
+// those of a search over the whole text. `search` fills the hits of the document it is
+// handed as a search of a whole document does; that document holds only the text to search.
+void SearchGrownText(Document& document, int32_t from,
+                     const std::function<void(Document& part)>& search);
 
 }  // namespace vemora
