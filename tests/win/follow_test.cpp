@@ -1,6 +1,7 @@
 // Following a file that the test appends to as a program writing a log would: characters and
-// JIS escapes split across writes, the view kept at the end, a shrunk file read again, and
-// following ended by loading another document.
+// JIS escapes split across writes, the encoding a fresh load would find, the search run
+// over the new text, the view kept at the end, a shrunk file read again, and following
+// ended by loading another document.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,10 +11,12 @@
 #include <vector>
 
 #include "core/keys/commands.h"
+#include "win/resources/resource_ids.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
 #include "win/shell/follow_mode.h"
 #include "win/platform/text_conversion.h"
+#include "dialog_script.h"
 #include "viewer_host.h"
 
 namespace vemora::testing {
@@ -91,6 +94,95 @@ TEST(Follow, WritesSplitInsideCharactersAndEscapesReadAsTheWholeFile) {
               std::wstring::npos)
         << c.name << ": " << host.StatusText(4);
   }
+}
+
+// The status bar's encoding, line-end and top-line parts.
+std::vector<std::wstring> TextParts(ViewerHost& host) {
+  return {host.StatusText(0), host.StatusText(1), host.StatusText(2)};
+}
+
+struct EncodingCase {
+  const wchar_t* name;
+  const wchar_t* option;
+  std::string start;
+  std::string later;  // appended, or the whole new file when `replaced`
+  bool replaced;
+  std::wstring status;  // the encoding part at the end
+};
+
+TEST(Follow, TheEncodingIsWhatAFreshLoadFindsUnlessTheUserChoseIt) {
+  const EncodingCase cases[] = {
+      {L"ASCII log, then UTF-8", L"", "log 1\r\n", "\xE3\x83\xAD\xE3\x82\xB0\r\n", false, L"UTF8"},
+      {L"empty, then UTF-8 with a mark", L"", "",
+       "\xEF\xBB\xBF"
+       "ab\r\n",
+       false, L"UTF8(BOM)"},
+      {L"empty, then Shift_JIS", L"", "", "\x83\x8D\x83\x4F\r\n", false, L"SHIFT-JIS"},
+      {L"replaced by UTF-8 with a mark", L"", "log 1\r\n",
+       "\xEF\xBB\xBF"
+       "log 1\r\n\xE3\x83\xAD\r\n",
+       true, L"UTF8(BOM)"},
+      {L"Shift_JIS chosen", L"--sjis ", "log 1\r\n", "\xE3\x83\xAD\xE3\x82\xB0\r\n", false,
+       L"SHIFT-JIS"},
+  };
+  for (const EncodingCase& c : cases) {
+    ViewerHost host;
+    const std::wstring path = host.Folder().Write(L"growing.log", c.start);
+    ASSERT_TRUE(host.Start(std::wstring(c.option) + L"\"" + path + L"\"")) << c.name;
+    host.Command(CmdFollow);
+    const std::string all = c.replaced ? c.later : c.start + c.later;
+    if (c.replaced)
+      host.Folder().Write(L"growing.log", all);
+    else
+      Append(path, c.later);
+    for (int i = 0; i < 60 && CurrentDocument()->sourceBytes != static_cast<int64_t>(all.size());
+         ++i) {
+      Sleep(50);
+      host.Pump();
+    }
+    EXPECT_TRUE(Checked(CmdFollow)) << c.name;
+    const std::wstring followed = ShownText();
+    const std::vector<std::wstring> parts = TextParts(host);
+    EXPECT_EQ(parts[0], c.status) << c.name;
+    // What the same file shows when it is opened afresh the same way.
+    OpenDocument(ToUtf16(path), -1, std::wstring(c.option).empty() ? -1 : 0);
+    host.Pump();
+    EXPECT_EQ(followed, ShownText()) << c.name;
+    EXPECT_EQ(parts, TextParts(host)) << c.name;
+  }
+}
+
+TEST(Follow, AppendedTextIsSearchedAndAReloadLeavesNothingToStepTo) {
+  ViewerHost host;
+  std::string start = "needle\r\n";
+  for (int i = 0; i < 80; ++i) start += "hay\r\n";
+  const std::wstring path = host.Folder().Write(L"log.txt", start);
+  ASSERT_TRUE(host.Start(L"\"" + path + L"\""));
+  host.Command(CmdFollow);
+  gOptions.Regx = 0;
+  EXPECT_TRUE(RunScripted([&] { host.Command(CmdFind); }, {On(L"検索", [](HWND dialog) {
+                            SetItemText(dialog, IDC_FIND_TEXT, L"needle");
+                            Click(dialog, IDOK);
+                          })}));
+  ASSERT_EQ(CurrentDocument()->hits.Size(), 1);
+  host.Command(CmdTop);
+
+  std::string more = "hay and a needle\r\n";
+  for (int i = 0; i < 80; ++i) more += "hay\r\n";
+  Append(path, more);
+  ASSERT_TRUE(WaitForText(host, Wide(start + more)));
+  EXPECT_EQ(CurrentDocument()->hits.Size(), 2) << "the appended needle is a hit";
+  host.Command(CmdFindNext);
+  EXPECT_EQ(CurrentDocument()->TopLine, 81) << "F3 goes on to the appended hit";
+
+  // A file that shrank is read again: no hits and no selection to act on any more.
+  host.Command(CmdSelectAll);
+  EXPECT_FALSE(Grayed(CmdCopy));
+  std::ofstream(std::filesystem::path(path), std::ios::binary) << "rotated\r\n";
+  ASSERT_TRUE(WaitForText(host, L"rotated\r\n"));
+  EXPECT_TRUE(Grayed(CmdFindNext));
+  EXPECT_TRUE(Grayed(CmdFindPrev));
+  EXPECT_TRUE(Grayed(CmdCopy));
 }
 
 TEST(Follow, TheViewStaysAtTheEndOnlyWhenItShowedTheEnd) {

@@ -1,15 +1,18 @@
-// The window's side of following a growing file: the timer, a reload when the file shrank
-// or was replaced, and bringing the status bar, gutter, scroll bars and view up to date
-// after the text grew.
+// The window's side of following a growing file: the timer, a reload when the file shrank,
+// was replaced or turned out to be in another encoding, and bringing the status bar,
+// gutter, scroll bars, hits, menu and view up to date after the text grew.
 #include "win/shell/follow_mode.h"
 
 #include <windows.h>
 
 #include "core/keys/commands.h"
+#include "core/search/search.h"
 #include "core/text/decode.h"
+#include "core/text/encoding.h"
 #include "core/text/follow.h"
 #include "win/keys/menu_states.h"
 #include "win/platform/text_measure.h"
+#include "win/search/find_command.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
 #include "win/shell/main_layout.h"
@@ -47,7 +50,12 @@ void KeepEndInView(bool showedEnd) {
   if (showedEnd) SendMessageW(gShell.viewWindow, WM_COMMAND, CmdBottom, 0);
 }
 
-void ShowGrowth(const Document& document, bool showedEnd) {
+// The search the hits came from, over the text `part` holds.
+void RunStoredSearch(Document& part) {
+  SearchDocument(part, 0, gFindRequest.text, gOptions.Caps, gOptions.Regx, false);
+}
+
+void ShowGrowth(Document& document, bool showedEnd) {
   const int32_t gutterWidth = gView.GutterWidth;
   ComputeGutterWidth();
   if (gView.GutterWidth != gutterWidth) {
@@ -55,11 +63,27 @@ void ShowGrowth(const Document& document, bool showedEnd) {
     PlaceView();
   }
   UpdateScrollBars();
+  if (document.hitPatternLength > 0)
+    SearchGrownText(document, gFollower.state.changedFrom, RunStoredSearch);
   ShowFileStatus(document);
+  // A file followed while empty showed no encoding and no top line.
+  SetStatusPart(kStatusEncodingPart, EncodingStatusName(document.encoding));
+  SetEncodingCheckMarks(document.encoding);
   SetStatusPart(kStatusLineEndPart, LineEndName(document.lineEndKind));
   InvalidateRect(gShell.viewWindow, nullptr, TRUE);
   InvalidateRect(gShell.gutterWindow, nullptr, TRUE);
   KeepEndInView(showedEnd);
+  SetStatusLineText(kStatusTopLinePart, document.TopLine);
+  UpdateMenuStates();
+}
+
+// Reads the followed file again in full: with the encoding the user chose, or detected
+// anew. The new document has no hits and no selection, and the menu says so.
+void ReloadFollowedDocument(const Document& document) {
+  gFollower.reloading = true;
+  ReloadCurrentDocument(document.encodingRequest);
+  gFollower.reloading = false;
+  UpdateMenuStates();
 }
 
 // Prepares the current document; a document that no longer matches its file is read again.
@@ -69,9 +93,7 @@ bool StartOnCurrentDocument() {
     if (!document || document->sourceKind != kSourceFile) return false;
     if (StartFollowing(*document, gFollower.state) == FollowResult::kUnchanged) return true;
     const bool showedEnd = ShowsEnd(*document);
-    gFollower.reloading = true;
-    ReloadCurrentDocument(document->encoding);
-    gFollower.reloading = false;
+    ReloadFollowedDocument(*document);
     if (CurrentDocument()) KeepEndInView(showedEnd);
   }
   return false;
@@ -110,9 +132,7 @@ void PollFollowedDocument() {
     case FollowResult::kExtended:
       return ShowGrowth(*document, showedEnd);
     case FollowResult::kReload:
-      gFollower.reloading = true;
-      ReloadCurrentDocument(document->encoding);
-      gFollower.reloading = false;
+      ReloadFollowedDocument(*document);
       if (!CurrentDocument() || !StartOnCurrentDocument()) return StopFollowing();
       return KeepEndInView(showedEnd);
   }
