@@ -8,6 +8,7 @@
 
 #include <functional>
 
+#include "core/keys/commands.h"
 #include "core/search/search.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
@@ -202,6 +203,80 @@ TEST_F(PaintedView, GutterNumbersEndEightPixelsShortOfItsEdge) {
   EXPECT_EQ(canvas.Count(kText, numberEnd, 0, canvas.width, canvas.height), 0);
   EXPECT_EQ(canvas.Count(kText, 0, 3 * pitch, canvas.width, canvas.height), 0)
       << "no numbers past the end";
+}
+
+// What the window shows on the screen now, inside its client area.
+Canvas OnScreen(HWND window) {
+  return Canvas(window, [window](HDC dc) {
+    RECT client{};
+    GetClientRect(window, &client);
+    HDC screen = GetDC(window);
+    BitBlt(dc, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+    ReleaseDC(window, screen);
+  });
+}
+
+// Pixels that differ between two captures of the same window.
+int Differences(const Canvas& left, const Canvas& right) {
+  int count = 0;
+  for (int y = 0; y < left.height; ++y)
+    for (int x = 0; x < left.width; ++x) count += left.At(x, y) != right.At(x, y);
+  return count;
+}
+
+// Shown on the display for the test, so that what stays on the screen can be compared with
+// what a fresh paint of the whole window gives.
+class ShownWindow : public PaintedView {
+ protected:
+  void ShowOnScreen() {
+    ShowWindow(gShell.mainWindow, SW_SHOWNOACTIVATE);
+    UpdateWindow(gShell.mainWindow);
+    host_.Pump();
+  }
+  void TearDown() override {
+    if (gShell.mainWindow) ShowWindow(gShell.mainWindow, SW_HIDE);
+  }
+  // Paints what the change left to be painted, as the message loop would.
+  void PaintPending() {
+    RedrawWindow(gShell.mainWindow, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    host_.Pump();
+  }
+  // Pixels of the main window's client area that a fresh paint of everything changes.
+  int StalePixels() {
+    PaintPending();
+    const Canvas shown = OnScreen(gShell.mainWindow);
+    RedrawWindow(gShell.mainWindow, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    host_.Pump();
+    const Canvas fresh = OnScreen(gShell.mainWindow);
+    if (shown.width != fresh.width || shown.height != fresh.height) return -1;
+    return Differences(shown, fresh);
+  }
+};
+
+TEST_F(ShownWindow, LineNumbersTurnedOffAndOnInColumnWrapLeaveNoTrace) {
+  std::string lines;
+  for (int i = 0; i < 30; ++i) lines += "a line long enough to wrap at the fold\r\n";
+  Show(lines, [](FileTypeSetting& type) {
+    type.FoldRight = 0;
+    type.Fold = 20;
+    type.LineNum = 1;
+  });
+  ShowOnScreen();
+  host_.Command(CmdLineNumbers);
+  PaintPending();
+  host_.Command(CmdLineNumbers);
+  EXPECT_EQ(StalePixels(), 0);
+}
+
+TEST_F(ShownWindow, TheSizeGripFollowsAWidenedWindow) {
+  Show("text\r\n");
+  ShowOnScreen();
+  RECT frame{};
+  GetWindowRect(gShell.mainWindow, &frame);
+  SetWindowPos(gShell.mainWindow, nullptr, 0, 0, frame.right - frame.left + 120,
+               frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(StalePixels(), 0);
 }
 
 }  // namespace

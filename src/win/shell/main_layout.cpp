@@ -28,8 +28,17 @@ void MoveViewBesideGutter() {
   const RECT client = MainClient();
   const int32_t x = gView.GutterWidth * gShell.LineNumbersShown;
   const int32_t y = ToolbarHeight();
+  RECT before{};
+  GetWindowRect(gShell.viewWindow, &before);
+  MapWindowPoints(nullptr, gShell.mainWindow, reinterpret_cast<POINT*>(&before), 2);
   MoveWindow(gShell.viewWindow, x, y, std::max<int32_t>(client.right - x, 0),
              std::max<int32_t>(client.bottom - y - StatusBarHeight(), 0), TRUE);
+  // Moved sideways, the view would keep pixels the gutter's border left on it, and the
+  // gutter those of the view; both are painted anew.
+  if (before.left != x) {
+    InvalidateRect(gShell.viewWindow, nullptr, TRUE);
+    InvalidateRect(gShell.gutterWindow, nullptr, TRUE);
+  }
 }
 
 // Wrapping at the view's edge, the line count is known only after a layout, which itself
@@ -100,7 +109,12 @@ void PlaceView() {
 
 void RelayoutMainWindow() {
   const RECT client = MainClient();
-  if (gShell.statusBar) SendMessageW(gShell.statusBar, WM_SIZE, 0, 0);
+  if (gShell.statusBar) {
+    SendMessageW(gShell.statusBar, WM_SIZE, 0, 0);
+    // The bar paints only the room it gained, which would leave the size grip drawn at
+    // the old right edge as well.
+    InvalidateRect(gShell.statusBar, nullptr, TRUE);
+  }
   if (gShell.toolbar)
     SetWindowPos(gShell.toolbar, nullptr, 0, 0, client.right, ToolbarHeight(),
                  SWP_NOMOVE | SWP_NOZORDER);
