@@ -1,7 +1,8 @@
 // The view and the gutter painted into a bitmap and checked pixel by pixel: marks, the
 // margin, the "~" rows, colours of hits, overstrike and control characters, the
 // selection, the line spacing and the gutter's numbers. Every expected position is
-// computed from the font's measured metrics.
+// computed from the font's measured metrics. Changes of the window's layout are checked
+// on the screen: what they leave there must be what a fresh paint shows.
 #include <windows.h>
 
 #include <gtest/gtest.h>
