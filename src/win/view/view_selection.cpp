@@ -70,6 +70,15 @@ void LetGoOfTheMouse() {
   if (GetCapture() == gShell.viewWindow) ReleaseCapture();
 }
 
+// The end of a drag, by the button's release or by the loss of the capture.
+void FinishDrag(Document& document) {
+  KillTimer(gShell.viewWindow, kAutoScrollTimer);
+  document.MouseSelecting = 0;
+  // A click without a drag leaves no selection; an empty one shows nothing to erase.
+  if (document.SelectionEnd == document.SelectionAnchor) ClearSelection(document);
+  UpdateMenuStates();
+}
+
 void SetSelection(Document& document, TextRange range) {
   document.SelectionAnchor = range.start;
   document.SelectionEnd = range.end;
@@ -204,19 +213,6 @@ void OnSelectionMove(LPARAM point) {
   KillTimer(gShell.viewWindow, kAutoScrollTimer);
   ExtendSelection(at.x, at.y);
 }
-
-namespace {
-
-// The end of a drag, by the button's release or by the loss of the capture.
-void FinishDrag(Document& document) {
-  KillTimer(gShell.viewWindow, kAutoScrollTimer);
-  document.MouseSelecting = 0;
-  // A click without a drag leaves no selection; an empty one shows nothing to erase.
-  if (document.SelectionEnd == document.SelectionAnchor) ClearSelection(document);
-  UpdateMenuStates();
-}
-
-}  // namespace
 
 void OnSelectionRelease() {
   RemoveMouseCell();
