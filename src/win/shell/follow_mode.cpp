@@ -10,6 +10,7 @@
 #include "core/text/follow.h"
 #include "win/keys/menu_states.h"
 #include "win/platform/text_measure.h"
+#include "win/search/filter_command.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
 #include "win/shell/main_layout.h"
@@ -65,10 +66,10 @@ void ShowGrowth(const Document& document, bool showedEnd) {
 // Prepares the current document; a document that no longer matches its file is read again.
 bool StartOnCurrentDocument() {
   for (int attempt = 0; attempt < 2; ++attempt) {
-    Document* document = CurrentDocument();
+    Document* document = FollowedDocument();
     if (!document || document->sourceKind != kSourceFile) return false;
     if (StartFollowing(*document, gFollower.state) == FollowResult::kUnchanged) return true;
-    const bool showedEnd = ShowsEnd(*document);
+    const bool showedEnd = ShowsEnd(*CurrentDocument());
     gFollower.reloading = true;
     ReloadCurrentDocument(document->encoding);
     gFollower.reloading = false;
@@ -100,15 +101,16 @@ void NoteDocumentReplaced() {
 }
 
 void PollFollowedDocument() {
-  Document* document = CurrentDocument();
+  Document* document = FollowedDocument();
   if (!gFollower.on || !document) return StopFollowing();
-  const bool showedEnd = ShowsEnd(*document);
+  const bool showedEnd = ShowsEnd(*CurrentDocument());
   GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
   switch (PollFollowedFile(*document, gFollower.state, CurrentLayoutParameters(), measure)) {
     case FollowResult::kUnchanged:
       return;
     case FollowResult::kExtended:
-      return ShowGrowth(*document, showedEnd);
+      ExtendFilteredViewAfterGrowth();
+      return ShowGrowth(*CurrentDocument(), showedEnd);
     case FollowResult::kReload:
       gFollower.reloading = true;
       ReloadCurrentDocument(document->encoding);
