@@ -110,6 +110,7 @@ TEST_F(FilterTest, TheViewNumbersItsLinesAsTheFileDoesAndGoesBackToTheSameLine) 
   Open(Log(1, 200));
   SendMessageW(gShell.viewWindow, WM_VIEW_JUMP, 0, 40);  // line 41 at the top
   host_.Pump();
+  ASSERT_EQ(CurrentDocument()->TopLine, 40) << gView.VisibleRows;
   ASSERT_TRUE(Filter(host_, L"エラー", false, false));
   const Document& view = *CurrentDocument();
   EXPECT_EQ(ShownText(), Kept(1, 200, [](int n) { return n % 3 == 0; }));

@@ -69,15 +69,19 @@ void PrepareFilterText(Document& document) {
   InvalidateRect(gShell.viewWindow, nullptr, TRUE);
 }
 
-// Everything the window shows of the document that was just swapped in, with display line
-// `top` at the top (-1: the end). `layOut` lays it out first.
-void ShowSwappedDocument(bool layOut, int32_t top) {
+// Everything the window shows of the document that was just swapped in, from the first
+// display line of file line `fileTop` or a later one (the end when there is none; the
+// document's own top line for -1). `layOut` lays it out first; wrapping at the window's
+// edge, placing the view does.
+void ShowSwappedDocument(bool layOut, int32_t fileTop) {
   if (layOut && CurrentFileType().FoldRight == 0) LayOutCurrentDocument();
   ComputeGutterWidth();
   SizeGutter();
   PlaceView();
   UpdateVisibleSize();
   Document& document = *CurrentDocument();
+  const int32_t top =
+      fileTop < 0 ? document.TopLine : DisplayLineAtOrAfterFileLine(document, fileTop);
   const int32_t last = std::max(document.displayLineCount - 1, 0);
   document.TopLine = top < 0 ? MaxTopLine(CurrentScrollPosition()) : std::min(top, last);
   UpdateScrollBars();
@@ -101,8 +105,7 @@ void ShowFilteredView(const FilterRequest& request, int32_t fileTop) {
   if (!shown->filter) gWholeLayout = CurrentLayoutStamp();
   view->filter->whole = shown->filter ? std::move(shown->filter->whole) : std::move(gDocument);
   gDocument = std::move(view);
-  if (CurrentFileType().FoldRight == 0) LayOutCurrentDocument();
-  ShowSwappedDocument(false, DisplayLineAtOrAfterFileLine(*gDocument, fileTop));
+  ShowSwappedDocument(true, fileTop);
 }
 
 int32_t FileTopOf(const Document& document) {
@@ -135,10 +138,7 @@ void RemoveFilter() {
   const int32_t fileTop = FileLineOf(*view, view->TopLine);
   std::unique_ptr<Document> whole = std::move(view->filter->whole);
   gDocument = std::move(whole);
-  const bool layOut = !SameLayout(gWholeLayout, CurrentLayoutStamp());
-  if (layOut && CurrentFileType().FoldRight == 0) LayOutCurrentDocument();
-  const int32_t top = fileTop >= 0 ? DisplayLineOfLogical(*gDocument, fileTop) : gDocument->TopLine;
-  ShowSwappedDocument(false, std::max(top, 0));
+  ShowSwappedDocument(!SameLayout(gWholeLayout, CurrentLayoutStamp()), fileTop);
 }
 
 FilterResume FilterBeforeReload() {
