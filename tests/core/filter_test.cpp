@@ -205,11 +205,6 @@ TEST(Filter, AHitOverSeveralLinesKeepsEachOfThem) {
        {u"b\r\nc", 1, 0, 0},
        {1, 2},
        u"xb\r\nc\r\n"},
-      {"the same, inverted",
-       u"a\r\nxb\r\nc\r\nd\r\nb\r\n",
-       {u"b\r\nc", 1, 0, 1},
-       {0, 3, 4},
-       u"a\r\nd\r\nb\r\n"},
       {"an expression over a line end", u"x\ny\nz\nx", {u"x\\ny", 0, 1, 0}, {0, 1}, u"x\ny\n"},
       {"a lone CR before an empty LF line keeps them apart",
        u"a\rb\n\n",
@@ -228,15 +223,6 @@ TEST(Filter, AHitOverSeveralLinesKeepsEachOfThem) {
     for (int32_t d = 0; d < view->displayLineCount; ++d) numbers.push_back(FileLineOf(*view, d));
     EXPECT_EQ(numbers, c.numbers) << c.name;
   }
-}
-
-TEST(Filter, ARejectedExpressionGivesTheLibrarysMessageAndNoView) {
-  Document whole = MakeDocument(u"a(b\n");
-  std::u16string errorText;
-  EXPECT_FALSE(BuildFilteredView(whole, {u"a(", 0, 1, 0}, errorText));
-  EXPECT_FALSE(errorText.empty());
-  KeptLines kept;
-  EXPECT_FALSE(CollectKeptLines(whole.Text(), 0, 0, {u"(", 0, 1, 0}, kept, errorText));
 }
 
 // The whole document's text replaced, as a follower replaces it: what lay before the start
@@ -306,7 +292,8 @@ TEST(Filter, AFollowedFileGrowsItsViewAsAFreshFilterWouldShowIt) {
       GrowTo(*view->filter->whole, c.texts[step]);
       const bool changed = ExtendFilteredView(*view, parameters, measure);
       Document grownWhole = MakeDocument(c.texts[step]);
-      std::unique_ptr<Document> fresh = BuildFilteredView(grownWhole, c.request.Request(), errorText);
+      std::unique_ptr<Document> fresh =
+          BuildFilteredView(grownWhole, c.request.Request(), errorText);
       LayoutDocument(*fresh, parameters, measure);
       ExpectSameView(*view, *fresh, label);
       if (c.texts[step] == c.texts[step - 1]) {

@@ -1,11 +1,10 @@
 // The filter as a user meets it: the dialog and its switches, the menu states, the title,
 // the status bar and line numbers of the filtered view, the jump, the way back, a reload
-// in another encoding, a rejected expression and a followed log.
+// in another encoding and a rejected expression. (A followed log: e2e/filter_log.sh.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
 #include "core/keys/commands.h"
@@ -96,14 +95,6 @@ TEST_F(FilterTest, TheDialogSharesTheFindHistoryAndSwitches) {
   EXPECT_EQ(gOptions.FindHist, (StringList{u"警告", u"foo", u"bar"}));
   EXPECT_EQ(ShownText(), Kept(1, 30, [](int n) { return n % 5 == 0; }));
   EXPECT_FALSE(Grayed(CmdUnfilter));
-
-  // Cancel leaves the filter and the history as they are.
-  ASSERT_TRUE(RunScripted([&] { host_.Command(CmdFilter); }, {On(L"絞り込み", [](HWND dialog) {
-                            SetItemText(dialog, IDC_FIND_TEXT, L"line");
-                            Click(dialog, IDCANCEL);
-                          })}));
-  EXPECT_EQ(ShownText(), Kept(1, 30, [](int n) { return n % 5 == 0; }));
-  EXPECT_EQ(gOptions.FindHist.size(), 3u);
 }
 
 TEST_F(FilterTest, TheViewNumbersItsLinesAsTheFileDoesAndGoesBackToTheSameLine) {
@@ -183,38 +174,6 @@ TEST_F(FilterTest, AReloadInAnotherEncodingKeepsTheFilter) {
   EXPECT_TRUE(host_.Title().ends_with(L"app.log [絞り込み] - Vemora")) << host_.Title();
   host_.Command(CmdUnfilter);
   EXPECT_EQ(ShownText(), L"abc\r\n東京\r\nx abc\r\n");
-}
-
-// Lets the follow timer run until the text is `expected`, for at most three seconds.
-bool WaitForText(ViewerHost& host, const std::wstring& expected) {
-  for (int i = 0; i < 60 && ShownText() != expected; ++i) {
-    Sleep(50);
-    host.Pump();
-  }
-  return ShownText() == expected;
-}
-
-void Append(const std::wstring& path, const std::string& bytes) {
-  std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::app) << bytes;
-}
-
-TEST_F(FilterTest, AFollowedLogAppendsTheLinesThatMatch) {
-  Open(Log(1, 10) + "line 11 ");
-  ASSERT_TRUE(Filter(host_, L"エラー", false, false));
-  host_.Command(CmdFollow);
-  auto errors = [](int n) { return n % 3 == 0; };
-  Append(path_, "\xE3\x82\xA8\xE3\x83\xA9\xE3\x83\xBC\r\n" + Log(12, 40));
-  ASSERT_TRUE(
-      WaitForText(host_, Kept(1, 10, errors) + L"line 11 エラー\r\n" + Kept(12, 40, errors)))
-      << ShownText();
-  EXPECT_TRUE(host_.Title().ends_with(L"app.log [絞り込み] - Vemora")) << host_.Title();
-  EXPECT_EQ(ShownLineNumber(*CurrentDocument(), CurrentDocument()->displayLineCount - 1, 0), 39);
-
-  // A rotated log is read again and filtered as before.
-  std::ofstream(std::filesystem::path(path_), std::ios::binary) << Log(100, 104);
-  ASSERT_TRUE(WaitForText(host_, Kept(100, 104, errors)));
-  host_.Command(CmdUnfilter);
-  EXPECT_EQ(ShownText(), Wide(Log(100, 104)));
 }
 
 }  // namespace
