@@ -261,7 +261,8 @@ TEST(Filter, AFollowedFileGrowsItsViewAsAFreshFilterWouldShowIt) {
   const Case cases[] = {
       {"kept lines appended, the unfinished one completed",
        {u"err", 0, 0, 0},
-       {u"ok 1\nerr 2\nok", u"ok 1\nerr 2\nok 3\nERR 4\ne", u"ok 1\nerr 2\nok 3\nERR 4\nerr 5\r\n",
+       {u"ok 1\nerr 2\nok", u"ok 1\nerr 2\nok 3\nERR 4\ne", u"ok 1\nerr 2\nok 3\nERR 4\nerr 5\r",
+        u"ok 1\nerr 2\nok 3\nERR 4\nerr 5\r\n",
         u"ok 1\nerr 2\nok 3\nERR 4\nerr 5\r\nok 6\r\nerr\U0002000B 7\r\n"}},
       {"the unfinished line stops matching",
        {u"x$", 0, 1, 0},

@@ -37,7 +37,7 @@ TEST_F(MainMenu, EveryCommandCarriesItsText) {
     EXPECT_EQ(ItemText(menu_, texts.command, MF_BYCOMMAND), AsWide(texts.menuText))
         << texts.command;
   }
-  EXPECT_EQ(withText, 34);
+  EXPECT_EQ(withText, 36);
   EXPECT_EQ(ItemText(menu_, CmdEncodingSjis, MF_BYCOMMAND), L"日本語 (シフトJIS)\t(&S)");
 }
 
