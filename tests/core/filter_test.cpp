@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/layout/layout.h"
+#include "core/search/search.h"
 #include "core/text/overstrike.h"
 #include "test_documents.h"
 
@@ -302,6 +303,23 @@ TEST(Filter, AFollowedFileGrowsItsViewAsAFreshFilterWouldShowIt) {
       }
     }
   }
+}
+
+TEST(Filter, AFindInTheViewKeepsItsHitsWhileTheViewGrows) {
+  ColumnRuleMeasure measure;
+  const LayoutParameters parameters{4, 80, 0, 1, 0};
+  Document whole = MakeDocument(u"ab 1\nb 2\n");
+  std::u16string errorText;
+  std::unique_ptr<Document> view = BuildFilteredView(whole, {u"b", 1, 0, 0}, errorText);
+  view->filter->whole = std::make_unique<Document>(MakeDocument(whole.Text()));
+  LayoutDocument(*view, parameters, measure);
+  SearchDocument(*view, 0, u"a", 1, 0, false);
+  GrowTo(*view->filter->whole, u"ab 1\nb 2\nab 3\n");
+  ASSERT_TRUE(ExtendFilteredView(*view, parameters, measure));
+  EXPECT_EQ(view->Text(), u"ab 1\nb 2\nab 3\n");
+  ASSERT_EQ(view->hits.Size(), 1) << "the find's hit, none of the filter's";
+  EXPECT_EQ(view->hits[0].start, 0);
+  EXPECT_EQ(view->hitPatternLength, 1);
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ int32_t FirstRunEndingAfter(const BlockList<OverstrikeRun, 49>& runs, int32_t po
 
 // Copies the kept lines behind the view's text, with the hits that start in them and the
 // parts of the overstrike runs that lie in them.
-void AppendKeptLines(Document& view, const Document& whole, const KeptLines& kept) {
+void AppendKeptLines(Document& view, const Document& whole, const KeptLines& kept, bool withHits) {
   FilterSource& source = *view.filter;
   const auto& lines = kept.lines;
   if (lines.Empty()) return;
@@ -90,7 +90,7 @@ void AppendKeptLines(Document& view, const Document& whole, const KeptLines& kep
 
   const auto& hits = kept.hits;
   const auto& runs = whole.overstrikeRuns;
-  const bool withHits = source.request.Invert != 1;
+  withHits = withHits && source.request.Invert != 1;
   int32_t h = 0;
   int32_t r = FirstRunEndingAfter(runs, lines[0].start);
   for (int32_t k = 0; k < lines.Size(); ++k) {
@@ -129,10 +129,15 @@ void AppendKeptLines(Document& view, const Document& whole, const KeptLines& kep
   view.text[view.textLength] = u'\0';
 }
 
-void TakeFileFacts(Document& view, const Document& whole) {
+void TakeFileFacts(Document& view, const Document& whole, bool ownHits) {
   view.lineEndKind = whole.lineEndKind;
   view.sourceBytes = whole.sourceBytes;
-  view.hitPatternLength = view.hits.Empty() ? 0 : PatternLength(view.filter->request.text);
+  if (view.hits.Empty()) {
+    view.hitPatternLength = 0;
+  } else if (ownHits) {
+    view.hitPatternLength = PatternLength(view.filter->request.text);
+  }
+  if (ownHits) view.filter->hitCount = view.hits.Size();
 }
 
 // Drops what the view holds from text position `cut` on.
@@ -215,10 +220,10 @@ std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterR
   view->encoding = whole.encoding;
   view->filter.reset(new FilterSource);
   view->filter->request = request;
-  AppendKeptLines(*view, whole, kept);
+  AppendKeptLines(*view, whole, kept, true);
   view->filter->scannedEnd = kept.resumeStart;
   view->filter->scannedLines = kept.resumeNumber;
-  TakeFileFacts(*view, whole);
+  TakeFileFacts(*view, whole, true);
   return view;
 }
 
@@ -243,12 +248,13 @@ bool ExtendFilteredView(Document& view, const LayoutParameters& parameters, Text
   source.scannedEnd = kept.resumeStart;
   source.scannedLines = kept.resumeNumber;
   const bool changed = cut < view.textLength || !kept.lines.Empty();
+  const bool ownHits = view.hits.Size() == source.hitCount;
   if (changed) {
     CutView(view, cut);
-    AppendKeptLines(view, whole, kept);
+    AppendKeptLines(view, whole, kept, ownHits);
     if (view.text) view.text[view.textLength] = u'\0';
   }
-  TakeFileFacts(view, whole);
+  TakeFileFacts(view, whole, ownHits);
   if (changed) ExtendLayout(view, cut, parameters, measure);
   return changed;
 }

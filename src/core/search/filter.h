@@ -35,6 +35,9 @@ struct FilterSource {
   int32_t scannedLines = 0;
   // Where the view's last line starts in its text, while that line may still change.
   int32_t lastLineStart = -1;
+  // How many hits the filter left in the view. Once a find has put others there, the lines
+  // the view gains are not given the filter's.
+  int32_t hitCount = 0;
 };
 
 // One kept logical line: its units are [start, end), its line end runs to `next`.
