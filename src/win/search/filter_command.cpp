@@ -2,14 +2,13 @@
 // copying, finding and character information work on it unchanged, and only line numbers
 // are told through its map to the file's lines. Swapping it in or out lays out what is
 // shown and brings the window in line, without the load's refresh, which would end
-// following and forget the file type's state.
+// following, cancel the tool watches and read the file's facts again.
 #include "win/search/filter_command.h"
 
 #include <windows.h>
 
 #include <algorithm>
 
-#include "core/keys/commands.h"
 #include "core/layout/layout.h"
 #include "core/search/find_history.h"
 #include "core/search/search.h"
