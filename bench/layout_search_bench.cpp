@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/layout/layout.h"
+#include "core/search/filter.h"
 #include "core/search/search.h"
 #include "core/text/document.h"
 
@@ -112,6 +113,52 @@ BENCHMARK(BM_SearchPlain)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchPlainIgnoringCase)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchRegex)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchRegexAlternation)->Unit(benchmark::kMillisecond);
+
+// The filtered view of the lines holding 東京 (a regular expression, as the search above):
+// gathering the kept lines (the search and a walk over every line), building the view
+// (that and the copy of the kept lines), then its layout: what the viewer waits for.
+void BM_FilterGather(benchmark::State& state) {
+  const Document& whole = SampleDocument();
+  std::u16string errorText;
+  for (auto _ : state) {
+    KeptLines kept;
+    CollectKeptLines(whole.Text(), 0, 0, {u"東京", 0, 1, 0}, kept, errorText);
+    benchmark::DoNotOptimize(kept.lines.Size());
+  }
+  state.SetBytesProcessed(state.iterations() * int64_t{whole.textLength} * 2);
+}
+BENCHMARK(BM_FilterGather)->Unit(benchmark::kMillisecond);
+
+void BM_FilterBuild(benchmark::State& state) {
+  const Document& whole = SampleDocument();
+  std::u16string errorText;
+  int32_t kept = 0;
+  for (auto _ : state) {
+    std::unique_ptr<Document> view = BuildFilteredView(whole, {u"東京", 0, 1, 0}, errorText);
+    kept = view->filter->fileLines.Size();
+    benchmark::DoNotOptimize(view->textLength);
+  }
+  state.SetBytesProcessed(state.iterations() * int64_t{whole.textLength} * 2);
+  state.counters["kept lines"] = kept;
+}
+BENCHMARK(BM_FilterBuild)->Unit(benchmark::kMillisecond);
+
+void BM_FilterViewLayout(benchmark::State& state) {
+  std::u16string errorText;
+  std::unique_ptr<Document> view =
+      BuildFilteredView(SampleDocument(), {u"東京", 0, 1, 0}, errorText);
+  ColumnRuleMeasure measure;
+  for (auto _ : state) {
+    LayoutDocument(*view, LayoutParameters{8, 80, 0, 1, 0}, measure);
+    benchmark::DoNotOptimize(view->displayLineCount);
+  }
+}
+BENCHMARK(BM_FilterViewLayout)->Unit(benchmark::kMillisecond);
+
+void BM_SearchRegexTokyo(benchmark::State& state) {
+  Search(state, u"東京", 0, 1);
+}
+BENCHMARK(BM_SearchRegexTokyo)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace vemora

@@ -2,6 +2,7 @@
 // sets in InfoOptions; adding one is adding a row.
 #include "cli/info_options.h"
 
+#include <algorithm>
 #include <functional>
 #include <string_view>
 
@@ -38,6 +39,14 @@ OptionRow CountFlag() {
           }};
 }
 
+OptionRow FilterFlag() {
+  return {u"--filter", true, [](InfoOptions& options, std::u16string_view value) {
+            options.filter = true;
+            options.filterText = value;
+            return true;
+          }};
+}
+
 // A whole positive decimal number.
 OptionRow Number(std::u16string_view name, int32_t InfoOptions::*member) {
   return {name, true, [member](InfoOptions& options, std::u16string_view value) {
@@ -61,7 +70,7 @@ const std::vector<OptionRow>& OptionTable() {
       Flag(u"--timing", &InfoOptions::timing), Flag(u"--version", &InfoOptions::version),
       CountFlag(), Flag(u"--regex", &InfoOptions::regex), Flag(u"--caps", &InfoOptions::caps),
       Flag(u"--lines", &InfoOptions::lines), Number(u"--fold", &InfoOptions::fold),
-      Number(u"--tab", &InfoOptions::tab),
+      Number(u"--tab", &InfoOptions::tab), FilterFlag(), Flag(u"--invert", &InfoOptions::invert),
   };
   return table;
 }
@@ -78,6 +87,8 @@ int32_t InfoOptions::EncodingRequest() const {
 bool ParseInfoOptions(const std::vector<std::u16string>& arguments, InfoOptions& options,
                       std::string& error) {
   bool onlyPaths = false;  // after "--" every argument is a path
+  const auto optionsEnd = std::find(arguments.begin(), arguments.end(), u"--");
+  const bool filtering = std::find(arguments.begin(), optionsEnd, u"--filter") != optionsEnd;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::u16string& argument = arguments[i];
     if (onlyPaths || argument.size() < 2 || argument[0] != u'-') {
@@ -96,6 +107,11 @@ bool ParseInfoOptions(const std::vector<std::u16string>& arguments, InfoOptions&
       return false;
     }
     std::u16string_view value;
+    // With --filter, --count only asks for the number of kept lines.
+    if (option->name == u"--count" && filtering) {
+      options.count = true;
+      continue;
+    }
     if (option->takesValue) {
       if (i + 1 == arguments.size()) {
         error = "option needs a value: " + Utf16ToUtf8(argument);

@@ -16,6 +16,11 @@ struct InfoOptions {
   std::u16string countText;
   bool regex = false;
   bool caps = false;
+  // --filter TEXT: the lines the viewer's filter keeps, as NUMBER:TEXT (--regex, --caps,
+  // --invert); with --count, which then takes no text, only how many.
+  bool filter = false;
+  std::u16string filterText;
+  bool invert = false;
   // --lines: display lines and line ends of a column layout (--fold, --tab).
   bool lines = false;
   int32_t fold = 80;
@@ -35,6 +40,7 @@ bool ParseInfoOptions(const std::vector<std::u16string>& arguments, InfoOptions&
 inline constexpr char kInfoUsage[] =
     "usage: vemorainfo [--sjis|--jis|--euc|--utf16|--utf16be|--utf8|--utf7] [--text] "
     "[--timing] [--count TEXT [--regex] [--caps]] [--lines [--fold N] [--tab N]] FILE... "
+    "| vemorainfo [--timing] --filter TEXT [--regex] [--caps] [--invert] [--count] FILE... "
     "(- for standard input) | vemorainfo --version";
 
 }  // namespace vemora

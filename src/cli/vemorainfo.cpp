@@ -7,6 +7,7 @@
 
 #include "cli/info_options.h"
 #include "cli/info_phases.h"
+#include "cli/info_filter.h"
 #include "cli/info_layout_search.h"
 #include "core/platform/files.h"
 #include "core/platform/out_of_memory.h"
@@ -35,6 +36,7 @@ bool ProcessFile(const InfoOptions& options, const std::u16string& path, PhaseTi
     WriteError(Utf16ToUtf8(path) + ": cut short by another program while it was read");
     return false;
   }
+  if (options.filter) return FilterPhases(file, options, timer);
   if (options.lines || options.count) return LayoutAndSearchPhases(file, options, timer);
   if (options.text) {
     OverstrikePhase(file, timer);

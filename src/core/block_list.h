@@ -2,6 +2,7 @@
 // walking or indexing touches one block at a time.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -32,6 +33,17 @@ class BlockList {
     Block& last = *blocks_.back();
     last.entries[last.count++] = value;
     ++size_;
+  }
+
+  // Drops the entries from index `size` on; a list already that short stays as it is.
+  void TruncateTo(int32_t size) {
+    while (size_ > std::max(size, 0)) {
+      Block& last = *blocks_.back();
+      const int32_t drop = std::min(last.count, size_ - size);
+      last.count -= drop;
+      size_ -= drop;
+      if (last.count == 0) blocks_.pop_back();
+    }
   }
 
   // Entry by index over all blocks.

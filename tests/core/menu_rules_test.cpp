@@ -54,6 +54,17 @@ TEST(MenuRules, HitsAndSelectionEnableTheirCommands) {
   EXPECT_FALSE(buttons.count(CmdAppendCopy)) << "only copy has a button";
 }
 
+TEST(MenuRules, FilteringNeedsADocumentAndItsUndoingAFilteredView) {
+  EXPECT_FALSE(AsMap(MenuItemStates({.filtered = true})).at(CmdUnfilter));
+  EXPECT_FALSE(AsMap(MenuItemStates({})).at(CmdFilter));
+  auto whole = AsMap(MenuItemStates({.hasDocument = true}));
+  EXPECT_TRUE(whole.at(CmdFilter)) << "pasted text can be filtered too";
+  EXPECT_FALSE(whole.at(CmdUnfilter));
+  auto filtered = AsMap(MenuItemStates({.hasDocument = true, .fromFile = true, .filtered = true}));
+  EXPECT_TRUE(filtered.at(CmdFilter)) << "a view is filtered again from the whole file";
+  EXPECT_TRUE(filtered.at(CmdUnfilter));
+}
+
 TEST(MenuRules, EncodingCommandsSkipTheEncodingAlreadyShown) {
   EXPECT_EQ(EncodingMenuCommand(5), CmdEncodingUtf16);
   EXPECT_EQ(EncodingMenuCommand(6), CmdEncodingUtf16Be);

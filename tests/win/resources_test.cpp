@@ -62,7 +62,7 @@ TEST_F(MainMenu, EveryCommandCarriesItsText) {
     EXPECT_EQ(ItemText(menu_, texts.command, MF_BYCOMMAND), AsWide(texts.menuText))
         << texts.command;
   }
-  EXPECT_EQ(withText, 34);
+  EXPECT_EQ(withText, 36);
   EXPECT_EQ(ItemText(menu_, CmdEncodingSjis, MF_BYCOMMAND), L"日本語 (シフトJIS)\t(&S)");
 }
 
@@ -88,6 +88,8 @@ TEST_F(MainMenu, EveryMenuHoldsItsItemsInOrder) {
       L"  次を検索(&N) 40011",
       L"  前を検索(&R) 40012",
       L"  検索結果の表示(&D) 40028",
+      L"  絞り込み(&L)... 40092",
+      L"  絞り込み解除(&U) 40093",
       L"  ----",
       L"  ファイルの先頭(&T) 40016",
       L"  ファイルの末尾(&B) 40017",

@@ -57,6 +57,8 @@ constexpr CommandTexts kCommandTexts[] = {
     {CmdImportSettings, u"設定をファイルから復元(&L)...", nullptr, nullptr},
     {CmdFollow, u"末尾を追跡(&T)", u"末尾を追跡", nullptr},
     {CmdCharacterInfo, u"文字情報(&I)...", u"文字情報", nullptr},
+    {CmdFilter, u"絞り込み(&L)...", u"絞り込み", nullptr},
+    {CmdUnfilter, u"絞り込み解除(&U)", u"絞り込み解除", nullptr},
 };
 
 constexpr CommandName kCommandNames[] = {
@@ -100,6 +102,8 @@ constexpr CommandName kCommandNames[] = {
     // Later commands follow the stored order, so that earlier indices keep their meaning.
     {u"末尾を追跡", CmdFollow},
     {u"文字情報", CmdCharacterInfo},
+    {u"絞り込み", CmdFilter},
+    {u"絞り込み解除", CmdUnfilter},
 };
 
 constexpr std::array<KeyName, 75> MakeKeyNames() {

@@ -78,6 +78,8 @@ enum CommandId : uint16_t {
   CmdImportSettings = 40087,
   CmdFollow = 40090,         // re-read the file as it grows, keeping the end in view
   CmdCharacterInfo = 40091,  // code point, bytes and JIS code of the selected characters
+  CmdFilter = 40092,         // show only the lines that hold a hit
+  CmdUnfilter = 40093,       // back to the whole file
 };
 
 // The texts a command shows: null where it has none.
@@ -109,7 +111,7 @@ struct CommandName {
   const char16_t* name;
   uint16_t command;
 };
-std::span<const CommandName> CommandNameTable();  // 39 entries
+std::span<const CommandName> CommandNameTable();  // 41 entries
 
 // The key page's key list. A second character of 0 marks a virtual key; otherwise the
 // entry is a character key whose Shift form is the second character (Japanese layout).

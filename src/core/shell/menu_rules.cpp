@@ -17,8 +17,11 @@ std::vector<CommandState> MenuItemStates(const MenuStateInput& in) {
   const bool hits = document && in.hasHits;
   const bool selection = document && in.hasSelection;
   std::vector<CommandState> states;
-  Add(states, {CmdTop, CmdBottom, CmdSelectAll, CmdJump, CmdFind, CmdSaveAsUtf16, CmdLineNumbers},
+  Add(states,
+      {CmdTop, CmdBottom, CmdSelectAll, CmdJump, CmdFind, CmdSaveAsUtf16, CmdLineNumbers,
+       CmdFilter},
       document);
+  Add(states, {CmdUnfilter}, document && in.filtered);
   Add(states,
       {CmdEncodingSjis, CmdEncodingJis, CmdEncodingEuc, CmdEncodingUtf16, CmdEncodingUtf16Be,
        CmdEncodingUtf8, CmdEncodingUtf7, CmdOpenWithTool},

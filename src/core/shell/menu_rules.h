@@ -15,6 +15,7 @@ struct MenuStateInput {
   bool hasHits = false;       // the last search found at least one match
   bool hasSelection = false;  // SelectionAnchor is set
   bool showSearchResults = true;
+  bool filtered = false;  // a filtered view is shown
 };
 
 struct CommandState {

@@ -113,6 +113,13 @@ struct FileBytes {
 inline constexpr int32_t kNoPosition = -1;
 inline constexpr char16_t kUntitledName[] = u"(無題)";
 
+// What a filtered view keeps beside its own text: the whole document and the file's line
+// number of each line it shows (core/search/filter.h).
+struct FilterSource;
+struct FilterSourceDeleter {
+  void operator()(FilterSource* source) const;
+};
+
 struct Document {
   std::u16string name;  // normalised full path, or "(無題)"
   int32_t sourceKind = kSourceNone;
@@ -141,6 +148,9 @@ struct Document {
 
   int32_t hitPatternLength = 0;  // above 0 exactly while hits exist
   BlockList<SearchHit, 49> hits;
+
+  // Set only in a filtered view, whose text is some of the lines of `filter->whole`.
+  std::unique_ptr<FilterSource, FilterSourceDeleter> filter;
 
   int32_t MouseSelecting = 0;
   int32_t SelectionAnchor = kNoPosition;

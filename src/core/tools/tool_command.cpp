@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/layout/layout.h"
+#include "core/search/filter.h"
 
 namespace vemora {
 namespace {
@@ -60,6 +61,7 @@ const std::u16string& EncodingOptionText(TextEncoding encoding, const FileTypeSe
 }
 
 int32_t ToolLineNumber(const Document& document, const FileTypeSetting& setting) {
+  if (document.filter) return FileLineOf(document, document.TopLine) + 1;
   if (setting.LineType != 1) return document.TopLine + 1;
   return LogicalLineOf(document, document.TopLine) + 1;  // -1 beyond the table gives 0
 }

@@ -18,6 +18,7 @@ void UpdateMenuStates() {
     input.fromFile = document->sourceKind == kSourceFile;
     input.hasHits = document->hitPatternLength > 0;
     input.hasSelection = document->SelectionAnchor != kNoPosition;
+    input.filtered = document->filter != nullptr;
   }
   input.showSearchResults = gShell.ShowSearchResults == 1;
   HMENU menu = GetMenu(gShell.mainWindow);

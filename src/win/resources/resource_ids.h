@@ -15,6 +15,9 @@
 #define IDC_FIND_CASE 1062
 #define IDC_FIND_REGEX 1063
 #define IDC_FIND_HELP 9
+// The filter dialog shares the find dialog's text, switches and buttons.
+#define IDD_FILTER 171
+#define IDC_FILTER_INVERT 1064
 #define IDC_JUMP_LINE 1000
 #define IDC_JUMP_UNUSED 1040
 

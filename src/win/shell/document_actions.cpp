@@ -18,6 +18,7 @@
 #include "win/keys/history_menu.h"
 #include "win/keys/menu_states.h"
 #include "win/platform/text_conversion.h"
+#include "win/search/filter_command.h"
 #include "win/shell/app_state.h"
 #include "win/shell/follow_mode.h"
 #include "win/shell/main_layout.h"
@@ -159,7 +160,9 @@ void OpenDocument(std::u16string path, int32_t startLine, int32_t request) {
 
 void ReloadCurrentDocument(int32_t request) {
   WindowLoadHost host;
+  const FilterResume filter = FilterBeforeReload();
   ReportCutShort(ReloadDocument(gDocument, request, CurrentFileType().LineType, gOptions, host));
+  FilterAfterReload(filter);
 }
 
 void ReadDocumentFromStandardInput(int32_t startLine) {

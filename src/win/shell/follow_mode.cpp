@@ -12,6 +12,7 @@
 #include "core/text/follow.h"
 #include "win/keys/menu_states.h"
 #include "win/platform/text_measure.h"
+#include "win/search/filter_command.h"
 #include "win/search/find_command.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
@@ -63,7 +64,9 @@ void ShowGrowth(Document& document, bool showedEnd) {
     PlaceView();
   }
   UpdateScrollBars();
-  if (document.hitPatternLength > 0)
+  // A filtered view gains its lines and hits from the filter; the stored search runs over
+  // the followed text itself.
+  if (&document == FollowedDocument() && document.hitPatternLength > 0)
     SearchGrownText(document, gFollower.state.changedFrom, RunStoredSearch);
   ShowFileStatus(document);
   // A file followed while empty showed no encoding and no top line.
@@ -89,10 +92,10 @@ void ReloadFollowedDocument(const Document& document) {
 // Prepares the current document; a document that no longer matches its file is read again.
 bool StartOnCurrentDocument() {
   for (int attempt = 0; attempt < 2; ++attempt) {
-    Document* document = CurrentDocument();
+    Document* document = FollowedDocument();
     if (!document || document->sourceKind != kSourceFile) return false;
     if (StartFollowing(*document, gFollower.state) == FollowResult::kUnchanged) return true;
-    const bool showedEnd = ShowsEnd(*document);
+    const bool showedEnd = ShowsEnd(*CurrentDocument());
     ReloadFollowedDocument(*document);
     if (CurrentDocument()) KeepEndInView(showedEnd);
   }
@@ -122,15 +125,16 @@ void NoteDocumentReplaced() {
 }
 
 void PollFollowedDocument() {
-  Document* document = CurrentDocument();
+  Document* document = FollowedDocument();
   if (!gFollower.on || !document) return StopFollowing();
-  const bool showedEnd = ShowsEnd(*document);
+  const bool showedEnd = ShowsEnd(*CurrentDocument());
   GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
   switch (PollFollowedFile(*document, gFollower.state, CurrentLayoutParameters(), measure)) {
     case FollowResult::kUnchanged:
       return;
     case FollowResult::kExtended:
-      return ShowGrowth(*document, showedEnd);
+      ExtendFilteredViewAfterGrowth();
+      return ShowGrowth(*CurrentDocument(), showedEnd);
     case FollowResult::kReload:
       ReloadFollowedDocument(*document);
       if (!CurrentDocument() || !StartOnCurrentDocument()) return StopFollowing();

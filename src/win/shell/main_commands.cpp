@@ -11,6 +11,7 @@
 #include "win/keys/history_menu.h"
 #include "win/keys/menu_states.h"
 #include "win/platform/text_conversion.h"
+#include "win/search/filter_command.h"
 #include "win/settings/settings_transfer.h"
 #include "win/shell/about_dialog.h"
 #include "win/shell/app_state.h"
@@ -211,6 +212,14 @@ void DispatchMainCommand(WPARAM wParam, LPARAM lParam) {
       break;
     case CmdCharacterInfo:
       ShowCharacterInfoDialog(gShell.mainWindow);
+      break;
+    case CmdFilter:
+      EnableInputMethod(true);
+      FilterWithDialog();
+      EnableInputMethod(false);
+      break;
+    case CmdUnfilter:
+      RemoveFilter();
       break;
     case CmdEncodingSjis:
     case CmdEncodingJis:

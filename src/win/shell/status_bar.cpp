@@ -8,6 +8,7 @@
 
 #include "core/shell/status_text.h"
 #include "win/platform/text_conversion.h"
+#include "win/search/filter_command.h"
 #include "win/shell/app_state.h"
 #include "win/shell/dpi_scale.h"
 #include "win/view/view_lines.h"
@@ -47,6 +48,8 @@ void SetStatusPart(int part, std::u16string_view text) {
 void SetStatusLineText(int part, int32_t displayLine) {
   const Document* document = CurrentDocument();
   if (!document) return SetStatusPart(part, u"");
+  if (part == kStatusTopLinePart && document->filter && document->displayLineCount == 0)
+    return SetStatusPart(part, kNoKeptLinesText);
   const int32_t number = ShownLineNumber(*document, displayLine, CurrentFileType().LineType);
   SetStatusPart(
       part, part == kStatusTopLinePart ? TopLineStatusText(number) : MouseLineStatusText(number));
@@ -67,8 +70,10 @@ void ShowMouseLine() {
 
 void SetMainWindowTitle(bool active) {
   const Document* document = CurrentDocument();
+  std::u16string name = document ? document->name : u"";
+  if (document && document->filter) name += kFilteredTitleMark;
   const std::wstring title =
-      document ? ToWide(DocumentTitle(document->name, active)) : std::wstring(L"Vemora");
+      document ? ToWide(DocumentTitle(name, active)) : std::wstring(L"Vemora");
   SendMessageW(gShell.mainWindow, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
 }
 

@@ -95,7 +95,7 @@ int32_t RequiredGutterWidth() {
   if (previous) SelectObject(dc, previous);
   ReleaseDC(gShell.gutterWindow, dc);
   const Document* document = CurrentDocument();
-  return ComputeGutterWidth(widest, document ? document->displayLineCount : 0,
+  return ComputeGutterWidth(widest, document ? LargestShownLineNumber(*document) : 0,
                             CurrentFileType().FoldRight != 0, document != nullptr, Scaled(16));
 }
 

@@ -2,6 +2,7 @@
 #include "win/view/view_lines.h"
 
 #include "core/layout/layout.h"
+#include "core/search/filter.h"
 
 namespace vemora {
 
@@ -14,7 +15,13 @@ bool DisplayLineSpan(const Document& document, int32_t line, LineSpan& span) {
 
 int32_t ShownLineNumber(const Document& document, int32_t line, int32_t lineType) {
   if (line < 0 || line >= document.displayLineCount) return 0;
+  if (document.filter) return FileLineOf(document, line) + 1;
   return (lineType == 1 ? LogicalLineOf(document, line) : line) + 1;
+}
+
+int32_t LargestShownLineNumber(const Document& document) {
+  if (document.filter) return LastShownFileLineNumber(document);
+  return document.displayLineCount;
 }
 
 }  // namespace vemora

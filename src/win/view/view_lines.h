@@ -18,6 +18,9 @@ bool DisplayLineSpan(const Document& document, int32_t line, LineSpan& span);
 
 // The line number shown for display line `line`: its index + 1, or with `lineType` 1 its
 // logical line number + 1; 0 when the line does not exist.
+// A filtered view shows the file's logical line number + 1 under either rule.
 int32_t ShownLineNumber(const Document& document, int32_t line, int32_t lineType);
+// The largest number ShownLineNumber gives for the document, for the gutter's width.
+int32_t LargestShownLineNumber(const Document& document);
 
 }  // namespace vemora

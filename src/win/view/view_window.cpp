@@ -10,6 +10,7 @@
 
 #include "core/keys/commands.h"
 #include "core/layout/layout.h"
+#include "core/search/filter.h"
 #include "core/search/search.h"
 #include "win/keys/menu_states.h"
 #include "win/platform/text_conversion.h"
@@ -89,7 +90,9 @@ void OnJump(LPARAM lParam) {
   const Document& document = *CurrentDocument();
   const int32_t n = static_cast<int32_t>(lParam);
   int32_t target = -1;
-  if (CurrentFileType().LineType == 1)
+  if (document.filter)
+    target = n < 0 ? -1 : DisplayLineAtOrAfterFileLine(document, n);
+  else if (CurrentFileType().LineType == 1)
     target = DisplayLineOfLogical(document, n);
   else if (n >= 0 && n < document.displayLineCount)
     target = n;

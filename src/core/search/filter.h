@@ -1,0 +1,86 @@
+// Showing only the logical lines of a text that hold a hit (or, inverted, none): the kept
+// lines gathered from one search, the filtered view built from them as a document of its
+// own, its growth while the whole document grows, and the map back to the file's lines.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/block_list.h"
+#include "core/layout/layout.h"
+#include "core/platform/text_measure.h"
+#include "core/text/document.h"
+
+namespace vemora {
+
+// What the filter dialog hands over: the search text and switches as the find's, and
+// whether the lines without a hit are the ones kept.
+struct FilterRequest {
+  std::u16string text;
+  int32_t Caps = 0;
+  int32_t Regx = 0;
+  int32_t Invert = 0;  // 1 keeps the lines that hold no hit
+};
+
+struct FilterSource {
+  std::unique_ptr<Document> whole;  // what the view shows part of; to return to and to follow
+  FilterRequest request;
+  // For each logical line of the view, the whole document's logical line (from 0).
+  BlockList<int32_t, 4096> fileLines;
+  // The whole text before `scannedEnd` has been filtered: it ends with complete lines, of
+  // which there are `scannedLines`. A growing text changes only from there on.
+  int32_t scannedEnd = 0;
+  int32_t scannedLines = 0;
+  // Where the view's last line starts in its text, while that line may still change.
+  int32_t lastLineStart = -1;
+  // How many hits the filter left in the view. Once a find has put others there, the lines
+  // the view gains are not given the filter's.
+  int32_t hitCount = 0;
+};
+
+// One kept logical line: its units are [start, end), its line end runs to `next`.
+struct KeptLine {
+  int32_t start = 0;
+  int32_t end = 0;
+  int32_t next = 0;
+  int32_t number = 0;  // logical line, counted from 0
+};
+
+struct KeptLines {
+  BlockList<KeptLine, 4096> lines;
+  BlockList<SearchHit, 49> hits;  // every hit in the part searched, at positions in the text
+  // The start of the text's last line when that line may still grow (it has no line end,
+  // or only a CR that an LF may yet join), else the text's end; and its number.
+  int32_t resumeStart = 0;
+  int32_t resumeNumber = 0;
+};
+
+// Searches text[from, end) once, its lines numbered from `firstNumber`, and gathers the
+// lines that hold a hit (a hit over several lines is held by each), or with Invert the
+// others. False, with the library's message in `errorText`, for a rejected expression.
+bool CollectKeptLines(std::u16string_view text, int32_t from, int32_t firstNumber,
+                      const FilterRequest& request, KeptLines& kept, std::u16string& errorText);
+
+// A view of `whole` holding its kept lines one after the other, with the hits that lie in
+// them and their overstrike runs, not yet laid out. Its `filter->whole` is left for the
+// caller to hand over. Null, with the message, for a rejected expression.
+std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterRequest& request,
+                                            std::u16string& errorText);
+
+// After the whole document grew (or its last line changed), brings the view up to date and
+// extends its layout as the follower extends the whole one; false when nothing changed.
+bool ExtendFilteredView(Document& view, const LayoutParameters& parameters, TextMeasure& measure);
+
+// The file's logical line of display line `line`, in a filtered view or not; -1 out of range.
+int32_t FileLineOf(const Document& document, int32_t line);
+// The first display line showing file line `fileLine` or one after it; -1 when none does.
+int32_t DisplayLineAtOrAfterFileLine(const Document& document, int32_t fileLine);
+// The number of the file's last line that the view shows, + 1; 0 when it shows none.
+int32_t LastShownFileLineNumber(const Document& document);
+
+// The document a file's growth extends: the whole one behind a filtered view.
+Document& FileDocumentOf(Document& document);
+
+}  // namespace vemora

@@ -1,0 +1,167 @@
+// A filtered view is a document of its own that holds the whole one: while it is shown,
+// copying, finding and character information work on it unchanged, and only line numbers
+// are told through its map to the file's lines. Swapping it in or out lays out what is
+// shown and brings the window in line, without the load's refresh, which would end
+// following, cancel the tool watches and read the file's facts again.
+#include "win/search/filter_command.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "core/layout/layout.h"
+#include "core/search/find_history.h"
+#include "core/search/search.h"
+#include "core/text/selection.h"
+#include "win/keys/menu_states.h"
+#include "win/platform/text_conversion.h"
+#include "win/platform/text_measure.h"
+#include "win/search/filter_dialog.h"
+#include "win/shell/app_state.h"
+#include "win/shell/main_layout.h"
+#include "win/shell/status_bar.h"
+#include "win/view/gutter.h"
+#include "win/view/view_paint.h"
+#include "win/view/view_scroll.h"
+
+namespace vemora {
+
+FilterRequest gFilterRequest;
+
+namespace {
+
+// What the whole document was last laid out with. While its view is shown, the file type
+// or the window may change; the whole document is laid out again on the way back only
+// when they did.
+struct LayoutStamp {
+  LayoutParameters parameters;
+  FontRecord font;
+  int32_t charHeight = 0;
+};
+LayoutStamp gWholeLayout;
+
+LayoutStamp CurrentLayoutStamp() {
+  return {CurrentLayoutParameters(), CurrentFileType().Font, gView.CharHeight};
+}
+
+bool SameLayout(const LayoutStamp& a, const LayoutStamp& b) {
+  const LayoutParameters& p = a.parameters;
+  const LayoutParameters& q = b.parameters;
+  const bool edge = p.FoldRight == 1;
+  return p.Tab == q.Tab && p.Fold == q.Fold && p.FoldRight == q.FoldRight &&
+         p.averageCharWidth == q.averageCharWidth && p.edgeMargins == q.edgeMargins &&
+         (!edge || p.clientWidth == q.clientWidth) && a.font == b.font &&
+         a.charHeight == b.charHeight;
+}
+
+void ShowRegexError(const std::u16string& message) {
+  MessageBoxW(gShell.mainWindow, ToWide(message).c_str(), L"Vemora", MB_OK);
+}
+
+// The selection, if any, becomes the text the dialog starts with, as for a find.
+void PrepareFilterText(Document& document) {
+  gFilterRequest.text.clear();
+  TextRange range;
+  if (!SelectionRange(document, range)) return;
+  gFilterRequest.text = SearchTextFromRange(document.Text(), range, FindRequest::kTextCapacity);
+  ClearSelection(document);
+  InvalidateRect(gShell.viewWindow, nullptr, TRUE);
+}
+
+// Everything the window shows of the document that was just swapped in, from the first
+// display line of file line `fileTop` or a later one (the end when there is none; the
+// document's own top line for -1). `layOut` lays it out first; wrapping at the window's
+// edge, placing the view does.
+void ShowSwappedDocument(bool layOut, int32_t fileTop) {
+  if (layOut && CurrentFileType().FoldRight == 0) LayOutCurrentDocument();
+  ComputeGutterWidth();
+  SizeGutter();
+  PlaceView();
+  UpdateVisibleSize();
+  Document& document = *CurrentDocument();
+  const int32_t top =
+      fileTop < 0 ? document.TopLine : DisplayLineAtOrAfterFileLine(document, fileTop);
+  const int32_t last = std::max(document.displayLineCount - 1, 0);
+  document.TopLine = top < 0 ? MaxTopLine(CurrentScrollPosition()) : std::min(top, last);
+  UpdateScrollBars();
+  ClampLeftColumn();
+  SetStatusLineText(kStatusTopLinePart, document.TopLine);
+  ShowMouseLine();
+  SetMainWindowTitle(GetActiveWindow() == gShell.mainWindow);
+  InvalidateRect(gShell.gutterWindow, nullptr, TRUE);
+  InvalidateRect(gShell.viewWindow, nullptr, TRUE);
+  UpdateMenuStates();
+}
+
+// Shows the filtered view of the file's whole document, from the first kept line at or
+// after file line `fileTop`. The view stays as it was when the expression is rejected.
+void ShowFilteredView(const FilterRequest& request, int32_t fileTop) {
+  Document* shown = CurrentDocument();
+  if (!shown) return;
+  std::u16string errorText;
+  std::unique_ptr<Document> view = BuildFilteredView(FileDocumentOf(*shown), request, errorText);
+  if (!view) return ShowRegexError(errorText);
+  if (!shown->filter) gWholeLayout = CurrentLayoutStamp();
+  view->filter->whole = shown->filter ? std::move(shown->filter->whole) : std::move(gDocument);
+  gDocument = std::move(view);
+  ShowSwappedDocument(true, fileTop);
+}
+
+int32_t FileTopOf(const Document& document) {
+  return std::max(FileLineOf(document, document.TopLine), 0);
+}
+
+}  // namespace
+
+void FilterWithDialog() {
+  Document* document = CurrentDocument();
+  if (!document) return;
+  PrepareFilterText(*document);
+  gFilterRequest.Caps = gOptions.Caps;
+  gFilterRequest.Regx = gOptions.Regx;
+  const bool accepted = ShowFilterDialog(gShell.mainWindow, gFilterRequest, gOptions.FindHist);
+  // The dialog pumped messages: the document may be another one now, or none.
+  document = CurrentDocument();
+  if (accepted) {
+    gOptions.Caps = gFilterRequest.Caps;
+    gOptions.Regx = gFilterRequest.Regx;
+    AddToFindHistory(gOptions.FindHist, gFilterRequest.text);
+    if (document) ShowFilteredView(gFilterRequest, FileTopOf(*document));
+  }
+  UpdateMenuStates();
+}
+
+void RemoveFilter() {
+  Document* view = CurrentDocument();
+  if (!view || !view->filter || !view->filter->whole) return;
+  const int32_t fileTop = FileLineOf(*view, view->TopLine);
+  std::unique_ptr<Document> whole = std::move(view->filter->whole);
+  gDocument = std::move(whole);
+  ShowSwappedDocument(!SameLayout(gWholeLayout, CurrentLayoutStamp()), fileTop);
+}
+
+FilterResume FilterBeforeReload() {
+  const Document* document = CurrentDocument();
+  if (!document || !document->filter) return {};
+  return {true, document->filter->request, FileTopOf(*document)};
+}
+
+void FilterAfterReload(const FilterResume& resume) {
+  if (!resume.active || !CurrentDocument() || CurrentDocument()->filter) return;
+  ShowFilteredView(resume.request, resume.fileTop);
+}
+
+Document* FollowedDocument() {
+  Document* document = CurrentDocument();
+  return document ? &FileDocumentOf(*document) : nullptr;
+}
+
+void ExtendFilteredViewAfterGrowth() {
+  Document* view = CurrentDocument();
+  if (!view || !view->filter) return;
+  GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
+  if (ExtendFilteredView(*view, CurrentLayoutParameters(), measure))
+    SetStatusLineText(kStatusTopLinePart, view->TopLine);
+}
+
+}  // namespace vemora

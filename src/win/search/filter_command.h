@@ -1,0 +1,40 @@
+// The filter commands of the window: the filtered view shown in place of the whole
+// document, the way back, and keeping the filter over a reload and while following.
+#pragma once
+
+#include <cstdint>
+
+#include "core/search/filter.h"
+
+namespace vemora {
+
+// The request the filter dialog edits; the case and expression switches are the find's.
+extern FilterRequest gFilterRequest;
+
+// The status bar's top-line part while a filtered view shows no line.
+inline constexpr char16_t kNoKeptLinesText[] = u"0行";
+// Behind the document's name in the title while a filtered view is shown.
+inline constexpr char16_t kFilteredTitleMark[] = u" [絞り込み]";
+
+// CmdFilter: the dialog, then the view of the whole document's lines that hold a hit.
+void FilterWithDialog();
+// CmdUnfilter: the whole document again, with the file line that was at the top.
+void RemoveFilter();
+
+// What a reload needs to filter the new text as the old one was.
+struct FilterResume {
+  bool active = false;
+  FilterRequest request;
+  int32_t fileTop = 0;
+};
+// Called before the shown document is read again, and after with what it answered.
+FilterResume FilterBeforeReload();
+void FilterAfterReload(const FilterResume& resume);
+
+// The document a follower reads the file's growth into: the whole one while a filtered
+// view is shown; null without a document.
+Document* FollowedDocument();
+// After the followed document grew: the filtered view takes the new lines that it keeps.
+void ExtendFilteredViewAfterGrowth();
+
+}  // namespace vemora

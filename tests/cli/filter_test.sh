@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# vemorainfo --filter: the kept lines as grep -n prints them (line ends aside), inverted as
+# grep -v -n, counted as grep -c, in every line-end kind and in Shift_JIS.
+set -u
+info=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+check() { # what, expected, actual
+  if [ "$2" != "$3" ]; then
+    echo "FAIL: $1"; echo "  expected: $2"; echo "  actual:   $3"; failures=$((failures + 1))
+  fi
+}
+export LC_ALL=C.UTF-8
+
+printf '東京から大阪へ\n大阪から京都へ\n\n京都から東京へ\n「東京」\nTokyo tokyo\n最後の行に東京' >"$work/lf.txt"
+sed 's/$/\r/' "$work/lf.txt" | head -c -1 >"$work/crlf.txt"
+for f in lf crlf; do
+  for pattern in 東京 大阪 tokyo; do
+    check "$f, $pattern" "$(grep -n -F "$pattern" "$work/$f.txt" | tr -d '\r')" \
+      "$("$info" --utf8 --caps --filter "$pattern" "$work/$f.txt")"
+    check "$f, $pattern inverted" "$(grep -v -n -F "$pattern" "$work/$f.txt" | tr -d '\r')" \
+      "$("$info" --utf8 --caps --invert --filter "$pattern" "$work/$f.txt")"
+    check "$f, $pattern counted" "$(grep -c -F "$pattern" "$work/$f.txt")" \
+      "$("$info" --utf8 --caps --filter "$pattern" --count "$work/$f.txt")"
+  done
+  for pattern in '^「' '京都(から|へ)' '[一-龠]{2}$' '(?i)TOKYO'; do
+    check "$f, expression $pattern" "$(tr -d '\r' <"$work/$f.txt" | grep -n -P "$pattern")" \
+      "$("$info" --utf8 --regex --filter "$pattern" "$work/$f.txt")"
+  done
+done
+check "without --caps ASCII letters match either case" "6:Tokyo tokyo" \
+  "$("$info" --utf8 --filter TOKYO "$work/lf.txt")"
+
+# CR alone ends a line too; the numbers are the file's own.
+printf 'a\rb\r\nab\nc' >"$work/mixed.txt"
+check "CR, CR LF and LF lines" "1:a
+3:ab" "$("$info" --filter a "$work/mixed.txt")"
+iconv -f UTF-8 -t CP932 "$work/lf.txt" >"$work/sjis.txt"
+check "Shift_JIS prints UTF-8" "$(grep -n -F 大阪 "$work/lf.txt")" \
+  "$("$info" --filter 大阪 "$work/sjis.txt")"
+check "--count before --filter" "2" "$("$info" --utf8 --count --filter 京都 "$work/lf.txt")"
+check "several files carry their paths" "$work/lf.txt	2
+$work/sjis.txt	2" "$("$info" --filter 京都 --count "$work/lf.txt" "$work/sjis.txt")"
+: >"$work/empty.txt"
+check "an empty file keeps nothing" "0" "$("$info" --filter x --count "$work/empty.txt")"
+check "a rejected expression fails" 2 "$("$info" --regex --filter 'a(' "$work/lf.txt" 2>/dev/null; echo $?)"
+check "--timing reports the filter phase" "1" \
+  "$("$info" --timing --filter 東京 "$work/lf.txt" 2>&1 >/dev/null | grep -c '^filter ')"
+
+[ "$failures" -eq 0 ] && echo "all filter checks passed"
+exit $((failures > 0))

@@ -1,0 +1,326 @@
+// The filtered view against a plain reference: which lines it keeps and in what order, the
+// file line of each display line, the first line at or after a file line, the hits and
+// underlines that move along, and the view that grows as its file does.
+#include "core/search/filter.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/layout/layout.h"
+#include "core/search/search.h"
+#include "core/text/overstrike.h"
+#include "test_documents.h"
+
+namespace vemora {
+namespace {
+
+using testing::MakeDocument;
+
+// A line of the whole text by the plain rule: CR, LF or CR LF ends it.
+struct ReferenceLine {
+  int32_t start = 0;
+  int32_t end = 0;  // before its line end
+  int32_t number = 0;
+};
+
+std::vector<ReferenceLine> SplitLines(std::u16string_view text) {
+  std::vector<ReferenceLine> lines;
+  size_t start = 0;
+  int32_t number = 0;
+  while (start < text.size()) {
+    size_t end = start;
+    while (end < text.size() && text[end] != u'\r' && text[end] != u'\n') ++end;
+    lines.push_back({static_cast<int32_t>(start), static_cast<int32_t>(end), number++});
+    size_t next = end;
+    if (next < text.size()) next += text.substr(next, 2) == u"\r\n" ? 2 : 1;
+    start = next;
+  }
+  return lines;
+}
+
+std::u16string FoldAscii(std::u16string_view text) {
+  std::u16string folded(text);
+  for (char16_t& unit : folded)
+    if (unit >= u'A' && unit <= u'Z') unit = static_cast<char16_t>(unit + 0x20);
+  return folded;
+}
+
+// The lines that hold `wanted` (none of them contains a line end), or with `invert` the
+// others; `foldCase` compares ASCII letters without case.
+std::vector<ReferenceLine> ReferenceKept(std::u16string_view text, std::u16string_view wanted,
+                                         bool foldCase, bool invert) {
+  std::vector<ReferenceLine> kept;
+  for (const ReferenceLine& line : SplitLines(text)) {
+    std::u16string content(text.substr(line.start, line.end - line.start));
+    std::u16string pattern(wanted);
+    if (foldCase) content = FoldAscii(content), pattern = FoldAscii(pattern);
+    const bool holds = content.find(pattern) != std::u16string::npos;
+    if (holds != invert) kept.push_back(line);
+  }
+  return kept;
+}
+
+uint32_t AttributesAt(const Document& document, int32_t position) {
+  uint32_t attributes = 0;
+  const auto& runs = document.overstrikeRuns;
+  for (int32_t i = 0; i < runs.Size(); ++i)
+    if (position >= runs[i].start && position < runs[i].start + runs[i].length)
+      attributes |= runs[i].attributes;
+  return attributes;
+}
+
+void LayOut(Document& document, int32_t fold) {
+  ColumnRuleMeasure measure;
+  LayoutDocument(document, LayoutParameters{4, fold, 0, 1, 0}, measure);
+}
+
+// The view, laid out, shows exactly the expected lines in order: the same units, the same
+// underlines, each display line numbered with its file line, and every jump target right.
+void ExpectShows(Document& view, const Document& whole, const std::vector<ReferenceLine>& kept,
+                 const std::string& label) {
+  LayOut(view, 6);
+  std::vector<int32_t> firstDisplayLine;
+  for (int32_t d = 0; d < view.displayLineCount; ++d) {
+    const int32_t logical = LogicalLineOf(view, d);
+    if (logical == static_cast<int32_t>(firstDisplayLine.size())) firstDisplayLine.push_back(d);
+    ASSERT_LT(logical, static_cast<int32_t>(kept.size())) << label;
+    EXPECT_EQ(FileLineOf(view, d), kept[logical].number) << label << " display line " << d;
+  }
+  ASSERT_EQ(firstDisplayLine.size(), kept.size()) << label << ": one view line per kept line";
+  for (size_t k = 0; k < kept.size(); ++k) {
+    const int32_t start = LineStart(view, firstDisplayLine[k]);
+    const ReferenceLine& line = kept[k];
+    const std::u16string_view shown = view.Text().substr(start, line.end - line.start);
+    EXPECT_EQ(shown, whole.Text().substr(line.start, line.end - line.start))
+        << label << " line " << k;
+    for (int32_t i = 0; i < line.end - line.start; ++i)
+      EXPECT_EQ(AttributesAt(view, start + i), AttributesAt(whole, line.start + i)) << label;
+  }
+  const int32_t lastNumber = kept.empty() ? 0 : kept.back().number;
+  for (int32_t fileLine = 0; fileLine <= lastNumber + 1; ++fileLine) {
+    size_t k = 0;
+    while (k < kept.size() && kept[k].number < fileLine) ++k;
+    EXPECT_EQ(DisplayLineAtOrAfterFileLine(view, fileLine),
+              k < kept.size() ? firstDisplayLine[k] : -1)
+        << label << " file line " << fileLine;
+  }
+  EXPECT_EQ(LastShownFileLineNumber(view), kept.empty() ? 0 : lastNumber + 1) << label;
+}
+
+// Lines of letters, kanji, a character outside the BMP, tabs and underlined or bold
+// characters, ended by CR LF, LF or CR, some empty, the last one with or without an end.
+std::u16string GeneratedText(uint32_t seed, bool finalLineEnd) {
+  static const std::u16string_view kPieces[] = {
+      u"a", u"b", u"A", u"東", u"京", u"東京", u"\U0002000B", u"\t", u" ", u"_\b東", u"a\ba"};
+  static const std::u16string_view kEnds[] = {u"\r\n", u"\n", u"\r", u"\n"};
+  std::u16string text;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7FFF;
+  };
+  for (int line = 0; line < 120; ++line) {
+    const uint32_t pieces = next() % 4 == 0 ? 0 : next() % 12;
+    for (uint32_t i = 0; i < pieces; ++i) text += kPieces[next() % std::size(kPieces)];
+    if (line < 119 || finalLineEnd) text += kEnds[next() % std::size(kEnds)];
+  }
+  return text;
+}
+
+// A filter request written as a literal.
+struct Switches {
+  const char16_t* text;
+  int32_t Caps, Regx, Invert;
+  FilterRequest Request() const { return {text, Caps, Regx, Invert}; }
+};
+
+struct FilterCase {
+  const char* name;
+  Switches request;
+  std::u16string wanted;  // what a line must contain, for the reference
+  bool foldCase;
+};
+
+TEST(Filter, KeepsTheLinesThatHoldAHitOrNoneAgainstAPlainReference) {
+  const FilterCase cases[] = {
+      {"plain, case-sensitive", {u"東京", 1, 0, 0}, u"東京", false},
+      {"plain, ASCII folded", {u"a", 0, 0, 0}, u"a", true},
+      {"plain, exact case", {u"A", 1, 0, 0}, u"A", false},
+      {"a character outside the BMP", {u"\U0002000B", 1, 0, 0}, u"\U0002000B", false},
+      {"regular expression", {u"京$|\\t", 0, 1, 0}, u"", false},
+      {"inverted", {u"東", 1, 0, 1}, u"東", false},
+      {"inverted, keeping empty lines after CR lines", {u"b", 1, 0, 1}, u"b", false},
+      {"nothing kept", {u"zzz", 1, 0, 0}, u"zzz", false},
+      {"empty search text, inverted: every line", {u"", 1, 0, 1}, u"\uFFFF", false},
+  };
+  for (const FilterCase& c : cases) {
+    for (uint32_t seed : {1u, 2u, 3u}) {
+      const bool finalLineEnd = seed != 2;
+      Document whole = MakeDocument(GeneratedText(seed, finalLineEnd));
+      ApplyOverstrike(whole);
+      const std::string label = std::string(c.name) + ", seed " + std::to_string(seed);
+      std::u16string errorText;
+      std::unique_ptr<Document> view = BuildFilteredView(whole, c.request.Request(), errorText);
+      ASSERT_TRUE(view) << label;
+      std::vector<ReferenceLine> kept;
+      if (c.request.Regx == 1) {
+        // 京 before an LF or the text's end (where $ holds), or a tab.
+        for (const ReferenceLine& line : SplitLines(whole.Text())) {
+          const std::u16string_view content =
+              whole.Text().substr(line.start, line.end - line.start);
+          const bool beforeEnd = line.end == whole.textLength || whole.text[line.end] == u'\n';
+          if ((content.ends_with(u"京") && beforeEnd) ||
+              content.find(u'\t') != std::u16string_view::npos)
+            kept.push_back(line);
+        }
+      } else {
+        kept = ReferenceKept(whole.Text(), c.wanted, c.foldCase, c.request.Invert == 1);
+      }
+      ExpectShows(*view, whole, kept, label);
+      if (c.request.Invert == 0 && c.request.Regx == 0) {
+        // Every hit highlights the search text where it stands in the view.
+        for (int32_t i = 0; i < view->hits.Size(); ++i)
+          EXPECT_EQ(FoldAscii(view->Text().substr(view->hits[i].start, view->hits[i].length)),
+                    FoldAscii(c.request.text))
+              << label;
+        EXPECT_EQ(view->hitPatternLength > 0, !view->hits.Empty()) << label;
+      } else if (c.request.Invert == 1) {
+        EXPECT_TRUE(view->hits.Empty()) << label << ": the lines kept hold no hit";
+      }
+    }
+  }
+}
+
+TEST(Filter, AHitOverSeveralLinesKeepsEachOfThem) {
+  struct Case {
+    const char* name;
+    std::u16string text;
+    Switches request;
+    std::vector<int32_t> numbers;
+    std::u16string shown;
+  };
+  const Case cases[] = {
+      {"plain text with a line end",
+       u"a\r\nxb\r\nc\r\nd\r\nb\r\n",
+       {u"b\r\nc", 1, 0, 0},
+       {1, 2},
+       u"xb\r\nc\r\n"},
+      {"an expression over a line end", u"x\ny\nz\nx", {u"x\\ny", 0, 1, 0}, {0, 1}, u"x\ny\n"},
+      {"a lone CR before an empty LF line keeps them apart",
+       u"a\rb\n\n",
+       {u"b", 1, 0, 1},
+       {0, 2},
+       u"a\r\n\n"},
+  };
+  for (const Case& c : cases) {
+    Document whole = MakeDocument(c.text);
+    std::u16string errorText;
+    std::unique_ptr<Document> view = BuildFilteredView(whole, c.request.Request(), errorText);
+    ASSERT_TRUE(view) << c.name;
+    EXPECT_EQ(view->Text(), c.shown) << c.name;
+    LayOut(*view, 80);
+    std::vector<int32_t> numbers;
+    for (int32_t d = 0; d < view->displayLineCount; ++d) numbers.push_back(FileLineOf(*view, d));
+    EXPECT_EQ(numbers, c.numbers) << c.name;
+  }
+}
+
+// The whole document's text replaced, as a follower replaces it: what lay before the start
+// of its last line stays, the rest is read again with what was appended.
+void GrowTo(Document& whole, std::u16string_view text) {
+  whole.textBuffer = std::make_unique<char16_t[]>(text.size() + 1);
+  std::copy(text.begin(), text.end(), whole.textBuffer.get());
+  whole.text = whole.textBuffer.get();
+  whole.textLength = static_cast<int32_t>(text.size());
+}
+
+void ExpectSameView(const Document& grown, const Document& fresh, const std::string& label) {
+  EXPECT_EQ(grown.Text(), fresh.Text()) << label;
+  ASSERT_EQ(grown.displayLineCount, fresh.displayLineCount) << label;
+  for (int32_t d = 0; d <= grown.displayLineCount; ++d) {
+    EXPECT_EQ(grown.lineTable.StartOf(d), fresh.lineTable.StartOf(d)) << label << " line " << d;
+    EXPECT_EQ(grown.lineTable.LogicalOf(d), fresh.lineTable.LogicalOf(d)) << label;
+    if (d < grown.displayLineCount) {
+      EXPECT_EQ(FileLineOf(grown, d), FileLineOf(fresh, d)) << label;
+    }
+  }
+  ASSERT_EQ(grown.hits.Size(), fresh.hits.Size()) << label;
+  for (int32_t i = 0; i < grown.hits.Size(); ++i) {
+    EXPECT_EQ(grown.hits[i].start, fresh.hits[i].start) << label;
+    EXPECT_EQ(grown.hits[i].length, fresh.hits[i].length) << label;
+  }
+  EXPECT_EQ(grown.hitPatternLength, fresh.hitPatternLength) << label;
+}
+
+TEST(Filter, AFollowedFileGrowsItsViewAsAFreshFilterWouldShowIt) {
+  struct Case {
+    const char* name;
+    Switches request;
+    std::vector<std::u16string> texts;  // each keeps the one before up to its last line
+  };
+  const Case cases[] = {
+      {"kept lines appended, the unfinished one completed",
+       {u"err", 0, 0, 0},
+       {u"ok 1\nerr 2\nok", u"ok 1\nerr 2\nok 3\nERR 4\ne", u"ok 1\nerr 2\nok 3\nERR 4\nerr 5\r",
+        u"ok 1\nerr 2\nok 3\nERR 4\nerr 5\r\n",
+        u"ok 1\nerr 2\nok 3\nERR 4\nerr 5\r\nok 6\r\nerr\U0002000B 7\r\n"}},
+      {"the unfinished line stops matching",
+       {u"x$", 0, 1, 0},
+       {u"ax\nbx", u"ax\nbxy\n", u"ax\nbxy\ncx"}},
+      {"a CR joined by its LF only later",
+       {u"b", 1, 0, 1},
+       {u"a\r", u"a\r\nb\r", u"a\r\nb\r\n\n", u"a\r\nb\r\n\nb\rc\r"}},
+      {"a lone CR line, then an empty LF line",
+       {u"b", 1, 0, 1},
+       {u"a\rb\n", u"a\rb\n\n", u"a\rb\n\nb\n"}},
+      {"an empty file that grows", {u"a", 1, 0, 0}, {u"", u"", u"b\n", u"b\na", u"b\nab\n"}},
+      {"a long run of lines wraps into more blocks",
+       {u"1", 1, 0, 0},
+       {u"", std::u16string(2500, u'1') + u"\n",
+        std::u16string(2500, u'1') + u"\n" + std::u16string(900, u'2') + u"1"}},
+  };
+  for (const Case& c : cases) {
+    ColumnRuleMeasure measure;
+    const LayoutParameters parameters{4, 3, 0, 1, 0};
+    Document start = MakeDocument(c.texts[0]);
+    std::u16string errorText;
+    std::unique_ptr<Document> view = BuildFilteredView(start, c.request.Request(), errorText);
+    ASSERT_TRUE(view) << c.name;
+    view->filter->whole = std::make_unique<Document>(MakeDocument(c.texts[0]));
+    LayoutDocument(*view, parameters, measure);
+    for (size_t step = 1; step < c.texts.size(); ++step) {
+      const std::string label = std::string(c.name) + ", step " + std::to_string(step);
+      GrowTo(*view->filter->whole, c.texts[step]);
+      const bool changed = ExtendFilteredView(*view, parameters, measure);
+      Document grownWhole = MakeDocument(c.texts[step]);
+      std::unique_ptr<Document> fresh =
+          BuildFilteredView(grownWhole, c.request.Request(), errorText);
+      LayoutDocument(*fresh, parameters, measure);
+      ExpectSameView(*view, *fresh, label);
+      if (c.texts[step] == c.texts[step - 1]) {
+        EXPECT_FALSE(changed) << label;
+      }
+    }
+  }
+}
+
+TEST(Filter, AFindInTheViewKeepsItsHitsWhileTheViewGrows) {
+  ColumnRuleMeasure measure;
+  const LayoutParameters parameters{4, 80, 0, 1, 0};
+  Document whole = MakeDocument(u"ab 1\nb 2\n");
+  std::u16string errorText;
+  std::unique_ptr<Document> view = BuildFilteredView(whole, {u"b", 1, 0, 0}, errorText);
+  view->filter->whole = std::make_unique<Document>(MakeDocument(whole.Text()));
+  LayoutDocument(*view, parameters, measure);
+  SearchDocument(*view, 0, u"a", 1, 0, false);
+  GrowTo(*view->filter->whole, u"ab 1\nb 2\nab 3\n");
+  ASSERT_TRUE(ExtendFilteredView(*view, parameters, measure));
+  EXPECT_EQ(view->Text(), u"ab 1\nb 2\nab 3\n");
+  ASSERT_EQ(view->hits.Size(), 1) << "the find's hit, none of the filter's";
+  EXPECT_EQ(view->hits[0].start, 0);
+  EXPECT_EQ(view->hitPatternLength, 1);
+}
+
+}  // namespace
+}  // namespace vemora

@@ -1,0 +1,180 @@
+// The filter as a user meets it: the dialog and its switches, the menu states, the title,
+// the status bar and line numbers of the filtered view, the jump, the way back, a reload
+// in another encoding and a rejected expression. (A followed log: e2e/filter_log.sh.)
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/keys/commands.h"
+#include "core/tools/tool_command.h"
+#include "win/platform/text_conversion.h"
+#include "win/resources/resource_ids.h"
+#include "win/shell/app_state.h"
+#include "win/view/view_lines.h"
+#include "win/view/view_window.h"
+#include "dialog_script.h"
+#include "viewer_host.h"
+
+namespace vemora::testing {
+namespace {
+
+bool Grayed(UINT command) {
+  return (GetMenuState(GetMenu(gShell.mainWindow), command, MF_BYCOMMAND) & MF_GRAYED) != 0;
+}
+
+std::wstring ShownText() {
+  const Document* document = CurrentDocument();
+  return document ? ToWide(document->Text()) : L"(none)";
+}
+
+// Line n (from 1) of the log: every third holds "エラー", every fifth "警告".
+std::string LogLine(int n) {
+  std::string line = "line " + std::to_string(n);
+  if (n % 3 == 0) line += " \xE3\x82\xA8\xE3\x83\xA9\xE3\x83\xBC";  // エラー
+  if (n % 5 == 0) line += " \xE8\xAD\xA6\xE5\x91\x8A";              // 警告
+  return line + "\r\n";
+}
+std::string Log(int from, int to) {
+  std::string text;
+  for (int n = from; n <= to; ++n) text += LogLine(n);
+  return text;
+}
+// The lines of the log from `from` to `to` that `keep` keeps, as the view holds them.
+template <typename Keep>
+std::wstring Kept(int from, int to, Keep keep) {
+  std::string text;
+  for (int n = from; n <= to; ++n)
+    if (keep(n)) text += LogLine(n);
+  return Wide(text);
+}
+
+// Filters through the dialog as a user does: types the text, sets the switches, OK.
+::testing::AssertionResult Filter(ViewerHost& host, const std::wstring& text, bool regex,
+                                  bool invert) {
+  return RunScripted([&] { host.Command(CmdFilter); }, {On(L"絞り込み", [&](HWND dialog) {
+                       SetItemText(dialog, IDC_FIND_TEXT, text);
+                       SetCheck(dialog, IDC_FIND_REGEX, regex);
+                       SetCheck(dialog, IDC_FILTER_INVERT, invert);
+                       Click(dialog, IDOK);
+                     })});
+}
+
+class FilterTest : public ::testing::Test {
+ protected:
+  void Open(const std::string& bytes, const std::wstring& options = L"--utf8") {
+    path_ = host_.Folder().Write(L"app.log", bytes);
+    ASSERT_TRUE(host_.Start(options + L" \"" + path_ + L"\""));
+  }
+  ViewerHost host_;
+  std::wstring path_;
+};
+
+TEST_F(FilterTest, TheDialogSharesTheFindHistoryAndSwitches) {
+  Open(Log(1, 30));
+  gOptions.FindHist = {u"foo", u"bar"};
+  gOptions.Regx = 1;
+  EXPECT_FALSE(Grayed(CmdFilter));
+  EXPECT_TRUE(Grayed(CmdUnfilter)) << "nothing to undo yet";
+  ASSERT_TRUE(
+      RunScripted([&] { host_.Command(CmdFilter); }, {On(L"絞り込み", [](HWND dialog) {
+                    EXPECT_EQ(ItemText(dialog, IDC_FIND_TEXT), L"foo");
+                    EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_FIND_TEXT, CB_GETCOUNT, 0, 0), 2);
+                    EXPECT_TRUE(IsChecked(dialog, IDC_FIND_REGEX));
+                    EXPECT_FALSE(IsWindowEnabled(Item(dialog, IDC_FIND_CASE)))
+                        << "case applies to plain text only";
+                    EXPECT_EQ(ItemText(dialog, IDC_FILTER_INVERT), L"一致しない行を表示する(&V)");
+                    SetCheck(dialog, IDC_FIND_REGEX, false);
+                    SendMessageW(dialog, WM_COMMAND, IDC_FIND_REGEX, 0);
+                    EXPECT_TRUE(IsWindowEnabled(Item(dialog, IDC_FIND_CASE)));
+                    SetItemText(dialog, IDC_FIND_TEXT, L"警告");
+                    Click(dialog, IDOK);
+                  })}));
+  EXPECT_EQ(gOptions.Regx, 0) << "the switches are the find's";
+  EXPECT_EQ(gOptions.FindHist, (StringList{u"警告", u"foo", u"bar"}));
+  EXPECT_EQ(ShownText(), Kept(1, 30, [](int n) { return n % 5 == 0; }));
+  EXPECT_FALSE(Grayed(CmdUnfilter));
+}
+
+TEST_F(FilterTest, TheViewNumbersItsLinesAsTheFileDoesAndGoesBackToTheSameLine) {
+  Open(Log(1, 200));
+  SendMessageW(gShell.viewWindow, WM_VIEW_JUMP, 0, 40);  // line 41 at the top
+  host_.Pump();
+  ASSERT_EQ(CurrentDocument()->TopLine, 40) << gView.VisibleRows;
+  ASSERT_TRUE(Filter(host_, L"エラー", false, false));
+  const Document& view = *CurrentDocument();
+  EXPECT_EQ(ShownText(), Kept(1, 200, [](int n) { return n % 3 == 0; }));
+  SendMessageW(gShell.mainWindow, WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_EQ(host_.Title(), ToWide(view.name) + L" [絞り込み] - Vemora");
+  SendMessageW(gShell.mainWindow, WM_ACTIVATE, WA_INACTIVE, 0);
+  EXPECT_EQ(host_.Title(), L"app.log [絞り込み] - Vemora");
+  EXPECT_EQ(view.TopLine, 13) << "the first kept line at or after line 41 is line 42";
+  EXPECT_EQ(host_.StatusText(2), L"先頭:42行目");
+  for (int32_t lineType : {0, 1})
+    EXPECT_EQ(ShownLineNumber(view, 1, lineType), 6) << "the gutter's number, either rule";
+  EXPECT_TRUE(view.hitPatternLength > 0 && !Grayed(CmdFindNext)) << "the hits are highlighted";
+  FileTypeSetting tool = CurrentFileType();
+  tool.Editor = u"edit +$L $F";
+  EXPECT_TRUE(ExpandToolCommand(view, tool).starts_with(u"edit +42 "));
+
+  // Jump takes a line of the file and goes to the first kept line from there on.
+  SendMessageW(gShell.viewWindow, WM_VIEW_JUMP, 0, 99);  // line 100
+  host_.Pump();
+  EXPECT_EQ(host_.StatusText(2), L"先頭:102行目");
+  SendMessageW(gShell.viewWindow, WM_VIEW_JUMP, 0, 199);
+  host_.Pump();
+  EXPECT_EQ(host_.StatusText(2), L"先頭:102行目") << "no kept line from 200 on: a beep";
+
+  host_.Command(CmdUnfilter);
+  EXPECT_EQ(ShownText(), Wide(Log(1, 200)));
+  EXPECT_TRUE(host_.Title().ends_with(L"app.log - Vemora")) << host_.Title();
+  EXPECT_EQ(host_.StatusText(2), L"先頭:102行目");
+  EXPECT_TRUE(Grayed(CmdUnfilter));
+}
+
+TEST_F(FilterTest, InvertedEmptyAndRejectedFilters) {
+  Open(Log(1, 20));
+  ASSERT_TRUE(Filter(host_, L"エラー|警告", true, true));
+  EXPECT_EQ(ShownText(), Kept(1, 20, [](int n) { return n % 3 != 0 && n % 5 != 0; }));
+  EXPECT_TRUE(CurrentDocument()->hits.Empty());
+
+  // A second filter filters the whole file again, not the view.
+  ASSERT_TRUE(Filter(host_, L"警告", false, false));
+  EXPECT_EQ(ShownText(), Kept(1, 20, [](int n) { return n % 5 == 0; }));
+
+  ASSERT_TRUE(Filter(host_, L"見つからない", false, false));
+  EXPECT_EQ(ShownText(), L"");
+  EXPECT_EQ(host_.StatusText(2), L"0行");
+  EXPECT_FALSE(Grayed(CmdUnfilter));
+
+  // A rejected expression: the find's message, and the view stays as it was.
+  ASSERT_TRUE(RunScripted([&] { host_.Command(CmdFilter); },
+                          {On(L"絞り込み",
+                              [](HWND dialog) {
+                                SetItemText(dialog, IDC_FIND_TEXT, L"a(");
+                                SetCheck(dialog, IDC_FIND_REGEX, true);
+                                Click(dialog, IDOK);
+                              }),
+                           On(L"Vemora", [](HWND box) { Click(box, IDOK); })}));
+  EXPECT_EQ(ShownText(), L"");
+  EXPECT_EQ(host_.StatusText(2), L"0行");
+  host_.Command(CmdUnfilter);
+  EXPECT_EQ(ShownText(), Wide(Log(1, 20)));
+}
+
+TEST_F(FilterTest, AReloadInAnotherEncodingKeepsTheFilter) {
+  Open("abc\r\n" + ShiftJis(L"東京\r\n") + "x abc\r\n", L"--utf8");
+  ASSERT_TRUE(Filter(host_, L"abc", false, false));
+  EXPECT_EQ(ShownText(), L"abc\r\nx abc\r\n");
+  host_.Command(CmdEncodingSjis);
+  EXPECT_EQ(CurrentDocument()->encoding, 0);
+  EXPECT_EQ(host_.StatusText(0), L"SHIFT-JIS");
+  EXPECT_EQ(ShownText(), L"abc\r\nx abc\r\n");
+  EXPECT_TRUE(host_.Title().ends_with(L"app.log [絞り込み] - Vemora")) << host_.Title();
+  host_.Command(CmdUnfilter);
+  EXPECT_EQ(ShownText(), L"abc\r\n東京\r\nx abc\r\n");
+}
+
+}  // namespace
+}  // namespace vemora::testing
