@@ -18,6 +18,7 @@
 #include "win/keys/history_menu.h"
 #include "win/keys/menu_states.h"
 #include "win/platform/text_conversion.h"
+#include "win/search/find_search.h"
 #include "win/shell/app_state.h"
 #include "win/shell/follow_mode.h"
 #include "win/shell/main_layout.h"
@@ -99,6 +100,7 @@ void ShowStartLine(const Document& document, int32_t startLine) {
 
 void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
   NoteDocumentReplaced();
+  OnDocumentReplacedForSearch();
   Document* document = CurrentDocument();
   if (!document) {
     ClearDocumentFacts();
