@@ -10,6 +10,7 @@
 
 #include "core/layout/layout.h"
 #include "core/search/background_search.h"
+#include "core/search/regex_search.h"
 #include "core/search/search.h"
 #include "test_documents.h"
 
@@ -246,8 +247,10 @@ TEST(HostilePatterns, ALineTheLibraryGivesUpOnCostsOnlyThatLine) {
        u"found|(\\w+\\s?)+$",
        {{0, 5}, {90, 5}},
        2},
-      // Empty matches around it: the library skips them itself, and the line still fails.
-      {u"xx\n" + hostile + u"\nx", u"x*|(\\w+\\s?)+$", {{0, 2}, {45, 1}}, 1},
+      // Where an empty match is preferred the library never tries further; passing over it
+      // inside the library would, and must not cost the line nor its hits.
+      {u"xx\n" + hostile + u"\nx", u"x*|(\\w+\\s?)+$", {{0, 2}, {45, 1}}, 0},
+      {hostile + u"\nx", u"!|x*|(\\w+\\s?)+$", {{40, 1}, {42, 1}}, 0},
       // An anchored pattern takes one call per empty match; the failing line is the same.
       {hostile + u"\nab z", u"\\bz|(\\w+\\s?)+$", {{42, 4}}, 1},
   };
@@ -257,6 +260,12 @@ TEST(HostilePatterns, ALineTheLibraryGivesUpOnCostsOnlyThatLine) {
     const SearchOutcome outcome = SearchDocument(document, 0, c.pattern, 0, 1, false);
     EXPECT_EQ(Hits(document), c.hits);
     EXPECT_EQ(outcome.failedLines, c.failedLines);
+    // The same from the scan that asks the library once per empty match.
+    BlockList<SearchHit, 49> reference;
+    EXPECT_EQ(
+        CollectRegexHits(c.text, c.pattern, reference, RegexScanMode::kEveryPosition).failedLines,
+        c.failedLines);
+    EXPECT_EQ(reference.Size(), static_cast<int32_t>(c.hits.size()));
   }
 }
 

@@ -17,13 +17,19 @@
 //   vemora_probe wait-closed CAPTION MS   waits until no dialog with the caption is shown
 //   vemora_probe select CAPTION ID INDEX  selects a list or combo item and notifies the owner
 //   vemora_probe control-text ID    the text of the main window's control (the selector)
+//   vemora_probe answer-for MS      for MS ms, every 20 ms, times how long the main window
+//                                   takes to answer a message: "COUNT MEDIAN MAX" in ms
+//   vemora_probe press-escape       posts Esc to the view and prints the ms until the
+//                                   viewer has handled it; exit 1 if the viewer is gone
 // Output is UTF-8.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "../win/window_search.h"
 
@@ -237,6 +243,48 @@ int DialogCommand(const std::wstring& command, wchar_t** arguments, int count) {
   return 2;
 }
 
+// The milliseconds the main window takes to answer one sent message (10 s at most).
+double AnswerTime() {
+  LARGE_INTEGER frequency, begin, end;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&begin);
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(MainWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &result);
+  QueryPerformanceCounter(&end);
+  return static_cast<double>(end.QuadPart - begin.QuadPart) * 1000.0 /
+         static_cast<double>(frequency.QuadPart);
+}
+
+int AnswerFor(int milliseconds) {
+  std::vector<double> times;
+  for (const ULONGLONG end = GetTickCount64() + milliseconds; GetTickCount64() < end; Sleep(20)) {
+    if (!MainWindow()) return 1;
+    times.push_back(AnswerTime());
+  }
+  if (times.empty()) return 1;
+  std::sort(times.begin(), times.end());
+  Print(std::to_wstring(times.size()) + L" " + std::to_wstring(times[times.size() / 2]) + L" " +
+        std::to_wstring(times.back()));
+  return 0;
+}
+
+// A posted key goes through the viewer's message loop as a typed one does.
+int PressEscape() {
+  HWND view = ViewWindow();
+  if (!view) return 1;
+  LARGE_INTEGER frequency, begin, end;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&begin);
+  PostMessageW(view, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  PostMessageW(view, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0010001));
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(MainWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &result);
+  QueryPerformanceCounter(&end);
+  Print(std::to_wstring((end.QuadPart - begin.QuadPart) * 1000 / frequency.QuadPart));
+  Sleep(200);
+  return MainWindow() ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int count, wchar_t** arguments) {
@@ -257,6 +305,8 @@ int wmain(int count, wchar_t** arguments) {
   if (command == L"view-client") return ViewClient();
   if (command == L"clipboard") return ClipboardText();
   if (command == L"repaint-view") return RepaintView();
+  if (command == L"answer-for" && count == 3) return AnswerFor(_wtoi(arguments[2]));
+  if (command == L"press-escape") return PressEscape();
   if (command == L"command" && count == 3) {
     // What a menu item or a bound key sends.
     return PostMessageW(MainWindow(), WM_COMMAND, _wtoi(arguments[2]), 0) ? 0 : 1;

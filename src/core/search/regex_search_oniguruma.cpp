@@ -157,7 +157,12 @@ bool IsLineBreak(const char16_t* text, int32_t at) {
 // the library gives up on.
 class Scanner {
  public:
-  enum class Step { kMatch, kNone, kStopped };
+  enum class Step {
+    kMatch,
+    kNone,
+    kStopped,
+    kExhausted,  // the library gave up while passing over empty matches, at `at`
+  };
 
   Scanner(OnigurumaScan& scan, const char16_t* text, int32_t length, BlockList<SearchHit, 49>& hits,
           const std::atomic<bool>* cancel, RegexScanOutcome& outcome)
@@ -171,17 +176,25 @@ class Scanner {
   // Every match from each new subject. With `skipEmpty` the library passes over empty
   // matches itself and only the places where a non-empty match exists are asked for the
   // match the library prefers there; that is the same hit as trying every position
-  // whenever the pattern does not depend on where its subject begins.
+  // whenever the pattern does not depend on where its subject begins. Passing over an
+  // empty match makes the library try the other ways to match there, which may exhaust it
+  // where the preferred empty match would not: such a line is scanned position by position.
   void CollectAll(bool skipEmpty) {
     const std::u16string_view text(text_, static_cast<size_t>(length_));
-    const OnigOptionType option = skipEmpty ? ONIG_OPTION_FIND_NOT_EMPTY : ONIG_OPTION_NONE;
-    int32_t q = 0;     // the subject's start
-    int32_t from = 0;  // no match starts in [q, from)
+    int32_t q = 0;            // the subject's start
+    int32_t from = 0;         // no match starts in [q, from)
+    int32_t plainUntil = -1;  // positions up to here are tried one by one
     while (from <= length_) {
+      const bool notEmpty = skipEmpty && from > plainUntil;
       int32_t at = 0;
       int32_t length = 0;
-      if (Find(q, from, length_, option, at, length) != Step::kMatch) return;
-      if (skipEmpty) {
+      const Step step = Find(q, from, length_, notEmpty, at, length);
+      if (step == Step::kExhausted) {
+        plainUntil = LineEndFrom(at);
+        continue;
+      }
+      if (step != Step::kMatch) return;
+      if (notEmpty) {
         const int preferred = scan_.Match(text_ + q, text_ + length_, text_ + at);
         if (preferred == ONIG_ABORT) {
           outcome_.cancelled = true;
@@ -189,7 +202,7 @@ class Scanner {
         }
         if (preferred < 0 && preferred != ONIG_MISMATCH) {
           ++outcome_.failedLines;
-          q = from = LineEndFrom(at) + 1;
+          from = LineEndFrom(at) + 1;
           continue;
         }
         length = preferred > 0 ? preferred / 2 : 0;
@@ -253,7 +266,7 @@ class Scanner {
       }
       int32_t at = 0;
       int32_t matchLength = 0;
-      const Step step = Find(q, lineStart, lineEnd, ONIG_OPTION_NONE, at, matchLength);
+      const Step step = Find(q, lineStart, lineEnd, false, at, matchLength);
       if (step == Step::kStopped) return;
       if (step == Step::kMatch && matchLength > 0) {
         hits_.Append(SearchHit{at, matchLength});
@@ -280,8 +293,9 @@ class Scanner {
   // text before `to` unless that is the text's end. The library tries the start positions
   // in order, so no match starts before the place where it gave up: that line is counted
   // and the search goes on behind it.
-  Step Find(int32_t subject, int32_t from, int32_t to, OnigOptionType option, int32_t& at,
+  Step Find(int32_t subject, int32_t from, int32_t to, bool notEmpty, int32_t& at,
             int32_t& length) {
+    const OnigOptionType option = notEmpty ? ONIG_OPTION_FIND_NOT_EMPTY : ONIG_OPTION_NONE;
     while (true) {
       if (Cancelled()) return Step::kStopped;
       if (from > to || (from == to && to < length_)) return Step::kNone;
@@ -299,6 +313,10 @@ class Scanner {
       }
       const char16_t* failed = scan_.LastAttempt();
       const int32_t failedAt = failed ? static_cast<int32_t>(failed - text_) : from;
+      if (notEmpty) {
+        at = std::max(failedAt, from);
+        return Step::kExhausted;
+      }
       ++outcome_.failedLines;
       from = LineEndFrom(std::max(failedAt, from)) + 1;
     }
