@@ -18,7 +18,8 @@
 //   vemora_probe select CAPTION ID INDEX  selects a list or combo item and notifies the owner
 //   vemora_probe control-text ID    the text of the main window's control (the selector)
 //   vemora_probe answer-for MS      for MS ms, every 20 ms, times how long the main window
-//                                   takes to answer a message: "COUNT MEDIAN MAX" in ms
+//                                   takes to answer a message: "COUNT MEDIAN MAX SLOW AT":
+//                                   ms; how many took over 100 ms; when the slowest came
 //   vemora_probe press-escape       posts Esc to the view and prints the ms until the
 //                                   viewer has handled it; exit 1 if the viewer is gone
 // Output is UTF-8.
@@ -257,14 +258,20 @@ double AnswerTime() {
 
 int AnswerFor(int milliseconds) {
   std::vector<double> times;
-  for (const ULONGLONG end = GetTickCount64() + milliseconds; GetTickCount64() < end; Sleep(20)) {
+  const ULONGLONG begin = GetTickCount64();
+  ULONGLONG slowestAt = begin;
+  double slowest = 0;
+  for (const ULONGLONG end = begin + milliseconds; GetTickCount64() < end; Sleep(20)) {
     if (!MainWindow()) return 1;
     times.push_back(AnswerTime());
+    if (times.back() > slowest) slowest = times.back(), slowestAt = GetTickCount64();
   }
   if (times.empty()) return 1;
+  const auto slow = std::count_if(times.begin(), times.end(), [](double t) { return t > 100; });
   std::sort(times.begin(), times.end());
   Print(std::to_wstring(times.size()) + L" " + std::to_wstring(times[times.size() / 2]) + L" " +
-        std::to_wstring(times.back()));
+        std::to_wstring(slowest) + L" " + std::to_wstring(slow) + L" " +
+        std::to_wstring(slowestAt - begin));
   return 0;
 }
 
