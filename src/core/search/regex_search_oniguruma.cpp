@@ -25,7 +25,11 @@ const OnigUChar* Bytes(const char16_t* units) {
 // The library's global state is shared by every scan, and scans may run on several threads
 // at once (a cancelled search may still be finishing while the next one starts): the first
 // scan sets it up and the last one ends it.
-std::mutex gLibraryMutex;
+// Never destroyed: a worker still finishing while the process exits may need it.
+std::mutex& LibraryMutex() {
+  static std::mutex* mutex = new std::mutex;
+  return *mutex;
+}
 int gLibraryUsers = 0;
 
 // The Ruby syntax with callouts of contents allowed, used only for the pattern with the
@@ -46,7 +50,7 @@ OnigSyntaxType CalloutSyntax() {
 class OnigurumaScan {
  public:
   explicit OnigurumaScan(const std::atomic<bool>* cancel) : cancel_(cancel) {
-    std::lock_guard lock(gLibraryMutex);
+    std::lock_guard lock(LibraryMutex());
     if (gLibraryUsers++ == 0) {
       OnigEncoding encodings[] = {ONIG_ENCODING_UTF16_LE};
       onig_initialize(encodings, 1);
@@ -56,7 +60,7 @@ class OnigurumaScan {
     if (param_) onig_free_match_param(param_);
     if (region_) onig_region_free(region_, 1);
     if (regex_) onig_free(regex_);
-    std::lock_guard lock(gLibraryMutex);
+    std::lock_guard lock(LibraryMutex());
     if (--gLibraryUsers == 0) onig_end();
   }
   OnigurumaScan(const OnigurumaScan&) = delete;
