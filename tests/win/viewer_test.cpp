@@ -431,7 +431,8 @@ TEST(Viewer, LongSearchLeavesTheWindowAnsweringAndEscStopsIt) {
   ViewerHost host;
   // Nothing follows the a's: every start in them scans to the end of the text.
   const std::string text = "needle\r\nx\r\nneedle\r\n" + std::string(300000, 'a');
-  ASSERT_TRUE(host.Start(Quoted(host.Folder().Write(L"long.txt", text))));
+  const std::wstring path = host.Folder().Write(L"long.txt", text);
+  ASSERT_TRUE(host.Start(Quoted(path)));
   ASSERT_TRUE(Find(host, L"needle", 0));
   ASSERT_FALSE(FindSearchRunning()) << "a short search is applied before the command ends";
   ASSERT_EQ(CurrentDocument()->hits.Size(), 2);
@@ -457,6 +458,10 @@ TEST(Viewer, LongSearchLeavesTheWindowAnsweringAndEscStopsIt) {
   host.Command(CmdFindPrev);
   EXPECT_EQ(CurrentDocument()->TopLine, 0) << "the hits before still step";
   EXPECT_TRUE(FindSearchRunning());
+  // The view asks the main window for its cursor first.
+  SendMessageW(gShell.viewWindow, WM_SETCURSOR, reinterpret_cast<WPARAM>(gShell.viewWindow),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
 
   const MSG escape{gShell.viewWindow, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
   EXPECT_TRUE(CancelFindSearchOnEscape(escape));
@@ -468,8 +473,24 @@ TEST(Viewer, LongSearchLeavesTheWindowAnsweringAndEscStopsIt) {
   host.Command(CmdFindNext);
   EXPECT_EQ(CurrentDocument()->TopLine, secondNeedle);
   EXPECT_TRUE(host.Running()) << "Esc stopped the search, not the viewer";
+  SendMessageW(gShell.viewWindow, WM_SETCURSOR, reinterpret_cast<WPARAM>(gShell.viewWindow),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+
+  // A reload of the file starts the search again over the new text; another file shown
+  // ends it.
+  ASSERT_TRUE(Find(host, L"a*[^a][^a]", 1));
+  ASSERT_TRUE(FindSearchRunning());
+  ReloadCurrentDocument(-1);
+  host.Pump();
+  EXPECT_TRUE(FindSearchRunning());
+  OpenDocument(ToUtf16(host.Folder().Write(L"other.txt", "aa\r\n")), 0, -1);
+  EXPECT_FALSE(FindSearchRunning());
+  host.Pump();
+  EXPECT_EQ(CurrentDocument()->hitPatternLength, 0);
 
   // Closing while a search runs stops it.
+  OpenDocument(ToUtf16(path), 0, -1);
   ASSERT_TRUE(Find(host, L"a*[^a][^a]", 1));
   ASSERT_TRUE(FindSearchRunning());
   host.Close();
