@@ -131,6 +131,11 @@ TEST(RegexPrefilter, FiltersTheCommonShapesAndNothingUnsure) {
   EXPECT_TRUE(AnalyzeRegexPattern(u"^東京").wholeMatches.empty());
   EXPECT_TRUE(AnalyzeRegexPattern(u"東京\\b").wholeMatches.empty());
   EXPECT_TRUE(AnalyzeRegexPattern(u"東京+").wholeMatches.empty());
+  // Patterns whose every match is empty are never handed to the library.
+  for (std::u16string_view pattern : {u"^", u"^$", u"\\b|\\A", u"(?:^)"})
+    EXPECT_TRUE(AnalyzeRegexPattern(pattern).onlyEmpty);
+  for (std::u16string_view pattern : {u"^a?", u"x*", u"^|a", u"(?=a)", u"\\b."})
+    EXPECT_FALSE(AnalyzeRegexPattern(pattern).onlyEmpty);
 }
 
 // Every unit that a case-insensitive ASCII letter can start a match at is a candidate.

@@ -375,6 +375,7 @@ RegexScanOutcome CollectRegexHits(std::u16string_view text, std::u16string_view 
   // where its search begins, so only the plain way is exact there.
   const RegexPrefilter filter =
       mode == RegexScanMode::kFiltered ? AnalyzeRegexPattern(pattern) : RegexPrefilter{};
+  if (filter.onlyEmpty) return outcome;
   const bool skipEmpty = mode != RegexScanMode::kEveryPosition && !DependsOnSubjectStart(pattern);
   if ((filter.kind == RegexPrefilter::Kind::kNone && !skipEmpty) ||
       HasUnpairedSurrogate(start, length)) {
