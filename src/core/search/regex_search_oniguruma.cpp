@@ -194,7 +194,9 @@ class Scanner {
       int32_t length = 0;
       const Step step = Find(q, from, length_, notEmpty, at, length);
       if (step == Step::kExhausted) {
+        // No non-empty match starts before `at`, wherever the subject begins.
         plainUntil = LineEndFrom(at);
+        q = from = at;
         continue;
       }
       if (step != Step::kMatch) return;
