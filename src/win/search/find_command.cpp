@@ -37,8 +37,7 @@ void ShowRegexError(const std::u16string& message) {
 }
 
 void ShowFailedLines(int32_t failedLines) {
-  const std::wstring text =
-      std::to_wstring(failedLines) + L" 行で検索を最後まで行えませんでした。";
+  const std::wstring text = std::to_wstring(failedLines) + L" 行で検索を最後まで行えませんでした。";
   MessageBoxW(gShell.mainWindow, text.c_str(), L"Vemora", MB_OK | MB_ICONWARNING);
 }
 
