@@ -32,6 +32,13 @@ bool LayoutAndSearchPhases(InfoFile& file, const InfoOptions& options, PhaseTime
       return false;
     }
     WriteOutput(prefix + std::to_string(document.hits.Size()) + "\n");
+    if (outcome.failedLines > 0) {
+      // The count stands, but it may be short: the script must not take it as complete.
+      WriteError(prefix + "search could not be completed on " +
+                 std::to_string(outcome.failedLines) +
+                 (outcome.failedLines == 1 ? " line" : " lines"));
+      return false;
+    }
   }
   return true;
 }

@@ -59,6 +59,13 @@ check "caret holds behind a hit" 2 "$(printf 'ab' >"$work/ab.txt"; "$info" --cou
 check "a rejected pattern fails with the library's message" \
   "2 vemorainfo: regular expression: end pattern with unmatched parenthesis" "$? $(cat "$work/err")"
 
+# The library gives up on the long line of a's at its backtracking limit: the other lines
+# are still searched, and the user is told the count may be short.
+{ printf 'a%.0s' $(seq 40); printf '!\nfound it\n'; } >"$work/hostile.txt"
+"$info" --count 'found|(\w+\s?)+$' --regex "$work/hostile.txt" >"$work/out" 2>"$work/err"
+check "a line the library gives up on costs only that line" \
+  "2 2 vemorainfo: search could not be completed on 1 line" "$? $(cat "$work/out") $(cat "$work/err")"
+
 "$info" --timing --lines --count x "$work/x.txt" >/dev/null 2>"$work/err"
 check "timing phases" "read detect decode overstrike layout search" \
   "$(awk '{printf "%s%s", sep, $1; sep=" "}' "$work/err")"

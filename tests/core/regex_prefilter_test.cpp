@@ -21,10 +21,9 @@ namespace {
 using Kind = RegexPrefilter::Kind;
 using HitList = std::vector<std::pair<int32_t, int32_t>>;
 
-HitList Hits(std::u16string_view text, std::u16string_view pattern, bool filtered) {
+HitList Hits(std::u16string_view text, std::u16string_view pattern, RegexScanMode mode) {
   BlockList<SearchHit, 49> hits;
-  std::u16string error;
-  if (!CollectRegexHits(text, pattern, hits, error, filtered)) return {{-1, -1}};
+  if (!CollectRegexHits(text, pattern, hits, mode).compiled) return {{-1, -1}};
   HitList list;
   for (int32_t i = 0; i < hits.Size(); ++i) list.emplace_back(hits[i].start, hits[i].length);
   return list;
@@ -45,9 +44,14 @@ std::string Escaped(std::u16string_view text) {
   return out;
 }
 
+// The filtered scan and the one that lets the library skip empty matches, each against
+// the scan that asks the library once per empty match.
 void ExpectSameHits(std::u16string_view text, std::u16string_view pattern) {
-  EXPECT_EQ(Hits(text, pattern, true), Hits(text, pattern, false))
-      << "pattern " << Escaped(pattern) << ", text " << Escaped(text);
+  const HitList reference = Hits(text, pattern, RegexScanMode::kEveryPosition);
+  EXPECT_EQ(Hits(text, pattern, RegexScanMode::kFiltered), reference)
+      << "filtered, pattern " << Escaped(pattern) << ", text " << Escaped(text);
+  EXPECT_EQ(Hits(text, pattern, RegexScanMode::kUnfiltered), reference)
+      << "unfiltered, pattern " << Escaped(pattern) << ", text " << Escaped(text);
 }
 
 TEST(RegexPrefilter, FiltersTheCommonShapesAndNothingUnsure) {
@@ -82,6 +86,17 @@ TEST(RegexPrefilter, FiltersTheCommonShapesAndNothingUnsure) {
       {u"(?i)a.b", Kind::kNone, u"", 1},
       {u"a{2}+b", Kind::kNone, u"", 1},
       {u"[\n-z]", Kind::kNone, u"", 1},
+      // Groups whose matches the plain reading would get wrong: an atomic group never
+      // gives back what it took, so "cabc" holds no match of the first.
+      {u"c(?>a|ab)c", Kind::kNone, u"", 1},
+      {u"(?>ab|a)b", Kind::kNone, u"", 1},
+      {u"(?~ab)c", Kind::kNone, u"", 1},
+      {u"(?i:ab)c", Kind::kNone, u"", 1},
+      {u"(?<n>a)\\k<n>", Kind::kNone, u"", 1},
+      {u"a\\Kb", Kind::kNone, u"", 1},
+      {u"\\X", Kind::kNone, u"", 1},
+      {u"a\\Rb", Kind::kNone, u"", 1},
+      {u"(a)\\g<1>", Kind::kNone, u"", 1},
   };
   for (const Case& c : cases) {
     const RegexPrefilter filter = AnalyzeRegexPattern(c.pattern);
@@ -116,6 +131,11 @@ TEST(RegexPrefilter, FiltersTheCommonShapesAndNothingUnsure) {
   EXPECT_TRUE(AnalyzeRegexPattern(u"^東京").wholeMatches.empty());
   EXPECT_TRUE(AnalyzeRegexPattern(u"東京\\b").wholeMatches.empty());
   EXPECT_TRUE(AnalyzeRegexPattern(u"東京+").wholeMatches.empty());
+  // Patterns whose every match is empty are never handed to the library.
+  for (std::u16string_view pattern : {u"^", u"^$", u"\\b|\\A", u"(?:^)"})
+    EXPECT_TRUE(AnalyzeRegexPattern(pattern).onlyEmpty);
+  for (std::u16string_view pattern : {u"^a?", u"x*", u"^|a", u"(?=a)", u"\\b."})
+    EXPECT_FALSE(AnalyzeRegexPattern(pattern).onlyEmpty);
 }
 
 // Every unit that a case-insensitive ASCII letter can start a match at is a candidate.
@@ -127,7 +147,7 @@ TEST(RegexPrefilter, CaseInsensitiveCandidatesCoverEveryFoldingOfTheFirstLetter)
     std::u16string text;
     for (char32_t unit = 1; unit < 0xD800; ++unit) text += static_cast<char16_t>(unit);
     for (char32_t unit = 0xE000; unit < 0x10000; ++unit) text += static_cast<char16_t>(unit);
-    for (const auto& [start, length] : Hits(text, pattern, false)) {
+    for (const auto& [start, length] : Hits(text, pattern, RegexScanMode::kEveryPosition)) {
       const char16_t matched = text[static_cast<size_t>(start)];
       EXPECT_EQ(FindPrefilterCandidate(filter, text.data(), start, start + 1), start)
           << "U+" << std::hex << static_cast<int>(matched) << " for " << char(letter);
@@ -152,6 +172,8 @@ TEST(RegexPrefilter, AnchorsLookBehindAndLineEdgesBehaveAsUnfiltered) {
         u"駅\\Z", u"^東京.*駅$", u"(?:東京|京都)+", u"」「", u"[東京]{2}", u"京\U0010FC00",
         u"X?\n?東"})
     ExpectSameHits(text, pattern);
+  // An atomic group read as a plain one would find "cabc" too.
+  ExpectSameHits(u"cabc cac", u"c(?>a|ab)c");
 }
 
 // Patterns from a small grammar over a small alphabet, so that hits are frequent and every
@@ -162,13 +184,17 @@ std::u16string RandomPattern(std::mt19937& random) {
       u"\\b",         u"\\A",    u"\\z", u"[ab]",  u"[あ-ん]",   u"[a\\-]", u"(a|b)",
       u"(?:あ|漢字)", u"\\.",    u"\r",  u"(?i)a", u"\\d",       u"\\s",    u"[^a]",
       u"(?=a)",       u"(?<=b)", u"x",   u"ab",    u"\U0001F600"};
+  // Constructs the filter must refuse, now and then, so that most patterns stay filtered.
+  static const std::u16string_view refused[] = {u"(?>a|ab)", u"(?>b+)", u"\\K", u"(?i:a)",
+                                                u"(?<n>b)"};
   static const std::u16string_view quantifiers[] = {
-      u"", u"", u"", u"*", u"+", u"?", u"{2}", u"{1,3}", u"{2,}", u"*?", u"++", u"{2}?"};
+      u"", u"", u"", u"*", u"+", u"?", u"{2}", u"{1,3}", u"{2,}", u"*?", u"++", u"{2}?", u"?+"};
   std::u16string pattern;
   const int count = 1 + static_cast<int>(random() % 4);
   for (int i = 0; i < count; ++i) {
     if (i > 0 && random() % 8 == 0) pattern += u'|';
-    pattern += pieces[random() % std::size(pieces)];
+    pattern += random() % 16 == 0 ? refused[random() % std::size(refused)]
+                                  : pieces[random() % std::size(pieces)];
     pattern += quantifiers[random() % std::size(quantifiers)];
   }
   return pattern;

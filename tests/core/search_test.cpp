@@ -1,10 +1,16 @@
 // Plain and regular-expression search, and stepping between hits by display line.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/layout/layout.h"
+#include "core/search/background_search.h"
+#include "core/search/regex_search.h"
 #include "core/search/search.h"
 #include "test_documents.h"
 
@@ -156,7 +162,10 @@ TEST(RegexSearch, LeadSurrogateAtTheEndStaysOutOfEveryHit) {
       {u"ab\xD800", u".", {{0, 1}, {1, 1}}},
       {u"ab\xD800", u"b\\y.?", {{1, 1}}},
       {u"\xD800", u"\\X", {}},
-      {u"a\xD800" u"b\xD800", u"[^a]+", {{1, 2}}},
+      {u"a\xD800"
+       u"b\xD800",
+       u"[^a]+",
+       {{1, 2}}},
       {u"x\xD83D\xDE00", u".$", {{1, 2}}},     // a whole pair at the end is a character
       {u"aXa", u"a\xD800", {{0, 1}, {2, 1}}},  // so is half a one at the pattern's end
   };
@@ -220,6 +229,77 @@ TEST(SurrogatePairs, NoHitSplitsAPairInEitherSearch) {
   // subject starting at its second half would let the class match that half alone.
   SearchDocument(document, 0, u"(?=\U0001F600)|[^\U0001F600]", 0, 1, false);
   EXPECT_EQ(Hits(document), (HitList{{0, 1}, {3, 1}}));
+}
+
+// The library gives up on some lines (here at its backtracking limit): the hits on every
+// other line are still found, and the lines given up on are counted.
+TEST(HostilePatterns, ALineTheLibraryGivesUpOnCostsOnlyThatLine) {
+  const std::u16string hostile = std::u16string(40, u'a') + u"!";
+  struct Case {
+    std::u16string text;
+    std::u16string_view pattern;
+    HitList hits;
+    int32_t failedLines;
+  };
+  const Case cases[] = {
+      {hostile + u"\nfound it\n", u"found|(\\w+\\s?)+$", {{42, 5}, {48, 3}}, 1},
+      {u"found\n" + hostile + u"\n" + hostile + u"\nfound",
+       u"found|(\\w+\\s?)+$",
+       {{0, 5}, {90, 5}},
+       2},
+      // Where an empty match is preferred the library never tries further; passing over it
+      // inside the library would, and must not cost the line nor its hits.
+      {u"xx\n" + hostile + u"\nx", u"x*|(\\w+\\s?)+$", {{0, 2}, {45, 1}}, 0},
+      {hostile + u"\nx", u"!|x*|(\\w+\\s?)+$", {{40, 1}, {42, 1}}, 0},
+      // An anchored pattern takes one call per empty match; the failing line is the same.
+      {hostile + u"\nab z", u"\\bz|(\\w+\\s?)+$", {{42, 4}}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.pattern.begin(), c.pattern.end()));
+    Document document = LaidOut(c.text);
+    const SearchOutcome outcome = SearchDocument(document, 0, c.pattern, 0, 1, false);
+    EXPECT_EQ(Hits(document), c.hits);
+    EXPECT_EQ(outcome.failedLines, c.failedLines);
+    // The same from the scan that asks the library once per empty match.
+    BlockList<SearchHit, 49> reference;
+    EXPECT_EQ(
+        CollectRegexHits(c.text, c.pattern, reference, RegexScanMode::kEveryPosition).failedLines,
+        c.failedLines);
+    EXPECT_EQ(reference.Size(), static_cast<int32_t>(c.hits.size()));
+  }
+}
+
+// A cancel stops even a single library call that would run for minutes over one long line,
+// and a search in the background owns what it reads: the document may go meanwhile.
+TEST(HostilePatterns, CancelStopsALongScanAndTheBackgroundOwnsItsText) {
+  const std::u16string line(300000, u'a');
+  std::atomic<bool> cancel{false};
+  std::thread canceller([&cancel] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    cancel.store(true);
+  });
+  const HitCollection stopped = CollectHits(line, u"a*[^a][^a]", 0, 1, &cancel);
+  canceller.join();
+  EXPECT_TRUE(stopped.cancelled);
+
+  for (int32_t Regx : {0, 1}) {
+    auto document = std::make_unique<Document>(LaidOut(u"東京 tokyo\n東京駅"));
+    std::atomic<int> calls{0};
+    auto search = BackgroundSearch::Start({std::u16string(document->Text()), u"東京", 0, Regx},
+                                          [&calls] { ++calls; });
+    document.reset();
+    ASSERT_TRUE(search->WaitUntilFinished(std::chrono::seconds(10)));
+    const HitCollection found = search->TakeResult();
+    EXPECT_FALSE(found.cancelled);
+    ASSERT_EQ(found.hits.Size(), 2);
+    EXPECT_EQ(found.hits[1].start, 9);
+    EXPECT_EQ(search->PatternLength(), 2);
+    while (calls.load() == 0) std::this_thread::yield();
+  }
+  auto endless = BackgroundSearch::Start({line, u"a*[^a][^a]", 0, 1}, nullptr);
+  endless->Cancel();
+  ASSERT_TRUE(endless->WaitUntilFinished(std::chrono::seconds(10)));
+  EXPECT_TRUE(endless->TakeResult().cancelled);
 }
 
 }  // namespace

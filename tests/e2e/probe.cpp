@@ -20,15 +20,22 @@
 //   vemora_probe help-context       the context number of the last help topic asked for
 //   vemora_probe wait-menu MS       waits until a menu is shown
 //   vemora_probe wait-focus CAPTION MS    waits until the keyboard focus is in the dialog
+//   vemora_probe answer-for MS      for MS ms, every 20 ms, times how long the main window
+//                                   takes to answer a message: "COUNT MEDIAN MAX SLOW AT":
+//                                   ms; how many took over 100 ms; when the slowest came
+//   vemora_probe press-escape       posts Esc to the view and prints the ms until the
+//                                   viewer has handled it; exit 1 if the viewer is gone
 // Output is UTF-8. A command that reads or drives the viewer fails (exit status 1, with a
 // word on the error output) when no viewer is running, so that a script never takes a
 // command sent to nobody for one that worked.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "../win/window_search.h"
 #include "win/shell/help.h"
@@ -285,6 +292,54 @@ int DialogCommand(const std::wstring& command, wchar_t** arguments, int count) {
   return 2;
 }
 
+// The milliseconds the main window takes to answer one sent message (10 s at most).
+double AnswerTime() {
+  LARGE_INTEGER frequency, begin, end;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&begin);
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(MainWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &result);
+  QueryPerformanceCounter(&end);
+  return static_cast<double>(end.QuadPart - begin.QuadPart) * 1000.0 /
+         static_cast<double>(frequency.QuadPart);
+}
+
+int AnswerFor(int milliseconds) {
+  std::vector<double> times;
+  const ULONGLONG begin = GetTickCount64();
+  ULONGLONG slowestAt = begin;
+  double slowest = 0;
+  for (const ULONGLONG end = begin + milliseconds; GetTickCount64() < end; Sleep(20)) {
+    if (!MainWindow()) return 1;
+    times.push_back(AnswerTime());
+    if (times.back() > slowest) slowest = times.back(), slowestAt = GetTickCount64();
+  }
+  if (times.empty()) return 1;
+  const auto slow = std::count_if(times.begin(), times.end(), [](double t) { return t > 100; });
+  std::sort(times.begin(), times.end());
+  Print(std::to_wstring(times.size()) + L" " + std::to_wstring(times[times.size() / 2]) + L" " +
+        std::to_wstring(slowest) + L" " + std::to_wstring(slow) + L" " +
+        std::to_wstring(slowestAt - begin));
+  return 0;
+}
+
+// A posted key goes through the viewer's message loop as a typed one does.
+int PressEscape() {
+  HWND view = ViewWindow();
+  if (!view) return 1;
+  LARGE_INTEGER frequency, begin, end;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&begin);
+  PostMessageW(view, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  PostMessageW(view, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0010001));
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(MainWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &result);
+  QueryPerformanceCounter(&end);
+  Print(std::to_wstring((end.QuadPart - begin.QuadPart) * 1000 / frequency.QuadPart));
+  Sleep(200);
+  return MainWindow() ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int count, wchar_t** arguments) {
@@ -316,6 +371,8 @@ int wmain(int count, wchar_t** arguments) {
   if (command == L"view-client") return ViewClient();
   if (command == L"clipboard") return ClipboardText();
   if (command == L"repaint-view") return RepaintView();
+  if (command == L"answer-for" && count == 3) return AnswerFor(_wtoi(arguments[2]));
+  if (command == L"press-escape") return PressEscape();
   if (command == L"command" && count == 3) {
     // What a menu item or a bound key sends. Posting to no window would post to the
     // probe's own thread, and succeed.

@@ -16,6 +16,8 @@
 #include "win/platform/text_conversion.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
+#include "win/shell/main_window.h"
+#include "win/shell/modal_deferral.h"
 #include "win/tools/open_with_tool.h"
 #include "win/tools/tool_watch.h"
 #include "win/view/view_window.h"
@@ -187,6 +189,49 @@ TEST_F(ToolTest, ToolThatCannotStartIsReportedAndNothingFollows) {
   EXPECT_EQ(ToolWatchCount(), 0u);
   PumpFor(host_, 300);
   EXPECT_TRUE(host_.Running()) << "a failed start does not close the viewer";
+}
+
+// A tool that ends while a modal dialog or message box is open reloads the file only when it
+// has closed: the command that opened it never finds its document replaced meanwhile.
+TEST_F(ToolTest, ReloadWaitsUntilEveryModalDialogHasClosed) {
+  path_ = host_.Folder().Write(L"modal.txt", "before\r\n");
+  ASSERT_TRUE(host_.Start(Quoted(path_)));
+  const std::pair<UINT, const wchar_t*> dialogs[] = {
+      {CmdFind, L"検索"},
+      {CmdJump, L"ジャンプ"},
+      {CmdCharacterInfo, L"文字情報"},
+      {CmdEnvSettings, L"環境設定"},
+      {CmdFileTypeSettings, L"ファイルタイプ別の設定"},
+      {CmdOpen, L"開く"},
+      {CmdSaveAsUtf16, L"名前を付けて保存(UTF16エンコーディング)"},
+      {CmdPaste, L"複写"},
+      {CmdAbout, L"Vemoraについて"},
+  };
+  for (const auto& [command, caption] : dialogs) {
+    SCOPED_TRACE(command);
+    host_.Folder().Write(L"modal.txt", "before\r\n");
+    ReloadCurrentDocument(-1);
+    ASSERT_EQ(CurrentDocument()->Text(), u"before\r\n");
+    CurrentDocument()->SelectionAnchor = 0;  // for the character information
+    CurrentDocument()->SelectionEnd = 1;
+    size_t deferred = 0;
+    std::u16string shownDuring;
+    EXPECT_TRUE(RunScripted([&] { host_.Command(command); },
+                            {On(caption,
+                                [&](HWND) {
+                                  host_.Folder().Write(L"modal.txt", "after\r\n");
+                                  PostMessageW(gShell.mainWindow, WM_RELOAD_DOCUMENT, 0, 0);
+                                }),
+                             On(caption, [&](HWND dialog) {
+                               deferred = DeferredMessageCount();
+                               shownDuring = CurrentDocument()->Text();
+                               PressEscape(dialog);
+                             })}));
+    EXPECT_EQ(deferred, 1u);
+    EXPECT_EQ(shownDuring, u"before\r\n");
+    host_.Pump();
+    EXPECT_EQ(CurrentDocument()->Text(), u"after\r\n") << "reloaded once the dialog closed";
+  }
 }
 
 // The program the system associates with the file's name (registered in the test's own

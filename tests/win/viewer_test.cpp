@@ -1,5 +1,6 @@
 // The viewer run in-process: status-bar texts, the title, menu states, paging commands,
-// the gutter, the file history, paste, and the settings written at exit.
+// the gutter, the file history, paste, the settings written at exit, and a find that runs
+// beside the window.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -8,12 +9,17 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <atomic>
 #include <fstream>
-#include <vector>
+#include <functional>
 #include <iterator>
+#include <thread>
+#include <vector>
 
 #include "core/keys/commands.h"
 #include "win/keys/history_menu.h"
+#include "win/resources/resource_ids.h"
+#include "win/search/find_search.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
 #include "win/platform/text_conversion.h"
@@ -37,6 +43,36 @@ void SetLastWrite(const std::wstring& path, WORD year, WORD month, WORD day, WOR
 
 std::wstring TopLineText(int line) {
   return L"先頭:" + std::to_wstring(line) + L"行目";
+}
+
+// Handles the viewer's messages until the condition holds or the time is up.
+bool PumpUntil(ViewerHost& host, const std::function<bool()>& done, DWORD milliseconds) {
+  const ULONGLONG end = GetTickCount64() + milliseconds;
+  while (!done()) {
+    if (GetTickCount64() > end) return false;
+    host.Pump();
+    Sleep(5);
+  }
+  return true;
+}
+
+// The find dialog answered with a pattern; `more` answers what the search shows after it.
+::testing::AssertionResult Find(ViewerHost& host, const wchar_t* pattern, int32_t Regx,
+                                std::vector<DialogScript::Step> more = {}) {
+  gOptions.Regx = Regx;
+  more.insert(more.begin(), On(L"検索", [pattern](HWND dialog) {
+                SetItemText(dialog, IDC_FIND_TEXT, pattern);
+                Click(dialog, IDOK);
+              }));
+  const bool waitForTheEnd = more.size() > 1;
+  return RunScripted(
+      [&] {
+        host.Command(CmdFind);
+        if (waitForTheEnd)
+          PumpUntil(
+              host, [] { return !FindSearchRunning(); }, 60000);
+      },
+      more);
 }
 
 TEST(Viewer, StatusBarShowsTheFileFacts) {
@@ -346,6 +382,96 @@ TEST(Viewer, UnknownOptionEndsStartUpWithoutSaving) {
   EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, kScratchRegistryRoot, 0, KEY_READ, &key),
             ERROR_SUCCESS);
   host.Close();
+}
+
+// A search that would take minutes (its cost grows with the square of the long line) runs
+// beside the window: the find command returns, another thread's message is answered at
+// once, the hits of the search before still step with F3, and Esc stops the search and
+// keeps them.
+TEST(Viewer, LongSearchLeavesTheWindowAnsweringAndEscStopsIt) {
+  ViewerHost host;
+  // Nothing follows the a's: every start in them scans to the end of the text.
+  const std::string text = "needle\r\nx\r\nneedle\r\n" + std::string(300000, 'a');
+  const std::wstring path = host.Folder().Write(L"long.txt", text);
+  ASSERT_TRUE(host.Start(Quoted(path)));
+  ASSERT_TRUE(Find(host, L"needle", 0));
+  ASSERT_FALSE(FindSearchRunning()) << "a short search is applied before the command ends";
+  ASSERT_EQ(CurrentDocument()->hits.Size(), 2);
+  const int32_t secondNeedle = CurrentDocument()->TopLine;
+  ASSERT_GT(secondNeedle, 0);
+
+  ASSERT_TRUE(Find(host, L"a*[^a][^a]", 1));
+  ASSERT_TRUE(FindSearchRunning());
+  std::atomic<int> answered{0};
+  std::atomic<bool> asked{false};
+  std::thread asker([&] {
+    for (int i = 0; i < 5; ++i) {
+      DWORD_PTR result = 0;
+      if (SendMessageTimeoutW(gShell.mainWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &result))
+        ++answered;
+    }
+    asked = true;
+  });
+  EXPECT_TRUE(PumpUntil(
+      host, [&] { return asked.load(); }, 10000));
+  asker.join();
+  EXPECT_EQ(answered.load(), 5);
+  host.Command(CmdFindPrev);
+  EXPECT_EQ(CurrentDocument()->TopLine, 0) << "the hits before still step";
+  EXPECT_TRUE(FindSearchRunning());
+  // The view asks the main window for its cursor first.
+  SendMessageW(gShell.viewWindow, WM_SETCURSOR, reinterpret_cast<WPARAM>(gShell.viewWindow),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+
+  const MSG escape{gShell.viewWindow, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+  EXPECT_TRUE(CancelFindSearchOnEscape(escape));
+  EXPECT_FALSE(FindSearchRunning());
+  host.Pump();
+  EXPECT_EQ(CurrentDocument()->hits.Size(), 2) << "the hits before stay";
+  EXPECT_EQ(CurrentDocument()->hitPatternLength, 6);
+  EXPECT_FALSE(Grayed(CmdFindNext));
+  host.Command(CmdFindNext);
+  EXPECT_EQ(CurrentDocument()->TopLine, secondNeedle);
+  EXPECT_TRUE(host.Running()) << "Esc stopped the search, not the viewer";
+  SendMessageW(gShell.viewWindow, WM_SETCURSOR, reinterpret_cast<WPARAM>(gShell.viewWindow),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+
+  // A reload of the file starts the search again over the new text; another file shown
+  // ends it.
+  ASSERT_TRUE(Find(host, L"a*[^a][^a]", 1));
+  ASSERT_TRUE(FindSearchRunning());
+  ReloadCurrentDocument(-1);
+  host.Pump();
+  EXPECT_TRUE(FindSearchRunning());
+  OpenDocument(ToUtf16(host.Folder().Write(L"other.txt", "aa\r\n")), 0, -1);
+  EXPECT_FALSE(FindSearchRunning());
+  host.Pump();
+  EXPECT_EQ(CurrentDocument()->hitPatternLength, 0);
+
+  // Closing while a search runs stops it.
+  OpenDocument(ToUtf16(path), 0, -1);
+  ASSERT_TRUE(Find(host, L"a*[^a][^a]", 1));
+  ASSERT_TRUE(FindSearchRunning());
+  host.Close();
+  EXPECT_FALSE(FindSearchRunning());
+}
+
+// The library gives up on the line of a's at its backtracking limit: the hits on the other
+// lines are still found, and a message says on how many lines the search was not done.
+TEST(Viewer, LinesTheLibraryGivesUpOnAreReported) {
+  ViewerHost host;
+  const std::string text = std::string(40, 'a') + "!\r\nfound it\r\n";
+  ASSERT_TRUE(host.Start(Quoted(host.Folder().Write(L"hostile.txt", text))));
+  std::wstring message;
+  ASSERT_TRUE(Find(host, L"found|(\\w+\\s?)+$", 1, {On(L"Vemora", [&](HWND box) {
+                     message = ItemText(box, 0xFFFF);
+                     Click(box, IDOK);
+                   })}));
+  EXPECT_EQ(message, L"1 行で検索を最後まで行えませんでした。");
+  EXPECT_EQ(CurrentDocument()->hits.Size(), 2);
+  EXPECT_EQ(CurrentDocument()->TopLine, 1);
 }
 
 }  // namespace

@@ -575,6 +575,7 @@ RegexPrefilter AnalyzeRegexPattern(std::u16string_view pattern) {
   RegexPrefilter filter;
   PatternReader reader(pattern);
   std::optional<Summary> summary = reader.ReadWhole();
+  if (summary && summary->maxLength == 0) filter.onlyEmpty = true;
   if (!summary || summary->nullable || summary->required.Empty()) return filter;
   filter.kind = summary->required.kind;
   filter.literal = std::move(summary->required.literal);

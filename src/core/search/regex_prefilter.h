@@ -32,6 +32,9 @@ struct RegexPrefilter {
   // does not fit is left to the library (other foldings may still match).
   std::vector<std::u16string> wholeMatches;
   bool foldAsciiCase = false;
+  // Every match is empty (the pattern holds only anchors and edges), so nothing is ever
+  // recorded; the library would be asked once per position for nothing.
+  bool onlyEmpty = false;
 };
 
 // A prefilter is given only for patterns that can never match a line feed nor an empty

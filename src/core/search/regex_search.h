@@ -1,6 +1,7 @@
 // Regular-expression scans over UTF-16 text; the only place that knows the library.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,15 +11,37 @@
 
 namespace vemora {
 
+// How the scan asks the library; every way records the same hits, the first being the
+// fastest and the last the plain reference the others are checked against.
+enum class RegexScanMode {
+  kFiltered,       // the prefilter skips lines without a candidate
+  kUnfiltered,     // empty matches are skipped inside the library where that changes nothing
+  kEveryPosition,  // one library call per empty match
+};
+
+struct RegexScanOutcome {
+  bool compiled = true;
+  std::u16string errorText;  // the library's message when the pattern was rejected
+  // Lines on which the library gave up (for example at its backtracking limit); the scan
+  // goes on behind each of them, so these lines may hold hits that are missing.
+  int32_t failedLines = 0;
+  bool cancelled = false;  // stopped at `cancel`; the hits found so far are incomplete
+};
+
 // Appends every non-empty match of `pattern` (Ruby syntax) in `text` to `hits`. After each
 // match the rest of the text is searched as a new subject, so anchors such as ^ and \A hold
 // at the position behind the previous match. An empty match records nothing and the scan
-// goes on one unit further. Returns false with the library's message in `errorText` (at
-// most 90 units) when the pattern cannot be compiled. The prefilter changes only how fast
-// the hits are found; turning it off gives the plain scan the filtered one is checked
-// against.
-bool CollectRegexHits(std::u16string_view text, std::u16string_view pattern,
-                      BlockList<SearchHit, 49>& hits, std::u16string& errorText,
-                      bool usePrefilter = true);
+// goes on one unit further. A rejected pattern gives `compiled` false and the library's
+// message (at most 90 units). `cancel`, when given, is looked at between library calls,
+// each of which is kept short, so a scan stops soon after it is set.
+RegexScanOutcome CollectRegexHits(std::u16string_view text, std::u16string_view pattern,
+                                  BlockList<SearchHit, 49>& hits,
+                                  RegexScanMode mode = RegexScanMode::kFiltered,
+                                  const std::atomic<bool>* cancel = nullptr);
+
+// Whether what the pattern matches at a position can depend on where the subject begins
+// (anchors, word and grapheme edges, look-behind, \G, \K). Only for patterns that cannot
+// may empty matches be skipped inside the library. Conservative: unsure means yes.
+bool DependsOnSubjectStart(std::u16string_view pattern);
 
 }  // namespace vemora

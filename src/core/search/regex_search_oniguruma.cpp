@@ -2,6 +2,7 @@
 #include <oniguruma.h>
 
 #include <algorithm>
+#include <mutex>
 #include <cstring>
 #include <string>
 
@@ -21,28 +22,53 @@ const OnigUChar* Bytes(const char16_t* units) {
   return reinterpret_cast<const OnigUChar*>(units);
 }
 
-// Holds the library's global state, the compiled pattern and the region for one scan, and
-// releases all three however the scan ends.
+// The library's global state is shared by every scan, and scans may run on several threads
+// at once (a cancelled search may still be finishing while the next one starts): the first
+// scan sets it up and the last one ends it.
+// Never destroyed: a worker still finishing while the process exits may need it.
+std::mutex& LibraryMutex() {
+  static std::mutex* mutex = new std::mutex;
+  return *mutex;
+}
+int gLibraryUsers = 0;
+
+// The Ruby syntax with callouts of contents allowed, used only for the pattern with the
+// scan's own callout in front; a user's pattern is always checked in the plain syntax.
+OnigSyntaxType CalloutSyntax() {
+  OnigSyntaxType syntax = *ONIG_SYNTAX_RUBY;
+  syntax.op2 |= ONIG_SYN_OP2_QMARK_BRACE_CALLOUT_CONTENTS;
+  return syntax;
+}
+
+// Holds the compiled pattern, the region and the match parameters for one scan, and
+// releases them however the scan ends.
+//
+// The pattern actually run is (?{})(?:pattern): the empty callout in front is passed once
+// at every position the library tries a match at, so the scan learns where an attempt that
+// ends in an error began, and a cancel stops even a single call over a long line. It
+// matches exactly what the pattern matches.
 class OnigurumaScan {
  public:
-  OnigurumaScan() {
-    OnigEncoding encodings[] = {ONIG_ENCODING_UTF16_LE};
-    onig_initialize(encodings, 1);
+  explicit OnigurumaScan(const std::atomic<bool>* cancel) : cancel_(cancel) {
+    std::lock_guard lock(LibraryMutex());
+    if (gLibraryUsers++ == 0) {
+      OnigEncoding encodings[] = {ONIG_ENCODING_UTF16_LE};
+      onig_initialize(encodings, 1);
+    }
   }
   ~OnigurumaScan() {
+    if (param_) onig_free_match_param(param_);
     if (region_) onig_region_free(region_, 1);
     if (regex_) onig_free(regex_);
-    onig_end();
+    std::lock_guard lock(LibraryMutex());
+    if (--gLibraryUsers == 0) onig_end();
   }
   OnigurumaScan(const OnigurumaScan&) = delete;
   OnigurumaScan& operator=(const OnigurumaScan&) = delete;
 
   bool Compile(std::u16string_view pattern, std::u16string& errorText) {
     OnigErrorInfo errorInfo{};
-    const char16_t* start = pattern.data();
-    const int result =
-        onig_new(&regex_, Bytes(start), Bytes(start + pattern.size()), ONIG_OPTION_NONE,
-                 ONIG_ENCODING_UTF16_LE, ONIG_SYNTAX_RUBY, &errorInfo);
+    const int result = New(pattern, ONIG_SYNTAX_RUBY, errorInfo);
     if (result != ONIG_NORMAL) {
       regex_ = nullptr;
       OnigUChar message[ONIG_MAX_ERROR_MESSAGE_LEN] = {};
@@ -52,25 +78,66 @@ class OnigurumaScan {
       if (errorText.size() > kErrorTextCapacity) errorText.resize(kErrorTextCapacity);
       return false;
     }
+    // Should the pattern with the callout not compile (a comment running to the pattern's
+    // end would swallow the closing parenthesis), the pattern runs as it is.
+    OnigSyntaxType syntax = CalloutSyntax();
+    const std::u16string watched = u"(?{})(?:" + std::u16string(pattern) + u")";
+    OnigRegex plain = regex_;
+    if (New(watched, &syntax, errorInfo) == ONIG_NORMAL) {
+      onig_free(plain);
+      watched_ = true;
+    } else {
+      regex_ = plain;
+    }
     region_ = onig_region_new();
+    param_ = onig_new_match_param();
+    onig_initialize_match_param(param_);
+    onig_set_progress_callout_of_match_param(param_, &OnigurumaScan::OnAttempt);
+    onig_set_callout_user_data_of_match_param(param_, this);
     return true;
   }
 
-  // The first match in [subject, end) with the subject as the text's beginning, starting
-  // at or after `from` and before `range`; its start is counted from the subject.
-  bool Search(const char16_t* subject, const char16_t* end, const char16_t* from,
-              const char16_t* range, int32_t& matchStart, int32_t& matchLength) {
-    const int result = onig_search(regex_, Bytes(subject), Bytes(end), Bytes(from), Bytes(range),
-                                   region_, ONIG_OPTION_NONE);
-    if (result < 0) return false;
-    matchStart = region_->beg[0] / 2;
-    matchLength = (region_->end[0] - region_->beg[0]) / 2;
-    return true;
+  // The library's answer for the first match in [subject, end) with the subject as the
+  // text's beginning, starting at or after `from`: a byte offset from the subject, or
+  // ONIG_MISMATCH, or an error code (ONIG_ABORT when cancelled). A `range` before `end`
+  // confines the matches, not only their starts, to the text before it.
+  int Search(const char16_t* subject, const char16_t* end, const char16_t* from,
+             const char16_t* range, OnigOptionType option) {
+    lastAttempt_ = watched_ ? nullptr : from;
+    return onig_search_with_param(regex_, Bytes(subject), Bytes(end), Bytes(from), Bytes(range),
+                                  region_, option, param_);
   }
+  // The match the library prefers at `at`: its length in bytes, ONIG_MISMATCH or an error.
+  int Match(const char16_t* subject, const char16_t* end, const char16_t* at) {
+    lastAttempt_ = at;
+    return onig_match_with_param(regex_, Bytes(subject), Bytes(end), Bytes(at), region_,
+                                 ONIG_OPTION_NONE, param_);
+  }
+  int32_t MatchStart() const { return region_->beg[0] / 2; }
+  int32_t MatchLength() const { return (region_->end[0] - region_->beg[0]) / 2; }
+  // Where the last attempt began, when known: the place of an error.
+  const char16_t* LastAttempt() const { return lastAttempt_; }
 
  private:
+  int New(std::u16string_view pattern, const OnigSyntaxType* syntax, OnigErrorInfo& errorInfo) {
+    const char16_t* start = pattern.data();
+    return onig_new(&regex_, Bytes(start), Bytes(start + pattern.size()), ONIG_OPTION_NONE,
+                    ONIG_ENCODING_UTF16_LE, const_cast<OnigSyntaxType*>(syntax), &errorInfo);
+  }
+
+  static int OnAttempt(OnigCalloutArgs* args, void* userData) {
+    auto* scan = static_cast<OnigurumaScan*>(userData);
+    scan->lastAttempt_ = reinterpret_cast<const char16_t*>(onig_get_start_by_callout_args(args));
+    if (scan->cancel_ && scan->cancel_->load(std::memory_order_relaxed)) return ONIG_ABORT;
+    return ONIG_CALLOUT_SUCCESS;
+  }
+
+  const std::atomic<bool>* cancel_;
   OnigRegex regex_ = nullptr;
   OnigRegion* region_ = nullptr;
+  OnigMatchParam* param_ = nullptr;
+  bool watched_ = false;
+  const char16_t* lastAttempt_ = nullptr;
 };
 
 // The library takes a lead surrogate as the first half of a four-byte character and reads
@@ -86,108 +153,241 @@ std::u16string_view WithoutTrailingLeadSurrogate(std::u16string_view units) {
 
 namespace {
 
-bool IsLineBreak(const char16_t* text, int32_t at) { return text[at] == u'\n'; }
-
-// Every match from each new subject, trying every position.
-void CollectAll(OnigurumaScan& scan, const char16_t* start, int32_t length,
-                BlockList<SearchHit, 49>& hits) {
-  const std::u16string_view text(start, static_cast<size_t>(length));
-  int32_t q = 0;
-  while (q <= length) {
-    int32_t matchStart = 0;
-    int32_t matchLength = 0;
-    if (!scan.Search(start + q, start + length, start + q, start + length, matchStart,
-                     matchLength))
-      break;
-    const int32_t at = q + matchStart;
-    // Empty matches record nothing, and neither does a match that begins or ends inside
-    // a surrogate pair; the scan goes on at the next whole character.
-    if (matchLength == 0 || SplitsSurrogatePair(text, at) ||
-        SplitsSurrogatePair(text, at + matchLength)) {
-      q = at + 1;
-      if (SplitsSurrogatePair(text, q)) ++q;
-      continue;
-    }
-    hits.Append(SearchHit{at, matchLength});
-    q = at + matchLength;
-  }
+bool IsLineBreak(const char16_t* text, int32_t at) {
+  return text[at] == u'\n';
 }
 
-// The same hits, but the library looks only at the lines holding a candidate. A match
-// never spans a line break and always holds a candidate, so no match starts in the lines
-// skipped; the subject still begins behind the last hit, so anchors and look-behind see
-// exactly what the full scan shows them. Where a match can begin at most a few units before
-// its candidate, or only behind units of a known set, the library starts there rather than
-// at the line's start.
-void CollectFiltered(OnigurumaScan& scan, const RegexPrefilter& filter, const char16_t* start,
-                     int32_t length, BlockList<SearchHit, 49>& hits) {
-  int32_t q = 0;        // the subject's start
-  int32_t scanned = 0;  // no match starts in [q, scanned)
-  int32_t lineEnd = -1;
-  while (scanned < length) {
-    const int32_t candidate = FindPrefilterCandidate(filter, start, scanned, length);
-    if (candidate < 0) break;
-    if (!filter.wholeMatches.empty()) {
-      // The candidate begins every match, and the texts a match can be are known.
-      if (const int32_t size = WholeMatchAt(filter, start, candidate, length)) {
-        hits.Append(SearchHit{candidate, size});
-        q = scanned = candidate + size;
+// Calls into the library over a text, stopping at a cancel and going on behind each line
+// the library gives up on.
+class Scanner {
+ public:
+  enum class Step {
+    kMatch,
+    kNone,
+    kStopped,
+    kExhausted,  // the library gave up while passing over empty matches, at `at`
+  };
+
+  Scanner(OnigurumaScan& scan, const char16_t* text, int32_t length, BlockList<SearchHit, 49>& hits,
+          const std::atomic<bool>* cancel, RegexScanOutcome& outcome)
+      : scan_(scan),
+        text_(text),
+        length_(length),
+        hits_(hits),
+        cancel_(cancel),
+        outcome_(outcome) {}
+
+  // Every match from each new subject. With `skipEmpty` the library passes over empty
+  // matches itself and only the places where a non-empty match exists are asked for the
+  // match the library prefers there; that is the same hit as trying every position
+  // whenever the pattern does not depend on where its subject begins. Passing over an
+  // empty match makes the library try the other ways to match there, which may exhaust it
+  // where the preferred empty match would not: such a line is scanned position by position.
+  void CollectAll(bool skipEmpty) {
+    const std::u16string_view text(text_, static_cast<size_t>(length_));
+    int32_t q = 0;            // the subject's start
+    int32_t from = 0;         // no match starts in [q, from)
+    int32_t plainUntil = -1;  // positions up to here are tried one by one
+    while (from <= length_) {
+      const bool notEmpty = skipEmpty && from > plainUntil;
+      int32_t at = 0;
+      int32_t length = 0;
+      const Step step = Find(q, from, length_, notEmpty, at, length);
+      if (step == Step::kExhausted) {
+        // No non-empty match starts before `at`, wherever the subject begins.
+        plainUntil = LineEndFrom(at);
+        q = from = at;
         continue;
       }
-      if (!filter.foldAsciiCase) {
-        scanned = candidate + 1;
+      if (step != Step::kMatch) return;
+      if (notEmpty) {
+        const int preferred = scan_.Match(text_ + q, text_ + length_, text_ + at);
+        if (preferred == ONIG_ABORT) {
+          outcome_.cancelled = true;
+          return;
+        }
+        if (preferred < 0 && preferred != ONIG_MISMATCH) {
+          ++outcome_.failedLines;
+          from = LineEndFrom(at) + 1;
+          continue;
+        }
+        length = preferred > 0 ? preferred / 2 : 0;
+      }
+      // Empty matches record nothing, and neither does a match that begins or ends inside
+      // a surrogate pair; the scan goes on at the next whole character.
+      if (length == 0 || SplitsSurrogatePair(text, at) || SplitsSurrogatePair(text, at + length)) {
+        q = at + 1;
+        if (SplitsSurrogatePair(text, q)) ++q;
+        from = q;
         continue;
       }
-    }
-    const int32_t earliest = filter.candidateOffset < 0
-                                 ? scanned
-                                 : std::max(scanned, candidate - filter.candidateOffset);
-    int32_t lineStart = candidate;
-    while (lineStart > earliest && !IsLineBreak(start, lineStart - 1) &&
-           MayPrecedeCandidate(filter, start[lineStart - 1]))
-      --lineStart;
-    // The library steps from where it starts by whole characters: never from the second
-    // half of a pair.
-    if (lineStart > q && SplitsSurrogatePair(std::u16string_view(start, length), lineStart))
-      --lineStart;
-    if (lineEnd < candidate) {
-      lineEnd = candidate;
-      while (lineEnd < length && !IsLineBreak(start, lineEnd)) ++lineEnd;
-    }
-    int32_t matchStart = 0;
-    int32_t matchLength = 0;
-    if (scan.Search(start + q, start + length, start + lineStart, start + lineEnd, matchStart,
-                    matchLength) &&
-        matchLength > 0) {
-      const int32_t at = q + matchStart;
-      hits.Append(SearchHit{at, matchLength});
-      q = scanned = at + matchLength;
-    } else {
-      scanned = lineEnd + 1;
+      hits_.Append(SearchHit{at, length});
+      q = from = at + length;
     }
   }
-}
+
+  // The same hits, but the library looks only at the lines holding a candidate. A match
+  // never spans a line break and always holds a candidate, so no match starts in the
+  // lines skipped; the subject still begins behind the last hit, so anchors and
+  // look-behind see exactly what the full scan shows them. Where a match can begin at most
+  // a few units before its candidate, or only behind units of a known set, the library
+  // starts there rather than at the line's start.
+  void CollectFiltered(const RegexPrefilter& filter) {
+    const char16_t* start = text_;
+    const int32_t length = length_;
+    int32_t q = 0;        // the subject's start
+    int32_t scanned = 0;  // no match starts in [q, scanned)
+    int32_t lineEnd = -1;
+    uint32_t steps = 0;
+    while (scanned < length) {
+      if ((++steps & 0xFFF) == 0 && Cancelled()) return;
+      const int32_t candidate = FindPrefilterCandidate(filter, start, scanned, length);
+      if (candidate < 0) break;
+      if (!filter.wholeMatches.empty()) {
+        // The candidate begins every match, and the texts a match can be are known.
+        if (const int32_t size = WholeMatchAt(filter, start, candidate, length)) {
+          hits_.Append(SearchHit{candidate, size});
+          q = scanned = candidate + size;
+          continue;
+        }
+        if (!filter.foldAsciiCase) {
+          scanned = candidate + 1;
+          continue;
+        }
+      }
+      const int32_t earliest = filter.candidateOffset < 0
+                                   ? scanned
+                                   : std::max(scanned, candidate - filter.candidateOffset);
+      int32_t lineStart = candidate;
+      while (lineStart > earliest && !IsLineBreak(start, lineStart - 1) &&
+             MayPrecedeCandidate(filter, start[lineStart - 1]))
+        --lineStart;
+      // The library steps from where it starts by whole characters: never from the second
+      // half of a pair.
+      if (lineStart > q && SplitsSurrogatePair(std::u16string_view(start, length), lineStart))
+        --lineStart;
+      if (lineEnd < candidate) {
+        lineEnd = candidate;
+        while (lineEnd < length && !IsLineBreak(start, lineEnd)) ++lineEnd;
+      }
+      int32_t at = 0;
+      int32_t matchLength = 0;
+      const Step step = Find(q, lineStart, lineEnd, false, at, matchLength);
+      if (step == Step::kStopped) return;
+      if (step == Step::kMatch && matchLength > 0) {
+        hits_.Append(SearchHit{at, matchLength});
+        q = scanned = at + matchLength;
+      } else {
+        scanned = lineEnd + 1;
+      }
+    }
+  }
+
+ private:
+  bool Cancelled() {
+    if (cancel_ && cancel_->load(std::memory_order_relaxed)) outcome_.cancelled = true;
+    return outcome_.cancelled;
+  }
+
+  // The first line break at or after `at`, or the text's end.
+  int32_t LineEndFrom(int32_t at) const {
+    while (at < length_ && !IsLineBreak(text_, at)) ++at;
+    return at;
+  }
+
+  // The first match with the subject at `subject` starting in [from, to], confined to the
+  // text before `to` unless that is the text's end. The library tries the start positions
+  // in order, so no match starts before the place where it gave up: that line is counted
+  // and the search goes on behind it.
+  Step Find(int32_t subject, int32_t from, int32_t to, bool notEmpty, int32_t& at,
+            int32_t& length) {
+    const OnigOptionType option = notEmpty ? ONIG_OPTION_FIND_NOT_EMPTY : ONIG_OPTION_NONE;
+    while (true) {
+      if (Cancelled()) return Step::kStopped;
+      if (from > to || (from == to && to < length_)) return Step::kNone;
+      const int result =
+          scan_.Search(text_ + subject, text_ + length_, text_ + from, text_ + to, option);
+      if (result >= 0) {
+        at = subject + scan_.MatchStart();
+        length = scan_.MatchLength();
+        return Step::kMatch;
+      }
+      if (result == ONIG_MISMATCH) return Step::kNone;
+      if (result == ONIG_ABORT) {
+        outcome_.cancelled = true;
+        return Step::kStopped;
+      }
+      const char16_t* failed = scan_.LastAttempt();
+      const int32_t failedAt = failed ? static_cast<int32_t>(failed - text_) : from;
+      if (notEmpty) {
+        at = std::max(failedAt, from);
+        return Step::kExhausted;
+      }
+      ++outcome_.failedLines;
+      from = LineEndFrom(std::max(failedAt, from)) + 1;
+    }
+  }
+
+  OnigurumaScan& scan_;
+  const char16_t* text_;
+  int32_t length_;
+  BlockList<SearchHit, 49>& hits_;
+  const std::atomic<bool>* cancel_;
+  RegexScanOutcome& outcome_;
+};
 
 }  // namespace
 
-bool CollectRegexHits(std::u16string_view text, std::u16string_view pattern,
-                      BlockList<SearchHit, 49>& hits, std::u16string& errorText,
-                      bool usePrefilter) {
-  OnigurumaScan scan;
+bool DependsOnSubjectStart(std::u16string_view pattern) {
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    const char16_t c = pattern[i];
+    if (c == u'\\') {
+      if (++i >= pattern.size()) return true;
+      // Anchors, word and grapheme edges, \K; other escapes only stand for characters.
+      if (std::u16string_view(u"AGbByYKX<>`'").find(pattern[i]) != std::u16string_view::npos)
+        return true;
+    } else if (c == u'^') {
+      // Only a caret right after an unquoted '[' is surely a negated class.
+      const bool negation = i > 0 && pattern[i - 1] == u'[' && !(i > 1 && pattern[i - 2] == u'\\');
+      if (!negation) return true;
+    } else if (c == u'(' && pattern.substr(i).starts_with(u"(?<") && i + 3 < pattern.size() &&
+               (pattern[i + 3] == u'=' || pattern[i + 3] == u'!')) {
+      return true;  // look-behind
+    }
+  }
+  return false;
+}
+
+RegexScanOutcome CollectRegexHits(std::u16string_view text, std::u16string_view pattern,
+                                  BlockList<SearchHit, 49>& hits, RegexScanMode mode,
+                                  const std::atomic<bool>* cancel) {
+  RegexScanOutcome outcome;
+  OnigurumaScan scan(cancel);
   pattern = WithoutTrailingLeadSurrogate(pattern);
-  if (!scan.Compile(pattern, errorText)) return false;
+  if (!scan.Compile(pattern, outcome.errorText)) {
+    outcome.compiled = false;
+    return outcome;
+  }
   static const char16_t kEmpty[1] = {0};
   const char16_t* start = text.empty() ? kEmpty : text.data();
   const auto length = static_cast<int32_t>(WithoutTrailingLeadSurrogate(text).size());
-  // The pattern is read first: the pass over the text for half pairs is paid only when a
-  // prefilter would be used.
-  const RegexPrefilter filter = usePrefilter ? AnalyzeRegexPattern(pattern) : RegexPrefilter{};
-  if (filter.kind == RegexPrefilter::Kind::kNone || HasUnpairedSurrogate(start, length)) {
-    CollectAll(scan, start, length, hits);
+  Scanner scanner(scan, start, length, hits, cancel, outcome);
+  // The pattern is read first: the pass over the text for half pairs is paid only when it
+  // can change the way of scanning. Where half pairs are, the library's steps depend on
+  // where its search begins, so only the plain way is exact there.
+  const RegexPrefilter filter =
+      mode == RegexScanMode::kFiltered ? AnalyzeRegexPattern(pattern) : RegexPrefilter{};
+  if (filter.onlyEmpty) return outcome;
+  const bool skipEmpty = mode != RegexScanMode::kEveryPosition && !DependsOnSubjectStart(pattern);
+  if ((filter.kind == RegexPrefilter::Kind::kNone && !skipEmpty) ||
+      HasUnpairedSurrogate(start, length)) {
+    scanner.CollectAll(false);
+  } else if (filter.kind == RegexPrefilter::Kind::kNone) {
+    scanner.CollectAll(true);
   } else {
-    CollectFiltered(scan, filter, start, length, hits);
+    scanner.CollectFiltered(filter);
   }
-  return true;
+  return outcome;
 }
 
 }  // namespace vemora

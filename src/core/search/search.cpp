@@ -73,12 +73,17 @@ bool EqualFoldingAscii(const char16_t* left, const char16_t* right, int32_t leng
   return true;
 }
 
-void CollectPlainHits(Document& document, std::u16string_view pattern, int32_t Caps) {
-  if (Caps != 0 && Caps != 1) return;  // neither comparison applies: nothing matches
+// The plain scan looks at this many positions between looks at the cancel flag.
+constexpr int32_t kPlainStretch = 1 << 20;
+
+// Returns false when stopped at `cancel`.
+bool CollectPlainHits(std::u16string_view textView, std::u16string_view pattern, int32_t Caps,
+                      BlockList<SearchHit, 49>& hits, const std::atomic<bool>* cancel) {
+  if (Caps != 0 && Caps != 1) return true;  // neither comparison applies: nothing matches
   const int32_t length = static_cast<int32_t>(pattern.size());
-  const int32_t last = document.textLength - length;
-  if (last < 0) return;
-  const char16_t* text = document.text;
+  const int32_t last = static_cast<int32_t>(textView.size()) - length;
+  if (last < 0) return true;
+  const char16_t* text = textView.data();
   const char16_t* wanted = pattern.data();
   // Case-sensitively only the exact units can start and end a hit; otherwise both ASCII
   // cases of each.
@@ -93,19 +98,25 @@ void CollectPlainHits(Document& document, std::u16string_view pattern, int32_t C
   const CandidateFilter filter{firstA, firstB, endA, endB, length - 1};
   int32_t q = 0;
   while (q <= last) {
-    q = FindCandidate(text, q, last, filter);
-    if (q < 0) break;
-    const bool match = (Caps == 1
-                            ? std::memcmp(text + q, wanted, sizeof(char16_t) * length) == 0
-                            : EqualFoldingAscii(text + q, wanted, length)) &&
-                       !SplitsCharacter(document.Text(), q, length);
+    if (cancel && cancel->load(std::memory_order_relaxed)) return false;
+    const int32_t stretchEnd = last - q > kPlainStretch ? q + kPlainStretch : last;
+    const int32_t candidate = FindCandidate(text, q, stretchEnd, filter);
+    if (candidate < 0) {
+      q = stretchEnd + 1;
+      continue;
+    }
+    q = candidate;
+    const bool match = (Caps == 1 ? std::memcmp(text + q, wanted, sizeof(char16_t) * length) == 0
+                                  : EqualFoldingAscii(text + q, wanted, length)) &&
+                       !SplitsCharacter(textView, q, length);
     if (match) {
-      document.hits.Append(SearchHit{q, length});
+      hits.Append(SearchHit{q, length});
       q += length;
     } else {
       ++q;
     }
   }
+  return true;
 }
 
 // Display line n exists: there is a line table and n is below the display line count.
@@ -120,21 +131,45 @@ void ClearHits(Document& document) {
   document.hitPatternLength = 0;
 }
 
-SearchOutcome SearchDocument(Document& document, int32_t startLine, std::u16string_view text,
-                             int32_t Caps, int32_t Regx, bool backward) {
+std::u16string_view SearchText(std::u16string_view text) {
+  return text.substr(0, std::min(text.find(u'\0'), text.size()));
+}
+
+HitCollection CollectHits(std::u16string_view text, std::u16string_view pattern, int32_t Caps,
+                          int32_t Regx, const std::atomic<bool>* cancel) {
+  HitCollection collection;
+  pattern = SearchText(pattern);
+  if (pattern.empty()) return collection;
+  if (Regx == 1) {
+    RegexScanOutcome scan =
+        CollectRegexHits(text, pattern, collection.hits, RegexScanMode::kFiltered, cancel);
+    collection.errorText = std::move(scan.errorText);
+    collection.failedLines = scan.failedLines;
+    collection.cancelled = scan.cancelled;
+  } else {
+    collection.cancelled = !CollectPlainHits(text, pattern, Caps, collection.hits, cancel);
+  }
+  return collection;
+}
+
+SearchOutcome ApplyHits(Document& document, HitCollection&& collection, int32_t patternLength,
+                        int32_t startLine, bool backward) {
   ClearHits(document);
   SearchOutcome outcome;
-  text = text.substr(0, std::min(text.find(u'\0'), text.size()));
-  if (text.empty()) return outcome;
-  if (Regx == 1) {
-    if (!CollectRegexHits(document.Text(), text, document.hits, outcome.errorText)) return outcome;
-  } else {
-    CollectPlainHits(document, text, Caps);
-  }
-  if (document.hits.Empty()) return outcome;
-  document.hitPatternLength = static_cast<int32_t>(text.size());
+  outcome.errorText = std::move(collection.errorText);
+  outcome.failedLines = collection.failedLines;
+  if (collection.hits.Empty()) return outcome;
+  document.hits = std::move(collection.hits);
+  document.hitPatternLength = patternLength;
   outcome.line = backward ? FindPreviousHit(document, startLine) : FindNextHit(document, startLine);
   return outcome;
+}
+
+SearchOutcome SearchDocument(Document& document, int32_t startLine, std::u16string_view text,
+                             int32_t Caps, int32_t Regx, bool backward) {
+  HitCollection collection = CollectHits(document.Text(), text, Caps, Regx);
+  return ApplyHits(document, std::move(collection), static_cast<int32_t>(SearchText(text).size()),
+                   startLine, backward);
 }
 
 int32_t FindNextHit(const Document& document, int32_t line) {

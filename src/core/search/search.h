@@ -2,6 +2,7 @@
 // regular expression; stepping between hits never searches again.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,9 +20,32 @@ struct FindRequest {
 };
 
 struct SearchOutcome {
-  int32_t line = -1;        // display line of the hit to show, or -1
+  int32_t line = -1;         // display line of the hit to show, or -1
   std::u16string errorText;  // the regular-expression library's message, for a message box
+  int32_t failedLines = 0;   // lines the library gave up on; hits there may be missing
 };
+
+// Every hit of one search, gathered apart from any document, so that a worker thread can
+// collect them over a text of its own while the document stays in use.
+struct HitCollection {
+  BlockList<SearchHit, 49> hits;
+  std::u16string errorText;
+  int32_t failedLines = 0;
+  bool cancelled = false;  // stopped at the cancel flag: the hits are incomplete
+};
+
+// The search text up to its first NUL, as the dialog's text ends there.
+std::u16string_view SearchText(std::u16string_view text);
+
+// Every hit of `pattern` in `text`; `cancel`, when given, is looked at often enough that a
+// collection stops soon after it is set.
+HitCollection CollectHits(std::u16string_view text, std::u16string_view pattern, int32_t Caps,
+                          int32_t Regx, const std::atomic<bool>* cancel = nullptr);
+
+// Makes a collection the document's hits (the hit pattern length being the search text's
+// length) and answers the line to show, as SearchDocument does.
+SearchOutcome ApplyHits(Document& document, HitCollection&& collection, int32_t patternLength,
+                        int32_t startLine, bool backward);
 
 // Replaces the document's hits by every hit of `text` and answers the display line of the
 // first hit after `startLine` (forward) or before it (backward), as FindNextHit and

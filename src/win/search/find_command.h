@@ -12,4 +12,8 @@ extern FindRequest gFindRequest;
 // CmdFind (forward) and CmdFindBackward.
 void FindWithDialog(bool backward);
 
+// What the user sees of a finished search: the library's message, the move to the hit or
+// the beep, and a word about lines the library gave up on.
+void ShowFindOutcome(const SearchOutcome& outcome);
+
 }  // namespace vemora

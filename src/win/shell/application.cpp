@@ -17,6 +17,7 @@
 #include "win/keys/menu_states.h"
 #include "win/platform/registry_store.h"
 #include "win/platform/text_conversion.h"
+#include "win/search/find_search.h"
 #include "win/settings/message_dialog.h"
 #include "win/settings/settings_transfer.h"
 #include "win/shell/app_state.h"
@@ -177,6 +178,7 @@ int RunMessageLoop() {
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (HelpPreTranslate(message)) continue;
+    if (CancelFindSearchOnEscape(message)) continue;
     const bool forHelp =
         gShell.helpWindow && GetAncestor(message.hwnd, GA_ROOT) == gShell.helpWindow;
     if (!forHelp && gShell.accelerators &&
@@ -204,6 +206,7 @@ void SaveAllSettings() {
 }
 
 void Shutdown() {
+  StopFindSearchForExit();
   SavePlacement();
   if (gShell.saveSettingsAtExit) SaveAllSettings();
   CoUninitialize();

@@ -19,6 +19,7 @@
 #include "win/keys/menu_states.h"
 #include "win/platform/text_conversion.h"
 #include "win/search/filter_command.h"
+#include "win/search/find_search.h"
 #include "win/shell/app_state.h"
 #include "win/shell/follow_mode.h"
 #include "win/shell/main_layout.h"
@@ -102,6 +103,7 @@ void ShowStartLine(const Document& document, int32_t startLine) {
 void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
   NoteDocumentReplaced();
   EndSelectionDrag();
+  OnDocumentReplacedForSearch();
   Document* document = CurrentDocument();
   if (!document) {
     ClearDocumentFacts();

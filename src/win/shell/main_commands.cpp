@@ -83,12 +83,12 @@ void WriteUtf16Copy(const std::u16string& path, const Document& document) {
 }
 
 void OnSaveAsUtf16() {
-  const Document* document = CurrentDocument();
-  if (!document) return;
+  if (!CurrentDocument()) return;
   EnableInputMethod(true);
   std::u16string path;
-  if (ShowSaveDialog(gShell.mainWindow, path, kSaveTitle, L"\0", L""))
-    WriteUtf16Copy(path, *document);
+  // The dialog's loop may see the document reloaded or replaced: write the one shown now.
+  if (ShowSaveDialog(gShell.mainWindow, path, kSaveTitle, L"\0", L"") && CurrentDocument())
+    WriteUtf16Copy(path, *CurrentDocument());
   EnableInputMethod(false);
 }
 

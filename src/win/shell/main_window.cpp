@@ -9,12 +9,14 @@
 
 #include "win/platform/text_conversion.h"
 #include "win/resources/resource_ids.h"
+#include "win/search/find_search.h"
 #include "win/shell/app_state.h"
 #include "win/shell/application.h"
 #include "win/shell/dpi_scale.h"
 #include "win/shell/document_actions.h"
 #include "win/shell/help.h"
 #include "win/shell/main_layout.h"
+#include "win/shell/modal_deferral.h"
 #include "win/shell/status_bar.h"
 #include "win/shell/toolbar.h"
 
@@ -92,8 +94,17 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       OnMouseWheel(wParam);
       return 0;
     case WM_RELOAD_DOCUMENT:
-      ReloadCurrentDocument(-1);
+      if (!DeferWhileModal(window, message, wParam, lParam)) ReloadCurrentDocument(-1);
       return 0;
+    case WM_SEARCH_FINISHED:
+      OnFindSearchFinished(window, wParam);
+      return 0;
+    case WM_ENABLE:
+      OnMainWindowEnabled(window, wParam != 0);
+      return 0;
+    case WM_SETCURSOR:
+      if (SetFindSearchCursor(lParam)) return TRUE;
+      return DefWindowProcW(window, message, wParam, lParam);
     case WM_DPICHANGED:
       OnMainWindowDpiChanged(wParam, lParam);
       return 0;

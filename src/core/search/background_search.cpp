@@ -1,0 +1,55 @@
+// The worker of a background search: one detached thread per search, kept alive by its own
+// reference, so that an owner that stops waiting (a window being closed) leaves nothing
+// behind that the worker still reads.
+#include "core/search/background_search.h"
+
+#include <thread>
+#include <utility>
+
+namespace vemora {
+
+BackgroundSearch::BackgroundSearch(Request request, std::function<void()> finished)
+    : request_(std::move(request)),
+      finished_(std::move(finished)),
+      patternLength_(static_cast<int32_t>(SearchText(request_.pattern).size())) {}
+
+std::shared_ptr<BackgroundSearch> BackgroundSearch::Start(Request request,
+                                                          std::function<void()> finished) {
+  std::shared_ptr<BackgroundSearch> search(
+      new BackgroundSearch(std::move(request), std::move(finished)));
+  std::thread([search] { search->Run(); }).detach();
+  return search;
+}
+
+void BackgroundSearch::Run() {
+  HitCollection collection =
+      CollectHits(request_.text, request_.pattern, request_.Caps, request_.Regx, &cancel_);
+  // The copy of the text goes as soon as it is searched, not when the owner lets go.
+  std::u16string().swap(request_.text);
+  {
+    std::lock_guard lock(mutex_);
+    result_ = std::move(collection);
+    ended_ = true;
+  }
+  done_.notify_all();
+  if (finished_) finished_();
+}
+
+bool BackgroundSearch::Finished() const {
+  std::lock_guard lock(mutex_);
+  return ended_;
+}
+
+bool BackgroundSearch::WaitUntilFinished(std::chrono::milliseconds limit) {
+  std::unique_lock lock(mutex_);
+  return done_.wait_for(lock, limit, [this] { return ended_; });
+}
+
+HitCollection BackgroundSearch::TakeResult() {
+  std::lock_guard lock(mutex_);
+  HitCollection taken = std::move(result_);
+  result_ = HitCollection();
+  return taken;
+}
+
+}  // namespace vemora

@@ -1,0 +1,59 @@
+// A search on a thread of its own, over a copy of the text that it owns: the window stays
+// responsive, the document may be replaced or freed meanwhile, and a cancel stops it soon.
+// The find command runs on it, and so can anything else that needs every hit of a text.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "core/search/search.h"
+
+namespace vemora {
+
+class BackgroundSearch : public std::enable_shared_from_this<BackgroundSearch> {
+ public:
+  struct Request {
+    std::u16string text;  // the text searched, owned by the search until it ends
+    std::u16string pattern;
+    int32_t Caps = 0;
+    int32_t Regx = 0;
+  };
+
+  // Starts the worker. `finished` runs on the worker thread once the collection has ended,
+  // cancelled or not; it must only hand the news on (a window posts itself a message).
+  static std::shared_ptr<BackgroundSearch> Start(Request request, std::function<void()> finished);
+
+  BackgroundSearch(const BackgroundSearch&) = delete;
+  BackgroundSearch& operator=(const BackgroundSearch&) = delete;
+
+  // The worker stops at its next look at the flag; whatever it found is not to be used.
+  void Cancel() { cancel_.store(true); }
+  bool Cancelled() const { return cancel_.load(); }
+  bool Finished() const;
+  // False when the worker is still busy after `limit`.
+  bool WaitUntilFinished(std::chrono::milliseconds limit);
+  // Once finished: the hits, moved out (a second call gets an empty collection).
+  HitCollection TakeResult();
+  int32_t PatternLength() const { return patternLength_; }
+
+ private:
+  BackgroundSearch(Request request, std::function<void()> finished);
+  void Run();
+
+  Request request_;
+  std::function<void()> finished_;
+  int32_t patternLength_ = 0;
+  std::atomic<bool> cancel_{false};
+  mutable std::mutex mutex_;
+  std::condition_variable done_;
+  bool ended_ = false;
+  HitCollection result_;
+};
+
+}  // namespace vemora
