@@ -17,12 +17,14 @@
 #include "win/platform/text_conversion.h"
 #include "win/platform/text_measure.h"
 #include "win/search/filter_dialog.h"
+#include "win/search/find_search.h"
 #include "win/shell/app_state.h"
 #include "win/shell/main_layout.h"
 #include "win/shell/status_bar.h"
 #include "win/view/gutter.h"
 #include "win/view/view_paint.h"
 #include "win/view/view_scroll.h"
+#include "win/view/view_selection.h"
 
 namespace vemora {
 
@@ -73,6 +75,10 @@ void PrepareFilterText(Document& document) {
 // document's own top line for -1). `layOut` lays it out first; wrapping at the window's
 // edge, placing the view does.
 void ShowSwappedDocument(bool layOut, int32_t fileTop) {
+  // What belonged to the text shown before: a drag in it ends, and a running find starts
+  // again on the text shown now, since its hits would not fit this one.
+  EndSelectionDrag();
+  OnDocumentReplacedForSearch();
   if (layOut && CurrentFileType().FoldRight == 0) LayOutCurrentDocument();
   ComputeGutterWidth();
   SizeGutter();
