@@ -59,6 +59,12 @@ bool FilterPhases(InfoFile& file, const InfoOptions& options, PhaseTimer& timer)
     else
       WriteKeptLines(document, kept, prefix);
   });
+  if (kept.failedLines > 0) {
+    // The lines stand, but some may be missing: the script must not take them as complete.
+    WriteError(prefix + "search could not be completed on " + std::to_string(kept.failedLines) +
+               (kept.failedLines == 1 ? " line" : " lines"));
+    return false;
+  }
   return true;
 }
 

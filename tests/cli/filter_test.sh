@@ -45,6 +45,11 @@ $work/sjis.txt	2" "$("$info" --filter 京都 --count "$work/lf.txt" "$work/sjis.
 : >"$work/empty.txt"
 check "an empty file keeps nothing" "0" "$("$info" --filter x --count "$work/empty.txt")"
 check "a rejected expression fails" 2 "$("$info" --regex --filter 'a(' "$work/lf.txt" 2>/dev/null; echo $?)"
+{ printf 'a%.0s' $(seq 40); printf '!\nfound it\n'; } >"$work/hostile.txt"
+"$info" --regex --filter 'found|(\w+\s?)+$' "$work/hostile.txt" >"$work/out" 2>"$work/err"
+check "a line the library gives up on is reported, the others kept" \
+  "2 2:found it vemorainfo: search could not be completed on 1 line" \
+  "$? $(cat "$work/out") $(cat "$work/err")"
 check "--timing reports the filter phase" "1" \
   "$("$info" --timing --filter 東京 "$work/lf.txt" 2>&1 >/dev/null | grep -c '^filter ')"
 

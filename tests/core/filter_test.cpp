@@ -1,14 +1,17 @@
 // The filtered view against a plain reference: which lines it keeps and in what order, the
 // file line of each display line, the first line at or after a file line, the hits and
-// underlines that move along, and the view that grows as its file does.
+// underlines that move along, and the view that grows as its file does (also when its
+// lines were gathered by a worker over the text before it grew).
 #include "core/search/filter.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "core/layout/layout.h"
+#include "core/search/background_search.h"
 #include "core/search/search.h"
 #include "core/text/overstrike.h"
 #include "test_documents.h"
@@ -298,6 +301,20 @@ TEST(Filter, AFollowedFileGrowsItsViewAsAFreshFilterWouldShowIt) {
           BuildFilteredView(grownWhole, c.request.Request(), errorText);
       LayoutDocument(*fresh, parameters, measure);
       ExpectSameView(*view, *fresh, label);
+
+      // The lines gathered by a worker over the text before, the view built after it grew.
+      const FilterRequest request = c.request.Request();
+      auto search = BackgroundSearch::Start(
+          {c.texts[step - 1], request.text, request.Caps, request.Regx, true, request.Invert},
+          nullptr);
+      ASSERT_TRUE(search->WaitUntilFinished(std::chrono::seconds(10)));
+      ASSERT_FALSE(search->TakeResult().cancelled);
+      std::unique_ptr<Document> late =
+          BuildFilteredView(grownWhole, request, search->TakeKeptLines());
+      late->filter->whole = std::make_unique<Document>(MakeDocument(c.texts[step]));
+      CatchUpFilteredView(*late);
+      LayoutDocument(*late, parameters, measure);
+      ExpectSameView(*late, *fresh, label + ", gathered before it grew");
       if (c.texts[step] == c.texts[step - 1]) {
         EXPECT_FALSE(changed) << label;
       }

@@ -1,17 +1,25 @@
 // The filter as a user meets it: the dialog and its switches, the menu states, the title,
 // the status bar and line numbers of the filtered view, the jump, the way back, a reload
-// in another encoding and a rejected expression. (A followed log: e2e/filter_log.sh.)
+// in another encoding, a rejected expression, and a long search beside the window and
+// beside a find. (A followed log: e2e/filter_log.sh.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "core/keys/commands.h"
+#include "core/search/search.h"
 #include "core/tools/tool_command.h"
 #include "win/platform/text_conversion.h"
 #include "win/resources/resource_ids.h"
+#include "win/search/find_search.h"
 #include "win/shell/app_state.h"
+#include "win/shell/document_actions.h"
 #include "win/view/view_lines.h"
 #include "win/view/view_window.h"
 #include "dialog_script.h"
@@ -50,15 +58,63 @@ std::wstring Kept(int from, int to, Keep keep) {
   return Wide(text);
 }
 
-// Filters through the dialog as a user does: types the text, sets the switches, OK.
+// Handles the viewer's messages until the condition holds or the time is up.
+bool PumpUntil(ViewerHost& host, const std::function<bool()>& done, DWORD milliseconds) {
+  const ULONGLONG end = GetTickCount64() + milliseconds;
+  while (!done()) {
+    if (GetTickCount64() > end) return false;
+    host.Pump();
+    Sleep(5);
+  }
+  return true;
+}
+
+// Filters through the dialog as a user does: types the text, sets the switches, OK; `more`
+// answers what the search shows when it ends.
 ::testing::AssertionResult Filter(ViewerHost& host, const std::wstring& text, bool regex,
-                                  bool invert) {
-  return RunScripted([&] { host.Command(CmdFilter); }, {On(L"絞り込み", [&](HWND dialog) {
+                                  bool invert, std::vector<DialogScript::Step> more = {}) {
+  more.insert(more.begin(), On(L"絞り込み", [&](HWND dialog) {
+                SetItemText(dialog, IDC_FIND_TEXT, text);
+                SetCheck(dialog, IDC_FIND_REGEX, regex);
+                SetCheck(dialog, IDC_FILTER_INVERT, invert);
+                Click(dialog, IDOK);
+              }));
+  const bool waitForTheEnd = more.size() > 1;
+  return RunScripted(
+      [&] {
+        host.Command(CmdFilter);
+        if (waitForTheEnd)
+          PumpUntil(
+              host, [] { return !FilterSearchRunning(); }, 60000);
+      },
+      more);
+}
+
+::testing::AssertionResult Find(ViewerHost& host, const std::wstring& text, bool regex) {
+  return RunScripted([&] { host.Command(CmdFind); }, {On(L"検索", [&](HWND dialog) {
                        SetItemText(dialog, IDC_FIND_TEXT, text);
                        SetCheck(dialog, IDC_FIND_REGEX, regex);
-                       SetCheck(dialog, IDC_FILTER_INVERT, invert);
                        Click(dialog, IDOK);
                      })});
+}
+
+// Nothing follows the a's: every start in them scans to the end of the text, so this
+// expression runs for minutes over them (its cost grows with the square of the line).
+constexpr wchar_t kEndless[] = L"a*[^a][^a]";
+std::string WithLongLine(const std::string& text) {
+  return text + std::string(300000, 'a');
+}
+
+bool PressEscape() {
+  const MSG escape{gShell.viewWindow, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+  return CancelSearchOnEscape(escape);
+}
+
+bool ShowsWaitCursor() {
+  // The view asks the main window for its cursor first.
+  SendMessageW(gShell.viewWindow, WM_SETCURSOR, reinterpret_cast<WPARAM>(gShell.viewWindow),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  return GetCursor() == LoadCursorW(nullptr, IDC_WAIT);
 }
 
 class FilterTest : public ::testing::Test {
@@ -174,6 +230,106 @@ TEST_F(FilterTest, AReloadInAnotherEncodingKeepsTheFilter) {
   EXPECT_TRUE(host_.Title().ends_with(L"app.log [絞り込み] - Vemora")) << host_.Title();
   host_.Command(CmdUnfilter);
   EXPECT_EQ(ShownText(), L"abc\r\n東京\r\nx abc\r\n");
+}
+
+// A filter that would run for minutes leaves the window answering another thread at once;
+// Esc stops it and leaves the view as it was, unfiltered or with the filter before; a
+// reload starts it again over the new text and another file ends it.
+TEST_F(FilterTest, ALongFilterLeavesTheWindowAnsweringAndEscKeepsTheView) {
+  const std::string text = WithLongLine(Log(1, 20));
+  Open(text);
+  ASSERT_TRUE(Filter(host_, kEndless, true, false));
+  ASSERT_TRUE(FilterSearchRunning());
+  std::atomic<int> answered{0};
+  std::atomic<bool> asked{false};
+  std::thread asker([&] {
+    for (int i = 0; i < 5; ++i) {
+      DWORD_PTR result = 0;
+      if (SendMessageTimeoutW(gShell.mainWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &result))
+        ++answered;
+    }
+    asked = true;
+  });
+  EXPECT_TRUE(PumpUntil(
+      host_, [&] { return asked.load(); }, 10000));
+  asker.join();
+  EXPECT_EQ(answered.load(), 5);
+  EXPECT_TRUE(ShowsWaitCursor());
+  EXPECT_TRUE(PressEscape());
+  EXPECT_FALSE(FilterSearchRunning());
+  EXPECT_FALSE(ShowsWaitCursor());
+  host_.Pump();
+  EXPECT_EQ(ShownText(), Wide(text));
+  EXPECT_TRUE(Grayed(CmdUnfilter));
+
+  ASSERT_TRUE(Filter(host_, L"警告", false, false));
+  const std::wstring kept = Kept(1, 20, [](int n) { return n % 5 == 0; });
+  ASSERT_EQ(ShownText(), kept) << "a short filter is shown before the command ends";
+  ASSERT_TRUE(Filter(host_, kEndless, true, false));
+  ASSERT_TRUE(FilterSearchRunning());
+  EXPECT_EQ(ShownText(), kept);
+  EXPECT_TRUE(PressEscape());
+  host_.Pump();
+  EXPECT_EQ(ShownText(), kept) << "the filter before stays";
+  EXPECT_TRUE(host_.Title().ends_with(L"app.log [絞り込み] - Vemora")) << host_.Title();
+
+  ASSERT_TRUE(Filter(host_, kEndless, true, false));
+  ReloadCurrentDocument(-1);
+  host_.Pump();
+  EXPECT_TRUE(FilterSearchRunning());
+  OpenDocument(ToUtf16(host_.Folder().Write(L"other.txt", "aa\r\n")), 0, -1);
+  EXPECT_FALSE(FilterSearchRunning());
+  host_.Pump();
+  EXPECT_EQ(ShownText(), L"aa\r\n");
+  OpenDocument(ToUtf16(path_), 0, -1);
+  ASSERT_TRUE(Filter(host_, kEndless, true, false));
+  host_.Close();
+  EXPECT_FALSE(FilterSearchRunning()) << "closing stops it";
+}
+
+// A find and a filter may run together; each result goes only to the text it was searched
+// on: a find whose text the filter replaced starts again over the view, and a find shown
+// while a filter runs stays on the whole text when the filter is stopped.
+TEST_F(FilterTest, AFindAndAFilterKeepToTheirOwnText) {
+  const std::string text = WithLongLine(Log(1, 20));
+  Open(text);
+  ASSERT_TRUE(Find(host_, kEndless, true));
+  ASSERT_TRUE(FindSearchRunning());
+  ASSERT_TRUE(Filter(host_, L"エラー", false, false));
+  EXPECT_EQ(ShownText(), Kept(1, 20, [](int n) { return n % 3 == 0; }));
+  // Without the long line the search over the view ends soon.
+  ASSERT_TRUE(PumpUntil(
+      host_, [] { return !FindSearchRunning(); }, 20000));
+  const Document& view = *CurrentDocument();
+  const HitCollection expected = CollectHits(view.Text(), u"a*[^a][^a]", 0, 1);
+  ASSERT_EQ(view.hits.Size(), expected.hits.Size());
+  for (int32_t i = 0; i < expected.hits.Size(); ++i)
+    EXPECT_EQ(view.hits[i].start, expected.hits[i].start) << i;
+
+  host_.Command(CmdUnfilter);
+  ASSERT_TRUE(Filter(host_, kEndless, true, false));
+  ASSERT_TRUE(FilterSearchRunning());
+  ASSERT_TRUE(Find(host_, L"警告", false));
+  EXPECT_EQ(CurrentDocument()->hits.Size(), 4) << "the find is shown on the whole text";
+  EXPECT_TRUE(FilterSearchRunning());
+  EXPECT_TRUE(PressEscape());
+  EXPECT_FALSE(FilterSearchRunning() || FindSearchRunning());
+  host_.Pump();
+  EXPECT_EQ(ShownText(), Wide(text));
+  EXPECT_EQ(CurrentDocument()->hits.Size(), 4);
+}
+
+// The library gives up on the line of a's at its backtracking limit: the other lines are
+// still filtered, and the find's message says on how many lines the search was not done.
+TEST_F(FilterTest, LinesTheLibraryGivesUpOnAreReported) {
+  Open(std::string(40, 'a') + "!\r\nfound it\r\n");
+  std::wstring message;
+  ASSERT_TRUE(Filter(host_, L"found|(\\w+\\s?)+$", true, false, {On(L"Vemora", [&](HWND box) {
+                       message = ItemText(box, 0xFFFF);
+                       Click(box, IDOK);
+                     })}));
+  EXPECT_EQ(message, L"1 行で検索を最後まで行えませんでした。");
+  EXPECT_EQ(ShownText(), L"found it\r\n");
 }
 
 }  // namespace

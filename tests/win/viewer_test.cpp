@@ -425,7 +425,7 @@ TEST(Viewer, LongSearchLeavesTheWindowAnsweringAndEscStopsIt) {
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
 
   const MSG escape{gShell.viewWindow, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
-  EXPECT_TRUE(CancelFindSearchOnEscape(escape));
+  EXPECT_TRUE(CancelSearchOnEscape(escape));
   EXPECT_FALSE(FindSearchRunning());
   host.Pump();
   EXPECT_EQ(CurrentDocument()->hits.Size(), 2) << "the hits before stay";

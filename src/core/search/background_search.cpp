@@ -24,11 +24,17 @@ std::shared_ptr<BackgroundSearch> BackgroundSearch::Start(Request request,
 void BackgroundSearch::Run() {
   HitCollection collection =
       CollectHits(request_.text, request_.pattern, request_.Caps, request_.Regx, &cancel_);
+  KeptLines kept;
+  if (request_.gatherLines && !collection.cancelled && collection.errorText.empty()) {
+    kept = GatherKeptLines(request_.text, 0, 0, request_.Invert == 1, std::move(collection.hits));
+    collection.hits.Clear();
+  }
   // The copy of the text goes as soon as it is searched, not when the owner lets go.
   std::u16string().swap(request_.text);
   {
     std::lock_guard lock(mutex_);
     result_ = std::move(collection);
+    kept_ = std::move(kept);
     ended_ = true;
   }
   done_.notify_all();
@@ -49,6 +55,13 @@ HitCollection BackgroundSearch::TakeResult() {
   std::lock_guard lock(mutex_);
   HitCollection taken = std::move(result_);
   result_ = HitCollection();
+  return taken;
+}
+
+KeptLines BackgroundSearch::TakeKeptLines() {
+  std::lock_guard lock(mutex_);
+  KeptLines taken = std::move(kept_);
+  kept_ = KeptLines();
   return taken;
 }
 

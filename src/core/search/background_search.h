@@ -1,6 +1,7 @@
 // A search on a thread of its own, over a copy of the text that it owns: the window stays
 // responsive, the document may be replaced or freed meanwhile, and a cancel stops it soon.
-// The find command runs on it, and so can anything else that needs every hit of a text.
+// The find command runs on it, and so does the filter, whose worker also gathers the lines
+// to keep, so that only copying them is left to the window's thread.
 #pragma once
 
 #include <atomic>
@@ -12,6 +13,7 @@
 #include <mutex>
 #include <string>
 
+#include "core/search/filter.h"
 #include "core/search/search.h"
 
 namespace vemora {
@@ -23,6 +25,9 @@ class BackgroundSearch : public std::enable_shared_from_this<BackgroundSearch> {
     std::u16string pattern;
     int32_t Caps = 0;
     int32_t Regx = 0;
+    // A filter's search: the lines holding a hit (with Invert 1, holding none) are kept.
+    bool gatherLines = false;
+    int32_t Invert = 0;
   };
 
   // Starts the worker. `finished` runs on the worker thread once the collection has ended,
@@ -38,8 +43,11 @@ class BackgroundSearch : public std::enable_shared_from_this<BackgroundSearch> {
   bool Finished() const;
   // False when the worker is still busy after `limit`.
   bool WaitUntilFinished(std::chrono::milliseconds limit);
-  // Once finished: the hits, moved out (a second call gets an empty collection).
+  // Once finished: the hits, moved out (a second call gets an empty collection). When
+  // lines were gathered, the hits went with them: only the rest of the collection is here.
   HitCollection TakeResult();
+  // Once a search that gathered lines has finished without error or cancel: the lines.
+  KeptLines TakeKeptLines();
   int32_t PatternLength() const { return patternLength_; }
 
  private:
@@ -54,6 +62,7 @@ class BackgroundSearch : public std::enable_shared_from_this<BackgroundSearch> {
   std::condition_variable done_;
   bool ended_ = false;
   HitCollection result_;
+  KeptLines kept_;
 };
 
 }  // namespace vemora

@@ -164,27 +164,31 @@ bool CollectKeptLines(std::u16string_view text, int32_t from, int32_t firstNumbe
   const auto end = static_cast<int32_t>(text.size());
   from = std::clamp(from, 0, end);
   kept = KeptLines{};
+  HitCollection collection;
   if (from < end) {
-    // The search runs on a document that borrows this part of the text; it only reads the
-    // text and writes the hits, which are then moved to positions in the whole text.
-    Document part;
-    part.text = const_cast<char16_t*>(text.data()) + from;
-    part.textLength = end - from;
-    const SearchOutcome outcome =
-        SearchDocument(part, -1, request.text, request.Caps, request.Regx, false);
-    if (!outcome.errorText.empty()) {
-      errorText = outcome.errorText;
+    collection = CollectHits(text.substr(static_cast<size_t>(from)), request.text, request.Caps,
+                             request.Regx);
+    if (!collection.errorText.empty()) {
+      errorText = collection.errorText;
       return false;
     }
-    kept.hits = std::move(part.hits);
     if (from > 0) {
-      for (int32_t i = 0; i < kept.hits.Size(); ++i) kept.hits[i].start += from;
+      for (int32_t i = 0; i < collection.hits.Size(); ++i) collection.hits[i].start += from;
     }
   }
+  kept = GatherKeptLines(text, from, firstNumber, request.Invert == 1, std::move(collection.hits));
+  kept.failedLines = collection.failedLines;
+  return true;
+}
 
+KeptLines GatherKeptLines(std::u16string_view text, int32_t from, int32_t firstNumber, bool invert,
+                          BlockList<SearchHit, 49>&& hitsFound) {
+  const auto end = static_cast<int32_t>(text.size());
+  from = std::clamp(from, 0, end);
+  KeptLines kept;
+  kept.hits = std::move(hitsFound);
   const char16_t* units = text.data();
   const auto& hits = kept.hits;
-  const bool invert = request.Invert == 1;
   int32_t h = 0;
   int32_t reach = from;  // where the hits seen so far end
   int32_t number = firstNumber;
@@ -207,13 +211,18 @@ bool CollectKeptLines(std::u16string_view text, int32_t from, int32_t firstNumbe
     p = next;
   }
   if (kept.resumeStart == end) kept.resumeNumber = number;
-  return true;
+  return kept;
 }
 
 std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterRequest& request,
                                             std::u16string& errorText) {
   KeptLines kept;
   if (!CollectKeptLines(whole.Text(), 0, 0, request, kept, errorText)) return nullptr;
+  return BuildFilteredView(whole, request, kept);
+}
+
+std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterRequest& request,
+                                            const KeptLines& kept) {
   auto view = std::make_unique<Document>();
   view->name = whole.name;
   view->sourceKind = whole.sourceKind;
@@ -227,15 +236,15 @@ std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterR
   return view;
 }
 
-bool ExtendFilteredView(Document& view, const LayoutParameters& parameters, TextMeasure& measure) {
-  if (!view.filter || !view.filter->whole) return false;
+int32_t CatchUpFilteredView(Document& view) {
+  if (!view.filter || !view.filter->whole) return -1;
   FilterSource& source = *view.filter;
   const Document& whole = *source.whole;
   KeptLines kept;
   std::u16string errorText;
   if (!CollectKeptLines(whole.Text(), source.scannedEnd, source.scannedLines, source.request, kept,
                         errorText))
-    return false;
+    return -1;
   // Only the view's last line can be one that changed: the one the whole text may still
   // have been growing.
   int32_t cut = view.textLength;
@@ -255,8 +264,14 @@ bool ExtendFilteredView(Document& view, const LayoutParameters& parameters, Text
     if (view.text) view.text[view.textLength] = u'\0';
   }
   TakeFileFacts(view, whole, ownHits);
-  if (changed) ExtendLayout(view, cut, parameters, measure);
-  return changed;
+  return changed ? cut : -1;
+}
+
+bool ExtendFilteredView(Document& view, const LayoutParameters& parameters, TextMeasure& measure) {
+  const int32_t cut = CatchUpFilteredView(view);
+  if (cut < 0) return false;
+  ExtendLayout(view, cut, parameters, measure);
+  return true;
 }
 
 int32_t FileLineOf(const Document& document, int32_t line) {

@@ -55,6 +55,7 @@ struct KeptLines {
   // or only a CR that an LF may yet join), else the text's end; and its number.
   int32_t resumeStart = 0;
   int32_t resumeNumber = 0;
+  int32_t failedLines = 0;  // lines the library gave up on; hits there may be missing
 };
 
 // Searches text[from, end) once, its lines numbered from `firstNumber`, and gathers the
@@ -63,11 +64,25 @@ struct KeptLines {
 bool CollectKeptLines(std::u16string_view text, int32_t from, int32_t firstNumber,
                       const FilterRequest& request, KeptLines& kept, std::u16string& errorText);
 
+// The walk after the search: `hits` are every hit in text[from, end), at positions in
+// `text`, and the lines there that hold one (with `invert`, that hold none) are kept.
+KeptLines GatherKeptLines(std::u16string_view text, int32_t from, int32_t firstNumber, bool invert,
+                          BlockList<SearchHit, 49>&& hits);
+
 // A view of `whole` holding its kept lines one after the other, with the hits that lie in
 // them and their overstrike runs, not yet laid out. Its `filter->whole` is left for the
 // caller to hand over. Null, with the message, for a rejected expression.
 std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterRequest& request,
                                             std::u16string& errorText);
+// The same from lines gathered already (on a worker, say) over `whole`'s text as it was
+// then: only its last line may have changed since, and the view's growth catches up.
+std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterRequest& request,
+                                            const KeptLines& kept);
+
+// Brings the view's text, lines and hits up to date with its whole document, which grew (or
+// whose last line changed); answers where the view's text changed, or -1 when it did not.
+// The layout from there on is the caller's to extend.
+int32_t CatchUpFilteredView(Document& view);
 
 // After the whole document grew (or its last line changed), brings the view up to date and
 // extends its layout as the follower extends the whole one; false when nothing changed.

@@ -17,6 +17,7 @@
 #include "win/platform/text_conversion.h"
 #include "win/platform/text_measure.h"
 #include "win/search/filter_dialog.h"
+#include "win/search/find_command.h"
 #include "win/search/find_search.h"
 #include "win/shell/app_state.h"
 #include "win/shell/main_layout.h"
@@ -99,25 +100,30 @@ void ShowSwappedDocument(bool layOut, int32_t fileTop) {
   UpdateMenuStates();
 }
 
-// Shows the filtered view of the file's whole document, from the first kept line at or
-// after file line `fileTop`. The view stays as it was when the expression is rejected.
-void ShowFilteredView(const FilterRequest& request, int32_t fileTop) {
-  Document* shown = CurrentDocument();
-  if (!shown) return;
-  std::u16string errorText;
-  std::unique_ptr<Document> view = BuildFilteredView(FileDocumentOf(*shown), request, errorText);
-  if (!view) return ShowRegexError(errorText);
-  if (!shown->filter) gWholeLayout = CurrentLayoutStamp();
-  view->filter->whole = shown->filter ? std::move(shown->filter->whole) : std::move(gDocument);
-  gDocument = std::move(view);
-  ShowSwappedDocument(true, fileTop);
-}
-
 int32_t FileTopOf(const Document& document) {
   return std::max(FileLineOf(document, document.TopLine), 0);
 }
 
 }  // namespace
+
+void ShowFilterResult(FilterResult&& result) {
+  Document* shown = CurrentDocument();
+  if (!shown) return;
+  if (!result.errorText.empty()) return ShowRegexError(result.errorText);
+  Document& whole = FileDocumentOf(*shown);
+  // A search starts again whenever the whole document is replaced, so this is the text it
+  // read, at most grown by following.
+  if (whole.textLength < result.searchedLength) return;
+  const int32_t fileTop = result.fileTop >= 0 ? result.fileTop : FileTopOf(*shown);
+  std::unique_ptr<Document> view = BuildFilteredView(whole, result.request, result.kept);
+  if (!shown->filter) gWholeLayout = CurrentLayoutStamp();
+  view->filter->whole = shown->filter ? std::move(shown->filter->whole) : std::move(gDocument);
+  gDocument = std::move(view);
+  if (whole.textLength != result.searchedLength || whole.sourceBytes != result.searchedBytes)
+    CatchUpFilteredView(*gDocument);
+  ShowSwappedDocument(true, fileTop);
+  if (result.failedLines > 0) ShowFailedLines(result.failedLines);
+}
 
 void FilterWithDialog() {
   Document* document = CurrentDocument();
@@ -132,12 +138,13 @@ void FilterWithDialog() {
     gOptions.Caps = gFilterRequest.Caps;
     gOptions.Regx = gFilterRequest.Regx;
     AddToFindHistory(gOptions.FindHist, gFilterRequest.text);
-    if (document) ShowFilteredView(gFilterRequest, FileTopOf(*document));
+    if (document) StartFilterSearch(gFilterRequest, -1);
   }
   UpdateMenuStates();
 }
 
 void RemoveFilter() {
+  CancelFilterSearch();
   Document* view = CurrentDocument();
   if (!view || !view->filter || !view->filter->whole) return;
   const int32_t fileTop = FileLineOf(*view, view->TopLine);
@@ -153,8 +160,10 @@ FilterResume FilterBeforeReload() {
 }
 
 void FilterAfterReload(const FilterResume& resume) {
-  if (!resume.active || !CurrentDocument() || CurrentDocument()->filter) return;
-  ShowFilteredView(resume.request, resume.fileTop);
+  // A filter still searching was started again over the new text, and is the newer one.
+  if (!resume.active || !CurrentDocument() || CurrentDocument()->filter || FilterSearchRunning())
+    return;
+  StartFilterSearch(resume.request, resume.fileTop);
 }
 
 Document* FollowedDocument() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/search/filter.h"
 
@@ -18,8 +19,24 @@ inline constexpr char16_t kFilteredTitleMark[] = u" [絞り込み]";
 
 // CmdFilter: the dialog, then the view of the whole document's lines that hold a hit.
 void FilterWithDialog();
-// CmdUnfilter: the whole document again, with the file line that was at the top.
+// CmdUnfilter: the whole document again, with the file line that was at the top. A filter
+// still searching ends.
 void RemoveFilter();
+
+// What a filter's worker search found in the whole document's text.
+struct FilterResult {
+  FilterRequest request;
+  KeptLines kept;
+  std::u16string errorText;  // a rejected expression: the view stays as it is
+  int32_t failedLines = 0;
+  int32_t fileTop = -1;  // the file line to show at the top; -1 the one there now
+  // The whole document when its text was copied for the worker; it may have grown since.
+  int32_t searchedLength = 0;
+  int64_t searchedBytes = 0;
+};
+// Shows the view of the lines kept (or the message for a rejected expression), then
+// reports the lines the library gave up on.
+void ShowFilterResult(FilterResult&& result);
 
 // What a reload needs to filter the new text as the old one was.
 struct FilterResume {

@@ -36,12 +36,12 @@ void ShowRegexError(const std::u16string& message) {
   MessageBoxW(gShell.mainWindow, ToWide(message).c_str(), L"Vemora", MB_OK);
 }
 
+}  // namespace
+
 void ShowFailedLines(int32_t failedLines) {
   const std::wstring text = std::to_wstring(failedLines) + L" 行で検索を最後まで行えませんでした。";
   MessageBoxW(gShell.mainWindow, text.c_str(), L"Vemora", MB_OK | MB_ICONWARNING);
 }
-
-}  // namespace
 
 void ShowFindOutcome(const SearchOutcome& outcome) {
   // A rejected pattern never has hits, so the line is not used after its message box.

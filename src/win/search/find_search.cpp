@@ -1,5 +1,8 @@
-// The find's worker search: one search at a time, told apart from earlier ones by a serial
-// number, so that the end of a cancelled or replaced search is ignored when it arrives.
+// The worker searches: one find and one filter at a time, each told apart from earlier ones
+// by a serial number, so that the end of a cancelled or replaced search is ignored when it
+// arrives. The two never share a result: a find's hits go to the document shown, a
+// filter's lines to the whole document behind it, and whenever either is replaced the
+// search over it starts again or ends.
 #include "win/search/find_search.h"
 
 #include <chrono>
@@ -8,6 +11,7 @@
 #include <utility>
 
 #include "core/search/background_search.h"
+#include "win/search/filter_command.h"
 #include "win/search/find_command.h"
 #include "win/shell/app_state.h"
 #include "win/shell/modal_deferral.h"
@@ -18,21 +22,37 @@ namespace {
 // Long enough for an everyday search to end before the command returns, short enough that
 // the window does not seem to hang when it does not.
 constexpr std::chrono::milliseconds kWaitForShortSearch{40};
-// How long closing the window waits for the worker to see its cancel.
+// How long closing the window waits for a worker to see its cancel.
 constexpr std::chrono::milliseconds kWaitAtExit{500};
 
 struct RunningSearch {
   std::shared_ptr<BackgroundSearch> search;
+  BackgroundSearch::Request request;  // without the text: to start again over a new one
+  bool backward = false;              // a find's direction
+  int32_t fileTop = -1;               // a filter's top line, as StartFilterSearch takes it
   std::u16string documentName;
-  std::u16string pattern;
-  int32_t Caps = 0;
-  int32_t Regx = 0;
-  bool backward = false;
+  int32_t searchedLength = 0;  // the searched document as it was when the copy was taken
+  int64_t searchedBytes = 0;
   WPARAM serial = 0;
 };
 
-std::optional<RunningSearch> gRunning;
+std::optional<RunningSearch> gFind;
+std::optional<RunningSearch> gFilter;
 WPARAM gLastSerial = 0;
+
+bool IsFilter(const RunningSearch& running) {
+  return running.request.gatherLines;
+}
+
+std::optional<RunningSearch>& SlotOf(const RunningSearch& running) {
+  return IsFilter(running) ? gFilter : gFind;
+}
+
+// A find reads the text shown; a filter always the whole document's.
+const Document* SearchedDocument(const RunningSearch& running) {
+  Document* shown = CurrentDocument();
+  return shown && IsFilter(running) ? &FileDocumentOf(*shown) : shown;
+}
 
 // The cursor over the window changes only when the mouse moves; ask the window under it
 // for its cursor now.
@@ -46,7 +66,7 @@ void RefreshCursor() {
                MAKELPARAM(static_cast<WORD>(hit), WM_MOUSEMOVE));
 }
 
-void Finish(RunningSearch running) {
+void FinishFind(RunningSearch running) {
   HitCollection hits = running.search->TakeResult();
   if (hits.cancelled) return;
   Document* document = CurrentDocument();
@@ -57,80 +77,148 @@ void Finish(RunningSearch running) {
   ShowFindOutcome(outcome);
 }
 
+void FinishFilter(RunningSearch running) {
+  HitCollection outcome = running.search->TakeResult();
+  if (outcome.cancelled) return;
+  const BackgroundSearch::Request& request = running.request;
+  FilterResult result;
+  result.request = {request.pattern, request.Caps, request.Regx, request.Invert};
+  result.kept = running.search->TakeKeptLines();
+  result.errorText = std::move(outcome.errorText);
+  result.failedLines = outcome.failedLines;
+  result.fileTop = running.fileTop;
+  result.searchedLength = running.searchedLength;
+  result.searchedBytes = running.searchedBytes;
+  ShowFilterResult(std::move(result));
+}
+
+void Finish(RunningSearch running) {
+  if (IsFilter(running)) return FinishFilter(std::move(running));
+  FinishFind(std::move(running));
+}
+
+void Cancel(std::optional<RunningSearch>& slot) {
+  if (!slot) return;
+  slot->search->Cancel();
+  slot.reset();
+  RefreshCursor();
+}
+
+void Start(RunningSearch running, bool waitForShortSearch) {
+  std::optional<RunningSearch>& slot = SlotOf(running);
+  Cancel(slot);
+  const Document* document = SearchedDocument(running);
+  if (!document) return;
+  running.documentName = document->name;
+  running.searchedLength = document->textLength;
+  running.searchedBytes = document->sourceBytes;
+  running.serial = ++gLastSerial;
+  BackgroundSearch::Request request = running.request;
+  request.text = std::u16string(document->Text());
+  HWND window = gShell.mainWindow;
+  const WPARAM serial = running.serial;
+  running.search = BackgroundSearch::Start(std::move(request), [window, serial] {
+    PostMessageW(window, WM_SEARCH_FINISHED, serial, 0);
+  });
+  if (waitForShortSearch && running.search->WaitUntilFinished(kWaitForShortSearch))
+    return Finish(std::move(running));
+  slot = std::move(running);
+  RefreshCursor();
+}
+
+void StartAgainOrEnd(std::optional<RunningSearch>& slot) {
+  if (!slot) return;
+  const Document* document = SearchedDocument(*slot);
+  if (!document || document->name != slot->documentName) return Cancel(slot);
+  RunningSearch running = std::move(*slot);
+  slot.reset();
+  running.search->Cancel();
+  // Never applied from inside the load: its end arrives as a message like any long one's.
+  Start(std::move(running), false);
+}
+
+void StopForExit(std::optional<RunningSearch>& slot) {
+  if (!slot) return;
+  std::shared_ptr<BackgroundSearch> search = slot->search;
+  Cancel(slot);
+  search->WaitUntilFinished(kWaitAtExit);
+}
+
 }  // namespace
 
 void StartFindSearch(std::u16string pattern, int32_t Caps, int32_t Regx, bool backward,
                      bool waitForShortSearch) {
-  CancelFindSearch();
-  const Document* document = CurrentDocument();
-  if (!document) return;
   RunningSearch running;
-  running.documentName = document->name;
-  running.pattern = std::move(pattern);
-  running.Caps = Caps;
-  running.Regx = Regx;
+  running.request.pattern = std::move(pattern);
+  running.request.Caps = Caps;
+  running.request.Regx = Regx;
   running.backward = backward;
-  running.serial = ++gLastSerial;
-  HWND window = gShell.mainWindow;
-  const WPARAM serial = running.serial;
-  running.search = BackgroundSearch::Start(
-      {std::u16string(document->Text()), running.pattern, Caps, Regx},
-      [window, serial] { PostMessageW(window, WM_SEARCH_FINISHED, serial, 0); });
-  if (waitForShortSearch && running.search->WaitUntilFinished(kWaitForShortSearch))
-    return Finish(std::move(running));
-  gRunning = std::move(running);
-  RefreshCursor();
+  Start(std::move(running), waitForShortSearch);
 }
 
 bool FindSearchRunning() {
-  return gRunning.has_value();
+  return gFind.has_value();
 }
 
 void CancelFindSearch() {
-  if (!gRunning) return;
-  gRunning->search->Cancel();
-  gRunning.reset();
-  RefreshCursor();
+  Cancel(gFind);
+}
+
+void StartFilterSearch(const FilterRequest& request, int32_t fileTop, bool waitForShortSearch) {
+  RunningSearch running;
+  running.request.pattern = request.text;
+  running.request.Caps = request.Caps;
+  running.request.Regx = request.Regx;
+  running.request.gatherLines = true;
+  running.request.Invert = request.Invert;
+  running.fileTop = fileTop;
+  Start(std::move(running), waitForShortSearch);
+}
+
+bool FilterSearchRunning() {
+  return gFilter.has_value();
+}
+
+void CancelFilterSearch() {
+  Cancel(gFilter);
 }
 
 void OnDocumentReplacedForSearch() {
-  if (!gRunning) return;
-  const Document* document = CurrentDocument();
-  if (!document || document->name != gRunning->documentName) return CancelFindSearch();
-  RunningSearch running = std::move(*gRunning);
-  gRunning.reset();
-  running.search->Cancel();
-  // Never applied from inside the load: its end arrives as a message like any long one's.
-  StartFindSearch(std::move(running.pattern), running.Caps, running.Regx, running.backward, false);
+  StartAgainOrEnd(gFind);
+  StartAgainOrEnd(gFilter);
 }
 
-void OnFindSearchFinished(HWND mainWindow, WPARAM serial) {
-  if (!gRunning || gRunning->serial != serial) return;  // cancelled, replaced or applied
+void OnSearchFinished(HWND mainWindow, WPARAM serial) {
+  std::optional<RunningSearch>* slot = nullptr;
+  for (std::optional<RunningSearch>* candidate : {&gFind, &gFilter}) {
+    if (*candidate && (*candidate)->serial == serial) slot = candidate;
+  }
+  if (!slot) return;  // cancelled, replaced or applied
   if (DeferWhileModal(mainWindow, WM_SEARCH_FINISHED, serial, 0)) return;
-  RunningSearch running = std::move(*gRunning);
-  gRunning.reset();
+  RunningSearch running = std::move(**slot);
+  slot->reset();
   RefreshCursor();
   Finish(std::move(running));
 }
 
-bool CancelFindSearchOnEscape(const MSG& message) {
-  if (!gRunning || message.message != WM_KEYDOWN || message.wParam != VK_ESCAPE) return false;
+bool CancelSearchOnEscape(const MSG& message) {
+  if (!gFind && !gFilter) return false;
+  if (message.message != WM_KEYDOWN || message.wParam != VK_ESCAPE) return false;
   if (!message.hwnd || GetAncestor(message.hwnd, GA_ROOT) != gShell.mainWindow) return false;
-  CancelFindSearch();
+  Cancel(gFind);
+  Cancel(gFilter);
   return true;
 }
 
-bool SetFindSearchCursor(LPARAM lParam) {
-  if (!gRunning || LOWORD(lParam) != HTCLIENT) return false;
+bool SetSearchCursor(LPARAM lParam) {
+  if ((!gFind && !gFilter) || LOWORD(lParam) != HTCLIENT) return false;
   SetCursor(LoadCursorW(nullptr, IDC_WAIT));
   return true;
 }
 
-void StopFindSearchForExit() {
-  if (!gRunning) return;
-  std::shared_ptr<BackgroundSearch> search = gRunning->search;
-  CancelFindSearch();
-  search->WaitUntilFinished(kWaitAtExit);
+void StopSearchesForExit() {
+  StopForExit(gFind);
+  StopForExit(gFilter);
 }
 
 }  // namespace vemora

@@ -1,6 +1,7 @@
-// The find's search runs on a worker thread (a background search over a copy of the
-// text), so that the window stays responsive and Esc can stop it; its hits replace the
-// document's when it ends, back on the window's thread. Until then the previous hits stay.
+// The find's and the filter's searches run on worker threads (background searches over a
+// copy of the text), so that the window stays responsive and Esc can stop them; a find's
+// hits replace the document's, and a filter's kept lines become the view, when it ends,
+// back on the window's thread. Until then the previous hits, or the view, stay.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/search/filter.h"
 #include "core/search/search.h"
 
 namespace vemora {
@@ -15,24 +17,36 @@ namespace vemora {
 // Posted to the main window by the worker when it has ended; wParam tells which search.
 inline constexpr UINT WM_SEARCH_FINISHED = WM_USER + 5;
 
-// Starts searching the current document (cancelling a search still running). A search
-// that ends within a moment is applied at once when `waitForShortSearch`, so a short
-// search shows no wait.
+// Starts searching the current document (cancelling a find still running). A search that
+// ends within a moment is applied at once when `waitForShortSearch`, so a short search
+// shows no wait.
 void StartFindSearch(std::u16string pattern, int32_t Caps, int32_t Regx, bool backward,
                      bool waitForShortSearch = true);
 bool FindSearchRunning();
-// Stops the running search; the document keeps the hits it had.
+// Stops the running find; the document keeps the hits it had.
 void CancelFindSearch();
-// Every load: a search of the same file starts again over the new text; any other ends.
+
+// Starts filtering the whole document behind what is shown (cancelling a filter still
+// running); its view shows file line `fileTop` or the first kept one after it at the top,
+// or for -1 the one at the top when it ends. A find may run beside it: each applies its
+// result only to the text it searched, as a search starts again whenever that is replaced.
+void StartFilterSearch(const FilterRequest& request, int32_t fileTop,
+                       bool waitForShortSearch = true);
+bool FilterSearchRunning();
+// Stops the running filter; what is shown stays.
+void CancelFilterSearch();
+
+// Every load, and every swap of the filtered view: a search of the same file starts again
+// over the new text; any other ends.
 void OnDocumentReplacedForSearch();
 // WM_SEARCH_FINISHED.
-void OnFindSearchFinished(HWND mainWindow, WPARAM serial);
-// In the message loop before the accelerators: Esc stops a running search (and does
+void OnSearchFinished(HWND mainWindow, WPARAM serial);
+// In the message loop before the accelerators: Esc stops the running searches (and does
 // nothing else). True when the message was used.
-bool CancelFindSearchOnEscape(const MSG& message);
+bool CancelSearchOnEscape(const MSG& message);
 // The main window's WM_SETCURSOR: the wait cursor while a search runs.
-bool SetFindSearchCursor(LPARAM lParam);
-// Closing: stop the worker and give it a moment to end.
-void StopFindSearchForExit();
+bool SetSearchCursor(LPARAM lParam);
+// Closing: stop the workers and give them a moment to end.
+void StopSearchesForExit();
 
 }  // namespace vemora

@@ -178,7 +178,7 @@ int RunMessageLoop() {
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (HelpPreTranslate(message)) continue;
-    if (CancelFindSearchOnEscape(message)) continue;
+    if (CancelSearchOnEscape(message)) continue;
     const bool forHelp =
         gShell.helpWindow && GetAncestor(message.hwnd, GA_ROOT) == gShell.helpWindow;
     if (!forHelp && gShell.accelerators &&
@@ -206,7 +206,7 @@ void SaveAllSettings() {
 }
 
 void Shutdown() {
-  StopFindSearchForExit();
+  StopSearchesForExit();
   SavePlacement();
   if (gShell.saveSettingsAtExit) SaveAllSettings();
   CoUninitialize();

@@ -97,13 +97,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (!DeferWhileModal(window, message, wParam, lParam)) ReloadCurrentDocument(-1);
       return 0;
     case WM_SEARCH_FINISHED:
-      OnFindSearchFinished(window, wParam);
+      OnSearchFinished(window, wParam);
       return 0;
     case WM_ENABLE:
       OnMainWindowEnabled(window, wParam != 0);
       return 0;
     case WM_SETCURSOR:
-      if (SetFindSearchCursor(lParam)) return TRUE;
+      if (SetSearchCursor(lParam)) return TRUE;
       return DefWindowProcW(window, message, wParam, lParam);
     case WM_DPICHANGED:
       OnMainWindowDpiChanged(wParam, lParam);
