@@ -143,6 +143,20 @@ void BM_FilterBuild(benchmark::State& state) {
 }
 BENCHMARK(BM_FilterBuild)->Unit(benchmark::kMillisecond);
 
+// What the window's thread does once the worker has gathered the kept lines.
+void BM_FilterBuildFromGatheredLines(benchmark::State& state) {
+  const Document& whole = SampleDocument();
+  std::u16string errorText;
+  KeptLines kept;
+  CollectKeptLines(whole.Text(), 0, 0, {u"東京", 0, 1, 0}, kept, errorText);
+  for (auto _ : state) {
+    std::unique_ptr<Document> view = BuildFilteredView(whole, {u"東京", 0, 1, 0}, kept);
+    benchmark::DoNotOptimize(view->textLength);
+  }
+  state.SetBytesProcessed(state.iterations() * int64_t{whole.textLength} * 2);
+}
+BENCHMARK(BM_FilterBuildFromGatheredLines)->Unit(benchmark::kMillisecond);
+
 void BM_FilterViewLayout(benchmark::State& state) {
   std::u16string errorText;
   std::unique_ptr<Document> view =

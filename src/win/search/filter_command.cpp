@@ -2,7 +2,8 @@
 // copying, finding and character information work on it unchanged, and only line numbers
 // are told through its map to the file's lines. Swapping it in or out lays out what is
 // shown and brings the window in line, without the load's refresh, which would end
-// following, cancel the tool watches and read the file's facts again.
+// following, cancel the tool watches and read the file's facts again. The search and the
+// walk over the lines run on a worker (find_search); only the view is built here.
 #include "win/search/filter_command.h"
 
 #include <windows.h>
