@@ -22,12 +22,13 @@ int KeyIndex(std::u16string_view name) {
 }
 
 TEST(KeysTables, CommandAndKeyNameTablesAgree) {
-  ASSERT_EQ(CommandNameTable().size(), 39u);
+  ASSERT_EQ(CommandNameTable().size(), 40u);
   ASSERT_EQ(KeyNameTable().size(), 75u);
   EXPECT_EQ(std::u16string(CommandNameTable()[0].name), u"(なし)");
   EXPECT_EQ(CommandNameTable()[36].command, CmdExit);
   EXPECT_EQ(CommandNameTable()[37].command, CmdFollow);
   EXPECT_EQ(CommandNameTable()[38].command, CmdCharacterInfo);
+  EXPECT_EQ(CommandNameTable()[39].command, CmdSaveEncoded);
   // The key page shows the same name as the command's own texts.
   for (size_t i = 1; i < CommandNameTable().size(); ++i) {
     const CommandName& entry = CommandNameTable()[i];

@@ -40,6 +40,7 @@ TEST(MenuOrder, EveryMenuHoldsItsItemsInOrder) {
       L"ファイル(&F)",
       L"  開く(&O)... 40009",
       L"  名前を付けて保存(&A)... 40039",
+      L"  エンコードを指定して保存(&V)... 40094",
       L"  ----",
       L"  終了(&X) 40001",
       L"編集(&E)",

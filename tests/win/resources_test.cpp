@@ -37,17 +37,18 @@ TEST_F(MainMenu, EveryCommandCarriesItsText) {
     EXPECT_EQ(ItemText(menu_, texts.command, MF_BYCOMMAND), AsWide(texts.menuText))
         << texts.command;
   }
-  EXPECT_EQ(withText, 34);
+  EXPECT_EQ(withText, 35);
   EXPECT_EQ(ItemText(menu_, CmdEncodingSjis, MF_BYCOMMAND), L"日本語 (シフトJIS)\t(&S)");
 }
 
-TEST_F(MainMenu, DropDownsAreInOrderWithFourFixedFileItems) {
+TEST_F(MainMenu, DropDownsAreInOrderWithFiveFixedFileItems) {
   const char16_t* titles[] = {kMenuFile, kMenuEdit, kMenuView, kMenuOptions, kMenuHelp};
   ASSERT_EQ(GetMenuItemCount(menu_), 5);
   for (int i = 0; i < 5; ++i) EXPECT_EQ(ItemText(menu_, i, MF_BYPOSITION), AsWide(titles[i]));
   HMENU file = GetSubMenu(menu_, 0);
   EXPECT_EQ(GetMenuItemCount(file), kFileMenuFixedItems);
-  EXPECT_EQ(GetMenuItemID(file, 3), static_cast<UINT>(CmdExit));
+  EXPECT_EQ(GetMenuItemID(file, 2), static_cast<UINT>(CmdSaveEncoded));
+  EXPECT_EQ(GetMenuItemID(file, 4), static_cast<UINT>(CmdExit));
   HMENU view = GetSubMenu(menu_, 2);
   EXPECT_EQ(ItemText(view, 2, MF_BYPOSITION), AsWide(kMenuEncoding));
   EXPECT_EQ(GetMenuItemCount(GetSubMenu(view, 2)), 7);

@@ -57,6 +57,7 @@ constexpr CommandTexts kCommandTexts[] = {
     {CmdImportSettings, u"設定をファイルから復元(&L)...", nullptr, nullptr},
     {CmdFollow, u"末尾を追跡(&T)", u"末尾を追跡", nullptr},
     {CmdCharacterInfo, u"文字情報(&I)...", u"文字情報", nullptr},
+    {CmdSaveEncoded, u"エンコードを指定して保存(&V)...", u"エンコードを指定して保存", nullptr},
 };
 
 constexpr CommandName kCommandNames[] = {
@@ -100,6 +101,7 @@ constexpr CommandName kCommandNames[] = {
     // Later commands follow the stored order, so that earlier indices keep their meaning.
     {u"末尾を追跡", CmdFollow},
     {u"文字情報", CmdCharacterInfo},
+    {u"エンコードを指定して保存", CmdSaveEncoded},
 };
 
 constexpr std::array<KeyName, 75> MakeKeyNames() {

@@ -78,6 +78,7 @@ enum CommandId : uint16_t {
   CmdImportSettings = 40087,
   CmdFollow = 40090,         // re-read the file as it grows, keeping the end in view
   CmdCharacterInfo = 40091,  // code point, bytes and JIS code of the selected characters
+  CmdSaveEncoded = 40094,    // save the text in an encoding and with line ends of one's choice
 };
 
 // The texts a command shows: null where it has none.
@@ -101,15 +102,16 @@ inline constexpr char16_t kMenuEncoding[] = u"文字エンコーディング(&C)
 inline constexpr char16_t kMenuOptions[] = u"オプション(&O)";
 inline constexpr char16_t kMenuHelp[] = u"ヘルプ(&H)";
 inline constexpr char16_t kMenuSettings[] = u"設定(&S)";
-// The file menu's fixed items (open, save, separator, exit); the history follows them.
-inline constexpr int kFileMenuFixedItems = 4;
+// The file menu's fixed items (open, save, save in an encoding, separator, exit); the
+// history follows them.
+inline constexpr int kFileMenuFixedItems = 5;
 
 // The key page's command list; index 0 "(なし)" stands for no command.
 struct CommandName {
   const char16_t* name;
   uint16_t command;
 };
-std::span<const CommandName> CommandNameTable();  // 39 entries
+std::span<const CommandName> CommandNameTable();  // 40 entries
 
 // The key page's key list. A second character of 0 marks a virtual key; otherwise the
 // entry is a character key whose Shift form is the second character (Japanese layout).
