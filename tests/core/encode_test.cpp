@@ -69,7 +69,8 @@ TEST(EncodeShiftJis, WritesCodePage932AndItsPreferredCodes) {
                     {"JIS X 0208 before NEC row 13", u"∵≒", "\x81\xE6\x81\xE0"},
                     {"IBM extension before its NEC-selected copy", u"纊ⅰ", "\xFA\x5C\xFA\x40"},
                     {"not-sign: JIS X 0208", u"￢", "\x81\xCA"},
-                    {"JIS forms of code page 932's look-alikes", u"〜～−¢", "\x81\x60\x81\x60\x81\x7C\x81\x91"},
+                    {"JIS forms of code page 932's look-alikes", u"〜～−¢",
+                     "\x81\x60\x81\x60\x81\x7C\x81\x91"},
                     {"user-defined area", u"\uE000\uE757", "\xF0\x40\xF9\xFC"},
                     {"outside the code page", u"é가", "??", 2},
                     {"a surrogate pair is one character", u"a😀b", "a?b", 1},
@@ -99,7 +100,8 @@ TEST(EncodeJis, SwitchesSetsOnlyWhereTheyChangeAndEndsInAscii) {
                     {"empty", u"", ""},
                     {"one run of kanji", u"あ漢", toKanji + "$\"4A" + toAscii},
                     {"back to ASCII before ASCII", u"あa", toKanji + "$\"" + toAscii + "a"},
-                    {"line ends are ASCII", u"あ\nい", toKanji + "$\"" + toAscii + "\n" + toKanji + "$$" + toAscii},
+                    {"line ends are ASCII", u"あ\nい",
+                     toKanji + "$\"" + toAscii + "\n" + toKanji + "$$" + toAscii},
                     {"half-width katakana", u"ｱあ", toKatakana + "1" + toKanji + "$\"" + toAscii},
                     {"rows 13 and 89", u"①纊", toKanji + "-!y!" + toAscii},
                     {"unconvertible in ASCII", u"あé", toKanji + "$\"" + toAscii + "?", 1},
@@ -111,16 +113,23 @@ TEST(EncodeUtf8, WritesEveryCharacterAndTheMarkOnRequest) {
                                    {"ASCII", u"a\0"s, "a\0"s},
                                    {"kana", u"あ", "\xE3\x81\x82"},
                                    {"a pair", u"😀", "\xF0\x9F\x98\x80"},
-                                   {"lone surrogates", u"\xDC00" "a\xD800", "?a?", 2},
+                                   {"lone surrogates",
+                                    u"\xDC00"
+                                    "a\xD800",
+                                    "?a?", 2},
                                });
   ExpectEncodes(kEncodingUtf8Bom, {
                                       {"empty text: the mark", u"", "\xEF\xBB\xBF"},
-                                      {"the mark first", u"a", "\xEF\xBB\xBF" "a"},
+                                      {"the mark first", u"a",
+                                       "\xEF\xBB\xBF"
+                                       "a"},
                                   });
 }
 
 TEST(EncodeUtf16, WritesUnitsInEitherOrderWithOrWithoutTheMark) {
-  ExpectEncodes(kEncodingUtf16Bom, {{"mark and units", u"aあ", "\xFF\xFE" "a\0\x42\x30"s},
+  ExpectEncodes(kEncodingUtf16Bom, {{"mark and units", u"aあ",
+                                     "\xFF\xFE"
+                                     "a\0\x42\x30"s},
                                     {"empty text: the mark", u"", "\xFF\xFE"}});
   ExpectEncodes(kEncodingUtf16, {{"units", u"a", "a\0"s},
                                  {"a lone surrogate is a unit like any", u"\xD800", "\x00\xD8"s}});
@@ -203,7 +212,7 @@ TEST(EncodeText, CountsUnconvertibleCharactersAndFindsTheFirstLine) {
     int64_t count;
     int64_t first;
   } cases[] = {
-      {kEncodingShiftJis, 3, 10}, {kEncodingEuc, 3, 10}, {kEncodingJis, 3, 10},
+      {kEncodingShiftJis, 3, 10}, {kEncodingEuc, 3, 10},  {kEncodingJis, 3, 10},
       {kEncodingUtf8, 0, -1},     {kEncodingUtf7, 0, -1}, {kEncodingUtf16, 0, -1},
   };
   for (const auto& c : cases) {
@@ -233,7 +242,9 @@ uint16_t PreferredCode(uint16_t code) {
   if (code >= 0xEEEF && code <= 0xEEF8) return static_cast<uint16_t>(0xFA40 + (code - 0xEEEF));
   if (code >= 0xED40 && code <= 0xEEEC) {
     // The k-th NEC-selected code is the k-th IBM code from FA5C, counting trail bytes.
-    auto index = [](uint16_t c) { return (c >> 8) * 188 + ((c & 0xFF) - ((c & 0xFF) >= 0x80 ? 0x41 : 0x40)); };
+    auto index = [](uint16_t c) {
+      return (c >> 8) * 188 + ((c & 0xFF) - ((c & 0xFF) >= 0x80 ? 0x41 : 0x40));
+    };
     int target = index(0xFA5C) + (index(code) - index(0xED40));
     const int lead = target / 188, trail = target % 188;
     return static_cast<uint16_t>((lead << 8) | (trail + (trail >= 63 ? 0x41 : 0x40)));
@@ -326,7 +337,9 @@ std::string Iconv(const char* charset, std::u16string_view text) {
 // reads them from.
 constexpr char16_t kLookAlikes[] = u"\u2225\uFF0D\uFFE0\uFFE1\uFFE2\uFF5E";
 
-bool IsJisX0208Proper(uint16_t code) { return code >= 0x100 && (code >> 8) != 0x87 && code < 0xEB00; }
+bool IsJisX0208Proper(uint16_t code) {
+  return code >= 0x100 && (code >> 8) != 0x87 && code < 0xEB00;
+}
 
 TEST(EncodeAgainstIconv, EveryCharacterOfCodePage932) {
   int extensionsIconvCannotWrite = 0;
@@ -363,10 +376,9 @@ TEST(EncodeAgainstIconv, EveryCharacterOfCodePage932) {
       EXPECT_GE(code, 0xF040) << "only the user-defined area has no JIS code";
       EXPECT_LE(code, 0xF9FC);
     }
-    for (const auto& [target, charset] : {std::pair{kEncodingUtf8, "UTF-8"},
-                                          std::pair{kEncodingUtf16, "UTF-16LE"},
-                                          std::pair{kEncodingUtf16Be, "UTF-16BE"},
-                                          std::pair{kEncodingUtf7, "UTF-7"}})
+    for (const auto& [target, charset] :
+         {std::pair{kEncodingUtf8, "UTF-8"}, std::pair{kEncodingUtf16, "UTF-16LE"},
+          std::pair{kEncodingUtf16Be, "UTF-16BE"}, std::pair{kEncodingUtf7, "UTF-7"}})
       EXPECT_EQ(EncodeText(text, target, LineEndChoice::kKeep), Iconv(charset, text));
   }
   EXPECT_GT(extensionsIconvCannotWrite, 700);

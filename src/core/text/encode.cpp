@@ -17,15 +17,23 @@ namespace {
 
 constexpr char kEsc = 0x1B;
 constexpr char16_t kCodePageReplacement = u'\u30FB';  // what 932 decodes a bad pair to
-constexpr uint16_t kReplacementCode = 0x8145;           // the pair that really is U+30FB
+constexpr uint16_t kReplacementCode = 0x8145;         // the pair that really is U+30FB
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-bool IsLead(int b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool IsHighSurrogate(char16_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
+bool IsLead(int b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 // The trail bytes of a pair in code page 932.
 constexpr int kTrails = 188;
-int TrailByte(int index) { return index < 63 ? 0x40 + index : 0x80 + (index - 63); }
+int TrailByte(int index) {
+  return index < 63 ? 0x40 + index : 0x80 + (index - 63);
+}
 
 // The JIS X 0208 row and cell of a Shift_JIS pair, as EUC-JP bytes: the inverse of the
 // decoder's arithmetic. Leads from 0xF0 have no row there.
@@ -126,12 +134,15 @@ const EncodeTables& Tables() {
 int MostBytesPerUnit(TextEncoding target) {
   switch (target) {
     case kEncodingJis:
-    case kEncodingUtf7: return 8;
+    case kEncodingUtf7:
+      return 8;
     case kEncodingUtf16Bom:
     case kEncodingUtf16BeBom:
     case kEncodingUtf16:
-    case kEncodingUtf16Be: return 4;
-    default: return 3;
+    case kEncodingUtf16Be:
+      return 4;
+    default:
+      return 3;
   }
 }
 
@@ -139,16 +150,14 @@ int MostBytesPerUnit(TextEncoding target) {
 // else in base64, and "-" after a run only where the next character would read as base64.
 bool IsUtf7Direct(char16_t c) {
   return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') ||
-         c == u'\'' || c == u'(' || c == u')' || c == u',' || c == u'-' || c == u'.' ||
-         c == u'/' || c == u':' || c == u'?' || c == u' ' || c == u'\t' || c == u'\r' ||
-         c == u'\n';
+         c == u'\'' || c == u'(' || c == u')' || c == u',' || c == u'-' || c == u'.' || c == u'/' ||
+         c == u':' || c == u'?' || c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
 }
 bool ReadsAsBase64(char16_t c) {
   return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') ||
          c == u'+' || c == u'/' || c == u'-';
 }
-constexpr char kBase64Digits[] =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+constexpr char kBase64Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 // Takes the ASCII units at p as bytes, four at a time, while there are four.
 inline void CopyAscii(const char16_t*& p, const char16_t* end, char*& out) {
@@ -236,7 +245,8 @@ char* TextEncoder::EncodeSegment(const char16_t* p, const char16_t* end, int64_t
       int set = jisSet_;
       auto switchTo = [&](int wanted) {
         if (set == wanted) return;
-        static constexpr char kEscapes[3][3] = {{kEsc, '(', 'B'}, {kEsc, '$', 'B'}, {kEsc, '(', 'I'}};
+        static constexpr char kEscapes[3][3] = {
+            {kEsc, '(', 'B'}, {kEsc, '$', 'B'}, {kEsc, '(', 'I'}};
         std::memcpy(out, kEscapes[wanted], 3);
         out += 3;
         set = wanted;
@@ -366,17 +376,24 @@ void TextEncoder::Encode(std::u16string_view piece, std::string& out) {
   if (!started_) {
     started_ = true;
     switch (target_) {
-      case kEncodingUtf16Bom: out += "\xFF\xFE"; break;
-      case kEncodingUtf16BeBom: out += "\xFE\xFF"; break;
-      case kEncodingUtf8Bom: out += "\xEF\xBB\xBF"; break;
-      default: break;
+      case kEncodingUtf16Bom:
+        out += "\xFF\xFE";
+        break;
+      case kEncodingUtf16BeBom:
+        out += "\xFE\xFF";
+        break;
+      case kEncodingUtf8Bom:
+        out += "\xEF\xBB\xBF";
+        break;
+      default:
+        break;
     }
   }
   const char16_t* p = piece.data();
   const char16_t* end = p + piece.size();
   if (held_ && p < end) {
-    const bool joins = (IsHighSurrogate(held_) && IsLowSurrogate(*p)) ||
-                       (held_ == u'\r' && *p == u'\n');
+    const bool joins =
+        (IsHighSurrogate(held_) && IsLowSurrogate(*p)) || (held_ == u'\r' && *p == u'\n');
     const char16_t units[2] = {held_, *p};
     held_ = 0;
     EncodeRun(units, units + (joins ? 2 : 1), consumed_ - 1, out);
@@ -425,12 +442,16 @@ int64_t LineNumberAt(std::u16string_view text, int64_t offset) {
   const size_t stop = static_cast<size_t>(std::clamp<int64_t>(offset, 0, text.size()));
   int64_t line = 1;
   for (size_t i = 0; i < stop; ++i) {
-    if (text[i] == u'\n') ++line;
-    else if (text[i] == u'\r' && (i + 1 >= text.size() || text[i + 1] != u'\n')) ++line;
+    if (text[i] == u'\n')
+      ++line;
+    else if (text[i] == u'\r' && (i + 1 >= text.size() || text[i + 1] != u'\n'))
+      ++line;
   }
   return line;
 }
 
-uint16_t ShiftJisCodeOf(char16_t c) { return c < 0x80 ? c : Tables().shiftJis[c]; }
+uint16_t ShiftJisCodeOf(char16_t c) {
+  return c < 0x80 ? c : Tables().shiftJis[c];
+}
 
 }  // namespace vemora

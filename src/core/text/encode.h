@@ -59,10 +59,10 @@ class TextEncoder {
   TextEncoding target_;
   LineEndChoice lineEnds_;
   EncodeTally tally_;
-  int64_t consumed_ = 0;  // units of the text before the current piece
-  char16_t held_ = 0;     // a unit held back from the end of the last piece, 0 for none
-  bool started_ = false;  // the byte-order mark is written
-  int jisSet_ = 0;        // ISO-2022-JP: 0 ASCII, 1 JIS X 0208, 2 half-width katakana
+  int64_t consumed_ = 0;   // units of the text before the current piece
+  char16_t held_ = 0;      // a unit held back from the end of the last piece, 0 for none
+  bool started_ = false;   // the byte-order mark is written
+  int jisSet_ = 0;         // ISO-2022-JP: 0 ASCII, 1 JIS X 0208, 2 half-width katakana
   bool inBase64_ = false;  // UTF-7: inside a "+" run
   uint32_t bits_ = 0;      // UTF-7: bits not yet written
   int bitCount_ = 0;

@@ -45,9 +45,8 @@ bool FileReplacement::Commit() {
   if (!Ok()) return false;
   const BOOL closed = CloseHandle(file_);
   file_ = INVALID_HANDLE_VALUE;
-  if (!closed ||
-      !MoveFileExW(temporary_.c_str(), target_.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!closed || !MoveFileExW(temporary_.c_str(), target_.c_str(),
+                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     Fail();
     DeleteFileW(temporary_.c_str());
     return false;

@@ -26,10 +26,14 @@ struct EncodingChoice {
   TextEncoding target;
 };
 constexpr EncodingChoice kEncodings[] = {
-    {L"Unicode (UTF8)", kEncodingUtf8},          {L"Unicode (UTF8,BOM付き)", kEncodingUtf8Bom},
-    {L"Unicode (UTF16)", kEncodingUtf16Bom},     {L"Unicode (UTF16,Big Endian)", kEncodingUtf16BeBom},
-    {L"シフトJIS", kEncodingShiftJis},           {L"EUC", kEncodingEuc},
-    {L"JIS", kEncodingJis},                      {L"Unicode (UTF7)", kEncodingUtf7},
+    {L"Unicode (UTF8)", kEncodingUtf8},
+    {L"Unicode (UTF8,BOM付き)", kEncodingUtf8Bom},
+    {L"Unicode (UTF16)", kEncodingUtf16Bom},
+    {L"Unicode (UTF16,Big Endian)", kEncodingUtf16BeBom},
+    {L"シフトJIS", kEncodingShiftJis},
+    {L"EUC", kEncodingEuc},
+    {L"JIS", kEncodingJis},
+    {L"Unicode (UTF7)", kEncodingUtf7},
 };
 constexpr const wchar_t* kLineEnds[] = {L"変換しない", L"CR+LF", L"LF", L"CR"};
 
@@ -71,7 +75,8 @@ UINT_PTR CALLBACK SavePanelHook(HWND panel, UINT message, WPARAM wParam, LPARAM 
     return TRUE;
   }
   if (LOWORD(wParam) == IDC_LINE_END_LIST) {
-    if (HIWORD(wParam) == CBN_SELCHANGE) StoreSelection(list, gChoice.lineEnd, std::size(kLineEnds));
+    if (HIWORD(wParam) == CBN_SELCHANGE)
+      StoreSelection(list, gChoice.lineEnd, std::size(kLineEnds));
     return TRUE;
   }
   return FALSE;
