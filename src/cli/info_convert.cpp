@@ -1,6 +1,7 @@
 // vemorainfo --to: the text through the encoder in slices, each written as it is made.
 #include "cli/info_convert.h"
 
+#include <memory>
 #include <string>
 
 #include "core/text/encode.h"
@@ -13,15 +14,14 @@ bool WriteConvertedPhase(const InfoFile& file, const InfoOptions& options, Phase
     TextEncoder encoder(options.toEncoding, static_cast<LineEndChoice>(options.eol));
     const std::u16string_view text = file.document.Text();
     constexpr size_t kSlice = 1 << 18;
-    std::string bytes;
+    // One buffer for every slice, never filled with zeros first.
+    const auto buffer = std::make_unique_for_overwrite<char[]>(encoder.Room(kSlice));
     for (size_t start = 0; start < text.size(); start += kSlice) {
-      bytes.clear();
-      encoder.Encode(text.substr(start, kSlice), bytes);
-      WriteOutput(bytes);
+      const char* end = encoder.Encode(text.substr(start, kSlice), buffer.get());
+      WriteOutput({buffer.get(), static_cast<size_t>(end - buffer.get())});
     }
-    bytes.clear();
-    encoder.Finish(bytes);
-    WriteOutput(bytes);
+    const char* end = encoder.Finish(buffer.get());
+    WriteOutput({buffer.get(), static_cast<size_t>(end - buffer.get())});
     return encoder.Tally();
   });
   if (tally.unconvertible == 0) return true;

@@ -165,6 +165,23 @@ TEST(EncodeText, EveryTargetReadsBackAsTheSameText) {
   }
 }
 
+TEST(EncodeUtf8, EveryCodePointReadsBackThroughTheDecoder) {
+  std::u16string text;
+  for (char32_t c = 1; c <= 0x10FFFF; c += (c < 0x10000 ? 1 : 7)) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    if (c < 0x10000) {
+      text += static_cast<char16_t>(c);
+    } else {
+      text += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      text += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    }
+  }
+  const std::string bytes = EncodeText(text, kEncodingUtf8, LineEndChoice::kKeep);
+  EXPECT_EQ(Decode(bytes, kEncodingUtf8), text);
+  EXPECT_EQ(Decode(EncodeText(text, kEncodingUtf16Be, LineEndChoice::kKeep), kEncodingUtf16Be),
+            text);
+}
+
 TEST(EncodeText, LineEndsAreKeptOrAllMadeOneKind) {
   const std::u16string text = u"a\r\nb\rc\nd\n\r\r\ne\r";
   const struct {

@@ -350,44 +350,34 @@ char* TextEncoder::WriteLineEnd(char* out) {
   return EncodeSegment(from, to, 0, out);
 }
 
-void TextEncoder::EncodeRun(const char16_t* p, const char16_t* end, int64_t offset,
-                            std::string& out) {
-  if (p == end) return;
-  const size_t used = out.size();
-  out.resize(used + static_cast<size_t>(end - p) * MostBytesPerUnit(target_) + 16);
-  char* o = out.data() + used;
-  if (lineEnds_ == LineEndChoice::kKeep) {
-    o = EncodeSegment(p, end, offset, o);
-  } else {
-    const char16_t* const start = p;
-    while (p < end) {
-      const char16_t* lineEnd = p;
-      while (lineEnd < end && *lineEnd != u'\r' && *lineEnd != u'\n') ++lineEnd;
-      o = EncodeSegment(p, lineEnd, offset + (p - start), o);
-      if (lineEnd == end) break;
-      p = lineEnd + (lineEnd[0] == u'\r' && lineEnd + 1 < end && lineEnd[1] == u'\n' ? 2 : 1);
-      o = WriteLineEnd(o);
-    }
+char* TextEncoder::EncodeRun(const char16_t* p, const char16_t* end, int64_t offset, char* o) {
+  if (p == end) return o;
+  if (lineEnds_ == LineEndChoice::kKeep) return EncodeSegment(p, end, offset, o);
+  const char16_t* const start = p;
+  while (p < end) {
+    const char16_t* lineEnd = p;
+    while (lineEnd < end && *lineEnd != u'\r' && *lineEnd != u'\n') ++lineEnd;
+    o = EncodeSegment(p, lineEnd, offset + (p - start), o);
+    if (lineEnd == end) break;
+    p = lineEnd + (lineEnd[0] == u'\r' && lineEnd + 1 < end && lineEnd[1] == u'\n' ? 2 : 1);
+    o = WriteLineEnd(o);
   }
-  out.resize(static_cast<size_t>(o - out.data()));
+  return o;
 }
 
-void TextEncoder::Encode(std::u16string_view piece, std::string& out) {
+size_t TextEncoder::Room(size_t units) const {
+  // One unit more for the one held back from the last piece; the mark and the ending.
+  return (units + 1) * static_cast<size_t>(MostBytesPerUnit(target_)) + 16;
+}
+
+char* TextEncoder::Encode(std::u16string_view piece, char* out) {
   if (!started_) {
     started_ = true;
-    switch (target_) {
-      case kEncodingUtf16Bom:
-        out += "\xFF\xFE";
-        break;
-      case kEncodingUtf16BeBom:
-        out += "\xFE\xFF";
-        break;
-      case kEncodingUtf8Bom:
-        out += "\xEF\xBB\xBF";
-        break;
-      default:
-        break;
-    }
+    const std::string_view mark = target_ == kEncodingUtf16Bom     ? "\xFF\xFE"
+                                  : target_ == kEncodingUtf16BeBom ? "\xFE\xFF"
+                                  : target_ == kEncodingUtf8Bom    ? "\xEF\xBB\xBF"
+                                                                   : "";
+    out = std::copy(mark.begin(), mark.end(), out);
   }
   const char16_t* p = piece.data();
   const char16_t* end = p + piece.size();
@@ -396,7 +386,7 @@ void TextEncoder::Encode(std::u16string_view piece, std::string& out) {
         (IsHighSurrogate(held_) && IsLowSurrogate(*p)) || (held_ == u'\r' && *p == u'\n');
     const char16_t units[2] = {held_, *p};
     held_ = 0;
-    EncodeRun(units, units + (joins ? 2 : 1), consumed_ - 1, out);
+    out = EncodeRun(units, units + (joins ? 2 : 1), consumed_ - 1, out);
     if (joins) ++p;
   }
   // A unit that may be the first half of something the next piece completes waits for it.
@@ -405,27 +395,41 @@ void TextEncoder::Encode(std::u16string_view piece, std::string& out) {
     held_ = end[-1];
     --end;
   }
-  EncodeRun(p, end, consumed_ + (p - piece.data()), out);
+  out = EncodeRun(p, end, consumed_ + (p - piece.data()), out);
   consumed_ += static_cast<int64_t>(piece.size());
+  return out;
 }
 
-void TextEncoder::Finish(std::string& out) {
-  if (!started_) Encode({}, out);
+char* TextEncoder::Finish(char* out) {
+  if (!started_) out = Encode({}, out);
   if (held_) {
     const char16_t unit = held_;
     held_ = 0;
-    EncodeRun(&unit, &unit + 1, consumed_ - 1, out);
+    out = EncodeRun(&unit, &unit + 1, consumed_ - 1, out);
   }
   if (target_ == kEncodingJis && jisSet_ != 0) {
-    out += "\x1B(B";
+    out = std::copy_n("\x1B(B", 3, out);
     jisSet_ = 0;
   }
   if (target_ == kEncodingUtf7 && inBase64_) {
-    if (bitCount_ > 0) out += kBase64Digits[(bits_ << (6 - bitCount_)) & 0x3F];
-    out += '-';
+    if (bitCount_ > 0) *out++ = kBase64Digits[(bits_ << (6 - bitCount_)) & 0x3F];
+    *out++ = '-';
     inBase64_ = false;
     bitCount_ = 0;
   }
+  return out;
+}
+
+void TextEncoder::Encode(std::u16string_view piece, std::string& out) {
+  const size_t used = out.size();
+  out.resize(used + Room(piece.size()));
+  out.resize(static_cast<size_t>(Encode(piece, out.data() + used) - out.data()));
+}
+
+void TextEncoder::Finish(std::string& out) {
+  const size_t used = out.size();
+  out.resize(used + Room(0));
+  out.resize(static_cast<size_t>(Finish(out.data() + used) - out.data()));
 }
 
 std::string EncodeText(std::u16string_view text, TextEncoding target, LineEndChoice lineEnds,

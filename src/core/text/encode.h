@@ -48,10 +48,16 @@ class TextEncoder {
   // base64 closed).
   void Finish(std::string& out);
 
+  // The same into a buffer of at least Room(piece.size()) bytes (Room(0) for Finish), for
+  // callers that reuse one buffer; returns the end of what was written.
+  size_t Room(size_t units) const;
+  char* Encode(std::u16string_view piece, char* out);
+  char* Finish(char* out);
+
   const EncodeTally& Tally() const { return tally_; }
 
  private:
-  void EncodeRun(const char16_t* p, const char16_t* end, int64_t offset, std::string& out);
+  char* EncodeRun(const char16_t* p, const char16_t* end, int64_t offset, char* out);
   char* EncodeSegment(const char16_t* p, const char16_t* end, int64_t offset, char* out);
   char* WriteLineEnd(char* out);
   void Unconvertible(int64_t offset);

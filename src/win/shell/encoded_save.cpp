@@ -7,6 +7,7 @@
 #include <commdlg.h>
 
 #include <iterator>
+#include <memory>
 #include <string>
 
 #include "core/text/encoding.h"
@@ -125,15 +126,14 @@ bool SaveDocumentText(const std::u16string& path, TextEncoding target, LineEndCh
   TextEncoder encoder(target, lineEnds);
   const std::u16string_view text = document->Text();
   constexpr size_t kSlice = 1 << 20;
-  std::string bytes;
+  // One buffer for every slice, never filled with zeros first.
+  const auto buffer = std::make_unique_for_overwrite<char[]>(encoder.Room(kSlice));
   for (size_t start = 0; start < text.size() && file.Ok(); start += kSlice) {
-    bytes.clear();
-    encoder.Encode(text.substr(start, kSlice), bytes);
-    file.Write(bytes);
+    const char* end = encoder.Encode(text.substr(start, kSlice), buffer.get());
+    file.Write({buffer.get(), static_cast<size_t>(end - buffer.get())});
   }
-  bytes.clear();
-  encoder.Finish(bytes);
-  file.Write(bytes);
+  const char* end = encoder.Finish(buffer.get());
+  file.Write({buffer.get(), static_cast<size_t>(end - buffer.get())});
   if (!file.Ok()) {
     ReportFailure(path, file.Error());
     return false;
