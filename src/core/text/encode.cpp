@@ -222,21 +222,24 @@ char* TextEncoder::EncodeSegment(const char16_t* p, const char16_t* end, int64_t
     case kEncodingEuc: {
       const uint16_t* const table = Tables().euc;
       while (p < end) {
-        CopyAscii(p, end, out);
-        if (p == end) break;
-        const char16_t c = *p;
-        const uint16_t code = c < 0x80 ? c : table[c];
-        if (c < 0x80) {
-          *out++ = static_cast<char>(c);
-        } else if (code) {
-          *out++ = static_cast<char>(code >> 8);
-          *out++ = static_cast<char>(code & 0xFF);
-        } else {
-          Unconvertible(offset + (p - start));
-          *out++ = '?';
-          p += UnitsOfCharacter(p, end) - 1;
+        if (*p < 0x80) {
+          CopyAscii(p, end, out);
+          while (p < end && *p < 0x80) *out++ = static_cast<char>(*p++);
+          continue;
         }
-        ++p;
+        do {
+          const uint16_t code = table[*p];
+          if (code) {
+            out[0] = static_cast<char>(code >> 8);
+            out[1] = static_cast<char>(code & 0xFF);
+            out += 2;
+            ++p;
+          } else {
+            Unconvertible(offset + (p - start));
+            *out++ = '?';
+            p += UnitsOfCharacter(p, end);
+          }
+        } while (p < end && *p >= 0x80);
       }
       return out;
     }
@@ -320,23 +323,28 @@ char* TextEncoder::EncodeSegment(const char16_t* p, const char16_t* end, int64_t
     default: {  // Shift_JIS
       const uint16_t* const table = Tables().shiftJis;
       while (p < end) {
-        CopyAscii(p, end, out);
-        if (p == end) break;
-        const char16_t c = *p;
-        const uint16_t code = c < 0x80 ? c : table[c];
-        if (c < 0x80) {
-          *out++ = static_cast<char>(c);
-        } else if (code > 0xFF) {
-          *out++ = static_cast<char>(code >> 8);
-          *out++ = static_cast<char>(code & 0xFF);
-        } else if (code) {
-          *out++ = static_cast<char>(code);
-        } else {
-          Unconvertible(offset + (p - start));
-          *out++ = '?';
-          p += UnitsOfCharacter(p, end) - 1;
+        if (*p < 0x80) {
+          CopyAscii(p, end, out);
+          while (p < end && *p < 0x80) *out++ = static_cast<char>(*p++);
+          continue;
         }
-        ++p;
+        // A run of other characters, Japanese text's usual case, without the ASCII test.
+        do {
+          const uint16_t code = table[*p];
+          if (code > 0xFF) {
+            out[0] = static_cast<char>(code >> 8);
+            out[1] = static_cast<char>(code & 0xFF);
+            out += 2;
+            ++p;
+          } else if (code) {
+            *out++ = static_cast<char>(code);
+            ++p;
+          } else {
+            Unconvertible(offset + (p - start));
+            *out++ = '?';
+            p += UnitsOfCharacter(p, end);
+          }
+        } while (p < end && *p >= 0x80);
       }
       return out;
     }
