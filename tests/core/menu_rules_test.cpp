@@ -16,9 +16,9 @@ std::map<uint16_t, bool> AsMap(const std::vector<CommandState>& states) {
 
 TEST(MenuRules, WithoutADocumentEverythingOnTheTextIsGrayed) {
   auto menu = AsMap(MenuItemStates({}));
-  for (uint16_t command : {CmdTop, CmdBottom, CmdFind, CmdFindNext, CmdCopy, CmdEncodingSjis,
-                           CmdEncodingUtf7, CmdOpenWithTool, CmdLineNumbers, CmdSaveAsUtf16,
-                           CmdSaveEncoded})
+  for (uint16_t command :
+       {CmdTop, CmdBottom, CmdFind, CmdFindNext, CmdCopy, CmdEncodingSjis, CmdEncodingUtf7,
+        CmdOpenWithTool, CmdLineNumbers, CmdSaveAsUtf16, CmdSaveEncoded})
     EXPECT_FALSE(menu.at(command)) << command;
   EXPECT_FALSE(menu.count(CmdOpen)) << "opening is always possible";
   EXPECT_FALSE(menu.count(CmdPaste));

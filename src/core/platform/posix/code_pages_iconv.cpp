@@ -185,8 +185,7 @@ int32_t DecodeUtf8(const uint8_t* bytes, int32_t length, char16_t* out) {
         ++p;
         continue;
       }
-      if ((lead & 0xF0) == 0xE0 && end - p >= 3 && (p[1] & 0xC0) == 0x80 &&
-          (p[2] & 0xC0) == 0x80) {
+      if ((lead & 0xF0) == 0xE0 && end - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
         const uint32_t code = ((lead & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
         if (code >= 0x800 && (code < 0xD800 || code > 0xDFFF)) {
           *o++ = static_cast<char16_t>(code);
