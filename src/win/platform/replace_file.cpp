@@ -43,7 +43,9 @@ bool FileReplacement::Write(std::string_view bytes) {
 
 bool FileReplacement::Commit() {
   if (!Ok()) return false;
-  const BOOL closed = CloseHandle(file_);
+  // Flushed before the rename, so that a crash cannot leave the name on missing data.
+  const BOOL flushed = FlushFileBuffers(file_);
+  const BOOL closed = CloseHandle(file_) && flushed;
   file_ = INVALID_HANDLE_VALUE;
   if (!closed || !MoveFileExW(temporary_.c_str(), target_.c_str(),
                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
