@@ -462,8 +462,4 @@ int64_t LineNumberAt(std::u16string_view text, int64_t offset) {
   return line;
 }
 
-uint16_t ShiftJisCodeOf(char16_t c) {
-  return c < 0x80 ? c : Tables().shiftJis[c];
-}
-
 }  // namespace vemora

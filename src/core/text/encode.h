@@ -81,8 +81,4 @@ std::string EncodeText(std::u16string_view text, TextEncoding target, LineEndCho
 // The line (from 1) that holds the unit at `offset`; CR LF, CR and LF each end a line.
 int64_t LineNumberAt(std::u16string_view text, int64_t offset);
 
-// The two bytes of the character's code in code page 932 as the encoder writes it (high
-// byte first; below 0x100 a single byte), or 0 when it has none. U+0000 is 0 too.
-uint16_t ShiftJisCodeOf(char16_t c);
-
 }  // namespace vemora
