@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <string_view>
+#include <utility>
 
 #include "core/text/utf8.h"
 
@@ -61,6 +62,19 @@ OptionRow Number(std::u16string_view name, int32_t InfoOptions::*member) {
           }};
 }
 
+// A value from a list of names, stored as the number beside the name.
+OptionRow Choice(std::u16string_view name, int32_t InfoOptions::*member,
+                 std::vector<std::pair<std::u16string_view, int32_t>> names) {
+  return {name, true, [member, names](InfoOptions& options, std::u16string_view value) {
+            for (const auto& [choice, number] : names)
+              if (choice == value) {
+                options.*member = number;
+                return true;
+              }
+            return false;
+          }};
+}
+
 const std::vector<OptionRow>& OptionTable() {
   static const std::vector<OptionRow> table = {
       EncodingFlag(u"--sjis", 0x01), EncodingFlag(u"--jis", 0x02),
@@ -71,6 +85,10 @@ const std::vector<OptionRow>& OptionTable() {
       CountFlag(), Flag(u"--regex", &InfoOptions::regex), Flag(u"--caps", &InfoOptions::caps),
       Flag(u"--lines", &InfoOptions::lines), Number(u"--fold", &InfoOptions::fold),
       Number(u"--tab", &InfoOptions::tab), FilterFlag(), Flag(u"--invert", &InfoOptions::invert),
+      Choice(u"--to", &InfoOptions::toEncoding,
+             {{u"sjis", 0}, {u"jis", 1}, {u"euc", 2}, {u"utf16bom", 3}, {u"utf16bebom", 4},
+              {u"utf16", 5}, {u"utf16be", 6}, {u"utf8bom", 7}, {u"utf8", 8}, {u"utf7", 9}}),
+      Choice(u"--eol", &InfoOptions::eol, {{u"crlf", 1}, {u"lf", 2}, {u"cr", 3}}),
   };
   return table;
 }

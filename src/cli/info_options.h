@@ -26,6 +26,9 @@ struct InfoOptions {
   int32_t fold = 80;
   int32_t tab = 8;
   bool version = false;  // --version: print the program's version and nothing else
+  // --to ENCODING [--eol crlf|lf|cr]: the text converted, on standard output.
+  int32_t toEncoding = -1;  // a TextEncoding, -1 for no conversion
+  int32_t eol = 0;          // a LineEndChoice: 0 keeps the line ends
   std::vector<std::u16string> paths;
 
   // The encoding request the flags make: the lowest bit wins, none means detect (-1).
@@ -41,6 +44,8 @@ inline constexpr char kInfoUsage[] =
     "usage: vemorainfo [--sjis|--jis|--euc|--utf16|--utf16be|--utf8|--utf7] [--text] "
     "[--timing] [--count TEXT [--regex] [--caps]] [--lines [--fold N] [--tab N]] FILE... "
     "| vemorainfo [--timing] --filter TEXT [--regex] [--caps] [--invert] [--count] FILE... "
-    "(- for standard input) | vemorainfo --version";
+    "(- for standard input) | vemorainfo --to "
+    "utf8|utf8bom|utf16|utf16be|utf16bom|utf16bebom|sjis|euc|jis|utf7 [--eol crlf|lf|cr] FILE... "
+    "| vemorainfo --version";
 
 }  // namespace vemora

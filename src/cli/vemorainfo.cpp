@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/info_convert.h"
 #include "cli/info_options.h"
 #include "cli/info_phases.h"
 #include "cli/info_filter.h"
@@ -19,6 +20,10 @@ namespace {
 
 constexpr int kExitUnreadable = 2;
 constexpr int kExitUsage = 2;
+constexpr int kExitUnconvertible = 1;
+
+// Set when --to met a character the target encoding cannot hold.
+bool someUnconvertible = false;
 
 // One file through the phases; false when it could not be read.
 bool ProcessFile(const InfoOptions& options, const std::u16string& path, PhaseTimer& timer) {
@@ -37,6 +42,10 @@ bool ProcessFile(const InfoOptions& options, const std::u16string& path, PhaseTi
     return false;
   }
   if (options.filter) return FilterPhases(file, options, timer);
+  if (options.toEncoding >= 0) {
+    someUnconvertible |= !WriteConvertedPhase(file, options, timer);
+    return true;
+  }
   if (options.lines || options.count) return LayoutAndSearchPhases(file, options, timer);
   if (options.text) {
     OverstrikePhase(file, timer);
@@ -67,7 +76,8 @@ int RunInfo(const std::vector<std::u16string>& arguments) {
   bool allRead = true;
   for (const std::u16string& path : options.paths) allRead &= ProcessFile(options, path, timer);
   std::fflush(stdout);
-  return allRead ? 0 : kExitUnreadable;
+  if (!allRead) return kExitUnreadable;
+  return someUnconvertible ? kExitUnconvertible : 0;
 }
 
 }  // namespace

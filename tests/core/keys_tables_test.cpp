@@ -22,7 +22,8 @@ int KeyIndex(std::u16string_view name) {
 }
 
 TEST(KeysTables, CommandAndKeyNameTablesAgree) {
-  ASSERT_EQ(CommandNameTable().size(), 41u);
+  ASSERT_EQ(CommandNameTable().size(), 42u);
+  EXPECT_EQ(CommandNameTable()[41].command, CmdSaveEncoded);
   ASSERT_EQ(KeyNameTable().size(), 75u);
   EXPECT_EQ(std::u16string(CommandNameTable()[0].name), u"(なし)");
   EXPECT_EQ(CommandNameTable()[36].command, CmdExit);
@@ -30,6 +31,7 @@ TEST(KeysTables, CommandAndKeyNameTablesAgree) {
   EXPECT_EQ(CommandNameTable()[38].command, CmdCharacterInfo);
   EXPECT_EQ(CommandNameTable()[39].command, CmdFilter);
   EXPECT_EQ(CommandNameTable()[40].command, CmdUnfilter);
+  EXPECT_EQ(CommandNameTable()[41].command, CmdSaveEncoded);
   // The key page shows the same name as the command's own texts.
   for (size_t i = 1; i < CommandNameTable().size(); ++i) {
     const CommandName& entry = CommandNameTable()[i];

@@ -16,8 +16,9 @@ std::map<uint16_t, bool> AsMap(const std::vector<CommandState>& states) {
 
 TEST(MenuRules, WithoutADocumentEverythingOnTheTextIsGrayed) {
   auto menu = AsMap(MenuItemStates({}));
-  for (uint16_t command : {CmdTop, CmdBottom, CmdFind, CmdFindNext, CmdCopy, CmdEncodingSjis,
-                           CmdEncodingUtf7, CmdOpenWithTool, CmdLineNumbers, CmdSaveAsUtf16})
+  for (uint16_t command :
+       {CmdTop, CmdBottom, CmdFind, CmdFindNext, CmdCopy, CmdEncodingSjis, CmdEncodingUtf7,
+        CmdOpenWithTool, CmdLineNumbers, CmdSaveAsUtf16, CmdSaveEncoded})
     EXPECT_FALSE(menu.at(command)) << command;
   EXPECT_FALSE(menu.count(CmdOpen)) << "opening is always possible";
   EXPECT_FALSE(menu.count(CmdPaste));
@@ -34,6 +35,7 @@ TEST(MenuRules, WithoutADocumentEverythingOnTheTextIsGrayed) {
 TEST(MenuRules, PastedTextCannotBeReloadedOrHandedToATool) {
   auto menu = AsMap(MenuItemStates({.hasDocument = true, .fromFile = false}));
   EXPECT_TRUE(menu.at(CmdTop));
+  EXPECT_TRUE(menu.at(CmdSaveEncoded)) << "pasted text can be saved in any encoding";
   EXPECT_FALSE(menu.at(CmdEncodingEuc));
   EXPECT_FALSE(menu.at(CmdOpenWithTool));
   EXPECT_FALSE(menu.at(CmdFollow)) << "only a file can grow";

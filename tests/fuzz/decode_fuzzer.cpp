@@ -1,5 +1,6 @@
 // Fuzzing a file's way in: detection under every encoding request, decoding to UTF-16,
-// the line-end kind and backspace overstrike, on the bytes of the input. The request and
+// the line-end kind and backspace overstrike, on the bytes of the input; and the way out,
+// the decoded text written in every encoding. The request and
 // a decoding capacity come from the input's last bytes, so raw files work as seeds.
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -10,6 +11,7 @@
 
 #include "core/platform/code_pages.h"
 #include "core/text/decode.h"
+#include "core/text/encode.h"
 #include "core/text/encoding.h"
 #include "core/text/overstrike.h"
 #include "fuzz_support.h"
@@ -116,6 +118,34 @@ void CheckShortCapacity(uint32_t codePage, const uint8_t* bytes, int32_t length,
   FUZZ_CHECK(std::equal(part.begin(), part.begin() + kept, whole.begin()));
 }
 
+// The text written in every encoding: given in two pieces cut anywhere it makes the whole
+// text's bytes and tally, and what is written reads back as a text that gives the same
+// bytes again ("?" where a character was counted). An ESC cannot be written in
+// ISO-2022-JP without starting an escape sequence.
+void CheckEncoding(std::u16string_view text, uint16_t choice) {
+  const auto lineEnds = static_cast<LineEndChoice>(choice % 4);
+  for (TextEncoding target = 0; target <= 9; ++target) {
+    EncodeTally whole;
+    const std::string bytes = EncodeText(text, target, lineEnds, &whole);
+    FUZZ_CHECK(whole.unconvertible <= static_cast<int64_t>(text.size()));
+    TextEncoder encoder(target, lineEnds);
+    std::string pieces;
+    const size_t cut = choice % (text.size() + 1);
+    encoder.Encode(text.substr(0, cut), pieces);
+    encoder.Encode(text.substr(cut), pieces);
+    encoder.Finish(pieces);
+    FUZZ_CHECK(pieces == bytes);
+    FUZZ_CHECK(encoder.Tally().unconvertible == whole.unconvertible);
+    FUZZ_CHECK(encoder.Tally().firstUnconvertible == whole.firstUnconvertible);
+    if (target == kEncodingJis && text.find(u'\x1B') != std::u16string_view::npos) continue;
+    Document again;
+    FileBytes file = FileBytes::Allocate(static_cast<int32_t>(bytes.size()));
+    if (!bytes.empty()) std::memcpy(file.data(), bytes.data(), bytes.size());
+    DecodeDocumentTextOnOneThread(again, std::move(file), target);
+    FUZZ_CHECK(EncodeText(again.Text(), target, lineEnds) == bytes);
+  }
+}
+
 }  // namespace
 }  // namespace vemora
 
@@ -144,6 +174,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (length > 0) std::memcpy(file.data(), bytes.data(), bytes.size());
   DecodeDocumentText(document, std::move(file), encoding);
   CheckDecodedText(document, encoding, length);
+  CheckEncoding(document.Text(), capacity);
   CheckOverstrike(document);
   return 0;
 }

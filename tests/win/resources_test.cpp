@@ -62,7 +62,7 @@ TEST_F(MainMenu, EveryCommandCarriesItsText) {
     EXPECT_EQ(ItemText(menu_, texts.command, MF_BYCOMMAND), AsWide(texts.menuText))
         << texts.command;
   }
-  EXPECT_EQ(withText, 36);
+  EXPECT_EQ(withText, 37);
   EXPECT_EQ(ItemText(menu_, CmdEncodingSjis, MF_BYCOMMAND), L"日本語 (シフトJIS)\t(&S)");
 }
 
@@ -73,6 +73,7 @@ TEST_F(MainMenu, EveryMenuHoldsItsItemsInOrder) {
       L"ファイル(&F)",
       L"  開く(&O)... 40009",
       L"  名前を付けて保存(&A)... 40039",
+      L"  エンコードを指定して保存(&V)... 40094",
       L"  ----",
       L"  終了(&X) 40001",
       L"編集(&E)",

@@ -120,8 +120,9 @@ TEST(Viewer, MenuStatesFollowTheDocument) {
   ViewerHost host;
   ASSERT_TRUE(host.Start(Quoted(host.Folder().File(L"missing.txt"))));
   EXPECT_EQ(host.Title(), L"Vemora");
-  for (UINT command : {CmdTop, CmdBottom, CmdFind, CmdFindNext, CmdCopy, CmdEncodingSjis,
-                       CmdEncodingUtf7, CmdOpenWithTool, CmdSaveAsUtf16, CmdLineNumbers})
+  for (UINT command :
+       {CmdTop, CmdBottom, CmdFind, CmdFindNext, CmdCopy, CmdEncodingSjis, CmdEncodingUtf7,
+        CmdOpenWithTool, CmdSaveAsUtf16, CmdLineNumbers, CmdSaveEncoded})
     EXPECT_TRUE(Grayed(command)) << command;
   EXPECT_FALSE(Grayed(CmdOpen));
   EXPECT_FALSE(Grayed(CmdPaste));

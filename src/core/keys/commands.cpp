@@ -59,6 +59,7 @@ constexpr CommandTexts kCommandTexts[] = {
     {CmdCharacterInfo, u"文字情報(&I)...", u"文字情報", nullptr},
     {CmdFilter, u"絞り込み(&L)...", u"絞り込み", nullptr},
     {CmdUnfilter, u"絞り込み解除(&U)", u"絞り込み解除", nullptr},
+    {CmdSaveEncoded, u"エンコードを指定して保存(&V)...", u"エンコードを指定して保存", nullptr},
 };
 
 constexpr CommandName kCommandNames[] = {
@@ -104,6 +105,7 @@ constexpr CommandName kCommandNames[] = {
     {u"文字情報", CmdCharacterInfo},
     {u"絞り込み", CmdFilter},
     {u"絞り込み解除", CmdUnfilter},
+    {u"エンコードを指定して保存", CmdSaveEncoded},
 };
 
 constexpr std::array<KeyName, 75> MakeKeyNames() {

@@ -80,6 +80,7 @@ enum CommandId : uint16_t {
   CmdCharacterInfo = 40091,  // code point, bytes and JIS code of the selected characters
   CmdFilter = 40092,         // show only the lines that hold a hit
   CmdUnfilter = 40093,       // back to the whole file
+  CmdSaveEncoded = 40094,    // save the text in an encoding and with line ends of one's choice
 };
 
 // The texts a command shows: null where it has none.
@@ -103,15 +104,16 @@ inline constexpr char16_t kMenuEncoding[] = u"文字エンコーディング(&C)
 inline constexpr char16_t kMenuOptions[] = u"オプション(&O)";
 inline constexpr char16_t kMenuHelp[] = u"ヘルプ(&H)";
 inline constexpr char16_t kMenuSettings[] = u"設定(&S)";
-// The file menu's fixed items (open, save, separator, exit); the history follows them.
-inline constexpr int kFileMenuFixedItems = 4;
+// The file menu's fixed items (open, save, save in an encoding, separator, exit); the
+// history follows them.
+inline constexpr int kFileMenuFixedItems = 5;
 
 // The key page's command list; index 0 "(なし)" stands for no command.
 struct CommandName {
   const char16_t* name;
   uint16_t command;
 };
-std::span<const CommandName> CommandNameTable();  // 41 entries
+std::span<const CommandName> CommandNameTable();  // 42 entries
 
 // The key page's key list. A second character of 0 marks a virtual key; otherwise the
 // entry is a character key whose Shift form is the second character (Japanese layout).

@@ -30,6 +30,7 @@ std::vector<CommandState> MenuItemStates(const MenuStateInput& in) {
   Add(states, {CmdFindNext, CmdFindPrev, CmdShowMatches}, hits);
   Add(states, {CmdCopy, CmdAppendCopy, CmdQuotedCopy}, selection);
   Add(states, {CmdCharacterInfo}, selection);
+  Add(states, {CmdSaveEncoded}, document);
   return states;
 }
 

@@ -19,8 +19,16 @@ inline void PutThreeBytes(uint32_t c, char*& out) {
   out += 3;
 }
 
+// Where a checked encoding counts the surrogates that have no partner.
+struct LoneSurrogates {
+  int64_t count = 0;
+  const char16_t* first = nullptr;
+};
+
 // One unit of any kind; a lead surrogate takes its trail with it. Returns the next unit.
-const char16_t* EncodeOne(const char16_t* p, const char16_t* end, char*& out) {
+// A lone surrogate becomes U+FFFD, or "?" counted in `lone` when that is given.
+const char16_t* EncodeOne(const char16_t* p, const char16_t* end, char*& out,
+                          LoneSurrogates* lone = nullptr) {
   uint32_t c = *p++;
   if (c < 0x80) {
     *out++ = static_cast<char>(c);
@@ -38,6 +46,11 @@ const char16_t* EncodeOne(const char16_t* p, const char16_t* end, char*& out) {
       *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
       *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
       *out++ = static_cast<char>(0x80 | (c & 0x3F));
+      return p;
+    }
+    if (lone) {
+      if (lone->count++ == 0) lone->first = p - 1;
+      *out++ = '?';
       return p;
     }
     c = 0xFFFD;
@@ -70,7 +83,9 @@ Kind KindOfEight(__m128i units) {
 
 }  // namespace
 
-char* EncodeUtf8(const char16_t* p, const char16_t* end, char* out) {
+namespace {
+
+char* EncodeUtf8With(const char16_t* p, const char16_t* end, char* out, LoneSurrogates* lone) {
 #if defined(__SSE2__)
   while (end - p >= 8) {
     const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -87,13 +102,28 @@ char* EncodeUtf8(const char16_t* p, const char16_t* end, char* out) {
       case Kind::kMixed: {
         // Unit by unit to the end of these eight; a pair may take one unit beyond them.
         const char16_t* const stop = p + 8;
-        while (p < stop) p = EncodeOne(p, end, out);
+        while (p < stop) p = EncodeOne(p, end, out, lone);
         break;
       }
     }
   }
 #endif
-  while (p < end) p = EncodeOne(p, end, out);
+  while (p < end) p = EncodeOne(p, end, out, lone);
+  return out;
+}
+
+}  // namespace
+
+char* EncodeUtf8(const char16_t* p, const char16_t* end, char* out) {
+  return EncodeUtf8With(p, end, out, nullptr);
+}
+
+char* EncodeUtf8Checked(const char16_t* p, const char16_t* end, char* out, int64_t& loneCount,
+                        const char16_t*& firstLone) {
+  LoneSurrogates lone;
+  out = EncodeUtf8With(p, end, out, &lone);
+  loneCount = lone.count;
+  firstLone = lone.first;
   return out;
 }
 

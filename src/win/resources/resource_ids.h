@@ -26,6 +26,11 @@
 #define IDC_ENCODING_PANEL_PLACE 1119  // where the system puts the standard dialog
 #define IDC_ENCODING_LIST 1098
 
+// The panel of the save dialog that writes in an encoding of one's choice: the same place
+// and encoding list ids as the open dialog's panel, and the line-end list.
+#define IDD_SAVE_ENCODING_PANEL 116
+#define IDC_LINE_END_LIST 1099
+
 // The about box.
 #define IDD_ABOUT 100
 #define IDC_ABOUT_NAME 1201

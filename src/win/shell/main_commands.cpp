@@ -8,6 +8,7 @@
 #include "core/keys/commands.h"
 #include "core/platform/files.h"
 #include "core/shell/menu_rules.h"
+#include "core/text/encoding.h"
 #include "win/keys/history_menu.h"
 #include "win/keys/menu_states.h"
 #include "win/platform/text_conversion.h"
@@ -16,6 +17,7 @@
 #include "win/shell/about_dialog.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
+#include "win/shell/encoded_save.h"
 #include "win/view/character_info_dialog.h"
 #include "win/shell/file_dialogs.h"
 #include "win/shell/follow_mode.h"
@@ -73,22 +75,14 @@ void OnPaste() {
 }
 
 // FF FE, then the text as UTF-16 little endian, whatever it was read in.
-void WriteUtf16Copy(const std::u16string& path, const Document& document) {
-  std::FILE* file = OpenFile(path, "wb");
-  if (!file) return;
-  static const unsigned char kByteOrderMark[2] = {0xFF, 0xFE};
-  std::fwrite(kByteOrderMark, 1, 2, file);
-  std::fwrite(document.text, sizeof(char16_t), static_cast<size_t>(document.textLength), file);
-  std::fclose(file);
-}
-
 void OnSaveAsUtf16() {
   if (!CurrentDocument()) return;
   EnableInputMethod(true);
   std::u16string path;
-  // The dialog's loop may see the document reloaded or replaced: write the one shown now.
-  if (ShowSaveDialog(gShell.mainWindow, path, kSaveTitle, L"\0", L"") && CurrentDocument())
-    WriteUtf16Copy(path, *CurrentDocument());
+  // The dialog's loop may see the document reloaded or replaced: the save writes the one
+  // shown now.
+  if (ShowSaveDialog(gShell.mainWindow, path, kSaveTitle, L"\0", L""))
+    SaveDocumentText(path, kEncodingUtf16Bom, LineEndChoice::kKeep);
   EnableInputMethod(false);
 }
 
@@ -200,6 +194,9 @@ void DispatchMainCommand(WPARAM wParam, LPARAM lParam) {
       break;
     case CmdSaveAsUtf16:
       OnSaveAsUtf16();
+      break;
+    case CmdSaveEncoded:
+      SaveInChosenEncoding();
       break;
     case CmdLineNumbers:
       OnToggleLineNumbers();

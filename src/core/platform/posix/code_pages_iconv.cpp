@@ -165,40 +165,49 @@ int32_t WindowsUtf8Char(uint8_t lead, const uint8_t** p, const uint8_t* end) {
   return static_cast<int32_t>(code);
 }
 
-// UTF-8 through iconv; where iconv stops at an ill-formed sequence, the sequence is
-// replaced by one U+FFFD over exactly the bytes Windows takes for it.
+// UTF-8 as Windows reads it: ASCII eight bytes at a time and well-formed two- and
+// three-byte sequences (all of Japanese text) directly, which is several times faster than
+// iconv; everything else, four-byte sequences and ill-formed input, through
+// WindowsUtf8Char, which replaces an ill-formed sequence by one U+FFFD over exactly the
+// bytes Windows takes for it.
 int32_t DecodeUtf8(const uint8_t* bytes, int32_t length, char16_t* out) {
-  thread_local CachedConverter cached("UTF-16LE", "UTF-8");
-  if (!cached.Valid()) return 0;
-  iconv_t converter = cached.Reset();
-  char* in = const_cast<char*>(reinterpret_cast<const char*>(bytes));
-  size_t inLeft = static_cast<size_t>(length);
-  char* outPtr = reinterpret_cast<char*>(out);
-  size_t outLeft = static_cast<size_t>(length) * 2;  // one unit per byte is enough
-  while (inLeft > 0) {
-    if (iconv(converter, &in, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1)) break;
-    if (errno != EILSEQ && errno != EINVAL) break;
-    iconv(converter, nullptr, nullptr, nullptr, nullptr);
-    const auto* p = reinterpret_cast<const uint8_t*>(in);
-    const uint8_t* const end = p + inLeft;
-    const uint8_t lead = *p++;
-    const int32_t code = WindowsUtf8Char(lead, &p, end);
-    char16_t units[2] = {kReplacement, 0};
-    size_t count = 1;
-    if (code >= 0x10000) {
-      units[0] = static_cast<char16_t>(0xD800 | ((code - 0x10000) >> 10));
-      units[1] = static_cast<char16_t>(0xDC00 | ((code - 0x10000) & 0x3FF));
-      count = 2;
-    } else if (code >= 0) {
-      units[0] = static_cast<char16_t>(code);
+  const uint8_t* p = bytes;
+  const uint8_t* const end = bytes + length;
+  char16_t* o = out;
+  while (p < end) {
+    const size_t ascii = WidenAscii(p, static_cast<size_t>(end - p), o);
+    p += ascii;
+    o += ascii;
+    for (int k = 0; k < 16 && p < end; ++k) {
+      const uint8_t lead = *p;
+      if (lead < 0x80) {
+        *o++ = lead;
+        ++p;
+        continue;
+      }
+      if ((lead & 0xF0) == 0xE0 && end - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+        const uint32_t code = ((lead & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
+        if (code >= 0x800 && (code < 0xD800 || code > 0xDFFF)) {
+          *o++ = static_cast<char16_t>(code);
+          p += 3;
+          continue;
+        }
+      } else if (lead >= 0xC2 && lead < 0xE0 && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+        *o++ = static_cast<char16_t>(((lead & 0x1Fu) << 6) | (p[1] & 0x3Fu));
+        p += 2;
+        continue;
+      }
+      ++p;
+      const int32_t code = WindowsUtf8Char(lead, &p, end);
+      if (code >= 0x10000) {
+        *o++ = static_cast<char16_t>(0xD800 | ((code - 0x10000) >> 10));
+        *o++ = static_cast<char16_t>(0xDC00 | ((code - 0x10000) & 0x3FF));
+      } else {
+        *o++ = code >= 0 ? static_cast<char16_t>(code) : kReplacement;
+      }
     }
-    std::memcpy(outPtr, units, count * 2);
-    outPtr += count * 2;
-    outLeft -= count * 2;
-    inLeft -= static_cast<size_t>(p - reinterpret_cast<const uint8_t*>(in));
-    in = const_cast<char*>(reinterpret_cast<const char*>(p));
   }
-  return static_cast<int32_t>(reinterpret_cast<char16_t*>(outPtr) - out);
+  return static_cast<int32_t>(o - out);
 }
 
 // UTF-7 as Windows reads it. iconv's UTF-7 rejects much of what Windows accepts (a lone
