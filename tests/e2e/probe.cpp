@@ -25,22 +25,40 @@
 //                                   ms; how many took over 100 ms; when the slowest came
 //   vemora_probe press-escape       posts Esc to the view and prints the ms until the
 //                                   viewer has handled it; exit 1 if the viewer is gone
+//   vemora_probe load-profile TEXT EXE ARGS...  starts EXE and follows its first load:
+//                                   "START FIRST DONE ANSWER PEAK", ms from the start of the
+//                                   process to the main window, ms from the main window to the
+//                                   first page (title contains TEXT, view painted) and to the
+//                                   load's end (kLoadingProperty gone), the longest answer to
+//                                   a message meanwhile in ms, the peak working set in KB;
+//                                   "refused PEAK" (exit 3) when the viewer settles without
+//                                   TEXT in its title; then closes it
 // Output is UTF-8. A command that reads or drives the viewer fails (exit status 1, with a
 // word on the error output) when no viewer is running, so that a script never takes a
 // command sent to nobody for one that worked.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <psapi.h>
+
 #include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../win/window_search.h"
 #include "win/shell/help.h"
 
 namespace {
+
+// Set on the main window by a load that shows its first page before it has finished, from
+// before the title first names the file until the load ends or stops; a one-shot load
+// never sets it, so for it the first page and the end are one moment.
+constexpr wchar_t kLoadingProperty[] = L"VemoraLoading";
 
 void Print(const std::wstring& text) {
   const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
@@ -340,6 +358,122 @@ int PressEscape() {
   return MainWindow() ? 0 : 1;
 }
 
+double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(to.QuadPart - from.QuadPart) * 1000.0 /
+         static_cast<double>(frequency.QuadPart);
+}
+
+// Sends a message to the window every 20 ms until stopped and keeps the longest wait for
+// its answer: a window that does not answer for a while shows as one long wait, which the
+// next message finds at most 20 ms late.
+class AnswerWatch {
+ public:
+  explicit AnswerWatch(HWND window) : thread_([this, window] { Run(window); }) {}
+  ~AnswerWatch() { Stop(); }
+  void Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+  double Longest() const { return longest_; }
+  bool Answered() const { return answered_; }
+
+ private:
+  void Run(HWND window) {
+    while (!stop_) {
+      LARGE_INTEGER begin, end;
+      QueryPerformanceCounter(&begin);
+      DWORD_PTR result = 0;
+      // No SMTO_ABORTIFHUNG: a window busy for seconds is what is being measured.
+      const bool answered =
+          SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 600000, &result) != 0;
+      QueryPerformanceCounter(&end);
+      if (!answered) return;
+      longest_ = std::max(longest_.load(), Milliseconds(begin, end));
+      answered_ = true;
+      Sleep(20);
+    }
+  }
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> answered_{false};
+  std::atomic<double> longest_{0};
+  std::thread thread_;
+};
+
+bool TitleContains(HWND window, const std::wstring& wanted) {
+  return vemora::testing::WindowText(window).find(wanted) != std::wstring::npos;
+}
+
+int LoadProfile(int count, wchar_t** arguments) {
+  const std::wstring wanted = arguments[0];
+  std::wstring commandLine;
+  for (int i = 1; i < count; ++i)
+    commandLine += (i > 1 ? L" \"" : L"\"") + std::wstring(arguments[i]) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  LARGE_INTEGER begin, created, firstPage, done;
+  QueryPerformanceCounter(&begin);
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &started))
+    return 2;
+  const ULONGLONG deadline = GetTickCount64() + 600000;
+  HWND window = nullptr;
+  while (!(window = MainWindow()) && GetTickCount64() < deadline) Sleep(1);
+  QueryPerformanceCounter(&created);
+  if (!window) return 1;
+  AnswerWatch watch(window);
+  bool shown = false, refused = false;
+  ULONGLONG settledSince = 0;
+  while (GetTickCount64() < deadline) {
+    if (!IsWindow(window)) break;
+    if (TitleContains(window, wanted)) {
+      shown = true;
+      break;
+    }
+    // Answering, not loading and still without the file for a second: it was not opened.
+    const bool settled = watch.Answered() && !GetPropW(window, kLoadingProperty);
+    if (!settled)
+      settledSince = 0;
+    else if (!settledSince)
+      settledSince = GetTickCount64();
+    else if (GetTickCount64() - settledSince > 1000) {
+      refused = true;
+      break;
+    }
+    Sleep(1);
+  }
+  if (shown) {
+    // The title is set before the view is invalidated, in one go on the window's thread:
+    // once a sent message is answered the new page is waiting to be painted.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 600000, &result);
+    HWND view = FindWindowExW(window, nullptr, L"VemoraViewClass", nullptr);
+    while (view && GetUpdateRect(view, nullptr, FALSE) && GetTickCount64() < deadline) Sleep(1);
+    QueryPerformanceCounter(&firstPage);
+    while (GetPropW(window, kLoadingProperty) && GetTickCount64() < deadline) Sleep(1);
+    QueryPerformanceCounter(&done);
+  }
+  watch.Stop();
+  PROCESS_MEMORY_COUNTERS memory{};
+  memory.cb = sizeof memory;
+  GetProcessMemoryInfo(started.hProcess, &memory, sizeof memory);
+  const std::wstring peak = std::to_wstring(memory.PeakWorkingSetSize / 1024);
+  if (shown)
+    Print(std::to_wstring(std::lround(Milliseconds(begin, created))) + L" " +
+          std::to_wstring(std::lround(Milliseconds(created, firstPage))) + L" " +
+          std::to_wstring(std::lround(Milliseconds(created, done))) + L" " +
+          std::to_wstring(std::lround(watch.Longest())) + L" " + peak);
+  else if (refused)
+    Print(L"refused " + peak);
+  Close();
+  WaitForSingleObject(started.hProcess, 10000);
+  CloseHandle(started.hProcess);
+  CloseHandle(started.hThread);
+  return shown ? 0 : refused ? 3 : 1;
+}
+
 }  // namespace
 
 int wmain(int count, wchar_t** arguments) {
@@ -367,6 +501,7 @@ int wmain(int count, wchar_t** arguments) {
   if (command == L"wait-title" && count == 4)
     return WaitForTitle(arguments[2], _wtoi(arguments[3])) ? 0 : 1;
   if (command == L"time-load" && count >= 4) return TimeLoad(count - 2, arguments + 2);
+  if (command == L"load-profile" && count >= 4) return LoadProfile(count - 2, arguments + 2);
   if (command == L"close") return Close();
   if (command == L"view-client") return ViewClient();
   if (command == L"clipboard") return ClipboardText();
