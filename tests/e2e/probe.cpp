@@ -3,9 +3,6 @@
 //   vemora_probe status PART        the status-bar part's text
 //   vemora_probe title              the main window's title
 //   vemora_probe wait-title TEXT MS waits until the title contains TEXT (exit 1 on timeout)
-//   vemora_probe time-load TEXT EXE ARGS...  starts EXE, prints the milliseconds until
-//                                   its title contains TEXT, from the start and from the
-//                                   main window's creation, then closes it
 //   vemora_probe close              asks the viewer to close and waits for it to end
 //   vemora_probe view-client        the view's client area on the screen: x y width height
 //   vemora_probe clipboard          the clipboard's Unicode text, CR and LF written as \r, \n
@@ -139,39 +136,6 @@ int Close() {
     CloseHandle(process);
   }
   return 0;
-}
-
-int TimeLoad(int count, wchar_t** arguments) {
-  std::wstring commandLine;
-  for (int i = 1; i < count; ++i)
-    commandLine += (i > 1 ? L" \"" : L"\"") + std::wstring(arguments[i]) + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION started{};
-  LARGE_INTEGER frequency, begin, now;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&begin);
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &started))
-    return 2;
-  // The main window is there before the file is read: from then on only the viewer's own
-  // work counts, not the start of a process.
-  LARGE_INTEGER created = begin;
-  for (const ULONGLONG end = GetTickCount64() + 120000; GetTickCount64() < end; Sleep(1)) {
-    if (MainWindow()) {
-      QueryPerformanceCounter(&created);
-      break;
-    }
-  }
-  const bool shown = WaitForTitle(arguments[0], 120000);
-  QueryPerformanceCounter(&now);
-  Print(std::to_wstring((now.QuadPart - begin.QuadPart) * 1000 / frequency.QuadPart) + L" " +
-        std::to_wstring((now.QuadPart - created.QuadPart) * 1000 / frequency.QuadPart));
-  Close();
-  WaitForSingleObject(started.hProcess, 10000);
-  CloseHandle(started.hProcess);
-  CloseHandle(started.hThread);
-  return shown ? 0 : 1;
 }
 
 HWND ViewWindow() {
@@ -500,7 +464,6 @@ int wmain(int count, wchar_t** arguments) {
   }
   if (command == L"wait-title" && count == 4)
     return WaitForTitle(arguments[2], _wtoi(arguments[3])) ? 0 : 1;
-  if (command == L"time-load" && count >= 4) return TimeLoad(count - 2, arguments + 2);
   if (command == L"load-profile" && count >= 4) return LoadProfile(count - 2, arguments + 2);
   if (command == L"close") return Close();
   if (command == L"view-client") return ViewClient();
