@@ -66,6 +66,16 @@ TEST(KeysHistory, Labels) {
   EXPECT_EQ(text, u"&0 D:\\日本語\\a b.txt");
   EXPECT_EQ(HistoryPathFromMenuText(text), u"D:\\日本語\\a b.txt");
   EXPECT_EQ(HistoryPathFromMenuText(u"&1"), u"");
+  // A menu shows "&&" as "&"; a lone one would vanish and underline the next character.
+  struct Case {
+    std::u16string_view path, menu;
+  };
+  const Case cases[] = {{u"Z:\\a&b!c%d^e(f)\\x&y.txt", u"&2 Z:\\a&&b!c%d^e(f)\\x&&y.txt"},
+                        {u"D:\\&&\\&", u"&2 D:\\&&&&\\&&"}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(HistoryMenuText(1, c.path), c.menu);
+    EXPECT_EQ(HistoryPathFromMenuText(c.menu), c.path);
+  }
 }
 
 }  // namespace

@@ -30,12 +30,24 @@ std::u16string HistoryLabel(int index) {
   return u"&* ";
 }
 
+// A lone "&" in a menu text underlines the next character and is not shown, so a path
+// such as "a&b.txt" is written with "&&" and read back with one.
 std::u16string HistoryMenuText(int index, std::u16string_view path) {
-  return HistoryLabel(index).append(path);
+  std::u16string text = HistoryLabel(index);
+  for (const char16_t unit : path) {
+    if (unit == u'&') text += u'&';
+    text += unit;
+  }
+  return text;
 }
 
 std::u16string HistoryPathFromMenuText(std::u16string_view text) {
-  return std::u16string(text.substr(std::min(text.size(), kLabelLength)));
+  std::u16string path;
+  for (size_t i = std::min(text.size(), kLabelLength); i < text.size(); ++i) {
+    if (text[i] == u'&' && i + 1 < text.size() && text[i + 1] == u'&') ++i;
+    path += text[i];
+  }
+  return path;
 }
 
 }  // namespace vemora

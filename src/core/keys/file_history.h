@@ -20,10 +20,11 @@ StringList UpdateFileHistory(const StringList& history, std::u16string_view path
 // The three-character label of history entry i (from 0): "&1 " to "&9 ", "&0 ", "&* ".
 std::u16string HistoryLabel(int index);
 
-// The menu text of entry i: its label and the path.
+// The menu text of entry i: its label and the path, each "&" of the path doubled so that
+// the menu shows it.
 std::u16string HistoryMenuText(int index, std::u16string_view path);
 
-// The path of a history menu text: the text without its label.
+// The path of a history menu text: the text without its label, "&&" read as "&".
 std::u16string HistoryPathFromMenuText(std::u16string_view text);
 
 }  // namespace vemora
