@@ -185,6 +185,24 @@ TEST(Follow, AppendedTextIsSearchedAndAReloadLeavesNothingToStepTo) {
   EXPECT_TRUE(Grayed(CmdCopy));
 }
 
+TEST(Follow, AFindSearchesTheTextReadAgainWhileItsDialogWasOpen) {
+  ViewerHost host;
+  const std::wstring path = host.Folder().Write(L"log.txt", "hay\r\nhay\r\n");
+  ASSERT_TRUE(host.Start(L"\"" + path + L"\""));
+  host.Command(CmdFollow);
+  gOptions.Regx = 0;
+  EXPECT_TRUE(RunScripted([&] { host.Command(CmdFind); }, {On(L"検索", [&](HWND dialog) {
+                            std::ofstream(std::filesystem::path(path), std::ios::binary)
+                                << "needle\r\n";
+                            PollFollowedDocument();
+                            SetItemText(dialog, IDC_FIND_TEXT, L"needle");
+                            Click(dialog, IDOK);
+                          })}));
+  ASSERT_EQ(ShownText(), L"needle\r\n");
+  EXPECT_EQ(CurrentDocument()->hits.Size(), 1);
+  EXPECT_FALSE(Grayed(CmdFindNext));
+}
+
 TEST(Follow, TheViewStaysAtTheEndOnlyWhenItShowedTheEnd) {
   ViewerHost host;
   const std::wstring path = host.Folder().Write(L"log.txt", Lines(1, 200));
