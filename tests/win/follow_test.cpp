@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -201,6 +202,28 @@ TEST(Follow, AFindSearchesTheTextReadAgainWhileItsDialogWasOpen) {
   ASSERT_EQ(ShownText(), L"needle\r\n");
   EXPECT_EQ(CurrentDocument()->hits.Size(), 1);
   EXPECT_FALSE(Grayed(CmdFindNext));
+}
+
+TEST(Follow, TheUtf16CopyHoldsTheTextReadAgainWhileItsDialogWasOpen) {
+  ViewerHost host;
+  std::string start;
+  for (int i = 0; i < 300; ++i) start += "old line\r\n";
+  const std::wstring path = host.Folder().Write(L"log.txt", start);
+  const std::wstring target = host.Folder().File(L"copy.txt");
+  ASSERT_TRUE(host.Start(L"\"" + path + L"\""));
+  host.Command(CmdFollow);
+  EXPECT_TRUE(RunScripted([&] { host.Command(CmdSaveAsUtf16); },
+                          {On(L"名前を付けて保存(UTF16エンコーディング)", [&](HWND dialog) {
+                            std::ofstream(std::filesystem::path(path), std::ios::binary)
+                                << "new\r\n";
+                            PollFollowedDocument();
+                            SetItemText(dialog, 0x47C, target);  // the explorer dialog's name box
+                            Click(dialog, IDOK);
+                          })}));
+  ASSERT_EQ(ShownText(), L"new\r\n");
+  std::ifstream file(std::filesystem::path(target), std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(bytes, std::string("\xFF\xFEn\0e\0w\0\r\0\n\0", 12));
 }
 
 TEST(Follow, TheViewStaysAtTheEndOnlyWhenItShowedTheEnd) {
