@@ -1,7 +1,7 @@
 // Following a file that the test appends to as a program writing a log would: characters and
 // JIS escapes split across writes, the encoding a fresh load would find, the search run
-// over the new text, the view kept at the end, a shrunk file read again, and following
-// ended by loading another document.
+// over the new text, the view kept at the end, a shrunk file read again (also while a
+// find or save dialog is open), and following ended by loading another document.
 #include <windows.h>
 
 #include <gtest/gtest.h>
