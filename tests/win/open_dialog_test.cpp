@@ -1,5 +1,6 @@
 // The document open dialog as a user meets it: the encoding panel's entries, a file read
-// in the encoding chosen there, the next opening detecting again, and a cancelled dialog.
+// in the encoding chosen there, the next opening detecting again, a cancelled dialog, and
+// the keyboard focus starting in the file name.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -27,6 +28,7 @@ struct Answer {
 struct Seen {
   std::vector<std::wstring> entries;
   LRESULT initialSelection = -2;
+  bool focusInFileName = false;  // what the user types goes to the name, not the panel
 };
 
 // Reads the encoding panel, makes the choices and answers the dialog.
@@ -41,6 +43,9 @@ Seen OpenThroughTheDialog(ViewerHost& host, const Answer& answer) {
       seen.entries.push_back(text);
     }
     if (list) seen.initialSelection = ListSelection(dialog, kEncodingList);
+    HWND name = Item(dialog, kFileNameEdit);
+    HWND focus = GetFocus();
+    seen.focusInFileName = name && focus && (focus == name || IsChild(name, focus));
     for (int choice : answer.choices) {  // each choice seen by the panel before the next
       SendMessageW(list, CB_SETCURSEL, choice, 0);
       SendMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(kEncodingList, CBN_SELCHANGE),
@@ -74,6 +79,7 @@ TEST(DocumentOpenDialog, EncodingPanelChoiceHoldsForOneOpening) {
                                               L"JIS"};
   EXPECT_EQ(first.entries, expected);
   EXPECT_EQ(first.initialSelection, 0);
+  EXPECT_TRUE(first.focusInFileName);
   ASSERT_NE(CurrentDocument(), nullptr);
   EXPECT_EQ(host.StatusText(0), L"EUC") << "JIS, then EUC chosen: the last choice counts";
   EXPECT_EQ(CurrentDocument()->Text(), u"\u8387\uFF8F\r\n");

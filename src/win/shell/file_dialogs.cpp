@@ -69,7 +69,9 @@ UINT_PTR CALLBACK EncodingPanelHook(HWND panel, UINT message, WPARAM wParam, LPA
   switch (message) {
     case WM_INITDIALOG:
       FillEncodingList(panel);
-      return TRUE;
+      // TRUE would put the keyboard focus on the panel's list, and a name typed at once
+      // would pick encodings; FALSE leaves it in the file name box.
+      return FALSE;
     case WM_COMMAND:
       if (LOWORD(wParam) != IDC_ENCODING_LIST) return FALSE;
       if (HIWORD(wParam) == CBN_SELCHANGE) StoreChosenEncoding(reinterpret_cast<HWND>(lParam));
