@@ -186,6 +186,31 @@ TEST(Follow, AppendedTextIsSearchedAndAReloadLeavesNothingToStepTo) {
   EXPECT_TRUE(Grayed(CmdCopy));
 }
 
+// A word awaited in a log: the find found nothing yet, and the line that brings the word
+// is searched as it comes, with the text the find was made with (a cancelled dialog with
+// another text changes nothing).
+TEST(Follow, AFindThatFoundNothingYetFindsTheAppendedWord) {
+  ViewerHost host;
+  const std::wstring path = host.Folder().Write(L"log.txt", "hay\r\nhay\r\n");
+  ASSERT_TRUE(host.Start(L"\"" + path + L"\""));
+  host.Command(CmdFollow);
+  gOptions.Regx = 0;
+  const auto find = [&](const wchar_t* text, int button) {
+    return RunScripted([&] { host.Command(CmdFind); }, {On(L"検索", [=](HWND dialog) {
+                         SetItemText(dialog, IDC_FIND_TEXT, text);
+                         Click(dialog, button);
+                       })});
+  };
+  EXPECT_TRUE(find(L"ERROR", IDOK));
+  EXPECT_TRUE(find(L"hay", IDCANCEL));
+  EXPECT_TRUE(Grayed(CmdFindNext));
+  Append(path, "an ERROR here\r\n");
+  ASSERT_TRUE(WaitForText(host, L"hay\r\nhay\r\nan ERROR here\r\n"));
+  ASSERT_EQ(CurrentDocument()->hits.Size(), 1);
+  EXPECT_EQ(CurrentDocument()->hits[0].start, 13);
+  EXPECT_FALSE(Grayed(CmdFindNext));
+}
+
 TEST(Follow, AFindSearchesTheTextReadAgainWhileItsDialogWasOpen) {
   ViewerHost host;
   const std::wstring path = host.Folder().Write(L"log.txt", "hay\r\nhay\r\n");

@@ -148,6 +148,13 @@ struct Document {
 
   int32_t hitPatternLength = 0;  // above 0 exactly while hits exist
   BlockList<SearchHit, 49> hits;
+  // The last find applied to this text, also one that found nothing: a followed file's
+  // appended text is searched with it, so a word awaited in a log is found when it comes.
+  struct StoredFind {
+    std::u16string pattern;  // empty while no find was applied
+    int32_t Caps = 0;
+    int32_t Regx = 0;
+  } storedFind;
 
   // Set only in a filtered view, whose text is some of the lines of `filter->whole`.
   std::unique_ptr<FilterSource, FilterSourceDeleter> filter;

@@ -71,6 +71,7 @@ void FinishFind(RunningSearch running) {
   if (hits.cancelled) return;
   Document* document = CurrentDocument();
   if (!document) return;
+  document->storedFind = {running.request.pattern, running.request.Caps, running.request.Regx};
   const SearchOutcome outcome =
       ApplyHits(*document, std::move(hits), running.search->PatternLength(), document->TopLine,
                 running.backward);

@@ -51,11 +51,6 @@ void KeepEndInView(bool showedEnd) {
   if (showedEnd) SendMessageW(gShell.viewWindow, WM_COMMAND, CmdBottom, 0);
 }
 
-// The search the hits came from, over the text `part` holds.
-void RunStoredSearch(Document& part) {
-  SearchDocument(part, 0, gFindRequest.text, gOptions.Caps, gOptions.Regx, false);
-}
-
 void ShowGrowth(Document& document, bool showedEnd) {
   const int32_t gutterWidth = gView.GutterWidth;
   ComputeGutterWidth();
@@ -66,8 +61,11 @@ void ShowGrowth(Document& document, bool showedEnd) {
   UpdateScrollBars();
   // A filtered view gains its lines and hits from the filter; the stored search runs over
   // the followed text itself.
-  if (&document == FollowedDocument() && document.hitPatternLength > 0)
-    SearchGrownText(document, gFollower.state.changedFrom, RunStoredSearch);
+  const Document::StoredFind& find = document.storedFind;
+  if (&document == FollowedDocument() && !find.pattern.empty())
+    SearchGrownText(document, gFollower.state.changedFrom, [&find](Document& part) {
+      SearchDocument(part, 0, find.pattern, find.Caps, find.Regx, false);
+    });
   ShowFileStatus(document);
   // A file followed while empty showed no encoding and no top line.
   SetStatusPart(kStatusEncodingPart, EncodingStatusName(document.encoding));
