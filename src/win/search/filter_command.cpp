@@ -17,7 +17,7 @@
 #include "win/keys/menu_states.h"
 #include "win/platform/text_conversion.h"
 #include "win/platform/text_measure.h"
-#include "win/search/filter_dialog.h"
+#include "win/search/find_dialog.h"
 #include "win/search/find_command.h"
 #include "win/search/find_search.h"
 #include "win/shell/app_state.h"
