@@ -1,7 +1,8 @@
 // The filtered view against a plain reference: which lines it keeps and in what order, the
 // file line of each display line, the first line at or after a file line, the hits and
-// underlines that move along, and the view that grows as its file does (also when its
-// lines were gathered by a worker over the text before it grew).
+// underlines that move along, the same view made by a worker, and the view that grows as
+// its file does (also when its lines were gathered by a worker over the text before it
+// grew).
 #include "core/search/filter.h"
 
 #include <gtest/gtest.h>
@@ -181,6 +182,20 @@ TEST(Filter, KeepsTheLinesThatHoldAHitOrNoneAgainstAPlainReference) {
         kept = ReferenceKept(whole.Text(), c.wanted, c.foldCase, c.request.Invert == 1);
       }
       ExpectShows(*view, whole, kept, label);
+      // The same view made the viewer's way: its text by the worker, in the worker's copy
+      // of the text where the kept lines fill much of it.
+      const FilterRequest request = c.request.Request();
+      auto search = BackgroundSearch::Start(
+          {whole.Text(), request.text, request.Caps, request.Regx, true, request.Invert},
+          nullptr);
+      ASSERT_TRUE(search->WaitUntilFinished(std::chrono::seconds(10))) << label;
+      std::unique_ptr<Document> made = BuildFilteredView(whole, request, search->TakeKeptLines());
+      ExpectShows(*made, whole, kept, label + ", made on a worker");
+      ASSERT_EQ(made->hits.Size(), view->hits.Size()) << label;
+      for (int32_t i = 0; i < made->hits.Size(); ++i) {
+        EXPECT_EQ(made->hits[i].start, view->hits[i].start) << label;
+        EXPECT_EQ(made->hits[i].length, view->hits[i].length) << label;
+      }
       if (c.request.Invert == 0 && c.request.Regx == 0) {
         // Every hit highlights the search text where it stands in the view.
         for (int32_t i = 0; i < view->hits.Size(); ++i)
@@ -210,6 +225,18 @@ TEST(Filter, AHitOverSeveralLinesKeepsEachOfThem) {
        {1, 2},
        u"xb\r\nc\r\n"},
       {"an expression over a line end", u"x\ny\nz\nx", {u"x\\ny", 0, 1, 0}, {0, 1}, u"x\ny\n"},
+      // The walk looks at sixteen units a step: a CR LF across two steps is one line end,
+      // in the lines only counted and in those looked at one by one.
+      {"a CR LF across a step, counted",
+       std::u16string(15, u'a') + u"\r\n" + std::u16string(14, u'a') + u"\r\nb\n",
+       {u"b", 1, 0, 0},
+       {2},
+       u"b\n"},
+      {"a CR LF across a step, looked at",
+       std::u16string(15, u'a') + u"\r\n" + std::u16string(14, u'a') + u"\r\nb\n",
+       {u"b", 1, 0, 1},
+       {0, 1},
+       std::u16string(15, u'a') + u"\r\n" + std::u16string(14, u'a') + u"\r\n"},
       {"a lone CR before an empty LF line keeps them apart",
        u"a\rb\n\n",
        {u"b", 1, 0, 1},

@@ -3,10 +3,18 @@
 // behind that the worker still reads.
 #include "core/search/background_search.h"
 
+#include <algorithm>
 #include <thread>
 #include <utility>
 
 namespace vemora {
+
+SearchedText::SearchedText(std::u16string_view text)
+    : units(std::make_unique_for_overwrite<char16_t[]>(text.size() + 1)),
+      length(static_cast<int32_t>(text.size())) {
+  std::copy(text.begin(), text.end(), units.get());
+  units[text.size()] = u'\0';
+}
 
 BackgroundSearch::BackgroundSearch(Request request, std::function<void()> finished)
     : request_(std::move(request)),
@@ -22,15 +30,19 @@ std::shared_ptr<BackgroundSearch> BackgroundSearch::Start(Request request,
 }
 
 void BackgroundSearch::Run() {
+  const std::u16string_view text = request_.text.View();
   HitCollection collection =
-      CollectHits(request_.text, request_.pattern, request_.Caps, request_.Regx, &cancel_);
+      CollectHits(text, request_.pattern, request_.Caps, request_.Regx, &cancel_);
   KeptLines kept;
   if (request_.gatherLines && !collection.cancelled && collection.errorText.empty()) {
-    kept = GatherKeptLines(request_.text, 0, 0, request_.Invert == 1, std::move(collection.hits));
+    kept = GatherKeptText(request_.text.units, request_.text.length,
+                          {request_.pattern, request_.Caps, request_.Regx, request_.Invert},
+                          std::move(collection.hits));
     collection.hits.Clear();
   }
-  // The copy of the text goes as soon as it is searched, not when the owner lets go.
-  std::u16string().swap(request_.text);
+  // The copy of the text goes as soon as it is searched (or becomes the view's), not when
+  // the owner lets go.
+  request_.text = SearchedText();
   {
     std::lock_guard lock(mutex_);
     result_ = std::move(collection);

@@ -1,7 +1,8 @@
 // A search on a thread of its own, over a copy of the text that it owns: the window stays
 // responsive, the document may be replaced or freed meanwhile, and a cancel stops it soon.
 // The find command runs on it, and so does the filter, whose worker also gathers the lines
-// to keep, so that only copying them is left to the window's thread.
+// to keep and makes the view's text of them, so that the window's thread is left with
+// laying it out.
 #pragma once
 
 #include <atomic>
@@ -18,10 +19,29 @@
 
 namespace vemora {
 
+// The worker's copy of the text, with a NUL after it, in a buffer that a filtered view can
+// take over.
+struct SearchedText {
+  SearchedText() = default;
+  // Not explicit: a request is written with the text it searches.
+  SearchedText(std::u16string_view text);
+  SearchedText(const std::u16string& text) : SearchedText(std::u16string_view(text)) {}
+  // A value like the string it stands for: a copy copies the units.
+  SearchedText(const SearchedText& other) : SearchedText(other.View()) {}
+  SearchedText& operator=(const SearchedText& other) { return *this = SearchedText(other); }
+  SearchedText(SearchedText&&) = default;
+  SearchedText& operator=(SearchedText&&) = default;
+  std::u16string_view View() const {
+    return std::u16string_view(units ? units.get() : u"", static_cast<size_t>(length));
+  }
+  std::unique_ptr<char16_t[]> units;
+  int32_t length = 0;
+};
+
 class BackgroundSearch : public std::enable_shared_from_this<BackgroundSearch> {
  public:
   struct Request {
-    std::u16string text;  // the text searched, owned by the search until it ends
+    SearchedText text;  // the text searched, owned by the search until it ends
     std::u16string pattern;
     int32_t Caps = 0;
     int32_t Regx = 0;

@@ -1,6 +1,6 @@
-// The filter over the viewer's own search: one search over the text, then one walk over
-// its lines that keeps those holding a hit, then the kept lines copied into a text of
-// their own with the hits and overstrike runs moved along.
+// The filter over the viewer's own search: one search over the text, then a walk that
+// finds the lines holding a hit (counting the lines between them), then the kept lines
+// put into a text of their own with the hits and overstrike runs moved along.
 #include "core/search/filter.h"
 
 #include <algorithm>
@@ -21,27 +21,27 @@ void FilterSourceDeleter::operator()(FilterSource* source) const {
 
 namespace {
 
-// The first CR or LF in text[from, end), or end. Every unit of the text passes through
-// here, so it looks at sixteen at a time.
-int32_t FindLineEnd(const char16_t* text, int32_t from, int32_t end) {
-  int32_t q = from;
+// Whether a line starts just after text[q]: after an LF, or after a CR that no LF follows.
+bool StartsLineAfter(const char16_t* text, int32_t q, int32_t end) {
+  return text[q] == u'\n' || (text[q] == u'\r' && (q + 1 == end || text[q + 1] != u'\n'));
+}
+
 #if defined(__SSE2__)
+// Bit i set when a line starts just after text[q + i], for sixteen units; text[q + 16]
+// must exist. Each CR is looked at together with the unit after it, so that a CR LF pair
+// across two steps is seen whole.
+unsigned LineStartMask(const char16_t* text, int32_t q) {
   const __m128i cr = _mm_set1_epi16(u'\r');
   const __m128i lf = _mm_set1_epi16(u'\n');
-  auto ends = [&](int32_t at) {
-    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
-    return _mm_or_si128(_mm_cmpeq_epi16(units, cr), _mm_cmpeq_epi16(units, lf));
+  auto starts = [&](int32_t at) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+    const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at + 1));
+    return _mm_or_si128(_mm_cmpeq_epi16(here, lf),
+                        _mm_andnot_si128(_mm_cmpeq_epi16(after, lf), _mm_cmpeq_epi16(here, cr)));
   };
-  for (; q + 16 <= end; q += 16) {
-    const int mask = _mm_movemask_epi8(_mm_packs_epi16(ends(q), ends(q + 8)));
-    if (mask != 0) return q + __builtin_ctz(static_cast<unsigned>(mask));
-  }
-#endif
-  for (; q < end; ++q) {
-    if (text[q] == u'\r' || text[q] == u'\n') return q;
-  }
-  return end;
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(starts(q), starts(q + 8))));
 }
+#endif
 
 // The search text as the search reads it: up to its first NUL.
 int32_t PatternLength(std::u16string_view text) {
@@ -129,6 +129,34 @@ void AppendKeptLines(Document& view, const Document& whole, const KeptLines& kep
   view.text[view.textLength] = u'\0';
 }
 
+// The overstrike runs of `whole` that lie in the kept lines, moved to where the lines
+// stand in a view that holds them from its start. The lines are placed as AppendKeptLines
+// places them.
+void AppendKeptRuns(Document& view, const Document& whole, const KeptLines& kept) {
+  const auto& lines = kept.lines;
+  const auto& runs = whole.overstrikeRuns;
+  if (lines.Empty() || runs.Empty()) return;
+  int32_t at = 0;
+  int32_t r = FirstRunEndingAfter(runs, lines[0].start);
+  for (int32_t k = 0; k < lines.Size() && r < runs.Size(); ++k) {
+    const KeptLine& line = lines[k];
+    if (k > 0 && whole.text[lines[k - 1].next - 1] == u'\r' && line.start < line.next &&
+        whole.text[line.start] == u'\n')
+      ++at;
+    const int32_t delta = at - line.start;
+    at += line.next - line.start;
+    while (r < runs.Size() && runs[r].start < line.next) {
+      const OverstrikeRun& run = runs[r];
+      const int32_t start = std::max(run.start, line.start);
+      const int32_t end = std::min(run.start + run.length, line.next);
+      if (start < end)
+        view.overstrikeRuns.Append(OverstrikeRun{start + delta, end - start, run.attributes});
+      if (run.start + run.length > line.next) break;
+      ++r;
+    }
+  }
+}
+
 void TakeFileFacts(Document& view, const Document& whole, bool ownHits) {
   view.lineEndKind = whole.lineEndKind;
   view.sourceBytes = whole.sourceBytes;
@@ -181,36 +209,157 @@ bool CollectKeptLines(std::u16string_view text, int32_t from, int32_t firstNumbe
   return true;
 }
 
+namespace {
+
+// The walk after the search over text[from, end): `keep` is called with each line that
+// holds a hit in `hits` (with `invert`, that holds none), in order, after which the line
+// and those before it are not read again. Sets where the text may resume growing.
+template <typename Keep>
+void WalkLines(const char16_t* units, int32_t from, int32_t end, int32_t firstNumber, bool invert,
+               const BlockList<SearchHit, 49>& hits, KeptLines& kept, const Keep& keep) {
+  constexpr int32_t kNoHit = std::numeric_limits<int32_t>::max();
+  int32_t h = 0;
+  int32_t nextHit = hits.Empty() ? kNoHit : hits[0].start;
+  int32_t reach = from;  // where the hits seen so far end
+  int32_t p = from;      // where the line being walked starts
+  int32_t number = firstNumber;
+  int32_t lastStart = -1;
+  int32_t lastNumber = 0;
+  // The line [p, b) ends (b is just after its line end, or the text's end): kept or not.
+  auto endLine = [&](int32_t b) {
+    const bool holds = reach > p || nextHit < b;
+    if (nextHit < b) {
+      for (; h < hits.Size() && hits[h].start < b; ++h)
+        reach = std::max(reach, hits[h].start + hits[h].length);
+      nextHit = h < hits.Size() ? hits[h].start : kNoHit;
+    }
+    if (holds != invert) {
+      int32_t lineEnd = b;
+      if (b > p && (units[b - 1] == u'\n' || units[b - 1] == u'\r')) {
+        lineEnd = b - 1;
+        if (units[b - 1] == u'\n' && b - 2 >= p && units[b - 2] == u'\r') lineEnd = b - 2;
+      }
+      keep(KeptLine{p, lineEnd, b, number});
+    }
+    lastStart = p;
+    lastNumber = number;
+    ++number;
+    p = b;
+  };
+  int32_t q = from;
+#if defined(__SSE2__)
+  // Sixteen units a step. Where no hit lies and none reaches in, no line ending here is
+  // kept: its lines are only counted.
+  for (; q + 16 < end; q += 16) {
+    unsigned mask = LineStartMask(units, q);
+    if (!invert && nextHit >= q + 16 && reach <= p) {
+      if (mask == 0) continue;
+      number += __builtin_popcount(mask);
+      p = q + 32 - __builtin_clz(mask);
+      continue;
+    }
+    for (; mask != 0; mask &= mask - 1) endLine(q + __builtin_ctz(mask) + 1);
+  }
+#endif
+  for (; q < end; ++q) {
+    if (StartsLineAfter(units, q, end)) endLine(q + 1);
+  }
+  if (p < end) endLine(end);
+  // The last line may still grow when it has no line end, or only a CR that an LF may
+  // join. A line start found by counting is never the last one: that ends at the text's
+  // end, past the steps.
+  kept.resumeStart = end;
+  kept.resumeNumber = number;
+  if (lastStart >= 0 && units[end - 1] != u'\n') {
+    kept.resumeStart = lastStart;
+    kept.resumeNumber = lastNumber;
+  }
+}
+
+}  // namespace
+
 KeptLines GatherKeptLines(std::u16string_view text, int32_t from, int32_t firstNumber, bool invert,
                           BlockList<SearchHit, 49>&& hitsFound) {
   const auto end = static_cast<int32_t>(text.size());
   from = std::clamp(from, 0, end);
   KeptLines kept;
   kept.hits = std::move(hitsFound);
-  const char16_t* units = text.data();
+  WalkLines(text.data(), from, end, firstNumber, invert, kept.hits, kept,
+            [&kept](const KeptLine& line) { kept.lines.Append(line); });
+  return kept;
+}
+
+KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
+                         const FilterRequest& request, BlockList<SearchHit, 49>&& hitsFound) {
+  KeptLines kept;
+  kept.hits = std::move(hitsFound);
+  auto view = std::make_unique<Document>();
+  view->filter.reset(new FilterSource);
+  FilterSource& source = *view->filter;
+  source.request = request;
+  // A kept line never lands after where it stood (an LF put in after a lone CR takes the
+  // place of a line left out), so each line moves forward within the searched text as
+  // soon as the walk has passed it, while it is still in the cache; and that memory is in
+  // use already, where a fresh buffer's first touch of each page costs more than the move.
+  char16_t* units = text.get();
   const auto& hits = kept.hits;
+  const bool withHits = request.Invert != 1;
+  int32_t at = 0;
   int32_t h = 0;
-  int32_t reach = from;  // where the hits seen so far end
-  int32_t number = firstNumber;
-  kept.resumeStart = end;
-  for (int32_t p = from; p < end; ++number) {
-    const int32_t lineEnd = FindLineEnd(units, p, end);
-    int32_t next = lineEnd;
-    if (lineEnd < end)
-      next += units[lineEnd] == u'\r' && lineEnd + 1 < end && units[lineEnd + 1] == u'\n' ? 2 : 1;
-    bool holds = reach > p;
-    for (; h < hits.Size() && hits[h].start < next; ++h) {
-      holds = true;
-      reach = std::max(reach, hits[h].start + hits[h].length);
+  // Neighbouring kept lines are moved together, a cache's worth at most.
+  constexpr int32_t kLongestMove = 1 << 14;
+  int32_t pendingFrom = 0;
+  int32_t pendingEnd = 0;
+  int32_t pendingTo = 0;
+  auto flush = [&] {
+    if (pendingEnd > pendingFrom && pendingTo != pendingFrom)
+      std::memmove(units + pendingTo, units + pendingFrom,
+                   sizeof(char16_t) * static_cast<size_t>(pendingEnd - pendingFrom));
+    pendingFrom = pendingEnd;
+    pendingTo = at;
+  };
+  WalkLines(units, 0, length, 0, request.Invert == 1, kept.hits, kept, [&](const KeptLine& line) {
+    kept.lines.Append(line);
+    if (line.start != pendingEnd || pendingEnd - pendingFrom > kLongestMove) {
+      flush();
+      // As AppendKeptLines: a lone CR line before an LF line gets an LF of its own.
+      if (at > 0 && units[at - 1] == u'\r' && line.start < line.next && units[line.start] == u'\n')
+        units[at++] = u'\n';
+      pendingFrom = line.start;
+      pendingTo = at;
     }
-    if (holds != invert) kept.lines.Append(KeptLine{p, lineEnd, next, number});
-    if (next == end && (lineEnd == end || (next == lineEnd + 1 && units[lineEnd] == u'\r'))) {
-      kept.resumeStart = p;
-      kept.resumeNumber = number;
+    pendingEnd = line.next;
+    const int32_t delta = at - line.start;
+    source.fileLines.Append(line.number);
+    source.lastLineStart = at;
+    at += line.next - line.start;
+    for (; withHits && h < hits.Size() && hits[h].start < line.next; ++h) {
+      if (hits[h].start >= line.start)
+        view->hits.Append(SearchHit{hits[h].start + delta, hits[h].length});
     }
-    p = next;
+  });
+  flush();
+  source.scannedEnd = kept.resumeStart;
+  source.scannedLines = kept.resumeNumber;
+  view->textLength = at;
+  // A view of a few lines does not keep the whole text's room: they go to a buffer of
+  // their own.
+  if (int64_t{at} * 2 >= length && length > 0) {
+    view->textBuffer = std::move(text);
+    view->textCapacity = length;
+  } else {
+    view->textBuffer = std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(at) + 1);
+    std::copy_n(units, at, view->textBuffer.get());
+    view->textCapacity = at;
   }
-  if (kept.resumeStart == end) kept.resumeNumber = number;
+  view->text = view->textBuffer.get();
+  view->text[at] = u'\0';
+  if (!view->hits.Empty()) {
+    SearchHit& last = view->hits[view->hits.Size() - 1];
+    last.length = std::min(last.length, at - last.start);
+  }
+  kept.hits.Clear();
+  kept.view = std::move(view);
   return kept;
 }
 
@@ -232,6 +381,18 @@ std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterR
   AppendKeptLines(*view, whole, kept, true);
   view->filter->scannedEnd = kept.resumeStart;
   view->filter->scannedLines = kept.resumeNumber;
+  TakeFileFacts(*view, whole, true);
+  return view;
+}
+
+std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterRequest& request,
+                                            KeptLines&& kept) {
+  if (!kept.view) return BuildFilteredView(whole, request, static_cast<const KeptLines&>(kept));
+  std::unique_ptr<Document> view = std::move(kept.view);
+  view->name = whole.name;
+  view->sourceKind = whole.sourceKind;
+  view->encoding = whole.encoding;
+  AppendKeptRuns(*view, whole, kept);
   TakeFileFacts(*view, whole, true);
   return view;
 }

@@ -56,6 +56,9 @@ struct KeptLines {
   int32_t resumeStart = 0;
   int32_t resumeNumber = 0;
   int32_t failedLines = 0;  // lines the library gave up on; hits there may be missing
+  // The view's text, line map and hits, when the worker made them (GatherKeptText); the
+  // hits went into it.
+  std::unique_ptr<Document> view;
 };
 
 // Searches text[from, end) once, its lines numbered from `firstNumber`, and gathers the
@@ -69,6 +72,13 @@ bool CollectKeptLines(std::u16string_view text, int32_t from, int32_t firstNumbe
 KeptLines GatherKeptLines(std::u16string_view text, int32_t from, int32_t firstNumber, bool invert,
                           BlockList<SearchHit, 49>&& hits);
 
+// The same on the worker, over its own copy of the text (`length` units and room for a
+// NUL), which the walk reuses for the view's text, line map and hits, put in `kept.view`.
+// The buffer becomes the view's (`text` is then null) when the kept lines fill much of
+// it, so that the window's thread is left with laying the view out.
+KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
+                         const FilterRequest& request, BlockList<SearchHit, 49>&& hits);
+
 // A view of `whole` holding its kept lines one after the other, with the hits that lie in
 // them and their overstrike runs, not yet laid out. Its `filter->whole` is left for the
 // caller to hand over. Null, with the message, for a rejected expression.
@@ -78,6 +88,9 @@ std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterR
 // then: only its last line may have changed since, and the view's growth catches up.
 std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterRequest& request,
                                             const KeptLines& kept);
+// The same, finishing the view the worker made (GatherKeptText) when there is one.
+std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterRequest& request,
+                                            KeptLines&& kept);
 
 // Brings the view's text, lines and hits up to date with its whole document, which grew (or
 // whose last line changed); answers where the view's text changed, or -1 when it did not.

@@ -3,12 +3,14 @@
 // are told through its map to the file's lines. Swapping it in or out lays out what is
 // shown and brings the window in line, without the load's refresh, which would end
 // following, cancel the tool watches and read the file's facts again. The search and the
-// walk over the lines run on a worker (find_search); only the view is built here.
+// walk over the lines run on a worker (find_search), which also makes the view's text; it
+// is finished here with what only the whole document holds.
 #include "win/search/filter_command.h"
 
 #include <windows.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "core/layout/layout.h"
 #include "core/search/find_history.h"
@@ -116,7 +118,7 @@ void ShowFilterResult(FilterResult&& result) {
   // read, at most grown by following.
   if (whole.textLength < result.searchedLength) return;
   const int32_t fileTop = result.fileTop >= 0 ? result.fileTop : FileTopOf(*shown);
-  std::unique_ptr<Document> view = BuildFilteredView(whole, result.request, result.kept);
+  std::unique_ptr<Document> view = BuildFilteredView(whole, result.request, std::move(result.kept));
   if (!shown->filter) gWholeLayout = CurrentLayoutStamp();
   view->filter->whole = shown->filter ? std::move(shown->filter->whole) : std::move(gDocument);
   gDocument = std::move(view);

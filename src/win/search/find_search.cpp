@@ -115,7 +115,7 @@ void Start(RunningSearch running, bool waitForShortSearch) {
   running.searchedBytes = document->sourceBytes;
   running.serial = ++gLastSerial;
   BackgroundSearch::Request request = running.request;
-  request.text = std::u16string(document->Text());
+  request.text = SearchedText(document->Text());
   HWND window = gShell.mainWindow;
   const WPARAM serial = running.serial;
   running.search = BackgroundSearch::Start(std::move(request), [window, serial] {
