@@ -1,8 +1,8 @@
 // The filtered view against a plain reference: which lines it keeps and in what order, the
 // file line of each display line, the first line at or after a file line, the hits and
-// underlines that move along, the same view made by a worker, and the view that grows as
-// its file does (also when its lines were gathered by a worker over the text before it
-// grew).
+// underlines that move along, the same view made by a worker (also in pieces), and the
+// view that grows as its file does (also when its lines were gathered by a worker over the
+// text before it grew).
 #include "core/search/filter.h"
 
 #include <gtest/gtest.h>
@@ -182,19 +182,25 @@ TEST(Filter, KeepsTheLinesThatHoldAHitOrNoneAgainstAPlainReference) {
         kept = ReferenceKept(whole.Text(), c.wanted, c.foldCase, c.request.Invert == 1);
       }
       ExpectShows(*view, whole, kept, label);
-      // The same view made the viewer's way: its text by the worker, in the worker's copy
-      // of the text where the kept lines fill much of it.
+      // The same view made the worker's way: its text in the worker's copy of the text
+      // (where the kept lines fill much of it), walked in one piece or several.
       const FilterRequest request = c.request.Request();
-      auto search = BackgroundSearch::Start(
-          {whole.Text(), request.text, request.Caps, request.Regx, true, request.Invert},
-          nullptr);
-      ASSERT_TRUE(search->WaitUntilFinished(std::chrono::seconds(10))) << label;
-      std::unique_ptr<Document> made = BuildFilteredView(whole, request, search->TakeKeptLines());
-      ExpectShows(*made, whole, kept, label + ", made on a worker");
-      ASSERT_EQ(made->hits.Size(), view->hits.Size()) << label;
-      for (int32_t i = 0; i < made->hits.Size(); ++i) {
-        EXPECT_EQ(made->hits[i].start, view->hits[i].start) << label;
-        EXPECT_EQ(made->hits[i].length, view->hits[i].length) << label;
+      for (int32_t pieces : {1, 2, 3}) {
+        const std::string made = label + ", made by a worker in " + std::to_string(pieces);
+        SearchedText copy(whole.Text());
+        HitCollection found = CollectHits(copy.View(), request.text, request.Caps, request.Regx);
+        KeptLines lines =
+            GatherKeptText(copy.units, copy.length, request, std::move(found.hits), pieces);
+        std::unique_ptr<Document> other = BuildFilteredView(whole, request, std::move(lines));
+        ExpectShows(*other, whole, kept, made);
+        ASSERT_EQ(other->hits.Size(), view->hits.Size()) << made;
+        for (int32_t i = 0; i < other->hits.Size(); ++i) {
+          EXPECT_EQ(other->hits[i].start, view->hits[i].start) << made;
+          EXPECT_EQ(other->hits[i].length, view->hits[i].length) << made;
+        }
+        EXPECT_EQ(other->filter->scannedEnd, view->filter->scannedEnd) << made;
+        EXPECT_EQ(other->filter->scannedLines, view->filter->scannedLines) << made;
+        EXPECT_EQ(other->filter->lastLineStart, view->filter->lastLineStart) << made;
       }
       if (c.request.Invert == 0 && c.request.Regx == 0) {
         // Every hit highlights the search text where it stands in the view.
@@ -225,18 +231,8 @@ TEST(Filter, AHitOverSeveralLinesKeepsEachOfThem) {
        {1, 2},
        u"xb\r\nc\r\n"},
       {"an expression over a line end", u"x\ny\nz\nx", {u"x\\ny", 0, 1, 0}, {0, 1}, u"x\ny\n"},
-      // The walk looks at sixteen units a step: a CR LF across two steps is one line end,
-      // in the lines only counted and in those looked at one by one.
-      {"a CR LF across a step, counted",
-       std::u16string(15, u'a') + u"\r\n" + std::u16string(14, u'a') + u"\r\nb\n",
-       {u"b", 1, 0, 0},
-       {2},
-       u"b\n"},
-      {"a CR LF across a step, looked at",
-       std::u16string(15, u'a') + u"\r\n" + std::u16string(14, u'a') + u"\r\nb\n",
-       {u"b", 1, 0, 1},
-       {0, 1},
-       std::u16string(15, u'a') + u"\r\n" + std::u16string(14, u'a') + u"\r\n"},
+      {"a hit across the pieces' cut", u"ab\ncd\nef\ng\n", {u"b\ncd\ne", 1, 0, 0}, {0, 1, 2},
+       u"ab\ncd\nef\n"},
       {"a lone CR before an empty LF line keeps them apart",
        u"a\rb\n\n",
        {u"b", 1, 0, 1},
@@ -248,11 +244,21 @@ TEST(Filter, AHitOverSeveralLinesKeepsEachOfThem) {
     std::u16string errorText;
     std::unique_ptr<Document> view = BuildFilteredView(whole, c.request.Request(), errorText);
     ASSERT_TRUE(view) << c.name;
-    EXPECT_EQ(view->Text(), c.shown) << c.name;
-    LayOut(*view, 80);
-    std::vector<int32_t> numbers;
-    for (int32_t d = 0; d < view->displayLineCount; ++d) numbers.push_back(FileLineOf(*view, d));
-    EXPECT_EQ(numbers, c.numbers) << c.name;
+    // And made by the worker in two pieces, which a hit may reach across.
+    const FilterRequest request = c.request.Request();
+    SearchedText copy(whole.Text());
+    HitCollection found = CollectHits(copy.View(), request.text, request.Caps, request.Regx);
+    std::unique_ptr<Document> inPieces = BuildFilteredView(
+        whole, request,
+        GatherKeptText(copy.units, copy.length, request, std::move(found.hits), 2));
+    for (Document* shown : {view.get(), inPieces.get()}) {
+      EXPECT_EQ(shown->Text(), c.shown) << c.name;
+      LayOut(*shown, 80);
+      std::vector<int32_t> numbers;
+      for (int32_t d = 0; d < shown->displayLineCount; ++d)
+        numbers.push_back(FileLineOf(*shown, d));
+      EXPECT_EQ(numbers, c.numbers) << c.name;
+    }
   }
 }
 

@@ -1,16 +1,18 @@
-// The filter over the viewer's own search: one search over the text, then a walk that
-// finds the lines holding a hit (counting the lines between them), then the kept lines
-// put into a text of their own with the hits and overstrike runs moved along.
+// The filter over the viewer's own search: one search over the text, then one walk over
+// its lines that keeps those holding a hit, then the kept lines put into a text of their
+// own with the hits and overstrike runs moved along.
 #include "core/search/filter.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
+#include "core/pieces.h"
 #include "core/search/search.h"
 
 namespace vemora {
@@ -21,27 +23,27 @@ void FilterSourceDeleter::operator()(FilterSource* source) const {
 
 namespace {
 
-// Whether a line starts just after text[q]: after an LF, or after a CR that no LF follows.
-bool StartsLineAfter(const char16_t* text, int32_t q, int32_t end) {
-  return text[q] == u'\n' || (text[q] == u'\r' && (q + 1 == end || text[q + 1] != u'\n'));
-}
-
+// The first CR or LF in text[from, end), or end. Every unit of the text passes through
+// here, so it looks at sixteen at a time.
+int32_t FindLineEnd(const char16_t* text, int32_t from, int32_t end) {
+  int32_t q = from;
 #if defined(__SSE2__)
-// Bit i set when a line starts just after text[q + i], for sixteen units; text[q + 16]
-// must exist. Each CR is looked at together with the unit after it, so that a CR LF pair
-// across two steps is seen whole.
-unsigned LineStartMask(const char16_t* text, int32_t q) {
   const __m128i cr = _mm_set1_epi16(u'\r');
   const __m128i lf = _mm_set1_epi16(u'\n');
-  auto starts = [&](int32_t at) {
-    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
-    const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at + 1));
-    return _mm_or_si128(_mm_cmpeq_epi16(here, lf),
-                        _mm_andnot_si128(_mm_cmpeq_epi16(after, lf), _mm_cmpeq_epi16(here, cr)));
+  auto ends = [&](int32_t at) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+    return _mm_or_si128(_mm_cmpeq_epi16(units, cr), _mm_cmpeq_epi16(units, lf));
   };
-  return static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(starts(q), starts(q + 8))));
-}
+  for (; q + 16 <= end; q += 16) {
+    const int mask = _mm_movemask_epi8(_mm_packs_epi16(ends(q), ends(q + 8)));
+    if (mask != 0) return q + __builtin_ctz(static_cast<unsigned>(mask));
+  }
 #endif
+  for (; q < end; ++q) {
+    if (text[q] == u'\r' || text[q] == u'\n') return q;
+  }
+  return end;
+}
 
 // The search text as the search reads it: up to its first NUL.
 int32_t PatternLength(std::u16string_view text) {
@@ -215,65 +217,109 @@ namespace {
 // holds a hit in `hits` (with `invert`, that holds none), in order, after which the line
 // and those before it are not read again. Sets where the text may resume growing.
 template <typename Keep>
-void WalkLines(const char16_t* units, int32_t from, int32_t end, int32_t firstNumber, bool invert,
-               const BlockList<SearchHit, 49>& hits, KeptLines& kept, const Keep& keep) {
-  constexpr int32_t kNoHit = std::numeric_limits<int32_t>::max();
-  int32_t h = 0;
-  int32_t nextHit = hits.Empty() ? kNoHit : hits[0].start;
-  int32_t reach = from;  // where the hits seen so far end
-  int32_t p = from;      // where the line being walked starts
+int32_t WalkLines(const char16_t* units, int32_t from, int32_t end, int32_t firstNumber,
+                  bool invert, const BlockList<SearchHit, 49>& hits, int32_t firstHit,
+                  int32_t reach, KeptLines& kept, const Keep& keep) {
+  int32_t h = firstHit;
+  reach = std::max(reach, from);  // where the hits seen so far end
   int32_t number = firstNumber;
-  int32_t lastStart = -1;
-  int32_t lastNumber = 0;
-  // The line [p, b) ends (b is just after its line end, or the text's end): kept or not.
-  auto endLine = [&](int32_t b) {
-    const bool holds = reach > p || nextHit < b;
-    if (nextHit < b) {
-      for (; h < hits.Size() && hits[h].start < b; ++h)
-        reach = std::max(reach, hits[h].start + hits[h].length);
-      nextHit = h < hits.Size() ? hits[h].start : kNoHit;
-    }
-    if (holds != invert) {
-      int32_t lineEnd = b;
-      if (b > p && (units[b - 1] == u'\n' || units[b - 1] == u'\r')) {
-        lineEnd = b - 1;
-        if (units[b - 1] == u'\n' && b - 2 >= p && units[b - 2] == u'\r') lineEnd = b - 2;
-      }
-      keep(KeptLine{p, lineEnd, b, number});
-    }
-    lastStart = p;
-    lastNumber = number;
-    ++number;
-    p = b;
-  };
-  int32_t q = from;
-#if defined(__SSE2__)
-  // Sixteen units a step. Where no hit lies and none reaches in, no line ending here is
-  // kept: its lines are only counted.
-  for (; q + 16 < end; q += 16) {
-    unsigned mask = LineStartMask(units, q);
-    if (!invert && nextHit >= q + 16 && reach <= p) {
-      if (mask == 0) continue;
-      number += __builtin_popcount(mask);
-      p = q + 32 - __builtin_clz(mask);
-      continue;
-    }
-    for (; mask != 0; mask &= mask - 1) endLine(q + __builtin_ctz(mask) + 1);
-  }
-#endif
-  for (; q < end; ++q) {
-    if (StartsLineAfter(units, q, end)) endLine(q + 1);
-  }
-  if (p < end) endLine(end);
-  // The last line may still grow when it has no line end, or only a CR that an LF may
-  // join. A line start found by counting is never the last one: that ends at the text's
-  // end, past the steps.
   kept.resumeStart = end;
-  kept.resumeNumber = number;
-  if (lastStart >= 0 && units[end - 1] != u'\n') {
-    kept.resumeStart = lastStart;
-    kept.resumeNumber = lastNumber;
+  for (int32_t p = from; p < end; ++number) {
+    const int32_t lineEnd = FindLineEnd(units, p, end);
+    int32_t next = lineEnd;
+    if (lineEnd < end)
+      next += units[lineEnd] == u'\r' && lineEnd + 1 < end && units[lineEnd + 1] == u'\n' ? 2 : 1;
+    bool holds = reach > p;
+    for (; h < hits.Size() && hits[h].start < next; ++h) {
+      holds = true;
+      reach = std::max(reach, hits[h].start + hits[h].length);
+    }
+    if (holds != invert) keep(KeptLine{p, lineEnd, next, number});
+    // The last line may still grow when it has no line end, or only a CR that an LF may
+    // yet join.
+    if (next == end && (lineEnd == end || (next == lineEnd + 1 && units[lineEnd] == u'\r'))) {
+      kept.resumeStart = p;
+      kept.resumeNumber = number;
+    }
+    p = next;
   }
+  if (kept.resumeStart == end) kept.resumeNumber = number;
+  return number;
+}
+
+// One piece of the worker's walk over text[from, end), which starts and ends with a line:
+// its kept lines are moved to the start of the piece, their numbers counted from 0 and
+// their hits placed from the piece's start.
+struct KeptPiece {
+  int32_t from = 0;
+  int32_t end = 0;
+  int32_t firstHit = 0;  // the first hit at or after `from`
+  int32_t reach = 0;     // where the hits before `from` end
+  KeptLines kept;
+  int32_t lineCount = 0;
+  BlockList<int32_t, 4096> fileLines;
+  BlockList<SearchHit, 49> viewHits;
+  int32_t length = 0;  // of the piece's part of the view's text
+  int32_t lastLineStart = -1;
+};
+
+void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& hits,
+                 KeptPiece& piece) {
+  char16_t* out = units + piece.from;
+  int32_t at = 0;
+  int32_t h = piece.firstHit;
+  // Neighbouring kept lines are moved together, a cache's worth at most.
+  constexpr int32_t kLongestMove = 1 << 14;
+  int32_t pendingFrom = piece.from;
+  int32_t pendingEnd = piece.from;
+  int32_t pendingTo = 0;
+  auto flush = [&] {
+    if (pendingEnd > pendingFrom && out + pendingTo != units + pendingFrom)
+      std::memmove(out + pendingTo, units + pendingFrom,
+                   sizeof(char16_t) * static_cast<size_t>(pendingEnd - pendingFrom));
+    pendingFrom = pendingEnd;
+    pendingTo = at;
+  };
+  piece.lineCount =
+      WalkLines(units, piece.from, piece.end, 0, invert, hits, piece.firstHit, piece.reach,
+                piece.kept, [&](const KeptLine& line) {
+                  piece.kept.lines.Append(line);
+                  if (line.start != pendingEnd || pendingEnd - pendingFrom > kLongestMove) {
+                    flush();
+                    // As AppendKeptLines: a lone CR line before an LF line gets an LF of its own.
+                    if (at > 0 && out[at - 1] == u'\r' && line.start < line.next &&
+                        units[line.start] == u'\n')
+                      out[at++] = u'\n';
+                    pendingFrom = line.start;
+                    pendingTo = at;
+                  }
+                  pendingEnd = line.next;
+                  const int32_t delta = at - line.start;
+                  piece.fileLines.Append(line.number);
+                  piece.lastLineStart = at;
+                  at += line.next - line.start;
+                  for (; !invert && h < hits.Size() && hits[h].start < line.next; ++h) {
+                    if (hits[h].start >= line.start)
+                      piece.viewHits.Append(SearchHit{hits[h].start + delta, hits[h].length});
+                  }
+                });
+  flush();
+  piece.length = at;
+}
+
+// The first hit starting at or after `position`.
+int32_t FirstHitFrom(const BlockList<SearchHit, 49>& hits, int32_t position) {
+  int32_t low = 0;
+  int32_t high = hits.Size();
+  while (low < high) {
+    const int32_t middle = low + (high - low) / 2;
+    if (hits[middle].start < position) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return low;
 }
 
 }  // namespace
@@ -284,61 +330,84 @@ KeptLines GatherKeptLines(std::u16string_view text, int32_t from, int32_t firstN
   from = std::clamp(from, 0, end);
   KeptLines kept;
   kept.hits = std::move(hitsFound);
-  WalkLines(text.data(), from, end, firstNumber, invert, kept.hits, kept,
+  WalkLines(text.data(), from, end, firstNumber, invert, kept.hits, 0, from, kept,
             [&kept](const KeptLine& line) { kept.lines.Append(line); });
   return kept;
 }
 
 KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
-                         const FilterRequest& request, BlockList<SearchHit, 49>&& hitsFound) {
+                         const FilterRequest& request, BlockList<SearchHit, 49>&& hitsFound,
+                         int32_t pieces) {
   KeptLines kept;
   kept.hits = std::move(hitsFound);
-  auto view = std::make_unique<Document>();
-  view->filter.reset(new FilterSource);
-  FilterSource& source = *view->filter;
-  source.request = request;
+  const auto& hits = kept.hits;
+  const bool invert = request.Invert == 1;
+  char16_t* units = text.get();
   // A kept line never lands after where it stood (an LF put in after a lone CR takes the
   // place of a line left out), so each line moves forward within the searched text as
   // soon as the walk has passed it, while it is still in the cache; and that memory is in
   // use already, where a fresh buffer's first touch of each page costs more than the move.
-  char16_t* units = text.get();
-  const auto& hits = kept.hits;
-  const bool withHits = request.Invert != 1;
+  // A large text is walked in pieces on every core, each piece moving its lines to its
+  // own start; the pieces then close up one after another.
+  if (pieces <= 0) pieces = length >= kUnitsWorthPieces ? CoreCount() : 1;
+  const std::vector<int32_t> cuts = CutsAfterLineEnds(units, length, std::max(pieces, 1));
+  std::vector<KeptPiece> parts(cuts.size() - 1);
+  int32_t reach = 0;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    KeptPiece& part = parts[i];
+    part.from = cuts[i];
+    part.end = cuts[i + 1];
+    part.firstHit = FirstHitFrom(hits, part.from);
+    const int32_t previous = i == 0 ? 0 : parts[i - 1].firstHit;
+    for (int32_t k = previous; k < part.firstHit; ++k)
+      reach = std::max(reach, hits[k].start + hits[k].length);
+    part.reach = reach;
+  }
+  RunPieces(static_cast<int32_t>(parts.size()),
+            [&](int32_t i) { GatherPiece(units, invert, hits, parts[static_cast<size_t>(i)]); });
+
+  auto view = std::make_unique<Document>();
+  view->filter.reset(new FilterSource);
+  FilterSource& source = *view->filter;
+  source.request = request;
   int32_t at = 0;
-  int32_t h = 0;
-  // Neighbouring kept lines are moved together, a cache's worth at most.
-  constexpr int32_t kLongestMove = 1 << 14;
-  int32_t pendingFrom = 0;
-  int32_t pendingEnd = 0;
-  int32_t pendingTo = 0;
-  auto flush = [&] {
-    if (pendingEnd > pendingFrom && pendingTo != pendingFrom)
-      std::memmove(units + pendingTo, units + pendingFrom,
-                   sizeof(char16_t) * static_cast<size_t>(pendingEnd - pendingFrom));
-    pendingFrom = pendingEnd;
-    pendingTo = at;
-  };
-  WalkLines(units, 0, length, 0, request.Invert == 1, kept.hits, kept, [&](const KeptLine& line) {
-    kept.lines.Append(line);
-    if (line.start != pendingEnd || pendingEnd - pendingFrom > kLongestMove) {
-      flush();
-      // As AppendKeptLines: a lone CR line before an LF line gets an LF of its own.
-      if (at > 0 && units[at - 1] == u'\r' && line.start < line.next && units[line.start] == u'\n')
-        units[at++] = u'\n';
-      pendingFrom = line.start;
-      pendingTo = at;
+  int32_t numberBase = 0;
+  kept.resumeStart = length;
+  kept.resumeNumber = 0;
+  for (KeptPiece& part : parts) {
+    if (part.length > 0) {
+      // A lone CR line ending one piece before an LF line starting the next: a line was
+      // left out between them, which makes the room for the LF.
+      const bool joinLf = at > 0 && units[at - 1] == u'\r' && units[part.from] == u'\n';
+      const int32_t to = at + (joinLf ? 1 : 0);
+      if (to != part.from)
+        std::memmove(units + to, units + part.from,
+                     sizeof(char16_t) * static_cast<size_t>(part.length));
+      if (joinLf) units[at] = u'\n';
+      const int32_t delta = to;
+      if (delta == 0 && numberBase == 0) {  // the first piece's lists stand as they are
+        kept.lines = std::move(part.kept.lines);
+        source.fileLines = std::move(part.fileLines);
+        view->hits = std::move(part.viewHits);
+      } else {
+        for (int32_t k = 0; k < part.kept.lines.Size(); ++k) {
+          KeptLine line = part.kept.lines[k];
+          line.number += numberBase;
+          kept.lines.Append(line);
+          source.fileLines.Append(part.fileLines[k] + numberBase);
+        }
+        for (int32_t k = 0; k < part.viewHits.Size(); ++k) {
+          const SearchHit& hit = part.viewHits[k];
+          view->hits.Append(SearchHit{hit.start + delta, hit.length});
+        }
+      }
+      source.lastLineStart = part.lastLineStart + delta;
+      at = to + part.length;
     }
-    pendingEnd = line.next;
-    const int32_t delta = at - line.start;
-    source.fileLines.Append(line.number);
-    source.lastLineStart = at;
-    at += line.next - line.start;
-    for (; withHits && h < hits.Size() && hits[h].start < line.next; ++h) {
-      if (hits[h].start >= line.start)
-        view->hits.Append(SearchHit{hits[h].start + delta, hits[h].length});
-    }
-  });
-  flush();
+    kept.resumeStart = part.kept.resumeStart;
+    kept.resumeNumber = part.kept.resumeNumber + numberBase;
+    numberBase += part.lineCount;
+  }
   source.scannedEnd = kept.resumeStart;
   source.scannedLines = kept.resumeNumber;
   view->textLength = at;

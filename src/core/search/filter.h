@@ -75,9 +75,11 @@ KeptLines GatherKeptLines(std::u16string_view text, int32_t from, int32_t firstN
 // The same on the worker, over its own copy of the text (`length` units and room for a
 // NUL), which the walk reuses for the view's text, line map and hits, put in `kept.view`.
 // The buffer becomes the view's (`text` is then null) when the kept lines fill much of
-// it, so that the window's thread is left with laying the view out.
+// it, so that the window's thread is left with laying the view out. The walk goes in
+// `pieces` on threads of their own; 0 leaves it to the text's size and the machine.
 KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
-                         const FilterRequest& request, BlockList<SearchHit, 49>&& hits);
+                         const FilterRequest& request, BlockList<SearchHit, 49>&& hits,
+                         int32_t pieces = 0);
 
 // A view of `whole` holding its kept lines one after the other, with the hits that lie in
 // them and their overstrike runs, not yet laid out. Its `filter->whole` is left for the
