@@ -231,7 +231,10 @@ TEST(Filter, AHitOverSeveralLinesKeepsEachOfThem) {
        {1, 2},
        u"xb\r\nc\r\n"},
       {"an expression over a line end", u"x\ny\nz\nx", {u"x\\ny", 0, 1, 0}, {0, 1}, u"x\ny\n"},
-      {"a hit across the pieces' cut", u"ab\ncd\nef\ng\n", {u"b\ncd\ne", 1, 0, 0}, {0, 1, 2},
+      {"a hit across the pieces' cut",
+       u"ab\ncd\nef\ng\n",
+       {u"b\ncd\ne", 1, 0, 0},
+       {0, 1, 2},
        u"ab\ncd\nef\n"},
       {"a lone CR before an empty LF line keeps them apart",
        u"a\rb\n\n",
@@ -249,8 +252,7 @@ TEST(Filter, AHitOverSeveralLinesKeepsEachOfThem) {
     SearchedText copy(whole.Text());
     HitCollection found = CollectHits(copy.View(), request.text, request.Caps, request.Regx);
     std::unique_ptr<Document> inPieces = BuildFilteredView(
-        whole, request,
-        GatherKeptText(copy.units, copy.length, request, std::move(found.hits), 2));
+        whole, request, GatherKeptText(copy.units, copy.length, request, std::move(found.hits), 2));
     for (Document* shown : {view.get(), inPieces.get()}) {
       EXPECT_EQ(shown->Text(), c.shown) << c.name;
       LayOut(*shown, 80);
