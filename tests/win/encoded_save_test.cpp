@@ -1,6 +1,7 @@
-// Saving in a chosen encoding as a user does it: the panel's lists, the bytes each choice
-// writes, the question about unconvertible characters and its refusal, and a failed write
-// (also of the UTF-16 copy) that leaves the old file whole and says so.
+// Saving in a chosen encoding as a user does it: the panel's lists, the keyboard focus
+// starting in the file name, the bytes each choice writes, the question about unconvertible
+// characters and its refusal, and a failed write (also of the UTF-16 copy) that leaves the
+// old file whole and says so.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -109,6 +110,7 @@ TEST(EncodedSave, PanelChoicesWriteTheirEncodingAndLineEnds) {
       {7, 0, EncodeText(text, 9, LineEndChoice::kKeep)},
   };
   std::vector<std::wstring> encodings, lineEnds;
+  bool focusInFileName = true;  // a name typed at once goes to the name, not the panel
   int n = 0;
   for (const auto& c : cases) {
     const std::wstring target = host.Folder().File(L"out" + std::to_wstring(n++) + L".txt");
@@ -116,6 +118,10 @@ TEST(EncodedSave, PanelChoicesWriteTheirEncodingAndLineEnds) {
                             {[&](HWND dialog) {
                                encodings = ListEntries(dialog, kEncodingList);
                                lineEnds = ListEntries(dialog, kLineEndList);
+                               HWND name = Item(dialog, kFileNameEdit);
+                               HWND focus = GetFocus();
+                               focusInFileName &=
+                                   name && focus && (focus == name || IsChild(name, focus));
                                return !encodings.empty();
                              },
                              SaveDialog(c.encoding, c.lineEnd, target)}));
@@ -131,6 +137,7 @@ TEST(EncodedSave, PanelChoicesWriteTheirEncodingAndLineEnds) {
                                                        L"Unicode (UTF7)"};
   EXPECT_EQ(encodings, expectedEncodings);
   EXPECT_EQ(lineEnds, (std::vector<std::wstring>{L"変換しない", L"CR+LF", L"LF", L"CR"}));
+  EXPECT_TRUE(focusInFileName);
   EXPECT_TRUE(NoTemporaryFilesIn(host.Folder()));
 }
 

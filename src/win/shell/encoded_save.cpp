@@ -66,7 +66,9 @@ void StoreSelection(HWND list, int& field, size_t count) {
 UINT_PTR CALLBACK SavePanelHook(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     FillPanel(panel);
-    return TRUE;
+    // TRUE would put the keyboard focus on the encoding list, and a name typed at once
+    // would pick encodings; FALSE leaves it in the file name box.
+    return FALSE;
   }
   if (message != WM_COMMAND) return FALSE;
   const auto list = reinterpret_cast<HWND>(lParam);
