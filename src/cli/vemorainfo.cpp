@@ -75,7 +75,11 @@ int RunInfo(const std::vector<std::u16string>& arguments) {
   PhaseTimer timer(options.timing);
   bool allRead = true;
   for (const std::u16string& path : options.paths) allRead &= ProcessFile(options, path, timer);
-  std::fflush(stdout);
+  // A full disk or a closed pipe must not pass for a finished conversion or listing.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    WriteError("the output could not be written");
+    return kExitUnreadable;
+  }
   if (!allRead) return kExitUnreadable;
   return someUnconvertible ? kExitUnconvertible : 0;
 }

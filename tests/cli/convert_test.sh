@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # vemorainfo --to as users script it: every target against iconv on real Shift_JIS, the
 # byte-order marks, line ends, standard input, a round trip through UTF-8, unconvertible
-# characters and the exit status.
+# characters, an output that cannot be written and the exit status.
 set -u
 info=$1
 data=$(cd "$(dirname "$0")/../data" && pwd)
@@ -58,6 +58,11 @@ check "and counted on standard error" \
 check "UTF-8 holds them" 0 $?
 "$info" --to sjis "$work/latin.txt" "$work/missing.txt" >/dev/null 2>&1
 check "an unreadable file still gives 2" 2 $?
+if [ -w /dev/full ]; then
+  "$info" --to sjis "$sjis" >/dev/full 2>"$work/err"
+  check "a full output is an error, not a conversion" "2 vemorainfo: the output could not be written" \
+    "$? $(cat "$work/err")"
+fi
 "$info" --to latin1 "$work/a.txt" >/dev/null 2>"$work/err"
 check "an unknown target is a usage error" "2 vemorainfo: bad value for --to: latin1" \
   "$? $(head -1 "$work/err")"
