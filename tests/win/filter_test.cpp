@@ -203,6 +203,8 @@ TEST_F(FilterTest, InvertedEmptyAndRejectedFilters) {
   EXPECT_EQ(ShownText(), L"");
   EXPECT_EQ(host_.StatusText(2), L"0行");
   EXPECT_FALSE(Grayed(CmdUnfilter));
+  // An empty view starts at its top, so the lines a followed file brings show from there.
+  EXPECT_EQ(CurrentDocument()->TopLine, 0);
 
   // A rejected expression: the find's message, and the view stays as it was.
   ASSERT_TRUE(RunScripted([&] { host_.Command(CmdFilter); },

@@ -92,7 +92,10 @@ void ShowSwappedDocument(bool layOut, int32_t fileTop) {
   const int32_t top =
       fileTop < 0 ? document.TopLine : DisplayLineAtOrAfterFileLine(document, fileTop);
   const int32_t last = std::max(document.displayLineCount - 1, 0);
-  document.TopLine = top < 0 ? MaxTopLine(CurrentScrollPosition()) : std::min(top, last);
+  // Past the last kept line: the end in view, or the top of a view too short to scroll (an
+  // empty one among them, which a followed file may fill later).
+  document.TopLine =
+      top < 0 ? std::max(MaxTopLine(CurrentScrollPosition()), 0) : std::min(top, last);
   UpdateScrollBars();
   ClampLeftColumn();
   SetStatusLineText(kStatusTopLinePart, document.TopLine);
