@@ -26,8 +26,10 @@ bool WriteConvertedPhase(const InfoFile& file, const InfoOptions& options, Phase
   });
   if (tally.unconvertible == 0) return true;
   const int64_t line = LineNumberAt(file.document.Text(), tally.firstUnconvertible);
+  const bool one = tally.unconvertible == 1;
   WriteError(Utf16ToUtf8(file.path) + ": " + std::to_string(tally.unconvertible) +
-             " characters could not be converted and were written as \"?\" (the first on line " +
+             (one ? " character" : " characters") + " could not be converted and " +
+             (one ? "was" : "were") + " written as \"?\" (the first on line " +
              std::to_string(line) + ")");
   return false;
 }
