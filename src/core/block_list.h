@@ -52,6 +52,23 @@ class BlockList {
   }
   T& operator[](int32_t index) { return blocks_[index / BlockSize]->entries[index % BlockSize]; }
 
+  // The index of the first entry for which `before` is false, in a list where every entry
+  // for which it is true comes first (a binary search, as std::partition_point).
+  template <typename Predicate>
+  int32_t PartitionPoint(Predicate before) const {
+    int32_t low = 0;
+    int32_t high = size_;
+    while (low < high) {
+      const int32_t middle = low + (high - low) / 2;
+      if (before((*this)[middle])) {
+        low = middle + 1;
+      } else {
+        high = middle;
+      }
+    }
+    return low;
+  }
+
   const std::vector<std::unique_ptr<Block>>& Blocks() const { return blocks_; }
 
  private:

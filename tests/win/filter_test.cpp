@@ -6,10 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/keys/commands.h"
@@ -27,15 +24,6 @@
 
 namespace vemora::testing {
 namespace {
-
-bool Grayed(UINT command) {
-  return (GetMenuState(GetMenu(gShell.mainWindow), command, MF_BYCOMMAND) & MF_GRAYED) != 0;
-}
-
-std::wstring ShownText() {
-  const Document* document = CurrentDocument();
-  return document ? ToWide(document->Text()) : L"(none)";
-}
 
 // Line n (from 1) of the log: every third holds "エラー", every fifth "警告".
 std::string LogLine(int n) {
@@ -56,17 +44,6 @@ std::wstring Kept(int from, int to, Keep keep) {
   for (int n = from; n <= to; ++n)
     if (keep(n)) text += LogLine(n);
   return Wide(text);
-}
-
-// Handles the viewer's messages until the condition holds or the time is up.
-bool PumpUntil(ViewerHost& host, const std::function<bool()>& done, DWORD milliseconds) {
-  const ULONGLONG end = GetTickCount64() + milliseconds;
-  while (!done()) {
-    if (GetTickCount64() > end) return false;
-    host.Pump();
-    Sleep(5);
-  }
-  return true;
 }
 
 // Filters through the dialog as a user does: types the text, sets the switches, OK; `more`
@@ -103,18 +80,6 @@ bool PumpUntil(ViewerHost& host, const std::function<bool()>& done, DWORD millis
 constexpr wchar_t kEndless[] = L"a*[^a][^a]";
 std::string WithLongLine(const std::string& text) {
   return text + std::string(300000, 'a');
-}
-
-bool PressEscape() {
-  const MSG escape{gShell.viewWindow, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
-  return CancelSearchOnEscape(escape);
-}
-
-bool ShowsWaitCursor() {
-  // The view asks the main window for its cursor first.
-  SendMessageW(gShell.viewWindow, WM_SETCURSOR, reinterpret_cast<WPARAM>(gShell.viewWindow),
-               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-  return GetCursor() == LoadCursorW(nullptr, IDC_WAIT);
 }
 
 class FilterTest : public ::testing::Test {
@@ -242,22 +207,9 @@ TEST_F(FilterTest, ALongFilterLeavesTheWindowAnsweringAndEscKeepsTheView) {
   Open(text);
   ASSERT_TRUE(Filter(host_, kEndless, true, false));
   ASSERT_TRUE(FilterSearchRunning());
-  std::atomic<int> answered{0};
-  std::atomic<bool> asked{false};
-  std::thread asker([&] {
-    for (int i = 0; i < 5; ++i) {
-      DWORD_PTR result = 0;
-      if (SendMessageTimeoutW(gShell.mainWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &result))
-        ++answered;
-    }
-    asked = true;
-  });
-  EXPECT_TRUE(PumpUntil(
-      host_, [&] { return asked.load(); }, 10000));
-  asker.join();
-  EXPECT_EQ(answered.load(), 5);
+  EXPECT_EQ(AnswersFromAnotherThread(host_, 5), 5);
   EXPECT_TRUE(ShowsWaitCursor());
-  EXPECT_TRUE(PressEscape());
+  EXPECT_TRUE(PressEscapeToSearch());
   EXPECT_FALSE(FilterSearchRunning());
   EXPECT_FALSE(ShowsWaitCursor());
   host_.Pump();
@@ -270,7 +222,7 @@ TEST_F(FilterTest, ALongFilterLeavesTheWindowAnsweringAndEscKeepsTheView) {
   ASSERT_TRUE(Filter(host_, kEndless, true, false));
   ASSERT_TRUE(FilterSearchRunning());
   EXPECT_EQ(ShownText(), kept);
-  EXPECT_TRUE(PressEscape());
+  EXPECT_TRUE(PressEscapeToSearch());
   host_.Pump();
   EXPECT_EQ(ShownText(), kept) << "the filter before stays";
   EXPECT_TRUE(host_.Title().ends_with(L"app.log [絞り込み] - Vemora")) << host_.Title();
@@ -314,7 +266,7 @@ TEST_F(FilterTest, AFindAndAFilterKeepToTheirOwnText) {
   ASSERT_TRUE(Find(host_, L"警告", false));
   EXPECT_EQ(CurrentDocument()->hits.Size(), 4) << "the find is shown on the whole text";
   EXPECT_TRUE(FilterSearchRunning());
-  EXPECT_TRUE(PressEscape());
+  EXPECT_TRUE(PressEscapeToSearch());
   EXPECT_FALSE(FilterSearchRunning() || FindSearchRunning());
   host_.Pump();
   EXPECT_EQ(ShownText(), Wide(text));

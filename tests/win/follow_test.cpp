@@ -27,11 +27,6 @@ void Append(const std::wstring& path, const std::string& bytes) {
   std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::app) << bytes;
 }
 
-std::wstring ShownText() {
-  const Document* document = CurrentDocument();
-  return document ? ToWide(document->Text()) : L"(none)";
-}
-
 // Lets the follow timer run until the text is `expected`, for at most three seconds.
 bool WaitForText(ViewerHost& host, const std::wstring& expected) {
   for (int i = 0; i < 60 && ShownText() != expected; ++i) {

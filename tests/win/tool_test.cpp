@@ -8,7 +8,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
 
@@ -29,17 +28,6 @@ namespace {
 
 std::wstring TestTool() {
   return BesideTheTests(L"vemora_test_tool.exe").wstring();
-}
-
-// Handles the viewer's messages (the watch timer among them) until the condition holds.
-bool PumpUntil(ViewerHost& host, const std::function<bool()>& done, DWORD milliseconds) {
-  const ULONGLONG end = GetTickCount64() + milliseconds;
-  while (!done()) {
-    if (GetTickCount64() > end) return false;
-    host.Pump();
-    Sleep(10);
-  }
-  return true;
 }
 
 void PumpFor(ViewerHost& host, DWORD milliseconds) {

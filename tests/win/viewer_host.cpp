@@ -9,8 +9,10 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "win/shell/app_state.h"
+#include "win/search/find_search.h"
 #include "win/shell/application.h"
 #include "win/platform/text_conversion.h"
 
@@ -140,6 +142,50 @@ SCROLLINFO Bar(int bar) {
   info.fMask = SIF_ALL;
   GetScrollInfo(gShell.viewWindow, bar, &info);
   return info;
+}
+
+std::wstring ShownText() {
+  const Document* document = CurrentDocument();
+  return document ? ToWide(document->Text()) : L"(none)";
+}
+
+bool PumpUntil(ViewerHost& host, const std::function<bool()>& done, DWORD milliseconds) {
+  const ULONGLONG end = GetTickCount64() + milliseconds;
+  while (!done()) {
+    if (GetTickCount64() > end) return false;
+    host.Pump();
+    Sleep(5);
+  }
+  return true;
+}
+
+int AnswersFromAnotherThread(ViewerHost& host, int count) {
+  std::atomic<int> answered{0};
+  std::atomic<bool> asked{false};
+  std::thread asker([&] {
+    for (int i = 0; i < count; ++i) {
+      DWORD_PTR result = 0;
+      if (SendMessageTimeoutW(gShell.mainWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &result))
+        ++answered;
+    }
+    asked = true;
+  });
+  PumpUntil(
+      host, [&] { return asked.load(); }, 10000);
+  asker.join();
+  return answered.load();
+}
+
+bool PressEscapeToSearch() {
+  const MSG escape{gShell.viewWindow, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+  return CancelSearchOnEscape(escape);
+}
+
+bool ShowsWaitCursor() {
+  // The view asks the main window for its cursor first.
+  SendMessageW(gShell.viewWindow, WM_SETCURSOR, reinterpret_cast<WPARAM>(gShell.viewWindow),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  return GetCursor() == LoadCursorW(nullptr, IDC_WAIT);
 }
 
 std::wstring ClipboardText() {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -67,6 +68,19 @@ SCROLLINFO Bar(int bar);
 std::wstring ClipboardText();
 // Puts the text on the clipboard as Unicode text; null leaves the clipboard empty.
 void PutOnClipboard(const std::wstring* text);
+
+// The shown document's text; "(none)" without one.
+std::wstring ShownText();
+// Handles the viewer's messages until the condition holds or the time is up.
+bool PumpUntil(ViewerHost& host, const std::function<bool()>& done, DWORD milliseconds);
+// How many of `count` messages sent from another thread the main window answered within
+// 100 ms each, while this thread keeps handling its messages.
+int AnswersFromAnotherThread(ViewerHost& host, int count);
+// Esc offered to a running search the way the message loop offers it; true if it stopped
+// one.
+bool PressEscapeToSearch();
+// The cursor the view shows over its client area is the wait cursor.
+bool ShowsWaitCursor();
 
 // The text of a wide string of the bytes of a UTF-8 literal, for readable expectations.
 std::wstring Wide(std::string_view utf8);

@@ -9,11 +9,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <atomic>
 #include <fstream>
-#include <functional>
 #include <iterator>
-#include <thread>
 #include <vector>
 
 #include "core/keys/commands.h"
@@ -43,17 +40,6 @@ void SetLastWrite(const std::wstring& path, WORD year, WORD month, WORD day, WOR
 
 std::wstring TopLineText(int line) {
   return L"先頭:" + std::to_wstring(line) + L"行目";
-}
-
-// Handles the viewer's messages until the condition holds or the time is up.
-bool PumpUntil(ViewerHost& host, const std::function<bool()>& done, DWORD milliseconds) {
-  const ULONGLONG end = GetTickCount64() + milliseconds;
-  while (!done()) {
-    if (GetTickCount64() > end) return false;
-    host.Pump();
-    Sleep(5);
-  }
-  return true;
 }
 
 // The find dialog answered with a pattern; `more` answers what the search shows after it.
@@ -403,30 +389,13 @@ TEST(Viewer, LongSearchLeavesTheWindowAnsweringAndEscStopsIt) {
 
   ASSERT_TRUE(Find(host, L"a*[^a][^a]", 1));
   ASSERT_TRUE(FindSearchRunning());
-  std::atomic<int> answered{0};
-  std::atomic<bool> asked{false};
-  std::thread asker([&] {
-    for (int i = 0; i < 5; ++i) {
-      DWORD_PTR result = 0;
-      if (SendMessageTimeoutW(gShell.mainWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &result))
-        ++answered;
-    }
-    asked = true;
-  });
-  EXPECT_TRUE(PumpUntil(
-      host, [&] { return asked.load(); }, 10000));
-  asker.join();
-  EXPECT_EQ(answered.load(), 5);
+  EXPECT_EQ(AnswersFromAnotherThread(host, 5), 5);
   host.Command(CmdFindPrev);
   EXPECT_EQ(CurrentDocument()->TopLine, 0) << "the hits before still step";
   EXPECT_TRUE(FindSearchRunning());
-  // The view asks the main window for its cursor first.
-  SendMessageW(gShell.viewWindow, WM_SETCURSOR, reinterpret_cast<WPARAM>(gShell.viewWindow),
-               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+  EXPECT_TRUE(ShowsWaitCursor());
 
-  const MSG escape{gShell.viewWindow, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
-  EXPECT_TRUE(CancelSearchOnEscape(escape));
+  EXPECT_TRUE(PressEscapeToSearch());
   EXPECT_FALSE(FindSearchRunning());
   host.Pump();
   EXPECT_EQ(CurrentDocument()->hits.Size(), 2) << "the hits before stay";
@@ -435,9 +404,7 @@ TEST(Viewer, LongSearchLeavesTheWindowAnsweringAndEscStopsIt) {
   host.Command(CmdFindNext);
   EXPECT_EQ(CurrentDocument()->TopLine, secondNeedle);
   EXPECT_TRUE(host.Running()) << "Esc stopped the search, not the viewer";
-  SendMessageW(gShell.viewWindow, WM_SETCURSOR, reinterpret_cast<WPARAM>(gShell.viewWindow),
-               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-  EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+  EXPECT_FALSE(ShowsWaitCursor());
 
   // A reload of the file starts the search again over the new text; another file shown
   // ends it.

@@ -67,17 +67,8 @@ void ReserveViewText(Document& view, int64_t units, bool withSlack) {
 
 // The index of the first run that ends after `position`.
 int32_t FirstRunEndingAfter(const BlockList<OverstrikeRun, 49>& runs, int32_t position) {
-  int32_t low = 0;
-  int32_t high = runs.Size();
-  while (low < high) {
-    const int32_t middle = low + (high - low) / 2;
-    if (runs[middle].start + runs[middle].length <= position) {
-      low = middle + 1;
-    } else {
-      high = middle;
-    }
-  }
-  return low;
+  return runs.PartitionPoint(
+      [position](const OverstrikeRun& run) { return run.start + run.length <= position; });
 }
 
 // Copies the kept lines behind the view's text, with the hits that start in them and the
@@ -309,17 +300,7 @@ void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& h
 
 // The first hit starting at or after `position`.
 int32_t FirstHitFrom(const BlockList<SearchHit, 49>& hits, int32_t position) {
-  int32_t low = 0;
-  int32_t high = hits.Size();
-  while (low < high) {
-    const int32_t middle = low + (high - low) / 2;
-    if (hits[middle].start < position) {
-      low = middle + 1;
-    } else {
-      high = middle;
-    }
-  }
-  return low;
+  return hits.PartitionPoint([position](const SearchHit& hit) { return hit.start < position; });
 }
 
 }  // namespace
@@ -517,16 +498,8 @@ int32_t DisplayLineAtOrAfterFileLine(const Document& document, int32_t fileLine)
     return fileLine > lastLine ? -1 : DisplayLineOfLogical(document, std::max(fileLine, 0));
   }
   const auto& lines = document.filter->fileLines;
-  int32_t low = 0;
-  int32_t high = lines.Size();
-  while (low < high) {  // the first kept line at or after `fileLine`
-    const int32_t middle = low + (high - low) / 2;
-    if (lines[middle] < fileLine) {
-      low = middle + 1;
-    } else {
-      high = middle;
-    }
-  }
+  // The first kept line at or after `fileLine`.
+  const int32_t low = lines.PartitionPoint([fileLine](int32_t line) { return line < fileLine; });
   return low < lines.Size() ? DisplayLineOfLogical(document, low) : -1;
 }
 

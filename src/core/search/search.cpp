@@ -176,16 +176,9 @@ int32_t FindNextHit(const Document& document, int32_t line) {
   if (!IsDisplayLine(document, line) || document.hits.Empty()) return -1;
   const int32_t from = document.lineTable.StartOf(line + 1);
   const auto& hits = document.hits;
-  int32_t low = 0;
-  int32_t high = hits.Size();
-  while (low < high) {  // the first hit starting at or after `from`
-    const int32_t middle = low + (high - low) / 2;
-    if (hits[middle].start < from) {
-      low = middle + 1;
-    } else {
-      high = middle;
-    }
-  }
+  // The first hit starting at or after `from`.
+  const int32_t low =
+      hits.PartitionPoint([from](const SearchHit& hit) { return hit.start < from; });
   return low < hits.Size() ? DisplayLineOf(document, hits[low].start) : -1;
 }
 
@@ -193,16 +186,9 @@ int32_t FindPreviousHit(const Document& document, int32_t line) {
   if (!IsDisplayLine(document, line) || document.hits.Empty()) return -1;
   const int32_t before = document.lineTable.StartOf(line);
   const auto& hits = document.hits;
-  int32_t low = 0;
-  int32_t high = hits.Size();
-  while (low < high) {  // the number of hits starting before `before`
-    const int32_t middle = low + (high - low) / 2;
-    if (hits[middle].start < before) {
-      low = middle + 1;
-    } else {
-      high = middle;
-    }
-  }
+  // The number of hits starting before `before`.
+  const int32_t low =
+      hits.PartitionPoint([before](const SearchHit& hit) { return hit.start < before; });
   return low > 0 ? DisplayLineOf(document, hits[low - 1].start) : -1;
 }
 
