@@ -15,6 +15,7 @@
 #include "win/platform/text_conversion.h"
 #include "win/resources/resource_ids.h"
 #include "win/shell/app_state.h"
+#include "win/shell/file_dialogs.h"
 #include "win/shell/main_window.h"
 
 namespace vemora {
@@ -85,26 +86,6 @@ UINT_PTR CALLBACK SavePanelHook(HWND panel, UINT message, WPARAM wParam, LPARAM 
   return FALSE;
 }
 
-bool ShowEncodedSaveDialog(std::u16string& path) {
-  wchar_t buffer[MAX_PATH] = {};
-  OPENFILENAMEW request{};
-  request.lStructSize = sizeof request;
-  request.hwndOwner = gShell.mainWindow;
-  request.hInstance = gShell.instance;
-  request.lpstrFilter = L"全てのファイル\0*\0";
-  request.nFilterIndex = 1;
-  request.lpstrFile = buffer;
-  request.nMaxFile = MAX_PATH;
-  request.lpstrTitle = kTitle;
-  request.lpTemplateName = MAKEINTRESOURCEW(IDD_SAVE_ENCODING_PANEL);
-  request.lpfnHook = SavePanelHook;
-  request.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_EXPLORER |
-                  OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_ENABLESIZING;
-  if (!GetSaveFileNameW(&request)) return false;
-  path = ToUtf16(buffer);
-  return true;
-}
-
 // "?" for `count` characters, the first on `line`: whether the user wants the file anyway.
 bool AcceptReplacements(int64_t count, int64_t line) {
   const std::wstring question = L"変換できない文字が" + std::to_wstring(count) +
@@ -155,7 +136,8 @@ void SaveInChosenEncoding() {
   if (!CurrentDocument()) return;
   EnableInputMethod(true);
   std::u16string path;
-  if (ShowEncodedSaveDialog(path))
+  if (ShowSaveDialogWithPanel(gShell.mainWindow, path, kTitle, IDD_SAVE_ENCODING_PANEL,
+                              SavePanelHook))
     SaveDocumentText(path, kEncodings[gChoice.encoding].target,
                      static_cast<LineEndChoice>(gChoice.lineEnd));
   EnableInputMethod(false);

@@ -36,6 +36,15 @@ OPENFILENAMEW Request(HWND owner, wchar_t (&buffer)[MAX_PATH], const wchar_t* ti
   return request;
 }
 
+// A panel of the program's below the dialog's own controls, filled and read by `hook`.
+void AddPanel(OPENFILENAMEW& request, WORD panelTemplate, LPOFNHOOKPROC hook) {
+  request.hInstance = gShell.instance;
+  request.lpTemplateName = MAKEINTRESOURCEW(panelTemplate);
+  request.lpfnHook = hook;
+  request.Flags =
+      OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_ENABLESIZING;
+}
+
 // The panel's list, in order, with the encoding request each entry makes.
 struct EncodingChoice {
   const wchar_t* text;
@@ -88,11 +97,8 @@ bool ShowDocumentOpenDialog(HWND owner, std::u16string& path) {
   wchar_t buffer[MAX_PATH];
   CopyInitialName(path, buffer);
   OPENFILENAMEW request = Request(owner, buffer, L"開く", L"全てのファイル\0*\0");
-  request.hInstance = gShell.instance;
-  request.lpTemplateName = MAKEINTRESOURCEW(IDD_ENCODING_PANEL);
-  request.lpfnHook = EncodingPanelHook;
-  request.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER |
-                  OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_ENABLESIZING;
+  AddPanel(request, IDD_ENCODING_PANEL, EncodingPanelHook);
+  request.Flags |= OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
   if (!GetOpenFileNameW(&request)) return false;
   path = ToUtf16(buffer);
   return true;
@@ -117,6 +123,18 @@ bool ShowSaveDialog(HWND owner, std::u16string& path, const wchar_t* title,
   request.hInstance = gShell.instance;
   request.lpstrDefExt = defaultExtension && *defaultExtension ? defaultExtension : nullptr;
   request.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
+  if (!GetSaveFileNameW(&request)) return false;
+  path = ToUtf16(buffer);
+  return true;
+}
+
+bool ShowSaveDialogWithPanel(HWND owner, std::u16string& path, const wchar_t* title,
+                             WORD panelTemplate, LPOFNHOOKPROC hook) {
+  wchar_t buffer[MAX_PATH];
+  CopyInitialName(path, buffer);
+  OPENFILENAMEW request = Request(owner, buffer, title, L"全てのファイル\0*\0");
+  AddPanel(request, panelTemplate, hook);
+  request.Flags |= OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
   if (!GetSaveFileNameW(&request)) return false;
   path = ToUtf16(buffer);
   return true;

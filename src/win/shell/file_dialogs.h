@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commdlg.h>
 
 #include <string>
 
@@ -22,5 +23,10 @@ bool ShowOpenDialog(HWND owner, std::u16string& path, const wchar_t* title,
 // The dialog itself asks before an existing file is overwritten.
 bool ShowSaveDialog(HWND owner, std::u16string& path, const wchar_t* title,
                     const wchar_t* filter, const wchar_t* defaultExtension);
+
+// A save dialog for any file with a panel of the caller's below its controls: the
+// template and the hook that fills the panel and reads its choices.
+bool ShowSaveDialogWithPanel(HWND owner, std::u16string& path, const wchar_t* title,
+                             WORD panelTemplate, LPOFNHOOKPROC hook);
 
 }  // namespace vemora
