@@ -300,11 +300,7 @@ void SearchGrownText(Document& document, int32_t from,
   int32_t resume = from;
   while (kept > 0 && hits[kept - 1].start + hits[kept - 1].length >= from)
     resume = std::min(resume, hits[--kept].start);
-  if (kept < hits.Size()) {
-    std::remove_reference_t<decltype(hits)> earlier;
-    for (int32_t i = 0; i < kept; ++i) earlier.Append(hits[i]);
-    hits = std::move(earlier);
-  }
+  hits.TruncateTo(kept);
   // The search steps past each hit it finds, so none starts inside a kept one.
   if (kept > 0) resume = std::max(resume, hits[kept - 1].start + hits[kept - 1].length);
   Document part;
