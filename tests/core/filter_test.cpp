@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -132,6 +133,22 @@ std::u16string GeneratedText(uint32_t seed, bool finalLineEnd) {
   return text;
 }
 
+// The same view: text, file lines, hits and where a growing file resumes.
+void ExpectSameFilter(const Document& made, const Document& expected, const std::string& label) {
+  EXPECT_EQ(made.Text(), expected.Text()) << label;
+  ASSERT_EQ(made.filter->fileLines.Size(), expected.filter->fileLines.Size()) << label;
+  for (int32_t k = 0; k < made.filter->fileLines.Size(); ++k)
+    EXPECT_EQ(made.filter->fileLines[k], expected.filter->fileLines[k]) << label << " line " << k;
+  ASSERT_EQ(made.hits.Size(), expected.hits.Size()) << label;
+  for (int32_t i = 0; i < made.hits.Size(); ++i) {
+    EXPECT_EQ(made.hits[i].start, expected.hits[i].start) << label;
+    EXPECT_EQ(made.hits[i].length, expected.hits[i].length) << label;
+  }
+  EXPECT_EQ(made.filter->scannedEnd, expected.filter->scannedEnd) << label;
+  EXPECT_EQ(made.filter->scannedLines, expected.filter->scannedLines) << label;
+  EXPECT_EQ(made.filter->lastLineStart, expected.filter->lastLineStart) << label;
+}
+
 // A filter request written as a literal.
 struct Switches {
   const char16_t* text;
@@ -202,6 +219,17 @@ TEST(Filter, KeepsTheLinesThatHoldAHitOrNoneAgainstAPlainReference) {
         EXPECT_EQ(other->filter->scannedLines, view->filter->scannedLines) << made;
         EXPECT_EQ(other->filter->lastLineStart, view->filter->lastLineStart) << made;
       }
+      // And searched by the worker in pieces too, each piece walking its own lines.
+      for (int32_t pieces : {1, 2, 3}) {
+        const std::string made = label + ", searched in " + std::to_string(pieces);
+        SearchedText copy(whole.Text());
+        HitCollection outcome;
+        std::unique_ptr<Document> other = BuildFilteredView(
+            whole, request,
+            SearchKeptText(copy.units, copy.length, request, outcome, nullptr, pieces));
+        ExpectShows(*other, whole, kept, made);
+        ExpectSameFilter(*other, *view, made);
+      }
       if (c.request.Invert == 0 && c.request.Regx == 0) {
         // Every hit highlights the search text where it stands in the view.
         for (int32_t i = 0; i < view->hits.Size(); ++i)
@@ -213,6 +241,58 @@ TEST(Filter, KeepsTheLinesThatHoldAHitOrNoneAgainstAPlainReference) {
         EXPECT_TRUE(view->hits.Empty()) << label << ": the lines kept hold no hit";
       }
     }
+  }
+}
+
+// The worker searches a text in pieces cut after LFs only where each piece alone finds
+// the hits the whole search finds there: anchors at a line's start or end, word edges and
+// case folding qualify; the subject's own start and end, and texts that reach over an LF,
+// are searched whole. Each way gives the view the search over the whole text gives.
+TEST(Filter, SearchingInPiecesGivesTheWholeSearchsView) {
+  const Switches requests[] = {
+      {u"^東", 0, 1, 0},    {u"京$", 0, 1, 0},        {u"^$|a", 0, 1, 0},
+      {u"\\A東", 0, 1, 0},  {u"\\A[^b]", 0, 1, 0},    {u"京\\z", 0, 1, 0},
+      {u"京\\Z", 0, 1, 0},  {u"\\ba\\b", 0, 1, 0},    {u"(?i)A", 0, 1, 0},
+      {u"東京|b", 0, 1, 1}, {u"[東京]{2}", 0, 1, 0},  {u"a.b", 0, 1, 0},
+      {u"a", 0, 0, 0},      {u"A", 1, 0, 1},          {u"\r", 1, 0, 0},
+      {u"b\na", 1, 0, 0},   {u"\U0002000B", 1, 0, 0}, {u"a", 2, 0, 0},
+  };
+  for (const Switches& switches : requests) {
+    const FilterRequest request = switches.Request();
+    for (uint32_t seed : {4u, 5u, 6u}) {
+      Document whole = MakeDocument(GeneratedText(seed, seed != 5));
+      const std::string label =
+          "pattern #" + std::to_string(&switches - requests) + ", seed " + std::to_string(seed);
+      std::u16string errorText;
+      std::unique_ptr<Document> expected = BuildFilteredView(whole, request, errorText);
+      ASSERT_TRUE(expected) << label;
+      for (int32_t pieces : {2, 3, 5}) {
+        SearchedText copy(whole.Text());
+        HitCollection outcome;
+        KeptLines kept = SearchKeptText(copy.units, copy.length, request, outcome, nullptr, pieces);
+        EXPECT_FALSE(outcome.cancelled) << label;
+        EXPECT_TRUE(outcome.errorText.empty()) << label;
+        EXPECT_EQ(outcome.failedLines, 0) << label;
+        std::unique_ptr<Document> made = BuildFilteredView(whole, request, std::move(kept));
+        ExpectSameFilter(*made, *expected, label + " in " + std::to_string(pieces));
+      }
+    }
+  }
+}
+
+TEST(Filter, ARejectedExpressionOrACancelGathersNothing) {
+  Document whole = MakeDocument(GeneratedText(7, true));
+  for (int32_t pieces : {1, 3}) {
+    SearchedText copy(whole.Text());
+    HitCollection outcome;
+    KeptLines kept =
+        SearchKeptText(copy.units, copy.length, {u"a(", 0, 1, 0}, outcome, nullptr, pieces);
+    EXPECT_FALSE(outcome.errorText.empty()) << pieces;
+    EXPECT_FALSE(kept.view) << pieces;
+    const std::atomic<bool> cancel{true};
+    kept = SearchKeptText(copy.units, copy.length, {u"a", 0, 1, 0}, outcome, &cancel, pieces);
+    EXPECT_TRUE(outcome.cancelled) << pieces;
+    EXPECT_FALSE(kept.view) << pieces;
   }
 }
 

@@ -30,15 +30,15 @@ std::shared_ptr<BackgroundSearch> BackgroundSearch::Start(Request request,
 }
 
 void BackgroundSearch::Run() {
-  const std::u16string_view text = request_.text.View();
-  HitCollection collection =
-      CollectHits(text, request_.pattern, request_.Caps, request_.Regx, &cancel_);
+  HitCollection collection;
   KeptLines kept;
-  if (request_.gatherLines && !collection.cancelled && collection.errorText.empty()) {
-    kept = GatherKeptText(request_.text.units, request_.text.length,
+  if (request_.gatherLines) {
+    kept = SearchKeptText(request_.text.units, request_.text.length,
                           {request_.pattern, request_.Caps, request_.Regx, request_.Invert},
-                          std::move(collection.hits));
-    collection.hits.Clear();
+                          collection, &cancel_);
+  } else {
+    collection =
+        CollectHits(request_.text.View(), request_.pattern, request_.Caps, request_.Regx, &cancel_);
   }
   // The copy of the text goes as soon as it is searched (or becomes the view's), not when
   // the owner lets go.

@@ -13,6 +13,7 @@
 #endif
 
 #include "core/pieces.h"
+#include "core/search/regex_prefilter.h"
 #include "core/search/search.h"
 
 namespace vemora {
@@ -239,8 +240,9 @@ int32_t WalkLines(const char16_t* units, int32_t from, int32_t end, int32_t firs
 }
 
 // One piece of the worker's walk over text[from, end), which starts and ends with a line:
-// its kept lines are moved to the start of the piece, their numbers counted from 0 and
-// their hits placed from the piece's start.
+// its kept lines, their numbers counted from 0 and their hits placed from where the piece's
+// part of the view starts. The first piece moves its lines into place as it walks them;
+// the others only note the moves, which are made once the pieces before them are in place.
 struct KeptPiece {
   int32_t from = 0;
   int32_t end = 0;
@@ -252,56 +254,182 @@ struct KeptPiece {
   BlockList<SearchHit, 49> viewHits;
   int32_t length = 0;  // of the piece's part of the view's text
   int32_t lastLineStart = -1;
+  // Neighbouring kept lines, text[from, end), each put behind the one before, the first
+  // one where the piece's part starts; an LF goes before those with `lfBefore`.
+  struct Move {
+    int32_t from = 0;
+    int32_t end = 0;
+    bool lfBefore = false;
+  };
+  std::vector<Move> moves;
+  HitCollection found;  // the piece's own search, when it made one
 };
 
+// Walks the piece with `walk(keep)`, which calls `keep` with each kept line once the hits
+// in it are in `hits`, and answers the piece's line count.
+template <typename Walk>
 void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& hits,
-                 KeptPiece& piece) {
-  char16_t* out = units + piece.from;
+                 KeptPiece& piece, const Walk& walk) {
+  const bool inPlace = piece.from == 0;
   int32_t at = 0;
   int32_t h = piece.firstHit;
   // Neighbouring kept lines are moved together, a cache's worth at most.
   constexpr int32_t kLongestMove = 1 << 14;
-  int32_t pendingFrom = piece.from;
-  int32_t pendingEnd = piece.from;
+  KeptPiece::Move pending{piece.from, piece.from, false};
   int32_t pendingTo = 0;
+  bool endsInCr = false;  // the last kept line ends in a CR
   auto flush = [&] {
-    if (pendingEnd > pendingFrom && out + pendingTo != units + pendingFrom)
-      std::memmove(out + pendingTo, units + pendingFrom,
-                   sizeof(char16_t) * static_cast<size_t>(pendingEnd - pendingFrom));
-    pendingFrom = pendingEnd;
+    if (pending.end > pending.from) {
+      if (!inPlace) {
+        piece.moves.push_back(pending);
+      } else if (pendingTo != pending.from) {
+        std::memmove(units + pendingTo, units + pending.from,
+                     sizeof(char16_t) * static_cast<size_t>(pending.end - pending.from));
+      }
+    }
+    pending.from = pending.end;
+    pending.lfBefore = false;
     pendingTo = at;
   };
-  piece.lineCount =
-      WalkLines(units, piece.from, piece.end, 0, invert, hits, piece.firstHit, piece.reach,
-                piece.kept, [&](const KeptLine& line) {
-                  piece.kept.lines.Append(line);
-                  if (line.start != pendingEnd || pendingEnd - pendingFrom > kLongestMove) {
-                    flush();
-                    // As AppendKeptLines: a lone CR line before an LF line gets an LF of its own.
-                    if (at > 0 && out[at - 1] == u'\r' && line.start < line.next &&
-                        units[line.start] == u'\n')
-                      out[at++] = u'\n';
-                    pendingFrom = line.start;
-                    pendingTo = at;
-                  }
-                  pendingEnd = line.next;
-                  const int32_t delta = at - line.start;
-                  piece.fileLines.Append(line.number);
-                  piece.lastLineStart = at;
-                  at += line.next - line.start;
-                  for (; !invert && h < hits.Size() && hits[h].start < line.next; ++h) {
-                    if (hits[h].start >= line.start)
-                      piece.viewHits.Append(SearchHit{hits[h].start + delta, hits[h].length});
-                  }
-                });
+  piece.lineCount = walk([&](const KeptLine& line) {
+    piece.kept.lines.Append(line);
+    // As AppendKeptLines: a lone CR line before an LF line gets an LF of its own.
+    const bool lfBefore = endsInCr && line.start < line.next && units[line.start] == u'\n';
+    if (line.start != pending.end || pending.end - pending.from > kLongestMove || lfBefore) {
+      flush();
+      if (lfBefore) {
+        if (inPlace) units[at] = u'\n';
+        ++at;
+        pending.lfBefore = true;
+      }
+      pending.from = line.start;
+      pendingTo = at;
+    }
+    pending.end = line.next;
+    endsInCr = units[line.next - 1] == u'\r';
+    const int32_t delta = at - line.start;
+    piece.fileLines.Append(line.number);
+    piece.lastLineStart = at;
+    at += line.next - line.start;
+    for (; !invert && h < hits.Size() && hits[h].start < line.next; ++h) {
+      if (hits[h].start >= line.start)
+        piece.viewHits.Append(SearchHit{hits[h].start + delta, hits[h].length});
+    }
+  });
   flush();
   piece.length = at;
+}
+
+// GatherPiece after the search, over `hits`.
+void GatherWalkedPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& hits,
+                       KeptPiece& piece) {
+  GatherPiece(units, invert, hits, piece, [&](const auto& keep) {
+    return WalkLines(units, piece.from, piece.end, 0, invert, hits, piece.firstHit, piece.reach,
+                     piece.kept, keep);
+  });
 }
 
 // The first hit starting at or after `position`.
 int32_t FirstHitFrom(const BlockList<SearchHit, 49>& hits, int32_t position) {
   return hits.PartitionPoint([position](const SearchHit& hit) { return hit.start < position; });
 }
+
+// A view whose text is less than this share of the searched text is "of a few lines".
+constexpr int64_t kSmallViewShare = 16;
+
+// Puts the pieces, each closed up at its own start, one after another at the start of the
+// text, in their order, with their line numbers and hits following; then makes the view.
+class PieceCloser {
+ public:
+  PieceCloser(char16_t* units, int32_t length, const FilterRequest& request)
+      : units_(units), view_(std::make_unique<Document>()) {
+    view_->filter.reset(new FilterSource);
+    view_->filter->request = request;
+    kept_.resumeStart = length;
+  }
+
+  // Every piece before this one has been added, and none after it has been moved.
+  void Add(KeptPiece& part) {
+    FilterSource& source = *view_->filter;
+    if (part.length > 0) {
+      // A lone CR line ending one piece before an LF line starting the next: a line was
+      // left out between them, which makes the room for the LF.
+      const int32_t first = part.moves.empty() ? part.from : part.moves.front().from;
+      const bool joinLf = at_ > 0 && units_[at_ - 1] == u'\r' && units_[first] == u'\n';
+      const int32_t to = at_ + (joinLf ? 1 : 0);
+      if (joinLf) units_[at_] = u'\n';
+      // Every unit lands where it stood or before, after the units before it have moved.
+      if (!part.moves.empty()) {
+        int32_t out = to;
+        for (const KeptPiece::Move& move : part.moves) {
+          if (move.lfBefore) units_[out++] = u'\n';
+          std::memmove(units_ + out, units_ + move.from,
+                       sizeof(char16_t) * static_cast<size_t>(move.end - move.from));
+          out += move.end - move.from;
+        }
+      } else if (to != part.from) {
+        std::memmove(units_ + to, units_ + part.from,
+                     sizeof(char16_t) * static_cast<size_t>(part.length));
+      }
+      const int32_t delta = to;
+      if (delta == 0 && numberBase_ == 0) {  // the first piece's lists stand as they are
+        kept_.lines = std::move(part.kept.lines);
+        source.fileLines = std::move(part.fileLines);
+        view_->hits = std::move(part.viewHits);
+      } else {
+        for (int32_t k = 0; k < part.kept.lines.Size(); ++k) {
+          KeptLine line = part.kept.lines[k];
+          line.number += numberBase_;
+          kept_.lines.Append(line);
+          source.fileLines.Append(part.fileLines[k] + numberBase_);
+        }
+        for (int32_t k = 0; k < part.viewHits.Size(); ++k) {
+          const SearchHit& hit = part.viewHits[k];
+          view_->hits.Append(SearchHit{hit.start + delta, hit.length});
+        }
+      }
+      source.lastLineStart = part.lastLineStart + delta;
+      at_ = to + part.length;
+    }
+    kept_.resumeStart = part.kept.resumeStart;
+    kept_.resumeNumber = part.kept.resumeNumber + numberBase_;
+    numberBase_ += part.lineCount;
+    part = KeptPiece();  // its lists are not needed any more
+  }
+
+  KeptLines Finish(std::unique_ptr<char16_t[]>& text, int32_t length) {
+    Document& view = *view_;
+    view.filter->scannedEnd = kept_.resumeStart;
+    view.filter->scannedLines = kept_.resumeNumber;
+    view.textLength = at_;
+    // The view keeps the searched text's room: a fresh buffer's first touch of each page
+    // costs more than the rest of the walk. Only a view of a few lines goes to a buffer of
+    // its own, which then costs little.
+    if (int64_t{at_} * kSmallViewShare >= length && length > 0) {
+      view.textBuffer = std::move(text);
+      view.textCapacity = length;
+    } else {
+      view.textBuffer = std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(at_) + 1);
+      std::copy_n(units_, at_, view.textBuffer.get());
+      view.textCapacity = at_;
+    }
+    view.text = view.textBuffer.get();
+    view.text[at_] = u'\0';
+    if (!view.hits.Empty()) {
+      SearchHit& last = view.hits[view.hits.Size() - 1];
+      last.length = std::min(last.length, at_ - last.start);
+    }
+    kept_.view = std::move(view_);
+    return std::move(kept_);
+  }
+
+ private:
+  char16_t* units_;
+  std::unique_ptr<Document> view_;
+  KeptLines kept_;
+  int32_t at_ = 0;
+  int32_t numberBase_ = 0;
+};
 
 }  // namespace
 
@@ -316,12 +444,42 @@ KeptLines GatherKeptLines(std::u16string_view text, int32_t from, int32_t firstN
   return kept;
 }
 
+namespace {
+
+int32_t PiecesFor(int32_t length, int32_t pieces) {
+  if (pieces <= 0) pieces = length >= kUnitsWorthPieces ? CoreCount() : 1;
+  return std::max(pieces, 1);
+}
+
+// Whether every hit of the request lies within a line, and each line's hits are the same
+// whether the search starts at the text's start or just after any LF before the line; a
+// text cut after LFs can then be searched piece by piece. A plain text without an LF
+// qualifies. So does an expression whose every match holds neither an LF nor nothing
+// (those the prefilter takes), unless it names the subject's start or end (\A, \G, \z,
+// \Z), which are a piece's own; ^ and $ see the LF at a cut as they would in the whole.
+bool SearchesLineByLine(const FilterRequest& request) {
+  const std::u16string_view pattern = SearchText(request.text);
+  if (pattern.empty()) return false;
+  if (request.Regx != 1) return pattern.find(u'\n') == std::u16string_view::npos;
+  const RegexPrefilter filter = AnalyzeRegexPattern(pattern);
+  if (filter.kind == RegexPrefilter::Kind::kNone || filter.onlyEmpty) return false;
+  for (size_t i = 0; i + 1 < pattern.size(); ++i) {
+    if (pattern[i] != u'\\') continue;
+    if (std::u16string_view(u"AGzZ").find(pattern[++i]) != std::u16string_view::npos) return false;
+  }
+  return true;
+}
+
+// The search in chunks of about this many units, each searched and walked while it is in
+// the cache; the regular-expression library sets itself up once per chunk.
+constexpr int32_t kUnitsPerSearchChunk = 1 << 20;
+
+}  // namespace
+
 KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
                          const FilterRequest& request, BlockList<SearchHit, 49>&& hitsFound,
                          int32_t pieces) {
-  KeptLines kept;
-  kept.hits = std::move(hitsFound);
-  const auto& hits = kept.hits;
+  const BlockList<SearchHit, 49> hits = std::move(hitsFound);
   const bool invert = request.Invert == 1;
   char16_t* units = text.get();
   // A kept line never lands after where it stood (an LF put in after a lone CR takes the
@@ -330,8 +488,7 @@ KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
   // use already, where a fresh buffer's first touch of each page costs more than the move.
   // A large text is walked in pieces on every core, each piece moving its lines to its
   // own start; the pieces then close up one after another.
-  if (pieces <= 0) pieces = length >= kUnitsWorthPieces ? CoreCount() : 1;
-  const std::vector<int32_t> cuts = CutsAfterLineEnds(units, length, std::max(pieces, 1));
+  const std::vector<int32_t> cuts = CutsAfterLineEnds(units, length, PiecesFor(length, pieces));
   std::vector<KeptPiece> parts(cuts.size() - 1);
   int32_t reach = 0;
   for (size_t i = 0; i < parts.size(); ++i) {
@@ -344,73 +501,78 @@ KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
       reach = std::max(reach, hits[k].start + hits[k].length);
     part.reach = reach;
   }
-  RunPieces(static_cast<int32_t>(parts.size()),
-            [&](int32_t i) { GatherPiece(units, invert, hits, parts[static_cast<size_t>(i)]); });
+  RunPieces(static_cast<int32_t>(parts.size()), [&](int32_t i) {
+    GatherWalkedPiece(units, invert, hits, parts[static_cast<size_t>(i)]);
+  });
+  PieceCloser closer(units, length, request);
+  for (KeptPiece& part : parts) closer.Add(part);
+  return closer.Finish(text, length);
+}
 
-  auto view = std::make_unique<Document>();
-  view->filter.reset(new FilterSource);
-  FilterSource& source = *view->filter;
-  source.request = request;
-  int32_t at = 0;
-  int32_t numberBase = 0;
-  kept.resumeStart = length;
-  kept.resumeNumber = 0;
-  for (KeptPiece& part : parts) {
-    if (part.length > 0) {
-      // A lone CR line ending one piece before an LF line starting the next: a line was
-      // left out between them, which makes the room for the LF.
-      const bool joinLf = at > 0 && units[at - 1] == u'\r' && units[part.from] == u'\n';
-      const int32_t to = at + (joinLf ? 1 : 0);
-      if (to != part.from)
-        std::memmove(units + to, units + part.from,
-                     sizeof(char16_t) * static_cast<size_t>(part.length));
-      if (joinLf) units[at] = u'\n';
-      const int32_t delta = to;
-      if (delta == 0 && numberBase == 0) {  // the first piece's lists stand as they are
-        kept.lines = std::move(part.kept.lines);
-        source.fileLines = std::move(part.fileLines);
-        view->hits = std::move(part.viewHits);
-      } else {
-        for (int32_t k = 0; k < part.kept.lines.Size(); ++k) {
-          KeptLine line = part.kept.lines[k];
-          line.number += numberBase;
-          kept.lines.Append(line);
-          source.fileLines.Append(part.fileLines[k] + numberBase);
-        }
-        for (int32_t k = 0; k < part.viewHits.Size(); ++k) {
-          const SearchHit& hit = part.viewHits[k];
-          view->hits.Append(SearchHit{hit.start + delta, hit.length});
+KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
+                         const FilterRequest& request, HitCollection& outcome,
+                         const std::atomic<bool>* cancel, int32_t pieces) {
+  outcome = HitCollection();
+  outcome.cancelled = cancel && cancel->load(std::memory_order_relaxed);
+  if (outcome.cancelled) return KeptLines();
+  char16_t* units = text.get();
+  pieces = PiecesFor(length, pieces);
+  std::vector<int32_t> cuts{0, length};
+  if (pieces > 1 && SearchesLineByLine(request)) {
+    const int32_t chunks = std::max(pieces, length / kUnitsPerSearchChunk);
+    cuts =
+        CutsAfterLineEnds(units, length, chunks, [units](int32_t q) { return units[q] == u'\n'; });
+  }
+  if (cuts.size() <= 2) {
+    outcome = CollectHits(std::u16string_view(units, static_cast<size_t>(length)), request.text,
+                          request.Caps, request.Regx, cancel);
+    if (outcome.cancelled || !outcome.errorText.empty()) return KeptLines();
+    KeptLines kept = GatherKeptText(text, length, request, std::move(outcome.hits), pieces);
+    outcome.hits.Clear();
+    return kept;
+  }
+  // Each core takes the next chunk, searches and walks it, and puts it in its place once
+  // the chunks before it are there. No hit reaches over a cut, so each chunk walks its
+  // own hits alone.
+  const auto count = static_cast<int32_t>(cuts.size() - 1);
+  std::vector<KeptPiece> parts(static_cast<size_t>(count));
+  std::atomic<int32_t> nextChunk{0};
+  std::atomic<bool> stopped{false};
+  ChunkTurns turns;
+  PieceCloser closer(units, length, request);
+  const bool invert = request.Invert == 1;
+  RunPieces(std::min(pieces, count), [&](int32_t) {
+    for (int32_t k; (k = nextChunk.fetch_add(1)) < count;) {
+      KeptPiece& part = parts[static_cast<size_t>(k)];
+      part.from = cuts[static_cast<size_t>(k)];
+      part.end = cuts[static_cast<size_t>(k) + 1];
+      part.reach = part.from;
+      HitCollection& found = part.found;
+      found.cancelled = cancel && cancel->load(std::memory_order_relaxed);
+      if (found.cancelled) stopped.store(true);
+      if (!stopped.load(std::memory_order_relaxed)) {
+        found = CollectHits(
+            std::u16string_view(units + part.from, static_cast<size_t>(part.end - part.from)),
+            request.text, request.Caps, request.Regx, cancel);
+        if (found.cancelled || !found.errorText.empty()) {
+          stopped.store(true);
+        } else {
+          if (part.from > 0) {
+            for (int32_t i = 0; i < found.hits.Size(); ++i) found.hits[i].start += part.from;
+          }
+          GatherWalkedPiece(units, invert, found.hits, part);
         }
       }
-      source.lastLineStart = part.lastLineStart + delta;
-      at = to + part.length;
+      turns.InTurn(k, [&] {
+        outcome.cancelled = outcome.cancelled || part.found.cancelled;
+        if (outcome.errorText.empty()) outcome.errorText = std::move(part.found.errorText);
+        outcome.failedLines += part.found.failedLines;
+        if (!stopped.load()) closer.Add(part);
+      });
     }
-    kept.resumeStart = part.kept.resumeStart;
-    kept.resumeNumber = part.kept.resumeNumber + numberBase;
-    numberBase += part.lineCount;
-  }
-  source.scannedEnd = kept.resumeStart;
-  source.scannedLines = kept.resumeNumber;
-  view->textLength = at;
-  // A view of a few lines does not keep the whole text's room: they go to a buffer of
-  // their own.
-  if (int64_t{at} * 2 >= length && length > 0) {
-    view->textBuffer = std::move(text);
-    view->textCapacity = length;
-  } else {
-    view->textBuffer = std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(at) + 1);
-    std::copy_n(units, at, view->textBuffer.get());
-    view->textCapacity = at;
-  }
-  view->text = view->textBuffer.get();
-  view->text[at] = u'\0';
-  if (!view->hits.Empty()) {
-    SearchHit& last = view->hits[view->hits.Size() - 1];
-    last.length = std::min(last.length, at - last.start);
-  }
-  kept.hits.Clear();
-  kept.view = std::move(view);
-  return kept;
+  });
+  if (outcome.cancelled || !outcome.errorText.empty()) return KeptLines();
+  return closer.Finish(text, length);
 }
 
 std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterRequest& request,

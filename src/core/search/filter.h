@@ -3,6 +3,7 @@
 // own, its growth while the whole document grows, and the map back to the file's lines.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -11,6 +12,7 @@
 #include "core/block_list.h"
 #include "core/layout/layout.h"
 #include "core/platform/text_measure.h"
+#include "core/search/search.h"
 #include "core/text/document.h"
 
 namespace vemora {
@@ -80,6 +82,14 @@ KeptLines GatherKeptLines(std::u16string_view text, int32_t from, int32_t firstN
 KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
                          const FilterRequest& request, BlockList<SearchHit, 49>&& hits,
                          int32_t pieces = 0);
+
+// The worker's whole filter: the search and GatherKeptText. Where no hit can reach over an
+// LF, each piece searches its own lines and walks them while they are still in the cache,
+// so the search too runs on every core. `outcome` gets the search's message, lines given
+// up on and cancel (not its hits); after an error or a cancel nothing is gathered.
+KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
+                         const FilterRequest& request, HitCollection& outcome,
+                         const std::atomic<bool>* cancel = nullptr, int32_t pieces = 0);
 
 // A view of `whole` holding its kept lines one after the other, with the hits that lie in
 // them and their overstrike runs, not yet laid out. Its `filter->whole` is left for the

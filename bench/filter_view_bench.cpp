@@ -1,0 +1,164 @@
+// What the viewer waits for when it shows the filtered view of a 100 MB text (UTF-16 bytes,
+// generated Japanese), against what it cannot do without: the search (as a find runs it, on
+// one thread over the worker's copy of the text) and the layout of the kept lines. Each
+// turn times, on the same copy, the search alone, then the filter the viewer's way: the
+// worker's search and gathering, the view finished on the window's thread, its layout.
+// The copy taken before a worker starts, as the find's and the filter's both are, is not
+// timed. The benchmark's time is the view's; the counters give the search, the layout,
+// their sum and the view's share of it.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+#include <utility>
+
+#include "core/layout/layout.h"
+#include "core/search/background_search.h"
+#include "core/search/filter.h"
+#include "core/search/search.h"
+#include "core/text/document.h"
+
+namespace vemora {
+namespace {
+
+constexpr size_t kTextBytes = 100u * 1000 * 1000;
+
+// Lines of the words bench/compare-search uses, numbered so that they differ, every
+// seventh a quotation starting with 「 and carrying no number, ended by CR LF.
+const Document& SampleDocument() {
+  static const Document document = [] {
+    const std::u16string words[] = {u"東京",
+                                    u"の",
+                                    u"空",
+                                    u"は",
+                                    u"今日",
+                                    u"も",
+                                    u"青く",
+                                    u"晴れて",
+                                    u"いる",
+                                    u"。",
+                                    u"、",
+                                    u"私",
+                                    u"が",
+                                    u"本",
+                                    u"を",
+                                    u"読む",
+                                    u"ことに",
+                                    u"した",
+                                    u"ｶﾀｶﾅ",
+                                    u"ABC",
+                                    u"電車",
+                                    u"で",
+                                    u"大阪",
+                                    u"まで",
+                                    u"行きます",
+                                    u"日本語",
+                                    u"文章",
+                                    u"です",
+                                    u"ね",
+                                    u"ー",
+                                    u"新宿駅",
+                                    u"2026年",
+                                    u"ございます",
+                                    u"ございません",
+                                    u"コンピューター",
+                                    u"インターネット",
+                                    u"Debian",
+                                    u"debian",
+                                    u"カタカナ"};
+    std::mt19937 random(12345);
+    std::uniform_int_distribution<size_t> pick(0, std::size(words) - 1);
+    std::u16string text;
+    text.reserve(kTextBytes / 2 + 256);
+    for (int64_t line = 0; text.size() * 2 < kTextBytes; ++line) {
+      const bool quotation = line % 7 == 3;
+      const size_t lineStart = text.size();
+      if (quotation) {
+        text += u"「";
+      } else {
+        const std::string number = std::to_string(line % 20000) + ": ";
+        text.append(number.begin(), number.end());
+      }
+      const size_t length = 5 + static_cast<size_t>(line % 97);
+      while (text.size() - lineStart < length) text += words[pick(random)];
+      if (quotation) text += u"」";
+      text += u"\r\n";
+    }
+    Document result;
+    result.textBuffer = std::make_unique<char16_t[]>(text.size() + 1);
+    std::copy(text.begin(), text.end(), result.textBuffer.get());
+    result.text = result.textBuffer.get();
+    result.textLength = static_cast<int32_t>(text.size());
+    return result;
+  }();
+  return document;
+}
+
+double Milliseconds(std::chrono::steady_clock::duration duration) {
+  return std::chrono::duration<double, std::milli>(duration).count();
+}
+
+void FilterView(benchmark::State& state, std::u16string pattern, int32_t regx) {
+  const Document& whole = SampleDocument();
+  const FilterRequest request{pattern, 0, regx, 0};
+  ColumnRuleMeasure measure;
+  const LayoutParameters parameters{8, 80, 0, 1, 0};
+  double search = 0, worker = 0, layout = 0, view = 0;
+  int32_t kept = 0;
+  for (auto _ : state) {
+    SearchedText copy(whole.Text());
+    using Clock = std::chrono::steady_clock;
+    const auto searchStart = Clock::now();
+    HitCollection found = CollectHits(copy.View(), request.text, request.Caps, request.Regx);
+    const auto searchEnd = Clock::now();
+    benchmark::DoNotOptimize(found.hits.Size());
+    found = HitCollection();
+
+    const auto viewStart = Clock::now();
+    HitCollection outcome;
+    KeptLines lines = SearchKeptText(copy.units, copy.length, request, outcome);
+    std::unique_ptr<Document> shown = BuildFilteredView(whole, request, std::move(lines));
+    const auto built = Clock::now();
+    LayoutDocument(*shown, parameters, measure);
+    const auto viewEnd = Clock::now();
+    benchmark::DoNotOptimize(shown->displayLineCount);
+
+    search += Milliseconds(searchEnd - searchStart);
+    worker += Milliseconds(built - viewStart);
+    layout += Milliseconds(viewEnd - built);
+    view += Milliseconds(viewEnd - viewStart);
+    state.SetIterationTime(std::chrono::duration<double>(viewEnd - viewStart).count());
+    kept = shown->filter->fileLines.Size();
+  }
+  const auto perTurn = benchmark::Counter::kAvgIterations;
+  state.counters["search_ms"] = benchmark::Counter(search, perTurn);
+  state.counters["layout_ms"] = benchmark::Counter(layout, perTurn);
+  state.counters["search+layout_ms"] = benchmark::Counter(search + layout, perTurn);
+  state.counters["gather+build_ms"] = benchmark::Counter(worker, perTurn);
+  state.counters["view/(search+layout)"] = view / (search + layout);
+  state.counters["kept_lines"] = kept;
+}
+
+BENCHMARK_CAPTURE(FilterView, plain_Tokyo, u"東京", 0)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FilterView, Tokyo_or_Osaka, u"東京|大阪", 1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FilterView, kanji_station, u"[一-龠]{2,}駅", 1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FilterView, quotation_start, u"^「", 1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FilterView, debian_any_case, u"(?i)debian", 1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace vemora
+
+BENCHMARK_MAIN();
