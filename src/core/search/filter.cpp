@@ -123,31 +123,43 @@ void AppendKeptLines(Document& view, const Document& whole, const KeptLines& kep
   view.text[view.textLength] = u'\0';
 }
 
-// The overstrike runs of `whole` that lie in the kept lines, moved to where the lines
-// stand in a view that holds them from its start. The lines are placed as AppendKeptLines
-// places them.
-void AppendKeptRuns(Document& view, const Document& whole, const KeptLines& kept) {
-  const auto& lines = kept.lines;
+// The overstrike runs of `whole` that lie in the view's lines, moved to where the lines
+// stand in a view that holds them from its start, as AppendKeptLines places them. The
+// worker does not list its kept lines: they are found again from their numbers, which
+// only a text with runs needs.
+void AppendKeptRuns(Document& view, const Document& whole) {
+  const auto& numbers = view.filter->fileLines;
   const auto& runs = whole.overstrikeRuns;
-  if (lines.Empty() || runs.Empty()) return;
+  if (numbers.Empty() || runs.Empty()) return;
+  const char16_t* text = whole.text;
+  const int32_t end = whole.textLength;
   int32_t at = 0;
-  int32_t r = FirstRunEndingAfter(runs, lines[0].start);
-  for (int32_t k = 0; k < lines.Size() && r < runs.Size(); ++k) {
-    const KeptLine& line = lines[k];
-    if (k > 0 && whole.text[lines[k - 1].next - 1] == u'\r' && line.start < line.next &&
-        whole.text[line.start] == u'\n')
-      ++at;
-    const int32_t delta = at - line.start;
-    at += line.next - line.start;
-    while (r < runs.Size() && runs[r].start < line.next) {
-      const OverstrikeRun& run = runs[r];
-      const int32_t start = std::max(run.start, line.start);
-      const int32_t end = std::min(run.start + run.length, line.next);
-      if (start < end)
-        view.overstrikeRuns.Append(OverstrikeRun{start + delta, end - start, run.attributes});
-      if (run.start + run.length > line.next) break;
-      ++r;
+  int32_t r = -1;
+  bool endsInCr = false;  // the kept line before ends in a CR
+  for (int32_t p = 0, number = 0, k = 0; p < end && k < numbers.Size() && r < runs.Size();
+       ++number) {
+    const int32_t lineEnd = FindLineEnd(text, p, end);
+    int32_t next = lineEnd;
+    if (lineEnd < end)
+      next += text[lineEnd] == u'\r' && lineEnd + 1 < end && text[lineEnd + 1] == u'\n' ? 2 : 1;
+    if (number == numbers[k]) {
+      if (r < 0) r = FirstRunEndingAfter(runs, p);
+      if (endsInCr && p < next && text[p] == u'\n') ++at;
+      const int32_t delta = at - p;
+      at += next - p;
+      while (r < runs.Size() && runs[r].start < next) {
+        const OverstrikeRun& run = runs[r];
+        const int32_t start = std::max(run.start, p);
+        const int32_t stop = std::min(run.start + run.length, next);
+        if (start < stop)
+          view.overstrikeRuns.Append(OverstrikeRun{start + delta, stop - start, run.attributes});
+        if (run.start + run.length > next) break;
+        ++r;
+      }
+      endsInCr = text[next - 1] == u'\r';
+      ++k;
     }
+    p = next;
   }
 }
 
@@ -212,7 +224,11 @@ template <typename Keep>
 int32_t WalkLines(const char16_t* units, int32_t from, int32_t end, int32_t firstNumber,
                   bool invert, const BlockList<SearchHit, 49>& hits, int32_t firstHit,
                   int32_t reach, KeptLines& kept, const Keep& keep) {
+  constexpr int32_t kNoHit = std::numeric_limits<int32_t>::max();
+  const int32_t hitCount = hits.Size();
   int32_t h = firstHit;
+  // Where the next hit starts: most lines hold none, and see only this.
+  int32_t nextHit = h < hitCount ? hits[h].start : kNoHit;
   reach = std::max(reach, from);  // where the hits seen so far end
   int32_t number = firstNumber;
   kept.resumeStart = end;
@@ -222,11 +238,16 @@ int32_t WalkLines(const char16_t* units, int32_t from, int32_t end, int32_t firs
     if (lineEnd < end)
       next += units[lineEnd] == u'\r' && lineEnd + 1 < end && units[lineEnd + 1] == u'\n' ? 2 : 1;
     bool holds = reach > p;
-    for (; h < hits.Size() && hits[h].start < next; ++h) {
+    const int32_t lineHits = h;
+    if (nextHit < next) {
       holds = true;
-      reach = std::max(reach, hits[h].start + hits[h].length);
+      do {
+        reach = std::max(reach, hits[h].start + hits[h].length);
+      } while (++h < hitCount && hits[h].start < next);
+      nextHit = h < hitCount ? hits[h].start : kNoHit;
     }
-    if (holds != invert) keep(KeptLine{p, lineEnd, next, number});
+    // The hits [lineHits, h) start in the line.
+    if (holds != invert) keep(KeptLine{p, lineEnd, next, number}, lineHits, h);
     // The last line may still grow when it has no line end, or only a CR that an LF may
     // yet join.
     if (next == end && (lineEnd == end || (next == lineEnd + 1 && units[lineEnd] == u'\r'))) {
@@ -272,7 +293,6 @@ void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& h
                  KeptPiece& piece, const Walk& walk) {
   const bool inPlace = piece.from == 0;
   int32_t at = 0;
-  int32_t h = piece.firstHit;
   // Neighbouring kept lines are moved together, a cache's worth at most.
   constexpr int32_t kLongestMove = 1 << 14;
   KeptPiece::Move pending{piece.from, piece.from, false};
@@ -291,8 +311,7 @@ void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& h
     pending.lfBefore = false;
     pendingTo = at;
   };
-  piece.lineCount = walk([&](const KeptLine& line) {
-    piece.kept.lines.Append(line);
+  piece.lineCount = walk([&](const KeptLine& line, int32_t lineHits, int32_t hitsEnd) {
     // As AppendKeptLines: a lone CR line before an LF line gets an LF of its own.
     const bool lfBefore = endsInCr && line.start < line.next && units[line.start] == u'\n';
     if (line.start != pending.end || pending.end - pending.from > kLongestMove || lfBefore) {
@@ -311,10 +330,8 @@ void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& h
     piece.fileLines.Append(line.number);
     piece.lastLineStart = at;
     at += line.next - line.start;
-    for (; !invert && h < hits.Size() && hits[h].start < line.next; ++h) {
-      if (hits[h].start >= line.start)
-        piece.viewHits.Append(SearchHit{hits[h].start + delta, hits[h].length});
-    }
+    for (int32_t h = invert ? hitsEnd : lineHits; h < hitsEnd; ++h)
+      piece.viewHits.Append(SearchHit{hits[h].start + delta, hits[h].length});
   });
   flush();
   piece.length = at;
@@ -373,16 +390,11 @@ class PieceCloser {
       }
       const int32_t delta = to;
       if (delta == 0 && numberBase_ == 0) {  // the first piece's lists stand as they are
-        kept_.lines = std::move(part.kept.lines);
         source.fileLines = std::move(part.fileLines);
         view_->hits = std::move(part.viewHits);
       } else {
-        for (int32_t k = 0; k < part.kept.lines.Size(); ++k) {
-          KeptLine line = part.kept.lines[k];
-          line.number += numberBase_;
-          kept_.lines.Append(line);
+        for (int32_t k = 0; k < part.fileLines.Size(); ++k)
           source.fileLines.Append(part.fileLines[k] + numberBase_);
-        }
         for (int32_t k = 0; k < part.viewHits.Size(); ++k) {
           const SearchHit& hit = part.viewHits[k];
           view_->hits.Append(SearchHit{hit.start + delta, hit.length});
@@ -440,7 +452,7 @@ KeptLines GatherKeptLines(std::u16string_view text, int32_t from, int32_t firstN
   KeptLines kept;
   kept.hits = std::move(hitsFound);
   WalkLines(text.data(), from, end, firstNumber, invert, kept.hits, 0, from, kept,
-            [&kept](const KeptLine& line) { kept.lines.Append(line); });
+            [&kept](const KeptLine& line, int32_t, int32_t) { kept.lines.Append(line); });
   return kept;
 }
 
@@ -604,7 +616,7 @@ std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterR
   view->name = whole.name;
   view->sourceKind = whole.sourceKind;
   view->encoding = whole.encoding;
-  AppendKeptRuns(*view, whole, kept);
+  AppendKeptRuns(*view, whole);
   TakeFileFacts(*view, whole, true);
   return view;
 }

@@ -75,7 +75,8 @@ KeptLines GatherKeptLines(std::u16string_view text, int32_t from, int32_t firstN
                           BlockList<SearchHit, 49>&& hits);
 
 // The same on the worker, over its own copy of the text (`length` units and room for a
-// NUL), which the walk reuses for the view's text, line map and hits, put in `kept.view`.
+// NUL), which the walk reuses for the view's text, line map and hits, put in `kept.view`
+// (the kept lines are not listed in `kept.lines`: the view's file lines stand for them).
 // The buffer becomes the view's (`text` is then null) when the kept lines fill much of
 // it, so that the window's thread is left with laying the view out. The walk goes in
 // `pieces` on threads of their own; 0 leaves it to the text's size and the machine.
