@@ -393,11 +393,15 @@ class PieceCloser {
         source.fileLines = std::move(part.fileLines);
         view_->hits = std::move(part.viewHits);
       } else {
-        for (int32_t k = 0; k < part.fileLines.Size(); ++k)
-          source.fileLines.Append(part.fileLines[k] + numberBase_);
-        for (int32_t k = 0; k < part.viewHits.Size(); ++k) {
-          const SearchHit& hit = part.viewHits[k];
-          view_->hits.Append(SearchHit{hit.start + delta, hit.length});
+        for (const auto& block : part.fileLines.Blocks()) {
+          for (int32_t k = 0; k < block->count; ++k)
+            source.fileLines.Append(block->entries[k] + numberBase_);
+        }
+        for (const auto& block : part.viewHits.Blocks()) {
+          for (int32_t k = 0; k < block->count; ++k) {
+            const SearchHit& hit = block->entries[k];
+            view_->hits.Append(SearchHit{hit.start + delta, hit.length});
+          }
         }
       }
       source.lastLineStart = part.lastLineStart + delta;
