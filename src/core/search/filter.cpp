@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -547,16 +548,38 @@ KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
     outcome.hits.Clear();
     return kept;
   }
-  // Each core takes the next chunk, searches and walks it, and puts it in its place once
-  // the chunks before it are there. No hit reaches over a cut, so each chunk walks its
-  // own hits alone.
+  // Each core takes the next chunk, searches and walks it, and whichever finds the chunks
+  // before a walked one in place puts it in its place; the others go on with the next
+  // chunks rather than wait for their turn. No hit reaches over a cut, so each chunk
+  // walks its own hits alone.
   const auto count = static_cast<int32_t>(cuts.size() - 1);
   std::vector<KeptPiece> parts(static_cast<size_t>(count));
+  const auto walked = std::make_unique<std::atomic<bool>[]>(static_cast<size_t>(count));
   std::atomic<int32_t> nextChunk{0};
+  std::atomic<int32_t> placed{0};  // the chunks before this one are in place
   std::atomic<bool> stopped{false};
-  ChunkTurns turns;
+  std::mutex placing;
   PieceCloser closer(units, length, request);
   const bool invert = request.Invert == 1;
+  auto place = [&](KeptPiece& part) {
+    outcome.cancelled = outcome.cancelled || part.found.cancelled;
+    if (outcome.errorText.empty()) outcome.errorText = std::move(part.found.errorText);
+    outcome.failedLines += part.found.failedLines;
+    if (!stopped.load()) closer.Add(part);
+  };
+  // Places the walked chunks that are next, unless another thread does; a chunk walked
+  // while that thread lets go is seen by it once it has let go.
+  auto placeWalked = [&] {
+    for (;;) {
+      std::unique_lock lock(placing, std::try_to_lock);
+      if (!lock.owns_lock()) return;
+      int32_t k = placed.load();
+      for (; k < count && walked[static_cast<size_t>(k)].load(); placed.store(++k))
+        place(parts[static_cast<size_t>(k)]);
+      lock.unlock();
+      if (k >= count || !walked[static_cast<size_t>(k)].load()) return;
+    }
+  };
   RunPieces(std::min(pieces, count), [&](int32_t) {
     for (int32_t k; (k = nextChunk.fetch_add(1)) < count;) {
       KeptPiece& part = parts[static_cast<size_t>(k)];
@@ -579,14 +602,11 @@ KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
           GatherWalkedPiece(units, invert, found.hits, part);
         }
       }
-      turns.InTurn(k, [&] {
-        outcome.cancelled = outcome.cancelled || part.found.cancelled;
-        if (outcome.errorText.empty()) outcome.errorText = std::move(part.found.errorText);
-        outcome.failedLines += part.found.failedLines;
-        if (!stopped.load()) closer.Add(part);
-      });
+      walked[static_cast<size_t>(k)].store(true);
+      placeWalked();
     }
   });
+  placeWalked();  // every chunk is walked, and no other thread places any
   if (outcome.cancelled || !outcome.errorText.empty()) return KeptLines();
   return closer.Finish(text, length);
 }
