@@ -596,8 +596,8 @@ KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
         if (found.cancelled || !found.errorText.empty()) {
           stopped.store(true);
         } else {
-          if (part.from > 0) {
-            for (int32_t i = 0; i < found.hits.Size(); ++i) found.hits[i].start += part.from;
+          for (const auto& block : found.hits.Blocks()) {
+            for (int32_t i = 0; i < block->count; ++i) block->entries[i].start += part.from;
           }
           GatherWalkedPiece(units, invert, found.hits, part);
         }
