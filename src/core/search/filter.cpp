@@ -1,6 +1,7 @@
 // The filter over the viewer's own search: one search over the text, then one walk over
 // its lines that keeps those holding a hit, then the kept lines put into a text of their
-// own with the hits and overstrike runs moved along.
+// own with the hits and overstrike runs moved along. The worker searches and walks a large
+// text chunk by chunk on every core.
 #include "core/search/filter.h"
 
 #include <algorithm>
@@ -503,8 +504,8 @@ KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
   // place of a line left out), so each line moves forward within the searched text as
   // soon as the walk has passed it, while it is still in the cache; and that memory is in
   // use already, where a fresh buffer's first touch of each page costs more than the move.
-  // A large text is walked in pieces on every core, each piece moving its lines to its
-  // own start; the pieces then close up one after another.
+  // A large text is walked in pieces on every core; the first piece moves its lines as it
+  // walks them, the others once the pieces before them are in place.
   const std::vector<int32_t> cuts = CutsAfterLineEnds(units, length, PiecesFor(length, pieces));
   std::vector<KeptPiece> parts(cuts.size() - 1);
   int32_t reach = 0;
