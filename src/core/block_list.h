@@ -35,6 +35,25 @@ class BlockList {
     ++size_;
   }
 
+  // Appends map(entry) for every entry of `other`, a block's worth at a time: a list of
+  // hundreds of thousands goes behind another without an Append's checks for each.
+  template <typename Map>
+  void AppendMapped(const BlockList& other, const Map& map) {
+    for (const auto& block : other.blocks_) {
+      for (int32_t k = 0; k < block->count;) {
+        if (blocks_.empty() || blocks_.back()->count == BlockSize)
+          blocks_.push_back(std::make_unique<Block>());
+        Block& last = *blocks_.back();
+        const int32_t n = std::min(BlockSize - last.count, block->count - k);
+        std::transform(block->entries.begin() + k, block->entries.begin() + k + n,
+                       last.entries.begin() + last.count, map);
+        last.count += n;
+        size_ += n;
+        k += n;
+      }
+    }
+  }
+
   // Drops the entries from index `size` on; a list already that short stays as it is.
   void TruncateTo(int32_t size) {
     while (size_ > std::max(size, 0)) {

@@ -395,16 +395,11 @@ class PieceCloser {
         source.fileLines = std::move(part.fileLines);
         view_->hits = std::move(part.viewHits);
       } else {
-        for (const auto& block : part.fileLines.Blocks()) {
-          for (int32_t k = 0; k < block->count; ++k)
-            source.fileLines.Append(block->entries[k] + numberBase_);
-        }
-        for (const auto& block : part.viewHits.Blocks()) {
-          for (int32_t k = 0; k < block->count; ++k) {
-            const SearchHit& hit = block->entries[k];
-            view_->hits.Append(SearchHit{hit.start + delta, hit.length});
-          }
-        }
+        const int32_t base = numberBase_;
+        source.fileLines.AppendMapped(part.fileLines, [base](int32_t line) { return line + base; });
+        view_->hits.AppendMapped(part.viewHits, [delta](const SearchHit& hit) {
+          return SearchHit{hit.start + delta, hit.length};
+        });
       }
       source.lastLineStart = part.lastLineStart + delta;
       at_ = to + part.length;
