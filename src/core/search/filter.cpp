@@ -280,8 +280,8 @@ struct KeptPiece {
   // Neighbouring kept lines, text[from, end), each put behind the one before, the first
   // one where the piece's part starts; an LF goes before those with `lfBefore`.
   struct Move {
-    int32_t from = 0;
-    int32_t end = 0;
+    int64_t from = 0;
+    int64_t end = 0;
     bool lfBefore = false;
   };
   std::vector<Move> moves;
@@ -373,13 +373,13 @@ class PieceCloser {
     if (part.length > 0) {
       // A lone CR line ending one piece before an LF line starting the next: a line was
       // left out between them, which makes the room for the LF.
-      const int32_t first = part.moves.empty() ? part.from : part.moves.front().from;
+      const int64_t first = part.moves.empty() ? part.from : part.moves.front().from;
       const bool joinLf = at_ > 0 && units_[at_ - 1] == u'\r' && units_[first] == u'\n';
       const int32_t to = at_ + (joinLf ? 1 : 0);
       if (joinLf) units_[at_] = u'\n';
       // Every unit lands where it stood or before, after the units before it have moved.
       if (!part.moves.empty()) {
-        int32_t out = to;
+        int64_t out = to;
         for (const KeptPiece::Move& move : part.moves) {
           if (move.lfBefore) units_[out++] = u'\n';
           std::memmove(units_ + out, units_ + move.from,
