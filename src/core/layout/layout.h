@@ -31,7 +31,7 @@ void LayoutDocument(Document& document, const LayoutParameters& parameters, Text
 
 // Lays out again only what follows the text's first `unchangedEnd` units, for a text that
 // kept those units and changed or grew after them; the result equals a whole layout.
-void ExtendLayout(Document& document, int32_t unchangedEnd, const LayoutParameters& parameters,
+void ExtendLayout(Document& document, int64_t unchangedEnd, const LayoutParameters& parameters,
                   TextMeasure& measure);
 
 // Below this many units a text is laid out on one thread.
@@ -48,20 +48,30 @@ void LayoutDocumentOnOneThread(Document& document, const LayoutParameters& param
 void LayoutDocumentInPieces(Document& document, const LayoutParameters& parameters,
                             TextMeasure& measure, int32_t pieces);
 
+// Display lines are counted in 32 bits: a layout stops breaking lines once it has this
+// many, leaving the rest of the text in the last one, and a loaded text that reaches it
+// is refused (DisplayLinesCut) with kTooManyLinesMessage.
+inline constexpr int32_t kMaxDisplayLines = 2147483647 - 1;
+inline bool DisplayLinesCut(const Document& document) {
+  return document.displayLineCount >= kMaxDisplayLines;
+}
+inline constexpr char16_t kTooManyLinesMessage[] =
+    u"表示行が多すぎるため、このファイルは表示できません。";
+
 // The divisor that keeps scroll-bar positions within 16 bits.
 int32_t ScrollScale(int32_t displayLineCount);
 
 // Start of display line n; n equal to the display line count gives the end mark's
 // position (the text length). kNoPosition out of range.
-int32_t LineStart(const Document& document, int32_t n);
+int64_t LineStart(const Document& document, int32_t n);
 // Units from the start of display line n to the start of the next one; 0 out of range.
-int32_t LineLength(const Document& document, int32_t n);
+int64_t LineLength(const Document& document, int32_t n);
 // Logical line number of display line n; -1 out of range.
 int32_t LogicalLineOf(const Document& document, int32_t n);
 // The last display line whose start is not after the position (0 before the text). For
 // the end of the text this is the last line, or the display line count when the end mark
 // sits alone in a block of its own.
-int32_t DisplayLineOf(const Document& document, int32_t position);
+int32_t DisplayLineOf(const Document& document, int64_t position);
 // The first display line of logical line `logical`, or -1.
 int32_t DisplayLineOfLogical(const Document& document, int32_t logical);
 
