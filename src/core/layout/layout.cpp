@@ -247,8 +247,9 @@ class ChunkBreaker {
 // the entries are written after it, each chunk to its own.
 class ChunkTable {
  public:
-  ChunkTable(LineTable& table, int32_t chunks)
+  ChunkTable(LineTable& table, int32_t chunks, int32_t mostLines)
       : table_(table),
+        mostLines_(mostLines),
         firstLine_(static_cast<size_t>(chunks) + 1, 0),
         logicalBase_(static_cast<size_t>(chunks) + 1, 0) {}
 
@@ -262,7 +263,7 @@ class ChunkTable {
       const int32_t first = firstLine_[c];
       // Past the most lines a table counts, the chunks are left for the one-thread
       // layout, which stops at that count.
-      full = overflowed_ || int64_t{first} + count >= kMaxDisplayLines;
+      full = overflowed_ || int64_t{first} + count >= mostLines_;
       overflowed_ = full;
       if (full) return;
       firstLine_[c + 1] = first + count;
@@ -291,6 +292,7 @@ class ChunkTable {
 
  private:
   LineTable& table_;
+  int32_t mostLines_;
   std::vector<int32_t> firstLine_;  // each written in its chunk's turn, read after it
   std::vector<int32_t> logicalBase_;
   bool overflowed_ = false;  // written and read in the turns, then after them
@@ -335,7 +337,7 @@ void LayoutDocumentInPieces(Document& document, const LayoutParameters& paramete
   const auto chunks = static_cast<int32_t>(cuts.size()) - 1;
   document.lineTable.Clear();
   SharedMeasure shared(measure);
-  ChunkTable table(document.lineTable, chunks);
+  ChunkTable table(document.lineTable, chunks, parameters.mostLines);
   std::atomic<int32_t> nextChunk{0};
   RunPieces(std::min(pieces, chunks), [&](int32_t) {
     ChunkBreaker breaker(document, parameters, shared);
@@ -391,7 +393,7 @@ void BreakLinesFrom(Document& document, const LayoutParameters& parameters, Text
       }
       ++current.count;
       ++count;
-      if (count == kMaxDisplayLines)
+      if (count == parameters.mostLines)
         p = breaker.TakeRest(p);
       else
         p = inColumns ? breaker.ColumnLine(p) : breaker.EdgeLine(p);

@@ -11,6 +11,16 @@ namespace vemora {
 
 struct FileTypeSetting;
 
+// Display lines are counted in 32 bits: a layout stops breaking lines once it has this
+// many, leaving the rest of the text in the last one, and a loaded text that reaches it
+// is refused (DisplayLinesCut) with kTooManyLinesMessage.
+inline constexpr int32_t kMaxDisplayLines = 2147483647 - 1;
+inline bool DisplayLinesCut(const Document& document) {
+  return document.displayLineCount >= kMaxDisplayLines;
+}
+inline constexpr char16_t kTooManyLinesMessage[] =
+    u"表示行が多すぎるため、このファイルは表示できません。";
+
 struct LayoutParameters {
   int32_t Tab = 8;               // tab width in columns
   int32_t Fold = 80;             // wrap column when FoldRight is 0
@@ -18,6 +28,7 @@ struct LayoutParameters {
   int32_t averageCharWidth = 1;  // W: the width of "aAjJ,_" divided by 6, in pixels
   int32_t clientWidth = 0;       // the view's client width in pixels (edge mode)
   int32_t edgeMargins = 16;      // pixels of the client width kept free of text (edge mode)
+  int32_t mostLines = kMaxDisplayLines;  // where a layout stops; tests ask for fewer
 };
 
 LayoutParameters LayoutParametersFor(const FileTypeSetting& setting, int32_t averageCharWidth,
@@ -47,16 +58,6 @@ void LayoutDocumentOnOneThread(Document& document, const LayoutParameters& param
 // ends, whatever the size.
 void LayoutDocumentInPieces(Document& document, const LayoutParameters& parameters,
                             TextMeasure& measure, int32_t pieces);
-
-// Display lines are counted in 32 bits: a layout stops breaking lines once it has this
-// many, leaving the rest of the text in the last one, and a loaded text that reaches it
-// is refused (DisplayLinesCut) with kTooManyLinesMessage.
-inline constexpr int32_t kMaxDisplayLines = 2147483647 - 1;
-inline bool DisplayLinesCut(const Document& document) {
-  return document.displayLineCount >= kMaxDisplayLines;
-}
-inline constexpr char16_t kTooManyLinesMessage[] =
-    u"表示行が多すぎるため、このファイルは表示できません。";
 
 // The divisor that keeps scroll-bar positions within 16 bits.
 int32_t ScrollScale(int32_t displayLineCount);
