@@ -91,7 +91,7 @@ const Document& SampleDocument() {
     result.textBuffer = std::make_unique<char16_t[]>(text.size() + 1);
     std::copy(text.begin(), text.end(), result.textBuffer.get());
     result.text = result.textBuffer.get();
-    result.textLength = static_cast<int32_t>(text.size());
+    result.textLength = static_cast<int64_t>(text.size());
     return result;
   }();
   return document;

@@ -32,7 +32,7 @@ TEST(BlockList, AppendingAListMapsEachEntryBehindTheOnesThere) {
     }
     list.AppendMapped(other, [](int32_t entry) { return entry + 1000; });
     ASSERT_EQ(list.Size(), expected.Size()) << label;
-    for (int32_t i = 0; i < list.Size(); ++i)
+    for (int64_t i = 0; i < list.Size(); ++i)
       EXPECT_EQ(list[i], expected[i]) << label << " at " << i;
     // Appending goes on behind the entries added.
     list.Append(-1);

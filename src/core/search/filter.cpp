@@ -28,12 +28,12 @@ namespace {
 
 // The first CR or LF in text[from, end), or end. Every unit of the text passes through
 // here, so it looks at sixteen at a time.
-int32_t FindLineEnd(const char16_t* text, int32_t from, int32_t end) {
-  int32_t q = from;
+int64_t FindLineEnd(const char16_t* text, int64_t from, int64_t end) {
+  int64_t q = from;
 #if defined(__SSE2__)
   const __m128i cr = _mm_set1_epi16(u'\r');
   const __m128i lf = _mm_set1_epi16(u'\n');
-  auto ends = [&](int32_t at) {
+  auto ends = [&](int64_t at) {
     const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
     return _mm_or_si128(_mm_cmpeq_epi16(units, cr), _mm_cmpeq_epi16(units, lf));
   };
@@ -57,9 +57,7 @@ int32_t PatternLength(std::u16string_view text) {
 // that follows a log grows often, so it grows by a quarter more than asked.
 void ReserveViewText(Document& view, int64_t units, bool withSlack) {
   if (units <= view.textCapacity) return;
-  constexpr int64_t kLargest = std::numeric_limits<int32_t>::max() - 1;
-  const int64_t wanted = withSlack ? units + std::max<int64_t>(units / 4, 4096) : units;
-  const auto capacity = static_cast<int32_t>(std::min(wanted, kLargest));
+  const int64_t capacity = withSlack ? units + std::max<int64_t>(units / 4, 4096) : units;
   auto buffer = std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(capacity) + 1);
   if (view.textLength > 0) std::copy_n(view.text, view.textLength, buffer.get());
   buffer[static_cast<size_t>(view.textLength)] = u'\0';
@@ -69,7 +67,7 @@ void ReserveViewText(Document& view, int64_t units, bool withSlack) {
 }
 
 // The index of the first run that ends after `position`.
-int32_t FirstRunEndingAfter(const BlockList<OverstrikeRun, 49>& runs, int32_t position) {
+int64_t FirstRunEndingAfter(const BlockList<OverstrikeRun, 49>& runs, int64_t position) {
   return runs.PartitionPoint(
       [position](const OverstrikeRun& run) { return run.start + run.length <= position; });
 }
@@ -81,23 +79,23 @@ void AppendKeptLines(Document& view, const Document& whole, const KeptLines& kep
   const auto& lines = kept.lines;
   if (lines.Empty()) return;
   int64_t needed = view.textLength;
-  for (int32_t k = 0; k < lines.Size(); ++k) needed += lines[k].next - lines[k].start + 1;
+  for (int64_t k = 0; k < lines.Size(); ++k) needed += lines[k].next - lines[k].start + 1;
   ReserveViewText(view, needed, view.textLength > 0);
 
   const auto& hits = kept.hits;
   const auto& runs = whole.overstrikeRuns;
   withHits = withHits && source.request.Invert != 1;
-  int32_t h = 0;
-  int32_t r = FirstRunEndingAfter(runs, lines[0].start);
-  for (int32_t k = 0; k < lines.Size(); ++k) {
+  int64_t h = 0;
+  int64_t r = FirstRunEndingAfter(runs, lines[0].start);
+  for (int64_t k = 0; k < lines.Size(); ++k) {
     const KeptLine& line = lines[k];
-    int32_t at = view.textLength;
+    int64_t at = view.textLength;
     // A line that ends in a lone CR would join an empty LF line put behind it into one
     // CR-LF line: the CR gets an LF of its own, so the view keeps one line per kept line.
     if (at > 0 && view.text[at - 1] == u'\r' && line.start < line.next &&
         whole.text[line.start] == u'\n')
       view.text[at++] = u'\n';
-    const int32_t delta = at - line.start;
+    const int64_t delta = at - line.start;
     std::copy(whole.text + line.start, whole.text + line.next, view.text + at);
     view.textLength = at + (line.next - line.start);
     source.fileLines.Append(line.number);
@@ -108,8 +106,8 @@ void AppendKeptLines(Document& view, const Document& whole, const KeptLines& kep
     }
     while (r < runs.Size() && runs[r].start < line.next) {
       const OverstrikeRun& run = runs[r];
-      const int32_t start = std::max(run.start, line.start);
-      const int32_t end = std::min(run.start + run.length, line.next);
+      const int64_t start = std::max(run.start, line.start);
+      const int64_t end = std::min(run.start + run.length, line.next);
       if (start < end)
         view.overstrikeRuns.Append(OverstrikeRun{start + delta, end - start, run.attributes});
       if (run.start + run.length > line.next) break;
@@ -134,25 +132,25 @@ void AppendKeptRuns(Document& view, const Document& whole) {
   const auto& runs = whole.overstrikeRuns;
   if (numbers.Empty() || runs.Empty()) return;
   const char16_t* text = whole.text;
-  const int32_t end = whole.textLength;
-  int32_t at = 0;
-  int32_t r = -1;
+  const int64_t end = whole.textLength;
+  int64_t at = 0;
+  int64_t r = -1;
   bool endsInCr = false;  // the kept line before ends in a CR
-  for (int32_t p = 0, number = 0, k = 0; p < end && k < numbers.Size() && r < runs.Size();
-       ++number) {
-    const int32_t lineEnd = FindLineEnd(text, p, end);
-    int32_t next = lineEnd;
+  int32_t number = 0;
+  for (int64_t p = 0, k = 0; p < end && k < numbers.Size() && r < runs.Size(); ++number) {
+    const int64_t lineEnd = FindLineEnd(text, p, end);
+    int64_t next = lineEnd;
     if (lineEnd < end)
       next += text[lineEnd] == u'\r' && lineEnd + 1 < end && text[lineEnd + 1] == u'\n' ? 2 : 1;
     if (number == numbers[k]) {
       if (r < 0) r = FirstRunEndingAfter(runs, p);
       if (endsInCr && p < next && text[p] == u'\n') ++at;
-      const int32_t delta = at - p;
+      const int64_t delta = at - p;
       at += next - p;
       while (r < runs.Size() && runs[r].start < next) {
         const OverstrikeRun& run = runs[r];
-        const int32_t start = std::max(run.start, p);
-        const int32_t stop = std::min(run.start + run.length, next);
+        const int64_t start = std::max(run.start, p);
+        const int64_t stop = std::min(run.start + run.length, next);
         if (start < stop)
           view.overstrikeRuns.Append(OverstrikeRun{start + delta, stop - start, run.attributes});
         if (run.start + run.length > next) break;
@@ -177,16 +175,16 @@ void TakeFileFacts(Document& view, const Document& whole, bool ownHits) {
 }
 
 // Drops what the view holds from text position `cut` on.
-void CutView(Document& view, int32_t cut) {
+void CutView(Document& view, int64_t cut) {
   view.textLength = cut;
   auto& hits = view.hits;
-  int32_t keptHits = hits.Size();
+  int64_t keptHits = hits.Size();
   while (keptHits > 0 && hits[keptHits - 1].start >= cut) --keptHits;
   hits.TruncateTo(keptHits);
   if (keptHits > 0)
     hits[keptHits - 1].length = std::min(hits[keptHits - 1].length, cut - hits[keptHits - 1].start);
   auto& runs = view.overstrikeRuns;
-  int32_t keptRuns = runs.Size();
+  int64_t keptRuns = runs.Size();
   while (keptRuns > 0 && runs[keptRuns - 1].start >= cut) --keptRuns;
   runs.TruncateTo(keptRuns);
   if (keptRuns > 0)
@@ -195,10 +193,10 @@ void CutView(Document& view, int32_t cut) {
 
 }  // namespace
 
-bool CollectKeptLines(std::u16string_view text, int32_t from, int32_t firstNumber,
+bool CollectKeptLines(std::u16string_view text, int64_t from, int32_t firstNumber,
                       const FilterRequest& request, KeptLines& kept, std::u16string& errorText) {
-  const auto end = static_cast<int32_t>(text.size());
-  from = std::clamp(from, 0, end);
+  const auto end = static_cast<int64_t>(text.size());
+  from = std::clamp<int64_t>(from, 0, end);
   kept = KeptLines{};
   HitCollection collection;
   if (from < end) {
@@ -209,7 +207,7 @@ bool CollectKeptLines(std::u16string_view text, int32_t from, int32_t firstNumbe
       return false;
     }
     if (from > 0) {
-      for (int32_t i = 0; i < collection.hits.Size(); ++i) collection.hits[i].start += from;
+      for (int64_t i = 0; i < collection.hits.Size(); ++i) collection.hits[i].start += from;
     }
   }
   kept = GatherKeptLines(text, from, firstNumber, request.Invert == 1, std::move(collection.hits));
@@ -223,24 +221,24 @@ namespace {
 // holds a hit in `hits` (with `invert`, that holds none), in order, after which the line
 // and those before it are not read again. Sets where the text may resume growing.
 template <typename Keep>
-int32_t WalkLines(const char16_t* units, int32_t from, int32_t end, int32_t firstNumber,
-                  bool invert, const BlockList<SearchHit, 49>& hits, int32_t firstHit,
-                  int32_t reach, KeptLines& kept, const Keep& keep) {
-  constexpr int32_t kNoHit = std::numeric_limits<int32_t>::max();
-  const int32_t hitCount = hits.Size();
-  int32_t h = firstHit;
+int32_t WalkLines(const char16_t* units, int64_t from, int64_t end, int32_t firstNumber,
+                  bool invert, const BlockList<SearchHit, 49>& hits, int64_t firstHit,
+                  int64_t reach, KeptLines& kept, const Keep& keep) {
+  constexpr int64_t kNoHit = std::numeric_limits<int64_t>::max();
+  const int64_t hitCount = hits.Size();
+  int64_t h = firstHit;
   // Where the next hit starts: most lines hold none, and see only this.
-  int32_t nextHit = h < hitCount ? hits[h].start : kNoHit;
+  int64_t nextHit = h < hitCount ? hits[h].start : kNoHit;
   reach = std::max(reach, from);  // where the hits seen so far end
   int32_t number = firstNumber;
   kept.resumeStart = end;
-  for (int32_t p = from; p < end; ++number) {
-    const int32_t lineEnd = FindLineEnd(units, p, end);
-    int32_t next = lineEnd;
+  for (int64_t p = from; p < end; ++number) {
+    const int64_t lineEnd = FindLineEnd(units, p, end);
+    int64_t next = lineEnd;
     if (lineEnd < end)
       next += units[lineEnd] == u'\r' && lineEnd + 1 < end && units[lineEnd + 1] == u'\n' ? 2 : 1;
     bool holds = reach > p;
-    const int32_t lineHits = h;
+    const int64_t lineHits = h;
     if (nextHit < next) {
       holds = true;
       do {
@@ -267,16 +265,16 @@ int32_t WalkLines(const char16_t* units, int32_t from, int32_t end, int32_t firs
 // part of the view starts. The first piece moves its lines into place as it walks them;
 // the others only note the moves, which are made once the pieces before them are in place.
 struct KeptPiece {
-  int32_t from = 0;
-  int32_t end = 0;
-  int32_t firstHit = 0;  // the first hit at or after `from`
-  int32_t reach = 0;     // where the hits before `from` end
+  int64_t from = 0;
+  int64_t end = 0;
+  int64_t firstHit = 0;  // the first hit at or after `from`
+  int64_t reach = 0;     // where the hits before `from` end
   KeptLines kept;
   int32_t lineCount = 0;
   BlockList<int32_t, 4096> fileLines;
   BlockList<SearchHit, 49> viewHits;
-  int32_t length = 0;  // of the piece's part of the view's text
-  int32_t lastLineStart = -1;
+  int64_t length = 0;  // of the piece's part of the view's text
+  int64_t lastLineStart = -1;
   // Neighbouring kept lines, text[from, end), each put behind the one before, the first
   // one where the piece's part starts; an LF goes before those with `lfBefore`.
   struct Move {
@@ -294,11 +292,11 @@ template <typename Walk>
 void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& hits,
                  KeptPiece& piece, const Walk& walk) {
   const bool inPlace = piece.from == 0;
-  int32_t at = 0;
+  int64_t at = 0;
   // Neighbouring kept lines are moved together, a cache's worth at most.
-  constexpr int32_t kLongestMove = 1 << 14;
+  constexpr int64_t kLongestMove = 1 << 14;
   KeptPiece::Move pending{piece.from, piece.from, false};
-  int32_t pendingTo = 0;
+  int64_t pendingTo = 0;
   bool endsInCr = false;  // the last kept line ends in a CR
   auto flush = [&] {
     if (pending.end > pending.from) {
@@ -313,7 +311,7 @@ void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& h
     pending.lfBefore = false;
     pendingTo = at;
   };
-  piece.lineCount = walk([&](const KeptLine& line, int32_t lineHits, int32_t hitsEnd) {
+  piece.lineCount = walk([&](const KeptLine& line, int64_t lineHits, int64_t hitsEnd) {
     // As AppendKeptLines: a lone CR line before an LF line gets an LF of its own.
     const bool lfBefore = endsInCr && line.start < line.next && units[line.start] == u'\n';
     if (line.start != pending.end || pending.end - pending.from > kLongestMove || lfBefore) {
@@ -328,11 +326,11 @@ void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& h
     }
     pending.end = line.next;
     endsInCr = units[line.next - 1] == u'\r';
-    const int32_t delta = at - line.start;
+    const int64_t delta = at - line.start;
     piece.fileLines.Append(line.number);
     piece.lastLineStart = at;
     at += line.next - line.start;
-    for (int32_t h = invert ? hitsEnd : lineHits; h < hitsEnd; ++h)
+    for (int64_t h = invert ? hitsEnd : lineHits; h < hitsEnd; ++h)
       piece.viewHits.Append(SearchHit{hits[h].start + delta, hits[h].length});
   });
   flush();
@@ -349,7 +347,7 @@ void GatherWalkedPiece(char16_t* units, bool invert, const BlockList<SearchHit, 
 }
 
 // The first hit starting at or after `position`.
-int32_t FirstHitFrom(const BlockList<SearchHit, 49>& hits, int32_t position) {
+int64_t FirstHitFrom(const BlockList<SearchHit, 49>& hits, int64_t position) {
   return hits.PartitionPoint([position](const SearchHit& hit) { return hit.start < position; });
 }
 
@@ -360,7 +358,7 @@ constexpr int64_t kSmallViewShare = 16;
 // text, in their order, with their line numbers and hits following; then makes the view.
 class PieceCloser {
  public:
-  PieceCloser(char16_t* units, int32_t length, const FilterRequest& request)
+  PieceCloser(char16_t* units, int64_t length, const FilterRequest& request)
       : units_(units), view_(std::make_unique<Document>()) {
     view_->filter.reset(new FilterSource);
     view_->filter->request = request;
@@ -375,7 +373,7 @@ class PieceCloser {
       // left out between them, which makes the room for the LF.
       const int64_t first = part.moves.empty() ? part.from : part.moves.front().from;
       const bool joinLf = at_ > 0 && units_[at_ - 1] == u'\r' && units_[first] == u'\n';
-      const int32_t to = at_ + (joinLf ? 1 : 0);
+      const int64_t to = at_ + (joinLf ? 1 : 0);
       if (joinLf) units_[at_] = u'\n';
       // Every unit lands where it stood or before, after the units before it have moved.
       if (!part.moves.empty()) {
@@ -390,7 +388,7 @@ class PieceCloser {
         std::memmove(units_ + to, units_ + part.from,
                      sizeof(char16_t) * static_cast<size_t>(part.length));
       }
-      const int32_t delta = to;
+      const int64_t delta = to;
       if (delta == 0 && numberBase_ == 0) {  // the first piece's lists stand as they are
         source.fileLines = std::move(part.fileLines);
         view_->hits = std::move(part.viewHits);
@@ -410,7 +408,7 @@ class PieceCloser {
     part = KeptPiece();  // its lists are not needed any more
   }
 
-  KeptLines Finish(std::unique_ptr<char16_t[]>& text, int32_t length) {
+  KeptLines Finish(std::unique_ptr<char16_t[]>& text, int64_t length) {
     Document& view = *view_;
     view.filter->scannedEnd = kept_.resumeStart;
     view.filter->scannedLines = kept_.resumeNumber;
@@ -440,26 +438,26 @@ class PieceCloser {
   char16_t* units_;
   std::unique_ptr<Document> view_;
   KeptLines kept_;
-  int32_t at_ = 0;
+  int64_t at_ = 0;
   int32_t numberBase_ = 0;
 };
 
 }  // namespace
 
-KeptLines GatherKeptLines(std::u16string_view text, int32_t from, int32_t firstNumber, bool invert,
+KeptLines GatherKeptLines(std::u16string_view text, int64_t from, int32_t firstNumber, bool invert,
                           BlockList<SearchHit, 49>&& hitsFound) {
-  const auto end = static_cast<int32_t>(text.size());
-  from = std::clamp(from, 0, end);
+  const auto end = static_cast<int64_t>(text.size());
+  from = std::clamp<int64_t>(from, 0, end);
   KeptLines kept;
   kept.hits = std::move(hitsFound);
   WalkLines(text.data(), from, end, firstNumber, invert, kept.hits, 0, from, kept,
-            [&kept](const KeptLine& line, int32_t, int32_t) { kept.lines.Append(line); });
+            [&kept](const KeptLine& line, int64_t, int64_t) { kept.lines.Append(line); });
   return kept;
 }
 
 namespace {
 
-int32_t PiecesFor(int32_t length, int32_t pieces) {
+int32_t PiecesFor(int64_t length, int32_t pieces) {
   if (pieces <= 0) pieces = length >= kUnitsWorthPieces ? CoreCount() : 1;
   return std::max(pieces, 1);
 }
@@ -485,11 +483,11 @@ bool SearchesLineByLine(const FilterRequest& request) {
 
 // The search in chunks of about this many units, each searched and walked while it is in
 // the cache; the regular-expression library sets itself up once per chunk.
-constexpr int32_t kUnitsPerSearchChunk = 1 << 20;
+constexpr int64_t kUnitsPerSearchChunk = 1 << 20;
 
 }  // namespace
 
-KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
+KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
                          const FilterRequest& request, BlockList<SearchHit, 49>&& hitsFound,
                          int32_t pieces) {
   const BlockList<SearchHit, 49> hits = std::move(hitsFound);
@@ -501,16 +499,16 @@ KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
   // use already, where a fresh buffer's first touch of each page costs more than the move.
   // A large text is walked in pieces on every core; the first piece moves its lines as it
   // walks them, the others once the pieces before them are in place.
-  const std::vector<int32_t> cuts = CutsAfterLineEnds(units, length, PiecesFor(length, pieces));
+  const std::vector<int64_t> cuts = CutsAfterLineEnds(units, length, PiecesFor(length, pieces));
   std::vector<KeptPiece> parts(cuts.size() - 1);
-  int32_t reach = 0;
+  int64_t reach = 0;
   for (size_t i = 0; i < parts.size(); ++i) {
     KeptPiece& part = parts[i];
     part.from = cuts[i];
     part.end = cuts[i + 1];
     part.firstHit = FirstHitFrom(hits, part.from);
-    const int32_t previous = i == 0 ? 0 : parts[i - 1].firstHit;
-    for (int32_t k = previous; k < part.firstHit; ++k)
+    const int64_t previous = i == 0 ? 0 : parts[i - 1].firstHit;
+    for (int64_t k = previous; k < part.firstHit; ++k)
       reach = std::max(reach, hits[k].start + hits[k].length);
     part.reach = reach;
   }
@@ -522,7 +520,7 @@ KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
   return closer.Finish(text, length);
 }
 
-KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
+KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
                          const FilterRequest& request, HitCollection& outcome,
                          const std::atomic<bool>* cancel, int32_t pieces) {
   outcome = HitCollection();
@@ -530,11 +528,12 @@ KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
   if (outcome.cancelled) return KeptLines();
   char16_t* units = text.get();
   pieces = PiecesFor(length, pieces);
-  std::vector<int32_t> cuts{0, length};
+  std::vector<int64_t> cuts{0, length};
   if (pieces > 1 && SearchesLineByLine(request)) {
-    const int32_t chunks = std::max(pieces, length / kUnitsPerSearchChunk);
+    const auto chunks =
+        static_cast<int32_t>(std::max<int64_t>(pieces, length / kUnitsPerSearchChunk));
     cuts =
-        CutsAfterLineEnds(units, length, chunks, [units](int32_t q) { return units[q] == u'\n'; });
+        CutsAfterLineEnds(units, length, chunks, [units](int64_t q) { return units[q] == u'\n'; });
   }
   if (cuts.size() <= 2) {
     outcome = CollectHits(std::u16string_view(units, static_cast<size_t>(length)), request.text,
@@ -641,7 +640,7 @@ std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterR
   return view;
 }
 
-int32_t CatchUpFilteredView(Document& view) {
+int64_t CatchUpFilteredView(Document& view) {
   if (!view.filter || !view.filter->whole) return -1;
   FilterSource& source = *view.filter;
   const Document& whole = *source.whole;
@@ -652,7 +651,7 @@ int32_t CatchUpFilteredView(Document& view) {
     return -1;
   // Only the view's last line can be one that changed: the one the whole text may still
   // have been growing.
-  int32_t cut = view.textLength;
+  int64_t cut = view.textLength;
   auto& lines = source.fileLines;
   if (!lines.Empty() && lines[lines.Size() - 1] >= source.scannedLines) {
     cut = source.lastLineStart;
@@ -673,7 +672,7 @@ int32_t CatchUpFilteredView(Document& view) {
 }
 
 bool ExtendFilteredView(Document& view, const LayoutParameters& parameters, TextMeasure& measure) {
-  const int32_t cut = CatchUpFilteredView(view);
+  const int64_t cut = CatchUpFilteredView(view);
   if (cut < 0) return false;
   ExtendLayout(view, cut, parameters, measure);
   return true;
@@ -693,8 +692,8 @@ int32_t DisplayLineAtOrAfterFileLine(const Document& document, int32_t fileLine)
   }
   const auto& lines = document.filter->fileLines;
   // The first kept line at or after `fileLine`.
-  const int32_t low = lines.PartitionPoint([fileLine](int32_t line) { return line < fileLine; });
-  return low < lines.Size() ? DisplayLineOfLogical(document, low) : -1;
+  const int64_t low = lines.PartitionPoint([fileLine](int32_t line) { return line < fileLine; });
+  return low < lines.Size() ? DisplayLineOfLogical(document, static_cast<int32_t>(low)) : -1;
 }
 
 int32_t LastShownFileLineNumber(const Document& document) {

@@ -536,8 +536,8 @@ bool InRanges(char16_t unit, const Ranges& ranges) {
 }
 
 // The first unit at or after `from` within the ranges, or -1.
-int32_t FindUnitInRanges(const char16_t* text, int32_t from, int32_t length, const Ranges& ranges) {
-  int32_t q = from;
+int64_t FindUnitInRanges(const char16_t* text, int64_t from, int64_t length, const Ranges& ranges) {
+  int64_t q = from;
 #if defined(__SSE2__)
   constexpr size_t kVectorRanges = 6;
   if (ranges.size() <= kVectorRanges) {
@@ -567,11 +567,11 @@ int32_t FindUnitInRanges(const char16_t* text, int32_t from, int32_t length, con
 }
 
 // The first position in [from, length) holding `unit`, or -1.
-int32_t FindUnit(const char16_t* text, int32_t from, int32_t length, char16_t unit) {
-  int32_t q = from;
+int64_t FindUnit(const char16_t* text, int64_t from, int64_t length, char16_t unit) {
+  int64_t q = from;
 #if defined(__SSE2__)
   const __m128i wanted = _mm_set1_epi16(static_cast<short>(unit));
-  auto equal = [&](int32_t at) {
+  auto equal = [&](int64_t at) {
     return _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at)), wanted);
   };
   for (; q + 16 <= length; q += 16) {
@@ -610,8 +610,8 @@ RegexPrefilter AnalyzeRegexPattern(std::u16string_view pattern) {
   return filter;
 }
 
-int32_t WholeMatchAt(const RegexPrefilter& filter, const char16_t* text, int32_t at,
-                     int32_t length) {
+int32_t WholeMatchAt(const RegexPrefilter& filter, const char16_t* text, int64_t at,
+                     int64_t length) {
   auto fold = [&](char16_t unit) {
     return filter.foldAsciiCase && unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit | 0x20)
                                                                 : unit;
@@ -630,9 +630,9 @@ bool MayPrecedeCandidate(const RegexPrefilter& filter, char16_t unit) {
   return !filter.beforeKnown || InRanges(unit, filter.before);
 }
 
-bool HasUnpairedSurrogate(const char16_t* text, int32_t length) {
+bool HasUnpairedSurrogate(const char16_t* text, int64_t length) {
   const Ranges surrogates{{0xD800, 0xDFFF}};
-  for (int32_t at = 0; (at = FindUnitInRanges(text, at, length, surrogates)) >= 0; at += 2) {
+  for (int64_t at = 0; (at = FindUnitInRanges(text, at, length, surrogates)) >= 0; at += 2) {
     const bool paired =
         text[at] <= 0xDBFF && at + 1 < length && text[at + 1] >= 0xDC00 && text[at + 1] <= 0xDFFF;
     if (!paired) return true;
@@ -640,14 +640,14 @@ bool HasUnpairedSurrogate(const char16_t* text, int32_t length) {
   return false;
 }
 
-int32_t FindPrefilterCandidate(const RegexPrefilter& filter, const char16_t* text, int32_t from,
-                               int32_t length) {
+int64_t FindPrefilterCandidate(const RegexPrefilter& filter, const char16_t* text, int64_t from,
+                               int64_t length) {
   if (filter.kind == RegexPrefilter::Kind::kLiteral) {
     // The literal's first unit is looked for sixteen units a step: a loop of one unit a
     // step ran at half the speed or at full speed depending on where the linker put it.
     const std::u16string_view literal = filter.literal;
-    const auto size = static_cast<int32_t>(literal.size());
-    for (int32_t q = from; q <= length - size; ++q) {
+    const auto size = static_cast<int64_t>(literal.size());
+    for (int64_t q = from; q <= length - size; ++q) {
       q = FindUnit(text, q, length - size + 1, literal[0]);
       if (q < 0) return -1;
       if (std::equal(literal.begin() + 1, literal.end(), text + q + 1)) return q;
@@ -655,11 +655,11 @@ int32_t FindPrefilterCandidate(const RegexPrefilter& filter, const char16_t* tex
     return -1;
   }
   if (filter.kind == RegexPrefilter::Kind::kNone) return from < length ? from : -1;
-  int32_t q = from;
+  int64_t q = from;
   while (q < length) {
-    const int32_t first = FindUnitInRanges(text, q, length, filter.ranges);
+    const int64_t first = FindUnitInRanges(text, q, length, filter.ranges);
     if (first < 0) return -1;
-    int32_t end = first + 1;
+    int64_t end = first + 1;
     while (end < length && end - first < filter.runLength && InRanges(text[end], filter.ranges))
       ++end;
     if (end - first >= filter.runLength) return first;

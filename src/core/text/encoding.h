@@ -29,7 +29,7 @@ inline constexpr int32_t kRequestUtf8 = -5;     // between 7 and 8
 
 // Pure function of the bytes: allocates nothing and cannot fail. A pure-ASCII buffer is
 // scanned to its end; any other text is usually decided within its first lines.
-TextEncoding DetectEncoding(const uint8_t* bytes, int32_t length, int32_t request);
+TextEncoding DetectEncoding(const uint8_t* bytes, int64_t length, int32_t request);
 
 // The encoding's name in the status bar ("SHIFT-JIS", ..., "UTF7"); empty for -1 and for
 // values that are no encoding.
