@@ -8,6 +8,7 @@
 #include "core/platform/files.h"
 #include "core/text/decode.h"
 #include "core/text/encoding.h"
+#include "core/text/load_job.h"
 
 namespace vemora {
 namespace {
@@ -29,8 +30,11 @@ bool RequestAsksForDetection(int32_t request) {
 
 }  // namespace
 
-std::unique_ptr<Document> ReadDocumentFile(std::u16string_view path, int32_t request,
-                                           DocumentIo& io, bool* cutShort) {
+namespace {
+
+std::unique_ptr<Document> ReadFile(std::u16string_view path, int32_t request, DocumentIo& io,
+                                   bool* cutShort, const LoadJobOptions* options,
+                                   std::shared_ptr<LoadJob>* job) {
   if (cutShort) *cutShort = false;
   // Pages of a mapped file that another program cut short read as zeros and are counted;
   // the bytes read are then not the file's.
@@ -46,14 +50,44 @@ std::unique_ptr<Document> ReadDocumentFile(std::u16string_view path, int32_t req
   document->encoding = encoding;
   document->encodingRequest = request;
   document->sourceBytes = bytes.length;
-  DecodeDocumentText(*document, std::move(bytes), encoding);
+  std::shared_ptr<LoadJob> steps;
+  if (options && bytes.length > 2 * options->firstStepBytes) {
+    steps = std::make_shared<LoadJob>(std::move(bytes), encoding, *options);
+    steps->LoadFirstStep(*document);
+    if (steps->RoomShort()) {
+      // A code page gave more than one unit per byte after all: read in one go.
+      steps.reset();
+      return ReadFile(path, request, io, cutShort, nullptr, nullptr);
+    }
+    if (steps->AllRead()) {
+      steps->Finish(*document);
+      steps.reset();
+    }
+  } else {
+    DecodeDocumentText(*document, std::move(bytes), encoding);
+    document->lineEndKind = DetectLineEnd(document->text, document->textLength);
+  }
   if (MappedPagesLost() != pagesLost) {
     if (cutShort) *cutShort = true;
     return nullptr;
   }
-  document->lineEndKind = DetectLineEnd(document->text, document->textLength);
   document->sourceKind = kSourceFile;
+  if (job) *job = std::move(steps);
   return document;
+}
+
+}  // namespace
+
+std::unique_ptr<Document> ReadDocumentFile(std::u16string_view path, int32_t request,
+                                           DocumentIo& io, bool* cutShort) {
+  return ReadFile(path, request, io, cutShort, nullptr, nullptr);
+}
+
+std::unique_ptr<Document> ReadDocumentFileInSteps(std::u16string_view path, int32_t request,
+                                                  DocumentIo& io, bool* cutShort,
+                                                  const LoadJobOptions& options,
+                                                  std::shared_ptr<LoadJob>& job) {
+  return ReadFile(path, request, io, cutShort, &options, &job);
 }
 
 LoadOutcome LoadDocument(std::unique_ptr<Document>& current, std::u16string& path,
@@ -64,10 +98,13 @@ LoadOutcome LoadDocument(std::unique_ptr<Document>& current, std::u16string& pat
   // The document shown stays until the new one is complete, so that a file cut short
   // while it is read can leave it in place.
   bool cutShort = false;
-  std::unique_ptr<Document> loaded = ReadDocumentFile(path, request, io, &cutShort);
+  std::shared_ptr<LoadJob> job;
+  std::unique_ptr<Document> loaded =
+      ReadFile(path, request, io, &cutShort, host.StepOptions(), &job);
   if (cutShort) return LoadOutcome::kCutShort;
   current = std::move(loaded);
   if (current && options.HistNum > 0) host.UpdateFileHistory(path);
+  if (job) host.LoadGoesOn(std::move(job));
   host.RefreshAfterLoad(startLine, keepFileType);
   return LoadOutcome::kDone;
 }

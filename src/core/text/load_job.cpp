@@ -310,6 +310,11 @@ void LoadJob::LoadFirstStep(Document& document) {
   for (OverstrikeRun run : step.runs) document.overstrikeRuns.Append(run);
 }
 
+int64_t LoadJob::BytesRead() const {
+  const std::lock_guard<std::mutex> lock(placeMutex_);
+  return skip_ + placedBytes_;
+}
+
 bool LoadJob::AllRead() const {
   const std::lock_guard<std::mutex> lock(placeMutex_);
   return placedBytes_ >= size_;
@@ -427,6 +432,8 @@ void LoadJob::Finish(Document& document) {
   Join();
   document.textBuffer = std::move(buffer_);
   document.text = document.textBuffer.get();
+  // A load stopped early keeps what it joined, ended as every text is.
+  document.text[document.textLength] = u'\0';
 }
 
 void JoinLoadStep(Document& document, const LoadStep& step, bool appendLines) {

@@ -72,7 +72,9 @@ class LoadJob {
   bool Finished() const;
   // A code page gave more units than the buffer holds: the load must be made in one go.
   bool RoomShort() const;
-  int64_t FileSize() const { return size_; }
+  int64_t FileSize() const { return skip_ + size_; }
+  // The file's bytes read into steps so far.
+  int64_t BytesRead() const;
 
   // Stops the workers after their current chunk; Join waits for them.
   void Cancel();
@@ -82,7 +84,8 @@ class LoadJob {
   // Tests: every chunk before the pause has been taken as a step, and the workers wait.
   bool WaitsAtPause() const;
 
-  // After the last step: the document owns the buffer, NUL-terminated, its room kept.
+  // After the last step, or after Cancel: the document owns the buffer, NUL-terminated
+  // after the steps joined.
   void Finish(Document& document);
 
  private:

@@ -13,6 +13,7 @@
 #include "core/text/document_loader.h"
 #include "core/text/encoding.h"
 #include "core/text/file_type.h"
+#include "core/text/load_job.h"
 #include "core/text/overstrike.h"
 #include "core/text/selection.h"
 #include "win/keys/history_menu.h"
@@ -22,6 +23,7 @@
 #include "win/search/find_search.h"
 #include "win/shell/app_state.h"
 #include "win/shell/follow_mode.h"
+#include "win/shell/load_steps.h"
 #include "win/shell/main_layout.h"
 #include "win/shell/status_bar.h"
 #include "win/shell/toolbar.h"
@@ -42,6 +44,8 @@ class WindowLoadHost final : public LoadHost {
   }
   void UpdateFileHistory(std::u16string_view path) override { UpdateFileHistoryMenu(path); }
   void* OwnerWindow() override { return gShell.mainWindow; }
+  const LoadJobOptions* StepOptions() override { return StepOptionsForLoad(); }
+  void LoadGoesOn(std::shared_ptr<LoadJob> job) override { BeginLoadSteps(std::move(job)); }
 };
 
 std::u16string FileStampOf(std::u16string_view name) {
@@ -66,7 +70,8 @@ void ShowTextFacts(Document& document) {
   SetStatusPart(kStatusLineEndPart, LineEndName(document.lineEndKind));
   // A tool started for the text shown before must not reload the new one when it ends.
   CancelToolWatches();
-  ApplyOverstrike(document);
+  // A load in steps strikes each step over as it reads it.
+  if (!LoadRunning()) ApplyOverstrike(document);
 }
 
 // An empty text has no encoding or line ends to speak of, but it is still a file of its
@@ -136,6 +141,20 @@ void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
   ShowMouseLine();
   SetMainWindowTitle(GetActiveWindow() == gShell.mainWindow);
   RepaintViewAndGutter();
+  StartLoadSteps();
+}
+
+void RefreshAfterStep(const Document& document, int32_t linesBefore, int32_t percent) {
+  const int32_t gutterWidth = gView.GutterWidth;
+  ComputeGutterWidth();
+  if (gView.GutterWidth != gutterWidth) {
+    SizeGutter();
+    PlaceView();
+  }
+  UpdateScrollBars();
+  SetStatusPart(kStatusLineEndPart, LineEndName(document.lineEndKind));
+  ShowLoadProgress(percent);
+  if (linesBefore <= document.TopLine + gView.VisibleRows) RepaintViewAndGutter();
 }
 
 void ShowFileStatus(const Document& document) {
@@ -154,6 +173,7 @@ void ReportCutShort(LoadOutcome outcome) {
 }  // namespace
 
 void OpenDocument(std::u16string path, int32_t startLine, int32_t request) {
+  StopLoad();
   WindowLoadHost host;
   const LoadOutcome outcome = LoadDocument(gDocument, path, startLine, request, 0, gOptions, host);
   ReportCutShort(outcome);
@@ -161,6 +181,7 @@ void OpenDocument(std::u16string path, int32_t startLine, int32_t request) {
 }
 
 void ReloadCurrentDocument(int32_t request) {
+  StopLoad();
   WindowLoadHost host;
   const FilterResume filter = FilterBeforeReload();
   ReportCutShort(ReloadDocument(gDocument, request, CurrentFileType().LineType, gOptions, host));
@@ -168,11 +189,13 @@ void ReloadCurrentDocument(int32_t request) {
 }
 
 void ReadDocumentFromStandardInput(int32_t startLine) {
+  StopLoad();
   WindowLoadHost host;
   ReadStandardInput(gDocument, startLine, host);
 }
 
 void ShowClipboardText() {
+  StopLoad();
   gDocument.reset();
   if (OpenClipboard(gShell.mainWindow)) {
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {

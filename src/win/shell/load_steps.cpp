@@ -1,0 +1,194 @@
+// The load's job belongs to the window's thread: its workers only post WM_LOAD_STEP, and
+// the steps are joined to the document here. The job owns the text buffer until the load
+// ends or stops, so a document dropped in the middle never frees memory a worker writes.
+#include "win/shell/load_steps.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/layout/layout.h"
+#include "core/search/filter.h"
+#include "win/keys/menu_states.h"
+#include "win/platform/text_measure.h"
+#include "win/search/find_search.h"
+#include "win/shell/app_state.h"
+#include "win/shell/document_actions.h"
+#include "win/shell/follow_mode.h"
+#include "win/shell/main_layout.h"
+#include "win/shell/status_bar.h"
+
+namespace vemora {
+namespace {
+
+struct RunningLoad {
+  std::shared_ptr<LoadJob> job;
+  // The loading document's text, which tells it apart from any document made since.
+  const char16_t* text = nullptr;
+  bool started = false;
+};
+RunningLoad gLoad;
+
+struct WaitingCommand {
+  HWND window = nullptr;
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  bool loadEnded = false;  // waits only for a modal loop to end
+};
+std::optional<WaitingCommand> gWaiting;
+
+Document* LoadingDocument() {
+  Document* shown = CurrentDocument();
+  if (!shown || !gLoad.job) return nullptr;
+  Document& whole = FileDocumentOf(*shown);
+  return whole.text == gLoad.text ? &whole : nullptr;
+}
+
+int32_t PercentRead(const LoadJob& job, int64_t bytes) {
+  const int64_t size = std::max<int64_t>(job.FileSize(), 1);
+  return static_cast<int32_t>(std::clamp<int64_t>(bytes * 100 / size, 0, 100));
+}
+
+void ShowLoadEnded() {
+  RemovePropW(gShell.mainWindow, kLoadingProperty);
+  ShowLoadProgress(-1);
+  RefreshCursor();
+}
+
+// Sent again once the load has ended and no modal loop holds the window.
+void SendWaitingCommand() {
+  if (!gWaiting) return;
+  gWaiting->loadEnded = true;
+  if (!IsWindowEnabled(gShell.mainWindow)) return;
+  const WaitingCommand command = *gWaiting;
+  gWaiting.reset();
+  RefreshCursor();
+  PostMessageW(command.window, command.message, command.wParam, command.lParam);
+}
+
+void EndLoad(Document& document) {
+  const std::shared_ptr<LoadJob> job = std::move(gLoad.job);
+  gLoad = {};
+  job->Finish(document);
+  ShowLoadEnded();
+  StartSearchesAfterLoad();
+  SendWaitingCommand();
+  UpdateMenuStates();
+}
+
+// The one path a load takes when a code page gives more units than bytes after all.
+bool gInOneGo = false;
+
+void LoadAgainInOneGo(Document& document) {
+  const int32_t request = document.encodingRequest;
+  StopLoad();
+  gInOneGo = true;
+  ReloadCurrentDocument(request);
+  gInOneGo = false;
+}
+
+}  // namespace
+
+LoadJobOptions& LoadStepOptions() {
+  static LoadJobOptions options;
+  return options;
+}
+
+const LoadJobOptions* StepOptionsForLoad() {
+  return gInOneGo || IsFollowing() || FollowerReloads() ? nullptr : &LoadStepOptions();
+}
+
+bool LoadRunning() {
+  return gLoad.job != nullptr;
+}
+
+LoadJob* RunningLoadJob() {
+  return gLoad.job.get();
+}
+
+void BeginLoadSteps(std::shared_ptr<LoadJob> job) {
+  Document* document = CurrentDocument();
+  if (!document || !job) return;
+  gLoad = {std::move(job), document->text, false};
+  // Before the refresh names the file in the title.
+  SetPropW(gShell.mainWindow, kLoadingProperty, reinterpret_cast<HANDLE>(1));
+  ShowLoadProgress(PercentRead(*gLoad.job, gLoad.job->BytesRead()));
+}
+
+void StartLoadSteps() {
+  if (!gLoad.job || gLoad.started) return;
+  gLoad.started = true;
+  HWND window = gShell.mainWindow;
+  gLoad.job->Start(CurrentLayoutParameters(), MakeWorkerTextMeasure(gView.ViewFont),
+                   [window] { PostMessageW(window, WM_LOAD_STEP, 0, 0); });
+}
+
+void OnLoadSteps() {
+  if (!gLoad.job) return;
+  Document* document = LoadingDocument();
+  if (!document) return StopLoad();
+  LoadJob& job = *gLoad.job;
+  if (job.RoomShort()) return LoadAgainInOneGo(*document);
+  const std::vector<LoadStep> steps = job.TakeSteps();
+  if (!steps.empty()) {
+    const int32_t linesBefore = document->displayLineCount;
+    const int32_t generation = job.Generation();
+    // Once a step came under an older layout, it and every later one are laid out anew.
+    int64_t layOutFrom = -1;
+    for (const LoadStep& step : steps) {
+      if (layOutFrom < 0 && step.generation != generation) layOutFrom = document->textLength;
+      JoinLoadStep(*document, step, layOutFrom < 0);
+    }
+    if (layOutFrom >= 0) {
+      GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
+      ExtendLayout(*document, static_cast<decltype(document->textLength)>(layOutFrom),
+                   CurrentLayoutParameters(), measure);
+    }
+    RefreshAfterStep(*document, linesBefore, PercentRead(job, steps.back().bytesEnd));
+  }
+  if (job.Finished()) EndLoad(*document);
+}
+
+void StopLoad() {
+  if (!gLoad.job) return;
+  Document* document = LoadingDocument();
+  const std::shared_ptr<LoadJob> job = std::move(gLoad.job);
+  gLoad = {};
+  job->Cancel();
+  job->Join();
+  if (document) job->Finish(*document);
+  gWaiting.reset();
+  ShowLoadEnded();
+}
+
+void NoteLayoutChanged() {
+  if (!gLoad.started || LoadingDocument() != CurrentDocument()) return;
+  gLoad.job->ChangeLayout(CurrentLayoutParameters(), MakeWorkerTextMeasure(gView.ViewFont));
+}
+
+bool WaitForWholeDocument(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!LoadRunning()) return false;
+  gWaiting = WaitingCommand{window, message, wParam, lParam};
+  RefreshCursor();
+  return true;
+}
+
+bool CommandWaitsForLoad() {
+  return gWaiting.has_value();
+}
+
+void SendCommandThatWaitedForModal() {
+  if (gWaiting && gWaiting->loadEnded) SendWaitingCommand();
+}
+
+bool DropWaitingCommandOnEscape(const MSG& message) {
+  if (!gWaiting || message.message != WM_KEYDOWN || message.wParam != VK_ESCAPE) return false;
+  if (!message.hwnd || GetAncestor(message.hwnd, GA_ROOT) != gShell.mainWindow) return false;
+  gWaiting.reset();
+  RefreshCursor();
+  return true;
+}
+
+}  // namespace vemora
