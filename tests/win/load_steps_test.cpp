@@ -129,7 +129,7 @@ TEST(LoadSteps, AnotherFileOrClosingStopsTheLoad) {
   ViewerHost host;
   StartPaused(host, Quoted(host.Folder().Write(L"first.txt", text)));
   host.Command(CmdBottom);
-  OpenDocument(AsUtf16(host.Folder().Write(L"second.txt", "second\r\n").c_str()), 0, -1);
+  OpenDocument(ToUtf16(host.Folder().Write(L"second.txt", "second\r\n")), 0, -1);
   host.Pump();
   EXPECT_FALSE(LoadRunning());
   EXPECT_FALSE(Loading());
@@ -137,7 +137,7 @@ TEST(LoadSteps, AnotherFileOrClosingStopsTheLoad) {
   EXPECT_FALSE(ShowsWaitCursor()) << "the waiting command went with the load";
   EXPECT_EQ(L"second\r\n", ShownText());
   // A second large file, then the window closes in the middle of its load.
-  OpenDocument(AsUtf16(host.Folder().Write(L"third.txt", text).c_str()), 0, -1);
+  OpenDocument(ToUtf16(host.Folder().Write(L"third.txt", text)), 0, -1);
   ASSERT_TRUE(LoadRunning());
   host.Close();
   EXPECT_FALSE(LoadRunning());
