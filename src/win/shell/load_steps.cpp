@@ -125,7 +125,27 @@ void StartLoadSteps() {
                    [window] { PostMessageW(window, WM_LOAD_STEP, 0, 0); });
 }
 
+namespace {
+
+// Timers 1 and 2 of the main window belong to the tool watches and the follower.
+constexpr UINT_PTR kLoadStepTimer = 3;
+constexpr UINT kLoadStepDelay = 10;
+
+void CALLBACK OnLoadStepTimer(HWND window, UINT, UINT_PTR, DWORD) {
+  KillTimer(window, kLoadStepTimer);
+  JoinLoadSteps();
+}
+
+}  // namespace
+
 void OnLoadSteps() {
+  // Posted messages come before input and painting: joining the steps from a timer, which
+  // comes after them, keeps a stream of steps from holding up the keys and the screen. The
+  // workers post again only once the steps have been taken.
+  if (gLoad.job) SetTimer(gShell.mainWindow, kLoadStepTimer, kLoadStepDelay, OnLoadStepTimer);
+}
+
+void JoinLoadSteps() {
   if (!gLoad.job) return;
   Document* document = LoadingDocument();
   if (!document) return StopLoad();
@@ -153,6 +173,7 @@ void OnLoadSteps() {
 
 void StopLoad() {
   if (!gLoad.job) return;
+  KillTimer(gShell.mainWindow, kLoadStepTimer);
   Document* document = LoadingDocument();
   const std::shared_ptr<LoadJob> job = std::move(gLoad.job);
   gLoad = {};

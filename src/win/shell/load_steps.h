@@ -31,8 +31,10 @@ LoadJob* RunningLoadJob();
 void BeginLoadSteps(std::shared_ptr<LoadJob> job);
 // At the end of the refresh: the workers start with the layout the refresh chose.
 void StartLoadSteps();
-// WM_LOAD_STEP: joins the steps that are ready and, after the last one, ends the load.
+// WM_LOAD_STEP: the steps that are ready are joined soon after (JoinLoadSteps).
 void OnLoadSteps();
+// Joins the steps that are ready and, after the last one, ends the load.
+void JoinLoadSteps();
 // Another document is coming, or the window closes: the workers stop, and the document
 // (if still there) keeps what was joined.
 void StopLoad();

@@ -128,10 +128,10 @@ void OnOpenWithTool(WPARAM wParam, LPARAM lParam) {
   OpenWithTool(*document, CurrentFileType(), gShell.mainWindow, wParam, lParam);
 }
 
-// Saving, following and filtering take the whole text: while a load runs they wait.
+// Saving and following take the whole text: while a load runs they wait. (A find or a
+// filter asked for meanwhile waits for it too, once its dialog has been answered.)
 bool NeedsWholeDocument(UINT command) {
-  return command == CmdSaveAsUtf16 || command == CmdSaveEncoded || command == CmdFollow ||
-         command == CmdFilter;
+  return command == CmdSaveAsUtf16 || command == CmdSaveEncoded || command == CmdFollow;
 }
 
 bool IsViewCommand(UINT command) {
