@@ -357,5 +357,65 @@ TEST(LoadJob, StoppingAtAnyStepLeavesNoThreadMappingOrMemory) {
   EXPECT_FALSE(job.Finished());
 }
 
+// The encoding a load in steps ends with: detection from the first part, then read again
+// (as the window does) whenever the steps showed that the whole-file rule answers otherwise.
+TextEncoding DetectInSteps(const std::string& bytes, const LoadJobOptions& options) {
+  DetectionWatch watch;
+  TextEncoding encoding =
+      DetectFromFirstPart(reinterpret_cast<const uint8_t*>(bytes.data()),
+                          static_cast<int64_t>(bytes.size()), options.firstStepBytes, watch);
+  ColumnRuleMeasure measure;
+  for (int reads = 0; reads < 3; ++reads) {
+    Document document;
+    LoadJob job(Mapped(bytes), encoding, options, watch);
+    job.LoadFirstStep(document);
+    StepDriver driver(job, document);
+    driver.Start({8, 80, 0, 1, 0}, measure);
+    while (!job.Finished()) {
+      for (const LoadStep& step : driver.Wait()) JoinLoadStep(document, step, true);
+    }
+    const TextEncoding again = job.Redetected();
+    if (again == kEncodingNone) return encoding;
+    encoding = again;
+    watch = {again != kEncodingJis, false};
+  }
+  return -2;
+}
+
+TEST(LoadJob, DetectionFromTheFirstPartEndsAsTheWholeFileRuleAnswers) {
+  std::string ascii;
+  while (ascii.size() < 3000) ascii += "plain ASCII line\r\n";
+  const std::string sjisLine = "\x82\xA0\x82\xA2\r\n";  // decides Shift_JIS
+  const std::string eucLine = "\xA4\xA2\xA4\xA4\r\n";   // decides EUC-JP
+  const std::string utf8Line = "\xE3\x81\x82\xE3\x81\x84\r\n";
+  const std::string escape = "\x1B$B$\"\x1B(B\r\n";
+  const struct {
+    const char* what;
+    std::string bytes;
+  } kCases[] = {
+      {"an escape far past the first step", ascii + sjisLine + ascii + ascii + escape + ascii},
+      {"an EUC-JP line after an undecided first part", ascii + ascii + eucLine + sjisLine},
+      {"a UTF-8 line after an undecided first part", ascii + ascii + utf8Line + ascii},
+      {"a first part decided by a Shift_JIS line", sjisLine + ascii + eucLine + utf8Line},
+      {"an escape after a first part decided otherwise", sjisLine + ascii + ascii + escape},
+      {"an undecided tail without an LF", ascii + ascii + "a\r\xA4\xA2\xA4\xA4\rb"},
+      {"nothing but ASCII", ascii + ascii + ascii},
+      {"an escape right after the first part", ascii + escape + ascii},
+  };
+  for (const auto& c : kCases) {
+    const TextEncoding expected =
+        DetectEncoding(reinterpret_cast<const uint8_t*>(c.bytes.data()),
+                       static_cast<int32_t>(c.bytes.size()), kRequestDetect);
+    for (uint32_t seed = 1; seed <= 8; ++seed) {
+      std::mt19937 random(seed);
+      LoadJobOptions options;
+      options.firstStepBytes = 100 + random() % 3500;
+      options.chunkBytes = 1 + random() % 700;
+      options.workers = 1 + static_cast<int32_t>(random() % 3);
+      EXPECT_EQ(expected, DetectInSteps(c.bytes, options)) << c.what << ", seed " << seed;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vemora

@@ -45,14 +45,25 @@ std::unique_ptr<Document> ReadFile(std::u16string_view path, int32_t request, Do
   auto document = std::make_unique<Document>();
   document->name = std::u16string(path);
   if (status == FileReadStatus::kShortRead) return document;  // empty, source kind -1
-  const TextEncoding encoding =
-      RequestAsksForDetection(request) ? DetectEncoding(bytes.data(), bytes.length, request) : request;
+  const bool inSteps = options && bytes.length > 2 * options->firstStepBytes;
+  TextEncoding encoding = request;
+  DetectionWatch watch;
+  if (request <= kRequestDetectedLater) {
+    encoding = kRequestDetectedLater - request;
+    watch.escapes = encoding != kEncodingJis;
+    request = kRequestDetect;
+  } else if (request == kRequestDetect && inSteps) {
+    // The first page need not wait for a scan of the whole file: the steps watch the rest.
+    encoding = DetectFromFirstPart(bytes.data(), bytes.length, options->firstStepBytes, watch);
+  } else if (RequestAsksForDetection(request)) {
+    encoding = DetectEncoding(bytes.data(), bytes.length, request);
+  }
   document->encoding = encoding;
   document->encodingRequest = request;
   document->sourceBytes = bytes.length;
   std::shared_ptr<LoadJob> steps;
-  if (options && bytes.length > 2 * options->firstStepBytes) {
-    steps = std::make_shared<LoadJob>(std::move(bytes), encoding, *options);
+  if (inSteps) {
+    steps = std::make_shared<LoadJob>(std::move(bytes), encoding, *options, watch);
     steps->LoadFirstStep(*document);
     if (steps->RoomShort()) {
       // A code page gave more than one unit per byte after all: read in one go.
@@ -60,6 +71,9 @@ std::unique_ptr<Document> ReadFile(std::u16string_view path, int32_t request, Do
       return ReadFile(path, request, io, cutShort, nullptr, nullptr);
     }
     if (steps->AllRead()) {
+      // All in one step after all: whatever detection found, as a load in one go.
+      if (steps->Redetected() != kEncodingNone)
+        return ReadFile(path, kRequestDetect, io, cutShort, nullptr, nullptr);
       steps->Finish(*document);
       steps.reset();
     }

@@ -103,10 +103,28 @@ struct LoadJob::Chunk {
   int32_t index = 0;
   int64_t from = 0;  // bytes from data_
   int64_t to = 0;
+  bool startsLine = true;  // `from` follows an LF (or is the start)
 };
 
-LoadJob::LoadJob(FileBytes&& bytes, TextEncoding encoding, const LoadJobOptions& options)
-    : bytes_(std::move(bytes)), encoding_(encoding), options_(options) {
+TextEncoding DetectFromFirstPart(const uint8_t* bytes, int64_t length, int64_t partBytes,
+                                 DetectionWatch& watch) {
+  watch = {};
+  // Cut after an LF, so that the rule for a last line without one applies only at the end.
+  const int64_t from = std::min(std::max<int64_t>(partBytes, 4), length);
+  const void* lf = std::memchr(bytes + from, '\n', static_cast<size_t>(length - from));
+  const int64_t part = lf ? static_cast<const uint8_t*>(lf) - bytes + 1 : length;
+  const TextEncoding answer = DetectEncoding(bytes, static_cast<int32_t>(part), kRequestDetect);
+  if (part == length || answer == kEncodingJis || answer == kEncodingUtf16Bom ||
+      answer == kEncodingUtf16BeBom || answer == kEncodingUtf8Bom)
+    return answer;
+  watch.escapes = true;
+  watch.lines = DecideLinesBetween(bytes, 0, part, part) == kEncodingNone;
+  return answer;
+}
+
+LoadJob::LoadJob(FileBytes&& bytes, TextEncoding encoding, const LoadJobOptions& options,
+                 const DetectionWatch& watch)
+    : bytes_(std::move(bytes)), encoding_(encoding), options_(options), watch_(watch) {
   const int64_t length = std::max<int64_t>(bytes_.length, 0);
   if (encoding == kEncodingUtf16Bom || encoding == kEncodingUtf16BeBom)
     skip_ = std::min<int64_t>(length, 2);
@@ -187,10 +205,24 @@ bool LoadJob::TakeChunk(Chunk& chunk) {
   }
   chunk.index = nextChunk_++;
   chunk.from = nextByte_;
+  chunk.startsLine = nextStartsLine_;
   const int64_t step = chunk.index == 0 ? options_.firstStepBytes : options_.chunkBytes;
   chunk.to = CutAfter(chunk.from, chunk.from + step);
   nextByte_ = chunk.to;
+  nextStartsLine_ = data_[chunk.to - 1] == '\n';
   return true;
+}
+
+void LoadJob::WatchDetection(const Chunk& chunk, LoadStep& step) const {
+  if (watch_.escapes) step.escape = HasJisEscapeBetween(data_, chunk.from, chunk.to, size_);
+  if (!watch_.lines) return;
+  // A line that started in an earlier chunk is that chunk's to read.
+  int64_t start = chunk.from;
+  if (!chunk.startsLine) {
+    const void* lf = std::memchr(data_ + start, '\n', static_cast<size_t>(chunk.to - start));
+    start = lf ? static_cast<const uint8_t*>(lf) - data_ + 1 : chunk.to;
+  }
+  if (start < chunk.to) step.decided = DecideLinesBetween(data_, start, chunk.to, size_);
 }
 
 void LoadJob::DecodeChunk(const Chunk& chunk, DecodedText& text) {
@@ -260,6 +292,9 @@ void LoadJob::Place(const Chunk& chunk, LoadStep&& step, const char16_t* text, i
   std::unique_lock<std::mutex> lock(placeMutex_);
   turn_.wait(lock, [&] { return placedChunks_ == chunk.index || cancelled_; });
   if (cancelled_) return;
+  // In file order, the first deciding line counts.
+  escapeFound_ = escapeFound_ || step.escape;
+  if (linesAnswer_ == kEncodingNone) linesAnswer_ = step.decided;
   bool notify = false;
   if (placedText_ + length > room_) {
     roomShort_ = true;
@@ -302,6 +337,7 @@ void LoadJob::LoadFirstStep(Document& document) {
   DecodeChunk(chunk, text);
   LoadStep step;
   const int64_t length = PrepareChunk(text, step);
+  WatchDetection(chunk, step);
   Place(chunk, LoadStep(step), UnitsOf(text), length);
   if (roomShort_) return;
   document.textLength = static_cast<decltype(document.textLength)>(placedText_);
@@ -362,6 +398,7 @@ void LoadJob::RunWorker() {
     DecodeChunk(chunk, text);
     LoadStep step;
     const int64_t length = PrepareChunk(text, step);
+    WatchDetection(chunk, step);
     {
       const std::lock_guard<std::mutex> lock(layoutMutex_);
       if (generation != generation_) {
@@ -385,6 +422,14 @@ std::vector<LoadStep> LoadJob::TakeSteps() {
 bool LoadJob::Finished() const {
   const std::lock_guard<std::mutex> lock(placeMutex_);
   return placedBytes_ >= size_ && steps_.empty();
+}
+
+TextEncoding LoadJob::Redetected() const {
+  const std::lock_guard<std::mutex> lock(placeMutex_);
+  if (escapeFound_) return encoding_ == kEncodingJis ? kEncodingNone : kEncodingJis;
+  if (watch_.lines && linesAnswer_ != kEncodingNone && linesAnswer_ != encoding_)
+    return linesAnswer_;
+  return kEncodingNone;
 }
 
 bool LoadJob::RoomShort() const {

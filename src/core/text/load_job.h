@@ -32,6 +32,8 @@ struct LoadStep {
   int32_t lineEnds = 0;
   int32_t generation = 0;
   int32_t lineEndKind = kLineEndNone;  // of the step's text alone
+  bool escape = false;                 // a JIS escape starts in the step's bytes
+  TextEncoding decided = -1;           // the first line starting there that decides
 };
 
 struct LoadJobOptions {
@@ -42,10 +44,29 @@ struct LoadJobOptions {
   int64_t pauseAtByte = -1;
 };
 
+// What the rest of a file read in steps may still change of the encoding that detection
+// answered from its first part (the whole-file rule stays the one that counts).
+struct DetectionWatch {
+  bool escapes = false;  // a JIS escape anywhere makes it JIS
+  bool lines = false;    // no line of the first part decided: the first later one that does
+};
+
+// Detection from the first part of a large file: the bytes up to the first LF at or after
+// `partBytes`, the answer final when a mark or an escape gave it. `watch` says what the
+// steps must look for.
+TextEncoding DetectFromFirstPart(const uint8_t* bytes, int64_t length, int64_t partBytes,
+                                 DetectionWatch& watch);
+
+// A load request for an encoding that detection answered only after the first part:
+// kRequestDetectedLater - encoding. The document still counts as detected (request -1),
+// and unless it is JIS the steps still look for an escape.
+inline constexpr int32_t kRequestDetectedLater = -100;
+
 class LoadJob {
  public:
   // Takes the file's bytes, to be read as `encoding`.
-  LoadJob(FileBytes&& bytes, TextEncoding encoding, const LoadJobOptions& options);
+  LoadJob(FileBytes&& bytes, TextEncoding encoding, const LoadJobOptions& options,
+          const DetectionWatch& watch = {});
   ~LoadJob();  // cancels and joins
   LoadJob(const LoadJob&) = delete;
   LoadJob& operator=(const LoadJob&) = delete;
@@ -72,6 +93,9 @@ class LoadJob {
   bool Finished() const;
   // A code page gave more units than the buffer holds: the load must be made in one go.
   bool RoomShort() const;
+  // The encoding the whole-file rule answers, as soon as the steps showed that it is not
+  // the one being read; kEncodingNone while it is.
+  TextEncoding Redetected() const;
   int64_t FileSize() const { return skip_ + size_; }
   // The file's bytes read into steps so far.
   int64_t BytesRead() const;
@@ -96,6 +120,7 @@ class LoadJob {
   void DecodeChunk(const Chunk& chunk, class DecodedText& text);
   void RunWorker();
   void Place(const Chunk& chunk, LoadStep&& step, const char16_t* text, int64_t length);
+  void WatchDetection(const Chunk& chunk, LoadStep& step) const;
 
   FileBytes bytes_;
   TextEncoding encoding_;
@@ -114,6 +139,10 @@ class LoadJob {
   std::condition_variable resumed_;
   bool paused_ = false;
   std::string jisEscape_;  // JIS, on its one worker: the escape in effect at nextByte_
+  bool nextStartsLine_ = true;
+  DetectionWatch watch_;
+  bool escapeFound_ = false;
+  TextEncoding linesAnswer_ = -1;
 
   mutable std::mutex placeMutex_;
   std::condition_variable turn_;

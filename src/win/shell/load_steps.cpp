@@ -81,6 +81,18 @@ void EndLoad(Document& document) {
 // The one path a load takes when a code page gives more units than bytes after all.
 bool gInOneGo = false;
 
+// The rest of the file made detection answer otherwise: read again in that encoding, at
+// the same line, and whatever command waited goes on waiting.
+void LoadAgainAs(TextEncoding encoding) {
+  std::optional<WaitingCommand> waiting = std::move(gWaiting);
+  StopLoad();
+  ReloadCurrentDocument(kRequestDetectedLater - encoding);
+  if (LoadRunning())
+    gWaiting = std::move(waiting);
+  else if (waiting)
+    PostMessageW(waiting->window, waiting->message, waiting->wParam, waiting->lParam);
+}
+
 void LoadAgainInOneGo(Document& document) {
   const int32_t request = document.encodingRequest;
   StopLoad();
@@ -151,6 +163,8 @@ void JoinLoadSteps() {
   if (!document) return StopLoad();
   LoadJob& job = *gLoad.job;
   if (job.RoomShort()) return LoadAgainInOneGo(*document);
+  if (const TextEncoding encoding = job.Redetected(); encoding != kEncodingNone)
+    return LoadAgainAs(encoding);
   const std::vector<LoadStep> steps = job.TakeSteps();
   if (!steps.empty()) {
     const int32_t linesBefore = document->displayLineCount;
