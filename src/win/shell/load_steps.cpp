@@ -10,6 +10,7 @@
 
 #include "core/layout/layout.h"
 #include "core/search/filter.h"
+#include "core/text/encoding.h"
 #include "win/keys/menu_states.h"
 #include "win/platform/text_measure.h"
 #include "win/search/find_search.h"
