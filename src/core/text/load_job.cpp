@@ -289,34 +289,46 @@ int64_t PrepareChunk(DecodedText& text, LoadStep& step) {
 }  // namespace
 
 void LoadJob::Place(const Chunk& chunk, LoadStep&& step, const char16_t* text, int64_t length) {
+  // The chunk's place, in file order; the copy is made outside the turn, by each worker
+  // for its own chunk, and the steps are handed over in file order once copied.
   std::unique_lock<std::mutex> lock(placeMutex_);
   turn_.wait(lock, [&] { return placedChunks_ == chunk.index || cancelled_; });
   if (cancelled_) return;
   // In file order, the first deciding line counts.
   escapeFound_ = escapeFound_ || step.escape;
   if (linesAnswer_ == kEncodingNone) linesAnswer_ = step.decided;
-  bool notify = false;
-  if (placedText_ + length > room_) {
+  const int64_t place = placedText_;
+  const bool fits = place + length <= room_;
+  if (fits) {
+    placedText_ += length;
+    ++placedChunks_;
+  } else {
     roomShort_ = true;
     cancelled_ = true;
-    notify = true;
-  } else {
-    const int64_t place = placedText_;
-    std::copy_n(text, length, buffer_.get() + place);
-    for (OverstrikeRun& run : step.runs) run.start += static_cast<decltype(run.start)>(place);
-    for (int64_t& start : step.lineStarts) start += place;
-    placedText_ += length;
-    placedBytes_ = chunk.to;
-    if (chunk.to == size_) buffer_[static_cast<size_t>(placedText_)] = u'\0';
-    step.textEnd = placedText_;
-    step.bytesEnd = skip_ + chunk.to;
-    if (chunk.index > 0) {
-      steps_.push_back(std::move(step));
-      notify = !notifyPending_;
-      notifyPending_ = true;
-    }
   }
-  ++placedChunks_;
+  lock.unlock();
+  turn_.notify_all();
+  if (!fits) {
+    if (notify_) notify_();
+    return;
+  }
+  std::copy_n(text, length, buffer_.get() + place);
+  for (OverstrikeRun& run : step.runs) run.start += static_cast<decltype(run.start)>(place);
+  for (int64_t& start : step.lineStarts) start += place;
+  step.textEnd = place + length;
+  step.bytesEnd = skip_ + chunk.to;
+  lock.lock();
+  turn_.wait(lock, [&] { return publishedChunks_ == chunk.index || cancelled_; });
+  if (cancelled_) return;
+  ++publishedChunks_;
+  placedBytes_ = chunk.to;
+  if (chunk.to == size_) buffer_[static_cast<size_t>(step.textEnd)] = u'\0';
+  bool notify = false;
+  if (chunk.index > 0) {
+    steps_.push_back(std::move(step));
+    notify = !notifyPending_;
+    notifyPending_ = true;
+  }
   lock.unlock();
   turn_.notify_all();
   // Outside the turn: unmapping is a system call that the other workers need not wait for.
@@ -339,7 +351,7 @@ void LoadJob::LoadFirstStep(Document& document) {
   const int64_t length = PrepareChunk(text, step);
   WatchDetection(chunk, step);
   Place(chunk, LoadStep(step), UnitsOf(text), length);
-  if (roomShort_) return;
+  if (RoomShort()) return;
   document.textLength = static_cast<decltype(document.textLength)>(placedText_);
   document.lineEndKind = step.lineEndKind;
   document.overstrikeRuns.Clear();

@@ -146,9 +146,10 @@ class LoadJob {
 
   mutable std::mutex placeMutex_;
   std::condition_variable turn_;
-  int32_t placedChunks_ = 0;
+  int32_t placedChunks_ = 0;     // chunks given their place
+  int32_t publishedChunks_ = 0;  // chunks copied there and handed over
   int64_t placedText_ = 0;
-  int64_t placedBytes_ = 0;
+  int64_t placedBytes_ = 0;  // the end of the chunks handed over
   std::vector<LoadStep> steps_;
   bool notifyPending_ = false;
   bool roomShort_ = false;
