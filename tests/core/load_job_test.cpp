@@ -293,7 +293,7 @@ TEST(LoadJob, StepsOfRandomSizesGiveTheLoadInOneGoInEveryEncodingAndWrapMode) {
           int32_t generation = job.Generation();
           const LayoutParameters* current = &parameters;
           for (int round = 0; !job.Finished(); ++round) {
-            for (const LoadStep& step : driver.Wait()) {
+            for (LoadStep& step : driver.Wait()) {
               const int64_t end = document.textLength;
               JoinLoadStep(document, step, step.generation == generation);
               if (step.generation != generation) ExtendLayout(document, end, *current, measure);
@@ -332,7 +332,7 @@ TEST(LoadJob, StoppingAtAnyStepLeavesNoThreadMappingOrMemory) {
       StepDriver driver{*job, document};
       driver.Start({8, 80, 0, 1, 0}, measure);
       for (int round = 0; round < stopAt && !job->Finished(); ++round) {
-        for (const LoadStep& step : driver.Wait()) JoinLoadStep(document, step, true);
+        for (LoadStep& step : driver.Wait()) JoinLoadStep(document, step, true);
       }
       // As opening another file does: stop, then the document and the job go.
       job->Cancel();
@@ -351,7 +351,7 @@ TEST(LoadJob, StoppingAtAnyStepLeavesNoThreadMappingOrMemory) {
   StepDriver driver{job, document};
   driver.Start({8, 80, 0, 1, 0}, measure);
   while (!job.WaitsAtPause()) {
-    for (const LoadStep& step : driver.Wait()) JoinLoadStep(document, step, true);
+    for (LoadStep& step : driver.Wait()) JoinLoadStep(document, step, true);
   }
   EXPECT_GE(document.textLength, 1000);
   EXPECT_FALSE(job.Finished());
@@ -372,7 +372,7 @@ TextEncoding DetectInSteps(const std::string& bytes, const LoadJobOptions& optio
     StepDriver driver(job, document);
     driver.Start({8, 80, 0, 1, 0}, measure);
     while (!job.Finished()) {
-      for (const LoadStep& step : driver.Wait()) JoinLoadStep(document, step, true);
+      for (LoadStep& step : driver.Wait()) JoinLoadStep(document, step, true);
     }
     const TextEncoding again = job.Redetected();
     if (again == kEncodingNone) return encoding;

@@ -50,9 +50,7 @@ int StatusParts() {
 void StartPaused(ViewerHost& host, const std::wstring& arguments) {
   ASSERT_TRUE(host.Start(arguments));
   ASSERT_TRUE(LoadRunning());
-  ASSERT_TRUE(PumpUntil(
-      host, [] { return RunningLoadJob()->WaitsAtPause(); }, 10000));
-  host.Pump();
+  ASSERT_TRUE(PumpUntil(host, [] { return LoadWaitsAtPauseAndShowsAll(); }, 10000));
 }
 
 void ResumeToTheEnd(ViewerHost& host) {

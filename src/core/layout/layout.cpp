@@ -487,15 +487,22 @@ void PieceLayout::LayOut(const char16_t* text, int64_t length, int64_t base,
 }
 
 void AppendDisplayLines(Document& document, const std::vector<int64_t>& starts,
-                        const std::vector<int32_t>& logical, int32_t lineEnds, int64_t textEnd) {
+                        const std::vector<int32_t>& logical, int32_t lineEnds, int64_t textEnd,
+                        std::vector<std::unique_ptr<LineBlock>>* spare) {
   constexpr int32_t kCapacity = LineBlock::kCapacity;
   auto& blocks = document.lineTable.blocks;
   int32_t n = document.displayLineCount;
   const int32_t base = blocks.empty() ? 0 : document.lineTable.LogicalOf(n);
   using Start = std::remove_reference_t<decltype(blocks[0]->starts[0])>;
-  auto blockOf = [&blocks](int32_t line) -> LineBlock& {
-    while (blocks.size() <= static_cast<size_t>(line / kCapacity))
-      blocks.push_back(std::make_unique<LineBlock>());
+  auto blockOf = [&blocks, spare](int32_t line) -> LineBlock& {
+    while (blocks.size() <= static_cast<size_t>(line / kCapacity)) {
+      if (spare && !spare->empty()) {
+        blocks.push_back(std::move(spare->back()));
+        spare->pop_back();
+      } else {
+        blocks.push_back(std::make_unique<LineBlock>());
+      }
+    }
     return *blocks[static_cast<size_t>(line / kCapacity)];
   };
   for (size_t i = 0; i < starts.size(); ++i, ++n) {

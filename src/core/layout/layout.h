@@ -87,7 +87,9 @@ class PieceLayout {
 
 // Appends display lines laid out after the document's last one (as PieceLayout makes
 // them, logical numbers counted from the old end) and moves the end mark to `textEnd`.
+// New blocks are taken from `spare` while it has any (empty ones, made elsewhere).
 void AppendDisplayLines(Document& document, const std::vector<int64_t>& starts,
-                        const std::vector<int32_t>& logical, int32_t lineEnds, int64_t textEnd);
+                        const std::vector<int32_t>& logical, int32_t lineEnds, int64_t textEnd,
+                        std::vector<std::unique_ptr<LineBlock>>* spare = nullptr);
 
 }  // namespace vemora

@@ -350,12 +350,13 @@ void LoadJob::LoadFirstStep(Document& document) {
   LoadStep step;
   const int64_t length = PrepareChunk(text, step);
   WatchDetection(chunk, step);
-  Place(chunk, LoadStep(step), UnitsOf(text), length);
-  if (RoomShort()) return;
-  document.textLength = static_cast<decltype(document.textLength)>(placedText_);
+  // The first step stays with the caller: its runs are at their places already.
   document.lineEndKind = step.lineEndKind;
   document.overstrikeRuns.Clear();
   for (OverstrikeRun run : step.runs) document.overstrikeRuns.Append(run);
+  Place(chunk, std::move(step), UnitsOf(text), length);
+  if (RoomShort()) return;
+  document.textLength = static_cast<decltype(document.textLength)>(placedText_);
 }
 
 int64_t LoadJob::BytesRead() const {
@@ -420,7 +421,11 @@ void LoadJob::RunWorker() {
       }
     }
     step.generation = generation;
+    step.lineStarts.reserve(static_cast<size_t>(length / 16 + 16));
+    step.lineLogical.reserve(static_cast<size_t>(length / 16 + 16));
     layout->LayOut(UnitsOf(text), length, 0, step.lineStarts, step.lineLogical, step.lineEnds);
+    for (size_t b = step.lineStarts.size() / LineBlock::kCapacity + 2; b > 0; --b)
+      step.blocks.push_back(std::make_unique<LineBlock>());
     Place(chunk, std::move(step), UnitsOf(text), length);
   }
 }
@@ -493,11 +498,12 @@ void LoadJob::Finish(Document& document) {
   document.text[document.textLength] = u'\0';
 }
 
-void JoinLoadStep(Document& document, const LoadStep& step, bool appendLines) {
+void JoinLoadStep(Document& document, LoadStep& step, bool appendLines) {
   document.textLength = static_cast<decltype(document.textLength)>(step.textEnd);
   for (const OverstrikeRun& run : step.runs) document.overstrikeRuns.Append(run);
   if (appendLines)
-    AppendDisplayLines(document, step.lineStarts, step.lineLogical, step.lineEnds, step.textEnd);
+    AppendDisplayLines(document, step.lineStarts, step.lineLogical, step.lineEnds, step.textEnd,
+                       &step.blocks);
   // Decided by the text's first CR, else by any LF.
   const bool byCr = document.lineEndKind == kLineEndCrLf || document.lineEndKind == kLineEndCr;
   if (!byCr && step.lineEndKind != kLineEndNone &&

@@ -30,6 +30,9 @@ struct LoadStep {
   std::vector<int64_t> lineStarts;
   std::vector<int32_t> lineLogical;
   int32_t lineEnds = 0;
+  // Empty blocks for the line table, enough for the step's lines: made by the worker, so
+  // that the window's thread joins the lines without allocating.
+  std::vector<std::unique_ptr<LineBlock>> blocks;
   int32_t generation = 0;
   int32_t lineEndKind = kLineEndNone;  // of the step's text alone
   bool escape = false;                 // a JIS escape starts in the step's bytes
@@ -168,6 +171,6 @@ class LoadJob {
 // Joins a step to the loading document: its text length, overstrike runs, line-end kind
 // and, when `appendLines` (the step was laid out as the document is), its display lines.
 // Otherwise the caller lays out the text after the step's start again (ExtendLayout).
-void JoinLoadStep(Document& document, const LoadStep& step, bool appendLines);
+void JoinLoadStep(Document& document, LoadStep& step, bool appendLines);
 
 }  // namespace vemora

@@ -29,6 +29,7 @@
 #include "win/shell/toolbar.h"
 #include "win/tools/tool_watch.h"
 #include "win/view/gutter.h"
+#include "win/view/view_lines.h"
 #include "win/view/view_paint.h"
 #include "win/view/view_scroll.h"
 #include "win/view/view_selection.h"
@@ -105,6 +106,19 @@ void ShowStartLine(const Document& document, int32_t startLine) {
 
 }  // namespace
 
+namespace {
+
+// The digits of the largest line number when the gutter was last sized.
+int32_t gGutterDigits = 1;
+
+int32_t DigitsOf(int32_t number) {
+  int32_t digits = 1;
+  for (; number >= 10; number /= 10) ++digits;
+  return digits;
+}
+
+}  // namespace
+
 void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
   NoteDocumentReplaced();
   EndSelectionDrag();
@@ -128,6 +142,7 @@ void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
   CreateViewFont();
   if (type.FoldRight == 0) LayOutCurrentDocument();
   ComputeGutterWidth();
+  gGutterDigits = DigitsOf(LargestShownLineNumber(*document));
   SizeGutter();
   PlaceView();
   UpdateVisibleSize();
@@ -144,12 +159,20 @@ void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
   StartLoadSteps();
 }
 
+
 void RefreshAfterStep(const Document& document, int32_t linesBefore, int32_t percent) {
-  const int32_t gutterWidth = gView.GutterWidth;
-  ComputeGutterWidth();
-  if (gView.GutterWidth != gutterWidth) {
-    SizeGutter();
-    PlaceView();
+  // Measuring the digits costs more than the rest of a step: only when a digit is added.
+  // The gutter's width moves the view only while it shows line numbers (wrapping at the
+  // view's edge, that lays the text out again).
+  const int32_t digits = DigitsOf(LargestShownLineNumber(document));
+  if (digits > gGutterDigits) {
+    gGutterDigits = digits;
+    const int32_t gutterWidth = gView.GutterWidth;
+    ComputeGutterWidth();
+    if (gView.GutterWidth != gutterWidth && gShell.LineNumbersShown) {
+      SizeGutter();
+      PlaceView();
+    }
   }
   UpdateScrollBars();
   SetStatusPart(kStatusLineEndPart, LineEndName(document.lineEndKind));

@@ -28,7 +28,12 @@ struct RunningLoad {
   // The loading document's text, which tells it apart from any document made since.
   const char16_t* text = nullptr;
   bool started = false;
+  // The window shows the lines joined up to the last refresh, made at most this often.
+  int32_t linesShown = 0;
+  ULONGLONG shownAt = 0;
+  int64_t bytesJoined = 0;
 };
+constexpr ULONGLONG kRefreshInterval = 50;
 RunningLoad gLoad;
 
 struct WaitingCommand {
@@ -110,21 +115,37 @@ LoadJobOptions& LoadStepOptions() {
 }
 
 const LoadJobOptions* StepOptionsForLoad() {
-  return gInOneGo || IsFollowing() || FollowerReloads() ? nullptr : &LoadStepOptions();
+  return gInOneGo || FollowerReloads() ? nullptr : &LoadStepOptions();
 }
 
 bool LoadRunning() {
   return gLoad.job != nullptr;
 }
 
+int32_t EstimatedLineCount() {
+  const Document* document = LoadingDocument();
+  if (!document) return 0;
+  const int64_t read = std::max<int64_t>(gLoad.job->BytesRead(), 1);
+  const int64_t estimate = int64_t{document->displayLineCount} * gLoad.job->FileSize() / read;
+  return static_cast<int32_t>(std::min<int64_t>(estimate + estimate / 10, INT32_MAX));
+}
+
 LoadJob* RunningLoadJob() {
   return gLoad.job.get();
+}
+
+bool LoadWaitsAtPauseAndShowsAll() {
+  const Document* document = LoadingDocument();
+  return document && gLoad.job->WaitsAtPause() && gLoad.linesShown == document->displayLineCount &&
+         gLoad.bytesJoined == gLoad.job->BytesRead();
 }
 
 void BeginLoadSteps(std::shared_ptr<LoadJob> job) {
   Document* document = CurrentDocument();
   if (!document || !job) return;
-  gLoad = {std::move(job), document->text, false};
+  const int64_t read = job->BytesRead();
+  gLoad = {
+      std::move(job), document->text, false, document->displayLineCount, GetTickCount64(), read};
   // Before the refresh names the file in the title.
   SetPropW(gShell.mainWindow, kLoadingProperty, reinterpret_cast<HANDLE>(1));
   ShowLoadProgress(PercentRead(*gLoad.job, gLoad.job->BytesRead()));
@@ -142,7 +163,7 @@ namespace {
 
 // Timers 1 and 2 of the main window belong to the tool watches and the follower.
 constexpr UINT_PTR kLoadStepTimer = 3;
-constexpr UINT kLoadStepDelay = 10;
+constexpr UINT kLoadStepDelay = 20;
 
 void CALLBACK OnLoadStepTimer(HWND window, UINT, UINT_PTR, DWORD) {
   KillTimer(window, kLoadStepTimer);
@@ -166,22 +187,34 @@ void JoinLoadSteps() {
   if (job.RoomShort()) return LoadAgainInOneGo(*document);
   if (const TextEncoding encoding = job.Redetected(); encoding != kEncodingNone)
     return LoadAgainAs(encoding);
-  const std::vector<LoadStep> steps = job.TakeSteps();
+  std::vector<LoadStep> steps = job.TakeSteps();
   if (!steps.empty()) {
-    const int32_t linesBefore = document->displayLineCount;
     const int32_t generation = job.Generation();
     // Once a step came under an older layout, it and every later one are laid out anew.
     int64_t layOutFrom = -1;
-    for (const LoadStep& step : steps) {
+    for (LoadStep& step : steps) {
       if (layOutFrom < 0 && step.generation != generation) layOutFrom = document->textLength;
       JoinLoadStep(*document, step, layOutFrom < 0);
+      gLoad.bytesJoined = step.bytesEnd;
     }
     if (layOutFrom >= 0) {
       GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
       ExtendLayout(*document, static_cast<decltype(document->textLength)>(layOutFrom),
                    CurrentLayoutParameters(), measure);
     }
-    RefreshAfterStep(*document, linesBefore, PercentRead(job, steps.back().bytesEnd));
+  }
+  // Scroll bar and status bar cost more under a flood of steps than the steps do: they
+  // catch up at most every kRefreshInterval, and a timer sees that they do.
+  if (document->displayLineCount != gLoad.linesShown || job.Finished()) {
+    const ULONGLONG now = GetTickCount64();
+    if (now - gLoad.shownAt >= kRefreshInterval || job.Finished() || job.WaitsAtPause()) {
+      RefreshAfterStep(*document, gLoad.linesShown, PercentRead(job, gLoad.bytesJoined));
+      gLoad.linesShown = document->displayLineCount;
+      gLoad.shownAt = now;
+    } else {
+      SetTimer(gShell.mainWindow, kLoadStepTimer,
+               static_cast<UINT>(kRefreshInterval - (now - gLoad.shownAt)), OnLoadStepTimer);
+    }
   }
   if (job.Finished()) EndLoad(*document);
 }

@@ -19,13 +19,18 @@ inline constexpr wchar_t kLoadingProperty[] = L"VemoraLoading";
 
 // How files are cut into steps; tests make the steps small or pause the load.
 LoadJobOptions& LoadStepOptions();
-// What the next load is to use: null loads in one go (a followed file, which is read
-// again whole, or a load that could not go in steps).
+// What the next load is to use: null loads in one go (the follower's, which goes on from
+// the whole text at once, or a load that could not go in steps).
 const LoadJobOptions* StepOptionsForLoad();
 
 bool LoadRunning();
+// While a load runs: the display lines the whole file is likely to have, judging by the
+// part joined so far (a tenth more); 0 otherwise.
+int32_t EstimatedLineCount();
 // The load's job, for tests; null while none runs.
 LoadJob* RunningLoadJob();
+// Tests: the load waits at its pause, and the window shows every step before it.
+bool LoadWaitsAtPauseAndShowsAll();
 
 // The new current document holds only its first step: called before the refresh.
 void BeginLoadSteps(std::shared_ptr<LoadJob> job);
