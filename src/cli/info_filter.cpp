@@ -17,7 +17,7 @@ void WriteKeptLines(const Document& document, const KeptLines& kept, const std::
   std::vector<char> buffer;
   buffer.reserve(kFlushAt * 2);
   const auto& lines = kept.lines;
-  for (int32_t k = 0; k < lines.Size(); ++k) {
+  for (int64_t k = 0; k < lines.Size(); ++k) {
     const KeptLine& line = lines[k];
     const std::string number = prefix + std::to_string(line.number + 1) + ":";
     const size_t at = buffer.size();

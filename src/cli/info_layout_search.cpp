@@ -18,6 +18,11 @@ bool LayoutAndSearchPhases(InfoFile& file, const InfoOptions& options, PhaseTime
       ColumnRuleMeasure measure;  // one pixel per column, average width 1
       LayoutDocument(document, LayoutParameters{options.tab, options.fold, 0, 1, 0}, measure);
     });
+    if (DisplayLinesCut(document)) {
+      WriteError(prefix + "too many display lines (at most " +
+                 std::to_string(kMaxDisplayLines - 1) + ")");
+      return false;
+    }
     const int32_t lineEnds = document.lineTable.LogicalOf(document.displayLineCount);
     WriteOutput(prefix + std::to_string(document.displayLineCount) + " " +
                 std::to_string(lineEnds) + "\n");

@@ -25,15 +25,9 @@ void PhaseTimer::Write(std::string_view phase, std::chrono::steady_clock::durati
 
 namespace {
 
-std::string TooLargeError(std::string_view name, int64_t size) {
-  return std::string(name) + ": too large (" + std::to_string(size) + " bytes; at most " +
-         std::to_string(kLargestFileBytes) + ")";
-}
-
 // Standard input to its end, as the bytes of one file: binary, so that line ends reach
-// the detection as they were sent. Held in pieces, so that input past the limit never
-// needs room for more than the limit; such input is counted to its end and refused like
-// a file of its size. On failure returns false with a one-line reason.
+// the detection as they were sent. Held in pieces until its size is known. On failure
+// returns false with a one-line reason.
 bool ReadStandardInputBytes(FileBytes& bytes, std::string& error) {
 #ifdef _WIN32
   _setmode(_fileno(stdin), _O_BINARY);
@@ -46,10 +40,6 @@ bool ReadStandardInputBytes(FileBytes& bytes, std::string& error) {
     const size_t received = std::fread(piece.data(), 1, piece.size(), stdin);
     if (received == 0) break;
     total += static_cast<int64_t>(received);
-    if (total > kLargestFileBytes) {
-      pieces.clear();
-      continue;
-    }
     piece.resize(received);
     pieces.push_back(std::move(piece));
   }
@@ -57,11 +47,7 @@ bool ReadStandardInputBytes(FileBytes& bytes, std::string& error) {
     error = "-: cannot read";
     return false;
   }
-  if (total > kLargestFileBytes) {
-    error = TooLargeError("-", total);
-    return false;
-  }
-  bytes = FileBytes::Allocate(static_cast<int32_t>(total));
+  bytes = FileBytes::Allocate(total);
   size_t at = 0;
   for (std::vector<uint8_t>& piece : pieces) {
     std::memcpy(bytes.data() + at, piece.data(), piece.size());
@@ -77,12 +63,9 @@ bool ReadPhase(InfoFile& file, PhaseTimer& timer, std::string& error) {
   return timer.Run("read", [&] {
     if (file.path == kStandardInputName) return ReadStandardInputBytes(file.bytes, error);
     const std::string name = Utf16ToUtf8(file.path);
-    int64_t size = -1;
-    const FileReadStatus status = ReadFileBytes(file.path, file.bytes, &size);
+    const FileReadStatus status = ReadFileBytes(file.path, file.bytes);
     const bool ok = status == FileReadStatus::kComplete;
-    if (size > kLargestFileBytes) {
-      error = TooLargeError(name, size);
-    } else if (status == FileReadStatus::kCannotOpen) {
+    if (status == FileReadStatus::kCannotOpen) {
       error = name + ": cannot open";
     } else if (!ok) {
       error = name + ": cannot read";

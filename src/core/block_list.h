@@ -25,7 +25,7 @@ class BlockList {
     size_ = 0;
   }
   bool Empty() const { return size_ == 0; }
-  int32_t Size() const { return size_; }
+  int64_t Size() const { return size_; }
 
   void Append(const T& value) {
     if (blocks_.empty() || blocks_.back()->count == BlockSize)
@@ -36,10 +36,10 @@ class BlockList {
   }
 
   // Drops the entries from index `size` on; a list already that short stays as it is.
-  void TruncateTo(int32_t size) {
-    while (size_ > std::max(size, 0)) {
+  void TruncateTo(int64_t size) {
+    while (size_ > std::max<int64_t>(size, 0)) {
       Block& last = *blocks_.back();
-      const int32_t drop = std::min(last.count, size_ - size);
+      const auto drop = static_cast<int32_t>(std::min<int64_t>(last.count, size_ - size));
       last.count -= drop;
       size_ -= drop;
       if (last.count == 0) blocks_.pop_back();
@@ -47,19 +47,23 @@ class BlockList {
   }
 
   // Entry by index over all blocks.
-  const T& operator[](int32_t index) const {
-    return blocks_[index / BlockSize]->entries[index % BlockSize];
+  const T& operator[](int64_t index) const {
+    return blocks_[static_cast<size_t>(index / BlockSize)]
+        ->entries[static_cast<size_t>(index % BlockSize)];
   }
-  T& operator[](int32_t index) { return blocks_[index / BlockSize]->entries[index % BlockSize]; }
+  T& operator[](int64_t index) {
+    return blocks_[static_cast<size_t>(index / BlockSize)]
+        ->entries[static_cast<size_t>(index % BlockSize)];
+  }
 
   // The index of the first entry for which `before` is false, in a list where every entry
   // for which it is true comes first (a binary search, as std::partition_point).
   template <typename Predicate>
-  int32_t PartitionPoint(Predicate before) const {
-    int32_t low = 0;
-    int32_t high = size_;
+  int64_t PartitionPoint(Predicate before) const {
+    int64_t low = 0;
+    int64_t high = size_;
     while (low < high) {
-      const int32_t middle = low + (high - low) / 2;
+      const int64_t middle = low + (high - low) / 2;
       if (before((*this)[middle])) {
         low = middle + 1;
       } else {
@@ -73,7 +77,7 @@ class BlockList {
 
  private:
   std::vector<std::unique_ptr<Block>> blocks_;
-  int32_t size_ = 0;
+  int64_t size_ = 0;
 };
 
 }  // namespace vemora

@@ -10,14 +10,16 @@
 #include <thread>
 #include <vector>
 
+#include "core/platform/out_of_memory.h"
+
 namespace vemora {
 
 // How many pieces a large text is worth cutting into: the machine's cores, at most 16.
 int32_t CoreCount();
 
 // Where share `i` of `pieces` even shares of `length` starts (share `pieces` is the end).
-inline int32_t ShareStart(int32_t length, int32_t i, int32_t pieces) {
-  return static_cast<int32_t>(int64_t{length} * i / pieces);
+inline int64_t ShareStart(int64_t length, int32_t i, int32_t pieces) {
+  return length * i / pieces;
 }
 
 // Chunks worked on by several threads but finished one after another in their order:
@@ -53,13 +55,13 @@ class ChunkTurns {
 // follows), then `length`. `usable(q)` may refuse the line end at q, and the search goes
 // on to the next one. Strictly increasing; two entries when the text has no usable cut.
 template <typename Unit, typename Usable>
-std::vector<int32_t> CutsAfterLineEnds(const Unit* text, int32_t length, int32_t pieces,
+std::vector<int64_t> CutsAfterLineEnds(const Unit* text, int64_t length, int32_t pieces,
                                        Usable usable) {
-  std::vector<int32_t> cuts{0};
+  std::vector<int64_t> cuts{0};
   for (int32_t k = 1; k < pieces; ++k) {
-    int32_t q = ShareStart(length, k, pieces);
+    int64_t q = ShareStart(length, k, pieces);
     if (q < cuts.back()) q = cuts.back();
-    int32_t cut = length;
+    int64_t cut = length;
     for (; q < length; ++q) {
       if (text[q] != Unit{'\n'} && text[q] != Unit{'\r'}) continue;
       if (!usable(q)) continue;
@@ -74,8 +76,8 @@ std::vector<int32_t> CutsAfterLineEnds(const Unit* text, int32_t length, int32_t
 }
 
 template <typename Unit>
-std::vector<int32_t> CutsAfterLineEnds(const Unit* text, int32_t length, int32_t pieces) {
-  return CutsAfterLineEnds(text, length, pieces, [](int32_t) { return true; });
+std::vector<int64_t> CutsAfterLineEnds(const Unit* text, int64_t length, int32_t pieces) {
+  return CutsAfterLineEnds(text, length, pieces, [](int64_t) { return true; });
 }
 
 // Runs work(i) for every i below `count`: piece 0 on the calling thread, each other one
@@ -83,6 +85,7 @@ std::vector<int32_t> CutsAfterLineEnds(const Unit* text, int32_t length, int32_t
 // started runs on the calling thread instead.
 template <typename Work>
 void RunPieces(int32_t count, const Work& work) {
+  const RecoverableAllocations unrecoverable(false);
   std::vector<std::thread> threads;
   std::vector<int32_t> leftOver;
   for (int32_t i = 1; i < count; ++i) {

@@ -196,6 +196,36 @@ TEST(DecodedText, GrowsByTheConversionsCountWhenTheGuessFallsShort) {
   }
 }
 
+// The system's conversion counts in 32 bits, so long input reaches it in stretches, each
+// cut where every code page starts afresh: the text is the one a single call gives.
+TEST(DecodedText, StretchesGiveTheTextOfOneConversion) {
+  const struct {
+    uint32_t codePage;
+    std::string bytes;
+  } cases[] = {
+      {kCodePageShiftJis,
+       "\x93\xFA\x96\x7B\x8C\xEA abc\r\n\x82\xA0\x82\xA2\x82\xA4\x82\xA6, 12:34\n"
+       "\xB1\xB2\xB3 \x81\x40\x81\x5B!\x82\xA0"},
+      {kCodePageUtf8,
+       "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E abc\n\xF0\x9F\x98\x80 "
+       "\xC3\xA9t\xC3\xA9.\r\n\xE6\x97\xA5"},
+      {kCodePageUtf7, "a+ZeVnLIqe-b +AGEAYg-c.\r\n1+2 +-3 ok+ZeU-\n"},
+  };
+  for (const auto& c : cases) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(c.bytes.data());
+    const auto length = static_cast<int64_t>(c.bytes.size());
+    DecodedText whole(length);
+    whole.Append(c.codePage, bytes, length);
+    // No stretch shorter than the longest run without a fresh start (a base64 run).
+    for (const int64_t stretch : {12, 13, 17, 30, 64}) {
+      DecodedText pieces(1);
+      pieces.Append(c.codePage, bytes, length, stretch);
+      EXPECT_EQ(pieces.View(), whole.View())
+          << "code page " << c.codePage << ", stretch " << stretch;
+    }
+  }
+}
+
 TEST(DetectLineEnd, TheFirstCrDecides) {
   const struct {
     std::u16string text;

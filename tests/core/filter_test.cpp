@@ -66,10 +66,10 @@ std::vector<ReferenceLine> ReferenceKept(std::u16string_view text, std::u16strin
   return kept;
 }
 
-uint32_t AttributesAt(const Document& document, int32_t position) {
+uint32_t AttributesAt(const Document& document, int64_t position) {
   uint32_t attributes = 0;
   const auto& runs = document.overstrikeRuns;
-  for (int32_t i = 0; i < runs.Size(); ++i)
+  for (int64_t i = 0; i < runs.Size(); ++i)
     if (position >= runs[i].start && position < runs[i].start + runs[i].length)
       attributes |= runs[i].attributes;
   return attributes;
@@ -94,7 +94,7 @@ void ExpectShows(Document& view, const Document& whole, const std::vector<Refere
   }
   ASSERT_EQ(firstDisplayLine.size(), kept.size()) << label << ": one view line per kept line";
   for (size_t k = 0; k < kept.size(); ++k) {
-    const int32_t start = LineStart(view, firstDisplayLine[k]);
+    const int64_t start = LineStart(view, firstDisplayLine[k]);
     const ReferenceLine& line = kept[k];
     const std::u16string_view shown = view.Text().substr(start, line.end - line.start);
     EXPECT_EQ(shown, whole.Text().substr(line.start, line.end - line.start))

@@ -30,7 +30,7 @@ class HitTesting : public ::testing::Test {
     document_ = testing::MakeDocument(text);
     LayoutDocument(document_, LayoutParameters{4, fold, 0, W, 0}, measure_);
   }
-  int32_t Hit(int32_t x, int32_t row) {
+  int64_t Hit(int32_t x, int32_t row) {
     return HitTest(document_, view_, options_, measure_, x, row * kPitch + kPitch / 2);
   }
   // Client x of column c.
@@ -96,7 +96,7 @@ TEST_F(HitTesting, ScrolledViewsAddTheHiddenColumnsAndLines) {
 
 TEST_F(HitTesting, RowInversionCoversTheRangeCellByCell) {
   Lay(u"ab\tc\r\nnext");
-  int32_t start = 0;
+  int64_t start = 0;
   RowLayout layout;
   ASSERT_TRUE(LayOutDisplayLine(document_, 0, options_, measure_, start, layout));
   struct Case {

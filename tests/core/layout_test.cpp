@@ -222,6 +222,37 @@ TEST(Layout, LookupsAcrossWrappedLogicalLines) {
   EXPECT_EQ(LineLength(document, -1), 0);
 }
 
+// Display lines are counted in 32 bits: at the most a table counts, the last line holds
+// the rest of the text and its line ends still count, on one thread and in pieces alike.
+TEST(Layout, TheLastLineCountedHoldsTheRestOfTheText) {
+  const std::u16string text = u"a\nbb\nccccc\r\nd\n\ne";
+  const struct {
+    int32_t mostLines;
+    Strings lines;
+    Numbers logicals;
+  } cases[] = {
+      {3, {u"a\n", u"bb\n", u"ccccc\r\nd\n\ne"}, {0, 1, 2, 5}},
+      {4, {u"a\n", u"bb\n", u"ccc", u"cc\r\nd\n\ne"}, {0, 1, 2, 2, 5}},
+      {1, {text}, {0, 5}},
+      {8, {u"a\n", u"bb\n", u"ccc", u"cc\r\n", u"d\n", u"\n", u"e"}, {0, 1, 2, 2, 3, 4, 5, 5}},
+  };
+  for (const auto& c : cases) {
+    LayoutParameters parameters = Columns(3);
+    parameters.mostLines = c.mostLines;
+    for (const int32_t pieces : {0, 3}) {
+      Document document = MakeDocument(text);
+      FixedMeasure measure(8, 16);
+      if (pieces == 0)
+        LayoutDocumentOnOneThread(document, parameters, measure);
+      else
+        LayoutDocumentInPieces(document, parameters, measure, pieces);
+      SCOPED_TRACE(::testing::Message() << c.mostLines << " lines, " << pieces << " pieces");
+      EXPECT_EQ(Lines(document), c.lines);
+      EXPECT_EQ(Logicals(document), c.logicals);
+    }
+  }
+}
+
 TEST(Layout, ScrollScaleKeepsPositionsWithinSixteenBits) {
   EXPECT_EQ(ScrollScale(0), 1);
   EXPECT_EQ(ScrollScale(65534), 1);

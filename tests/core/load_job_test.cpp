@@ -181,7 +181,7 @@ class CountedMapping final : public MappedFile {
 
 FileBytes Mapped(const std::string& bytes) {
   return FileBytes::Map(std::make_unique<CountedMapping>(bytes),
-                        static_cast<int32_t>(bytes.size()));
+                        static_cast<int64_t>(bytes.size()));
 }
 
 class VaryingMeasure final : public TextMeasure {
@@ -196,7 +196,7 @@ std::shared_ptr<TextMeasure> Shared(TextMeasure& measure) {
 Document LoadInOneGo(const std::string& bytes, TextEncoding encoding,
                      const LayoutParameters& parameters, TextMeasure& measure) {
   Document document;
-  FileBytes file = FileBytes::Allocate(static_cast<int32_t>(bytes.size()));
+  FileBytes file = FileBytes::Allocate(static_cast<int64_t>(bytes.size()));
   std::memcpy(file.data(), bytes.data(), bytes.size());
   DecodeDocumentTextOnOneThread(document, std::move(file), encoding);
   document.encoding = encoding;
@@ -405,7 +405,7 @@ TEST(LoadJob, DetectionFromTheFirstPartEndsAsTheWholeFileRuleAnswers) {
   for (const auto& c : kCases) {
     const TextEncoding expected =
         DetectEncoding(reinterpret_cast<const uint8_t*>(c.bytes.data()),
-                       static_cast<int32_t>(c.bytes.size()), kRequestDetect);
+                       static_cast<int64_t>(c.bytes.size()), kRequestDetect);
     for (uint32_t seed = 1; seed <= 8; ++seed) {
       std::mt19937 random(seed);
       LoadJobOptions options;

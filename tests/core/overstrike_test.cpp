@@ -11,7 +11,7 @@ namespace vemora {
 namespace {
 
 struct ExpectedRun {
-  int32_t start, length;
+  int64_t start, length;
   uint32_t attributes;
   bool operator==(const ExpectedRun&) const = default;
 };

@@ -211,12 +211,12 @@ TEST(CutsAfterLineEnds, EveryCutFollowsAWholeLineEnd) {
     const auto* units = reinterpret_cast<const uint8_t*>(text.data());
     const auto length = static_cast<int32_t>(text.size());
     for (int32_t pieces = 1; pieces <= length + 1; ++pieces) {
-      const std::vector<int32_t> cuts = CutsAfterLineEnds(units, length, pieces);
+      const std::vector<int64_t> cuts = CutsAfterLineEnds(units, length, pieces);
       ASSERT_EQ(0, cuts.front());
       ASSERT_EQ(length, cuts.back());
       ASSERT_LE(cuts.size(), static_cast<size_t>(pieces) + 1);
       for (size_t k = 1; k + 1 < cuts.size(); ++k) {
-        const int32_t cut = cuts[k];
+        const int64_t cut = cuts[k];
         ASSERT_LT(cuts[k - 1], cut);
         const bool afterLf = units[cut - 1] == '\n';
         const bool afterLoneCr = units[cut - 1] == '\r' && units[cut] != '\n';
@@ -226,7 +226,7 @@ TEST(CutsAfterLineEnds, EveryCutFollowsAWholeLineEnd) {
   }
   // Nothing to cut at: one piece.
   const uint8_t plain[] = "no line end here at all";
-  EXPECT_EQ((std::vector<int32_t>{0, 23}), CutsAfterLineEnds(plain, 23, 4));
+  EXPECT_EQ((std::vector<int64_t>{0, 23}), CutsAfterLineEnds(plain, 23, 4));
 }
 
 TEST(ByteSearch, FindsTheFirstMatchAtEveryOffsetAndLength) {

@@ -19,13 +19,13 @@ namespace {
 
 using testing::MakeDocument;
 
-std::vector<std::pair<int32_t, int32_t>> Hits(const Document& document) {
-  std::vector<std::pair<int32_t, int32_t>> hits;
-  for (int32_t i = 0; i < document.hits.Size(); ++i)
+std::vector<std::pair<int64_t, int64_t>> Hits(const Document& document) {
+  std::vector<std::pair<int64_t, int64_t>> hits;
+  for (int64_t i = 0; i < document.hits.Size(); ++i)
     hits.emplace_back(document.hits[i].start, document.hits[i].length);
   return hits;
 }
-using HitList = std::vector<std::pair<int32_t, int32_t>>;
+using HitList = std::vector<std::pair<int64_t, int64_t>>;
 
 // One display line per logical line.
 Document LaidOut(std::u16string_view text) {
@@ -266,6 +266,38 @@ TEST(HostilePatterns, ALineTheLibraryGivesUpOnCostsOnlyThatLine) {
         CollectRegexHits(c.text, c.pattern, reference, RegexScanMode::kEveryPosition).failedLines,
         c.failedLines);
     EXPECT_EQ(reference.Size(), static_cast<int32_t>(c.hits.size()));
+  }
+}
+
+// The library counts bytes in an int, so a large text is shown to it a stretch at a time:
+// with stretches of 64 units the hits are those of the whole text shown at once, for
+// matches and look-arounds within a quarter of a stretch, at every boundary.
+TEST(RegexSearch, StretchesOfTheTextGiveTheHitsOfTheWholeText) {
+  std::u16string text = u"start ";
+  for (int i = 0; i < 60; ++i)
+    text += std::u16string(u"ab cd\n漢字 z9\n").substr(static_cast<size_t>(i % 7)) +
+            (i % 3 == 0 ? u"e\r\n" : u"fgh ");
+  text += u"end";
+  const std::u16string_view patterns[] = {
+      u"cd",       u"^ab",      u"z9$",        u"\\Astart", u"end\\z", u"h\\s+e", u"[a-z]+",
+      u"(?<=b )c", u"\\bz\\w*", u"d(?=\\n漢)", u"漢字",     u"x*",     u"^$",     u"e\\r?\\n"};
+  const RegexScanMode modes[] = {RegexScanMode::kFiltered, RegexScanMode::kUnfiltered,
+                                 RegexScanMode::kEveryPosition};
+  for (const std::u16string_view pattern : patterns) {
+    for (const RegexScanMode mode : modes) {
+      BlockList<SearchHit, 49> whole;
+      CollectRegexHits(text, pattern, whole, mode);
+      for (const int64_t stretch : {64, 71, 100}) {
+        BlockList<SearchHit, 49> stretched;
+        CollectRegexHits(text, pattern, stretched, mode, nullptr, stretch);
+        HitList a, b;
+        for (int64_t i = 0; i < whole.Size(); ++i) a.emplace_back(whole[i].start, whole[i].length);
+        for (int64_t i = 0; i < stretched.Size(); ++i)
+          b.emplace_back(stretched[i].start, stretched[i].length);
+        EXPECT_EQ(b, a) << std::string(pattern.begin(), pattern.end()) << ", mode "
+                        << static_cast<int>(mode) << ", stretch " << stretch;
+      }
+    }
   }
 }
 

@@ -89,8 +89,8 @@ void CheckOverstrike(Document& document) {
   }
   // Runs are in text order; a character both bold and underlined ("A", BS, "A", BS, "_")
   // is in two runs, so runs may share units, but the painter needs starts and ends rising.
-  int32_t start = 0;
-  int32_t end = 0;
+  int64_t start = 0;
+  int64_t end = 0;
   for (int32_t i = 0; i < document.overstrikeRuns.Size(); ++i) {
     const OverstrikeRun& run = document.overstrikeRuns[i];
     FUZZ_CHECK(run.start >= start && run.start + run.length >= end && run.length > 0);

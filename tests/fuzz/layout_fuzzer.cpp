@@ -85,14 +85,14 @@ void CheckLineTable(const Document& document, const LayoutParameters& parameters
   const int32_t average = std::max(parameters.averageCharWidth, 1);
   FUZZ_CHECK(LineStart(document, 0) == 0);
   for (int32_t n = 0; n <= count; ++n) {
-    const int32_t start = document.lineTable.StartOf(n);
+    const int64_t start = document.lineTable.StartOf(n);
     FUZZ_CHECK(start >= 0 && start <= document.textLength);
     FUZZ_CHECK(document.lineTable.LogicalOf(n) == lineEnds[static_cast<size_t>(start)]);
     if (n == count) {
       FUZZ_CHECK(start == document.textLength);
       break;
     }
-    const int32_t next = document.lineTable.StartOf(n + 1);
+    const int64_t next = document.lineTable.StartOf(n + 1);
     FUZZ_CHECK(next > start);
     FUZZ_CHECK(LineStart(document, n) == start && LineLength(document, n) == next - start);
     FUZZ_CHECK(LogicalLineOf(document, n) == lineEnds[static_cast<size_t>(start)]);
@@ -187,7 +187,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LayoutDocument(document, parameters, widths);
   CheckLineTable(document, parameters, widths);
   for (int32_t n = 0; n < std::min(document.displayLineCount, 64); ++n) {
-    const int32_t start = LineStart(document, n);
+    const int64_t start = LineStart(document, n);
     CheckRow(document.Text().substr(static_cast<size_t>(start),
                                     static_cast<size_t>(LineLength(document, n))),
              rowOptions, widths);

@@ -50,8 +50,8 @@ std::vector<SearchHit> NaivePlainHits(std::u16string_view text, std::u16string_v
 
 int32_t NaiveNext(const Document& document, int32_t line) {
   if (line < 0 || line >= document.displayLineCount) return -1;
-  const int32_t from = LineStart(document, line + 1);
-  for (int32_t i = 0; i < document.hits.Size(); ++i) {
+  const int64_t from = LineStart(document, line + 1);
+  for (int64_t i = 0; i < document.hits.Size(); ++i) {
     if (document.hits[i].start >= from) return DisplayLineOf(document, document.hits[i].start);
   }
   return -1;
@@ -59,8 +59,8 @@ int32_t NaiveNext(const Document& document, int32_t line) {
 
 int32_t NaivePrevious(const Document& document, int32_t line) {
   if (line < 0 || line >= document.displayLineCount) return -1;
-  const int32_t before = LineStart(document, line);
-  for (int32_t i = document.hits.Size() - 1; i >= 0; --i) {
+  const int64_t before = LineStart(document, line);
+  for (int64_t i = document.hits.Size() - 1; i >= 0; --i) {
     if (document.hits[i].start < before) return DisplayLineOf(document, document.hits[i].start);
   }
   return -1;
@@ -106,8 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::u16string_view(pattern).substr(0, std::min(pattern.find(u'\0'), pattern.size()));
 
   // Hits lie in the text, in order, without overlap, and are never empty.
-  int32_t end = 0;
-  for (int32_t i = 0; i < document.hits.Size(); ++i) {
+  int64_t end = 0;
+  for (int64_t i = 0; i < document.hits.Size(); ++i) {
     const SearchHit& hit = document.hits[i];
     FUZZ_CHECK(hit.start >= end && hit.length > 0 && hit.start + hit.length <= document.textLength);
     end = hit.start + hit.length;

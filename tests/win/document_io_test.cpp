@@ -12,6 +12,7 @@
 
 #include "core/platform/document_io.h"
 #include "core/platform/files.h"
+#include "core/platform/out_of_memory.h"
 #include "core/text/document_loader.h"
 #include "win/platform/shell_paths.h"
 #include "win/platform/text_conversion.h"
@@ -262,6 +263,32 @@ TEST(MappedFile, CutShortFromOutsideWhileReadFailsTheLoadOnly) {
   ASSERT_TRUE(current);
   EXPECT_EQ(current->Text(), u"first");
   EXPECT_EQ(host.refreshes, 1);
+}
+
+// A file too large for the memory: with the viewer's handler in place, the allocation that
+// fails ends the load, not the process, and the document shown before stays.
+TEST(OutOfMemory, AFileBeyondTheMemoryFailsTheLoadOnly) {
+  struct HugeFileIo final : DocumentIo {
+    void ResolveShortcut(std::u16string&, void*) override {}
+    void NormalizePath(std::u16string&) override {}
+    FileReadStatus ReadWholeFile(std::u16string_view, FileBytes& bytes) override {
+      bytes = FileBytes::Allocate(int64_t{1} << 46);
+      return FileReadStatus::kComplete;
+    }
+    int32_t ReadStandardInputPiece(uint8_t*, int32_t) override { return 0; }
+  } io;
+  auto current = std::make_unique<Document>();
+  const Document* before = current.get();
+  AppOptions options;
+  NoWindow host;
+  std::u16string path = u"huge.txt";
+  const std::new_handler previous = std::get_new_handler();
+  InstallOutOfMemoryHandler();
+  const LoadOutcome outcome = LoadDocument(current, path, 0, -1, 0, options, host, io);
+  std::set_new_handler(previous);
+  EXPECT_EQ(outcome, LoadOutcome::kOutOfMemory);
+  EXPECT_EQ(current.get(), before);
+  EXPECT_EQ(host.refreshes, 0);
 }
 
 // Runs `body` with standard input replaced by `input`, then restores it.

@@ -123,7 +123,7 @@ TEST_F(ToolTest, TheFirstToolToEndReloadsAndEveryLoadForgetsTheOthers) {
       host_, [&] { return Reloaded(); }, 20000))
       << "the second tool ended";
   EXPECT_EQ(ToolWatchCount(), 0u) << "the reload cancels the watch on the first tool";
-  const int32_t lengthAfterReload = CurrentDocument()->textLength;
+  const int64_t lengthAfterReload = CurrentDocument()->textLength;
   Release(1);
   ASSERT_TRUE(PumpUntil(
       host_, [&] { return ReadAll(path_).ends_with("tool\r\nadded by the tool\r\n"); }, 20000));

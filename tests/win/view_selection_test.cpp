@@ -23,6 +23,9 @@
 namespace vemora::testing {
 namespace {
 
+// A selection as its anchor and end.
+using Range = std::pair<int64_t, int64_t>;
+
 LPARAM Point(int x, int y) {
   return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
 }
@@ -67,7 +70,7 @@ class ViewInHand : public ::testing::Test {
     Send(WM_MOUSEMOVE, to, MK_LBUTTON);
     Send(WM_LBUTTONUP, to);
   }
-  std::pair<int32_t, int32_t> Selection() const {
+  std::pair<int64_t, int64_t> Selection() const {
     return {CurrentDocument()->SelectionAnchor, CurrentDocument()->SelectionEnd};
   }
   ViewerHost host_;
@@ -100,19 +103,19 @@ TEST_F(ViewInHand, HitTestFollowsTheRowLayoutOfTheFont) {
 TEST_F(ViewInHand, DragSelectsAndAClickClears) {
   Show("alpha beta gamma\r\nsecond line\r\n");
   Drag(CellPoint(0, 6), CellPoint(1, 3));
-  EXPECT_EQ(Selection(), (std::pair{6, 21}));
+  EXPECT_EQ(Selection(), (Range{6, 21}));
   EXPECT_EQ(CurrentDocument()->MouseSelecting, 0);
   EXPECT_FALSE(Grayed(CmdCopy));
   EXPECT_FALSE(Grayed(CmdQuotedCopy));
   EXPECT_TRUE(SendMessageW(gShell.toolbar, TB_ISBUTTONENABLED, CmdCopy, 0));
   // Dragging back past the anchor turns the selection round.
   Drag(CellPoint(0, 6), CellPoint(0, 2));
-  EXPECT_EQ(Selection(), (std::pair{6, 2}));
+  EXPECT_EQ(Selection(), (Range{6, 2}));
   Send(WM_LBUTTONDOWN, CellPoint(0, 3));
   EXPECT_EQ(CurrentDocument()->MouseSelecting, 1);
   EXPECT_EQ(GetCapture(), gShell.viewWindow);
   Send(WM_LBUTTONUP, CellPoint(0, 3));
-  EXPECT_EQ(Selection(), (std::pair{kNoPosition, kNoPosition})) << "a click leaves nothing";
+  EXPECT_EQ(Selection(), (Range{kNoPosition, kNoPosition})) << "a click leaves nothing";
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_TRUE(Grayed(CmdCopy));
   EXPECT_TRUE(Grayed(CmdAppendCopy));
@@ -129,11 +132,11 @@ TEST_F(ViewInHand, ADragEndsWhenTheMouseIsTakenOrTheSelectionIsSetOtherwise) {
   EXPECT_FALSE(Grayed(CmdCopy));
   ReleaseCapture();
   Send(WM_MOUSEMOVE, CellPoint(1, 3));
-  EXPECT_EQ(Selection(), (std::pair{6, 10})) << "the selection no longer follows the pointer";
+  EXPECT_EQ(Selection(), (Range{6, 10})) << "the selection no longer follows the pointer";
   Send(WM_LBUTTONDOWN, CellPoint(0, 2), MK_LBUTTON);
   ReleaseCapture();
   host_.Pump();
-  EXPECT_EQ(Selection(), (std::pair{kNoPosition, kNoPosition})) << "taken before any move";
+  EXPECT_EQ(Selection(), (Range{kNoPosition, kNoPosition})) << "taken before any move";
   EXPECT_TRUE(Grayed(CmdCopy));
 
   // Select all or a reload in the middle of a drag gives the mouse back, so that the next
@@ -142,9 +145,9 @@ TEST_F(ViewInHand, ADragEndsWhenTheMouseIsTakenOrTheSelectionIsSetOtherwise) {
   Send(WM_MOUSEMOVE, CellPoint(0, 10), MK_LBUTTON);
   host_.Command(CmdSelectAll);
   EXPECT_EQ(GetCapture(), nullptr);
-  EXPECT_EQ(Selection(), (std::pair{0, 31}));
+  EXPECT_EQ(Selection(), (Range{0, 31}));
   Send(WM_MOUSEMOVE, CellPoint(0, 3), MK_LBUTTON);
-  EXPECT_EQ(Selection(), (std::pair{0, 31}));
+  EXPECT_EQ(Selection(), (Range{0, 31}));
   Send(WM_LBUTTONDOWN, CellPoint(0, 6), MK_LBUTTON);
   ReloadCurrentDocument(-1);
   host_.Pump();
@@ -169,35 +172,35 @@ TEST_F(ViewInHand, DragAboveTheViewScrollsALineAndFollows) {
 TEST_F(ViewInHand, DoubleClickTakesAWordAndAThirdPressTheLogicalLine) {
   Show(ShiftJis(L"漢字データー表示 foo_bar\r\n") + std::string(40, 'w') + " end\r\nlast\r\n");
   Send(WM_LBUTTONDBLCLK, CellPoint(0, 4));
-  EXPECT_EQ(Selection(), (std::pair{2, 6})) << "katakana with its marks, without the kanji";
+  EXPECT_EQ(Selection(), (Range{2, 6})) << "katakana with its marks, without the kanji";
   Send(WM_TIMER, 0, 2);  // the double-click time is over: the next press drags
   Send(WM_LBUTTONDOWN, CellPoint(0, 10));
-  EXPECT_EQ(Selection(), (std::pair{10, 10}));
+  EXPECT_EQ(Selection(), (Range{10, 10}));
   Send(WM_LBUTTONUP, CellPoint(0, 10));
   Send(WM_LBUTTONDBLCLK, CellPoint(0, 14));
-  EXPECT_EQ(Selection(), (std::pair{13, 16})) << "the underscore ends the word";
+  EXPECT_EQ(Selection(), (Range{13, 16})) << "the underscore ends the word";
 
   WrapAt(10);
   ASSERT_GE(CurrentDocument()->displayLineCount, 8);
   int32_t second = 0;
   while (LogicalLineOf(*CurrentDocument(), second) != 1) ++second;
-  const int32_t start = LineStart(*CurrentDocument(), second);
+  const int64_t start = LineStart(*CurrentDocument(), second);
   ASSERT_EQ(start, 18);
   ASSERT_EQ(LogicalLineOf(*CurrentDocument(), second + 2), 1) << "the line spans rows";
   Send(WM_LBUTTONDBLCLK, CellPoint(second + 1, 3));
   Send(WM_LBUTTONDOWN, CellPoint(second + 1, 3));  // posts the line selection
   Send(WM_LBUTTONUP, CellPoint(second + 1, 3));
-  EXPECT_EQ(Selection(), (std::pair{start, start + 44})) << "the whole logical line";
+  EXPECT_EQ(Selection(), (Range{start, start + 44})) << "the whole logical line";
   EXPECT_FALSE(Grayed(CmdCopy));
 }
 
 TEST_F(ViewInHand, CopiesWriteCrLfTextAndClearTheSelection) {
   Show("one\ntwo\nthree");
   host_.Command(CmdSelectAll);
-  EXPECT_EQ(Selection(), (std::pair{0, 13}));
+  EXPECT_EQ(Selection(), (Range{0, 13}));
   host_.Command(CmdCopy);
   EXPECT_EQ(ClipboardText(), L"one\r\ntwo\r\nthree");
-  EXPECT_EQ(Selection(), (std::pair{kNoPosition, kNoPosition}));
+  EXPECT_EQ(Selection(), (Range{kNoPosition, kNoPosition}));
   EXPECT_TRUE(Grayed(CmdCopy));
 
   gOptions.Quote = u"> ";
@@ -214,7 +217,7 @@ TEST_F(ViewInHand, CopiesWriteCrLfTextAndClearTheSelection) {
   Send(WM_LBUTTONDBLCLK, CellPoint(0, 1));
   host_.Command(CmdAppendCopy);
   EXPECT_EQ(ClipboardText(), L"(none)") << "a clipboard without text stays so";
-  EXPECT_EQ(Selection(), (std::pair{kNoPosition, kNoPosition}));
+  EXPECT_EQ(Selection(), (Range{kNoPosition, kNoPosition}));
 }
 
 TEST_F(ViewInHand, FindDialogOffersTheHistoryAndEntersTheText) {
@@ -263,7 +266,7 @@ TEST_F(ViewInHand, FindTakesTheSelectionAndTheRegexSwitchLocksTheCaseBox) {
   EXPECT_EQ(shown, std::wstring(80, L'x')) << "the first 80 units of the selection";
   EXPECT_FALSE(caseEnabled);
   EXPECT_TRUE(caseEnabledAfter);
-  EXPECT_EQ(Selection(), (std::pair{kNoPosition, kNoPosition})) << "gone even when cancelled";
+  EXPECT_EQ(Selection(), (Range{kNoPosition, kNoPosition})) << "gone even when cancelled";
   EXPECT_EQ(gOptions.Regx, 1) << "cancel keeps the switches";
   EXPECT_TRUE(gOptions.FindHist.empty());
 
@@ -336,10 +339,10 @@ TEST_F(ViewInHand, SelectionSurvivesARelayoutWhileItStaysInTheText) {
   Show("some text that wraps somewhere\r\n");
   host_.Command(CmdSelectAll);
   WrapAt(8);
-  EXPECT_EQ(Selection(), (std::pair{0, 32}));
+  EXPECT_EQ(Selection(), (Range{0, 32}));
   CurrentDocument()->SelectionEnd = 40;  // as if the text had become shorter
   WrapAt(12);
-  EXPECT_EQ(Selection(), (std::pair{kNoPosition, kNoPosition}));
+  EXPECT_EQ(Selection(), (Range{kNoPosition, kNoPosition}));
 }
 
 }  // namespace

@@ -7,34 +7,35 @@
 namespace vemora {
 
 bool LayOutDisplayLine(const Document& document, int32_t line, const RowLayoutOptions& options,
-                       RowMeasure& measure, int32_t& start, RowLayout& layout) {
+                       RowMeasure& measure, int64_t& start, RowLayout& layout) {
   if (line < 0 || line >= document.displayLineCount || document.lineTable.Empty()) return false;
   start = LineStart(document, line);
-  BuildRowLayout(document.Text().substr(start, LineLength(document, line)), options, measure,
-                 layout);
+  BuildRowLayout(document.Text().substr(static_cast<size_t>(start),
+                                        static_cast<size_t>(LineLength(document, line))),
+                 options, measure, layout);
   return true;
 }
 
-int32_t HitTest(const Document& document, const ViewGeometry& view, const RowLayoutOptions& options,
+int64_t HitTest(const Document& document, const ViewGeometry& view, const RowLayoutOptions& options,
                 RowMeasure& measure, int32_t x, int32_t y) {
-  int32_t start = 0;
+  int64_t start = 0;
   RowLayout layout;
   if (y < 0 || !LayOutDisplayLine(document, view.LineAt(y), options, measure, start, layout))
     return document.textLength;
-  const int32_t position = start + layout.UnitAtOrAfter(view.TargetAt(x));
+  const int64_t position = start + layout.UnitAtOrAfter(view.TargetAt(x));
   // Half a character would end a selection or a copy with a lone surrogate.
   return SplitsSurrogatePair(document.Text(), position) ? position - 1 : position;
 }
 
-bool RowInversion(const RowLayout& layout, int32_t lineStart, int32_t low, int32_t high,
+bool RowInversion(const RowLayout& layout, int64_t lineStart, int64_t low, int64_t high,
                   int32_t& left, int32_t& right) {
   const int32_t size = layout.Size();
-  int32_t first = low - lineStart;
+  int64_t first = low - lineStart;
   if (first < 0) first = 0;
   if (first >= size || lineStart + first >= high) return false;
-  left = layout.Left(first);
-  const int32_t last = high - lineStart;
-  right = last < size ? layout.Left(last) : layout.End();
+  left = layout.Left(static_cast<int32_t>(first));
+  const int64_t last = high - lineStart;
+  right = last < size ? layout.Left(static_cast<int32_t>(last)) : layout.End();
   return true;
 }
 
@@ -42,7 +43,7 @@ MouseCellHit CellAtPoint(const Document& document, const ViewGeometry& view,
                          const RowLayoutOptions& options, RowMeasure& measure, int32_t x,
                          int32_t y) {
   MouseCellHit hit;
-  int32_t start = 0;
+  int64_t start = 0;
   RowLayout layout;
   if (y < 0 || !LayOutDisplayLine(document, view.LineAt(y), options, measure, start, layout))
     return hit;

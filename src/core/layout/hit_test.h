@@ -33,24 +33,24 @@ struct ViewGeometry {
 
 // Lays out display line `line`; false when the document has no such line.
 bool LayOutDisplayLine(const Document& document, int32_t line, const RowLayoutOptions& options,
-                       RowMeasure& measure, int32_t& start, RowLayout& layout);
+                       RowMeasure& measure, int64_t& start, RowLayout& layout);
 
 // The text position under a client point: the first unit of the line whose cell reaches
 // the point, the start of the next line right of the last cell, the end of the text below
 // the last line. A point on the second half of a surrogate pair gives the pair's start.
-int32_t HitTest(const Document& document, const ViewGeometry& view, const RowLayoutOptions& options,
+int64_t HitTest(const Document& document, const ViewGeometry& view, const RowLayoutOptions& options,
                 RowMeasure& measure, int32_t x, int32_t y);
 
 // The part of a row laid out in `layout` (starting at text position `lineStart`) that the
 // range [low, high) covers, as distances from the row's text start; false when the range
 // has no unit in the row.
-bool RowInversion(const RowLayout& layout, int32_t lineStart, int32_t low, int32_t high,
+bool RowInversion(const RowLayout& layout, int64_t lineStart, int64_t low, int64_t high,
                   int32_t& left, int32_t& right);
 
 // The unit whose cell contains the client point, with its cell; kNoPosition when the
 // point is left of the first cell, right of the last or below the last line.
 struct MouseCellHit {
-  int32_t position = kNoPosition;
+  int64_t position = kNoPosition;
   int32_t left = 0;  // distances from the row's text start
   int32_t right = 0;
 };

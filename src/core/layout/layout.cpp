@@ -5,7 +5,6 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
-#include <type_traits>
 #include <vector>
 
 #include "core/pieces.h"
@@ -57,7 +56,7 @@ class AdvanceTable {
 
 struct LineBreaker {
   const char16_t* text;
-  int32_t end;
+  int64_t end;
   int64_t tab;
   int64_t averageWidth;
   int64_t limit;  // Fold in columns, or the usable width in pixels
@@ -66,13 +65,13 @@ struct LineBreaker {
 
   // A line end that did not fit still gets a line of its own, and still counts as a line
   // end: otherwise every logical number after it would be one short.
-  int32_t TakeLineEnd(int32_t q) {
+  int64_t TakeLineEnd(int64_t q) {
     ++logical;
     if (text[q] == kCr && q + 1 < end && text[q + 1] == kLf) return q + 2;
     return q + 1;
   }
 
-  int32_t TakeAlone(int32_t q) {
+  int64_t TakeAlone(int64_t q) {
     if (text[q] == kCr || text[q] == kLf) return TakeLineEnd(q);
     return q + 1;
   }
@@ -80,7 +79,7 @@ struct LineBreaker {
   // Takes four units at a time while none of them is a control character or unmeasured
   // and all four fit: the common case, with one test for four units. What it leaves is
   // taken one unit at a time.
-  void AdvanceFour(int32_t& q, int64_t& position) const {
+  void AdvanceFour(int64_t& q, int64_t& position) const {
     const uint16_t* advances = table.Data();
     while (end - q >= 4) {
       const uint32_t a0 = advances[text[q]];
@@ -96,10 +95,10 @@ struct LineBreaker {
     }
   }
 
-  int32_t ColumnLine(int32_t p) {
+  int64_t ColumnLine(int64_t p) {
     const uint16_t* advances = table.Data();
     int64_t k = 0;
-    int32_t q = p;
+    int64_t q = p;
     while (q < end) {
       AdvanceFour(q, k);
       if (q >= end) break;
@@ -130,11 +129,11 @@ struct LineBreaker {
     return q == p && q < end ? TakeAlone(q) : q;
   }
 
-  int32_t EdgeLine(int32_t p) {
+  int64_t EdgeLine(int64_t p) {
     const uint16_t* advances = table.Data();
     int64_t x = 0;
     int64_t tabColumn = 0;  // counts only tabs and control characters
-    int32_t q = p;
+    int64_t q = p;
     while (q < end) {
       AdvanceFour(q, x);
       if (q >= end) break;
@@ -166,6 +165,12 @@ struct LineBreaker {
       ++q;
     }
     return q == p && q < end ? TakeAlone(q) : q;
+  }
+
+  // The rest of the text as one line, its line ends still counted.
+  int64_t TakeRest(int64_t q) {
+    while (q < end) q = TakeAlone(q);
+    return q;
   }
 };
 
@@ -206,7 +211,7 @@ class SharedMeasure final : public TextMeasure {
 // line end, where a display line starts whatever came before. Logical numbers count from
 // the chunk's first line. Kept by its thread from chunk to chunk, so it stays in the cache.
 struct ChunkLines {
-  std::vector<int32_t> starts;
+  std::vector<int64_t> starts;
   std::vector<int32_t> logical;
   int32_t lineEnds = 0;
 };
@@ -218,12 +223,12 @@ class ChunkBreaker {
         table_(measure, std::max(parameters.averageCharWidth, 1), inColumns_),
         breaker_(BreakerFor(document, parameters, table_)) {}
 
-  void LayOut(int32_t from, int32_t to, ChunkLines& lines) {
+  void LayOut(int64_t from, int64_t to, ChunkLines& lines) {
     lines.starts.clear();
     lines.logical.clear();
     breaker_.end = to;
     breaker_.logical = 0;
-    for (int32_t p = from; p < to;) {
+    for (int64_t p = from; p < to;) {
       lines.starts.push_back(p);
       lines.logical.push_back(breaker_.logical);
       p = inColumns_ ? breaker_.ColumnLine(p) : breaker_.EdgeLine(p);
@@ -242,8 +247,9 @@ class ChunkBreaker {
 // the entries are written after it, each chunk to its own.
 class ChunkTable {
  public:
-  ChunkTable(LineTable& table, int32_t chunks)
+  ChunkTable(LineTable& table, int32_t chunks, int32_t mostLines)
       : table_(table),
+        mostLines_(mostLines),
         firstLine_(static_cast<size_t>(chunks) + 1, 0),
         logicalBase_(static_cast<size_t>(chunks) + 1, 0) {}
 
@@ -252,8 +258,14 @@ class ChunkTable {
     const auto count = static_cast<int32_t>(lines.starts.size());
     const auto c = static_cast<size_t>(k);
     std::vector<LineBlock*> blocks;
+    bool full = false;
     turns_.InTurn(k, [&] {
       const int32_t first = firstLine_[c];
+      // Past the most lines a table counts, the chunks are left for the one-thread
+      // layout, which stops at that count.
+      full = overflowed_ || int64_t{first} + count >= mostLines_;
+      overflowed_ = full;
+      if (full) return;
       firstLine_[c + 1] = first + count;
       logicalBase_[c + 1] = logicalBase_[c] + lines.lineEnds;
       // One block more than the lines fill, for the end mark when this chunk is the last.
@@ -262,6 +274,7 @@ class ChunkTable {
       for (int32_t b = first / kCapacity; b <= (first + count) / kCapacity; ++b)
         blocks.push_back(table_.blocks[static_cast<size_t>(b)].get());
     });
+    if (full) return;
     const int32_t first = firstLine_[c];
     const int32_t logicalBase = logicalBase_[c];
     for (int32_t i = 0; i < count; ++i) {
@@ -275,11 +288,14 @@ class ChunkTable {
 
   int32_t LineCount() const { return firstLine_.back(); }
   int32_t LineEnds() const { return logicalBase_.back(); }
+  bool Overflowed() const { return overflowed_; }
 
  private:
   LineTable& table_;
+  int32_t mostLines_;
   std::vector<int32_t> firstLine_;  // each written in its chunk's turn, read after it
   std::vector<int32_t> logicalBase_;
+  bool overflowed_ = false;  // written and read in the turns, then after them
   ChunkTurns turns_;
 };
 
@@ -314,13 +330,14 @@ void LayoutDocumentInPieces(Document& document, const LayoutParameters& paramete
   pieces = std::max(pieces, 1);
   // Many more chunks than threads, taken in turn, so that a thread's lines stay in its
   // cache until they are copied into the table.
-  const int32_t chunkCount = std::max(pieces, document.textLength / kUnitsPerChunk);
-  const std::vector<int32_t> cuts =
+  const auto chunkCount =
+      static_cast<int32_t>(std::max<int64_t>(pieces, document.textLength / kUnitsPerChunk));
+  const std::vector<int64_t> cuts =
       CutsAfterLineEnds(document.text, document.textLength, chunkCount);
   const auto chunks = static_cast<int32_t>(cuts.size()) - 1;
   document.lineTable.Clear();
   SharedMeasure shared(measure);
-  ChunkTable table(document.lineTable, chunks);
+  ChunkTable table(document.lineTable, chunks, parameters.mostLines);
   std::atomic<int32_t> nextChunk{0};
   RunPieces(std::min(pieces, chunks), [&](int32_t) {
     ChunkBreaker breaker(document, parameters, shared);
@@ -330,6 +347,7 @@ void LayoutDocumentInPieces(Document& document, const LayoutParameters& paramete
       table.Place(k, lines);
     }
   });
+  if (table.Overflowed()) return LayoutDocumentOnOneThread(document, parameters, measure);
   FinishTable(document, table.LineCount(), table.LineEnds());
 }
 
@@ -348,7 +366,7 @@ namespace {
 // Breaks the text into display lines from display line `line`, which starts at `p` after
 // `logical` line ends: the entries before it stay, everything from it on is written anew.
 void BreakLinesFrom(Document& document, const LayoutParameters& parameters, TextMeasure& measure,
-                    int32_t line, int32_t p, int32_t logical) {
+                    int32_t line, int64_t p, int32_t logical) {
   const bool inColumns = InColumns(parameters);
   AdvanceTable table(measure, std::max(parameters.averageCharWidth, 1), inColumns);
   LineBreaker breaker = BreakerFor(document, parameters, table);
@@ -361,7 +379,7 @@ void BreakLinesFrom(Document& document, const LayoutParameters& parameters, Text
   if (blocks.size() == first) blocks.push_back(std::make_unique<LineBlock>());
   blocks.back()->count = i;
 
-  const int32_t end = document.textLength;
+  const int64_t end = document.textLength;
   int32_t count = line;
   for (;;) {
     LineBlock& current = *blocks.back();
@@ -375,7 +393,10 @@ void BreakLinesFrom(Document& document, const LayoutParameters& parameters, Text
       }
       ++current.count;
       ++count;
-      p = inColumns ? breaker.ColumnLine(p) : breaker.EdgeLine(p);
+      if (count == parameters.mostLines)
+        p = breaker.TakeRest(p);
+      else
+        p = inColumns ? breaker.ColumnLine(p) : breaker.EdgeLine(p);
       if (++i == LineBlock::kCapacity) break;
     }
     blocks.push_back(std::make_unique<LineBlock>());
@@ -392,24 +413,24 @@ void LayoutDocumentOnOneThread(Document& document, const LayoutParameters& param
   BreakLinesFrom(document, parameters, measure, 0, 0, 0);
 }
 
-void ExtendLayout(Document& document, int32_t unchangedEnd, const LayoutParameters& parameters,
+void ExtendLayout(Document& document, int64_t unchangedEnd, const LayoutParameters& parameters,
                   TextMeasure& measure) {
   if (document.lineTable.Empty()) return LayoutDocument(document, parameters, measure);
   // Every display line breaks on its own from its start, and where it ends depends on the
   // unit after it too (a CR before an LF, a wrap at the text's end): the line that holds
   // the last unchanged unit is laid out again from its start.
-  const int32_t line =
-      std::min(DisplayLineOf(document, std::max(unchangedEnd - 1, 0)), document.displayLineCount);
+  const int32_t line = std::min(DisplayLineOf(document, std::max<int64_t>(unchangedEnd - 1, 0)),
+                                document.displayLineCount);
   BreakLinesFrom(document, parameters, measure, line, document.lineTable.StartOf(line),
                  document.lineTable.LogicalOf(line));
 }
 
-int32_t LineStart(const Document& document, int32_t n) {
+int64_t LineStart(const Document& document, int32_t n) {
   if (n < 0 || n > document.displayLineCount || document.lineTable.Empty()) return kNoPosition;
   return document.lineTable.StartOf(n);
 }
 
-int32_t LineLength(const Document& document, int32_t n) {
+int64_t LineLength(const Document& document, int32_t n) {
   if (n < 0 || n >= document.displayLineCount) return 0;
   return document.lineTable.StartOf(n + 1) - document.lineTable.StartOf(n);
 }
@@ -419,13 +440,13 @@ int32_t LogicalLineOf(const Document& document, int32_t n) {
   return document.lineTable.LogicalOf(n);
 }
 
-int32_t DisplayLineOf(const Document& document, int32_t position) {
+int32_t DisplayLineOf(const Document& document, int64_t position) {
   const auto& blocks = document.lineTable.blocks;
   if (blocks.empty()) return 0;
   // The last block whose first start is not after the position (the first block when
   // the position lies before the text).
   auto after = std::upper_bound(blocks.begin() + 1, blocks.end(), position,
-                                [](int32_t value, const std::unique_ptr<LineBlock>& block) {
+                                [](int64_t value, const std::unique_ptr<LineBlock>& block) {
                                   return value < block->starts[0];
                                 });
   const size_t index = static_cast<size_t>(after - blocks.begin()) - 1;
@@ -474,11 +495,11 @@ void PieceLayout::LayOut(const char16_t* text, int64_t length, int64_t base,
                          int32_t& lineEnds) {
   LineBreaker& breaker = state_->breaker;
   breaker.text = text;
-  breaker.end = static_cast<decltype(breaker.end)>(length);
+  breaker.end = length;
   breaker.logical = 0;
   starts.clear();
   logical.clear();
-  for (decltype(breaker.end) p = 0; p < breaker.end;) {
+  for (int64_t p = 0; p < breaker.end;) {
     starts.push_back(base + p);
     logical.push_back(breaker.logical);
     p = state_->inColumns ? breaker.ColumnLine(p) : breaker.EdgeLine(p);
@@ -493,7 +514,6 @@ void AppendDisplayLines(Document& document, const std::vector<int64_t>& starts,
   auto& blocks = document.lineTable.blocks;
   int32_t n = document.displayLineCount;
   const int32_t base = blocks.empty() ? 0 : document.lineTable.LogicalOf(n);
-  using Start = std::remove_reference_t<decltype(blocks[0]->starts[0])>;
   auto blockOf = [&blocks, spare](int32_t line) -> LineBlock& {
     while (blocks.size() <= static_cast<size_t>(line / kCapacity)) {
       if (spare && !spare->empty()) {
@@ -507,12 +527,12 @@ void AppendDisplayLines(Document& document, const std::vector<int64_t>& starts,
   };
   for (size_t i = 0; i < starts.size(); ++i, ++n) {
     LineBlock& block = blockOf(n);
-    block.starts[static_cast<size_t>(n % kCapacity)] = static_cast<Start>(starts[i]);
+    block.starts[static_cast<size_t>(n % kCapacity)] = starts[i];
     block.logical[static_cast<size_t>(n % kCapacity)] = base + logical[i];
     block.count = n % kCapacity + 1;
   }
   LineBlock& last = blockOf(n);
-  last.starts[static_cast<size_t>(n % kCapacity)] = static_cast<Start>(textEnd);
+  last.starts[static_cast<size_t>(n % kCapacity)] = textEnd;
   last.logical[static_cast<size_t>(n % kCapacity)] = base + lineEnds;
   document.displayLineCount = n;
   document.scrollScale = ScrollScale(n);

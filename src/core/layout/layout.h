@@ -13,6 +13,16 @@ namespace vemora {
 
 struct FileTypeSetting;
 
+// Display lines are counted in 32 bits: a layout stops breaking lines once it has this
+// many, leaving the rest of the text in the last one, and a loaded text that reaches it
+// is refused (DisplayLinesCut) with kTooManyLinesMessage.
+inline constexpr int32_t kMaxDisplayLines = 2147483647 - 1;
+inline bool DisplayLinesCut(const Document& document) {
+  return document.displayLineCount >= kMaxDisplayLines;
+}
+inline constexpr char16_t kTooManyLinesMessage[] =
+    u"表示行が多すぎるため、このファイルは表示できません。";
+
 struct LayoutParameters {
   int32_t Tab = 8;               // tab width in columns
   int32_t Fold = 80;             // wrap column when FoldRight is 0
@@ -20,6 +30,7 @@ struct LayoutParameters {
   int32_t averageCharWidth = 1;  // W: the width of "aAjJ,_" divided by 6, in pixels
   int32_t clientWidth = 0;       // the view's client width in pixels (edge mode)
   int32_t edgeMargins = 16;      // pixels of the client width kept free of text (edge mode)
+  int32_t mostLines = kMaxDisplayLines;  // where a layout stops; tests ask for fewer
 };
 
 LayoutParameters LayoutParametersFor(const FileTypeSetting& setting, int32_t averageCharWidth,
@@ -33,7 +44,7 @@ void LayoutDocument(Document& document, const LayoutParameters& parameters, Text
 
 // Lays out again only what follows the text's first `unchangedEnd` units, for a text that
 // kept those units and changed or grew after them; the result equals a whole layout.
-void ExtendLayout(Document& document, int32_t unchangedEnd, const LayoutParameters& parameters,
+void ExtendLayout(Document& document, int64_t unchangedEnd, const LayoutParameters& parameters,
                   TextMeasure& measure);
 
 // Below this many units a text is laid out on one thread.
@@ -55,15 +66,15 @@ int32_t ScrollScale(int32_t displayLineCount);
 
 // Start of display line n; n equal to the display line count gives the end mark's
 // position (the text length). kNoPosition out of range.
-int32_t LineStart(const Document& document, int32_t n);
+int64_t LineStart(const Document& document, int32_t n);
 // Units from the start of display line n to the start of the next one; 0 out of range.
-int32_t LineLength(const Document& document, int32_t n);
+int64_t LineLength(const Document& document, int32_t n);
 // Logical line number of display line n; -1 out of range.
 int32_t LogicalLineOf(const Document& document, int32_t n);
 // The last display line whose start is not after the position (0 before the text). For
 // the end of the text this is the last line, or the display line count when the end mark
 // sits alone in a block of its own.
-int32_t DisplayLineOf(const Document& document, int32_t position);
+int32_t DisplayLineOf(const Document& document, int64_t position);
 // The first display line of logical line `logical`, or -1.
 int32_t DisplayLineOfLogical(const Document& document, int32_t logical);
 

@@ -12,7 +12,7 @@ namespace vemora {
 struct LineBlock {
   static constexpr int32_t kCapacity = 1000;
   int32_t count = 0;                          // display lines recorded here, 0 to 1000
-  std::array<int32_t, kCapacity> starts{};    // text offset of each display line
+  std::array<int64_t, kCapacity> starts{};    // text offset of each display line
   std::array<int32_t, kCapacity> logical{};   // line ends before that start
 };
 
@@ -29,7 +29,7 @@ struct LineTable {
   bool Empty() const { return blocks.empty(); }
 
   // Entry n (a display line, or the end mark when n is the display line count).
-  int32_t StartOf(int32_t n) const {
+  int64_t StartOf(int32_t n) const {
     return blocks[static_cast<size_t>(n / LineBlock::kCapacity)]->starts[n % LineBlock::kCapacity];
   }
   int32_t LogicalOf(int32_t n) const {

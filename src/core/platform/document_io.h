@@ -13,12 +13,8 @@ namespace vemora {
 // Normalised paths and shortcut targets hold at most this many units.
 inline constexpr int32_t kMaxPathUnits = 260;
 
-// The most bytes a file or standard input may hold: sizes and text lengths are signed
-// 32-bit counts.
-inline constexpr int64_t kLargestFileBytes = 2147483647;
-
 enum class FileReadStatus {
-  kCannotOpen,  // no such file, no access, or a size beyond a signed 32-bit count
+  kCannotOpen,  // no such file, no access, or a size that cannot be taken
   kShortRead,   // fewer bytes arrived than the file's size
   kComplete,
 };
@@ -41,15 +37,16 @@ class DocumentIo {
   // nothing arrived, the read failed or there is no standard input.
   virtual int32_t ReadStandardInputPiece(uint8_t* buffer, int32_t capacity) = 0;
 
-  // The most bytes standard input may deliver before it is refused as a whole. Only tests
-  // ask for less, to try the limit without holding two gigabytes.
-  virtual int64_t LargestStandardInput() const { return kLargestFileBytes; }
+  // The most bytes standard input may deliver before it is refused as a whole: no limit
+  // but the memory, which a load learns of as std::bad_alloc (see RecoverableAllocations).
+  // Only tests ask for less, to try the limit without holding gigabytes.
+  virtual int64_t LargestStandardInput() const { return INT64_MAX; }
 };
 
 // Reads a whole file by its path; every implementation of DocumentIo reads through this.
-// A size that a signed 32-bit count cannot hold is refused like a file that does not
-// open, rather than read into a buffer of a wrapped-around size. `size`, when given,
-// receives the file's size, or -1 when it could not be taken.
+// A file that neither maps nor fits in memory throws std::bad_alloc where allocations
+// are recoverable (RecoverableAllocations). `size`, when given, receives the file's size,
+// or -1 when it could not be taken.
 FileReadStatus ReadFileBytes(std::u16string_view path, FileBytes& bytes, int64_t* size = nullptr);
 
 // The system's implementation.

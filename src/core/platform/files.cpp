@@ -46,7 +46,7 @@ FileReadStatus ReadFileBytes(std::u16string_view path, FileBytes& bytes, int64_t
   if (!file) return FileReadStatus::kCannotOpen;
   const int64_t length = FileSize(file);
   if (size) *size = length;
-  if (length < 0 || length > kLargestFileBytes) {
+  if (length < 0) {
     std::fclose(file);
     return FileReadStatus::kCannotOpen;
   }
@@ -55,11 +55,11 @@ FileReadStatus ReadFileBytes(std::u16string_view path, FileBytes& bytes, int64_t
   if (length >= kSmallestMappedFile) {
     if (std::unique_ptr<MappedFile> view = MapFile(file, length)) {
       std::fclose(file);
-      bytes = FileBytes::Map(std::move(view), static_cast<int32_t>(length));
+      bytes = FileBytes::Map(std::move(view), length);
       return FileReadStatus::kComplete;
     }
   }
-  bytes = FileBytes::Allocate(static_cast<int32_t>(length));
+  bytes = FileBytes::Allocate(length);
   const size_t read = std::fread(bytes.data(), 1, static_cast<size_t>(length), file);
   std::fclose(file);
   return read == static_cast<size_t>(length) ? FileReadStatus::kComplete : FileReadStatus::kShortRead;

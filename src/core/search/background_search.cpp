@@ -11,7 +11,7 @@ namespace vemora {
 
 SearchedText::SearchedText(std::u16string_view text)
     : units(std::make_unique_for_overwrite<char16_t[]>(text.size() + 1)),
-      length(static_cast<int32_t>(text.size())) {
+      length(static_cast<int64_t>(text.size())) {
   std::copy(text.begin(), text.end(), units.get());
   units[text.size()] = u'\0';
 }

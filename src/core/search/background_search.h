@@ -35,7 +35,7 @@ struct SearchedText {
     return std::u16string_view(units ? units.get() : u"", static_cast<size_t>(length));
   }
   std::unique_ptr<char16_t[]> units;
-  int32_t length = 0;
+  int64_t length = 0;
 };
 
 class BackgroundSearch : public std::enable_shared_from_this<BackgroundSearch> {

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -25,12 +24,12 @@ namespace {
 
 // The first CR or LF in text[from, end), or end. Every unit of the text passes through
 // here, so it looks at sixteen at a time.
-int32_t FindLineEnd(const char16_t* text, int32_t from, int32_t end) {
-  int32_t q = from;
+int64_t FindLineEnd(const char16_t* text, int64_t from, int64_t end) {
+  int64_t q = from;
 #if defined(__SSE2__)
   const __m128i cr = _mm_set1_epi16(u'\r');
   const __m128i lf = _mm_set1_epi16(u'\n');
-  auto ends = [&](int32_t at) {
+  auto ends = [&](int64_t at) {
     const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
     return _mm_or_si128(_mm_cmpeq_epi16(units, cr), _mm_cmpeq_epi16(units, lf));
   };
@@ -54,9 +53,7 @@ int32_t PatternLength(std::u16string_view text) {
 // that follows a log grows often, so it grows by a quarter more than asked.
 void ReserveViewText(Document& view, int64_t units, bool withSlack) {
   if (units <= view.textCapacity) return;
-  constexpr int64_t kLargest = std::numeric_limits<int32_t>::max() - 1;
-  const int64_t wanted = withSlack ? units + std::max<int64_t>(units / 4, 4096) : units;
-  const auto capacity = static_cast<int32_t>(std::min(wanted, kLargest));
+  const int64_t capacity = withSlack ? units + std::max<int64_t>(units / 4, 4096) : units;
   auto buffer = std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(capacity) + 1);
   if (view.textLength > 0) std::copy_n(view.text, view.textLength, buffer.get());
   buffer[static_cast<size_t>(view.textLength)] = u'\0';
@@ -66,7 +63,7 @@ void ReserveViewText(Document& view, int64_t units, bool withSlack) {
 }
 
 // The index of the first run that ends after `position`.
-int32_t FirstRunEndingAfter(const BlockList<OverstrikeRun, 49>& runs, int32_t position) {
+int64_t FirstRunEndingAfter(const BlockList<OverstrikeRun, 49>& runs, int64_t position) {
   return runs.PartitionPoint(
       [position](const OverstrikeRun& run) { return run.start + run.length <= position; });
 }
@@ -78,23 +75,23 @@ void AppendKeptLines(Document& view, const Document& whole, const KeptLines& kep
   const auto& lines = kept.lines;
   if (lines.Empty()) return;
   int64_t needed = view.textLength;
-  for (int32_t k = 0; k < lines.Size(); ++k) needed += lines[k].next - lines[k].start + 1;
+  for (int64_t k = 0; k < lines.Size(); ++k) needed += lines[k].next - lines[k].start + 1;
   ReserveViewText(view, needed, view.textLength > 0);
 
   const auto& hits = kept.hits;
   const auto& runs = whole.overstrikeRuns;
   withHits = withHits && source.request.Invert != 1;
-  int32_t h = 0;
-  int32_t r = FirstRunEndingAfter(runs, lines[0].start);
-  for (int32_t k = 0; k < lines.Size(); ++k) {
+  int64_t h = 0;
+  int64_t r = FirstRunEndingAfter(runs, lines[0].start);
+  for (int64_t k = 0; k < lines.Size(); ++k) {
     const KeptLine& line = lines[k];
-    int32_t at = view.textLength;
+    int64_t at = view.textLength;
     // A line that ends in a lone CR would join an empty LF line put behind it into one
     // CR-LF line: the CR gets an LF of its own, so the view keeps one line per kept line.
     if (at > 0 && view.text[at - 1] == u'\r' && line.start < line.next &&
         whole.text[line.start] == u'\n')
       view.text[at++] = u'\n';
-    const int32_t delta = at - line.start;
+    const int64_t delta = at - line.start;
     std::copy(whole.text + line.start, whole.text + line.next, view.text + at);
     view.textLength = at + (line.next - line.start);
     source.fileLines.Append(line.number);
@@ -105,8 +102,8 @@ void AppendKeptLines(Document& view, const Document& whole, const KeptLines& kep
     }
     while (r < runs.Size() && runs[r].start < line.next) {
       const OverstrikeRun& run = runs[r];
-      const int32_t start = std::max(run.start, line.start);
-      const int32_t end = std::min(run.start + run.length, line.next);
+      const int64_t start = std::max(run.start, line.start);
+      const int64_t end = std::min(run.start + run.length, line.next);
       if (start < end)
         view.overstrikeRuns.Append(OverstrikeRun{start + delta, end - start, run.attributes});
       if (run.start + run.length > line.next) break;
@@ -129,19 +126,19 @@ void AppendKeptRuns(Document& view, const Document& whole, const KeptLines& kept
   const auto& lines = kept.lines;
   const auto& runs = whole.overstrikeRuns;
   if (lines.Empty() || runs.Empty()) return;
-  int32_t at = 0;
-  int32_t r = FirstRunEndingAfter(runs, lines[0].start);
-  for (int32_t k = 0; k < lines.Size() && r < runs.Size(); ++k) {
+  int64_t at = 0;
+  int64_t r = FirstRunEndingAfter(runs, lines[0].start);
+  for (int64_t k = 0; k < lines.Size() && r < runs.Size(); ++k) {
     const KeptLine& line = lines[k];
     if (k > 0 && whole.text[lines[k - 1].next - 1] == u'\r' && line.start < line.next &&
         whole.text[line.start] == u'\n')
       ++at;
-    const int32_t delta = at - line.start;
+    const int64_t delta = at - line.start;
     at += line.next - line.start;
     while (r < runs.Size() && runs[r].start < line.next) {
       const OverstrikeRun& run = runs[r];
-      const int32_t start = std::max(run.start, line.start);
-      const int32_t end = std::min(run.start + run.length, line.next);
+      const int64_t start = std::max(run.start, line.start);
+      const int64_t end = std::min(run.start + run.length, line.next);
       if (start < end)
         view.overstrikeRuns.Append(OverstrikeRun{start + delta, end - start, run.attributes});
       if (run.start + run.length > line.next) break;
@@ -162,16 +159,16 @@ void TakeFileFacts(Document& view, const Document& whole, bool ownHits) {
 }
 
 // Drops what the view holds from text position `cut` on.
-void CutView(Document& view, int32_t cut) {
+void CutView(Document& view, int64_t cut) {
   view.textLength = cut;
   auto& hits = view.hits;
-  int32_t keptHits = hits.Size();
+  int64_t keptHits = hits.Size();
   while (keptHits > 0 && hits[keptHits - 1].start >= cut) --keptHits;
   hits.TruncateTo(keptHits);
   if (keptHits > 0)
     hits[keptHits - 1].length = std::min(hits[keptHits - 1].length, cut - hits[keptHits - 1].start);
   auto& runs = view.overstrikeRuns;
-  int32_t keptRuns = runs.Size();
+  int64_t keptRuns = runs.Size();
   while (keptRuns > 0 && runs[keptRuns - 1].start >= cut) --keptRuns;
   runs.TruncateTo(keptRuns);
   if (keptRuns > 0)
@@ -180,10 +177,10 @@ void CutView(Document& view, int32_t cut) {
 
 }  // namespace
 
-bool CollectKeptLines(std::u16string_view text, int32_t from, int32_t firstNumber,
+bool CollectKeptLines(std::u16string_view text, int64_t from, int32_t firstNumber,
                       const FilterRequest& request, KeptLines& kept, std::u16string& errorText) {
-  const auto end = static_cast<int32_t>(text.size());
-  from = std::clamp(from, 0, end);
+  const auto end = static_cast<int64_t>(text.size());
+  from = std::clamp<int64_t>(from, 0, end);
   kept = KeptLines{};
   HitCollection collection;
   if (from < end) {
@@ -194,7 +191,7 @@ bool CollectKeptLines(std::u16string_view text, int32_t from, int32_t firstNumbe
       return false;
     }
     if (from > 0) {
-      for (int32_t i = 0; i < collection.hits.Size(); ++i) collection.hits[i].start += from;
+      for (int64_t i = 0; i < collection.hits.Size(); ++i) collection.hits[i].start += from;
     }
   }
   kept = GatherKeptLines(text, from, firstNumber, request.Invert == 1, std::move(collection.hits));
@@ -208,16 +205,16 @@ namespace {
 // holds a hit in `hits` (with `invert`, that holds none), in order, after which the line
 // and those before it are not read again. Sets where the text may resume growing.
 template <typename Keep>
-int32_t WalkLines(const char16_t* units, int32_t from, int32_t end, int32_t firstNumber,
-                  bool invert, const BlockList<SearchHit, 49>& hits, int32_t firstHit,
-                  int32_t reach, KeptLines& kept, const Keep& keep) {
-  int32_t h = firstHit;
+int32_t WalkLines(const char16_t* units, int64_t from, int64_t end, int32_t firstNumber,
+                  bool invert, const BlockList<SearchHit, 49>& hits, int64_t firstHit,
+                  int64_t reach, KeptLines& kept, const Keep& keep) {
+  int64_t h = firstHit;
   reach = std::max(reach, from);  // where the hits seen so far end
   int32_t number = firstNumber;
   kept.resumeStart = end;
-  for (int32_t p = from; p < end; ++number) {
-    const int32_t lineEnd = FindLineEnd(units, p, end);
-    int32_t next = lineEnd;
+  for (int64_t p = from; p < end; ++number) {
+    const int64_t lineEnd = FindLineEnd(units, p, end);
+    int64_t next = lineEnd;
     if (lineEnd < end)
       next += units[lineEnd] == u'\r' && lineEnd + 1 < end && units[lineEnd + 1] == u'\n' ? 2 : 1;
     bool holds = reach > p;
@@ -242,28 +239,28 @@ int32_t WalkLines(const char16_t* units, int32_t from, int32_t end, int32_t firs
 // its kept lines are moved to the start of the piece, their numbers counted from 0 and
 // their hits placed from the piece's start.
 struct KeptPiece {
-  int32_t from = 0;
-  int32_t end = 0;
-  int32_t firstHit = 0;  // the first hit at or after `from`
-  int32_t reach = 0;     // where the hits before `from` end
+  int64_t from = 0;
+  int64_t end = 0;
+  int64_t firstHit = 0;  // the first hit at or after `from`
+  int64_t reach = 0;     // where the hits before `from` end
   KeptLines kept;
   int32_t lineCount = 0;
   BlockList<int32_t, 4096> fileLines;
   BlockList<SearchHit, 49> viewHits;
-  int32_t length = 0;  // of the piece's part of the view's text
-  int32_t lastLineStart = -1;
+  int64_t length = 0;  // of the piece's part of the view's text
+  int64_t lastLineStart = -1;
 };
 
 void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& hits,
                  KeptPiece& piece) {
   char16_t* out = units + piece.from;
-  int32_t at = 0;
-  int32_t h = piece.firstHit;
+  int64_t at = 0;
+  int64_t h = piece.firstHit;
   // Neighbouring kept lines are moved together, a cache's worth at most.
-  constexpr int32_t kLongestMove = 1 << 14;
-  int32_t pendingFrom = piece.from;
-  int32_t pendingEnd = piece.from;
-  int32_t pendingTo = 0;
+  constexpr int64_t kLongestMove = 1 << 14;
+  int64_t pendingFrom = piece.from;
+  int64_t pendingEnd = piece.from;
+  int64_t pendingTo = 0;
   auto flush = [&] {
     if (pendingEnd > pendingFrom && out + pendingTo != units + pendingFrom)
       std::memmove(out + pendingTo, units + pendingFrom,
@@ -285,7 +282,7 @@ void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& h
                     pendingTo = at;
                   }
                   pendingEnd = line.next;
-                  const int32_t delta = at - line.start;
+                  const int64_t delta = at - line.start;
                   piece.fileLines.Append(line.number);
                   piece.lastLineStart = at;
                   at += line.next - line.start;
@@ -299,16 +296,16 @@ void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& h
 }
 
 // The first hit starting at or after `position`.
-int32_t FirstHitFrom(const BlockList<SearchHit, 49>& hits, int32_t position) {
+int64_t FirstHitFrom(const BlockList<SearchHit, 49>& hits, int64_t position) {
   return hits.PartitionPoint([position](const SearchHit& hit) { return hit.start < position; });
 }
 
 }  // namespace
 
-KeptLines GatherKeptLines(std::u16string_view text, int32_t from, int32_t firstNumber, bool invert,
+KeptLines GatherKeptLines(std::u16string_view text, int64_t from, int32_t firstNumber, bool invert,
                           BlockList<SearchHit, 49>&& hitsFound) {
-  const auto end = static_cast<int32_t>(text.size());
-  from = std::clamp(from, 0, end);
+  const auto end = static_cast<int64_t>(text.size());
+  from = std::clamp<int64_t>(from, 0, end);
   KeptLines kept;
   kept.hits = std::move(hitsFound);
   WalkLines(text.data(), from, end, firstNumber, invert, kept.hits, 0, from, kept,
@@ -316,7 +313,7 @@ KeptLines GatherKeptLines(std::u16string_view text, int32_t from, int32_t firstN
   return kept;
 }
 
-KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
+KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
                          const FilterRequest& request, BlockList<SearchHit, 49>&& hitsFound,
                          int32_t pieces) {
   KeptLines kept;
@@ -331,16 +328,16 @@ KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
   // A large text is walked in pieces on every core, each piece moving its lines to its
   // own start; the pieces then close up one after another.
   if (pieces <= 0) pieces = length >= kUnitsWorthPieces ? CoreCount() : 1;
-  const std::vector<int32_t> cuts = CutsAfterLineEnds(units, length, std::max(pieces, 1));
+  const std::vector<int64_t> cuts = CutsAfterLineEnds(units, length, std::max(pieces, 1));
   std::vector<KeptPiece> parts(cuts.size() - 1);
-  int32_t reach = 0;
+  int64_t reach = 0;
   for (size_t i = 0; i < parts.size(); ++i) {
     KeptPiece& part = parts[i];
     part.from = cuts[i];
     part.end = cuts[i + 1];
     part.firstHit = FirstHitFrom(hits, part.from);
-    const int32_t previous = i == 0 ? 0 : parts[i - 1].firstHit;
-    for (int32_t k = previous; k < part.firstHit; ++k)
+    const int64_t previous = i == 0 ? 0 : parts[i - 1].firstHit;
+    for (int64_t k = previous; k < part.firstHit; ++k)
       reach = std::max(reach, hits[k].start + hits[k].length);
     part.reach = reach;
   }
@@ -351,7 +348,7 @@ KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
   view->filter.reset(new FilterSource);
   FilterSource& source = *view->filter;
   source.request = request;
-  int32_t at = 0;
+  int64_t at = 0;
   int32_t numberBase = 0;
   kept.resumeStart = length;
   kept.resumeNumber = 0;
@@ -360,24 +357,24 @@ KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
       // A lone CR line ending one piece before an LF line starting the next: a line was
       // left out between them, which makes the room for the LF.
       const bool joinLf = at > 0 && units[at - 1] == u'\r' && units[part.from] == u'\n';
-      const int32_t to = at + (joinLf ? 1 : 0);
+      const int64_t to = at + (joinLf ? 1 : 0);
       if (to != part.from)
         std::memmove(units + to, units + part.from,
                      sizeof(char16_t) * static_cast<size_t>(part.length));
       if (joinLf) units[at] = u'\n';
-      const int32_t delta = to;
+      const int64_t delta = to;
       if (delta == 0 && numberBase == 0) {  // the first piece's lists stand as they are
         kept.lines = std::move(part.kept.lines);
         source.fileLines = std::move(part.fileLines);
         view->hits = std::move(part.viewHits);
       } else {
-        for (int32_t k = 0; k < part.kept.lines.Size(); ++k) {
+        for (int64_t k = 0; k < part.kept.lines.Size(); ++k) {
           KeptLine line = part.kept.lines[k];
           line.number += numberBase;
           kept.lines.Append(line);
           source.fileLines.Append(part.fileLines[k] + numberBase);
         }
-        for (int32_t k = 0; k < part.viewHits.Size(); ++k) {
+        for (int64_t k = 0; k < part.viewHits.Size(); ++k) {
           const SearchHit& hit = part.viewHits[k];
           view->hits.Append(SearchHit{hit.start + delta, hit.length});
         }
@@ -447,7 +444,7 @@ std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterR
   return view;
 }
 
-int32_t CatchUpFilteredView(Document& view) {
+int64_t CatchUpFilteredView(Document& view) {
   if (!view.filter || !view.filter->whole) return -1;
   FilterSource& source = *view.filter;
   const Document& whole = *source.whole;
@@ -458,7 +455,7 @@ int32_t CatchUpFilteredView(Document& view) {
     return -1;
   // Only the view's last line can be one that changed: the one the whole text may still
   // have been growing.
-  int32_t cut = view.textLength;
+  int64_t cut = view.textLength;
   auto& lines = source.fileLines;
   if (!lines.Empty() && lines[lines.Size() - 1] >= source.scannedLines) {
     cut = source.lastLineStart;
@@ -479,7 +476,7 @@ int32_t CatchUpFilteredView(Document& view) {
 }
 
 bool ExtendFilteredView(Document& view, const LayoutParameters& parameters, TextMeasure& measure) {
-  const int32_t cut = CatchUpFilteredView(view);
+  const int64_t cut = CatchUpFilteredView(view);
   if (cut < 0) return false;
   ExtendLayout(view, cut, parameters, measure);
   return true;
@@ -499,8 +496,8 @@ int32_t DisplayLineAtOrAfterFileLine(const Document& document, int32_t fileLine)
   }
   const auto& lines = document.filter->fileLines;
   // The first kept line at or after `fileLine`.
-  const int32_t low = lines.PartitionPoint([fileLine](int32_t line) { return line < fileLine; });
-  return low < lines.Size() ? DisplayLineOfLogical(document, low) : -1;
+  const int64_t low = lines.PartitionPoint([fileLine](int32_t line) { return line < fileLine; });
+  return low < lines.Size() ? DisplayLineOfLogical(document, static_cast<int32_t>(low)) : -1;
 }
 
 int32_t LastShownFileLineNumber(const Document& document) {

@@ -31,20 +31,20 @@ struct FilterSource {
   BlockList<int32_t, 4096> fileLines;
   // The whole text before `scannedEnd` has been filtered: it ends with complete lines, of
   // which there are `scannedLines`. A growing text changes only from there on.
-  int32_t scannedEnd = 0;
+  int64_t scannedEnd = 0;
   int32_t scannedLines = 0;
   // Where the view's last line starts in its text, while that line may still change.
-  int32_t lastLineStart = -1;
+  int64_t lastLineStart = -1;
   // How many hits the filter left in the view. Once a find has put others there, the lines
   // the view gains are not given the filter's.
-  int32_t hitCount = 0;
+  int64_t hitCount = 0;
 };
 
 // One kept logical line: its units are [start, end), its line end runs to `next`.
 struct KeptLine {
-  int32_t start = 0;
-  int32_t end = 0;
-  int32_t next = 0;
+  int64_t start = 0;
+  int64_t end = 0;
+  int64_t next = 0;
   int32_t number = 0;  // logical line, counted from 0
 };
 
@@ -53,7 +53,7 @@ struct KeptLines {
   BlockList<SearchHit, 49> hits;  // every hit in the part searched, at positions in the text
   // The start of the text's last line when that line may still grow (it has no line end,
   // or only a CR that an LF may yet join), else the text's end; and its number.
-  int32_t resumeStart = 0;
+  int64_t resumeStart = 0;
   int32_t resumeNumber = 0;
   int32_t failedLines = 0;  // lines the library gave up on; hits there may be missing
   // The view's text, line map and hits, when the worker made them (GatherKeptText); the
@@ -64,12 +64,12 @@ struct KeptLines {
 // Searches text[from, end) once, its lines numbered from `firstNumber`, and gathers the
 // lines that hold a hit (a hit over several lines is held by each), or with Invert the
 // others. False, with the library's message in `errorText`, for a rejected expression.
-bool CollectKeptLines(std::u16string_view text, int32_t from, int32_t firstNumber,
+bool CollectKeptLines(std::u16string_view text, int64_t from, int32_t firstNumber,
                       const FilterRequest& request, KeptLines& kept, std::u16string& errorText);
 
 // The walk after the search: `hits` are every hit in text[from, end), at positions in
 // `text`, and the lines there that hold one (with `invert`, that hold none) are kept.
-KeptLines GatherKeptLines(std::u16string_view text, int32_t from, int32_t firstNumber, bool invert,
+KeptLines GatherKeptLines(std::u16string_view text, int64_t from, int32_t firstNumber, bool invert,
                           BlockList<SearchHit, 49>&& hits);
 
 // The same on the worker, over its own copy of the text (`length` units and room for a
@@ -77,7 +77,7 @@ KeptLines GatherKeptLines(std::u16string_view text, int32_t from, int32_t firstN
 // The buffer becomes the view's (`text` is then null) when the kept lines fill much of
 // it, so that the window's thread is left with laying the view out. The walk goes in
 // `pieces` on threads of their own; 0 leaves it to the text's size and the machine.
-KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int32_t length,
+KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
                          const FilterRequest& request, BlockList<SearchHit, 49>&& hits,
                          int32_t pieces = 0);
 
@@ -97,7 +97,7 @@ std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterR
 // Brings the view's text, lines and hits up to date with its whole document, which grew (or
 // whose last line changed); answers where the view's text changed, or -1 when it did not.
 // The layout from there on is the caller's to extend.
-int32_t CatchUpFilteredView(Document& view);
+int64_t CatchUpFilteredView(Document& view);
 
 // After the whole document grew (or its last line changed), brings the view up to date and
 // extends its layout as the follower extends the whole one; false when nothing changed.

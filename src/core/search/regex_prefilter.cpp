@@ -536,8 +536,8 @@ bool InRanges(char16_t unit, const Ranges& ranges) {
 }
 
 // The first unit at or after `from` within the ranges, or -1.
-int32_t FindUnitInRanges(const char16_t* text, int32_t from, int32_t length, const Ranges& ranges) {
-  int32_t q = from;
+int64_t FindUnitInRanges(const char16_t* text, int64_t from, int64_t length, const Ranges& ranges) {
+  int64_t q = from;
 #if defined(__SSE2__)
   constexpr size_t kVectorRanges = 6;
   if (ranges.size() <= kVectorRanges) {
@@ -591,8 +591,8 @@ RegexPrefilter AnalyzeRegexPattern(std::u16string_view pattern) {
   return filter;
 }
 
-int32_t WholeMatchAt(const RegexPrefilter& filter, const char16_t* text, int32_t at,
-                     int32_t length) {
+int32_t WholeMatchAt(const RegexPrefilter& filter, const char16_t* text, int64_t at,
+                     int64_t length) {
   auto fold = [&](char16_t unit) {
     return filter.foldAsciiCase && unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit | 0x20)
                                                                 : unit;
@@ -611,9 +611,9 @@ bool MayPrecedeCandidate(const RegexPrefilter& filter, char16_t unit) {
   return !filter.beforeKnown || InRanges(unit, filter.before);
 }
 
-bool HasUnpairedSurrogate(const char16_t* text, int32_t length) {
+bool HasUnpairedSurrogate(const char16_t* text, int64_t length) {
   const Ranges surrogates{{0xD800, 0xDFFF}};
-  for (int32_t at = 0; (at = FindUnitInRanges(text, at, length, surrogates)) >= 0; at += 2) {
+  for (int64_t at = 0; (at = FindUnitInRanges(text, at, length, surrogates)) >= 0; at += 2) {
     const bool paired =
         text[at] <= 0xDBFF && at + 1 < length && text[at + 1] >= 0xDC00 && text[at + 1] <= 0xDFFF;
     if (!paired) return true;
@@ -621,19 +621,19 @@ bool HasUnpairedSurrogate(const char16_t* text, int32_t length) {
   return false;
 }
 
-int32_t FindPrefilterCandidate(const RegexPrefilter& filter, const char16_t* text, int32_t from,
-                               int32_t length) {
+int64_t FindPrefilterCandidate(const RegexPrefilter& filter, const char16_t* text, int64_t from,
+                               int64_t length) {
   if (filter.kind == RegexPrefilter::Kind::kLiteral) {
     const std::u16string_view haystack(text, static_cast<size_t>(length));
     const size_t found = haystack.find(filter.literal, static_cast<size_t>(from));
-    return found == std::u16string_view::npos ? -1 : static_cast<int32_t>(found);
+    return found == std::u16string_view::npos ? -1 : static_cast<int64_t>(found);
   }
   if (filter.kind == RegexPrefilter::Kind::kNone) return from < length ? from : -1;
-  int32_t q = from;
+  int64_t q = from;
   while (q < length) {
-    const int32_t first = FindUnitInRanges(text, q, length, filter.ranges);
+    const int64_t first = FindUnitInRanges(text, q, length, filter.ranges);
     if (first < 0) return -1;
-    int32_t end = first + 1;
+    int64_t end = first + 1;
     while (end < length && end - first < filter.runLength && InRanges(text[end], filter.ranges))
       ++end;
     if (end - first >= filter.runLength) return first;

@@ -42,19 +42,19 @@ struct RegexPrefilter {
 RegexPrefilter AnalyzeRegexPattern(std::u16string_view pattern);
 
 // The length of the first of the whole matches that stands at text[at], or 0.
-int32_t WholeMatchAt(const RegexPrefilter& filter, const char16_t* text, int32_t at,
-                     int32_t length);
+int32_t WholeMatchAt(const RegexPrefilter& filter, const char16_t* text, int64_t at,
+                     int64_t length);
 
 // Whether a match may hold `unit` before its candidate.
 bool MayPrecedeCandidate(const RegexPrefilter& filter, char16_t unit);
 
 // Whether the text holds half a surrogate pair. The library's results on such text depend
 // on where its search begins, so the prefilter is not used there.
-bool HasUnpairedSurrogate(const char16_t* text, int32_t length);
+bool HasUnpairedSurrogate(const char16_t* text, int64_t length);
 
 // The first position at or after `from` where what the prefilter asks for starts (wholly
 // inside text[0, length)), or -1.
-int32_t FindPrefilterCandidate(const RegexPrefilter& filter, const char16_t* text, int32_t from,
-                               int32_t length);
+int64_t FindPrefilterCandidate(const RegexPrefilter& filter, const char16_t* text, int64_t from,
+                               int64_t length);
 
 }  // namespace vemora

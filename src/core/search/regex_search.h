@@ -34,10 +34,18 @@ struct RegexScanOutcome {
 // goes on one unit further. A rejected pattern gives `compiled` false and the library's
 // message (at most 90 units). `cancel`, when given, is looked at between library calls,
 // each of which is kept short, so a scan stops soon after it is set.
+//
+// The library counts bytes in an int: each call is shown at most `subjectUnits` units of
+// the text, reaching an eighth of that behind where the call starts to look. A match that
+// comes within a quarter of that of where the shown text is cut is looked for again in
+// text shown from its start, so only a match (or look-around) longer than that could be
+// missed or cut where a larger text is searched in stretches.
+inline constexpr int64_t kRegexSubjectUnits = int64_t{1} << 29;
 RegexScanOutcome CollectRegexHits(std::u16string_view text, std::u16string_view pattern,
                                   BlockList<SearchHit, 49>& hits,
                                   RegexScanMode mode = RegexScanMode::kFiltered,
-                                  const std::atomic<bool>* cancel = nullptr);
+                                  const std::atomic<bool>* cancel = nullptr,
+                                  int64_t subjectUnits = kRegexSubjectUnits);
 
 // Whether what the pattern matches at a position can depend on where the subject begins
 // (anchors, word and grapheme edges, look-behind, \G, \K). Only for patterns that cannot

@@ -153,7 +153,7 @@ std::u16string_view WithoutTrailingLeadSurrogate(std::u16string_view units) {
 
 namespace {
 
-bool IsLineBreak(const char16_t* text, int32_t at) {
+bool IsLineBreak(const char16_t* text, int64_t at) {
   return text[at] == u'\n';
 }
 
@@ -168,14 +168,15 @@ class Scanner {
     kExhausted,  // the library gave up while passing over empty matches, at `at`
   };
 
-  Scanner(OnigurumaScan& scan, const char16_t* text, int32_t length, BlockList<SearchHit, 49>& hits,
-          const std::atomic<bool>* cancel, RegexScanOutcome& outcome)
+  Scanner(OnigurumaScan& scan, const char16_t* text, int64_t length, BlockList<SearchHit, 49>& hits,
+          const std::atomic<bool>* cancel, RegexScanOutcome& outcome, int64_t subjectUnits)
       : scan_(scan),
         text_(text),
         length_(length),
         hits_(hits),
         cancel_(cancel),
-        outcome_(outcome) {}
+        outcome_(outcome),
+        subjectUnits_(std::max<int64_t>(subjectUnits, 8)) {}
 
   // Every match from each new subject. With `skipEmpty` the library passes over empty
   // matches itself and only the places where a non-empty match exists are asked for the
@@ -185,13 +186,13 @@ class Scanner {
   // where the preferred empty match would not: such a line is scanned position by position.
   void CollectAll(bool skipEmpty) {
     const std::u16string_view text(text_, static_cast<size_t>(length_));
-    int32_t q = 0;            // the subject's start
-    int32_t from = 0;         // no match starts in [q, from)
-    int32_t plainUntil = -1;  // positions up to here are tried one by one
+    int64_t q = 0;            // the subject's start
+    int64_t from = 0;         // no match starts in [q, from)
+    int64_t plainUntil = -1;  // positions up to here are tried one by one
     while (from <= length_) {
       const bool notEmpty = skipEmpty && from > plainUntil;
-      int32_t at = 0;
-      int32_t length = 0;
+      int64_t at = 0;
+      int64_t length = 0;
       const Step step = Find(q, from, length_, notEmpty, at, length);
       if (step == Step::kExhausted) {
         // No non-empty match starts before `at`, wherever the subject begins.
@@ -201,7 +202,8 @@ class Scanner {
       }
       if (step != Step::kMatch) return;
       if (notEmpty) {
-        const int preferred = scan_.Match(text_ + q, text_ + length_, text_ + at);
+        const Shown shown = ShownFor(q, at);
+        const int preferred = scan_.Match(text_ + shown.start, text_ + shown.end, text_ + at);
         if (preferred == ONIG_ABORT) {
           outcome_.cancelled = true;
           return;
@@ -234,14 +236,14 @@ class Scanner {
   // starts there rather than at the line's start.
   void CollectFiltered(const RegexPrefilter& filter) {
     const char16_t* start = text_;
-    const int32_t length = length_;
-    int32_t q = 0;        // the subject's start
-    int32_t scanned = 0;  // no match starts in [q, scanned)
-    int32_t lineEnd = -1;
+    const int64_t length = length_;
+    int64_t q = 0;        // the subject's start
+    int64_t scanned = 0;  // no match starts in [q, scanned)
+    int64_t lineEnd = -1;
     uint32_t steps = 0;
     while (scanned < length) {
       if ((++steps & 0xFFF) == 0 && Cancelled()) return;
-      const int32_t candidate = FindPrefilterCandidate(filter, start, scanned, length);
+      const int64_t candidate = FindPrefilterCandidate(filter, start, scanned, length);
       if (candidate < 0) break;
       if (!filter.wholeMatches.empty()) {
         // The candidate begins every match, and the texts a match can be are known.
@@ -255,10 +257,10 @@ class Scanner {
           continue;
         }
       }
-      const int32_t earliest = filter.candidateOffset < 0
+      const int64_t earliest = filter.candidateOffset < 0
                                    ? scanned
                                    : std::max(scanned, candidate - filter.candidateOffset);
-      int32_t lineStart = candidate;
+      int64_t lineStart = candidate;
       while (lineStart > earliest && !IsLineBreak(start, lineStart - 1) &&
              MayPrecedeCandidate(filter, start[lineStart - 1]))
         --lineStart;
@@ -270,8 +272,8 @@ class Scanner {
         lineEnd = candidate;
         while (lineEnd < length && !IsLineBreak(start, lineEnd)) ++lineEnd;
       }
-      int32_t at = 0;
-      int32_t matchLength = 0;
+      int64_t at = 0;
+      int64_t matchLength = 0;
       const Step step = Find(q, lineStart, lineEnd, false, at, matchLength);
       if (step == Step::kStopped) return;
       if (step == Step::kMatch && matchLength > 0) {
@@ -290,35 +292,61 @@ class Scanner {
   }
 
   // The first line break at or after `at`, or the text's end.
-  int32_t LineEndFrom(int32_t at) const {
+  int64_t LineEndFrom(int64_t at) const {
     while (at < length_ && !IsLineBreak(text_, at)) ++at;
     return at;
+  }
+
+  // The part of the text one library call is shown: from the subject's start, or an eighth
+  // of the most it takes behind `from` when the start lies further back, to the text's end
+  // or as far as the library counts.
+  struct Shown {
+    int64_t start;
+    int64_t end;
+    bool cut;  // ends before the text does
+  };
+  Shown ShownFor(int64_t subject, int64_t from) const {
+    const int64_t start = std::max(subject, from - subjectUnits_ / 8);
+    const int64_t end = std::min(length_, start + subjectUnits_);
+    return {start, end, end < length_};
   }
 
   // The first match with the subject at `subject` starting in [from, to], confined to the
   // text before `to` unless that is the text's end. The library tries the start positions
   // in order, so no match starts before the place where it gave up: that line is counted
-  // and the search goes on behind it.
-  Step Find(int32_t subject, int32_t from, int32_t to, bool notEmpty, int32_t& at,
-            int32_t& length) {
+  // and the search goes on behind it. Where the text shown is cut, a match near the cut is
+  // looked for again from its start, and without one the search goes on a margin before it.
+  Step Find(int64_t subject, int64_t from, int64_t to, bool notEmpty, int64_t& at,
+            int64_t& length) {
     const OnigOptionType option = notEmpty ? ONIG_OPTION_FIND_NOT_EMPTY : ONIG_OPTION_NONE;
+    const int64_t margin = subjectUnits_ / 4;
     while (true) {
       if (Cancelled()) return Step::kStopped;
       if (from > to || (from == to && to < length_)) return Step::kNone;
+      const Shown shown = ShownFor(subject, from);
+      const int64_t range = std::min(to, shown.end);
       const int result =
-          scan_.Search(text_ + subject, text_ + length_, text_ + from, text_ + to, option);
+          scan_.Search(text_ + shown.start, text_ + shown.end, text_ + from, text_ + range, option);
       if (result >= 0) {
-        at = subject + scan_.MatchStart();
+        at = shown.start + scan_.MatchStart();
         length = scan_.MatchLength();
+        if (shown.cut && at + length > shown.end - margin && at > from) {
+          from = at;
+          continue;
+        }
         return Step::kMatch;
       }
-      if (result == ONIG_MISMATCH) return Step::kNone;
+      if (result == ONIG_MISMATCH) {
+        if (!shown.cut || to < shown.end - margin) return Step::kNone;
+        from = shown.end - margin;
+        continue;
+      }
       if (result == ONIG_ABORT) {
         outcome_.cancelled = true;
         return Step::kStopped;
       }
       const char16_t* failed = scan_.LastAttempt();
-      const int32_t failedAt = failed ? static_cast<int32_t>(failed - text_) : from;
+      const int64_t failedAt = failed ? static_cast<int64_t>(failed - text_) : from;
       if (notEmpty) {
         at = std::max(failedAt, from);
         return Step::kExhausted;
@@ -330,10 +358,11 @@ class Scanner {
 
   OnigurumaScan& scan_;
   const char16_t* text_;
-  int32_t length_;
+  int64_t length_;
   BlockList<SearchHit, 49>& hits_;
   const std::atomic<bool>* cancel_;
   RegexScanOutcome& outcome_;
+  int64_t subjectUnits_;
 };
 
 }  // namespace
@@ -360,7 +389,7 @@ bool DependsOnSubjectStart(std::u16string_view pattern) {
 
 RegexScanOutcome CollectRegexHits(std::u16string_view text, std::u16string_view pattern,
                                   BlockList<SearchHit, 49>& hits, RegexScanMode mode,
-                                  const std::atomic<bool>* cancel) {
+                                  const std::atomic<bool>* cancel, int64_t subjectUnits) {
   RegexScanOutcome outcome;
   OnigurumaScan scan(cancel);
   pattern = WithoutTrailingLeadSurrogate(pattern);
@@ -370,8 +399,8 @@ RegexScanOutcome CollectRegexHits(std::u16string_view text, std::u16string_view 
   }
   static const char16_t kEmpty[1] = {0};
   const char16_t* start = text.empty() ? kEmpty : text.data();
-  const auto length = static_cast<int32_t>(WithoutTrailingLeadSurrogate(text).size());
-  Scanner scanner(scan, start, length, hits, cancel, outcome);
+  const auto length = static_cast<int64_t>(WithoutTrailingLeadSurrogate(text).size());
+  Scanner scanner(scan, start, length, hits, cancel, outcome, subjectUnits);
   // The pattern is read first: the pass over the text for half pairs is paid only when it
   // can change the way of scanning. Where half pairs are, the library's steps depend on
   // where its search begins, so only the plain way is exact there.

@@ -32,14 +32,14 @@ struct CandidateFilter {
 
 // The first q in [from, last] that passes the filter, or -1. Every candidate position
 // passes through here, so it looks at sixteen positions per step.
-int32_t FindCandidate(const char16_t* text, int32_t from, int32_t last, const CandidateFilter& f) {
-  int32_t q = from;
+int64_t FindCandidate(const char16_t* text, int64_t from, int64_t last, const CandidateFilter& f) {
+  int64_t q = from;
 #if defined(__SSE2__)
   const __m128i firstA = _mm_set1_epi16(static_cast<short>(f.firstA));
   const __m128i firstB = _mm_set1_epi16(static_cast<short>(f.firstB));
   const __m128i endA = _mm_set1_epi16(static_cast<short>(f.endA));
   const __m128i endB = _mm_set1_epi16(static_cast<short>(f.endB));
-  auto passing = [&](int32_t at) {
+  auto passing = [&](int64_t at) {
     const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
     const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at + f.span));
     return _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi16(head, firstA), _mm_cmpeq_epi16(head, firstB)),
@@ -62,7 +62,7 @@ int32_t FindCandidate(const char16_t* text, int32_t from, int32_t last, const Ca
 
 // A hit that begins or ends between the two halves of a surrogate pair would show and
 // step to half a character; such a place is not a hit.
-bool SplitsCharacter(std::u16string_view text, int32_t start, int32_t length) {
+bool SplitsCharacter(std::u16string_view text, int64_t start, int32_t length) {
   return SplitsSurrogatePair(text, start) || SplitsSurrogatePair(text, start + length);
 }
 
@@ -81,7 +81,7 @@ bool CollectPlainHits(std::u16string_view textView, std::u16string_view pattern,
                       BlockList<SearchHit, 49>& hits, const std::atomic<bool>* cancel) {
   if (Caps != 0 && Caps != 1) return true;  // neither comparison applies: nothing matches
   const int32_t length = static_cast<int32_t>(pattern.size());
-  const int32_t last = static_cast<int32_t>(textView.size()) - length;
+  const int64_t last = static_cast<int64_t>(textView.size()) - length;
   if (last < 0) return true;
   const char16_t* text = textView.data();
   const char16_t* wanted = pattern.data();
@@ -96,11 +96,11 @@ bool CollectPlainHits(std::u16string_view textView, std::u16string_view pattern,
   const auto [firstA, firstB] = both(pattern[0]);
   const auto [endA, endB] = both(pattern[length - 1]);
   const CandidateFilter filter{firstA, firstB, endA, endB, length - 1};
-  int32_t q = 0;
+  int64_t q = 0;
   while (q <= last) {
     if (cancel && cancel->load(std::memory_order_relaxed)) return false;
-    const int32_t stretchEnd = last - q > kPlainStretch ? q + kPlainStretch : last;
-    const int32_t candidate = FindCandidate(text, q, stretchEnd, filter);
+    const int64_t stretchEnd = last - q > kPlainStretch ? q + kPlainStretch : last;
+    const int64_t candidate = FindCandidate(text, q, stretchEnd, filter);
     if (candidate < 0) {
       q = stretchEnd + 1;
       continue;
@@ -174,20 +174,20 @@ SearchOutcome SearchDocument(Document& document, int32_t startLine, std::u16stri
 
 int32_t FindNextHit(const Document& document, int32_t line) {
   if (!IsDisplayLine(document, line) || document.hits.Empty()) return -1;
-  const int32_t from = document.lineTable.StartOf(line + 1);
+  const int64_t from = document.lineTable.StartOf(line + 1);
   const auto& hits = document.hits;
   // The first hit starting at or after `from`.
-  const int32_t low =
+  const int64_t low =
       hits.PartitionPoint([from](const SearchHit& hit) { return hit.start < from; });
   return low < hits.Size() ? DisplayLineOf(document, hits[low].start) : -1;
 }
 
 int32_t FindPreviousHit(const Document& document, int32_t line) {
   if (!IsDisplayLine(document, line) || document.hits.Empty()) return -1;
-  const int32_t before = document.lineTable.StartOf(line);
+  const int64_t before = document.lineTable.StartOf(line);
   const auto& hits = document.hits;
   // The number of hits starting before `before`.
-  const int32_t low =
+  const int64_t low =
       hits.PartitionPoint([before](const SearchHit& hit) { return hit.start < before; });
   return low > 0 ? DisplayLineOf(document, hits[low - 1].start) : -1;
 }

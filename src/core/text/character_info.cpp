@@ -268,19 +268,20 @@ std::u16string CharacterInfoLine(std::u16string_view character, TextEncoding enc
 std::u16string CharacterInfoText(const Document& document) {
   if (document.SelectionAnchor == kNoPosition || document.SelectionEnd == kNoPosition) return {};
   const std::u16string_view text = document.Text();
-  const auto length = static_cast<int32_t>(text.size());
-  const int32_t low =
-      std::clamp(std::min(document.SelectionAnchor, document.SelectionEnd), 0, length);
-  const int32_t high =
-      std::clamp(std::max(document.SelectionAnchor, document.SelectionEnd), 0, length);
+  const auto length = static_cast<int64_t>(text.size());
+  const int64_t low =
+      std::clamp<int64_t>(std::min(document.SelectionAnchor, document.SelectionEnd), 0, length);
+  const int64_t high =
+      std::clamp<int64_t>(std::max(document.SelectionAnchor, document.SelectionEnd), 0, length);
   const TextEncoding encoding =
       document.sourceKind == kSourceFile ? document.encoding : kEncodingNone;
   std::u16string lines;
   int32_t count = 0;
-  for (int32_t p = low; p < high && count < kCharacterInfoLimit; ++count) {
-    const int32_t units =
-        p + 1 < high && IsHighSurrogate(text[p]) && IsLowSurrogate(text[p + 1]) ? 2 : 1;
-    lines += CharacterInfoLine(text.substr(p, units), encoding) + u"\r\n";
+  for (int64_t p = low; p < high && count < kCharacterInfoLimit; ++count) {
+    const size_t at = static_cast<size_t>(p);
+    const size_t units =
+        p + 1 < high && IsHighSurrogate(text[at]) && IsLowSurrogate(text[at + 1]) ? 2 : 1;
+    lines += CharacterInfoLine(text.substr(at, units), encoding) + u"\r\n";
     p += units;
   }
   return lines;

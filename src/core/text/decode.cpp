@@ -30,8 +30,8 @@ inline void WriteJisPairAsShiftJis(uint8_t j1, uint8_t j2, uint8_t*& out) {
   *out++ = static_cast<uint8_t>((j1 & 1) == 0 ? j2 + 0x7E : j2 < 0x60 ? j2 + 0x1F : j2 + 0x20);
 }
 
-void SwapBytes(char16_t* units, int32_t count) {
-  for (int32_t i = 0; i < count; ++i)
+void SwapBytes(char16_t* units, int64_t count) {
+  for (int64_t i = 0; i < count; ++i)
     units[i] = static_cast<char16_t>((units[i] >> 8) | (units[i] << 8));
 }
 
@@ -54,7 +54,7 @@ bool LeadByteBefore(const uint8_t* start, const uint8_t* lineEnd) {
 }
 
 // Decodes into a new buffer of one unit per byte, converting once.
-void DecodeInto(Document& document, uint32_t codePage, const uint8_t* bytes, int32_t length) {
+void DecodeInto(Document& document, uint32_t codePage, const uint8_t* bytes, int64_t length) {
   DecodedText text(length);
   text.Append(codePage, bytes, length);
   text.MoveInto(document);
@@ -62,11 +62,11 @@ void DecodeInto(Document& document, uint32_t codePage, const uint8_t* bytes, int
 
 }  // namespace
 
-std::vector<uint8_t> DecodeEucToShiftJis(const uint8_t* bytes, int32_t length) {
-  std::vector<uint8_t> output(static_cast<size_t>(std::max(length, 0)));
+std::vector<uint8_t> DecodeEucToShiftJis(const uint8_t* bytes, int64_t length) {
+  std::vector<uint8_t> output(static_cast<size_t>(std::max<int64_t>(length, 0)));
   uint8_t* out = output.data();
   int pending = -1;
-  for (int32_t i = 0; i < length; ++i) {
+  for (int64_t i = 0; i < length; ++i) {
     const uint8_t b = bytes[i];
     if (pending < 0 && b >= 0xA1 && i + 1 < length && bytes[i + 1] >= 0x80) {
       // The common case, a whole pair with nothing pending, in one step.
@@ -104,10 +104,10 @@ std::vector<uint8_t> DecodeEucToShiftJis(const uint8_t* bytes, int32_t length) {
   return output;
 }
 
-std::vector<uint8_t> DecodeJisToShiftJis(const uint8_t* bytes, int32_t length) {
+std::vector<uint8_t> DecodeJisToShiftJis(const uint8_t* bytes, int64_t length) {
   enum class Mode { kAscii, kKanji, kKatakana };
   enum class Escape { kNone, kAfterEsc, kAfterIntermediate };
-  std::vector<uint8_t> output(static_cast<size_t>(std::max(length, 0)));
+  std::vector<uint8_t> output(static_cast<size_t>(std::max<int64_t>(length, 0)));
   uint8_t* out = output.data();
   Mode mode = Mode::kAscii;
   Escape escape = Escape::kNone;
@@ -117,7 +117,7 @@ std::vector<uint8_t> DecodeJisToShiftJis(const uint8_t* bytes, int32_t length) {
     if (pending >= 0) *out++ = static_cast<uint8_t>(pending);
     pending = -1;
   };
-  for (int32_t i = 0; i < length; ++i) {
+  for (int64_t i = 0; i < length; ++i) {
     const uint8_t b = bytes[i];
     if (escape == Escape::kNone) {
       if (b == kEsc) {
@@ -173,21 +173,21 @@ std::vector<uint8_t> DecodeJisToShiftJis(const uint8_t* bytes, int32_t length) {
   return output;
 }
 
-void DecodeShiftJis(const uint8_t* bytes, int32_t length, DecodedText& text) {
-  const uint8_t* const end = bytes + std::max(length, 0);
+void DecodeShiftJis(const uint8_t* bytes, int64_t length, DecodedText& text) {
+  const uint8_t* const end = bytes + std::max<int64_t>(length, 0);
   const uint8_t* piece = bytes;
   for (const uint8_t* lineEnd = FindEitherByte(bytes, end, '\n', '\r'); lineEnd != end;
        lineEnd = FindEitherByte(lineEnd + 1, end, '\n', '\r')) {
     if (lineEnd > piece && IsShiftJisLead(lineEnd[-1]) && LeadByteBefore(piece, lineEnd)) {
-      text.Append(kCodePageShiftJis, piece, static_cast<int32_t>(lineEnd - 1 - piece));
+      text.Append(kCodePageShiftJis, piece, lineEnd - 1 - piece);
       text.Append(kShiftJisReplacement);
       piece = lineEnd;
     }
   }
-  text.Append(kCodePageShiftJis, piece, static_cast<int32_t>(end - piece));
+  text.Append(kCodePageShiftJis, piece, end - piece);
 }
 
-void DecodeShiftJisInto(Document& document, const uint8_t* bytes, int32_t length) {
+void DecodeShiftJisInto(Document& document, const uint8_t* bytes, int64_t length) {
   DecodedText text(length);
   DecodeShiftJis(bytes, length, text);
   text.MoveInto(document);
@@ -203,7 +203,7 @@ void DecodeDocumentText(Document& document, FileBytes&& bytes, TextEncoding enco
 
 void DecodeDocumentTextOnOneThread(Document& document, FileBytes&& bytes, TextEncoding encoding) {
   FileBytes input = std::move(bytes);  // freed on return unless it becomes the text
-  const int32_t length = std::max(input.length, 0);
+  const int64_t length = std::max<int64_t>(input.length, 0);
   switch (encoding) {
     case kEncodingUtf16Bom:
     case kEncodingUtf16BeBom:
@@ -211,7 +211,7 @@ void DecodeDocumentTextOnOneThread(Document& document, FileBytes&& bytes, TextEn
     case kEncodingUtf16Be: {
       const bool mark = encoding == kEncodingUtf16Bom || encoding == kEncodingUtf16BeBom;
       // Even a forced "with mark" on a file shorter than a mark gives an empty text.
-      const int32_t skip = mark ? std::min(length, 2) : 0;
+      const int64_t skip = mark ? std::min<int64_t>(length, 2) : 0;
       document.textBuffer = input.TakeStorage();
       document.text = document.textBuffer.get() + (mark ? 1 : 0);
       document.textLength = (length - skip) / 2;
@@ -222,17 +222,17 @@ void DecodeDocumentTextOnOneThread(Document& document, FileBytes&& bytes, TextEn
     case kEncodingJis: {
       const std::vector<uint8_t> sjis = DecodeJisToShiftJis(input.data(), length);
       input = {};
-      DecodeShiftJisInto(document, sjis.data(), static_cast<int32_t>(sjis.size()));
+      DecodeShiftJisInto(document, sjis.data(), static_cast<int64_t>(sjis.size()));
       return;
     }
     case kEncodingEuc: {
       const std::vector<uint8_t> sjis = DecodeEucToShiftJis(input.data(), length);
       input = {};
-      DecodeShiftJisInto(document, sjis.data(), static_cast<int32_t>(sjis.size()));
+      DecodeShiftJisInto(document, sjis.data(), static_cast<int64_t>(sjis.size()));
       return;
     }
     case kEncodingUtf8Bom: {
-      const int32_t skip = std::min(length, 3);
+      const int64_t skip = std::min<int64_t>(length, 3);
       DecodeInto(document, kCodePageUtf8, input.data() + skip, length - skip);
       return;
     }
@@ -242,8 +242,9 @@ void DecodeDocumentTextOnOneThread(Document& document, FileBytes&& bytes, TextEn
   }
 }
 
-int32_t DetectLineEnd(const char16_t* text, int32_t length) {
-  const std::u16string_view view(text ? text : u"", static_cast<size_t>(std::max(length, 0)));
+int32_t DetectLineEnd(const char16_t* text, int64_t length) {
+  const std::u16string_view view(text ? text : u"",
+                                 static_cast<size_t>(std::max<int64_t>(length, 0)));
   // A text without CR is searched to its end, twice: sixteen bytes at a time.
   const char16_t* const end = view.data() + view.size();
   const char16_t* const cr = FindUnit(view.data(), end, u'\r');

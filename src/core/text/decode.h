@@ -28,18 +28,18 @@ class DecodedText;
 // are. A lead byte that a CR or LF follows becomes U+30FB, the code page's replacement
 // for a character it cannot read (as for a lead byte at the very end), and the line end
 // stays: a broken character never joins two lines.
-void DecodeShiftJis(const uint8_t* bytes, int32_t length, DecodedText& text);
+void DecodeShiftJis(const uint8_t* bytes, int64_t length, DecodedText& text);
 
 // The same, as the document's whole text.
-void DecodeShiftJisInto(Document& document, const uint8_t* bytes, int32_t length);
+void DecodeShiftJisInto(Document& document, const uint8_t* bytes, int64_t length);
 
 // Byte-for-byte converters to Shift_JIS. An EUC-JP character that a line end cuts short
 // becomes the Shift_JIS replacement character (two bytes) before the line end.
-std::vector<uint8_t> DecodeJisToShiftJis(const uint8_t* bytes, int32_t length);
-std::vector<uint8_t> DecodeEucToShiftJis(const uint8_t* bytes, int32_t length);
+std::vector<uint8_t> DecodeJisToShiftJis(const uint8_t* bytes, int64_t length);
+std::vector<uint8_t> DecodeEucToShiftJis(const uint8_t* bytes, int64_t length);
 
 // LineEndKind of the text: decided by its first CR if it has one, else by any LF.
-int32_t DetectLineEnd(const char16_t* text, int32_t length);
+int32_t DetectLineEnd(const char16_t* text, int64_t length);
 
 // "CR-LF", "LF", "CR"; empty for -1.
 std::u16string_view LineEndName(int32_t lineEndKind);

@@ -23,7 +23,7 @@ int32_t Utf8BytesWanted(uint8_t b) {
 
 // A UTF-8 sequence that the line end at q cuts short is read differently at the end of
 // the decoder's input (it swallows what is left) than in the middle: no cut there.
-bool Utf8LineEndUsable(const uint8_t* bytes, int32_t q) {
+bool Utf8LineEndUsable(const uint8_t* bytes, int64_t q) {
   for (int32_t i = 1; i <= 3 && q - i >= 0; ++i) {
     if (Utf8BytesWanted(bytes[q - i]) >= i) return false;
   }
@@ -38,10 +38,10 @@ bool IsUtf16BigEndian(TextEncoding encoding) {
   return encoding == kEncodingUtf16Be || encoding == kEncodingUtf16BeBom;
 }
 
-void DecodePiece(TextEncoding encoding, const uint8_t* bytes, int32_t length, DecodedText& text) {
+void DecodePiece(TextEncoding encoding, const uint8_t* bytes, int64_t length, DecodedText& text) {
   if (encoding == kEncodingEuc) {
     const std::vector<uint8_t> sjis = DecodeEucToShiftJis(bytes, length);
-    DecodeShiftJis(sjis.data(), static_cast<int32_t>(sjis.size()), text);
+    DecodeShiftJis(sjis.data(), static_cast<int64_t>(sjis.size()), text);
   } else if (IsUtf8(encoding)) {
     text.Append(kCodePageUtf8, bytes, length);
   } else {
@@ -50,10 +50,10 @@ void DecodePiece(TextEncoding encoding, const uint8_t* bytes, int32_t length, De
 }
 
 // Byte order of big-endian UTF-16 turned in place, a share per piece.
-void SwapInPieces(char16_t* units, int32_t count, int32_t pieces) {
+void SwapInPieces(char16_t* units, int64_t count, int32_t pieces) {
   RunPieces(pieces, [&](int32_t i) {
-    const int32_t to = ShareStart(count, i + 1, pieces);
-    for (int32_t k = ShareStart(count, i, pieces); k < to; ++k)
+    const int64_t to = ShareStart(count, i + 1, pieces);
+    for (int64_t k = ShareStart(count, i, pieces); k < to; ++k)
       units[k] = static_cast<char16_t>((units[k] >> 8) | (units[k] << 8));
   });
 }
@@ -64,14 +64,14 @@ void SwapInPieces(char16_t* units, int32_t count, int32_t pieces) {
 class ChunkPlaces {
  public:
   ChunkPlaces(int32_t chunks, FileBytes& input, const uint8_t* start,
-              const std::vector<int32_t>& cuts)
+              const std::vector<int64_t>& cuts)
       : starts_(static_cast<size_t>(chunks) + 1, 0),
         input_(input),
         cuts_(cuts),
         skip_(start - input.data()) {}
 
   // The place of chunk k, whose length is now known; makes the next chunk's place known.
-  int32_t Claim(int32_t k, int32_t length) {
+  int64_t Claim(int32_t k, int64_t length) {
     const auto i = static_cast<size_t>(k);
     turns_.InTurn(k, [&] { starts_[i + 1] = starts_[i] + length; });
     // Outside the turn: unmapping is a system call that the other threads need not wait for.
@@ -79,13 +79,13 @@ class ChunkPlaces {
     return starts_[i];
   }
 
-  int32_t Start(int32_t k) const { return starts_[static_cast<size_t>(k)]; }
-  int32_t End() const { return starts_.back(); }
+  int64_t Start(int32_t k) const { return starts_[static_cast<size_t>(k)]; }
+  int64_t End() const { return starts_.back(); }
 
  private:
-  std::vector<int32_t> starts_;  // each written in its chunk's turn, read after it
+  std::vector<int64_t> starts_;  // each written in its chunk's turn, read after it
   FileBytes& input_;
-  const std::vector<int32_t>& cuts_;
+  const std::vector<int64_t>& cuts_;
   int64_t skip_;
   ChunkTurns turns_;
 };
@@ -98,7 +98,7 @@ bool DecodesInPieces(TextEncoding encoding) {
 }
 
 void DecodeDocumentTextInPieces(Document& document, FileBytes&& bytes, TextEncoding encoding,
-                                int32_t pieces, int32_t room) {
+                                int32_t pieces, int64_t room) {
   if (!DecodesInPieces(encoding) || pieces <= 1) {
     DecodeDocumentTextOnOneThread(document, std::move(bytes), encoding);
     return;
@@ -112,18 +112,18 @@ void DecodeDocumentTextInPieces(Document& document, FileBytes&& bytes, TextEncod
     return;
   }
   FileBytes input = std::move(bytes);
-  const int32_t length = std::max(input.length, 0);
-  const int32_t skip = encoding == kEncodingUtf8Bom ? std::min(length, 3) : 0;
+  const int64_t length = std::max<int64_t>(input.length, 0);
+  const int64_t skip = encoding == kEncodingUtf8Bom ? std::min<int64_t>(length, 3) : 0;
   const uint8_t* const start = input.data() + skip;
-  const int32_t size = length - skip;
+  const int64_t size = length - skip;
   // Many more chunks than threads, each decoded into a small buffer of its thread's that
   // stays in the cache and then copied to its place in the text: the text is the only new
   // memory touched, as on one thread.
-  const int32_t chunkCount = std::max(pieces, size / kChunkBytes);
-  const std::vector<int32_t> cuts =
+  const auto chunkCount = static_cast<int32_t>(std::max<int64_t>(pieces, size / kChunkBytes));
+  const std::vector<int64_t> cuts =
       IsUtf8(encoding)
           ? CutsAfterLineEnds(start, size, chunkCount,
-                              [start](int32_t q) { return Utf8LineEndUsable(start, q); })
+                              [start](int64_t q) { return Utf8LineEndUsable(start, q); })
           : CutsAfterLineEnds(start, size, chunkCount);
   const auto chunks = static_cast<int32_t>(cuts.size()) - 1;
 
@@ -141,8 +141,8 @@ void DecodeDocumentTextInPieces(Document& document, FileBytes&& bytes, TextEncod
     for (int32_t k = nextChunk++; k < chunks; k = nextChunk++) {
       scratch.Clear(cuts[k + 1] - cuts[k]);
       DecodePiece(encoding, start + cuts[k], cuts[k + 1] - cuts[k], scratch);
-      const int32_t place = places.Claim(k, scratch.Length());
-      if (int64_t{place} + scratch.Length() > room) {
+      const int64_t place = places.Claim(k, scratch.Length());
+      if (place + scratch.Length() > room) {
         outside[static_cast<size_t>(k)] = scratch.View();
         roomShort = true;
         continue;
@@ -161,7 +161,7 @@ void DecodeDocumentTextInPieces(Document& document, FileBytes&& bytes, TextEncod
   char16_t* const out = joined.Extend(places.End());
   for (int32_t k = 0; k < chunks; ++k) {
     const std::u16string& aside = outside[static_cast<size_t>(k)];
-    const int32_t length = places.Start(k + 1) - places.Start(k);
+    const int64_t length = places.Start(k + 1) - places.Start(k);
     std::copy_n(aside.empty() ? text + places.Start(k) : aside.data(), length,
                 out + places.Start(k));
   }

@@ -25,6 +25,6 @@ bool DecodesInPieces(TextEncoding encoding);
 // file are released as the chunks before them are decoded. `room` is how many units the
 // text is first given (one per byte when negative); tests make it short.
 void DecodeDocumentTextInPieces(Document& document, FileBytes&& bytes, TextEncoding encoding,
-                                int32_t pieces, int32_t room = -1);
+                                int32_t pieces, int64_t room = -1);
 
 }  // namespace vemora

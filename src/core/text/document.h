@@ -38,14 +38,14 @@ inline constexpr uint32_t kBoldAttribute = 0x20000000;
 
 // Positions in the text are offsets in UTF-16 units from the text start.
 struct OverstrikeRun {
-  int32_t start = 0;
-  int32_t length = 0;
+  int64_t start = 0;
+  int64_t length = 0;
   uint32_t attributes = 0;  // kUnderlineAttribute and/or kBoldAttribute
 };
 
 struct SearchHit {
-  int32_t start = 0;
-  int32_t length = 0;
+  int64_t start = 0;
+  int64_t length = 0;
 };
 
 // A whole file mapped read-only into memory, released when this goes.
@@ -67,15 +67,15 @@ class MappedFile {
 struct FileBytes {
   std::unique_ptr<char16_t[]> storage;
   std::unique_ptr<MappedFile> mapped;
-  int32_t length = 0;
+  int64_t length = 0;
 
-  static FileBytes Allocate(int32_t length) {
+  static FileBytes Allocate(int64_t length) {
     FileBytes bytes;
     bytes.storage = std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(length) / 2 + 1);
     bytes.length = length;
     return bytes;
   }
-  static FileBytes Map(std::unique_ptr<MappedFile> view, int32_t length) {
+  static FileBytes Map(std::unique_ptr<MappedFile> view, int64_t length) {
     FileBytes bytes;
     bytes.mapped = std::move(view);
     bytes.length = length;
@@ -96,12 +96,12 @@ struct FileBytes {
     if (mapped) {
       auto copy = std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(length) / 2 + 1);
       // A megabyte at a time, each released once copied: never the file twice in memory.
-      constexpr int32_t kStep = 1 << 20;
-      for (int32_t at = 0; at < length; at += kStep) {
-        const int32_t count = std::min(kStep, length - at);
+      constexpr int64_t kStep = 1 << 20;
+      for (int64_t at = 0; at < length; at += kStep) {
+        const int64_t count = std::min(kStep, length - at);
         std::memcpy(reinterpret_cast<uint8_t*>(copy.get()) + at, mapped->Data() + at,
                     static_cast<size_t>(count));
-        mapped->ReleaseBelow(int64_t{at} + count);
+        mapped->ReleaseBelow(at + count);
       }
       mapped.reset();
       return copy;
@@ -110,7 +110,7 @@ struct FileBytes {
   }
 };
 
-inline constexpr int32_t kNoPosition = -1;
+inline constexpr int64_t kNoPosition = -1;
 inline constexpr char16_t kUntitledName[] = u"(無題)";
 
 // What a filtered view keeps beside its own text: the whole document and the file's line
@@ -131,10 +131,10 @@ struct Document {
 
   std::unique_ptr<char16_t[]> textBuffer;  // owns the text
   char16_t* text = nullptr;                // first unit: textBuffer, or one unit in
-  int32_t textLength = 0;
+  int64_t textLength = 0;
   // Units the buffer holds from `text` on, not counting the terminating NUL; 0 when only
   // the text itself fits. A followed file's text keeps room to grow into.
-  int32_t textCapacity = 0;
+  int64_t textCapacity = 0;
   // The size of the file the text was read from, or -1.
   int64_t sourceBytes = -1;
 
@@ -160,8 +160,8 @@ struct Document {
   std::unique_ptr<FilterSource, FilterSourceDeleter> filter;
 
   int32_t MouseSelecting = 0;
-  int32_t SelectionAnchor = kNoPosition;
-  int32_t SelectionEnd = kNoPosition;
+  int64_t SelectionAnchor = kNoPosition;
+  int64_t SelectionEnd = kNoPosition;
 
   std::u16string_view Text() const {
     return std::u16string_view(text ? text : u"", static_cast<size_t>(textLength));

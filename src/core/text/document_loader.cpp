@@ -2,10 +2,12 @@
 #include "core/text/document_loader.h"
 
 #include <algorithm>
+#include <new>
 #include <string>
 
 #include "core/layout/layout.h"
 #include "core/platform/files.h"
+#include "core/platform/out_of_memory.h"
 #include "core/text/decode.h"
 #include "core/text/encoding.h"
 #include "core/text/load_job.h"
@@ -17,7 +19,7 @@ constexpr int32_t kStandardInputPiece = 1024;
 
 // Gives the document its own copy of the text, NUL-terminated like every decoded text.
 void SetText(Document& document, std::u16string_view text) {
-  document.textLength = static_cast<int32_t>(text.size());
+  document.textLength = static_cast<int64_t>(text.size());
   document.textBuffer = std::make_unique_for_overwrite<char16_t[]>(text.size() + 1);
   std::copy(text.begin(), text.end(), document.textBuffer.get());
   document.textBuffer[text.size()] = 0;
@@ -26,6 +28,43 @@ void SetText(Document& document, std::u16string_view text) {
 
 bool RequestAsksForDetection(int32_t request) {
   return request == -1 || request == -3 || request == -4 || request == -5;
+}
+
+// The document of what standard input delivers; null when nothing or too much arrives.
+std::unique_ptr<Document> ReadStandardInputDocument(DocumentIo& io) {
+  std::unique_ptr<Document> current;
+  std::string bytes;
+  uint8_t piece[kStandardInputPiece];
+  int32_t received = io.ReadStandardInputPiece(piece, kStandardInputPiece);
+  const bool arrived = received > 0;
+  bool tooLarge = false;
+  if (arrived) {
+    // A pipe may deliver nothing once without having ended; the second empty read ends it.
+    int32_t emptyReads = 0;
+    while (emptyReads < 2) {
+      if (received > 0) {
+        if (static_cast<int64_t>(bytes.size()) + received > io.LargestStandardInput()) {
+          tooLarge = true;
+          std::string().swap(bytes);
+          break;
+        }
+        bytes.append(reinterpret_cast<const char*>(piece), static_cast<size_t>(received));
+      } else {
+        ++emptyReads;
+      }
+      if (emptyReads < 2) received = io.ReadStandardInputPiece(piece, kStandardInputPiece);
+    }
+  }
+  if (arrived && !tooLarge) {
+    auto document = std::make_unique<Document>();
+    document->name = kUntitledName;
+    // Piped text is read as Shift_JIS, the same on every system, like a file in it.
+    DecodeShiftJisInto(*document, reinterpret_cast<const uint8_t*>(bytes.data()),
+                       static_cast<int64_t>(bytes.size()));
+    document->sourceKind = kSourceStandardInput;
+    current = std::move(document);
+  }
+  return current;
 }
 
 }  // namespace
@@ -113,8 +152,13 @@ LoadOutcome LoadDocument(std::unique_ptr<Document>& current, std::u16string& pat
   // while it is read can leave it in place.
   bool cutShort = false;
   std::shared_ptr<LoadJob> job;
-  std::unique_ptr<Document> loaded =
-      ReadFile(path, request, io, &cutShort, host.StepOptions(), &job);
+  std::unique_ptr<Document> loaded;
+  try {
+    const RecoverableAllocations recoverable;
+    loaded = ReadFile(path, request, io, &cutShort, host.StepOptions(), &job);
+  } catch (const std::bad_alloc&) {
+    return LoadOutcome::kOutOfMemory;
+  }
   if (cutShort) return LoadOutcome::kCutShort;
   current = std::move(loaded);
   if (current && options.HistNum > 0) host.UpdateFileHistory(path);
@@ -132,55 +176,34 @@ LoadOutcome ReloadDocument(std::unique_ptr<Document>& current, int32_t request, 
   return LoadDocument(current, path, startLine, request, 1, options, host, io);
 }
 
-void ReadStandardInput(std::unique_ptr<Document>& current, int32_t startLine, LoadHost& host,
+bool ReadStandardInput(std::unique_ptr<Document>& current, int32_t startLine, LoadHost& host,
                        DocumentIo& io) {
   current.reset();
-  std::string bytes;
-  uint8_t piece[kStandardInputPiece];
-  int32_t received = io.ReadStandardInputPiece(piece, kStandardInputPiece);
-  const bool arrived = received > 0;
-  bool tooLarge = false;
-  if (arrived) {
-    // A pipe may deliver nothing once without having ended; the second empty read ends it.
-    int32_t emptyReads = 0;
-    while (emptyReads < 2) {
-      if (received > 0) {
-        // Refused like a file whose size a signed 32-bit count cannot hold, rather than
-        // cut to what such a count keeps of it.
-        if (static_cast<int64_t>(bytes.size()) + received > io.LargestStandardInput()) {
-          tooLarge = true;
-          std::string().swap(bytes);
-          break;
-        }
-        bytes.append(reinterpret_cast<const char*>(piece), static_cast<size_t>(received));
-      } else {
-        ++emptyReads;
-      }
-      if (emptyReads < 2) received = io.ReadStandardInputPiece(piece, kStandardInputPiece);
-    }
-  }
-  if (arrived && !tooLarge) {
-    auto document = std::make_unique<Document>();
-    document->name = kUntitledName;
-    // Piped text is read as Shift_JIS, the same on every system, like a file in it.
-    DecodeShiftJisInto(*document, reinterpret_cast<const uint8_t*>(bytes.data()),
-                       static_cast<int32_t>(bytes.size()));
-    document->sourceKind = kSourceStandardInput;
-    current = std::move(document);
+  bool fitted = true;
+  try {
+    const RecoverableAllocations recoverable;
+    current = ReadStandardInputDocument(io);
+  } catch (const std::bad_alloc&) {
+    fitted = false;
   }
   host.RefreshAfterLoad(startLine, 0);
+  return fitted;
 }
 
-void SetClipboardDocument(std::unique_ptr<Document>& current, std::u16string_view text) {
+bool SetClipboardDocument(std::unique_ptr<Document>& current, std::u16string_view text) {
   current.reset();
   text = text.substr(0, std::min(text.find(u'\0'), text.size()));
-  // A text length is a signed 32-bit count too; more would be cut to what it keeps.
-  if (text.size() > static_cast<size_t>(kLargestFileBytes)) return;
-  auto document = std::make_unique<Document>();
-  document->name = kUntitledName;
-  SetText(*document, text);
-  document->sourceKind = kSourceClipboard;
-  current = std::move(document);
+  try {
+    const RecoverableAllocations recoverable;
+    auto document = std::make_unique<Document>();
+    document->name = kUntitledName;
+    SetText(*document, text);
+    document->sourceKind = kSourceClipboard;
+    current = std::move(document);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
 }
 
 }  // namespace vemora

@@ -40,9 +40,10 @@ inline constexpr char16_t kFileCutShortMessage[] =
 
 // How a load ended.
 enum class LoadOutcome {
-  kDone,      // the current document was replaced (by none when the file did not open)
-  kCutShort,  // another program cut the file short while it was read: nothing changed
-  kNothing,   // a reload with no file to read again
+  kDone,         // the current document was replaced (by none when the file did not open)
+  kCutShort,     // another program cut the file short while it was read: nothing changed
+  kOutOfMemory,  // the file did not fit in memory: nothing changed
+  kNothing,      // a reload with no file to read again
 };
 
 // Resolves a shortcut, normalises `path` in place, replaces the current document by the
@@ -50,7 +51,8 @@ enum class LoadOutcome {
 // kind -1 after a short read), updates the history and refreshes. `request` is a
 // TextEncoding request: -1, -3, -4 or -5 detect, any other value is taken as it is.
 // A mapped file that loses its pages while it is read leaves the document, the history
-// and the window as they were, and the load answers kCutShort.
+// and the window as they were, and the load answers kCutShort; so does a file too large
+// for the memory, answering kOutOfMemory.
 LoadOutcome LoadDocument(std::unique_ptr<Document>& current, std::u16string& path,
                          int32_t startLine, int32_t request, int32_t keepFileType,
                          const AppOptions& options, LoadHost& host,
@@ -64,13 +66,14 @@ LoadOutcome ReloadDocument(std::unique_ptr<Document>& current, int32_t request, 
                            DocumentIo& io = SystemDocumentIo());
 
 // Replaces the current document by the text piped to standard input, decoded from the
-// OEM code page; no document when nothing arrives or more than kLargestFileBytes would.
-void ReadStandardInput(std::unique_ptr<Document>& current, int32_t startLine, LoadHost& host,
+// OEM code page; no document when nothing arrives or more than LargestStandardInput
+// would. False when the text did not fit in memory (no document then either).
+bool ReadStandardInput(std::unique_ptr<Document>& current, int32_t startLine, LoadHost& host,
                        DocumentIo& io = SystemDocumentIo());
 
-// A document of the clipboard's text up to its first NUL; none for a text longer than a
-// signed 32-bit count. The caller refreshes.
-void SetClipboardDocument(std::unique_ptr<Document>& current, std::u16string_view text);
+// A document of the clipboard's text up to its first NUL. The caller refreshes. False
+// when the copy did not fit in memory (no document then).
+bool SetClipboardDocument(std::unique_ptr<Document>& current, std::u16string_view text);
 
 // Reads and decodes a file without the window's bookkeeping: null when it cannot be
 // opened or was cut short while it was read (then `cutShort`, when given, is set). Used

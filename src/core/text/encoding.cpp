@@ -17,7 +17,7 @@ namespace {
 // First byte above 0x7F at or after `p`, or `end`.
 const uint8_t* FindNonAscii(const uint8_t* p, const uint8_t* end) { return FindNonAsciiByte(p, end); }
 
-bool StartsWith(const uint8_t* bytes, int32_t length, std::initializer_list<uint8_t> mark) {
+bool StartsWith(const uint8_t* bytes, int64_t length, std::initializer_list<uint8_t> mark) {
   if (length < 4) return false;  // a mark counts only in a file of at least 4 bytes
   return std::memcmp(bytes, mark.begin(), mark.size()) == 0;
 }
@@ -36,9 +36,9 @@ bool HasJisEscapeIn(const uint8_t* from, const uint8_t* to) {
 
 // A large file is searched in a share per core: the search is the only pass of detection
 // over the whole file, and the first to bring its pages into memory.
-bool HasJisEscape(const uint8_t* bytes, int32_t length) {
+bool HasJisEscape(const uint8_t* bytes, int64_t length) {
   if (length < 3) return false;
-  const int32_t starts = length - 2;  // an ESC at these offsets still has two bytes after it
+  const int64_t starts = length - 2;  // an ESC at these offsets still has two bytes after it
   const int32_t pieces = length >= kBytesWorthPieces ? CoreCount() : 1;
   std::atomic<bool> found{false};
   RunPieces(pieces, [&](int32_t i) {
@@ -168,7 +168,7 @@ TextEncoding DecideTailLines(const uint8_t* line, const uint8_t* end) {
   return answer;
 }
 
-TextEncoding DetectByLines(const uint8_t* bytes, int32_t length) {
+TextEncoding DetectByLines(const uint8_t* bytes, int64_t length) {
   const uint8_t* const end = bytes + length;
   const uint8_t* line = bytes;
   const uint8_t* nonAscii = FindNonAscii(bytes, end);
@@ -194,7 +194,7 @@ TextEncoding DetectByLines(const uint8_t* bytes, int32_t length) {
 
 }  // namespace
 
-TextEncoding DetectEncoding(const uint8_t* bytes, int32_t length, int32_t request) {
+TextEncoding DetectEncoding(const uint8_t* bytes, int64_t length, int32_t request) {
   switch (request) {
     case kRequestUtf16: return StartsWith(bytes, length, {0xFF, 0xFE}) ? kEncodingUtf16Bom : kEncodingUtf16;
     case kRequestUtf16Be: return StartsWith(bytes, length, {0xFE, 0xFF}) ? kEncodingUtf16BeBom : kEncodingUtf16Be;

@@ -29,7 +29,7 @@ inline constexpr int32_t kRequestUtf8 = -5;     // between 7 and 8
 
 // Pure function of the bytes: allocates nothing and cannot fail. A pure-ASCII buffer is
 // scanned to its end; any other text is usually decided within its first lines.
-TextEncoding DetectEncoding(const uint8_t* bytes, int32_t length, int32_t request);
+TextEncoding DetectEncoding(const uint8_t* bytes, int64_t length, int32_t request);
 
 // For a file read in steps. Whether bytes[from, to) hold the start of a JIS escape, whose
 // further bytes may lie up to `end`.

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 #include "core/platform/files.h"
 #include "core/text/decode.h"
@@ -109,11 +108,9 @@ class JisModeTracker {
 };
 
 // Gives the text room for `units` units (and its NUL) without moving it when it has it.
-void ReserveText(Document& document, int32_t units) {
+void ReserveText(Document& document, int64_t units) {
   if (document.textCapacity >= units) return;
-  const int64_t wanted = int64_t{units} + std::max<int64_t>(units / 4, kMinimumSlack);
-  const auto capacity =
-      static_cast<int32_t>(std::min<int64_t>(wanted, std::numeric_limits<int32_t>::max() - 1));
+  const int64_t capacity = units + std::max<int64_t>(units / 4, kMinimumSlack);
   auto buffer = std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(capacity) + 1);
   std::copy_n(document.text ? document.text : u"", document.textLength, buffer.get());
   buffer[static_cast<size_t>(document.textLength)] = u'\0';
@@ -130,7 +127,7 @@ std::u16string DecodeFrom(std::string_view bytes, TextEncoding encoding, bool fi
     if (encoding == kEncodingUtf16BeBom) encoding = kEncodingUtf16Be;
     if (encoding == kEncodingUtf8Bom) encoding = kEncodingUtf8;
   }
-  FileBytes input = FileBytes::Allocate(static_cast<int32_t>(bytes.size()));
+  FileBytes input = FileBytes::Allocate(static_cast<int64_t>(bytes.size()));
   std::memcpy(input.data(), bytes.data(), bytes.size());
   Document decoded;
   DecodeDocumentText(decoded, std::move(input), encoding);
@@ -139,11 +136,11 @@ std::u16string DecodeFrom(std::string_view bytes, TextEncoding encoding, bool fi
 
 // The line-end kind once `added` has arrived at `from`: the first CR decides, with or
 // without the LF after it (which may arrive only now); without a CR, any LF.
-void UpdateLineEndKind(Document& document, FollowState& state, int32_t from,
+void UpdateLineEndKind(Document& document, FollowState& state, int64_t from,
                        std::u16string_view added) {
   if (state.firstCr < 0) {
     const size_t cr = added.find(u'\r');
-    if (cr != std::u16string_view::npos) state.firstCr = from + static_cast<int32_t>(cr);
+    if (cr != std::u16string_view::npos) state.firstCr = from + static_cast<int64_t>(cr);
   }
   if (state.firstCr >= 0) {
     const bool lf =
@@ -154,19 +151,19 @@ void UpdateLineEndKind(Document& document, FollowState& state, int32_t from,
   }
 }
 
-bool OverstrikeReaches(const Document& document, int32_t position) {
+bool OverstrikeReaches(const Document& document, int64_t position) {
   const auto& runs = document.overstrikeRuns;
   return !runs.Empty() && runs[runs.Size() - 1].start + runs[runs.Size() - 1].length > position;
 }
 
 // Where the last incomplete line starts: just after the last CR or LF, a CR that ends the
 // text not counting (an LF may yet join it). 0 when there is none.
-int32_t LastLineStart(std::u16string_view text) {
+int64_t LastLineStart(std::u16string_view text) {
   for (size_t i = text.size(); i > 0; --i) {
     const char16_t unit = text[i - 1];
     if (!IsLineEndUnit(unit)) continue;
     if (unit == u'\r' && i == text.size()) continue;
-    return static_cast<int32_t>(i);
+    return static_cast<int64_t>(i);
   }
   return 0;
 }
@@ -188,7 +185,7 @@ bool AnsweredByLineScores(TextEncoding encoding) {
 TextEncoding DetectOverFile(const std::string& bytes, int64_t tailByte) {
   const std::string lines = tailByte == 0 ? bytes : "\n" + bytes;
   return DetectEncoding(reinterpret_cast<const uint8_t*>(lines.data()),
-                        static_cast<int32_t>(lines.size()), -1);
+                        static_cast<int64_t>(lines.size()), -1);
 }
 
 }  // namespace
@@ -232,7 +229,7 @@ FollowResult StartFollowing(Document& document, FollowState& state) {
   state.detectAgain = document.encodingRequest == -1 && AnsweredByLineScores(document.encoding) &&
                       IsAscii(document.Text().substr(0, static_cast<size_t>(state.tailText)));
   const size_t cr = document.Text().find(u'\r');
-  state.firstCr = cr == std::u16string_view::npos ? -1 : static_cast<int32_t>(cr);
+  state.firstCr = cr == std::u16string_view::npos ? -1 : static_cast<int64_t>(cr);
   ReserveText(document, document.textLength + kMinimumSlack);
   return FollowResult::kUnchanged;
 }
@@ -249,7 +246,6 @@ FollowResult PollFollowedFile(Document& document, FollowState& state,
   if (head.compare(0, state.head.size(), state.head) != 0) return FollowResult::kReload;
   state.head = std::move(head);
   if (size == state.knownSize) return FollowResult::kUnchanged;
-  if (size - state.tailByte > std::numeric_limits<int32_t>::max() / 2) return FollowResult::kReload;
 
   std::string bytes;
   if (!file.Read(state.tailByte, size - state.tailByte, bytes)) return FollowResult::kUnchanged;
@@ -260,15 +256,14 @@ FollowResult PollFollowedFile(Document& document, FollowState& state,
   // Overstrike rewrites the text as a whole; a whole load keeps that right.
   if (added.find(u'\b') != std::u16string::npos || OverstrikeReaches(document, state.tailText))
     return FollowResult::kReload;
-  const int64_t length = int64_t{state.tailText} + static_cast<int64_t>(added.size());
-  if (length >= std::numeric_limits<int32_t>::max() - 1) return FollowResult::kReload;
+  const int64_t length = state.tailText + static_cast<int64_t>(added.size());
 
-  ReserveText(document, static_cast<int32_t>(length));
+  ReserveText(document, length);
   std::copy(added.begin(), added.end(), document.text + state.tailText);
   document.text[length] = u'\0';
-  document.textLength = static_cast<int32_t>(length);
+  document.textLength = length;
   document.sourceBytes = size;
-  const int32_t changedFrom = state.tailText;
+  const int64_t changedFrom = state.tailText;
   UpdateLineEndKind(document, state, changedFrom, added);
 
   const int64_t after = AfterLastLineEnd(bytes, UnitFormOf(state.encoding), true);
@@ -290,14 +285,14 @@ FollowResult PollFollowedFile(Document& document, FollowState& state,
   return FollowResult::kExtended;
 }
 
-void SearchGrownText(Document& document, int32_t from,
+void SearchGrownText(Document& document, int64_t from,
                      const std::function<void(Document& part)>& search) {
   auto& hits = document.hits;
   // A hit that reaches the re-read line may have matched only because the text ended there
   // (an expression ending in $, say): it goes, and the search starts again at it. Hits are
   // in text order and do not overlap.
-  int32_t kept = hits.Size();
-  int32_t resume = from;
+  int64_t kept = hits.Size();
+  int64_t resume = from;
   while (kept > 0 && hits[kept - 1].start + hits[kept - 1].length >= from)
     resume = std::min(resume, hits[--kept].start);
   hits.TruncateTo(kept);
@@ -309,7 +304,7 @@ void SearchGrownText(Document& document, int32_t from,
     part.textLength = document.textLength - resume;
     search(part);
   }
-  for (int32_t i = 0; i < part.hits.Size(); ++i)
+  for (int64_t i = 0; i < part.hits.Size(); ++i)
     hits.Append(SearchHit{part.hits[i].start + resume, part.hits[i].length});
   document.hitPatternLength =
       hits.Empty() ? 0 : std::max(document.hitPatternLength, part.hitPatternLength);

@@ -19,13 +19,13 @@ struct FollowState {
   int64_t knownSize = 0;  // bytes of the file the text stands for
   std::string head;       // the file's first bytes, to notice a file that was replaced
   int64_t tailByte = 0;   // where the last incomplete line starts in the file
-  int32_t tailText = 0;   // and in the text
+  int64_t tailText = 0;   // and in the text
   std::string jisEscape;  // JIS: the escape sequence in effect at tailByte
-  int32_t firstCr = -1;   // the text's first CR, which decides the line-end kind
+  int64_t firstCr = -1;   // the text's first CR, which decides the line-end kind
   // The encoding was detected, and only from the last incomplete line if at all: the
   // complete lines are pure ASCII (or there are none), so each append detects it again.
   bool detectAgain = false;
-  int32_t changedFrom = 0;  // after kExtended: the first text position that changed
+  int64_t changedFrom = 0;  // after kExtended: the first text position that changed
 };
 
 enum class FollowResult {
@@ -48,7 +48,7 @@ FollowResult PollFollowedFile(Document& document, FollowState& state,
 // `search` finds in the text from the first of them (or `from`) on, so that the hits are
 // those of a search over the whole text. `search` fills the hits of the document it is
 // handed as a search of a whole document does; that document holds only the text to search.
-void SearchGrownText(Document& document, int32_t from,
+void SearchGrownText(Document& document, int64_t from,
                      const std::function<void(Document& part)>& search);
 
 }  // namespace vemora

@@ -113,7 +113,7 @@ TextEncoding DetectFromFirstPart(const uint8_t* bytes, int64_t length, int64_t p
   const int64_t from = std::min(std::max<int64_t>(partBytes, 4), length);
   const void* lf = std::memchr(bytes + from, '\n', static_cast<size_t>(length - from));
   const int64_t part = lf ? static_cast<const uint8_t*>(lf) - bytes + 1 : length;
-  const TextEncoding answer = DetectEncoding(bytes, static_cast<int32_t>(part), kRequestDetect);
+  const TextEncoding answer = DetectEncoding(bytes, part, kRequestDetect);
   if (part == length || answer == kEncodingJis || answer == kEncodingUtf16Bom ||
       answer == kEncodingUtf16BeBom || answer == kEncodingUtf8Bom)
     return answer;
@@ -228,9 +228,8 @@ void LoadJob::WatchDetection(const Chunk& chunk, LoadStep& step) const {
 void LoadJob::DecodeChunk(const Chunk& chunk, DecodedText& text) {
   const uint8_t* const bytes = data_ + chunk.from;
   const int64_t length = chunk.to - chunk.from;
-  const auto count = static_cast<int32_t>(length);
   if (IsUtf16(encoding_)) {
-    char16_t* const units = text.Extend(static_cast<int32_t>(length / 2));
+    char16_t* const units = text.Extend(length / 2);
     std::memcpy(units, bytes, static_cast<size_t>(length));
     if (IsBigEndian(encoding_)) {
       for (int64_t i = 0; i < length / 2; ++i)
@@ -244,25 +243,25 @@ void LoadJob::DecodeChunk(const Chunk& chunk, DecodedText& text) {
       std::vector<uint8_t> input(jisEscape_.begin(), jisEscape_.end());
       input.insert(input.end(), bytes, bytes + length);
       const std::vector<uint8_t> sjis =
-          DecodeJisToShiftJis(input.data(), static_cast<int32_t>(input.size()));
+          DecodeJisToShiftJis(input.data(), static_cast<int64_t>(input.size()));
       jisEscape_ = JisEscapeAfter(bytes, length, std::move(jisEscape_));
-      DecodeShiftJis(sjis.data(), static_cast<int32_t>(sjis.size()), text);
+      DecodeShiftJis(sjis.data(), static_cast<int64_t>(sjis.size()), text);
       return;
     }
     case kEncodingEuc: {
-      const std::vector<uint8_t> sjis = DecodeEucToShiftJis(bytes, count);
-      DecodeShiftJis(sjis.data(), static_cast<int32_t>(sjis.size()), text);
+      const std::vector<uint8_t> sjis = DecodeEucToShiftJis(bytes, length);
+      DecodeShiftJis(sjis.data(), static_cast<int64_t>(sjis.size()), text);
       return;
     }
     case kEncodingUtf8:
     case kEncodingUtf8Bom:
-      text.Append(kCodePageUtf8, bytes, count);
+      text.Append(kCodePageUtf8, bytes, length);
       return;
     case kEncodingUtf7:
-      text.Append(kCodePageUtf7, bytes, count);
+      text.Append(kCodePageUtf7, bytes, length);
       return;
     default:
-      DecodeShiftJis(bytes, count, text);
+      DecodeShiftJis(bytes, length, text);
       return;
   }
 }
@@ -280,7 +279,7 @@ int64_t PrepareChunk(DecodedText& text, LoadStep& step) {
   part.textLength = text.Length();
   ApplyOverstrike(part);
   step.runs.reserve(static_cast<size_t>(part.overstrikeRuns.Size()));
-  for (int32_t i = 0; i < part.overstrikeRuns.Size(); ++i)
+  for (int64_t i = 0; i < part.overstrikeRuns.Size(); ++i)
     step.runs.push_back(part.overstrikeRuns[i]);
   part.text = nullptr;
   return part.textLength;
@@ -313,7 +312,7 @@ void LoadJob::Place(const Chunk& chunk, LoadStep&& step, const char16_t* text, i
     return;
   }
   std::copy_n(text, length, buffer_.get() + place);
-  for (OverstrikeRun& run : step.runs) run.start += static_cast<decltype(run.start)>(place);
+  for (OverstrikeRun& run : step.runs) run.start += place;
   for (int64_t& start : step.lineStarts) start += place;
   step.textEnd = place + length;
   step.bytesEnd = skip_ + chunk.to;
@@ -345,7 +344,7 @@ void LoadJob::LoadFirstStep(Document& document) {
     document.lineEndKind = kLineEndNone;
     return;
   }
-  DecodedText text(static_cast<int32_t>(chunk.to - chunk.from));
+  DecodedText text(chunk.to - chunk.from);
   DecodeChunk(chunk, text);
   LoadStep step;
   const int64_t length = PrepareChunk(text, step);
@@ -356,7 +355,7 @@ void LoadJob::LoadFirstStep(Document& document) {
   for (OverstrikeRun run : step.runs) document.overstrikeRuns.Append(run);
   Place(chunk, std::move(step), UnitsOf(text), length);
   if (RoomShort()) return;
-  document.textLength = static_cast<decltype(document.textLength)>(placedText_);
+  document.textLength = placedText_;
 }
 
 int64_t LoadJob::BytesRead() const {
@@ -401,13 +400,13 @@ int32_t LoadJob::Generation() const {
 }
 
 void LoadJob::RunWorker() {
-  DecodedText text(static_cast<int32_t>(std::min<int64_t>(options_.chunkBytes, 1 << 20)));
+  DecodedText text(std::min<int64_t>(options_.chunkBytes, 1 << 20));
   std::unique_ptr<PieceLayout> layout;
   std::shared_ptr<TextMeasure> measure;
   int32_t generation = -1;
   Chunk chunk;
   while (TakeChunk(chunk)) {
-    text.Clear(static_cast<int32_t>(chunk.to - chunk.from));
+    text.Clear(chunk.to - chunk.from);
     DecodeChunk(chunk, text);
     LoadStep step;
     const int64_t length = PrepareChunk(text, step);
@@ -499,7 +498,7 @@ void LoadJob::Finish(Document& document) {
 }
 
 void JoinLoadStep(Document& document, LoadStep& step, bool appendLines) {
-  document.textLength = static_cast<decltype(document.textLength)>(step.textEnd);
+  document.textLength = step.textEnd;
   for (const OverstrikeRun& run : step.runs) document.overstrikeRuns.Append(run);
   if (appendLines)
     AppendDisplayLines(document, step.lineStarts, step.lineLogical, step.lineEnds, step.textEnd,

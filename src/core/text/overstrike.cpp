@@ -12,9 +12,9 @@ namespace {
 constexpr char16_t kBackspace = u'\b';
 
 // Runs of backspaces count as one. Returns the new length.
-int32_t CollapseBackspaces(char16_t* text, int32_t from, int32_t length) {
-  int32_t write = from;
-  for (int32_t read = from; read < length; ++read) {
+int64_t CollapseBackspaces(char16_t* text, int64_t from, int64_t length) {
+  int64_t write = from;
+  for (int64_t read = from; read < length; ++read) {
     if (text[read] == kBackspace && write > 0 && text[write - 1] == kBackspace) continue;
     text[write++] = text[read];
   }
@@ -29,12 +29,12 @@ void ApplyOverstrike(Document& document) {
   if (!text || document.textLength <= 0) return;
   const char16_t* const first = FindUnit(text, text + document.textLength, kBackspace);
   if (first == text + document.textLength) return;
-  const auto firstIndex = static_cast<int32_t>(first - text);
+  const auto firstIndex = static_cast<int64_t>(first - text);
 
-  const int32_t length = CollapseBackspaces(text, firstIndex, document.textLength);
+  const int64_t length = CollapseBackspaces(text, firstIndex, document.textLength);
   // Everything before the first backspace is already where it belongs.
-  int32_t read = firstIndex;
-  int32_t write = firstIndex;
+  int64_t read = firstIndex;
+  int64_t write = firstIndex;
   // Copies the character at `read` unless it is a backspace; it becomes the previous one.
   auto copyUnlessBackspace = [&] {
     if (read < length && text[read] != kBackspace) text[write++] = text[read++];
@@ -45,8 +45,8 @@ void ApplyOverstrike(Document& document) {
       continue;
     }
     // A backspace after a written character: the run starts at that character.
-    const int32_t runStart = write - 1;
-    int32_t runEnd = -1;
+    const int64_t runStart = write - 1;
+    int64_t runEnd = -1;
     while (read + 1 < length && text[read] == kBackspace &&
            (text[write - 1] == u'_' || text[read + 1] == u'_')) {
       if (text[write - 1] == u'_') text[write - 1] = text[read + 1];

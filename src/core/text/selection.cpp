@@ -19,8 +19,8 @@ bool IsLowSurrogate(char16_t unit) {
 }
 
 // The class of the unit at `position`; past the text it is that of a terminator.
-CharacterClass ClassAt(std::u16string_view text, int32_t position) {
-  if (position < 0 || position >= static_cast<int32_t>(text.size())) return CharClass(0);
+CharacterClass ClassAt(std::u16string_view text, int64_t position) {
+  if (position < 0 || position >= static_cast<int64_t>(text.size())) return CharClass(0);
   return CharClass(text[position]);
 }
 
@@ -49,25 +49,25 @@ CharacterClass CharClass(char16_t unit) {
   return CharacterClass::kOther;
 }
 
-TextRange LogicalLineBounds(std::u16string_view text, int32_t position) {
-  const int32_t length = static_cast<int32_t>(text.size());
-  position = std::clamp(position, 0, length);
-  int32_t start = position;
+TextRange LogicalLineBounds(std::u16string_view text, int64_t position) {
+  const int64_t length = static_cast<int64_t>(text.size());
+  position = std::clamp<int64_t>(position, 0, length);
+  int64_t start = position;
   while (start >= 0 && !(start < length && IsLineEnd(text[start]))) --start;
   ++start;
-  int32_t end = start;
+  int64_t end = start;
   while (end < length && !IsLineEnd(text[end])) ++end;
   return {start, end};
 }
 
-TextRange WordBounds(std::u16string_view text, int32_t position) {
-  position = std::clamp(position, 0, static_cast<int32_t>(text.size()));
+TextRange WordBounds(std::u16string_view text, int64_t position) {
+  position = std::clamp<int64_t>(position, 0, static_cast<int64_t>(text.size()));
   const TextRange line = LogicalLineBounds(text, position);
   const CharacterClass word = ClassAt(text, position);
-  int32_t start = line.start;
-  for (int32_t q = line.start; q < position; ++q)
+  int64_t start = line.start;
+  for (int64_t q = line.start; q < position; ++q)
     if (!SameWordClass(CharClass(text[q]), word)) start = q + 1;
-  int32_t end = std::max(position, line.start);
+  int64_t end = std::max(position, line.start);
   while (end < line.end && SameWordClass(CharClass(text[end]), word)) ++end;
   return {start, std::max(end, start)};
 }
@@ -85,7 +85,7 @@ void ClearSelection(Document& document) {
 }
 
 bool KeepSelectionIfValid(Document& document) {
-  auto inside = [&](int32_t position) { return position >= 0 && position <= document.textLength; };
+  auto inside = [&](int64_t position) { return position >= 0 && position <= document.textLength; };
   if (inside(document.SelectionAnchor) && inside(document.SelectionEnd)) return true;
   ClearSelection(document);
   document.MouseSelecting = 0;
@@ -93,16 +93,16 @@ bool KeepSelectionIfValid(Document& document) {
 }
 
 std::u16string SearchTextFromRange(std::u16string_view text, TextRange range, int32_t capacity) {
-  const int32_t length = static_cast<int32_t>(text.size());
-  const int32_t start = std::clamp(range.start, 0, length);
-  const int32_t end = std::clamp(range.end, start, length);
-  int32_t count = std::min(end - start, std::max(capacity, 0));
+  const int64_t length = static_cast<int64_t>(text.size());
+  const int64_t start = std::clamp<int64_t>(range.start, 0, length);
+  const int64_t end = std::clamp(range.end, start, length);
+  int64_t count = std::min<int64_t>(end - start, std::max(capacity, 0));
   if (count > 0 && count < end - start && SplitsSurrogatePair(text, start + count)) --count;
-  return std::u16string(text.substr(start, count));
+  return std::u16string(text.substr(static_cast<size_t>(start), static_cast<size_t>(count)));
 }
 
-bool SplitsSurrogatePair(std::u16string_view text, int32_t position) {
-  if (position <= 0 || position >= static_cast<int32_t>(text.size())) return false;
+bool SplitsSurrogatePair(std::u16string_view text, int64_t position) {
+  if (position <= 0 || position >= static_cast<int64_t>(text.size())) return false;
   return IsHighSurrogate(text[position - 1]) && IsLowSurrogate(text[position]);
 }
 

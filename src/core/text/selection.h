@@ -26,19 +26,19 @@ CharacterClass CharClass(char16_t unit);
 
 // A half-open range of text positions.
 struct TextRange {
-  int32_t start = 0;
-  int32_t end = 0;
+  int64_t start = 0;
+  int64_t end = 0;
   friend bool operator==(const TextRange&, const TextRange&) = default;
 };
 
 // The logical line around `position`, without its line-end units. A position on a CR or
 // LF is the boundary in front of the next logical line; the end of the text belongs to
 // the last line.
-TextRange LogicalLineBounds(std::u16string_view text, int32_t position);
+TextRange LogicalLineBounds(std::u16string_view text, int64_t position);
 
 // The word a double-click at `position` selects: the run of units of the clicked unit's
 // class within its logical line, a prolonged sound mark counting as kana next to kana.
-TextRange WordBounds(std::u16string_view text, int32_t position);
+TextRange WordBounds(std::u16string_view text, int64_t position);
 
 // The selection as an ordered range; false when there is none.
 bool SelectionRange(const Document& document, TextRange& range);
@@ -51,6 +51,6 @@ bool KeepSelectionIfValid(Document& document);
 std::u16string SearchTextFromRange(std::u16string_view text, TextRange range, int32_t capacity);
 
 // True when `position` lies between the two units of a surrogate pair.
-bool SplitsSurrogatePair(std::u16string_view text, int32_t position);
+bool SplitsSurrogatePair(std::u16string_view text, int64_t position);
 
 }  // namespace vemora

@@ -16,7 +16,7 @@ void ReportOutOfMemory() {
 }
 
 void InstallOutOfMemoryHandler() {
-  std::set_new_handler([] { ReportOutOfMemory(); });
+  std::set_new_handler([] { OnAllocationFailure(); });
 }
 
 }  // namespace vemora

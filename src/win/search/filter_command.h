@@ -31,7 +31,7 @@ struct FilterResult {
   int32_t failedLines = 0;
   int32_t fileTop = -1;  // the file line to show at the top; -1 the one there now
   // The whole document when its text was copied for the worker; it may have grown since.
-  int32_t searchedLength = 0;
+  int64_t searchedLength = 0;
   int64_t searchedBytes = 0;
 };
 // Shows the view of the lines kept (or the message for a rejected expression), then

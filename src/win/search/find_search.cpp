@@ -32,7 +32,7 @@ struct RunningSearch {
   bool backward = false;              // a find's direction
   int32_t fileTop = -1;               // a filter's top line, as StartFilterSearch takes it
   std::u16string documentName;
-  int32_t searchedLength = 0;  // the searched document as it was when the copy was taken
+  int64_t searchedLength = 0;  // the searched document as it was when the copy was taken
   int64_t searchedBytes = 0;
   WPARAM serial = 0;
 };

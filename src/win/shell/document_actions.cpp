@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "core/keys/commands.h"
+#include "core/layout/layout.h"
+#include "core/platform/out_of_memory.h"
 #include "core/shell/status_text.h"
 #include "core/text/decode.h"
 #include "core/text/document_loader.h"
@@ -97,16 +99,27 @@ void RepaintViewAndGutter() {
   InvalidateRect(gShell.viewWindow, nullptr, TRUE);
 }
 
+void ShowOutOfMemory() {
+  MessageBoxW(gShell.mainWindow, AsWide(kOutOfMemoryMessage), AsWide(kProgramTitle),
+              MB_OK | MB_ICONERROR);
+}
+
+// Display lines are counted in 32 bits: a text laid out into more is not shown.
+bool RefuseTooManyLines() {
+  const Document* document = CurrentDocument();
+  if (!document || !DisplayLinesCut(*document)) return false;
+  gDocument.reset();
+  MessageBoxW(gShell.mainWindow, AsWide(kTooManyLinesMessage), AsWide(kProgramTitle),
+              MB_OK | MB_ICONERROR);
+  return true;
+}
+
 void ShowStartLine(const Document& document, int32_t startLine) {
   if (startLine == -1)
     SendMessageW(gShell.viewWindow, WM_COMMAND, CmdBottom, 0);
   else if (document.displayLineCount > 0)
     SendMessageW(gShell.viewWindow, WM_VIEW_JUMP, 0, startLine);
 }
-
-}  // namespace
-
-namespace {
 
 // The digits of the largest line number when the gutter was last sized.
 int32_t gGutterDigits = 1;
@@ -145,6 +158,7 @@ void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
   gGutterDigits = DigitsOf(LargestShownLineNumber(*document));
   SizeGutter();
   PlaceView();
+  if (RefuseTooManyLines()) return RefreshAfterLoad(startLine, keepFileType);
   UpdateVisibleSize();
   UpdateScrollBars();
   ReplaceBackgroundBrush(type.BackCol);
@@ -158,7 +172,6 @@ void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
   RepaintViewAndGutter();
   StartLoadSteps();
 }
-
 
 void RefreshAfterStep(const Document& document, int32_t linesBefore, int32_t percent) {
   // Measuring the digits costs more than the rest of a step: only when a digit is added.
@@ -189,6 +202,7 @@ namespace {
 // The document shown before stays; the user learns why the file did not replace it.
 // A followed file read again on the timer says nothing: the next poll tries once more.
 void ReportCutShort(LoadOutcome outcome) {
+  if (outcome == LoadOutcome::kOutOfMemory) return ShowOutOfMemory();
   if (outcome != LoadOutcome::kCutShort || IsFollowing()) return;
   MessageBoxW(gShell.mainWindow, AsWide(kFileCutShortMessage), L"Vemora", MB_OK | MB_ICONERROR);
 }
@@ -214,18 +228,19 @@ void ReloadCurrentDocument(int32_t request) {
 void ReadDocumentFromStandardInput(int32_t startLine) {
   StopLoad();
   WindowLoadHost host;
-  ReadStandardInput(gDocument, startLine, host);
+  if (!ReadStandardInput(gDocument, startLine, host)) ShowOutOfMemory();
 }
 
 void ShowClipboardText() {
   StopLoad();
   gDocument.reset();
+  bool fitted = true;
   if (OpenClipboard(gShell.mainWindow)) {
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
       if (const auto* text = static_cast<const char16_t*>(GlobalLock(data))) {
         // Never read past the clipboard's memory, even when the text lacks its terminator.
         const size_t capacity = GlobalSize(data) / sizeof(char16_t);
-        SetClipboardDocument(gDocument, std::u16string_view(text, capacity));
+        fitted = SetClipboardDocument(gDocument, std::u16string_view(text, capacity));
         GlobalUnlock(data);
       }
     }
@@ -233,6 +248,7 @@ void ShowClipboardText() {
   }
   RefreshAfterLoad(0, 0);
   UpdateMenuStates();
+  if (!fitted) ShowOutOfMemory();
 }
 
 void ApplyFileTypeSetting(const FileTypeSetting& previous) {

@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "core/layout/layout.h"
+#include "core/platform/out_of_memory.h"
 #include "core/search/filter.h"
 #include "core/text/encoding.h"
 #include "win/keys/menu_states.h"
+#include "win/platform/text_conversion.h"
 #include "win/platform/text_measure.h"
 #include "win/search/find_search.h"
 #include "win/shell/app_state.h"
@@ -82,6 +84,16 @@ void EndLoad(Document& document) {
   StartSearchesAfterLoad();
   SendWaitingCommand();
   UpdateMenuStates();
+}
+
+// Display lines are counted in 32 bits: a text that reaches more is not shown, as in a
+// load in one go.
+void RefuseTooManyLines() {
+  StopLoad();
+  gDocument.reset();
+  MessageBoxW(gShell.mainWindow, AsWide(kTooManyLinesMessage), AsWide(kProgramTitle),
+              MB_OK | MB_ICONERROR);
+  RefreshAfterLoad(0, 0);
 }
 
 // The one path a load takes when a code page gives more units than bytes after all.
@@ -188,6 +200,9 @@ void JoinLoadSteps() {
   if (const TextEncoding encoding = job.Redetected(); encoding != kEncodingNone)
     return LoadAgainAs(encoding);
   std::vector<LoadStep> steps = job.TakeSteps();
+  int64_t lines = document->displayLineCount;
+  for (const LoadStep& step : steps) lines += static_cast<int64_t>(step.lineStarts.size());
+  if (lines >= kMaxDisplayLines) return RefuseTooManyLines();
   if (!steps.empty()) {
     const int32_t generation = job.Generation();
     // Once a step came under an older layout, it and every later one are laid out anew.
@@ -199,8 +214,7 @@ void JoinLoadSteps() {
     }
     if (layOutFrom >= 0) {
       GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
-      ExtendLayout(*document, static_cast<decltype(document->textLength)>(layOutFrom),
-                   CurrentLayoutParameters(), measure);
+      ExtendLayout(*document, layOutFrom, CurrentLayoutParameters(), measure);
     }
   }
   // Scroll bar and status bar cost more under a flood of steps than the steps do: they

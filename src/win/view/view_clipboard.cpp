@@ -30,13 +30,13 @@ class OpenedClipboard {
   bool open_;
 };
 
-std::u16string_view RangeText(int32_t p, int32_t q) {
+std::u16string_view RangeText(int64_t p, int64_t q) {
   const Document* document = CurrentDocument();
   if (!document) return {};
-  const int32_t length = document->textLength;
-  const int32_t low = std::clamp(std::min(p, q), 0, length);
-  const int32_t high = std::clamp(std::max(p, q), low, length);
-  return document->Text().substr(low, high - low);
+  const int64_t length = document->textLength;
+  const int64_t low = std::clamp<int64_t>(std::min(p, q), 0, length);
+  const int64_t high = std::clamp(std::max(p, q), low, length);
+  return document->Text().substr(static_cast<size_t>(low), static_cast<size_t>(high - low));
 }
 
 // A movable, zeroed, shareable block of `units` UTF-16 units plus the terminator, filled
@@ -74,7 +74,7 @@ bool ReadClipboardText(std::u16string& text) {
 
 }  // namespace
 
-bool CopySelection(HWND window, int32_t p, int32_t q, std::u16string_view prefix) {
+bool CopySelection(HWND window, int64_t p, int64_t q, std::u16string_view prefix) {
   OpenedClipboard clipboard(window);
   if (!clipboard.IsOpen() || !EmptyClipboard()) return false;
   const std::u16string_view range = RangeText(p, q);
@@ -82,7 +82,7 @@ bool CopySelection(HWND window, int32_t p, int32_t q, std::u16string_view prefix
                       [&](char16_t* text) { WriteClipboardText(text, range, prefix); });
 }
 
-bool AppendToClipboard(HWND window, int32_t p, int32_t q) {
+bool AppendToClipboard(HWND window, int64_t p, int64_t q) {
   OpenedClipboard clipboard(window);
   std::u16string old;
   if (!clipboard.IsOpen() || !ReadClipboardText(old) || !EmptyClipboard()) return false;

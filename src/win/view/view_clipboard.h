@@ -11,10 +11,10 @@ namespace vemora {
 // Puts the text between the two positions (in either order) on the clipboard as Unicode
 // text with CR LF line ends and `prefix` before every logical line. False when the
 // clipboard could not be opened, emptied or given the text.
-bool CopySelection(HWND window, int32_t p, int32_t q, std::u16string_view prefix);
+bool CopySelection(HWND window, int64_t p, int64_t q, std::u16string_view prefix);
 // Adds the text between the two positions to the end of the clipboard's text; a
 // clipboard without text is left as it is.
-bool AppendToClipboard(HWND window, int32_t p, int32_t q);
+bool AppendToClipboard(HWND window, int64_t p, int64_t q);
 
 // CmdCopy, CmdQuotedCopy or CmdAppendCopy: the copy, then the selection is cleared.
 void OnCopyCommand(UINT command);

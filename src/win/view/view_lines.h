@@ -9,8 +9,8 @@
 namespace vemora {
 
 struct LineSpan {
-  int32_t start = 0;
-  int32_t end = 0;  // start of the next display line (or the end mark)
+  int64_t start = 0;
+  int64_t end = 0;  // start of the next display line (or the end mark)
 };
 
 // False when the document has no display line `line`.

@@ -72,7 +72,7 @@ struct CellStyle {
 class RowPainter {
  public:
   RowPainter(HDC dc, const RECT& client, const Document& document, const FileTypeSetting& type,
-             MarkBitmaps& marks, int32_t selectionLow, int32_t selectionHigh)
+             MarkBitmaps& marks, int64_t selectionLow, int64_t selectionHigh)
       : dc_(dc),
         document_(document),
         type_(type),
@@ -119,15 +119,15 @@ class RowPainter {
  private:
   // The attribute word and text colour of every unit: hits, selection, overstrike runs.
   void StyleUnits(const LineSpan& span) {
-    const int32_t count = span.end - span.start;
+    const auto count = static_cast<size_t>(span.end - span.start);
     styles_.assign(count, CellStyle{type_.BackCol & kColourMask, type_.TextCol});
-    auto covered = [&](int32_t from, int32_t to, auto&& apply) {
-      for (int32_t p = std::max(from, span.start); p < std::min(to, span.end); ++p)
+    auto covered = [&](int64_t from, int64_t to, auto&& apply) {
+      for (int64_t p = std::max(from, span.start); p < std::min(to, span.end); ++p)
         apply(styles_[p - span.start]);
     };
     if (gShell.ShowSearchResults == 1 && document_.hitPatternLength > 0) {
       const auto& hits = document_.hits;
-      for (int32_t h = FirstEndingAfter(hits, span.start);
+      for (int64_t h = FirstEndingAfter(hits, span.start);
            h < hits.Size() && hits[h].start < span.end; ++h) {
         covered(hits[h].start, hits[h].start + hits[h].length, [&](CellStyle& style) {
           style.attributes = (style.attributes & ~kColourMask) | (type_.FindCol & kColourMask);
@@ -137,7 +137,7 @@ class RowPainter {
     if (low_ != high_ && low_ >= 0 && span.start < high_)
       covered(low_, high_, [](CellStyle& style) { style.attributes |= kSelectedAttribute; });
     const auto& runs = document_.overstrikeRuns;
-    for (int32_t r = FirstEndingAfter(runs, span.start);
+    for (int64_t r = FirstEndingAfter(runs, span.start);
          r < runs.Size() && runs[r].start < span.end; ++r) {
       const uint32_t bits = runs[r].attributes & (kUnderlineAttribute | kBoldAttribute);
       covered(runs[r].start, runs[r].start + runs[r].length, [&](CellStyle& style) {
@@ -149,10 +149,10 @@ class RowPainter {
 
   // Hits and runs are in text order and do not overlap: their ends rise too.
   template <typename List>
-  static int32_t FirstEndingAfter(const List& list, int32_t position) {
-    int32_t low = 0, high = list.Size();
+  static int64_t FirstEndingAfter(const List& list, int64_t position) {
+    int64_t low = 0, high = list.Size();
     while (low < high) {
-      int32_t middle = (low + high) / 2;
+      int64_t middle = (low + high) / 2;
       if (list[middle].start + list[middle].length <= position)
         low = middle + 1;
       else
@@ -245,7 +245,7 @@ class RowPainter {
   const Document& document_;
   const FileTypeSetting& type_;
   MarkBitmaps& marks_;
-  int32_t low_, high_;
+  int64_t low_, high_;
   RowLayout layout_;
   std::vector<CellStyle> styles_;
 };
@@ -254,8 +254,8 @@ void PaintRows(HDC dc, const RECT& client, const Document& document) {
   const FileTypeSetting& type = CurrentFileType();
   MarkBitmaps marks(dc, type);
   HGDIOBJ previousFont = gView.ViewFont ? SelectObject(dc, gView.ViewFont) : nullptr;
-  int32_t low = std::min(document.SelectionAnchor, document.SelectionEnd);
-  int32_t high = std::max(document.SelectionAnchor, document.SelectionEnd);
+  int64_t low = std::min(document.SelectionAnchor, document.SelectionEnd);
+  int64_t high = std::max(document.SelectionAnchor, document.SelectionEnd);
   if (document.SelectionAnchor == kNoPosition || document.SelectionEnd == kNoPosition)
     low = high = kNoPosition;
   SetBkMode(dc, OPAQUE);

@@ -23,7 +23,7 @@ namespace {
 
 // The character cell shown inverted under the mouse (Caret option).
 struct MouseCellState {
-  int32_t position = kNoPosition;
+  int64_t position = kNoPosition;
   RECT rect{};
 };
 
@@ -94,7 +94,7 @@ POINT PointOf(LPARAM point) {
 
 }  // namespace
 
-int32_t HitTest(int32_t x, int32_t y) {
+int64_t HitTest(int32_t x, int32_t y) {
   const Document* document = CurrentDocument();
   if (!document) return kNoPosition;
   ViewDc dc;
@@ -103,17 +103,17 @@ int32_t HitTest(int32_t x, int32_t y) {
                          x, y);
 }
 
-void InvertRange(int32_t p, int32_t q) {
+void InvertRange(int64_t p, int64_t q) {
   const Document* document = CurrentDocument();
   if (!document || p == kNoPosition || q == kNoPosition || p == q) return;
-  const int32_t low = std::min(p, q), high = std::max(p, q);
+  const int64_t low = std::min(p, q), high = std::max(p, q);
   const ViewGeometry view = CurrentGeometry(*document);
   ViewDc dc;
   DcRowMeasure measure(dc.Get());
   const RowLayoutOptions options = CurrentRowLayoutOptions();
   RowLayout layout;
   for (int32_t row = 0; row < gView.VisibleRows; ++row) {
-    int32_t start = 0;
+    int64_t start = 0;
     const int32_t line = document->TopLine + row;
     if (line >= document->displayLineCount || LineStart(*document, line) >= high) break;
     // Rows wholly before the range need no measuring.
@@ -142,9 +142,9 @@ void ExtendSelection(int32_t x, int32_t y) {
     y = client.bottom - 1;
     scrolled = true;
   }
-  const int32_t p = HitTest(x, y);
+  const int64_t p = HitTest(x, y);
   if (p != document->SelectionEnd) {
-    const int32_t old = document->SelectionEnd;
+    const int64_t old = document->SelectionEnd;
     document->SelectionEnd = p;
     InvertRange(old, p);
   }

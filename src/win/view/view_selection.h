@@ -12,9 +12,9 @@ inline constexpr UINT_PTR kAutoScrollTimer = 1;
 inline constexpr UINT_PTR kTripleClickTimer = 2;
 
 // The text position under a client point of the view.
-int32_t HitTest(int32_t x, int32_t y);
+int64_t HitTest(int32_t x, int32_t y);
 // Inverts on screen the cells between two positions, in either order.
-void InvertRange(int32_t p, int32_t q);
+void InvertRange(int64_t p, int64_t q);
 // Moves the selection's end to the point, scrolling a line when it lies above or below.
 void ExtendSelection(int32_t x, int32_t y);
 
