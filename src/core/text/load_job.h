@@ -41,7 +41,7 @@ struct LoadStep {
 
 struct LoadJobOptions {
   int64_t firstStepBytes = 1 << 20;  // the first step: about this many bytes, to a line end
-  int64_t chunkBytes = 128 << 10;    // each further step
+  int64_t chunkBytes = 1 << 20;      // each further step
   int32_t workers = 0;               // 0: one per core
   // Tests: the workers take no chunk from this byte on until Resume (-1: never wait).
   int64_t pauseAtByte = -1;
