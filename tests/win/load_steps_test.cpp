@@ -50,7 +50,8 @@ int StatusParts() {
 void StartPaused(ViewerHost& host, const std::wstring& arguments) {
   ASSERT_TRUE(host.Start(arguments));
   ASSERT_TRUE(LoadRunning());
-  ASSERT_TRUE(PumpUntil(host, [] { return LoadWaitsAtPauseAndShowsAll(); }, 10000));
+  ASSERT_TRUE(PumpUntil(
+      host, [] { return LoadWaitsAtPauseAndShowsAll(); }, 10000));
 }
 
 void ResumeToTheEnd(ViewerHost& host) {

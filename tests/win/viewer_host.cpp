@@ -63,7 +63,9 @@ bool ViewerHost::Start(std::wstring_view arguments) {
   Pump();
   // A large file is read in steps: the tests see it whole, as a user who waits a moment
   // does, unless a test holds its load part way.
-  if (LoadStepOptions().pauseAtByte < 0) PumpUntil(*this, [] { return !LoadRunning(); }, 30000);
+  if (LoadStepOptions().pauseAtByte < 0)
+    PumpUntil(
+        *this, [] { return !LoadRunning(); }, 30000);
   return running_;
 }
 

@@ -72,8 +72,8 @@ namespace {
 class WorkerTextMeasure final : public TextMeasure {
  public:
   explicit WorkerTextMeasure(HFONT font)
-      : hasFont_(font && GetObjectW(font, sizeof(description_), &description_) ==
-                             sizeof(description_)),
+      : hasFont_(font &&
+                 GetObjectW(font, sizeof(description_), &description_) == sizeof(description_)),
         widths_(65536, kUnmeasured) {}
   ~WorkerTextMeasure() override {
     if (!dc_) return;

@@ -49,7 +49,8 @@ void ShowLoadProgress(int32_t percent) {
     gLoadPartShown = percent >= 0;
     SetStatusBarParts();
   }
-  if (percent >= 0) SetStatusPart(kStatusLoadPart, u"読込中 " + ToUtf16(std::to_wstring(percent)) + u"%");
+  if (percent >= 0)
+    SetStatusPart(kStatusLoadPart, u"読込中 " + ToUtf16(std::to_wstring(percent)) + u"%");
 }
 
 int32_t StatusBarHeight() {
