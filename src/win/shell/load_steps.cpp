@@ -3,6 +3,7 @@
 // ends or stops, so a document dropped in the middle never frees memory a worker writes.
 #include "win/shell/load_steps.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
