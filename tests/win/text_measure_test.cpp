@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <thread>
+#include <vector>
+
 #include "core/layout/layout.h"
 #include "win/platform/text_measure.h"
 
@@ -41,6 +45,24 @@ TEST_F(TextMeasureTest, CachedWidthsEqualDirectMeasurement) {
   GdiTextMeasure measure(nullptr, font_);
   EXPECT_GT(measure.UnitWidth(u'あ'), measure.UnitWidth(u'a'));
   EXPECT_GT(measure.AverageCharWidth(), 0);
+}
+
+// A load's workers measure in a device context of their own, from another thread, with a
+// copy of the font: the widths are the view's, also for the context's own font.
+TEST_F(TextMeasureTest, AWorkersMeasureGivesTheViewsWidths) {
+  for (HFONT font : {font_, static_cast<HFONT>(nullptr)}) {
+    std::shared_ptr<TextMeasure> worker = MakeWorkerTextMeasure(font);
+    std::vector<int32_t> widths;
+    std::thread([&] {
+      for (wchar_t unit : {L'a', L'W', L'あ', L'ｱ', L'語', L'\t'})
+        widths.push_back(worker->UnitWidth(static_cast<char16_t>(unit)));
+    }).join();
+    GdiTextMeasure view(nullptr, font);
+    size_t i = 0;
+    for (wchar_t unit : {L'a', L'W', L'あ', L'ｱ', L'語', L'\t'})
+      EXPECT_EQ(view.UnitWidth(static_cast<char16_t>(unit)), widths[i++]) << int(unit);
+    EXPECT_GT(widths[0], 0);
+  }
 }
 
 TEST_F(TextMeasureTest, AnotherFontIsMeasuredAnew) {

@@ -14,6 +14,7 @@
 #include "win/shell/app_state.h"
 #include "win/search/find_search.h"
 #include "win/shell/application.h"
+#include "win/shell/load_steps.h"
 #include "win/platform/text_conversion.h"
 
 namespace vemora::testing {
@@ -60,6 +61,11 @@ bool ViewerHost::Start(std::wstring_view arguments) {
   options.updateCheckKey = u"Software\\VemoraTests\\NoUpdateCheck";
   running_ = StartUp(GetModuleHandleW(nullptr), options);
   Pump();
+  // A large file is read in steps: the tests see it whole, as a user who waits a moment
+  // does, unless a test holds its load part way.
+  if (LoadStepOptions().pauseAtByte < 0)
+    PumpUntil(
+        *this, [] { return !LoadRunning(); }, 30000);
   return running_;
 }
 

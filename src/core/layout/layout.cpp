@@ -475,4 +475,67 @@ int32_t DisplayLineOfLogical(const Document& document, int32_t logical) {
   return -1;
 }
 
+struct PieceLayout::State {
+  State(const LayoutParameters& parameters, TextMeasure& measure)
+      : inColumns(InColumns(parameters)),
+        table(measure, std::max(parameters.averageCharWidth, 1), inColumns),
+        breaker(BreakerFor(Document(), parameters, table)) {}
+  bool inColumns;
+  AdvanceTable table;
+  LineBreaker breaker;
+};
+
+PieceLayout::PieceLayout(const LayoutParameters& parameters, TextMeasure& measure)
+    : state_(std::make_unique<State>(parameters, measure)) {}
+
+PieceLayout::~PieceLayout() = default;
+
+void PieceLayout::LayOut(const char16_t* text, int64_t length, int64_t base,
+                         std::vector<int64_t>& starts, std::vector<int32_t>& logical,
+                         int32_t& lineEnds) {
+  LineBreaker& breaker = state_->breaker;
+  breaker.text = text;
+  breaker.end = length;
+  breaker.logical = 0;
+  starts.clear();
+  logical.clear();
+  for (int64_t p = 0; p < breaker.end;) {
+    starts.push_back(base + p);
+    logical.push_back(breaker.logical);
+    p = state_->inColumns ? breaker.ColumnLine(p) : breaker.EdgeLine(p);
+  }
+  lineEnds = breaker.logical;
+}
+
+void AppendDisplayLines(Document& document, const std::vector<int64_t>& starts,
+                        const std::vector<int32_t>& logical, int32_t lineEnds, int64_t textEnd,
+                        std::vector<std::unique_ptr<LineBlock>>* spare) {
+  constexpr int32_t kCapacity = LineBlock::kCapacity;
+  auto& blocks = document.lineTable.blocks;
+  int32_t n = document.displayLineCount;
+  const int32_t base = blocks.empty() ? 0 : document.lineTable.LogicalOf(n);
+  auto blockOf = [&blocks, spare](int32_t line) -> LineBlock& {
+    while (blocks.size() <= static_cast<size_t>(line / kCapacity)) {
+      if (spare && !spare->empty()) {
+        blocks.push_back(std::move(spare->back()));
+        spare->pop_back();
+      } else {
+        blocks.push_back(std::make_unique<LineBlock>());
+      }
+    }
+    return *blocks[static_cast<size_t>(line / kCapacity)];
+  };
+  for (size_t i = 0; i < starts.size(); ++i, ++n) {
+    LineBlock& block = blockOf(n);
+    block.starts[static_cast<size_t>(n % kCapacity)] = starts[i];
+    block.logical[static_cast<size_t>(n % kCapacity)] = base + logical[i];
+    block.count = n % kCapacity + 1;
+  }
+  LineBlock& last = blockOf(n);
+  last.starts[static_cast<size_t>(n % kCapacity)] = textEnd;
+  last.logical[static_cast<size_t>(n % kCapacity)] = base + lineEnds;
+  document.displayLineCount = n;
+  document.scrollScale = ScrollScale(n);
+}
+
 }  // namespace vemora

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "core/platform/text_measure.h"
 #include "core/text/document.h"
@@ -75,5 +77,30 @@ int32_t LogicalLineOf(const Document& document, int32_t n);
 int32_t DisplayLineOf(const Document& document, int64_t position);
 // The first display line of logical line `logical`, or -1.
 int32_t DisplayLineOfLogical(const Document& document, int32_t logical);
+
+// Lays out texts one after another on one thread, each of which starts where a display
+// line starts (at a text's start or just after a line end): a loaded file's steps.
+class PieceLayout {
+ public:
+  PieceLayout(const LayoutParameters& parameters, TextMeasure& measure);
+  ~PieceLayout();
+  PieceLayout(const PieceLayout&) = delete;
+  PieceLayout& operator=(const PieceLayout&) = delete;
+  // The display lines of text[0, length): their starts plus `base`, and the line ends
+  // before each counted from the text's start; `lineEnds` gets all the text's line ends.
+  void LayOut(const char16_t* text, int64_t length, int64_t base, std::vector<int64_t>& starts,
+              std::vector<int32_t>& logical, int32_t& lineEnds);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// Appends display lines laid out after the document's last one (as PieceLayout makes
+// them, logical numbers counted from the old end) and moves the end mark to `textEnd`.
+// New blocks are taken from `spare` while it has any (empty ones, made elsewhere).
+void AppendDisplayLines(Document& document, const std::vector<int64_t>& starts,
+                        const std::vector<int32_t>& logical, int32_t lineEnds, int64_t textEnd,
+                        std::vector<std::unique_ptr<LineBlock>>* spare = nullptr);
 
 }  // namespace vemora

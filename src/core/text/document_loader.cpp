@@ -10,6 +10,7 @@
 #include "core/platform/out_of_memory.h"
 #include "core/text/decode.h"
 #include "core/text/encoding.h"
+#include "core/text/load_job.h"
 
 namespace vemora {
 namespace {
@@ -68,8 +69,11 @@ std::unique_ptr<Document> ReadStandardInputDocument(DocumentIo& io) {
 
 }  // namespace
 
-std::unique_ptr<Document> ReadDocumentFile(std::u16string_view path, int32_t request,
-                                           DocumentIo& io, bool* cutShort) {
+namespace {
+
+std::unique_ptr<Document> ReadFile(std::u16string_view path, int32_t request, DocumentIo& io,
+                                   bool* cutShort, const LoadJobOptions* options,
+                                   std::shared_ptr<LoadJob>* job) {
   if (cutShort) *cutShort = false;
   // Pages of a mapped file that another program cut short read as zeros and are counted;
   // the bytes read are then not the file's.
@@ -80,19 +84,63 @@ std::unique_ptr<Document> ReadDocumentFile(std::u16string_view path, int32_t req
   auto document = std::make_unique<Document>();
   document->name = std::u16string(path);
   if (status == FileReadStatus::kShortRead) return document;  // empty, source kind -1
-  const TextEncoding encoding =
-      RequestAsksForDetection(request) ? DetectEncoding(bytes.data(), bytes.length, request) : request;
+  const bool inSteps = options && bytes.length > 2 * options->firstStepBytes;
+  TextEncoding encoding = request;
+  DetectionWatch watch;
+  if (request <= kRequestDetectedLater) {
+    encoding = kRequestDetectedLater - request;
+    watch.escapes = encoding != kEncodingJis;
+    request = kRequestDetect;
+  } else if (request == kRequestDetect && inSteps) {
+    // The first page need not wait for a scan of the whole file: the steps watch the rest.
+    encoding = DetectFromFirstPart(bytes.data(), bytes.length, options->firstStepBytes, watch);
+  } else if (RequestAsksForDetection(request)) {
+    encoding = DetectEncoding(bytes.data(), bytes.length, request);
+  }
   document->encoding = encoding;
   document->encodingRequest = request;
   document->sourceBytes = bytes.length;
-  DecodeDocumentText(*document, std::move(bytes), encoding);
+  std::shared_ptr<LoadJob> steps;
+  if (inSteps) {
+    steps = std::make_shared<LoadJob>(std::move(bytes), encoding, *options, watch);
+    steps->LoadFirstStep(*document);
+    if (steps->RoomShort()) {
+      // A code page gave more than one unit per byte after all: read in one go.
+      steps.reset();
+      return ReadFile(path, request, io, cutShort, nullptr, nullptr);
+    }
+    if (steps->AllRead()) {
+      // All in one step after all: whatever detection found, as a load in one go.
+      if (steps->Redetected() != kEncodingNone)
+        return ReadFile(path, kRequestDetect, io, cutShort, nullptr, nullptr);
+      steps->Finish(*document);
+      steps.reset();
+    }
+  } else {
+    DecodeDocumentText(*document, std::move(bytes), encoding);
+    document->lineEndKind = DetectLineEnd(document->text, document->textLength);
+  }
   if (MappedPagesLost() != pagesLost) {
     if (cutShort) *cutShort = true;
     return nullptr;
   }
-  document->lineEndKind = DetectLineEnd(document->text, document->textLength);
   document->sourceKind = kSourceFile;
+  if (job) *job = std::move(steps);
   return document;
+}
+
+}  // namespace
+
+std::unique_ptr<Document> ReadDocumentFile(std::u16string_view path, int32_t request,
+                                           DocumentIo& io, bool* cutShort) {
+  return ReadFile(path, request, io, cutShort, nullptr, nullptr);
+}
+
+std::unique_ptr<Document> ReadDocumentFileInSteps(std::u16string_view path, int32_t request,
+                                                  DocumentIo& io, bool* cutShort,
+                                                  const LoadJobOptions& options,
+                                                  std::shared_ptr<LoadJob>& job) {
+  return ReadFile(path, request, io, cutShort, &options, &job);
 }
 
 LoadOutcome LoadDocument(std::unique_ptr<Document>& current, std::u16string& path,
@@ -103,16 +151,18 @@ LoadOutcome LoadDocument(std::unique_ptr<Document>& current, std::u16string& pat
   // The document shown stays until the new one is complete, so that a file cut short
   // while it is read can leave it in place.
   bool cutShort = false;
+  std::shared_ptr<LoadJob> job;
   std::unique_ptr<Document> loaded;
   try {
     const RecoverableAllocations recoverable;
-    loaded = ReadDocumentFile(path, request, io, &cutShort);
+    loaded = ReadFile(path, request, io, &cutShort, host.StepOptions(), &job);
   } catch (const std::bad_alloc&) {
     return LoadOutcome::kOutOfMemory;
   }
   if (cutShort) return LoadOutcome::kCutShort;
   current = std::move(loaded);
   if (current && options.HistNum > 0) host.UpdateFileHistory(path);
+  if (job) host.LoadGoesOn(std::move(job));
   host.RefreshAfterLoad(startLine, keepFileType);
   return LoadOutcome::kDone;
 }

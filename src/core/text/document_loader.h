@@ -13,6 +13,9 @@
 
 namespace vemora {
 
+class LoadJob;
+struct LoadJobOptions;
+
 // What the window supplies to a load.
 class LoadHost {
  public:
@@ -24,6 +27,11 @@ class LoadHost {
   virtual void UpdateFileHistory(std::u16string_view path) = 0;
   // The owner of any window the system shows while resolving a shortcut.
   virtual void* OwnerWindow() { return nullptr; }
+  // How a large file is loaded in steps; null loads every file in one go.
+  virtual const LoadJobOptions* StepOptions() { return nullptr; }
+  // Called before RefreshAfterLoad when the new document holds only the first step: the
+  // job reads the rest once the host starts it.
+  virtual void LoadGoesOn(std::shared_ptr<LoadJob> /*job*/) {}
 };
 
 // Shown when a load answers kCutShort.
@@ -73,5 +81,12 @@ bool SetClipboardDocument(std::unique_ptr<Document>& current, std::u16string_vie
 std::unique_ptr<Document> ReadDocumentFile(std::u16string_view path, int32_t request,
                                            DocumentIo& io = SystemDocumentIo(),
                                            bool* cutShort = nullptr);
+
+// The same, but a file of more than twice the first step's bytes is read only to its
+// first step, and `job` is given the rest to read (see load_job.h).
+std::unique_ptr<Document> ReadDocumentFileInSteps(std::u16string_view path, int32_t request,
+                                                  DocumentIo& io, bool* cutShort,
+                                                  const LoadJobOptions& options,
+                                                  std::shared_ptr<LoadJob>& job);
 
 }  // namespace vemora

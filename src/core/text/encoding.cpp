@@ -3,6 +3,7 @@
 // scored, each scan a tight loop over the line.
 #include "core/text/encoding.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
@@ -215,6 +216,25 @@ std::u16string_view EncodingStatusName(TextEncoding encoding) {
       u"UTF16",     u"UTF16(BE)", u"UTF8(BOM)", u"UTF8",       u"UTF7"};
   if (encoding < 0 || encoding > kEncodingUtf7) return {};
   return kNames[encoding];
+}
+
+bool HasJisEscapeBetween(const uint8_t* bytes, int64_t from, int64_t to, int64_t end) {
+  if (std::min(to, end - 2) <= from) return false;
+  return HasJisEscapeIn(bytes + from, bytes + std::min(to, end - 2));
+}
+
+TextEncoding DecideLinesBetween(const uint8_t* bytes, int64_t from, int64_t to, int64_t end) {
+  const uint8_t* const stop = bytes + end;
+  for (const uint8_t* line = bytes + from; line < bytes + to;) {
+    const uint8_t* const lf = FindByte(line, stop, '\n');
+    if (lf == stop) return DecideTailLines(line, stop);
+    if (FindNonAscii(line, lf) != lf) {
+      const TextEncoding answer = DecideLine(line, lf);
+      if (answer != kEncodingNone) return answer;
+    }
+    line = lf + 1;
+  }
+  return kEncodingNone;
 }
 
 }  // namespace vemora

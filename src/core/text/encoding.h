@@ -31,6 +31,14 @@ inline constexpr int32_t kRequestUtf8 = -5;     // between 7 and 8
 // scanned to its end; any other text is usually decided within its first lines.
 TextEncoding DetectEncoding(const uint8_t* bytes, int64_t length, int32_t request);
 
+// For a file read in steps. Whether bytes[from, to) hold the start of a JIS escape, whose
+// further bytes may lie up to `end`.
+bool HasJisEscapeBetween(const uint8_t* bytes, int64_t from, int64_t to, int64_t end);
+// The answer of the first deciding line among those that start in [from, to) (`from` is
+// a line's start), read to their LF or, for the last line of a file that ends at `end`
+// without one, by the rule for that tail; kEncodingNone when none decides.
+TextEncoding DecideLinesBetween(const uint8_t* bytes, int64_t from, int64_t to, int64_t end);
+
 // The encoding's name in the status bar ("SHIFT-JIS", ..., "UTF7"); empty for -1 and for
 // values that are no encoding.
 std::u16string_view EncodingStatusName(TextEncoding encoding);

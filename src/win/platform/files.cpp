@@ -42,8 +42,14 @@ namespace {
 
 // Views this large, side by side, make up a large file's mapping, so that the ones read to
 // their end can be unmapped while the rest is decoded. A multiple of the allocation
-// granularity (64 KB), as every view's offset must be.
-constexpr int64_t kViewBytes = 4 << 20;
+// granularity (64 KB), as every view's offset must be. At most about 128 views: mapping
+// each one costs the window's thread time before a file's first page (under Wine, 100 ms
+// for the 1024 views of 4 MB that 4 GB would take).
+constexpr int64_t kGranularity = 64 << 10;
+int64_t ViewBytesFor(int64_t size) {
+  const int64_t share = (size / 128 + kGranularity - 1) / kGranularity * kGranularity;
+  return std::max<int64_t>(4 << 20, share);
+}
 
 // A page of a mapped file can fail to come in while it is read: the file lives on another
 // system that cut it short, or (under Wine) another program cut it short from outside.
@@ -84,7 +90,7 @@ class WindowsMappedFile final : public MappedFile {
     if (views_.size() < 2) return;
     const std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return;
-    const auto before = static_cast<size_t>(std::max<int64_t>(end, 0) / kViewBytes);
+    const auto before = static_cast<size_t>(std::max<int64_t>(end, 0) / viewBytes_);
     for (; released_ < std::min(before, views_.size()); ++released_) Release(released_);
   }
 
@@ -114,11 +120,11 @@ class WindowsMappedFile final : public MappedFile {
 
  private:
   size_t ViewIndex(uint64_t offset) const {
-    return views_.size() == 1 ? 0 : static_cast<size_t>(offset / kViewBytes);
+    return views_.size() == 1 ? 0 : static_cast<size_t>(offset / viewBytes_);
   }
   SIZE_T ViewLength(size_t i) const {
     if (views_.size() == 1) return static_cast<SIZE_T>(size_);
-    return static_cast<SIZE_T>(std::min(kViewBytes, size_ - static_cast<int64_t>(i) * kViewBytes));
+    return static_cast<SIZE_T>(std::min(viewBytes_, size_ - static_cast<int64_t>(i) * viewBytes_));
   }
   void Release(size_t i) {
     if (!views_[i]) return;
@@ -133,6 +139,7 @@ class WindowsMappedFile final : public MappedFile {
   std::vector<bool> zeroed_;        // views put back as memory of zeros
   const uint8_t* data_;             // where the first view was, and the file starts
   int64_t size_;
+  int64_t viewBytes_ = ViewBytesFor(size_);
   std::mutex mutex_;     // guards views_ and zeroed_ once the file is read
   size_t released_ = 0;  // views released from the front, under the mutex
 };
@@ -154,7 +161,7 @@ LONG CALLBACK OnMappedPageLost(EXCEPTION_POINTERS* pointers) {
   return EXCEPTION_CONTINUE_SEARCH;
 }
 
-// The file's first `size` bytes in views of kViewBytes at consecutive addresses: a free
+// The file's first `size` bytes in views of ViewBytesFor(size) at consecutive addresses: a free
 // range is found by reserving it and letting it go, and the views are placed there. Another
 // thread may take part of the range in between; then the views go and it is tried anew.
 std::vector<const void*> MapSideBySide(HANDLE mapping, int64_t size) {
@@ -164,14 +171,15 @@ std::vector<const void*> MapSideBySide(HANDLE mapping, int64_t size) {
     if (!base) break;
     VirtualFree(base, 0, MEM_RELEASE);
     std::vector<const void*> views;
-    for (int64_t offset = 0; offset < size; offset += kViewBytes) {
+    const int64_t viewBytes = ViewBytesFor(size);
+    for (int64_t offset = 0; offset < size; offset += viewBytes) {
       const void* view = MapViewOfFileEx(
           mapping, FILE_MAP_READ, static_cast<DWORD>(offset >> 32), static_cast<DWORD>(offset),
-          static_cast<SIZE_T>(std::min(kViewBytes, size - offset)), base + offset);
+          static_cast<SIZE_T>(std::min(viewBytes, size - offset)), base + offset);
       if (!view) break;
       views.push_back(view);
     }
-    if (static_cast<int64_t>(views.size()) * kViewBytes >= size) return views;
+    if (static_cast<int64_t>(views.size()) * viewBytes >= size) return views;
     for (const void* view : views) UnmapViewOfFile(view);
   }
   return {};
@@ -207,7 +215,7 @@ std::unique_ptr<MappedFile> MapFile(std::FILE* file, int64_t size) {
   HANDLE mapping = CreateFileMappingW(handle, nullptr, PAGE_READONLY, 0, 0, nullptr);
   if (!mapping) return nullptr;
   std::vector<const void*> views;
-  if (size > kViewBytes) views = MapSideBySide(mapping, size);
+  if (size > ViewBytesFor(size)) views = MapSideBySide(mapping, size);
   if (views.empty()) {
     // One view for the whole file. A file that shrank below `size` since it was measured
     // fails here rather than later.

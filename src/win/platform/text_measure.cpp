@@ -67,4 +67,51 @@ int32_t GdiTextMeasure::AverageCharWidth() {
   return extent.cx / 6;
 }
 
+namespace {
+
+class WorkerTextMeasure final : public TextMeasure {
+ public:
+  explicit WorkerTextMeasure(HFONT font)
+      : hasFont_(font &&
+                 GetObjectW(font, sizeof(description_), &description_) == sizeof(description_)),
+        widths_(65536, kUnmeasured) {}
+  ~WorkerTextMeasure() override {
+    if (!dc_) return;
+    if (previousFont_) SelectObject(dc_, previousFont_);
+    if (font_) DeleteObject(font_);
+    DeleteDC(dc_);
+  }
+  WorkerTextMeasure(const WorkerTextMeasure&) = delete;
+  WorkerTextMeasure& operator=(const WorkerTextMeasure&) = delete;
+
+  int32_t UnitWidth(char16_t unit) override {
+    int32_t& width = widths_[unit];
+    if (width != kUnmeasured) return width;
+    if (!dc_) {
+      dc_ = CreateCompatibleDC(nullptr);
+      if (dc_ && hasFont_) font_ = CreateFontIndirectW(&description_);
+      if (dc_ && font_) previousFont_ = SelectObject(dc_, font_);
+    }
+    const wchar_t text[1] = {static_cast<wchar_t>(unit)};
+    SIZE extent{};
+    if (!dc_ || !GetTextExtentPoint32W(dc_, text, 1, &extent)) return 0;
+    width = extent.cx;
+    return width;
+  }
+
+ private:
+  LOGFONTW description_{};
+  bool hasFont_;
+  std::vector<int32_t> widths_;
+  HDC dc_ = nullptr;
+  HFONT font_ = nullptr;
+  HGDIOBJ previousFont_ = nullptr;
+};
+
+}  // namespace
+
+std::shared_ptr<TextMeasure> MakeWorkerTextMeasure(HFONT font) {
+  return std::make_shared<WorkerTextMeasure>(font);
+}
+
 }  // namespace vemora

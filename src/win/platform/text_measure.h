@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/platform/text_measure.h"
@@ -36,5 +37,10 @@ class GdiTextMeasure final : public TextMeasure {
   HGDIOBJ previousFont_ = nullptr;
   std::vector<int32_t>* widths_;  // this font's entry in the process-wide cache
 };
+
+// A measure of `font` for worker threads: it measures in a memory device context of its
+// own, with a copy of the font, made on the first call on whichever thread that is; the
+// widths equal GdiTextMeasure's. One call at a time.
+std::shared_ptr<TextMeasure> MakeWorkerTextMeasure(HFONT font);
 
 }  // namespace vemora

@@ -14,6 +14,7 @@
 #include "win/search/filter_command.h"
 #include "win/search/find_command.h"
 #include "win/shell/app_state.h"
+#include "win/shell/load_steps.h"
 #include "win/shell/modal_deferral.h"
 
 namespace vemora {
@@ -54,6 +55,8 @@ const Document* SearchedDocument(const RunningSearch& running) {
   return shown && IsFilter(running) ? &FileDocumentOf(*shown) : shown;
 }
 
+}  // namespace
+
 // The cursor over the window changes only when the mouse moves; ask the window under it
 // for its cursor now.
 void RefreshCursor() {
@@ -65,6 +68,8 @@ void RefreshCursor() {
   SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
                MAKELPARAM(static_cast<WORD>(hit), WM_MOUSEMOVE));
 }
+
+namespace {
 
 void FinishFind(RunningSearch running) {
   HitCollection hits = running.search->TakeResult();
@@ -100,7 +105,7 @@ void Finish(RunningSearch running) {
 
 void Cancel(std::optional<RunningSearch>& slot) {
   if (!slot) return;
-  slot->search->Cancel();
+  if (slot->search) slot->search->Cancel();
   slot.reset();
   RefreshCursor();
 }
@@ -110,6 +115,15 @@ void Start(RunningSearch running, bool waitForShortSearch) {
   Cancel(slot);
   const Document* document = SearchedDocument(running);
   if (!document) return;
+  if (LoadRunning()) {
+    // Hits and kept lines are of the whole text: the search waits, without a worker.
+    running.search.reset();
+    running.serial = 0;
+    running.documentName = document->name;
+    slot = std::move(running);
+    RefreshCursor();
+    return;
+  }
   running.documentName = document->name;
   running.searchedLength = document->textLength;
   running.searchedBytes = document->sourceBytes;
@@ -133,13 +147,13 @@ void StartAgainOrEnd(std::optional<RunningSearch>& slot) {
   if (!document || document->name != slot->documentName) return Cancel(slot);
   RunningSearch running = std::move(*slot);
   slot.reset();
-  running.search->Cancel();
+  if (running.search) running.search->Cancel();
   // Never applied from inside the load: its end arrives as a message like any long one's.
   Start(std::move(running), false);
 }
 
 void StopForExit(std::optional<RunningSearch>& slot) {
-  if (!slot) return;
+  if (!slot || !slot->search) return Cancel(slot);
   std::shared_ptr<BackgroundSearch> search = slot->search;
   Cancel(slot);
   search->WaitUntilFinished(kWaitAtExit);
@@ -212,7 +226,7 @@ bool CancelSearchOnEscape(const MSG& message) {
 }
 
 bool SetSearchCursor(LPARAM lParam) {
-  if ((!gFind && !gFilter) || LOWORD(lParam) != HTCLIENT) return false;
+  if ((!gFind && !gFilter && !CommandWaitsForLoad()) || LOWORD(lParam) != HTCLIENT) return false;
   SetCursor(LoadCursorW(nullptr, IDC_WAIT));
   return true;
 }
@@ -220,6 +234,15 @@ bool SetSearchCursor(LPARAM lParam) {
 void StopSearchesForExit() {
   StopForExit(gFind);
   StopForExit(gFilter);
+}
+
+void StartSearchesAfterLoad() {
+  for (std::optional<RunningSearch>* slot : {&gFind, &gFilter}) {
+    if (!*slot || (*slot)->search) continue;
+    RunningSearch running = std::move(**slot);
+    slot->reset();
+    Start(std::move(running), false);
+  }
 }
 
 }  // namespace vemora

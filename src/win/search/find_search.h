@@ -48,5 +48,10 @@ bool CancelSearchOnEscape(const MSG& message);
 bool SetSearchCursor(LPARAM lParam);
 // Closing: stop the workers and give them a moment to end.
 void StopSearchesForExit();
+// A search started while a load runs waits for its end (with the wait cursor, and Esc
+// drops it as it stops a search); the end of the load starts it.
+void StartSearchesAfterLoad();
+// Asks the window under the mouse for its cursor again, after the wait changed.
+void RefreshCursor();
 
 }  // namespace vemora

@@ -24,6 +24,7 @@
 #include "win/shell/document_actions.h"
 #include "win/shell/dpi_scale.h"
 #include "win/shell/help.h"
+#include "win/shell/load_steps.h"
 #include "win/shell/main_layout.h"
 #include "win/shell/status_bar.h"
 #include "win/shell/toolbar.h"
@@ -178,7 +179,9 @@ int RunMessageLoop() {
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (HelpPreTranslate(message)) continue;
-    if (CancelSearchOnEscape(message)) continue;
+    // Esc drops a command waiting for the load and stops the searches, together.
+    const bool dropped = DropWaitingCommandOnEscape(message);
+    if (CancelSearchOnEscape(message) || dropped) continue;
     const bool forHelp =
         gShell.helpWindow && GetAncestor(message.hwnd, GA_ROOT) == gShell.helpWindow;
     if (!forHelp && gShell.accelerators &&
@@ -206,6 +209,7 @@ void SaveAllSettings() {
 }
 
 void Shutdown() {
+  StopLoad();
   StopSearchesForExit();
   SavePlacement();
   if (gShell.saveSettingsAtExit) SaveAllSettings();
@@ -218,6 +222,7 @@ void Shutdown() {
 }
 
 void FinishApplication(HINSTANCE instance) {
+  StopLoad();
   UnregisterClassW(kMainWindowClass, instance);
   gDocument.reset();
 }

@@ -15,6 +15,7 @@
 #include "core/text/document_loader.h"
 #include "core/text/encoding.h"
 #include "core/text/file_type.h"
+#include "core/text/load_job.h"
 #include "core/text/overstrike.h"
 #include "core/text/selection.h"
 #include "win/keys/history_menu.h"
@@ -24,11 +25,13 @@
 #include "win/search/find_search.h"
 #include "win/shell/app_state.h"
 #include "win/shell/follow_mode.h"
+#include "win/shell/load_steps.h"
 #include "win/shell/main_layout.h"
 #include "win/shell/status_bar.h"
 #include "win/shell/toolbar.h"
 #include "win/tools/tool_watch.h"
 #include "win/view/gutter.h"
+#include "win/view/view_lines.h"
 #include "win/view/view_paint.h"
 #include "win/view/view_scroll.h"
 #include "win/view/view_selection.h"
@@ -44,6 +47,8 @@ class WindowLoadHost final : public LoadHost {
   }
   void UpdateFileHistory(std::u16string_view path) override { UpdateFileHistoryMenu(path); }
   void* OwnerWindow() override { return gShell.mainWindow; }
+  const LoadJobOptions* StepOptions() override { return StepOptionsForLoad(); }
+  void LoadGoesOn(std::shared_ptr<LoadJob> job) override { BeginLoadSteps(std::move(job)); }
 };
 
 std::u16string FileStampOf(std::u16string_view name) {
@@ -68,7 +73,8 @@ void ShowTextFacts(Document& document) {
   SetStatusPart(kStatusLineEndPart, LineEndName(document.lineEndKind));
   // A tool started for the text shown before must not reload the new one when it ends.
   CancelToolWatches();
-  ApplyOverstrike(document);
+  // A load in steps strikes each step over as it reads it.
+  if (!LoadRunning()) ApplyOverstrike(document);
 }
 
 // An empty text has no encoding or line ends to speak of, but it is still a file of its
@@ -115,6 +121,15 @@ void ShowStartLine(const Document& document, int32_t startLine) {
     SendMessageW(gShell.viewWindow, WM_VIEW_JUMP, 0, startLine);
 }
 
+// The digits of the largest line number when the gutter was last sized.
+int32_t gGutterDigits = 1;
+
+int32_t DigitsOf(int32_t number) {
+  int32_t digits = 1;
+  for (; number >= 10; number /= 10) ++digits;
+  return digits;
+}
+
 }  // namespace
 
 void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
@@ -140,6 +155,7 @@ void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
   CreateViewFont();
   if (type.FoldRight == 0) LayOutCurrentDocument();
   ComputeGutterWidth();
+  gGutterDigits = DigitsOf(LargestShownLineNumber(*document));
   SizeGutter();
   PlaceView();
   if (RefuseTooManyLines()) return RefreshAfterLoad(startLine, keepFileType);
@@ -154,6 +170,27 @@ void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
   ShowMouseLine();
   SetMainWindowTitle(GetActiveWindow() == gShell.mainWindow);
   RepaintViewAndGutter();
+  StartLoadSteps();
+}
+
+void RefreshAfterStep(const Document& document, int32_t linesBefore, int32_t percent) {
+  // Measuring the digits costs more than the rest of a step: only when a digit is added.
+  // The gutter's width moves the view only while it shows line numbers (wrapping at the
+  // view's edge, that lays the text out again).
+  const int32_t digits = DigitsOf(LargestShownLineNumber(document));
+  if (digits > gGutterDigits) {
+    gGutterDigits = digits;
+    const int32_t gutterWidth = gView.GutterWidth;
+    ComputeGutterWidth();
+    if (gView.GutterWidth != gutterWidth && gShell.LineNumbersShown) {
+      SizeGutter();
+      PlaceView();
+    }
+  }
+  UpdateScrollBars();
+  SetStatusPart(kStatusLineEndPart, LineEndName(document.lineEndKind));
+  ShowLoadProgress(percent);
+  if (linesBefore <= document.TopLine + gView.VisibleRows) RepaintViewAndGutter();
 }
 
 void ShowFileStatus(const Document& document) {
@@ -173,6 +210,7 @@ void ReportCutShort(LoadOutcome outcome) {
 }  // namespace
 
 void OpenDocument(std::u16string path, int32_t startLine, int32_t request) {
+  StopLoad();
   WindowLoadHost host;
   const LoadOutcome outcome = LoadDocument(gDocument, path, startLine, request, 0, gOptions, host);
   ReportCutShort(outcome);
@@ -180,6 +218,7 @@ void OpenDocument(std::u16string path, int32_t startLine, int32_t request) {
 }
 
 void ReloadCurrentDocument(int32_t request) {
+  StopLoad();
   WindowLoadHost host;
   const FilterResume filter = FilterBeforeReload();
   ReportCutShort(ReloadDocument(gDocument, request, CurrentFileType().LineType, gOptions, host));
@@ -187,11 +226,13 @@ void ReloadCurrentDocument(int32_t request) {
 }
 
 void ReadDocumentFromStandardInput(int32_t startLine) {
+  StopLoad();
   WindowLoadHost host;
   if (!ReadStandardInput(gDocument, startLine, host)) ShowOutOfMemory();
 }
 
 void ShowClipboardText() {
+  StopLoad();
   gDocument.reset();
   bool fitted = true;
   if (OpenClipboard(gShell.mainWindow)) {

@@ -14,6 +14,9 @@ namespace vemora {
 // Brings the whole window in line with the current document (which may be none).
 // startLine -1 shows the end; keepFileType 1 keeps the file type (a reload).
 void RefreshAfterLoad(int32_t startLine, int32_t keepFileType);
+// After steps of a load were joined to the document: the scroll bar, the gutter, the
+// line-end kind and the progress; the view repaints only when the new lines reach it.
+void RefreshAfterStep(const Document& document, int32_t linesBefore, int32_t percent);
 
 // LoadDocument with the window as host, then the menu states.
 void OpenDocument(std::u16string path, int32_t startLine, int32_t request);

@@ -118,6 +118,10 @@ bool IsFollowing() {
   return gFollower.on;
 }
 
+bool FollowerReloads() {
+  return gFollower.reloading;
+}
+
 void NoteDocumentReplaced() {
   if (!gFollower.reloading) StopFollowing();
 }

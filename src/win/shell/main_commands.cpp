@@ -22,6 +22,7 @@
 #include "win/shell/file_dialogs.h"
 #include "win/shell/follow_mode.h"
 #include "win/shell/help.h"
+#include "win/shell/load_steps.h"
 #include "win/shell/main_layout.h"
 #include "win/shell/main_window.h"
 #include "win/shell/settings_commands.h"
@@ -127,6 +128,12 @@ void OnOpenWithTool(WPARAM wParam, LPARAM lParam) {
   OpenWithTool(*document, CurrentFileType(), gShell.mainWindow, wParam, lParam);
 }
 
+// Saving and following take the whole text: while a load runs they wait. (A find or a
+// filter asked for meanwhile waits for it too, once its dialog has been answered.)
+bool NeedsWholeDocument(UINT command) {
+  return command == CmdSaveAsUtf16 || command == CmdSaveEncoded || command == CmdFollow;
+}
+
 bool IsViewCommand(UINT command) {
   switch (command) {
     case CmdLineDown:
@@ -163,6 +170,9 @@ void DispatchMainCommand(WPARAM wParam, LPARAM lParam) {
   const UINT command = LOWORD(wParam);
   if (IsViewCommand(command)) return ForwardToView(wParam, lParam);
   if (command >= CmdHistory1 && command <= CmdHistory20) return OnHistory(command);
+  if (NeedsWholeDocument(command) &&
+      WaitForWholeDocument(gShell.mainWindow, WM_COMMAND, wParam, lParam))
+    return;
   switch (command) {
     case CmdFind:
     case CmdFindBackward:

@@ -9,6 +9,7 @@
 #include "win/platform/text_measure.h"
 #include "win/shell/app_state.h"
 #include "win/shell/dpi_scale.h"
+#include "win/shell/load_steps.h"
 #include "win/shell/status_bar.h"
 #include "win/shell/toolbar.h"
 #include "win/view/gutter.h"
@@ -93,6 +94,7 @@ void LayOutCurrentDocument() {
   if (!document) return;
   GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
   LayoutDocument(*document, CurrentLayoutParameters(), measure);
+  NoteLayoutChanged();
 }
 
 void PlaceView() {

@@ -15,6 +15,7 @@
 #include "win/shell/dpi_scale.h"
 #include "win/shell/document_actions.h"
 #include "win/shell/help.h"
+#include "win/shell/load_steps.h"
 #include "win/shell/main_layout.h"
 #include "win/shell/modal_deferral.h"
 #include "win/shell/status_bar.h"
@@ -99,8 +100,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SEARCH_FINISHED:
       OnSearchFinished(window, wParam);
       return 0;
+    case WM_LOAD_STEP:
+      OnLoadSteps();
+      return 0;
     case WM_ENABLE:
       OnMainWindowEnabled(window, wParam != 0);
+      if (wParam) SendCommandThatWaitedForModal();
       return 0;
     case WM_SETCURSOR:
       if (SetSearchCursor(lParam)) return TRUE;

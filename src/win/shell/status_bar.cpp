@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 #include "core/shell/status_text.h"
@@ -26,10 +27,30 @@ HWND CreateStatusBar(HWND mainWindow, HINSTANCE instance) {
   return bar;
 }
 
+namespace {
+bool gLoadPartShown = false;
+}  // namespace
+
 void SetStatusBarParts() {
   if (!gShell.statusBar) return;
-  int edges[5] = {Scaled(110), Scaled(160), Scaled(270), Scaled(380), -1};
-  SendMessageW(gShell.statusBar, SB_SETPARTS, 5, reinterpret_cast<LPARAM>(edges));
+  int edges[6] = {Scaled(110), Scaled(160), Scaled(270), Scaled(380), -1, -1};
+  if (gLoadPartShown) {
+    RECT client{};
+    GetClientRect(gShell.statusBar, &client);
+    edges[4] = std::max<int>(Scaled(530), client.right - Scaled(120));
+  }
+  const int parts = gLoadPartShown ? 6 : 5;
+  SendMessageW(gShell.statusBar, SB_SETPARTS, parts, reinterpret_cast<LPARAM>(edges));
+}
+
+void ShowLoadProgress(int32_t percent) {
+  if (!gShell.statusBar) return;
+  if (gLoadPartShown != (percent >= 0)) {
+    gLoadPartShown = percent >= 0;
+    SetStatusBarParts();
+  }
+  if (percent >= 0)
+    SetStatusPart(kStatusLoadPart, u"読込中 " + ToUtf16(std::to_wstring(percent)) + u"%");
 }
 
 int32_t StatusBarHeight() {

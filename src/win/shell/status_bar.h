@@ -13,6 +13,8 @@ inline constexpr int kStatusLineEndPart = 1;
 inline constexpr int kStatusTopLinePart = 2;
 inline constexpr int kStatusMouseLinePart = 3;
 inline constexpr int kStatusFilePart = 4;
+// Only while a load runs: "読込中 NN%".
+inline constexpr int kStatusLoadPart = 5;
 inline constexpr int kStatusBarId = 1500;
 
 // Creates the status bar with its five parts (right edges 110, 160, 270, 380, the edge).
@@ -23,6 +25,8 @@ int32_t StatusBarHeight();
 void SetStatusBarParts();
 
 void SetStatusPart(int part, std::u16string_view text);
+// The load's progress in a part of its own at the right end; a negative percent removes it.
+void ShowLoadProgress(int32_t percent);
 // Part 2 gets "先頭:%d行目", any other part "マウス:%d行目", for a display line under the
 // numbering rule; emptied when no document is shown.
 void SetStatusLineText(int part, int32_t displayLine);

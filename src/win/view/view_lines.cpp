@@ -1,8 +1,11 @@
 // Line-table lookups for painting, the gutter and the status bar.
 #include "win/view/view_lines.h"
 
+#include <algorithm>
+
 #include "core/layout/layout.h"
 #include "core/search/filter.h"
+#include "win/shell/load_steps.h"
 
 namespace vemora {
 
@@ -21,7 +24,9 @@ int32_t ShownLineNumber(const Document& document, int32_t line, int32_t lineType
 
 int32_t LargestShownLineNumber(const Document& document) {
   if (document.filter) return LastShownFileLineNumber(document);
-  return document.displayLineCount;
+  // While a load runs, the gutter is sized for the lines the whole file is likely to have,
+  // so that a digit gained late does not move the view (and lay the text out again).
+  return std::max(document.displayLineCount, EstimatedLineCount());
 }
 
 }  // namespace vemora

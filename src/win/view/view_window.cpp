@@ -17,6 +17,7 @@
 #include "win/search/find_command.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
+#include "win/shell/load_steps.h"
 #include "win/shell/status_bar.h"
 #include "win/view/jump_dialog.h"
 #include "win/view/view_clipboard.h"
@@ -52,9 +53,28 @@ void OnStepToHit(bool forward) {
   UpdateMenuStates();
 }
 
+// While a load runs, the commands that reach past what it has joined wait for its end.
+bool ReachesPastLoadedPart(UINT command, const Document& document) {
+  if (!LoadRunning()) return false;
+  switch (command) {
+    case CmdBottom:
+    case CmdSelectAll:
+      return true;
+    case CmdFindNext:
+      return FindNextHit(document, document.TopLine) < 0;
+    case CmdFindPrev:
+      return FindPreviousHit(document, document.TopLine) < 0;
+    default:
+      return false;
+  }
+}
+
 void OnCommand(WPARAM wParam, LPARAM lParam) {
   if (!CurrentDocument()) return;
   const UINT command = LOWORD(wParam);
+  if (ReachesPastLoadedPart(command, *CurrentDocument()) &&
+      WaitForWholeDocument(gShell.viewWindow, WM_COMMAND, wParam, lParam))
+    return;
   if (ExecuteScrollCommand(static_cast<uint16_t>(command), lParam)) return;
   switch (command) {
     case CmdFind:
@@ -96,6 +116,7 @@ void OnJump(LPARAM lParam) {
     target = DisplayLineOfLogical(document, n);
   else if (n >= 0 && n < document.displayLineCount)
     target = n;
+  if (target < 0 && WaitForWholeDocument(gShell.viewWindow, WM_VIEW_JUMP, 0, lParam)) return;
   if (target < 0) return ViewBeep();
   ScrollToLine(target, false);
 }

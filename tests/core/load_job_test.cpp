@@ -1,0 +1,421 @@
+// A load in steps gives exactly what a load in one go gives (text, line table, overstrike
+// runs, encoding, line-end kind) in every encoding and both wrap modes, with steps of random
+// sizes, layouts changed in the middle, and stopping at any step leaves nothing behind.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/layout/layout.h"
+#include "core/platform/code_pages.h"
+#include "core/text/decode.h"
+#include "core/text/encoding.h"
+#include "core/text/load_job.h"
+#include "core/text/overstrike.h"
+
+namespace vemora {
+namespace {
+
+// Characters, wide and narrow, overstrike of every kind (also a backspace right after a
+// line end and runs of them), tabs, long runs to wrap, and every kind of line end.
+std::u16string GenerateText(uint32_t seed, size_t size) {
+  static const std::u16string kTokens[] = {u"a",
+                                           u"あ漢",
+                                           u"ｱｲ",
+                                           u"\t",
+                                           u"\r",
+                                           u"\n",
+                                           u"\r\n",
+                                           u"\r\n",
+                                           u"_\bA",
+                                           u"B\bB",
+                                           u"x\by",
+                                           u"\b",
+                                           u"\n\bq",
+                                           u"\b\b\b",
+                                           u"__\b\b",
+                                           u"\r\b\n",
+                                           u"abcdefghijklmnopqrstuvwxyz0123456789",
+                                           u"全角の文字が並ぶ長い行であるなあ",
+                                           u"+-"};
+  std::mt19937 random(seed);
+  std::u16string text;
+  while (text.size() < size) text += kTokens[random() % std::size(kTokens)];
+  return text;
+}
+
+std::string Utf16Bytes(std::u16string_view text, bool big) {
+  std::string bytes;
+  for (const char16_t unit : text) {
+    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    bytes += big ? high : low;
+    bytes += big ? low : high;
+  }
+  return bytes;
+}
+
+// UTF-7 with a base64 run for each stretch of characters outside ASCII.
+std::string Utf7Bytes(std::u16string_view text) {
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string bytes;
+  for (size_t i = 0; i < text.size();) {
+    if (text[i] < 0x80) {
+      bytes += text[i] == u'+' ? std::string("+-") : std::string(1, static_cast<char>(text[i]));
+      ++i;
+      continue;
+    }
+    bytes += '+';
+    uint32_t bits = 0;
+    int count = 0;
+    for (; i < text.size() && text[i] >= 0x80; ++i) {
+      bits = (bits << 16) | text[i];
+      for (count += 16; count >= 6; count -= 6) bytes += kDigits[(bits >> (count - 6)) & 63];
+    }
+    if (count > 0) bytes += kDigits[(bits << (6 - count)) & 63];
+    bytes += '-';
+  }
+  return bytes;
+}
+
+// Shift_JIS as EUC-JP, and EUC-JP as JIS whose escapes switch only when the set changes,
+// so that a mode stays in effect over many lines.
+std::string EucFromShiftJis(const std::string& sjis) {
+  std::string euc;
+  for (size_t i = 0; i < sjis.size(); ++i) {
+    const auto lead = static_cast<uint8_t>(sjis[i]);
+    if (lead >= 0xA1 && lead <= 0xDF) {
+      euc += '\x8E';
+      euc += static_cast<char>(lead);
+    } else if (((lead >= 0x81 && lead <= 0x9F) || lead >= 0xE0) && i + 1 < sjis.size()) {
+      const auto trail = static_cast<uint8_t>(sjis[++i]);
+      int row = ((lead >= 0xE0 ? lead - 0x40 : lead) - 0x81) * 2 + 0x21;
+      const int cell = trail >= 0x9F ? trail - 0x7E : trail >= 0x80 ? trail - 0x20 : trail - 0x1F;
+      if (trail >= 0x9F) ++row;
+      euc += static_cast<char>(row | 0x80);
+      euc += static_cast<char>(cell | 0x80);
+    } else {
+      euc += static_cast<char>(lead);
+    }
+  }
+  return euc;
+}
+
+std::string JisFromEuc(const std::string& euc) {
+  std::string jis;
+  int mode = 0;  // 0 ASCII, 1 kanji, 2 katakana
+  auto enter = [&](int wanted, const char* escape) {
+    if (mode != wanted) jis += escape;
+    mode = wanted;
+  };
+  for (size_t i = 0; i < euc.size(); ++i) {
+    const auto b = static_cast<uint8_t>(euc[i]);
+    if (b == 0x8E && i + 1 < euc.size()) {
+      enter(2, "\x1B(I");
+      jis += static_cast<char>(euc[++i] & 0x7F);
+    } else if (b >= 0xA1 && i + 1 < euc.size()) {
+      enter(1, "\x1B$B");
+      jis += static_cast<char>(b & 0x7F);
+      jis += static_cast<char>(euc[++i] & 0x7F);
+    } else if (b < 0x21 || mode == 0) {
+      jis += static_cast<char>(b);  // control characters and line ends keep the mode
+    } else {
+      enter(0, "\x1B(B");
+      jis += static_cast<char>(b);
+    }
+  }
+  return jis;
+}
+
+std::string BytesIn(TextEncoding encoding, uint32_t seed) {
+  const std::u16string text = GenerateText(seed, 6000);
+  const std::string sjis = EncodeCodePage(kCodePageShiftJis, text);
+  switch (encoding) {
+    case kEncodingJis:
+      return JisFromEuc(EucFromShiftJis(sjis));
+    case kEncodingEuc:
+      return EucFromShiftJis(sjis) + "\xA4\r\n\x8E";  // broken characters
+    case kEncodingUtf16Bom:
+      return "\xFF\xFE" + Utf16Bytes(text, false) + "x";
+    case kEncodingUtf16BeBom:
+      return "\xFE\xFF" + Utf16Bytes(text, true);
+    case kEncodingUtf16:
+      return Utf16Bytes(text, false);
+    case kEncodingUtf16Be:
+      return Utf16Bytes(text, true) + "y";
+    case kEncodingUtf8Bom:
+      return "\xEF\xBB\xBF" + EncodeCodePage(kCodePageUtf8, text);
+    case kEncodingUtf8:
+      return EncodeCodePage(kCodePageUtf8, text) + "\xE3\x81\n\xC3";
+    case kEncodingUtf7:
+      return Utf7Bytes(text);
+    default:
+      return sjis + "\x82\r\n\x82";
+  }
+}
+
+// A mapped file that counts the mappings alive, and fails the test when bytes it released
+// are read again (they read as a byte no text here holds).
+std::atomic<int> gMappingsAlive{0};
+
+class CountedMapping final : public MappedFile {
+ public:
+  explicit CountedMapping(std::string bytes) : bytes_(std::move(bytes)) { ++gMappingsAlive; }
+  ~CountedMapping() override { --gMappingsAlive; }
+  const uint8_t* Data() const override { return reinterpret_cast<const uint8_t*>(bytes_.data()); }
+  void ReleaseBelow(int64_t end) override {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    for (int64_t i = released_; i < end; ++i) bytes_[static_cast<size_t>(i)] = '\x7F';
+    released_ = std::max(released_, end);
+  }
+
+ private:
+  std::string bytes_;
+  std::mutex mutex_;
+  int64_t released_ = 0;
+};
+
+FileBytes Mapped(const std::string& bytes) {
+  return FileBytes::Map(std::make_unique<CountedMapping>(bytes),
+                        static_cast<int64_t>(bytes.size()));
+}
+
+class VaryingMeasure final : public TextMeasure {
+ public:
+  int32_t UnitWidth(char16_t unit) override { return unit < 0x7F ? 7 : 11 + unit % 5; }
+};
+
+std::shared_ptr<TextMeasure> Shared(TextMeasure& measure) {
+  return std::shared_ptr<TextMeasure>(&measure, [](TextMeasure*) {});
+}
+
+Document LoadInOneGo(const std::string& bytes, TextEncoding encoding,
+                     const LayoutParameters& parameters, TextMeasure& measure) {
+  Document document;
+  FileBytes file = FileBytes::Allocate(static_cast<int64_t>(bytes.size()));
+  std::memcpy(file.data(), bytes.data(), bytes.size());
+  DecodeDocumentTextOnOneThread(document, std::move(file), encoding);
+  document.encoding = encoding;
+  document.lineEndKind = DetectLineEnd(document.text, document.textLength);
+  ApplyOverstrike(document);
+  LayoutDocumentOnOneThread(document, parameters, measure);
+  return document;
+}
+
+// The window's part: lay out the first step, join every step as it comes, laying out
+// again what came under older parameters. `changeAt` steps in, the layout changes to
+// `other` and, a few steps later, back.
+struct StepDriver {
+  StepDriver(LoadJob& j, Document& d) : job(j), document(d) {}
+  LoadJob& job;
+  Document& document;
+  std::mutex mutex;
+  std::condition_variable ready;
+  bool notified = false;
+
+  void Start(const LayoutParameters& parameters, TextMeasure& measure) {
+    LayoutDocumentOnOneThread(document, parameters, measure);
+    job.Start(parameters, Shared(measure), [this] {
+      const std::lock_guard<std::mutex> lock(mutex);
+      notified = true;
+      ready.notify_all();
+    });
+  }
+
+  std::vector<LoadStep> Wait() {
+    std::unique_lock<std::mutex> lock(mutex);
+    ready.wait(lock, [this] { return notified || job.Finished(); });
+    notified = false;
+    lock.unlock();
+    return job.TakeSteps();
+  }
+};
+
+void ExpectSameDocument(const Document& expected, const Document& actual, const std::string& what) {
+  ASSERT_EQ(expected.Text(), actual.Text()) << what;
+  ASSERT_EQ(0, actual.text[actual.textLength]) << what;
+  EXPECT_EQ(expected.encoding, actual.encoding) << what;
+  EXPECT_EQ(expected.lineEndKind, actual.lineEndKind) << what;
+  ASSERT_EQ(expected.overstrikeRuns.Size(), actual.overstrikeRuns.Size()) << what;
+  for (int32_t i = 0; i < expected.overstrikeRuns.Size(); ++i) {
+    const OverstrikeRun& e = expected.overstrikeRuns[i];
+    const OverstrikeRun& a = actual.overstrikeRuns[i];
+    ASSERT_TRUE(e.start == a.start && e.length == a.length && e.attributes == a.attributes)
+        << what << ", run " << i;
+  }
+  ASSERT_EQ(expected.displayLineCount, actual.displayLineCount) << what;
+  ASSERT_EQ(expected.scrollScale, actual.scrollScale) << what;
+  ASSERT_EQ(expected.lineTable.blocks.size(), actual.lineTable.blocks.size()) << what;
+  for (int32_t n = 0; n <= expected.displayLineCount; ++n) {
+    ASSERT_EQ(expected.lineTable.StartOf(n), actual.lineTable.StartOf(n)) << what << ", line " << n;
+    ASSERT_EQ(expected.lineTable.LogicalOf(n), actual.lineTable.LogicalOf(n))
+        << what << ", line " << n;
+  }
+  for (size_t b = 0; b < expected.lineTable.blocks.size(); ++b)
+    ASSERT_EQ(expected.lineTable.blocks[b]->count, actual.lineTable.blocks[b]->count) << what;
+}
+
+constexpr TextEncoding kEncodings[] = {
+    kEncodingShiftJis, kEncodingJis,     kEncodingEuc,     kEncodingUtf16Bom, kEncodingUtf16BeBom,
+    kEncodingUtf16,    kEncodingUtf16Be, kEncodingUtf8Bom, kEncodingUtf8,     kEncodingUtf7};
+
+TEST(LoadJob, StepsOfRandomSizesGiveTheLoadInOneGoInEveryEncodingAndWrapMode) {
+  const LayoutParameters kColumns{8, 20, 0, 1, 0};
+  const LayoutParameters kEdge{4, 80, 1, 7, 200};
+  const LayoutParameters kOther{3, 7, 0, 1, 0};
+  ColumnRuleMeasure columns;
+  VaryingMeasure pixels;
+  for (const TextEncoding encoding : kEncodings) {
+    for (uint32_t seed = 1; seed <= 6; ++seed) {
+      const std::string bytes = BytesIn(encoding, seed);
+      std::mt19937 random(seed * 31 + static_cast<uint32_t>(encoding));
+      for (const bool edge : {false, true}) {
+        const LayoutParameters& parameters = edge ? kEdge : kColumns;
+        TextMeasure& measure = edge ? static_cast<TextMeasure&>(pixels) : columns;
+        const Document expected = LoadInOneGo(bytes, encoding, parameters, measure);
+        LoadJobOptions options;
+        options.firstStepBytes = 1 + random() % 3000;
+        options.chunkBytes = 1 + random() % 2000;
+        options.workers = 1 + static_cast<int32_t>(random() % 3);
+        const int changeAt = static_cast<int>(random() % 6);
+        const std::string what = "encoding " + std::to_string(encoding) + ", seed " +
+                                 std::to_string(seed) + (edge ? ", edge" : ", columns");
+        Document document;
+        {
+          LoadJob job(Mapped(bytes), encoding, options);
+          job.LoadFirstStep(document);
+          StepDriver driver{job, document};
+          driver.Start(parameters, measure);
+          int32_t generation = job.Generation();
+          const LayoutParameters* current = &parameters;
+          for (int round = 0; !job.Finished(); ++round) {
+            for (LoadStep& step : driver.Wait()) {
+              const int64_t end = document.textLength;
+              JoinLoadStep(document, step, step.generation == generation);
+              if (step.generation != generation) ExtendLayout(document, end, *current, measure);
+            }
+            if (round == changeAt || round == changeAt + 3) {
+              current = round == changeAt ? &kOther : &parameters;
+              LayoutDocumentOnOneThread(document, *current, measure);
+              generation = job.ChangeLayout(*current, Shared(measure));
+            }
+          }
+          if (current != &parameters) LayoutDocumentOnOneThread(document, parameters, measure);
+          ASSERT_FALSE(job.RoomShort()) << what;
+          job.Finish(document);
+        }
+        EXPECT_EQ(0, gMappingsAlive) << what;
+        ExpectSameDocument(expected, document, what);
+      }
+    }
+  }
+}
+
+TEST(LoadJob, StoppingAtAnyStepLeavesNoThreadMappingOrMemory) {
+  const std::string bytes = BytesIn(kEncodingShiftJis, 7);
+  const std::string jis = BytesIn(kEncodingJis, 7);
+  ColumnRuleMeasure measure;
+  for (int stopAt = 0; stopAt < 8; ++stopAt) {
+    for (const bool inOrder : {false, true}) {
+      LoadJobOptions options;
+      options.firstStepBytes = 500;
+      options.chunkBytes = 300 + stopAt * 50;
+      options.workers = 3;
+      Document document;
+      auto job = std::make_unique<LoadJob>(Mapped(inOrder ? jis : bytes),
+                                           inOrder ? kEncodingJis : kEncodingShiftJis, options);
+      job->LoadFirstStep(document);
+      StepDriver driver{*job, document};
+      driver.Start({8, 80, 0, 1, 0}, measure);
+      for (int round = 0; round < stopAt && !job->Finished(); ++round) {
+        for (LoadStep& step : driver.Wait()) JoinLoadStep(document, step, true);
+      }
+      // As opening another file does: stop, then the document and the job go.
+      job->Cancel();
+      job.reset();
+      EXPECT_EQ(0, gMappingsAlive) << "stopped after " << stopAt << " rounds";
+    }
+  }
+  // Paused before the end, then stopped: the waiting workers end too.
+  LoadJobOptions options;
+  options.firstStepBytes = 100;
+  options.chunkBytes = 100;
+  options.pauseAtByte = 2000;
+  Document document;
+  LoadJob job(Mapped(bytes), kEncodingShiftJis, options);
+  job.LoadFirstStep(document);
+  StepDriver driver{job, document};
+  driver.Start({8, 80, 0, 1, 0}, measure);
+  while (!job.WaitsAtPause()) {
+    for (LoadStep& step : driver.Wait()) JoinLoadStep(document, step, true);
+  }
+  EXPECT_GE(document.textLength, 1000);
+  EXPECT_FALSE(job.Finished());
+}
+
+// The encoding a load in steps ends with: detection from the first part, then read again
+// (as the window does) whenever the steps showed that the whole-file rule answers otherwise.
+TextEncoding DetectInSteps(const std::string& bytes, const LoadJobOptions& options) {
+  DetectionWatch watch;
+  TextEncoding encoding =
+      DetectFromFirstPart(reinterpret_cast<const uint8_t*>(bytes.data()),
+                          static_cast<int64_t>(bytes.size()), options.firstStepBytes, watch);
+  ColumnRuleMeasure measure;
+  for (int reads = 0; reads < 3; ++reads) {
+    Document document;
+    LoadJob job(Mapped(bytes), encoding, options, watch);
+    job.LoadFirstStep(document);
+    StepDriver driver(job, document);
+    driver.Start({8, 80, 0, 1, 0}, measure);
+    while (!job.Finished()) {
+      for (LoadStep& step : driver.Wait()) JoinLoadStep(document, step, true);
+    }
+    const TextEncoding again = job.Redetected();
+    if (again == kEncodingNone) return encoding;
+    encoding = again;
+    watch = {again != kEncodingJis, false};
+  }
+  return -2;
+}
+
+TEST(LoadJob, DetectionFromTheFirstPartEndsAsTheWholeFileRuleAnswers) {
+  std::string ascii;
+  while (ascii.size() < 3000) ascii += "plain ASCII line\r\n";
+  const std::string sjisLine = "\x82\xA0\x82\xA2\r\n";  // decides Shift_JIS
+  const std::string eucLine = "\xA4\xA2\xA4\xA4\r\n";   // decides EUC-JP
+  const std::string utf8Line = "\xE3\x81\x82\xE3\x81\x84\r\n";
+  const std::string escape = "\x1B$B$\"\x1B(B\r\n";
+  const struct {
+    const char* what;
+    std::string bytes;
+  } kCases[] = {
+      {"an escape far past the first step", ascii + sjisLine + ascii + ascii + escape + ascii},
+      {"an EUC-JP line after an undecided first part", ascii + ascii + eucLine + sjisLine},
+      {"a UTF-8 line after an undecided first part", ascii + ascii + utf8Line + ascii},
+      {"a first part decided by a Shift_JIS line", sjisLine + ascii + eucLine + utf8Line},
+      {"an escape after a first part decided otherwise", sjisLine + ascii + ascii + escape},
+      {"an undecided tail without an LF", ascii + ascii + "a\r\xA4\xA2\xA4\xA4\rb"},
+      {"nothing but ASCII", ascii + ascii + ascii},
+      {"an escape right after the first part", ascii + escape + ascii},
+  };
+  for (const auto& c : kCases) {
+    const TextEncoding expected =
+        DetectEncoding(reinterpret_cast<const uint8_t*>(c.bytes.data()),
+                       static_cast<int64_t>(c.bytes.size()), kRequestDetect);
+    for (uint32_t seed = 1; seed <= 8; ++seed) {
+      std::mt19937 random(seed);
+      LoadJobOptions options;
+      options.firstStepBytes = 100 + random() % 3500;
+      options.chunkBytes = 1 + random() % 700;
+      options.workers = 1 + static_cast<int32_t>(random() % 3);
+      EXPECT_EQ(expected, DetectInSteps(c.bytes, options)) << c.what << ", seed " << seed;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vemora

@@ -1,0 +1,146 @@
+// A file loaded in steps, with the steps made small and the load paused part way so that
+// nothing depends on timing: the first page, title and progress while "VemoraLoading" is
+// set, a window that answers, commands that need the whole document waiting for its end
+// (and Esc dropping them), and another file or closing stopping the load.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/keys/commands.h"
+#include "win/shell/app_state.h"
+#include "win/shell/document_actions.h"
+#include "win/shell/load_steps.h"
+#include "win/platform/text_conversion.h"
+#include "win/shell/status_bar.h"
+#include "viewer_host.h"
+
+namespace vemora::testing {
+namespace {
+
+constexpr int kLineCount = 20000;  // "line 1" to "line 20000": about 250 KB
+constexpr int64_t kPauseAt = 60000;
+
+// Small steps, the workers waiting at kPauseAt until the test lets them go on.
+class PausedSteps {
+ public:
+  PausedSteps() : saved_(LoadStepOptions()) {
+    LoadStepOptions().firstStepBytes = 4096;
+    LoadStepOptions().chunkBytes = 4096;
+    LoadStepOptions().pauseAtByte = kPauseAt;
+  }
+  ~PausedSteps() { LoadStepOptions() = saved_; }
+
+ private:
+  LoadJobOptions saved_;
+};
+
+bool Loading() {
+  return GetPropW(gShell.mainWindow, kLoadingProperty) != nullptr;
+}
+
+int StatusParts() {
+  return static_cast<int>(SendMessageW(gShell.statusBar, SB_GETPARTS, 0, 0));
+}
+
+// Starts the viewer on the file and waits until the load has joined every step before
+// the pause.
+void StartPaused(ViewerHost& host, const std::wstring& arguments) {
+  ASSERT_TRUE(host.Start(arguments));
+  ASSERT_TRUE(LoadRunning());
+  ASSERT_TRUE(PumpUntil(
+      host, [] { return LoadWaitsAtPauseAndShowsAll(); }, 10000));
+}
+
+void ResumeToTheEnd(ViewerHost& host) {
+  RunningLoadJob()->Resume();
+  ASSERT_TRUE(PumpUntil(
+      host, [] { return !LoadRunning(); }, 10000));
+  host.Pump();
+}
+
+TEST(LoadSteps, FirstPageAtOnceThenTheRestWhileCommandsThatNeedTheEndWait) {
+  PausedSteps steps;
+  ViewerHost host;
+  const std::string text = Lines(kLineCount);
+  const std::wstring path = host.Folder().Write(L"large.txt", text);
+  StartPaused(host, Quoted(path));
+  // The first page, the title and the progress are there while the rest is still to come.
+  EXPECT_TRUE(Loading());
+  EXPECT_NE(std::wstring::npos, host.Title().find(L"large.txt"));
+  EXPECT_EQ(6, StatusParts());
+  EXPECT_EQ(0u, host.StatusText(kStatusLoadPart).find(L"読込中 2"));
+  const Document& partial = *CurrentDocument();
+  EXPECT_GE(partial.textLength, kPauseAt);
+  EXPECT_LT(partial.textLength, 70000);
+  EXPECT_EQ(std::wstring(ShownText()), Wide(text.substr(0, partial.textLength)));
+  SCROLLINFO bar = Bar(SB_VERT);
+  EXPECT_GE(bar.nMax, 4000) << "the scroll bar covers the lines joined so far";
+  EXPECT_EQ(5, AnswersFromAnotherThread(host, 5));
+  // Paging goes through what is loaded; the end of the file waits, with the wait cursor.
+  host.Command(CmdPageDown);
+  const int32_t paged = CurrentDocument()->TopLine;
+  EXPECT_GT(paged, 0);
+  host.Command(CmdBottom);
+  EXPECT_EQ(paged, CurrentDocument()->TopLine);
+  EXPECT_TRUE(ShowsWaitCursor());
+  ResumeToTheEnd(host);
+  // Then the whole text, the last line in view, and no trace of the load.
+  EXPECT_FALSE(Loading());
+  EXPECT_EQ(5, StatusParts());
+  EXPECT_FALSE(ShowsWaitCursor());
+  const Document& whole = *CurrentDocument();
+  EXPECT_EQ(std::wstring(ShownText()), Wide(text));
+  EXPECT_EQ(kLineCount, whole.displayLineCount);
+  EXPECT_GE(whole.TopLine + gView.VisibleRows, kLineCount);
+}
+
+TEST(LoadSteps, JumpPastTheLoadedPartWaitsAndEscDropsAWaitingCommand) {
+  PausedSteps steps;
+  const std::string text = Lines(kLineCount);
+  {
+    ViewerHost host;
+    StartPaused(host, L"-j 15000 " + Quoted(host.Folder().Write(L"jump.txt", text)));
+    EXPECT_EQ(0, CurrentDocument()->TopLine) << "line 15000 is not loaded yet";
+    ResumeToTheEnd(host);
+    EXPECT_EQ(14999, CurrentDocument()->TopLine);
+  }
+  {
+    ViewerHost host;
+    StartPaused(host, Quoted(host.Folder().Write(L"escape.txt", text)));
+    host.Command(CmdBottom);
+    EXPECT_TRUE(ShowsWaitCursor());
+    const MSG escape{gShell.viewWindow, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+    EXPECT_TRUE(DropWaitingCommandOnEscape(escape));
+    EXPECT_FALSE(ShowsWaitCursor());
+    EXPECT_TRUE(LoadRunning()) << "the load goes on";
+    ResumeToTheEnd(host);
+    EXPECT_EQ(0, CurrentDocument()->TopLine);
+    EXPECT_EQ(kLineCount, CurrentDocument()->displayLineCount);
+  }
+}
+
+TEST(LoadSteps, AnotherFileOrClosingStopsTheLoad) {
+  PausedSteps steps;
+  const std::string text = Lines(kLineCount);
+  ViewerHost host;
+  StartPaused(host, Quoted(host.Folder().Write(L"first.txt", text)));
+  host.Command(CmdBottom);
+  OpenDocument(ToUtf16(host.Folder().Write(L"second.txt", "second\r\n")), 0, -1);
+  host.Pump();
+  EXPECT_FALSE(LoadRunning());
+  EXPECT_FALSE(Loading());
+  EXPECT_EQ(5, StatusParts());
+  EXPECT_FALSE(ShowsWaitCursor()) << "the waiting command went with the load";
+  EXPECT_EQ(L"second\r\n", ShownText());
+  // A second large file, then the window closes in the middle of its load.
+  OpenDocument(ToUtf16(host.Folder().Write(L"third.txt", text)), 0, -1);
+  ASSERT_TRUE(LoadRunning());
+  host.Close();
+  EXPECT_FALSE(LoadRunning());
+}
+
+}  // namespace
+}  // namespace vemora::testing
