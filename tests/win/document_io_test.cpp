@@ -266,13 +266,15 @@ TEST(MappedFile, CutShortFromOutsideWhileReadFailsTheLoadOnly) {
 }
 
 // A file too large for the memory: with the viewer's handler in place, the allocation that
-// fails ends the load, not the process, and the document shown before stays.
+// fails ends the load, not the process, and the document shown before stays. The size is
+// beyond any address space, so that the failure comes at once (a size the system only just
+// refuses costs it seconds to refuse).
 TEST(OutOfMemory, AFileBeyondTheMemoryFailsTheLoadOnly) {
   struct HugeFileIo final : DocumentIo {
     void ResolveShortcut(std::u16string&, void*) override {}
     void NormalizePath(std::u16string&) override {}
     FileReadStatus ReadWholeFile(std::u16string_view, FileBytes& bytes) override {
-      bytes = FileBytes::Allocate(int64_t{1} << 46);
+      bytes = FileBytes::Allocate(int64_t{1} << 60);
       return FileReadStatus::kComplete;
     }
     int32_t ReadStandardInputPiece(uint8_t*, int32_t) override { return 0; }
