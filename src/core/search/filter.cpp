@@ -174,21 +174,21 @@ void TakeFileFacts(Document& view, const Document& whole, bool ownHits) {
   if (ownHits) view.filter->hitCount = view.hits.Size();
 }
 
+// Drops the spans (hits or overstrike runs, in text order) from position `cut` on and
+// shortens the one that reaches over it.
+template <typename Spans>
+void CutSpans(Spans& spans, int64_t cut) {
+  const int64_t kept = spans.PartitionPoint([cut](const auto& span) { return span.start < cut; });
+  spans.TruncateTo(kept);
+  if (kept > 0)
+    spans[kept - 1].length = std::min(spans[kept - 1].length, cut - spans[kept - 1].start);
+}
+
 // Drops what the view holds from text position `cut` on.
 void CutView(Document& view, int64_t cut) {
   view.textLength = cut;
-  auto& hits = view.hits;
-  int64_t keptHits = hits.Size();
-  while (keptHits > 0 && hits[keptHits - 1].start >= cut) --keptHits;
-  hits.TruncateTo(keptHits);
-  if (keptHits > 0)
-    hits[keptHits - 1].length = std::min(hits[keptHits - 1].length, cut - hits[keptHits - 1].start);
-  auto& runs = view.overstrikeRuns;
-  int64_t keptRuns = runs.Size();
-  while (keptRuns > 0 && runs[keptRuns - 1].start >= cut) --keptRuns;
-  runs.TruncateTo(keptRuns);
-  if (keptRuns > 0)
-    runs[keptRuns - 1].length = std::min(runs[keptRuns - 1].length, cut - runs[keptRuns - 1].start);
+  CutSpans(view.hits, cut);
+  CutSpans(view.overstrikeRuns, cut);
 }
 
 }  // namespace
