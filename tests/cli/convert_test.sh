@@ -2,17 +2,7 @@
 # vemorainfo --to as users script it: every target against iconv on real Shift_JIS, the
 # byte-order marks, line ends, standard input, a round trip through UTF-8, unconvertible
 # characters, an output that cannot be written and the exit status.
-set -u
-info=$1
-data=$(cd "$(dirname "$0")/../data" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-check() { # what, expected, actual
-  if [ "$2" != "$3" ]; then
-    echo "FAIL: $1"; echo "  expected: $2"; echo "  actual:   $3"; failures=$((failures + 1))
-  fi
-}
+source "$(dirname "$0")/check.bash"
 same() { # what, expected file, actual file
   cmp -s "$2" "$3" || { echo "FAIL: $1"; failures=$((failures + 1)); }
 }

@@ -1,16 +1,7 @@
 #!/usr/bin/env bash
 # vemorainfo --filter: the kept lines as grep -n prints them (line ends aside), inverted as
 # grep -v -n, counted as grep -c, in every line-end kind and in Shift_JIS.
-set -u
-info=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-check() { # what, expected, actual
-  if [ "$2" != "$3" ]; then
-    echo "FAIL: $1"; echo "  expected: $2"; echo "  actual:   $3"; failures=$((failures + 1))
-  fi
-}
+source "$(dirname "$0")/check.bash"
 export LC_ALL=C.UTF-8
 
 printf '東京から大阪へ\n大阪から京都へ\n\n京都から東京へ\n「東京」\nTokyo tokyo\n最後の行に東京' >"$work/lf.txt"

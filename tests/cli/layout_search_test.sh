@@ -1,16 +1,7 @@
 #!/usr/bin/env bash
 # vemorainfo --lines and --count: display lines and line ends of the column layout, and hit
 # counts of plain and regular-expression search in every encoding.
-set -u
-info=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-check() { # what, expected, actual
-  if [ "$2" != "$3" ]; then
-    echo "FAIL: $1"; echo "  expected: $2"; echo "  actual:   $3"; failures=$((failures + 1))
-  fi
-}
+source "$(dirname "$0")/check.bash"
 lines() { "$info" --utf8 --lines "$@"; }
 
 printf '%080d\n' 0 >"$work/exact80.txt"

@@ -1,17 +1,7 @@
 #!/usr/bin/env bash
 # vemorainfo as users script it: the report line, --text against iconv on real Shift_JIS,
 # encoding options, unreadable files and the exit code, timing lines.
-set -u
-info=$1
-data=$(cd "$(dirname "$0")/../data" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-check() { # what, expected, actual
-  if [ "$2" != "$3" ]; then
-    echo "FAIL: $1"; echo "  expected: $2"; echo "  actual:   $3"; failures=$((failures + 1))
-  fi
-}
+source "$(dirname "$0")/check.bash"
 tab=$'\t'
 
 printf 'a\nb\n' >"$work/lf.txt"
