@@ -17,6 +17,7 @@
 #include "core/text/encoding.h"
 #include "core/text/load_job.h"
 #include "core/text/overstrike.h"
+#include "test_documents.h"
 
 namespace vemora {
 namespace {
@@ -158,30 +159,13 @@ std::string BytesIn(TextEncoding encoding, uint32_t seed) {
   }
 }
 
-// A mapped file that counts the mappings alive, and fails the test when bytes it released
-// are read again (they read as a byte no text here holds).
+// Mappings alive; a byte no text here holds marks the released ones.
 std::atomic<int> gMappingsAlive{0};
 
-class CountedMapping final : public MappedFile {
- public:
-  explicit CountedMapping(std::string bytes) : bytes_(std::move(bytes)) { ++gMappingsAlive; }
-  ~CountedMapping() override { --gMappingsAlive; }
-  const uint8_t* Data() const override { return reinterpret_cast<const uint8_t*>(bytes_.data()); }
-  void ReleaseBelow(int64_t end) override {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    for (int64_t i = released_; i < end; ++i) bytes_[static_cast<size_t>(i)] = '\x7F';
-    released_ = std::max(released_, end);
-  }
-
- private:
-  std::string bytes_;
-  std::mutex mutex_;
-  int64_t released_ = 0;
-};
-
 FileBytes Mapped(const std::string& bytes) {
-  return FileBytes::Map(std::make_unique<CountedMapping>(bytes),
-                        static_cast<int64_t>(bytes.size()));
+  return FileBytes::Map(
+      std::make_unique<testing::SpoiledOnRelease>(bytes, '\x7F', nullptr, &gMappingsAlive),
+      static_cast<int64_t>(bytes.size()));
 }
 
 class VaryingMeasure final : public TextMeasure {

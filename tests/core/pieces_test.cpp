@@ -111,26 +111,6 @@ std::u16string DecodeAlone(const std::string& bytes, TextEncoding encoding) {
   return std::u16string(document.Text());
 }
 
-// A mapped file that spoils the bytes it is told to release, so that any read of them
-// afterwards changes the text.
-class SpoiledOnRelease final : public MappedFile {
- public:
-  SpoiledOnRelease(std::string bytes, int64_t& released)
-      : bytes_(std::move(bytes)), released_(released) {}
-  const uint8_t* Data() const override { return reinterpret_cast<const uint8_t*>(bytes_.data()); }
-  // Threads may call at once; this one waits its turn rather than leaving its part.
-  void ReleaseBelow(int64_t end) override {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    for (int64_t i = released_; i < end; ++i) bytes_[static_cast<size_t>(i)] = '\x82';
-    released_ = std::max(released_, end);
-  }
-
- private:
-  std::string bytes_;
-  std::mutex mutex_;
-  int64_t& released_;
-};
-
 void ExpectSameInPieces(const std::string& bytes, TextEncoding encoding, const char* what) {
   const std::u16string alone = DecodeAlone(bytes, encoding);
   const bool inPlace = encoding >= kEncodingUtf16Bom && encoding <= kEncodingUtf16Be;
@@ -141,8 +121,9 @@ void ExpectSameInPieces(const std::string& bytes, TextEncoding encoding, const c
       int64_t released = 0;
       FileBytes input = BytesOf(bytes);
       if (variant == 1) {
-        input = FileBytes::Map(std::make_unique<SpoiledOnRelease>(bytes, released),
-                               static_cast<int32_t>(bytes.size()));
+        input =
+            FileBytes::Map(std::make_unique<testing::SpoiledOnRelease>(bytes, '\x82', &released),
+                           static_cast<int32_t>(bytes.size()));
       }
       const int32_t room = variant == 2 ? static_cast<int32_t>(bytes.size() / 3) : -1;
       Document document;
