@@ -149,6 +149,26 @@ void ExpectSameFilter(const Document& made, const Document& expected, const std:
   EXPECT_EQ(made.filter->lastLineStart, expected.filter->lastLineStart) << label;
 }
 
+// Layouts a worker may be given: wrapping at a column, and at an edge of ten pixels.
+constexpr LayoutParameters kWorkerLayouts[] = {{4, 6, 0, 1, 0}, {4, 80, 1, 1, 26}};
+
+// The line table the worker made for its view is the one a layout of the view's text
+// alone makes.
+void ExpectLaidOutAsAlone(const Document& view, const LayoutParameters& parameters,
+                          const std::string& label) {
+  ColumnRuleMeasure measure;
+  Document alone;
+  alone.text = view.text;
+  alone.textLength = view.textLength;
+  LayoutDocument(alone, parameters, measure);
+  ASSERT_EQ(view.displayLineCount, alone.displayLineCount) << label;
+  for (int32_t d = 0; d <= alone.displayLineCount; ++d) {
+    EXPECT_EQ(view.lineTable.StartOf(d), alone.lineTable.StartOf(d)) << label << " line " << d;
+    EXPECT_EQ(view.lineTable.LogicalOf(d), alone.lineTable.LogicalOf(d)) << label << " line " << d;
+  }
+  EXPECT_EQ(view.scrollScale, alone.scrollScale) << label;
+}
+
 // A filter request written as a literal.
 struct Switches {
   const char16_t* text;
@@ -219,7 +239,8 @@ TEST(Filter, KeepsTheLinesThatHoldAHitOrNoneAgainstAPlainReference) {
         EXPECT_EQ(other->filter->scannedLines, view->filter->scannedLines) << made;
         EXPECT_EQ(other->filter->lastLineStart, view->filter->lastLineStart) << made;
       }
-      // And searched by the worker in pieces too, each piece walking its own lines.
+      // And searched by the worker in pieces too, each piece walking its own lines, and
+      // laying them out when it is given a layout.
       for (int32_t pieces : {1, 2, 3}) {
         const std::string made = label + ", searched in " + std::to_string(pieces);
         SearchedText copy(whole.Text());
@@ -229,6 +250,18 @@ TEST(Filter, KeepsTheLinesThatHoldAHitOrNoneAgainstAPlainReference) {
             SearchKeptText(copy.units, copy.length, request, outcome, nullptr, pieces));
         ExpectShows(*other, whole, kept, made);
         ExpectSameFilter(*other, *view, made);
+        for (const LayoutParameters& parameters : kWorkerLayouts) {
+          const std::string laid = made + ", laid out at " + std::to_string(parameters.Fold);
+          ColumnRuleMeasure measure;
+          const FilterLayout layout{parameters, &measure};
+          SearchedText again(whole.Text());
+          KeptLines lines =
+              SearchKeptText(again.units, again.length, request, outcome, nullptr, pieces, &layout);
+          EXPECT_TRUE(lines.laidOut) << laid;
+          std::unique_ptr<Document> laidOut = BuildFilteredView(whole, request, std::move(lines));
+          ExpectSameFilter(*laidOut, *view, laid);
+          ExpectLaidOutAsAlone(*laidOut, parameters, laid);
+        }
       }
       if (c.request.Invert == 0 && c.request.Regx == 0) {
         // Every hit highlights the search text where it stands in the view.
@@ -275,6 +308,18 @@ TEST(Filter, SearchingInPiecesGivesTheWholeSearchsView) {
         EXPECT_EQ(outcome.failedLines, 0) << label;
         std::unique_ptr<Document> made = BuildFilteredView(whole, request, std::move(kept));
         ExpectSameFilter(*made, *expected, label + " in " + std::to_string(pieces));
+        // Laid out on the way, as the viewer's worker does.
+        const LayoutParameters& parameters = kWorkerLayouts[pieces % 2];
+        ColumnRuleMeasure measure;
+        const FilterLayout layout{parameters, &measure};
+        SearchedText again(whole.Text());
+        KeptLines lines =
+            SearchKeptText(again.units, again.length, request, outcome, nullptr, pieces, &layout);
+        EXPECT_TRUE(lines.laidOut) << label;
+        std::unique_ptr<Document> laidOut = BuildFilteredView(whole, request, std::move(lines));
+        ExpectSameFilter(*laidOut, *expected, label + " laid out in " + std::to_string(pieces));
+        ExpectLaidOutAsAlone(*laidOut, parameters,
+                             label + " laid out in " + std::to_string(pieces));
       }
     }
   }
@@ -333,6 +378,33 @@ TEST(Filter, AHitOverSeveralLinesKeepsEachOfThem) {
     HitCollection found = CollectHits(copy.View(), request.text, request.Caps, request.Regx);
     std::unique_ptr<Document> inPieces = BuildFilteredView(
         whole, request, GatherKeptText(copy.units, copy.length, request, std::move(found.hits), 2));
+    // Laid out by the worker too, also where the pieces' lines meet at a lone CR.
+    for (const LayoutParameters& parameters : kWorkerLayouts) {
+      ColumnRuleMeasure measure;
+      const FilterLayout layout{parameters, &measure};
+      SearchedText again(whole.Text());
+      HitCollection hits = CollectHits(again.View(), request.text, request.Caps, request.Regx);
+      KeptLines lines =
+          GatherKeptText(again.units, again.length, request, std::move(hits.hits), 2, &layout);
+      EXPECT_TRUE(lines.laidOut) << c.name;
+      std::unique_ptr<Document> laidOut = BuildFilteredView(whole, request, std::move(lines));
+      EXPECT_EQ(laidOut->Text(), c.shown) << c.name;
+      ExpectLaidOutAsAlone(*laidOut, parameters, c.name);
+    }
+    {
+      // More display lines than the layout may count: the window's thread lays it out.
+      LayoutParameters fewest = kWorkerLayouts[0];
+      fewest.mostLines = 2;
+      ColumnRuleMeasure measure;
+      const FilterLayout layout{fewest, &measure};
+      SearchedText again(whole.Text());
+      HitCollection outcome;
+      KeptLines lines =
+          SearchKeptText(again.units, again.length, request, outcome, nullptr, 2, &layout);
+      EXPECT_FALSE(lines.laidOut) << c.name;
+      ASSERT_TRUE(lines.view) << c.name;
+      EXPECT_TRUE(lines.view->lineTable.Empty()) << c.name;
+    }
     for (Document* shown : {view.get(), inPieces.get()}) {
       EXPECT_EQ(shown->Text(), c.shown) << c.name;
       LayOut(*shown, 80);

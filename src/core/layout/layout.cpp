@@ -507,6 +507,21 @@ void PieceLayout::LayOut(const char16_t* text, int64_t length, int64_t base,
   lineEnds = breaker.logical;
 }
 
+void PieceLayout::Append(const char16_t* text, int64_t length, int64_t base,
+                         std::vector<int64_t>& starts, std::vector<int32_t>& logical,
+                         int32_t& lineEnds) {
+  LineBreaker& breaker = state_->breaker;
+  breaker.text = text;
+  breaker.end = length;
+  breaker.logical = lineEnds;
+  for (int64_t p = 0; p < length;) {
+    starts.push_back(base + p);
+    logical.push_back(breaker.logical);
+    p = state_->inColumns ? breaker.ColumnLine(p) : breaker.EdgeLine(p);
+  }
+  lineEnds = breaker.logical;
+}
+
 void AppendDisplayLines(Document& document, const std::vector<int64_t>& starts,
                         const std::vector<int32_t>& logical, int32_t lineEnds, int64_t textEnd,
                         std::vector<std::unique_ptr<LineBlock>>* spare) {

@@ -90,6 +90,11 @@ class PieceLayout {
   // before each counted from the text's start; `lineEnds` gets all the text's line ends.
   void LayOut(const char16_t* text, int64_t length, int64_t base, std::vector<int64_t>& starts,
               std::vector<int32_t>& logical, int32_t& lineEnds);
+  // The same behind the display lines already in `starts`: each new one gets the line ends
+  // counted so far in `lineEnds`, which goes on counting. A filtered view is laid out so,
+  // one kept line at a time, where each stands in the text searched.
+  void Append(const char16_t* text, int64_t length, int64_t base, std::vector<int64_t>& starts,
+              std::vector<int32_t>& logical, int32_t& lineEnds);
 
  private:
   struct State;

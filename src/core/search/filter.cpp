@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -284,13 +285,32 @@ struct KeptPiece {
   };
   std::vector<Move> moves;
   HitCollection found;  // the piece's own search, when it made one
+  // With a layout: the display lines of the piece's part, placed and counted from its start.
+  std::vector<int64_t> displayStarts;
+  std::vector<int32_t> displayLogical;
+  int32_t lineEnds = 0;
+};
+
+// A measure shared by the threads of one filter, one call at a time.
+class LockedMeasure final : public TextMeasure {
+ public:
+  explicit LockedMeasure(TextMeasure& measure) : measure_(measure) {}
+  int32_t UnitWidth(char16_t unit) override {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return measure_.UnitWidth(unit);
+  }
+
+ private:
+  TextMeasure& measure_;
+  std::mutex mutex_;
 };
 
 // Walks the piece with `walk(keep)`, which calls `keep` with each kept line once the hits
 // in it are in `hits`, and answers the piece's line count.
+// With a `layout`, each kept line is laid out where it will stand, before it moves.
 template <typename Walk>
 void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& hits,
-                 KeptPiece& piece, const Walk& walk) {
+                 KeptPiece& piece, PieceLayout* layout, const Walk& walk) {
   const bool inPlace = piece.from == 0;
   int64_t at = 0;
   // Neighbouring kept lines are moved together, a cache's worth at most.
@@ -327,6 +347,9 @@ void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& h
     pending.end = line.next;
     endsInCr = units[line.next - 1] == u'\r';
     const int64_t delta = at - line.start;
+    if (layout)
+      layout->Append(units + line.start, line.next - line.start, at, piece.displayStarts,
+                     piece.displayLogical, piece.lineEnds);
     piece.fileLines.Append(line.number);
     piece.lastLineStart = at;
     at += line.next - line.start;
@@ -339,8 +362,8 @@ void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& h
 
 // GatherPiece after the search, over `hits`.
 void GatherWalkedPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& hits,
-                       KeptPiece& piece) {
-  GatherPiece(units, invert, hits, piece, [&](const auto& keep) {
+                       KeptPiece& piece, PieceLayout* layout) {
+  GatherPiece(units, invert, hits, piece, layout, [&](const auto& keep) {
     return WalkLines(units, piece.from, piece.end, 0, invert, hits, piece.firstHit, piece.reach,
                      piece.kept, keep);
   });
@@ -358,8 +381,9 @@ constexpr int64_t kSmallViewShare = 16;
 // text, in their order, with their line numbers and hits following; then makes the view.
 class PieceCloser {
  public:
-  PieceCloser(char16_t* units, int64_t length, const FilterRequest& request)
-      : units_(units), view_(std::make_unique<Document>()) {
+  PieceCloser(char16_t* units, int64_t length, const FilterRequest& request,
+              const FilterLayout* layout)
+      : units_(units), view_(std::make_unique<Document>()), layout_(layout) {
     view_->filter.reset(new FilterSource);
     view_->filter->request = request;
     kept_.resumeStart = length;
@@ -401,6 +425,7 @@ class PieceCloser {
       }
       source.lastLineStart = part.lastLineStart + delta;
       at_ = to + part.length;
+      AddDisplayLines(part, delta);
     }
     kept_.resumeStart = part.kept.resumeStart;
     kept_.resumeNumber = part.kept.resumeNumber + numberBase_;
@@ -410,6 +435,14 @@ class PieceCloser {
 
   KeptLines Finish(std::unique_ptr<char16_t[]>& text, int64_t length) {
     Document& view = *view_;
+    if (layout_ && !tooManyLines_) {
+      // The end mark alone, for a view without lines.
+      if (view.lineTable.Empty()) AppendDisplayLines(view, {}, {}, 0, 0);
+      kept_.laidOut = true;
+    } else {
+      view.lineTable.Clear();
+      view.displayLineCount = 0;
+    }
     view.filter->scannedEnd = kept_.resumeStart;
     view.filter->scannedLines = kept_.resumeNumber;
     view.textLength = at_;
@@ -435,8 +468,24 @@ class PieceCloser {
   }
 
  private:
+  // The part's display lines behind the view's, their starts moved by `delta`; past the
+  // most lines a table counts, the window's thread is left to lay the view out.
+  void AddDisplayLines(KeptPiece& part, int64_t delta) {
+    if (!layout_ || tooManyLines_) return;
+    auto& starts = part.displayStarts;
+    if (int64_t{view_->displayLineCount} + static_cast<int64_t>(starts.size()) >=
+        layout_->parameters.mostLines) {
+      tooManyLines_ = true;
+      return;
+    }
+    for (int64_t& start : starts) start += delta;
+    AppendDisplayLines(*view_, starts, part.displayLogical, part.lineEnds, at_);
+  }
+
   char16_t* units_;
   std::unique_ptr<Document> view_;
+  const FilterLayout* layout_;
+  bool tooManyLines_ = false;
   KeptLines kept_;
   int64_t at_ = 0;
   int32_t numberBase_ = 0;
@@ -489,7 +538,7 @@ constexpr int64_t kUnitsPerSearchChunk = 1 << 20;
 
 KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
                          const FilterRequest& request, BlockList<SearchHit, 49>&& hitsFound,
-                         int32_t pieces) {
+                         int32_t pieces, const FilterLayout* layout) {
   const BlockList<SearchHit, 49> hits = std::move(hitsFound);
   const bool invert = request.Invert == 1;
   char16_t* units = text.get();
@@ -512,17 +561,23 @@ KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
       reach = std::max(reach, hits[k].start + hits[k].length);
     part.reach = reach;
   }
+  std::optional<LockedMeasure> measure;
+  if (layout) measure.emplace(*layout->measure);
   RunPieces(static_cast<int32_t>(parts.size()), [&](int32_t i) {
-    GatherWalkedPiece(units, invert, hits, parts[static_cast<size_t>(i)]);
+    std::optional<PieceLayout> lines;
+    if (layout) lines.emplace(layout->parameters, *measure);
+    GatherWalkedPiece(units, invert, hits, parts[static_cast<size_t>(i)],
+                      lines ? &*lines : nullptr);
   });
-  PieceCloser closer(units, length, request);
+  PieceCloser closer(units, length, request, layout);
   for (KeptPiece& part : parts) closer.Add(part);
   return closer.Finish(text, length);
 }
 
 KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
                          const FilterRequest& request, HitCollection& outcome,
-                         const std::atomic<bool>* cancel, int32_t pieces) {
+                         const std::atomic<bool>* cancel, int32_t pieces,
+                         const FilterLayout* layout) {
   outcome = HitCollection();
   outcome.cancelled = cancel && cancel->load(std::memory_order_relaxed);
   if (outcome.cancelled) return KeptLines();
@@ -539,7 +594,7 @@ KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
     outcome = CollectHits(std::u16string_view(units, static_cast<size_t>(length)), request.text,
                           request.Caps, request.Regx, cancel);
     if (outcome.cancelled || !outcome.errorText.empty()) return KeptLines();
-    KeptLines kept = GatherKeptText(text, length, request, std::move(outcome.hits), pieces);
+    KeptLines kept = GatherKeptText(text, length, request, std::move(outcome.hits), pieces, layout);
     outcome.hits.Clear();
     return kept;
   }
@@ -554,7 +609,9 @@ KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
   std::atomic<int32_t> placed{0};  // the chunks before this one are in place
   std::atomic<bool> stopped{false};
   std::mutex placing;
-  PieceCloser closer(units, length, request);
+  PieceCloser closer(units, length, request, layout);
+  std::optional<LockedMeasure> measure;
+  if (layout) measure.emplace(*layout->measure);
   const bool invert = request.Invert == 1;
   auto place = [&](KeptPiece& part) {
     outcome.cancelled = outcome.cancelled || part.found.cancelled;
@@ -576,6 +633,8 @@ KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
     }
   };
   RunPieces(std::min(pieces, count), [&](int32_t) {
+    std::optional<PieceLayout> lines;
+    if (layout) lines.emplace(layout->parameters, *measure);
     for (int32_t k; (k = nextChunk.fetch_add(1)) < count;) {
       KeptPiece& part = parts[static_cast<size_t>(k)];
       part.from = cuts[static_cast<size_t>(k)];
@@ -594,7 +653,7 @@ KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
           for (const auto& block : found.hits.Blocks()) {
             for (int32_t i = 0; i < block->count; ++i) block->entries[i].start += part.from;
           }
-          GatherWalkedPiece(units, invert, found.hits, part);
+          GatherWalkedPiece(units, invert, found.hits, part, lines ? &*lines : nullptr);
         }
       }
       walked[static_cast<size_t>(k)].store(true);

@@ -61,6 +61,16 @@ struct KeptLines {
   // The view's text, line map and hits, when the worker made them (GatherKeptText); the
   // hits went into it.
   std::unique_ptr<Document> view;
+  // The worker laid the view out too, with the layout it was given (FilterLayout).
+  bool laidOut = false;
+};
+
+// What a worker lays the view out with while it gathers the lines, so that the window's
+// thread has nothing left to do: each kept line is laid out while it is in the cache.
+// `measure` is called from the worker's threads, one call at a time.
+struct FilterLayout {
+  LayoutParameters parameters;
+  TextMeasure* measure = nullptr;
 };
 
 // Searches text[from, end) once, its lines numbered from `firstNumber`, and gathers the
@@ -78,11 +88,12 @@ KeptLines GatherKeptLines(std::u16string_view text, int64_t from, int32_t firstN
 // NUL), which the walk reuses for the view's text, line map and hits, put in `kept.view`
 // (the kept lines are not listed in `kept.lines`: the view's file lines stand for them).
 // The buffer becomes the view's (`text` is then null) when the kept lines fill much of
-// it, so that the window's thread is left with laying the view out. The walk goes in
-// `pieces` on threads of their own; 0 leaves it to the text's size and the machine.
+// it. The walk goes in `pieces` on threads of their own; 0 leaves it to the text's size
+// and the machine. With a `layout`, the view comes laid out as well (`laidOut`) unless it
+// has more display lines than a layout counts; else the window's thread lays it out.
 KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
                          const FilterRequest& request, BlockList<SearchHit, 49>&& hits,
-                         int32_t pieces = 0);
+                         int32_t pieces = 0, const FilterLayout* layout = nullptr);
 
 // The worker's whole filter: the search and GatherKeptText. Where no hit can reach over an
 // LF, each piece searches its own lines and walks them while they are still in the cache,
@@ -90,7 +101,8 @@ KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
 // up on and cancel (not its hits); after an error or a cancel nothing is gathered.
 KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
                          const FilterRequest& request, HitCollection& outcome,
-                         const std::atomic<bool>* cancel = nullptr, int32_t pieces = 0);
+                         const std::atomic<bool>* cancel = nullptr, int32_t pieces = 0,
+                         const FilterLayout* layout = nullptr);
 
 // A view of `whole` holding its kept lines one after the other, with the hits that lie in
 // them and their overstrike runs, not yet laid out. Its `filter->whole` is left for the
