@@ -33,9 +33,10 @@ void BackgroundSearch::Run() {
   HitCollection collection;
   KeptLines kept;
   if (request_.gatherLines) {
+    const FilterLayout layout{request_.layout, request_.measure.get()};
     kept = SearchKeptText(request_.text.units, request_.text.length,
                           {request_.pattern, request_.Caps, request_.Regx, request_.Invert},
-                          collection, &cancel_);
+                          collection, &cancel_, 0, request_.measure ? &layout : nullptr);
   } else {
     collection =
         CollectHits(request_.text.View(), request_.pattern, request_.Caps, request_.Regx, &cancel_);

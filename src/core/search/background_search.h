@@ -1,8 +1,8 @@
 // A search on a thread of its own, over a copy of the text that it owns: the window stays
 // responsive, the document may be replaced or freed meanwhile, and a cancel stops it soon.
 // The find command runs on it, and so does the filter, whose worker also gathers the lines
-// to keep and makes the view's text of them, so that the window's thread is left with
-// laying it out.
+// to keep, makes the view's text of them and, given a measure, lays it out, so that the
+// window's thread has next to nothing left to do.
 #pragma once
 
 #include <atomic>
@@ -48,6 +48,9 @@ class BackgroundSearch : public std::enable_shared_from_this<BackgroundSearch> {
     // A filter's search: the lines holding a hit (with Invert 1, holding none) are kept.
     bool gatherLines = false;
     int32_t Invert = 0;
+    // With a measure of its own, the filter's worker lays the view out too.
+    LayoutParameters layout{};
+    std::shared_ptr<TextMeasure> measure{};
   };
 
   // Starts the worker. `finished` runs on the worker thread once the collection has ended,

@@ -45,6 +45,9 @@ struct LayoutStamp {
   int32_t charHeight = 0;
 };
 LayoutStamp gWholeLayout;
+// What the latest filter's worker lays its view out with: its view is laid out again when
+// the file type or the window changed meanwhile.
+LayoutStamp gWorkerLayout;
 
 LayoutStamp CurrentLayoutStamp() {
   return {CurrentLayoutParameters(), CurrentFileType().Font, gView.CharHeight};
@@ -112,6 +115,13 @@ int32_t FileTopOf(const Document& document) {
 
 }  // namespace
 
+std::shared_ptr<TextMeasure> FilterLayoutForWorker(LayoutParameters& parameters) {
+  if (CurrentFileType().FoldRight != 0) return nullptr;
+  gWorkerLayout = CurrentLayoutStamp();
+  parameters = gWorkerLayout.parameters;
+  return MakeWorkerTextMeasure(gView.ViewFont);
+}
+
 void ShowFilterResult(FilterResult&& result) {
   Document* shown = CurrentDocument();
   if (!shown) return;
@@ -121,13 +131,14 @@ void ShowFilterResult(FilterResult&& result) {
   // read, at most grown by following.
   if (whole.textLength < result.searchedLength) return;
   const int32_t fileTop = result.fileTop >= 0 ? result.fileTop : FileTopOf(*shown);
+  bool layOut = !result.kept.laidOut || !SameLayout(gWorkerLayout, CurrentLayoutStamp());
   std::unique_ptr<Document> view = BuildFilteredView(whole, result.request, std::move(result.kept));
   if (!shown->filter) gWholeLayout = CurrentLayoutStamp();
   view->filter->whole = shown->filter ? std::move(shown->filter->whole) : std::move(gDocument);
   gDocument = std::move(view);
   if (whole.textLength != result.searchedLength || whole.sourceBytes != result.searchedBytes)
-    CatchUpFilteredView(*gDocument);
-  ShowSwappedDocument(true, fileTop);
+    layOut = CatchUpFilteredView(*gDocument) >= 0 || layOut;
+  ShowSwappedDocument(layOut, fileTop);
   if (result.failedLines > 0) ShowFailedLines(result.failedLines);
 }
 

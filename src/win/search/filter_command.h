@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "core/layout/layout.h"
+#include "core/platform/text_measure.h"
 #include "core/search/filter.h"
 
 namespace vemora {
@@ -22,6 +25,11 @@ void FilterWithDialog();
 // CmdUnfilter: the whole document again, with the file line that was at the top. A filter
 // still searching ends.
 void RemoveFilter();
+
+// What a filter's worker lays its view out with: the window's layout and a measure of the
+// worker's own; none when the window lays the view out itself (wrapping at its edge, which
+// placing the view does). Called as each filter's worker starts.
+std::shared_ptr<TextMeasure> FilterLayoutForWorker(LayoutParameters& parameters);
 
 // What a filter's worker search found in the whole document's text.
 struct FilterResult {

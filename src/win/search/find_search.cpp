@@ -130,6 +130,7 @@ void Start(RunningSearch running, bool waitForShortSearch) {
   running.serial = ++gLastSerial;
   BackgroundSearch::Request request = running.request;
   request.text = SearchedText(document->Text());
+  if (IsFilter(running)) request.measure = FilterLayoutForWorker(request.layout);
   HWND window = gShell.mainWindow;
   const WPARAM serial = running.serial;
   running.search = BackgroundSearch::Start(std::move(request), [window, serial] {
