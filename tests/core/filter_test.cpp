@@ -169,6 +169,18 @@ void ExpectLaidOutAsAlone(const Document& view, const LayoutParameters& paramete
   EXPECT_EQ(view.scrollScale, alone.scrollScale) << label;
 }
 
+// The view laid out from the whole document's layout, made with each layout a window
+// may have, is the layout of the view's text alone.
+void ExpectLaidOutFromWhole(Document& view, Document& whole, const std::string& label) {
+  for (const LayoutParameters& parameters : kWorkerLayouts) {
+    ColumnRuleMeasure measure;
+    LayoutDocument(whole, parameters, measure);
+    const std::string laid = label + ", from the whole at " + std::to_string(parameters.Fold);
+    ASSERT_TRUE(LayOutFromWhole(view, whole)) << laid;
+    ExpectLaidOutAsAlone(view, parameters, laid);
+  }
+}
+
 // A filter request written as a literal.
 struct Switches {
   const char16_t* text;
@@ -219,6 +231,7 @@ TEST(Filter, KeepsTheLinesThatHoldAHitOrNoneAgainstAPlainReference) {
         kept = ReferenceKept(whole.Text(), c.wanted, c.foldCase, c.request.Invert == 1);
       }
       ExpectShows(*view, whole, kept, label);
+      ExpectLaidOutFromWhole(*view, whole, label);
       // The same view made the worker's way: its text in the worker's copy of the text
       // (where the kept lines fill much of it), walked in one piece or several.
       const FilterRequest request = c.request.Request();
@@ -308,6 +321,7 @@ TEST(Filter, SearchingInPiecesGivesTheWholeSearchsView) {
         EXPECT_EQ(outcome.failedLines, 0) << label;
         std::unique_ptr<Document> made = BuildFilteredView(whole, request, std::move(kept));
         ExpectSameFilter(*made, *expected, label + " in " + std::to_string(pieces));
+        ExpectLaidOutFromWhole(*made, whole, label + " in " + std::to_string(pieces));
         // Laid out on the way, as the viewer's worker does.
         const LayoutParameters& parameters = kWorkerLayouts[pieces % 2];
         ColumnRuleMeasure measure;
@@ -322,6 +336,39 @@ TEST(Filter, SearchingInPiecesGivesTheWholeSearchsView) {
                              label + " laid out in " + std::to_string(pieces));
       }
     }
+  }
+}
+
+// Over a text of many blocks of display lines, kept lines far apart, close together or
+// none; and a whole document that does not fit the view (not laid out, or another text)
+// leaves the view to be laid out the usual way.
+TEST(Filter, TheViewTakesItsLayoutFromTheWholeDocuments) {
+  std::u16string text;
+  for (uint32_t seed = 10; seed < 40; ++seed) text += GeneratedText(seed, true);
+  text += u"東京の空";  // a last line without a line end
+  const Switches requests[] = {
+      {u"\U0002000B", 1, 0, 0}, {u"東京", 1, 0, 0}, {u"b", 1, 0, 1},
+      {u"zzz", 1, 0, 0},        {u"空$", 0, 1, 0},
+  };
+  for (const Switches& switches : requests) {
+    const std::string label = "pattern #" + std::to_string(&switches - requests);
+    Document whole = MakeDocument(text);
+    std::u16string errorText;
+    std::unique_ptr<Document> view = BuildFilteredView(whole, switches.Request(), errorText);
+    ASSERT_TRUE(view) << label;
+    EXPECT_FALSE(LayOutFromWhole(*view, whole)) << label << ": the whole is not laid out";
+    ExpectLaidOutFromWhole(*view, whole, label);
+    EXPECT_GT(whole.displayLineCount, 3 * LineBlock::kCapacity) << label;
+    if (view->filter->fileLines.Empty()) continue;
+    // Another text than the view's: its first kept line a unit longer.
+    std::u16string longer = text;
+    longer.insert(SplitLines(text)[static_cast<size_t>(view->filter->fileLines[0])].start, u"x");
+    Document other = MakeDocument(longer);
+    ColumnRuleMeasure measure;
+    LayoutDocument(other, kWorkerLayouts[0], measure);
+    const int32_t lines = view->displayLineCount;
+    EXPECT_FALSE(LayOutFromWhole(*view, other)) << label;
+    EXPECT_EQ(view->displayLineCount, lines) << label << ": the view stays as it was";
   }
 }
 
@@ -405,6 +452,7 @@ TEST(Filter, AHitOverSeveralLinesKeepsEachOfThem) {
       ASSERT_TRUE(lines.view) << c.name;
       EXPECT_TRUE(lines.view->lineTable.Empty()) << c.name;
     }
+    ExpectLaidOutFromWhole(*inPieces, whole, c.name);
     for (Document* shown : {view.get(), inPieces.get()}) {
       EXPECT_EQ(shown->Text(), c.shown) << c.name;
       LayOut(*shown, 80);

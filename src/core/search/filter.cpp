@@ -699,6 +699,77 @@ std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterR
   return view;
 }
 
+bool LayOutFromWhole(Document& view, const Document& whole) {
+  constexpr int32_t kCapacity = LineBlock::kCapacity;
+  if (!view.filter || whole.lineTable.Empty() || DisplayLinesCut(whole)) return false;
+  const auto& numbers = view.filter->fileLines;
+  const auto& blocks = whole.lineTable.blocks;
+  const int32_t wholeCount = whole.displayLineCount;
+  LineTable table;
+  int32_t count = 0;
+  LineBlock* into = nullptr;  // the block display line `count` goes into
+  auto put = [&](int64_t start, int32_t logical) {
+    const int32_t i = count % kCapacity;
+    if (i == 0) {
+      table.blocks.push_back(std::make_unique<LineBlock>());
+      into = table.blocks.back().get();
+    }
+    into->starts[static_cast<size_t>(i)] = start;
+    into->logical[static_cast<size_t>(i)] = logical;
+    into->count = i + 1;
+    ++count;
+  };
+  // The whole's display line d, entry i of `block`; at the display line count, the end mark.
+  int32_t d = 0;
+  int32_t i = 0;
+  const LineBlock* block = blocks[0].get();
+  auto step = [&] {
+    ++d;
+    if (++i == kCapacity) {
+      i = 0;
+      block = blocks[static_cast<size_t>(d / kCapacity)].get();
+    }
+  };
+  int64_t at = 0;             // where the kept line stands in the view
+  int64_t previousNext = -1;  // where the kept line before ends in the whole's text
+  for (int64_t k = 0; k < numbers.Size(); ++k) {
+    const int32_t number = numbers[k];
+    // Whole blocks of lines that are not kept are passed over at once.
+    while (d < wholeCount && block->logical[static_cast<size_t>(block->count - 1)] < number) {
+      if (block->count < kCapacity) return false;
+      d = (d / kCapacity + 1) * kCapacity;
+      i = 0;
+      block = blocks[static_cast<size_t>(d / kCapacity)].get();
+    }
+    while (d < wholeCount && block->logical[static_cast<size_t>(i)] < number) step();
+    if (d >= wholeCount || block->logical[static_cast<size_t>(i)] != number) return false;
+    const int64_t start = block->starts[static_cast<size_t>(i)];
+    // As AppendKeptLines: a lone CR line before an LF line got an LF of its own. Only an
+    // empty line starts with an LF: the text, far from the cache, is read only for those.
+    if (previousNext > 0 && whole.lineTable.StartOf(d + 1) == start + 1 &&
+        whole.text[start] == u'\n' && whole.text[previousNext - 1] == u'\r')
+      ++at;
+    const int64_t delta = at - start;
+    for (; d < wholeCount && block->logical[static_cast<size_t>(i)] == number; step())
+      put(block->starts[static_cast<size_t>(i)] + delta, static_cast<int32_t>(k));
+    const int64_t next = block->starts[static_cast<size_t>(i)];  // maybe the end mark
+    at += next - start;
+    previousNext = next;
+  }
+  if (at != view.textLength) return false;
+  if (count % kCapacity == 0) table.blocks.push_back(std::make_unique<LineBlock>());
+  LineBlock& last = *table.blocks.back();
+  last.starts[static_cast<size_t>(count % kCapacity)] = at;
+  // Every kept line ends with a line end but maybe the last.
+  const bool lastEnds = at > 0 && (view.text[at - 1] == u'\r' || view.text[at - 1] == u'\n');
+  last.logical[static_cast<size_t>(count % kCapacity)] =
+      static_cast<int32_t>(numbers.Size()) - (numbers.Empty() || lastEnds ? 0 : 1);
+  view.lineTable = std::move(table);
+  view.displayLineCount = count;
+  view.scrollScale = ScrollScale(count);
+  return true;
+}
+
 int64_t CatchUpFilteredView(Document& view) {
   if (!view.filter || !view.filter->whole) return -1;
   FilterSource& source = *view.filter;

@@ -117,6 +117,13 @@ std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterR
 std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterRequest& request,
                                             KeptLines&& kept);
 
+// Lays the view out by taking the display lines of each kept line from the whole
+// document's layout, moved to where the line stands in the view: the same layout as
+// breaking the view's lines again with the whole's parameters, at a fraction of the cost.
+// The whole's text must be the one the view was made from, and its layout complete; false,
+// with the view left as it was, when the two do not fit together.
+bool LayOutFromWhole(Document& view, const Document& whole);
+
 // Brings the view's text, lines and hits up to date with its whole document, which grew (or
 // whose last line changed); answers where the view's text changed, or -1 when it did not.
 // The layout from there on is the caller's to extend.
