@@ -361,9 +361,8 @@ TEST(Filter, TheViewTakesItsLayoutFromTheWholeDocuments) {
     EXPECT_GT(whole.displayLineCount, 3 * LineBlock::kCapacity) << label;
     if (view->filter->fileLines.Empty()) continue;
     // Another text than the view's: its first kept line a unit longer.
-    std::u16string longer = text;
-    longer.insert(SplitLines(text)[static_cast<size_t>(view->filter->fileLines[0])].start, u"x");
-    Document other = MakeDocument(longer);
+    const auto at = static_cast<size_t>(SplitLines(text)[view->filter->fileLines[0]].start);
+    Document other = MakeDocument(text.substr(0, at) + u'x' + text.substr(at));
     ColumnRuleMeasure measure;
     LayoutDocument(other, kWorkerLayouts[0], measure);
     const int32_t lines = view->displayLineCount;

@@ -115,9 +115,23 @@ int32_t FileTopOf(const Document& document) {
 
 }  // namespace
 
+namespace {
+
+// Whether the whole document behind the document shown is laid out as a view would be now:
+// it is when it is shown, or when nothing changed since it was.
+bool WholeLayoutServes(const Document& shown) {
+  if (!shown.filter) return !shown.lineTable.Empty();
+  return shown.filter->whole && !shown.filter->whole->lineTable.Empty() &&
+         SameLayout(gWholeLayout, CurrentLayoutStamp());
+}
+
+}  // namespace
+
 std::shared_ptr<TextMeasure> FilterLayoutForWorker(LayoutParameters& parameters) {
-  if (CurrentFileType().FoldRight != 0) return nullptr;
   gWorkerLayout = CurrentLayoutStamp();
+  const Document* shown = CurrentDocument();
+  // The view takes its layout from the whole document's when it can, which costs far less.
+  if (CurrentFileType().FoldRight != 0 || !shown || WholeLayoutServes(*shown)) return nullptr;
   parameters = gWorkerLayout.parameters;
   return MakeWorkerTextMeasure(gView.ViewFont);
 }
@@ -131,13 +145,22 @@ void ShowFilterResult(FilterResult&& result) {
   // read, at most grown by following.
   if (whole.textLength < result.searchedLength) return;
   const int32_t fileTop = result.fileTop >= 0 ? result.fileTop : FileTopOf(*shown);
-  bool layOut = !result.kept.laidOut || !SameLayout(gWorkerLayout, CurrentLayoutStamp());
+  // The view comes laid out by the worker, or takes the whole document's layout, unless
+  // the window's layout changed meanwhile or the file grew; wrapping at the window's edge,
+  // placing the view lays it out anyway.
+  const bool grew =
+      whole.textLength != result.searchedLength || whole.sourceBytes != result.searchedBytes;
+  const bool sameLayout =
+      SameLayout(gWorkerLayout, CurrentLayoutStamp()) && CurrentFileType().FoldRight == 0 && !grew;
+  const bool laidOut = result.kept.laidOut;
+  const bool wholeServes = WholeLayoutServes(*shown);
   std::unique_ptr<Document> view = BuildFilteredView(whole, result.request, std::move(result.kept));
+  bool layOut = true;
+  if (sameLayout) layOut = !laidOut && !(wholeServes && LayOutFromWhole(*view, whole));
   if (!shown->filter) gWholeLayout = CurrentLayoutStamp();
   view->filter->whole = shown->filter ? std::move(shown->filter->whole) : std::move(gDocument);
   gDocument = std::move(view);
-  if (whole.textLength != result.searchedLength || whole.sourceBytes != result.searchedBytes)
-    layOut = CatchUpFilteredView(*gDocument) >= 0 || layOut;
+  if (grew) CatchUpFilteredView(*gDocument);
   ShowSwappedDocument(layOut, fileTop);
   if (result.failedLines > 0) ShowFailedLines(result.failedLines);
 }
