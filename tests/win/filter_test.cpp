@@ -10,13 +10,16 @@
 #include <vector>
 
 #include "core/keys/commands.h"
+#include "core/layout/layout.h"
 #include "core/search/search.h"
 #include "core/tools/tool_command.h"
 #include "win/platform/text_conversion.h"
+#include "win/platform/text_measure.h"
 #include "win/resources/resource_ids.h"
 #include "win/search/find_search.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
+#include "win/shell/main_layout.h"
 #include "win/view/view_lines.h"
 #include "win/view/view_window.h"
 #include "dialog_script.h"
@@ -152,6 +155,50 @@ TEST_F(FilterTest, TheViewNumbersItsLinesAsTheFileDoesAndGoesBackToTheSameLine) 
   EXPECT_TRUE(host_.Title().ends_with(L"app.log - Vemora")) << host_.Title();
   EXPECT_EQ(host_.StatusText(2), L"先頭:102行目");
   EXPECT_TRUE(Grayed(CmdUnfilter));
+}
+
+// The view shown has the display lines the window gives a document it lays out itself,
+// whether it took them from the whole document's layout or the filter's worker made them
+// (once the file type changed while a view was shown, the whole one's layout is stale).
+TEST_F(FilterTest, TheViewIsLaidOutAsTheWindowLaysItOut) {
+  std::string text;
+  for (int n = 1; n <= 400; ++n) {
+    text += "line " + std::to_string(n) + std::string(static_cast<size_t>(n % 23), 'x');
+    if (n % 3 == 0) text += "\t\xE3\x82\xA8\xE3\x83\xA9\xE3\x83\xBC";  // エラー
+    text += n % 11 == 0 ? "\n" : "\r\n";
+  }
+  Open(text);
+  auto wrapAt = [&](int32_t fold) {
+    const FileTypeSetting previous = gFileTypes.entries[0];
+    gFileTypes.entries[0].FoldRight = 0;
+    gFileTypes.entries[0].Fold = fold;
+    ApplyFileTypeSetting(previous);
+    host_.Pump();
+  };
+  auto expectLaidOutAsAlone = [](const std::string& label) {
+    const Document& view = *CurrentDocument();
+    ASSERT_TRUE(view.filter) << label;
+    Document alone;
+    alone.text = view.text;
+    alone.textLength = view.textLength;
+    GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
+    LayoutDocument(alone, CurrentLayoutParameters(), measure);
+    ASSERT_EQ(view.displayLineCount, alone.displayLineCount) << label;
+    for (int32_t d = 0; d <= alone.displayLineCount; ++d) {
+      ASSERT_EQ(view.lineTable.StartOf(d), alone.lineTable.StartOf(d)) << label << " line " << d;
+      ASSERT_EQ(view.lineTable.LogicalOf(d), alone.lineTable.LogicalOf(d)) << label;
+    }
+  };
+  wrapAt(12);
+  ASSERT_TRUE(Filter(host_, L"エラー", false, false));
+  expectLaidOutAsAlone("from the whole document's layout");
+  EXPECT_GT(CurrentDocument()->displayLineCount, 2 * 133) << "lines wrap";
+  wrapAt(17);
+  expectLaidOutAsAlone("laid out again for the new file type");
+  ASSERT_TRUE(Filter(host_, L"x{20}", true, true));
+  expectLaidOutAsAlone("by the worker, the whole document's layout being stale");
+  host_.Command(CmdUnfilter);
+  EXPECT_EQ(ShownText(), Wide(text));
 }
 
 TEST_F(FilterTest, InvertedEmptyAndRejectedFilters) {
