@@ -170,14 +170,17 @@ void ExpectLaidOutAsAlone(const Document& view, const LayoutParameters& paramete
 }
 
 // The view laid out from the whole document's layout, made with each layout a window
-// may have, is the layout of the view's text alone.
+// may have, in one piece and in two, is the layout of the view's text alone.
 void ExpectLaidOutFromWhole(Document& view, Document& whole, const std::string& label) {
   for (const LayoutParameters& parameters : kWorkerLayouts) {
     ColumnRuleMeasure measure;
     LayoutDocument(whole, parameters, measure);
-    const std::string laid = label + ", from the whole at " + std::to_string(parameters.Fold);
-    ASSERT_TRUE(LayOutFromWhole(view, whole)) << laid;
-    ExpectLaidOutAsAlone(view, parameters, laid);
+    for (int32_t pieces : {1, 2}) {
+      const std::string laid = label + ", from the whole at " + std::to_string(parameters.Fold) +
+                               " in " + std::to_string(pieces);
+      ASSERT_TRUE(LayOutFromWhole(view, whole, pieces)) << laid;
+      ExpectLaidOutAsAlone(view, parameters, laid);
+    }
   }
 }
 

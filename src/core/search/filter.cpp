@@ -699,12 +699,77 @@ std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterR
   return view;
 }
 
-bool LayOutFromWhole(Document& view, const Document& whole) {
+namespace {
+
+// Where logical line `number` of the whole document ends (after its line end), or -1.
+int64_t WholeLineEnd(const Document& whole, int32_t number) {
+  const int32_t next = DisplayLineOfLogical(whole, number + 1);
+  if (next >= 0) return whole.lineTable.StartOf(next);
+  return DisplayLineOfLogical(whole, number) >= 0 ? whole.textLength : -1;
+}
+
+// The display lines of kept lines [k0, k1) of the view, taken from the whole document's
+// layout: `put(start, k)` gets each, its start counted from where line k0 stands in the
+// view. Answers how much of the view's text the lines fill, or -1 when the whole's layout
+// does not hold them.
+template <typename Put>
+int64_t TakeWholeDisplayLines(const Document& whole, const BlockList<int32_t, 4096>& numbers,
+                              int64_t k0, int64_t k1, const Put& put) {
+  constexpr int32_t kCapacity = LineBlock::kCapacity;
+  if (k0 >= k1) return 0;
+  const auto& blocks = whole.lineTable.blocks;
+  const int32_t wholeCount = whole.displayLineCount;
+  // The whole's display line d, entry i of `block`; at the display line count, the end mark.
+  int32_t d = DisplayLineOfLogical(whole, numbers[k0]);
+  if (d < 0) return -1;
+  int32_t i = d % kCapacity;
+  const LineBlock* block = blocks[static_cast<size_t>(d / kCapacity)].get();
+  auto step = [&] {
+    ++d;
+    if (++i == kCapacity) {
+      i = 0;
+      block = blocks[static_cast<size_t>(d / kCapacity)].get();
+    }
+  };
+  int64_t at = 0;  // where the kept line stands, from where line k0 does
+  // Where the kept line before ends in the whole's text.
+  int64_t previousNext = k0 > 0 ? WholeLineEnd(whole, numbers[k0 - 1]) : -1;
+  for (int64_t k = k0; k < k1; ++k) {
+    const int32_t number = numbers[k];
+    // Whole blocks of lines that are not kept are passed over at once.
+    while (d < wholeCount && block->logical[static_cast<size_t>(block->count - 1)] < number) {
+      if (block->count < kCapacity) return -1;
+      d = (d / kCapacity + 1) * kCapacity;
+      i = 0;
+      block = blocks[static_cast<size_t>(d / kCapacity)].get();
+    }
+    while (d < wholeCount && block->logical[static_cast<size_t>(i)] < number) step();
+    if (d >= wholeCount || block->logical[static_cast<size_t>(i)] != number) return -1;
+    const int64_t start = block->starts[static_cast<size_t>(i)];
+    // As AppendKeptLines: a lone CR line before an LF line got an LF of its own. Only an
+    // empty line starts with an LF: the text, far from the cache, is read only for those.
+    if (previousNext > 0 && whole.lineTable.StartOf(d + 1) == start + 1 &&
+        whole.text[start] == u'\n' && whole.text[previousNext - 1] == u'\r')
+      ++at;
+    const int64_t delta = at - start;
+    for (; d < wholeCount && block->logical[static_cast<size_t>(i)] == number; step())
+      put(block->starts[static_cast<size_t>(i)] + delta, static_cast<int32_t>(k));
+    const int64_t next = block->starts[static_cast<size_t>(i)];  // maybe the end mark
+    at += next - start;
+    previousNext = next;
+  }
+  return at;
+}
+
+// Below this many kept lines, the view takes its layout on one thread.
+constexpr int64_t kKeptLinesWorthPieces = 1 << 16;
+
+}  // namespace
+
+bool LayOutFromWhole(Document& view, const Document& whole, int32_t pieces) {
   constexpr int32_t kCapacity = LineBlock::kCapacity;
   if (!view.filter || whole.lineTable.Empty() || DisplayLinesCut(whole)) return false;
   const auto& numbers = view.filter->fileLines;
-  const auto& blocks = whole.lineTable.blocks;
-  const int32_t wholeCount = whole.displayLineCount;
   LineTable table;
   int32_t count = 0;
   LineBlock* into = nullptr;  // the block display line `count` goes into
@@ -719,43 +784,29 @@ bool LayOutFromWhole(Document& view, const Document& whole) {
     into->count = i + 1;
     ++count;
   };
-  // The whole's display line d, entry i of `block`; at the display line count, the end mark.
-  int32_t d = 0;
-  int32_t i = 0;
-  const LineBlock* block = blocks[0].get();
-  auto step = [&] {
-    ++d;
-    if (++i == kCapacity) {
-      i = 0;
-      block = blocks[static_cast<size_t>(d / kCapacity)].get();
+  // A long view is taken in two halves on two threads; the second's lines are put behind
+  // the first's once its length is known.
+  const int64_t kept = numbers.Size();
+  if (pieces <= 0) pieces = kept >= kKeptLinesWorthPieces ? CoreCount() : 1;
+  const int64_t half = pieces > 1 ? kept / 2 : kept;
+  int64_t firstLength = -1;
+  int64_t secondLength = 0;
+  std::vector<int64_t> secondStarts;
+  std::vector<int32_t> secondLogical;
+  RunPieces(pieces > 1 ? 2 : 1, [&](int32_t piece) {
+    if (piece == 0) {
+      firstLength = TakeWholeDisplayLines(whole, numbers, 0, half, put);
+      return;
     }
-  };
-  int64_t at = 0;             // where the kept line stands in the view
-  int64_t previousNext = -1;  // where the kept line before ends in the whole's text
-  for (int64_t k = 0; k < numbers.Size(); ++k) {
-    const int32_t number = numbers[k];
-    // Whole blocks of lines that are not kept are passed over at once.
-    while (d < wholeCount && block->logical[static_cast<size_t>(block->count - 1)] < number) {
-      if (block->count < kCapacity) return false;
-      d = (d / kCapacity + 1) * kCapacity;
-      i = 0;
-      block = blocks[static_cast<size_t>(d / kCapacity)].get();
-    }
-    while (d < wholeCount && block->logical[static_cast<size_t>(i)] < number) step();
-    if (d >= wholeCount || block->logical[static_cast<size_t>(i)] != number) return false;
-    const int64_t start = block->starts[static_cast<size_t>(i)];
-    // As AppendKeptLines: a lone CR line before an LF line got an LF of its own. Only an
-    // empty line starts with an LF: the text, far from the cache, is read only for those.
-    if (previousNext > 0 && whole.lineTable.StartOf(d + 1) == start + 1 &&
-        whole.text[start] == u'\n' && whole.text[previousNext - 1] == u'\r')
-      ++at;
-    const int64_t delta = at - start;
-    for (; d < wholeCount && block->logical[static_cast<size_t>(i)] == number; step())
-      put(block->starts[static_cast<size_t>(i)] + delta, static_cast<int32_t>(k));
-    const int64_t next = block->starts[static_cast<size_t>(i)];  // maybe the end mark
-    at += next - start;
-    previousNext = next;
-  }
+    secondLength = TakeWholeDisplayLines(whole, numbers, half, kept, [&](int64_t start, int32_t k) {
+      secondStarts.push_back(start);
+      secondLogical.push_back(k);
+    });
+  });
+  if (firstLength < 0 || secondLength < 0) return false;
+  for (size_t n = 0; n < secondStarts.size(); ++n)
+    put(secondStarts[n] + firstLength, secondLogical[n]);
+  const int64_t at = firstLength + secondLength;
   if (at != view.textLength) return false;
   if (count % kCapacity == 0) table.blocks.push_back(std::make_unique<LineBlock>());
   LineBlock& last = *table.blocks.back();
@@ -763,7 +814,7 @@ bool LayOutFromWhole(Document& view, const Document& whole) {
   // Every kept line ends with a line end but maybe the last.
   const bool lastEnds = at > 0 && (view.text[at - 1] == u'\r' || view.text[at - 1] == u'\n');
   last.logical[static_cast<size_t>(count % kCapacity)] =
-      static_cast<int32_t>(numbers.Size()) - (numbers.Empty() || lastEnds ? 0 : 1);
+      static_cast<int32_t>(kept) - (kept == 0 || lastEnds ? 0 : 1);
   view.lineTable = std::move(table);
   view.displayLineCount = count;
   view.scrollScale = ScrollScale(count);

@@ -121,8 +121,9 @@ std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterR
 // document's layout, moved to where the line stands in the view: the same layout as
 // breaking the view's lines again with the whole's parameters, at a fraction of the cost.
 // The whole's text must be the one the view was made from, and its layout complete; false,
-// with the view left as it was, when the two do not fit together.
-bool LayOutFromWhole(Document& view, const Document& whole);
+// with the view left as it was, when the two do not fit together. A long view is taken in
+// two halves on two threads (`pieces` 2; 1 takes it in one, 0 leaves it to its size).
+bool LayOutFromWhole(Document& view, const Document& whole, int32_t pieces = 0);
 
 // Brings the view's text, lines and hits up to date with its whole document, which grew (or
 // whose last line changed); answers where the view's text changed, or -1 when it did not.
