@@ -793,6 +793,9 @@ bool LayOutFromWhole(Document& view, const Document& whole, int32_t pieces) {
   int64_t secondLength = 0;
   std::vector<int64_t> secondStarts;
   std::vector<int32_t> secondLogical;
+  // Room for two display lines a line, which the vectors take only as they fill it.
+  secondStarts.reserve(static_cast<size_t>(kept - half) * 2);
+  secondLogical.reserve(static_cast<size_t>(kept - half) * 2);
   RunPieces(pieces > 1 ? 2 : 1, [&](int32_t piece) {
     if (piece == 0) {
       firstLength = TakeWholeDisplayLines(whole, numbers, 0, half, put);
