@@ -308,9 +308,12 @@ class LockedMeasure final : public TextMeasure {
 // Walks the piece with `walk(keep)`, which calls `keep` with each kept line once the hits
 // in it are in `hits`, and answers the piece's line count.
 // With a `layout`, each kept line is laid out where it will stand, before it moves.
+// `ownHits`, when given, are the piece's alone and are `hits`: they become its view hits.
 template <typename Walk>
 void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& hits,
-                 KeptPiece& piece, PieceLayout* layout, const Walk& walk) {
+                 BlockList<SearchHit, 49>* ownHits, KeptPiece& piece, PieceLayout* layout,
+                 const Walk& walk) {
+  if (invert) ownHits = nullptr;
   const bool inPlace = piece.from == 0;
   int64_t at = 0;
   // Neighbouring kept lines are moved together, a cache's worth at most.
@@ -353,17 +356,23 @@ void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& h
     piece.fileLines.Append(line.number);
     piece.lastLineStart = at;
     at += line.next - line.start;
-    for (int64_t h = invert ? hitsEnd : lineHits; h < hitsEnd; ++h)
-      piece.viewHits.Append(SearchHit{hits[h].start + delta, hits[h].length});
+    if (ownHits) {
+      // Every hit is in a kept line: the list becomes the view's where it stands.
+      for (int64_t h = lineHits; h < hitsEnd; ++h) (*ownHits)[h].start += delta;
+    } else {
+      for (int64_t h = invert ? hitsEnd : lineHits; h < hitsEnd; ++h)
+        piece.viewHits.Append(SearchHit{hits[h].start + delta, hits[h].length});
+    }
   });
   flush();
   piece.length = at;
+  if (ownHits) piece.viewHits = std::move(*ownHits);
 }
 
 // GatherPiece after the search, over `hits`.
 void GatherWalkedPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& hits,
-                       KeptPiece& piece, PieceLayout* layout) {
-  GatherPiece(units, invert, hits, piece, layout, [&](const auto& keep) {
+                       BlockList<SearchHit, 49>* ownHits, KeptPiece& piece, PieceLayout* layout) {
+  GatherPiece(units, invert, hits, ownHits, piece, layout, [&](const auto& keep) {
     return WalkLines(units, piece.from, piece.end, 0, invert, hits, piece.firstHit, piece.reach,
                      piece.kept, keep);
   });
@@ -566,7 +575,7 @@ KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
   RunPieces(static_cast<int32_t>(parts.size()), [&](int32_t i) {
     std::optional<PieceLayout> lines;
     if (layout) lines.emplace(layout->parameters, *measure);
-    GatherWalkedPiece(units, invert, hits, parts[static_cast<size_t>(i)],
+    GatherWalkedPiece(units, invert, hits, nullptr, parts[static_cast<size_t>(i)],
                       lines ? &*lines : nullptr);
   });
   PieceCloser closer(units, length, request, layout);
@@ -653,7 +662,8 @@ KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
           for (const auto& block : found.hits.Blocks()) {
             for (int32_t i = 0; i < block->count; ++i) block->entries[i].start += part.from;
           }
-          GatherWalkedPiece(units, invert, found.hits, part, lines ? &*lines : nullptr);
+          GatherWalkedPiece(units, invert, found.hits, &found.hits, part,
+                            lines ? &*lines : nullptr);
         }
       }
       walked[static_cast<size_t>(k)].store(true);
