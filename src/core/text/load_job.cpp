@@ -369,21 +369,29 @@ bool LoadJob::AllRead() const {
 }
 
 void LoadJob::Start(const LayoutParameters& parameters, std::shared_ptr<TextMeasure> measure,
-                    std::function<void()> notify) {
+                    std::function<void()> notify, int32_t workers) {
   if (started_) return;
   started_ = true;
   ChangeLayout(parameters, std::move(measure));
   notify_ = std::move(notify);
-  if (AllRead() || cancelled_) return;
-  for (int32_t i = 0; i < options_.workers; ++i) {
+  StartWorkers(workers > 0 ? std::min(workers, options_.workers) : options_.workers);
+  // Not one thread could start: the rest is read here, at once.
+  if (threads_.empty() && !AllRead() && !cancelled_) RunWorker();
+}
+
+void LoadJob::StartWorkers(int32_t workers) {
+  if (!started_ || AllRead() || cancelled_) return;
+  while (static_cast<int32_t>(threads_.size()) < workers) {
     try {
       threads_.emplace_back([this] { RunWorker(); });
     } catch (const std::system_error&) {
-      break;
+      return;
     }
   }
-  // Not one thread could start: the rest is read here, at once.
-  if (threads_.empty()) RunWorker();
+}
+
+void LoadJob::AddWorkers() {
+  StartWorkers(options_.workers);
 }
 
 int32_t LoadJob::ChangeLayout(const LayoutParameters& parameters,
@@ -408,7 +416,7 @@ void LoadJob::RunWorker() {
   while (TakeChunk(chunk)) {
     text.Clear(chunk.to - chunk.from);
     DecodeChunk(chunk, text);
-    LoadStep step;
+    LoadStep step = SpareStep();
     const int64_t length = PrepareChunk(text, step);
     WatchDetection(chunk, step);
     {
@@ -427,6 +435,23 @@ void LoadJob::RunWorker() {
       step.blocks.push_back(std::make_unique<LineBlock>());
     Place(chunk, std::move(step), UnitsOf(text), length);
   }
+}
+
+LoadStep LoadJob::SpareStep() {
+  const std::lock_guard<std::mutex> lock(placeMutex_);
+  if (spare_.empty()) return {};
+  LoadStep step = std::move(spare_.back());
+  spare_.pop_back();
+  return step;
+}
+
+void LoadJob::Recycle(LoadStep&& step) {
+  step.runs.clear();
+  step.lineStarts.clear();
+  step.lineLogical.clear();
+  step.blocks.clear();
+  const std::lock_guard<std::mutex> lock(placeMutex_);
+  if (spare_.size() < 8) spare_.push_back(std::move(step));
 }
 
 std::vector<LoadStep> LoadJob::TakeSteps() {

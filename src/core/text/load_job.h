@@ -83,15 +83,20 @@ class LoadJob {
 
   // Starts the workers on the rest. `notify` is called from a worker when a step is ready
   // and none was waiting since the last TakeSteps (and once more when the workers end);
-  // `measure` is called by one worker at a time.
+  // `measure` is called by one worker at a time. `workers` above 0 starts only that many
+  // for now (AddWorkers starts the rest).
   void Start(const LayoutParameters& parameters, std::shared_ptr<TextMeasure> measure,
-             std::function<void()> notify);
+             std::function<void()> notify, int32_t workers = 0);
+  void AddWorkers();
   // Steps laid out from now on use these; returns their generation.
   int32_t ChangeLayout(const LayoutParameters& parameters, std::shared_ptr<TextMeasure> measure);
   int32_t Generation() const;
 
   // The steps ready, in order.
   std::vector<LoadStep> TakeSteps();
+  // A step joined: its lists go back to the workers, whose next steps fill them again
+  // instead of touching fresh memory.
+  void Recycle(LoadStep&& step);
   // Every step has been taken (or the first took everything): nothing more will come.
   bool Finished() const;
   // A code page gave more units than the buffer holds: the load must be made in one go.
@@ -118,7 +123,9 @@ class LoadJob {
  private:
   struct Chunk;
   class Worker;
+  void StartWorkers(int32_t workers);
   bool TakeChunk(Chunk& chunk);
+  LoadStep SpareStep();
   int64_t CutAfter(int64_t from, int64_t target) const;
   void DecodeChunk(const Chunk& chunk, class DecodedText& text);
   void RunWorker();
@@ -154,6 +161,7 @@ class LoadJob {
   int64_t placedText_ = 0;
   int64_t placedBytes_ = 0;  // the end of the chunks handed over
   std::vector<LoadStep> steps_;
+  std::vector<LoadStep> spare_;  // joined steps' lists, emptied
   bool notifyPending_ = false;
   bool roomShort_ = false;
 

@@ -167,9 +167,15 @@ void BeginLoadSteps(std::shared_ptr<LoadJob> job) {
 void StartLoadSteps() {
   if (!gLoad.job || gLoad.started) return;
   gLoad.started = true;
+  // The first page is painted before the workers take both cores.
+  UpdateWindow(gShell.gutterWindow);
+  UpdateWindow(gShell.viewWindow);
   HWND window = gShell.mainWindow;
-  gLoad.job->Start(CurrentLayoutParameters(), MakeWorkerTextMeasure(gView.ViewFont),
-                   [window] { PostMessageW(window, WM_LOAD_STEP, 0, 0); });
+  // One worker at first: the other core is left to the screen until the first step is
+  // joined, when the rest start.
+  gLoad.job->Start(
+      CurrentLayoutParameters(), MakeWorkerTextMeasure(gView.ViewFont),
+      [window] { PostMessageW(window, WM_LOAD_STEP, 0, 0); }, 1);
 }
 
 namespace {
@@ -188,8 +194,13 @@ void CALLBACK OnLoadStepTimer(HWND window, UINT, UINT_PTR, DWORD) {
 void OnLoadSteps() {
   // Posted messages come before input and painting: joining the steps from a timer, which
   // comes after them, keeps a stream of steps from holding up the keys and the screen. The
-  // workers post again only once the steps have been taken.
-  if (gLoad.job) SetTimer(gShell.mainWindow, kLoadStepTimer, kLoadStepDelay, OnLoadStepTimer);
+  // workers post again only once the steps have been taken. The last steps are joined at
+  // once: nothing follows them, and the load's end waits for them.
+  if (!gLoad.job) return;
+  if (gLoad.job->AllRead())
+    JoinLoadSteps();
+  else
+    SetTimer(gShell.mainWindow, kLoadStepTimer, kLoadStepDelay, OnLoadStepTimer);
 }
 
 void JoinLoadSteps() {
@@ -200,6 +211,7 @@ void JoinLoadSteps() {
   if (job.RoomShort()) return LoadAgainInOneGo(*document);
   if (const TextEncoding encoding = job.Redetected(); encoding != kEncodingNone)
     return LoadAgainAs(encoding);
+  job.AddWorkers();
   std::vector<LoadStep> steps = job.TakeSteps();
   int64_t lines = document->displayLineCount;
   for (const LoadStep& step : steps) lines += static_cast<int64_t>(step.lineStarts.size());
@@ -212,6 +224,7 @@ void JoinLoadSteps() {
       if (layOutFrom < 0 && step.generation != generation) layOutFrom = document->textLength;
       JoinLoadStep(*document, step, layOutFrom < 0);
       gLoad.bytesJoined = step.bytesEnd;
+      job.Recycle(std::move(step));
     }
     if (layOutFrom >= 0) {
       GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
