@@ -22,6 +22,8 @@ namespace vemora {
 namespace {
 
 constexpr uint8_t kEsc = 0x1B;
+// What a decoder that does not look at its bytes' controls answers: there may be any.
+constexpr ControlBytesSeen kUnseen{true, true};
 
 // Units after a cut behind a lone CR that must hold no backspace: the longest character
 // (a JIS escape and a pair) and the backspace after it.
@@ -213,8 +215,9 @@ bool LoadJob::TakeChunk(Chunk& chunk) {
   return true;
 }
 
-void LoadJob::WatchDetection(const Chunk& chunk, LoadStep& step) const {
-  if (watch_.escapes) step.escape = HasJisEscapeBetween(data_, chunk.from, chunk.to, size_);
+void LoadJob::WatchDetection(const Chunk& chunk, LoadStep& step, bool mayEscape) const {
+  if (watch_.escapes && mayEscape)
+    step.escape = HasJisEscapeBetween(data_, chunk.from, chunk.to, size_);
   if (!watch_.lines) return;
   // A line that started in an earlier chunk is that chunk's to read.
   int64_t start = chunk.from;
@@ -225,7 +228,7 @@ void LoadJob::WatchDetection(const Chunk& chunk, LoadStep& step) const {
   if (start < chunk.to) step.decided = DecideLinesBetween(data_, start, chunk.to, size_);
 }
 
-void LoadJob::DecodeChunk(const Chunk& chunk, DecodedText& text) {
+ControlBytesSeen LoadJob::DecodeChunk(const Chunk& chunk, DecodedText& text) {
   const uint8_t* const bytes = data_ + chunk.from;
   const int64_t length = chunk.to - chunk.from;
   if (IsUtf16(encoding_)) {
@@ -235,7 +238,7 @@ void LoadJob::DecodeChunk(const Chunk& chunk, DecodedText& text) {
       for (int64_t i = 0; i < length / 2; ++i)
         units[i] = static_cast<char16_t>((units[i] >> 8) | (units[i] << 8));
     }
-    return;
+    return kUnseen;
   }
   switch (encoding_) {
     case kEncodingJis: {
@@ -246,23 +249,23 @@ void LoadJob::DecodeChunk(const Chunk& chunk, DecodedText& text) {
           DecodeJisToShiftJis(input.data(), static_cast<int64_t>(input.size()));
       jisEscape_ = JisEscapeAfter(bytes, length, std::move(jisEscape_));
       DecodeShiftJis(sjis.data(), static_cast<int64_t>(sjis.size()), text);
-      return;
+      return kUnseen;
     }
     case kEncodingEuc: {
       const std::vector<uint8_t> sjis = DecodeEucToShiftJis(bytes, length);
       DecodeShiftJis(sjis.data(), static_cast<int64_t>(sjis.size()), text);
-      return;
+      return kUnseen;
     }
     case kEncodingUtf8:
     case kEncodingUtf8Bom:
       text.Append(kCodePageUtf8, bytes, length);
-      return;
+      return kUnseen;
     case kEncodingUtf7:
       text.Append(kCodePageUtf7, bytes, length);
-      return;
+      return kUnseen;
     default:
-      DecodeShiftJis(bytes, length, text);
-      return;
+      // The chunk's own bytes: what they hold spares the passes that look for it.
+      return DecodeShiftJis(bytes, length, text);
   }
 }
 
@@ -270,10 +273,11 @@ void LoadJob::DecodeChunk(const Chunk& chunk, DecodedText& text) {
 // at the start of `text`.
 namespace {
 
-int64_t PrepareChunk(DecodedText& text, LoadStep& step) {
+int64_t PrepareChunk(DecodedText& text, LoadStep& step, bool mayStrike) {
   char16_t* const units = UnitsOf(text);
   // The kind is that of the text before overstrike, as a load in one go takes it.
   step.lineEndKind = DetectLineEnd(units, text.Length());
+  if (!mayStrike) return text.Length();
   Document part;
   part.text = units;
   part.textLength = text.Length();
@@ -345,10 +349,10 @@ void LoadJob::LoadFirstStep(Document& document) {
     return;
   }
   DecodedText text(chunk.to - chunk.from);
-  DecodeChunk(chunk, text);
+  const ControlBytesSeen seen = DecodeChunk(chunk, text);
   LoadStep step;
-  const int64_t length = PrepareChunk(text, step);
-  WatchDetection(chunk, step);
+  const int64_t length = PrepareChunk(text, step, seen.backspace);
+  WatchDetection(chunk, step, seen.escape);
   // The first step stays with the caller: its runs are at their places already.
   document.lineEndKind = step.lineEndKind;
   document.overstrikeRuns.Clear();
@@ -415,10 +419,10 @@ void LoadJob::RunWorker() {
   Chunk chunk;
   while (TakeChunk(chunk)) {
     text.Clear(chunk.to - chunk.from);
-    DecodeChunk(chunk, text);
+    const ControlBytesSeen seen = DecodeChunk(chunk, text);
     LoadStep step = SpareStep();
-    const int64_t length = PrepareChunk(text, step);
-    WatchDetection(chunk, step);
+    const int64_t length = PrepareChunk(text, step, seen.backspace);
+    WatchDetection(chunk, step, seen.escape);
     {
       const std::lock_guard<std::mutex> lock(layoutMutex_);
       if (generation != generation_) {

@@ -15,6 +15,7 @@
 
 #include "core/layout/layout.h"
 #include "core/platform/text_measure.h"
+#include "core/text/byte_search.h"
 #include "core/text/document.h"
 
 namespace vemora {
@@ -127,10 +128,10 @@ class LoadJob {
   bool TakeChunk(Chunk& chunk);
   LoadStep SpareStep();
   int64_t CutAfter(int64_t from, int64_t target) const;
-  void DecodeChunk(const Chunk& chunk, class DecodedText& text);
+  ControlBytesSeen DecodeChunk(const Chunk& chunk, class DecodedText& text);
   void RunWorker();
   void Place(const Chunk& chunk, LoadStep&& step, const char16_t* text, int64_t length);
-  void WatchDetection(const Chunk& chunk, LoadStep& step) const;
+  void WatchDetection(const Chunk& chunk, LoadStep& step, bool mayEscape) const;
 
   FileBytes bytes_;
   TextEncoding encoding_;
