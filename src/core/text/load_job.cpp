@@ -259,7 +259,9 @@ ControlBytesSeen LoadJob::DecodeChunk(const Chunk& chunk, DecodedText& text) {
     case kEncodingUtf8:
     case kEncodingUtf8Bom:
       text.Append(kCodePageUtf8, bytes, length);
-      return kUnseen;
+      // ESC and BS are never part of a longer sequence: one pass over the bytes, still in
+      // the cache, spares the two that would look for them.
+      return ForEachLineEnd(bytes, bytes + length, [](const uint8_t*) {});
     case kEncodingUtf7:
       text.Append(kCodePageUtf7, bytes, length);
       return kUnseen;
