@@ -19,9 +19,12 @@ void InstallOutOfMemoryHandler();
 
 // While one lives, a failed operator new on the thread that made it throws std::bad_alloc
 // instead: a load that asks for more memory than there is gives up and leaves the
-// document shown before, and the user learns why. Its worker threads ask for little and
-// still end the process when even that fails; so does the loading thread while it works
-// beside them (made with `recoverable` false), as a throw would leave them running.
+// document shown before (a load in steps, what it joined), a search gives up and leaves
+// what is shown, and the user learns why. The workers of a load in steps and of a search
+// make their own. Pieces of work run beside the calling thread still end the process when
+// even their little fails, and so does the calling thread meanwhile (made with
+// `recoverable` false), as a throw would leave them running, unless the pieces never wait
+// for one another (RunSeparatePieces).
 class RecoverableAllocations {
  public:
   explicit RecoverableAllocations(bool recoverable = true) : outer_(active_) {

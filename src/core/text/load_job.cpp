@@ -6,12 +6,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
 #include <system_error>
 #include <utility>
 
 #include "core/pieces.h"
 #include "core/platform/code_pages.h"
+#include "core/platform/out_of_memory.h"
 #include "core/text/byte_search.h"
 #include "core/text/decode.h"
 #include "core/text/decoded_text.h"
@@ -95,6 +97,21 @@ class LockedMeasure final : public TextMeasure {
 // The units a decoder appended: DecodedText hands out the place after its end.
 char16_t* UnitsOf(DecodedText& text) {
   return text.Extend(0) - text.Length();
+}
+
+// Tests: an allocation the system refuses at once (a size beyond any address space), met
+// as any refused one is: through the new-handler, or as std::bad_alloc without one.
+// AddressSanitizer's operator new ends the process itself, so there the handler's part is
+// played directly.
+void AskBeyondMemory() {
+#if defined(__SANITIZE_ADDRESS__)
+  OnAllocationFailure();
+#else
+  volatile size_t huge = size_t{1} << (sizeof(size_t) * 8 - 2);
+  static void* volatile memory;
+  memory = ::operator new(huge);
+  ::operator delete(memory);
+#endif
 }
 
 }  // namespace
@@ -400,12 +417,29 @@ int32_t LoadJob::Generation() const {
 }
 
 void LoadJob::RunWorker() {
+  // The memory running out stops the load, not the process: the window keeps the steps it
+  // joined and says why the rest is missing.
+  try {
+    const RecoverableAllocations recoverable;
+    ReadChunks();
+  } catch (const std::bad_alloc&) {
+    {
+      const std::lock_guard<std::mutex> lock(placeMutex_);
+      outOfMemory_ = true;
+    }
+    Cancel();
+    if (notify_) notify_();
+  }
+}
+
+void LoadJob::ReadChunks() {
   DecodedText text(std::min<int64_t>(options_.chunkBytes, 1 << 20));
   std::unique_ptr<PieceLayout> layout;
   std::shared_ptr<TextMeasure> measure;
   int32_t generation = -1;
   Chunk chunk;
   while (TakeChunk(chunk)) {
+    if (chunk.from <= options_.failAtByte && options_.failAtByte < chunk.to) AskBeyondMemory();
     text.Clear(chunk.to - chunk.from);
     DecodeChunk(chunk, text);
     LoadStep step;
@@ -453,6 +487,11 @@ bool LoadJob::RoomShort() const {
   return roomShort_;
 }
 
+bool LoadJob::OutOfMemory() const {
+  const std::lock_guard<std::mutex> lock(placeMutex_);
+  return outOfMemory_;
+}
+
 void LoadJob::Cancel() {
   cancelled_ = true;
   {
@@ -498,11 +537,19 @@ void LoadJob::Finish(Document& document) {
 }
 
 void JoinLoadStep(Document& document, LoadStep& step, bool appendLines) {
+  // All of the step or nothing: memory running out on the way leaves the document as it
+  // was, with the steps before.
+  const int64_t runs = document.overstrikeRuns.Size();
+  try {
+    for (const OverstrikeRun& run : step.runs) document.overstrikeRuns.Append(run);
+    if (appendLines)
+      AppendDisplayLines(document, step.lineStarts, step.lineLogical, step.lineEnds, step.textEnd,
+                         &step.blocks);
+  } catch (const std::bad_alloc&) {
+    document.overstrikeRuns.TruncateTo(runs);
+    throw;
+  }
   document.textLength = step.textEnd;
-  for (const OverstrikeRun& run : step.runs) document.overstrikeRuns.Append(run);
-  if (appendLines)
-    AppendDisplayLines(document, step.lineStarts, step.lineLogical, step.lineEnds, step.textEnd,
-                       &step.blocks);
   // Decided by the text's first CR, else by any LF.
   const bool byCr = document.lineEndKind == kLineEndCrLf || document.lineEndKind == kLineEndCr;
   if (!byCr && step.lineEndKind != kLineEndNone &&
