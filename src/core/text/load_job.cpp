@@ -532,6 +532,9 @@ void LoadJob::Finish(Document& document) {
   Join();
   document.textBuffer = std::move(buffer_);
   document.text = document.textBuffer.get();
+  // The room of one unit per byte that a text of wide characters leaves is the follower's
+  // to grow into, without a copy of the text.
+  document.textCapacity = room_;
   // A load stopped early keeps what it joined, ended as every text is.
   document.text[document.textLength] = u'\0';
 }
