@@ -397,7 +397,8 @@ TEST(LoadJob, AWorkerOutOfMemoryStopsTheLoadAndKeepsWhatWasJoined) {
 
 // On the window's side, a layout that runs out of memory halfway (here in the measure, as
 // a font's cache might) leaves the text cut where its last line written starts, with the
-// table of exactly that text: wherever that line falls in its block.
+// table of exactly that text wherever that line falls in its block, and the runs, hits and
+// selection within it.
 TEST(LoadJob, ALayoutOutOfMemoryCutsTheTextWhereItsTableEnds) {
   class FailingMeasure final : public TextMeasure {
    public:
@@ -422,12 +423,19 @@ TEST(LoadJob, ALayoutOutOfMemoryCutsTheTextWhereItsTableEnds) {
       grown.lineTable = std::move(document.lineTable);
       grown.displayLineCount = document.displayLineCount;
       grown.overstrikeRuns = std::move(document.overstrikeRuns);
+      grown.hits.Append(SearchHit{cut + 1, 2});
+      grown.hitPatternLength = 2;
+      grown.SelectionAnchor = 3;
+      grown.SelectionEnd = cut + 3;
       return grown;
     }();
     EXPECT_THROW(ExtendLayout(document, 20, parameters, failing), std::bad_alloc) << failingLine;
     ASSERT_EQ(document.textLength, cut) << failingLine;
     ASSERT_EQ(document.overstrikeRuns.Size(), 1);
     EXPECT_EQ(document.overstrikeRuns[0].length, 2) << failingLine;
+    EXPECT_TRUE(document.hits.Empty() && document.hitPatternLength == 0) << failingLine;
+    EXPECT_EQ(document.SelectionAnchor, 3);
+    EXPECT_EQ(document.SelectionEnd, cut) << failingLine;
     Document alone = testing::MakeDocument(text.substr(0, static_cast<size_t>(cut)));
     LayoutDocumentOnOneThread(alone, parameters, measure);
     ASSERT_EQ(alone.displayLineCount, document.displayLineCount) << failingLine;

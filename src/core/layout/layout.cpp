@@ -364,21 +364,30 @@ int32_t ScrollScale(int32_t displayLineCount) {
 
 namespace {
 
+// Drops the spans (overstrike runs or hits, in text order) from position `end` on and
+// shortens the one that reaches over it.
+template <typename Spans>
+void CutSpansAt(Spans& spans, int64_t end) {
+  const int64_t kept = spans.PartitionPoint([end](const auto& span) { return span.start < end; });
+  spans.TruncateTo(kept);
+  if (kept > 0)
+    spans[kept - 1].length = std::min(spans[kept - 1].length, end - spans[kept - 1].start);
+}
+
 // Ends the table at display line `n`, whose entry, the last written, becomes the end mark,
-// and the text and its overstrike runs where that line starts.
+// and the text, with what lies in it, where that line starts.
 void EndTextAtLine(Document& document, int32_t n) {
   LineBlock& last = *document.lineTable.blocks.back();
   last.count = n % LineBlock::kCapacity;
-  document.textLength = last.starts[static_cast<size_t>(last.count)];
+  const int64_t end = last.starts[static_cast<size_t>(last.count)];
+  document.textLength = end;
   document.displayLineCount = n;
   document.scrollScale = ScrollScale(n);
-  auto& runs = document.overstrikeRuns;
-  const int64_t kept = runs.PartitionPoint(
-      [&document](const OverstrikeRun& run) { return run.start < document.textLength; });
-  runs.TruncateTo(kept);
-  if (kept > 0)
-    runs[kept - 1].length =
-        std::min(runs[kept - 1].length, document.textLength - runs[kept - 1].start);
+  CutSpansAt(document.overstrikeRuns, end);
+  CutSpansAt(document.hits, end);
+  if (document.hits.Empty()) document.hitPatternLength = 0;
+  document.SelectionAnchor = std::min(document.SelectionAnchor, end);
+  document.SelectionEnd = std::min(document.SelectionEnd, end);
 }
 
 // Breaks the text into display lines from display line `line`, which starts at `p` after
