@@ -345,5 +345,22 @@ TEST(HostilePatterns, CancelStopsALongScanAndTheBackgroundOwnsItsText) {
   EXPECT_TRUE(endless->TakeResult().cancelled);
 }
 
+// Memory running out on the worker ends the search, not the process: it ends with nothing
+// found or kept, says so, and lets go of the text.
+TEST(HostilePatterns, ASearchOutOfMemoryEndsAlone) {
+  for (const bool filter : {false, true}) {
+    auto document = std::make_unique<Document>(LaidOut(u"東京"));
+    auto search =
+        BackgroundSearch::Start({ShareText(*document), u"東京", 0, 0, filter, 0, true}, nullptr);
+    document.reset();
+    ASSERT_TRUE(search->WaitUntilFinished(std::chrono::seconds(10)));
+    EXPECT_TRUE(search->OutOfMemory());
+    const HitCollection found = search->TakeResult();
+    EXPECT_FALSE(found.cancelled);
+    EXPECT_TRUE(found.hits.Empty());
+    EXPECT_FALSE(search->TakeKeptLines().view);
+  }
+}
+
 }  // namespace
 }  // namespace vemora

@@ -2,6 +2,7 @@
 // which gives up instead.
 #pragma once
 
+#include <cstddef>
 #include <new>
 
 namespace vemora {
@@ -44,6 +45,21 @@ class RecoverableAllocations {
 inline void OnAllocationFailure() {
   if (RecoverableAllocations::Active()) throw std::bad_alloc();
   ReportOutOfMemory();
+}
+
+// Tests: an allocation the system refuses at once (a size beyond any address space), met
+// as any refused one is: through the new-handler, or as std::bad_alloc without one.
+// AddressSanitizer's operator new ends the process itself, so there the handler's part is
+// played directly.
+inline void AskBeyondMemory() {
+#if defined(__SANITIZE_ADDRESS__)
+  OnAllocationFailure();
+#else
+  volatile size_t huge = size_t{1} << (sizeof(size_t) * 8 - 2);
+  static void* volatile memory;
+  memory = ::operator new(huge);
+  ::operator delete(memory);
+#endif
 }
 
 }  // namespace vemora

@@ -54,6 +54,7 @@ void BackgroundSearch::Run() {
   // what it shows.
   try {
     const RecoverableAllocations recoverable;
+    if (request_.askBeyondMemory) AskBeyondMemory();
     if (request_.gatherLines) {
       kept = SearchKeptText(request_.text.units, request_.text.length,
                             {request_.pattern, request_.Caps, request_.Regx, request_.Invert},

@@ -49,6 +49,7 @@ class BackgroundSearch : public std::enable_shared_from_this<BackgroundSearch> {
     // A filter's search: the lines holding a hit (with Invert 1, holding none) are kept.
     bool gatherLines = false;
     int32_t Invert = 0;
+    bool askBeyondMemory = false;  // tests: the worker asks for more memory than there is
   };
 
   // Starts the worker. `finished` runs on the worker thread once the collection has ended,

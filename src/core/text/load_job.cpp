@@ -99,21 +99,6 @@ char16_t* UnitsOf(DecodedText& text) {
   return text.Extend(0) - text.Length();
 }
 
-// Tests: an allocation the system refuses at once (a size beyond any address space), met
-// as any refused one is: through the new-handler, or as std::bad_alloc without one.
-// AddressSanitizer's operator new ends the process itself, so there the handler's part is
-// played directly.
-void AskBeyondMemory() {
-#if defined(__SANITIZE_ADDRESS__)
-  OnAllocationFailure();
-#else
-  volatile size_t huge = size_t{1} << (sizeof(size_t) * 8 - 2);
-  static void* volatile memory;
-  memory = ::operator new(huge);
-  ::operator delete(memory);
-#endif
-}
-
 }  // namespace
 
 struct LoadJob::Chunk {
