@@ -321,15 +321,18 @@ void LoadJob::Place(const Chunk& chunk, LoadStep&& step, const char16_t* text, i
   lock.lock();
   turn_.wait(lock, [&] { return publishedChunks_ == chunk.index || cancelled_; });
   if (cancelled_) return;
-  ++publishedChunks_;
-  placedBytes_ = chunk.to;
-  if (chunk.to == size_) buffer_[static_cast<size_t>(step.textEnd)] = u'\0';
+  // The step is handed over before it counts as published: memory running out here leaves
+  // no later step to be handed over after a missing one.
+  const int64_t textEnd = step.textEnd;
   bool notify = false;
   if (chunk.index > 0) {
     steps_.push_back(std::move(step));
     notify = !notifyPending_;
     notifyPending_ = true;
   }
+  ++publishedChunks_;
+  placedBytes_ = chunk.to;
+  if (chunk.to == size_) buffer_[static_cast<size_t>(textEnd)] = u'\0';
   lock.unlock();
   turn_.notify_all();
   // Outside the turn: unmapping is a system call that the other workers need not wait for.
