@@ -23,7 +23,8 @@ SearchedText::SearchedText(std::u16string_view text) : length(static_cast<int64_
 SearchedText ShareText(Document& document) {
   SearchedText shared;
   if (!document.text || document.textLength == 0) return shared;
-  if (!document.textBuffer) return SearchedText(document.Text());  // not owned: never so
+  // A text that is part of another (no document shown is): a copy of its own.
+  if (!document.textBuffer) return SearchedText(document.Text());
   document.textSharedEnd = TextWritableFrom(document, 0)
                                ? document.textLength
                                : std::max(document.textSharedEnd, document.textLength);

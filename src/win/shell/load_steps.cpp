@@ -101,10 +101,16 @@ void RefuseTooManyLines() {
 // what was joined, shown as a finished load's is, and the user learns why, once. Searches
 // and a command that waited for the whole document are dropped: it will not come.
 void StopLoadOutOfMemory(Document& document) {
-  const int32_t linesShown = gLoad.linesShown;
+  // A layout cut short may have taken lines that were shown.
+  const int32_t linesShown = std::min(gLoad.linesShown, document.displayLineCount);
+  const int32_t top = std::min(document.TopLine, std::max(document.displayLineCount - 1, 0));
   StopLoad();
   CancelFindSearch();
   CancelFilterSearch();
+  if (top != document.TopLine) {
+    document.TopLine = top;
+    SetStatusLineText(kStatusTopLinePart, top);
+  }
   RefreshAfterStep(document, linesShown, -1);
   UpdateMenuStates();
   ShowOutOfMemory();
