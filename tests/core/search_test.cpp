@@ -324,7 +324,8 @@ TEST(HostilePatterns, CancelStopsALongScanAndTheBackgroundOwnsItsText) {
       auto search = BackgroundSearch::Start({std::move(shared), u"東京", 0, Regx, filter},
                                             [&calls] { ++calls; });
       document.reset();
-      ASSERT_TRUE(search->WaitUntilFinished(std::chrono::seconds(10)));
+      ASSERT_TRUE(search->WaitUntilFinished(std::chrono::seconds(10)))
+          << "Regx " << Regx << (filter ? ", filter" : "");
       const HitCollection found = search->TakeResult();
       EXPECT_FALSE(found.cancelled);
       if (filter) {

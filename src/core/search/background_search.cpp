@@ -43,7 +43,18 @@ std::shared_ptr<BackgroundSearch> BackgroundSearch::Start(Request request,
                                                           std::function<void()> finished) {
   std::shared_ptr<BackgroundSearch> search(
       new BackgroundSearch(std::move(request), std::move(finished)));
-  std::thread([search] { search->Run(); }).detach();
+  // The worker ends only once it has been detached: a thread that ended while it was being
+  // detached (a short search) now and then spoiled the threads started after it under Wine.
+  std::thread([search] {
+    search->Run();
+    std::unique_lock lock(search->mutex_);
+    search->done_.wait(lock, [&search] { return search->detached_; });
+  }).detach();
+  {
+    std::lock_guard lock(search->mutex_);
+    search->detached_ = true;
+  }
+  search->done_.notify_all();
   return search;
 }
 

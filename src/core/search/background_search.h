@@ -85,6 +85,7 @@ class BackgroundSearch : public std::enable_shared_from_this<BackgroundSearch> {
   mutable std::mutex mutex_;
   std::condition_variable done_;
   bool ended_ = false;
+  bool detached_ = false;
   bool outOfMemory_ = false;
   HitCollection result_;
   KeptLines kept_;
