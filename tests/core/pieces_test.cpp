@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <new>
 #include <mutex>
 #include <random>
 #include <span>
@@ -209,6 +211,27 @@ TEST(CutsAfterLineEnds, EveryCutFollowsAWholeLineEnd) {
   // Nothing to cut at: one piece.
   const uint8_t plain[] = "no line end here at all";
   EXPECT_EQ((std::vector<int64_t>{0, 23}), CutsAfterLineEnds(plain, 23, 4));
+}
+
+// Pieces that never wait for one another take the caller's way with memory: where it is
+// recoverable, a piece that runs out ends alone, the others finish, and the caller learns
+// of it once they have.
+TEST(CutsAfterLineEnds, ASeparatePieceOutOfMemoryEndsAloneAndTellsTheCaller) {
+  for (const int32_t failing : {0, 2}) {
+    std::atomic<int> finished{0};
+    bool thrown = false;
+    try {
+      const RecoverableAllocations recoverable;
+      RunSeparatePieces(4, [&](int32_t i) {
+        if (i == failing) OnAllocationFailure();
+        ++finished;
+      });
+    } catch (const std::bad_alloc&) {
+      thrown = true;
+    }
+    EXPECT_TRUE(thrown) << failing;
+    EXPECT_EQ(finished.load(), 3) << failing;
+  }
 }
 
 TEST(ByteSearch, FindsTheFirstMatchAtEveryOffsetAndLength) {

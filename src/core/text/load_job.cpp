@@ -6,12 +6,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
 #include <system_error>
 #include <utility>
 
 #include "core/pieces.h"
 #include "core/platform/code_pages.h"
+#include "core/platform/out_of_memory.h"
 #include "core/text/byte_search.h"
 #include "core/text/decode.h"
 #include "core/text/decoded_text.h"
@@ -325,15 +327,18 @@ void LoadJob::Place(const Chunk& chunk, LoadStep&& step, const char16_t* text, i
   lock.lock();
   turn_.wait(lock, [&] { return publishedChunks_ == chunk.index || cancelled_; });
   if (cancelled_) return;
-  ++publishedChunks_;
-  placedBytes_ = chunk.to;
-  if (chunk.to == size_) buffer_[static_cast<size_t>(step.textEnd)] = u'\0';
+  // The step is handed over before it counts as published: memory running out here leaves
+  // no later step to be handed over after a missing one.
+  const int64_t textEnd = step.textEnd;
   bool notify = false;
   if (chunk.index > 0) {
     steps_.push_back(std::move(step));
     notify = !notifyPending_;
     notifyPending_ = true;
   }
+  ++publishedChunks_;
+  placedBytes_ = chunk.to;
+  if (chunk.to == size_) buffer_[static_cast<size_t>(textEnd)] = u'\0';
   lock.unlock();
   turn_.notify_all();
   // Outside the turn: unmapping is a system call that the other workers need not wait for.
@@ -414,12 +419,29 @@ int32_t LoadJob::Generation() const {
 }
 
 void LoadJob::RunWorker() {
+  // The memory running out stops the load, not the process: the window keeps the steps it
+  // joined and says why the rest is missing.
+  try {
+    const RecoverableAllocations recoverable;
+    ReadChunks();
+  } catch (const std::bad_alloc&) {
+    {
+      const std::lock_guard<std::mutex> lock(placeMutex_);
+      outOfMemory_ = true;
+    }
+    Cancel();
+    if (notify_) notify_();
+  }
+}
+
+void LoadJob::ReadChunks() {
   DecodedText text(std::min<int64_t>(options_.chunkBytes, 1 << 20));
   std::unique_ptr<PieceLayout> layout;
   std::shared_ptr<TextMeasure> measure;
   int32_t generation = -1;
   Chunk chunk;
   while (TakeChunk(chunk)) {
+    if (chunk.from <= options_.failAtByte && options_.failAtByte < chunk.to) AskBeyondMemory();
     text.Clear(chunk.to - chunk.from);
     const ControlBytesSeen seen = DecodeChunk(chunk, text);
     LoadStep step = SpareStep();
@@ -484,6 +506,11 @@ bool LoadJob::RoomShort() const {
   return roomShort_;
 }
 
+bool LoadJob::OutOfMemory() const {
+  const std::lock_guard<std::mutex> lock(placeMutex_);
+  return outOfMemory_;
+}
+
 void LoadJob::Cancel() {
   cancelled_ = true;
   {
@@ -524,16 +551,27 @@ void LoadJob::Finish(Document& document) {
   Join();
   document.textBuffer = std::move(buffer_);
   document.text = document.textBuffer.get();
+  // The room of one unit per byte that a text of wide characters leaves is the follower's
+  // to grow into, without a copy of the text.
+  document.textCapacity = room_;
   // A load stopped early keeps what it joined, ended as every text is.
   document.text[document.textLength] = u'\0';
 }
 
 void JoinLoadStep(Document& document, LoadStep& step, bool appendLines) {
+  // All of the step or nothing: memory running out on the way leaves the document as it
+  // was, with the steps before.
+  const int64_t runs = document.overstrikeRuns.Size();
+  try {
+    for (const OverstrikeRun& run : step.runs) document.overstrikeRuns.Append(run);
+    if (appendLines)
+      AppendDisplayLines(document, step.lineStarts, step.lineLogical, step.lineEnds, step.textEnd,
+                         &step.blocks);
+  } catch (const std::bad_alloc&) {
+    document.overstrikeRuns.TruncateTo(runs);
+    throw;
+  }
   document.textLength = step.textEnd;
-  for (const OverstrikeRun& run : step.runs) document.overstrikeRuns.Append(run);
-  if (appendLines)
-    AppendDisplayLines(document, step.lineStarts, step.lineLogical, step.lineEnds, step.textEnd,
-                       &step.blocks);
   // Decided by the text's first CR, else by any LF.
   const bool byCr = document.lineEndKind == kLineEndCrLf || document.lineEndKind == kLineEndCr;
   if (!byCr && step.lineEndKind != kLineEndNone &&

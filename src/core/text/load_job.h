@@ -46,6 +46,9 @@ struct LoadJobOptions {
   int32_t workers = 0;               // 0: one per core
   // Tests: the workers take no chunk from this byte on until Resume (-1: never wait).
   int64_t pauseAtByte = -1;
+  // Tests: the worker that takes the chunk holding this byte asks for more memory than
+  // there is (-1: never).
+  int64_t failAtByte = -1;
 };
 
 // What the rest of a file read in steps may still change of the encoding that detection
@@ -102,6 +105,8 @@ class LoadJob {
   bool Finished() const;
   // A code page gave more units than the buffer holds: the load must be made in one go.
   bool RoomShort() const;
+  // A worker ran out of memory: the load has stopped, and no step is to come.
+  bool OutOfMemory() const;
   // The encoding the whole-file rule answers, as soon as the steps showed that it is not
   // the one being read; kEncodingNone while it is.
   TextEncoding Redetected() const;
@@ -130,6 +135,7 @@ class LoadJob {
   int64_t CutAfter(int64_t from, int64_t target) const;
   ControlBytesSeen DecodeChunk(const Chunk& chunk, class DecodedText& text);
   void RunWorker();
+  void ReadChunks();
   void Place(const Chunk& chunk, LoadStep&& step, const char16_t* text, int64_t length);
   void WatchDetection(const Chunk& chunk, LoadStep& step, bool mayEscape) const;
 
@@ -165,6 +171,7 @@ class LoadJob {
   std::vector<LoadStep> spare_;  // joined steps' lists, emptied
   bool notifyPending_ = false;
   bool roomShort_ = false;
+  bool outOfMemory_ = false;
 
   mutable std::mutex layoutMutex_;
   LayoutParameters parameters_;

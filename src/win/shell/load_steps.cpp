@@ -99,6 +99,42 @@ void RefuseTooManyLines() {
   RefreshAfterLoad(0, 0);
 }
 
+// Memory ran out in the load, on a worker or here: the load stops and the document keeps
+// what was joined, shown as a finished load's is, and the user learns why, once. Searches
+// and a command that waited for the whole document are dropped: it will not come.
+void StopLoadOutOfMemory(Document& document) {
+  // A layout cut short may have taken lines that were shown.
+  const int32_t linesShown = std::min(gLoad.linesShown, document.displayLineCount);
+  const int32_t top = std::min(document.TopLine, std::max(document.displayLineCount - 1, 0));
+  StopLoad();
+  CancelFindSearch();
+  CancelFilterSearch();
+  if (top != document.TopLine) {
+    document.TopLine = top;
+    SetStatusLineText(kStatusTopLinePart, top);
+  }
+  RefreshAfterStep(document, linesShown, -1);
+  UpdateMenuStates();
+  ShowOutOfMemory();
+}
+
+void JoinSteps(Document& document, std::vector<LoadStep>& steps) {
+  if (steps.empty()) return;
+  const int32_t generation = gLoad.job->Generation();
+  // Once a step came under an older layout, it and every later one are laid out anew.
+  int64_t layOutFrom = -1;
+  for (LoadStep& step : steps) {
+    if (layOutFrom < 0 && step.generation != generation) layOutFrom = document.textLength;
+    JoinLoadStep(document, step, layOutFrom < 0);
+    gLoad.bytesJoined = step.bytesEnd;
+    gLoad.job->Recycle(std::move(step));
+  }
+  if (layOutFrom >= 0) {
+    GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
+    ExtendLayout(document, layOutFrom, CurrentLayoutParameters(), measure);
+  }
+}
+
 // The one path a load takes when a code page gives more units than bytes after all.
 bool gInOneGo = false;
 
@@ -210,6 +246,7 @@ void JoinLoadSteps() {
   Document* document = LoadingDocument();
   if (!document) return StopLoad();
   LoadJob& job = *gLoad.job;
+  if (job.OutOfMemory()) return StopLoadOutOfMemory(*document);
   if (job.RoomShort()) return LoadAgainInOneGo(*document);
   if (const TextEncoding encoding = job.Redetected(); encoding != kEncodingNone)
     return LoadAgainAs(encoding);
@@ -218,20 +255,13 @@ void JoinLoadSteps() {
   int64_t lines = document->displayLineCount;
   for (const LoadStep& step : steps) lines += static_cast<int64_t>(step.lineStarts.size());
   if (lines >= kMaxDisplayLines) return RefuseTooManyLines();
-  if (!steps.empty()) {
-    const int32_t generation = job.Generation();
-    // Once a step came under an older layout, it and every later one are laid out anew.
-    int64_t layOutFrom = -1;
-    for (LoadStep& step : steps) {
-      if (layOutFrom < 0 && step.generation != generation) layOutFrom = document->textLength;
-      JoinLoadStep(*document, step, layOutFrom < 0);
-      gLoad.bytesJoined = step.bytesEnd;
-      job.Recycle(std::move(step));
-    }
-    if (layOutFrom >= 0) {
-      GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
-      ExtendLayout(*document, layOutFrom, CurrentLayoutParameters(), measure);
-    }
+  // Nothing in here pumps messages, so a throw never crosses a window procedure; a step
+  // that does not fit leaves the document whole, with the steps before it.
+  try {
+    const RecoverableAllocations recoverable;
+    JoinSteps(*document, steps);
+  } catch (const std::bad_alloc&) {
+    return StopLoadOutOfMemory(*document);
   }
   // Scroll bar and status bar cost more under a flood of steps than the steps do: they
   // catch up at most every kRefreshInterval, and a timer sees that they do.
