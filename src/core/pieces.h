@@ -3,9 +3,11 @@
 // running the pieces on threads of their own.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -98,6 +100,24 @@ void RunPieces(int32_t count, const Work& work) {
   if (count > 0) work(0);
   for (const int32_t i : leftOver) work(i);
   for (std::thread& thread : threads) thread.join();
+}
+
+// RunPieces for pieces that never wait for one another, such as a search's: where the
+// caller's allocations are recoverable, so are the pieces', and a piece that runs out of
+// memory ends alone; once every piece has ended, the caller gets the std::bad_alloc.
+template <typename Work>
+void RunSeparatePieces(int32_t count, const Work& work) {
+  const bool recoverable = RecoverableAllocations::Active();
+  std::atomic<bool> failed{false};
+  RunPieces(count, [&](int32_t i) {
+    const RecoverableAllocations allocations(recoverable);
+    try {
+      work(i);
+    } catch (const std::bad_alloc&) {
+      failed.store(true);
+    }
+  });
+  if (failed.load()) throw std::bad_alloc();
 }
 
 }  // namespace vemora

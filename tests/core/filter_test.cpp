@@ -579,5 +579,27 @@ TEST(Filter, AFindInTheViewKeepsItsHitsWhileTheViewGrows) {
   EXPECT_EQ(view->hitPatternLength, 1);
 }
 
+// A find reading the view shares its text: the view's growth, which cuts its last line and
+// puts other lines there, leaves every unit the find reads as it was.
+TEST(Filter, AFindReadingTheViewSeesNoUnitOfItChange) {
+  ColumnRuleMeasure measure;
+  const LayoutParameters parameters{4, 80, 0, 1, 0};
+  Document whole = MakeDocument(u"ab 1\n");
+  const FilterRequest request{u"x", 1, 0, 1};  // the lines without an x
+  std::u16string errorText;
+  std::unique_ptr<Document> view = BuildFilteredView(whole, request, errorText);
+  view->filter->whole = std::make_unique<Document>(MakeDocument(whole.Text()));
+  LayoutDocument(*view, parameters, measure);
+  GrowTo(*view->filter->whole, u"ab 1\nb 2");  // the view gets room to grow into
+  ASSERT_TRUE(ExtendFilteredView(*view, parameters, measure));
+  const SearchedText find = ShareText(*view);
+  ASSERT_EQ(find.units, view->text);
+  GrowTo(*view->filter->whole, u"ab 1\nb 2x\nc 3\n");
+  ASSERT_TRUE(ExtendFilteredView(*view, parameters, measure));
+  EXPECT_EQ(view->Text(), u"ab 1\nc 3\n");
+  EXPECT_EQ(find.View(), u"ab 1\nb 2");
+  EXPECT_NE(view->text, find.units);
+}
+
 }  // namespace
 }  // namespace vemora

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/search/background_search.h"
 #include "core/search/search.h"
 #include "core/text/document_loader.h"
 #include "core/text/encoding.h"
@@ -279,6 +280,47 @@ TEST_F(FollowTest, AShrunkReplacedOrChangedFileAsksForAReload) {
   Document pasted;
   pasted.sourceKind = kSourceClipboard;
   EXPECT_EQ(StartFollowing(pasted, state), FollowResult::kUnchanged);
+}
+
+// A find on another thread reads the document's own text, up to the length it was handed:
+// the follower writes the units behind that in place and never one before it. Only a last
+// line that decodes otherwise once it is complete sends the text to a buffer of its own,
+// and only while a find still holds the old one.
+TEST_F(FollowTest, AFindReadingTheTextSeesNoUnitOfItChange) {
+  struct Case {
+    const char* name;
+    TextEncoding encoding;
+    std::string first, added;
+    bool findHolds;
+    bool moves;
+  };
+  const Case cases[] = {
+      {"after a complete line", kEncodingShiftJis, "ab\ncd\n", "ef\n", true, false},
+      {"completing the last line", kEncodingShiftJis, "ab\ncd", "e\r\nf", true, false},
+      {"half a character completed", kEncodingUtf8, "ab\n\xE3\x81", "\x82\n", true, true},
+      {"the same, no find", kEncodingUtf8, "ab\n\xE3\x81", "\x82\n", false, false},
+      {"a lead byte completed", kEncodingShiftJis, "ab\n\x82", "\xA0\n", true, true},
+  };
+  for (const Case& c : cases) {
+    Write(c.first, false);
+    auto followed = Load(c.encoding);
+    FollowState state;
+    ASSERT_EQ(StartFollowing(*followed, state), FollowResult::kUnchanged) << c.name;
+    SearchedText find = ShareText(*followed);
+    ASSERT_EQ(find.units, followed->text) << c.name << ": shared, not copied";
+    const std::u16string seen(find.View());
+    if (!c.findHolds) find = SearchedText();
+    const char16_t* before = followed->text;
+    Write(c.added, true);
+    ASSERT_EQ(PollFollowedFile(*followed, state, parameters_, measure_), FollowResult::kExtended)
+        << c.name;
+    EXPECT_EQ(followed->text != before, c.moves) << c.name;
+    if (c.findHolds) {
+      EXPECT_EQ(std::u16string(find.View()), seen) << c.name;
+    }
+    Write(c.first + c.added, false);
+    ExpectSameDocument(*followed, *Load(c.encoding), c.name);
+  }
 }
 
 TEST_F(FollowTest, AMissingFileLeavesTheTextAsItIs) {

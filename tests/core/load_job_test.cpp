@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <random>
 #include <string>
 #include <vector>
@@ -339,6 +340,113 @@ TEST(LoadJob, StoppingAtAnyStepLeavesNoThreadMappingOrMemory) {
   }
   EXPECT_GE(document.textLength, 1000);
   EXPECT_FALSE(job.Finished());
+}
+
+// Memory running out ends a load in steps, not the process. A worker that cannot allocate
+// stops the load (no thread or mapping left behind), and the document keeps the steps
+// joined before, whole.
+TEST(LoadJob, AWorkerOutOfMemoryStopsTheLoadAndKeepsWhatWasJoined) {
+  const LayoutParameters parameters{8, 20, 0, 1, 0};
+  ColumnRuleMeasure measure;
+  struct Case {
+    TextEncoding encoding;
+    int64_t failAt;  // from the end when negative
+    int32_t workers;
+  };
+  const Case cases[] = {{kEncodingShiftJis, 600, 1},
+                        {kEncodingShiftJis, 2500, 3},
+                        {kEncodingShiftJis, -1, 2},
+                        {kEncodingJis, 1500, 1}};
+  for (const Case& c : cases) {
+    const std::string bytes = BytesIn(c.encoding, 8);
+    LoadJobOptions options;
+    options.firstStepBytes = 500;
+    options.chunkBytes = 300;
+    options.workers = c.workers;
+    options.failAtByte = c.failAt < 0 ? static_cast<int64_t>(bytes.size()) + c.failAt : c.failAt;
+    const std::string what = "encoding " + std::to_string(c.encoding) + ", failing at " +
+                             std::to_string(options.failAtByte);
+    Document document;
+    {
+      LoadJob job(Mapped(bytes), c.encoding, options);
+      job.LoadFirstStep(document);
+      StepDriver driver{job, document};
+      driver.Start(parameters, measure);
+      while (!job.OutOfMemory()) {
+        ASSERT_FALSE(job.Finished()) << what;
+        for (LoadStep& step : driver.Wait()) JoinLoadStep(document, step, true);
+      }
+      // As the window does: stop at once, keeping what was joined.
+      job.Cancel();
+      job.Finish(document);
+    }
+    EXPECT_EQ(0, gMappingsAlive) << what;
+    const Document whole = LoadInOneGo(bytes, c.encoding, parameters, measure);
+    EXPECT_TRUE(whole.Text().starts_with(document.Text())) << what;
+    EXPECT_LT(document.textLength, whole.textLength) << what;
+    EXPECT_EQ(document.text[document.textLength], u'\0') << what;
+    Document alone = testing::MakeDocument(document.Text());
+    LayoutDocumentOnOneThread(alone, parameters, measure);
+    ASSERT_EQ(alone.displayLineCount, document.displayLineCount) << what;
+    for (int32_t n = 0; n <= alone.displayLineCount; ++n) {
+      ASSERT_EQ(alone.lineTable.StartOf(n), document.lineTable.StartOf(n)) << what << ", " << n;
+      ASSERT_EQ(alone.lineTable.LogicalOf(n), document.lineTable.LogicalOf(n)) << what;
+    }
+  }
+}
+
+// On the window's side, a layout that runs out of memory halfway (here in the measure, as
+// a font's cache might) leaves the text cut where its last line written starts, with the
+// table of exactly that text wherever that line falls in its block, and the runs, hits and
+// selection within it.
+TEST(LoadJob, ALayoutOutOfMemoryCutsTheTextWhereItsTableEnds) {
+  class FailingMeasure final : public TextMeasure {
+   public:
+    int32_t UnitWidth(char16_t unit) override {
+      if (unit == u'#') throw std::bad_alloc();
+      return ColumnRuleMeasure::Columns(unit);
+    }
+  };
+  const LayoutParameters parameters{8, 20, 0, 1, 0};
+  ColumnRuleMeasure measure;
+  FailingMeasure failing;
+  for (const int32_t failingLine : {5, 998, 999, 1000, 1001, 2000}) {
+    std::u16string text;
+    for (int32_t n = 0; n < failingLine; ++n) text += u"line あ\n";
+    const auto cut = static_cast<int64_t>(text.size());
+    text += u"ab#c\nlast";
+    Document document = testing::MakeDocument(text.substr(0, 20));
+    document.overstrikeRuns.Append(OverstrikeRun{cut - 2, 6, kBoldAttribute});
+    LayoutDocumentOnOneThread(document, parameters, measure);
+    document = [&] {
+      Document grown = testing::MakeDocument(text);
+      grown.lineTable = std::move(document.lineTable);
+      grown.displayLineCount = document.displayLineCount;
+      grown.overstrikeRuns = std::move(document.overstrikeRuns);
+      grown.hits.Append(SearchHit{cut + 1, 2});
+      grown.hitPatternLength = 2;
+      grown.SelectionAnchor = 3;
+      grown.SelectionEnd = cut + 3;
+      return grown;
+    }();
+    EXPECT_THROW(ExtendLayout(document, 20, parameters, failing), std::bad_alloc) << failingLine;
+    ASSERT_EQ(document.textLength, cut) << failingLine;
+    ASSERT_EQ(document.overstrikeRuns.Size(), 1);
+    EXPECT_EQ(document.overstrikeRuns[0].length, 2) << failingLine;
+    EXPECT_TRUE(document.hits.Empty() && document.hitPatternLength == 0) << failingLine;
+    EXPECT_EQ(document.SelectionAnchor, 3);
+    EXPECT_EQ(document.SelectionEnd, cut) << failingLine;
+    Document alone = testing::MakeDocument(text.substr(0, static_cast<size_t>(cut)));
+    LayoutDocumentOnOneThread(alone, parameters, measure);
+    ASSERT_EQ(alone.displayLineCount, document.displayLineCount) << failingLine;
+    ASSERT_EQ(alone.lineTable.blocks.size(), document.lineTable.blocks.size()) << failingLine;
+    for (int32_t n = 0; n <= alone.displayLineCount; ++n) {
+      ASSERT_EQ(alone.lineTable.StartOf(n), document.lineTable.StartOf(n)) << failingLine;
+      ASSERT_EQ(alone.lineTable.LogicalOf(n), document.lineTable.LogicalOf(n)) << failingLine;
+    }
+    for (size_t b = 0; b < alone.lineTable.blocks.size(); ++b)
+      ASSERT_EQ(alone.lineTable.blocks[b]->count, document.lineTable.blocks[b]->count);
+  }
 }
 
 // The encoding a load in steps ends with: detection from the first part, then read again

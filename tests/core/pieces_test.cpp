@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <new>
 #include <mutex>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -210,6 +213,27 @@ TEST(CutsAfterLineEnds, EveryCutFollowsAWholeLineEnd) {
   EXPECT_EQ((std::vector<int64_t>{0, 23}), CutsAfterLineEnds(plain, 23, 4));
 }
 
+// Pieces that never wait for one another take the caller's way with memory: where it is
+// recoverable, a piece that runs out ends alone, the others finish, and the caller learns
+// of it once they have.
+TEST(CutsAfterLineEnds, ASeparatePieceOutOfMemoryEndsAloneAndTellsTheCaller) {
+  for (const int32_t failing : {0, 2}) {
+    std::atomic<int> finished{0};
+    bool thrown = false;
+    try {
+      const RecoverableAllocations recoverable;
+      RunSeparatePieces(4, [&](int32_t i) {
+        if (i == failing) OnAllocationFailure();
+        ++finished;
+      });
+    } catch (const std::bad_alloc&) {
+      thrown = true;
+    }
+    EXPECT_TRUE(thrown) << failing;
+    EXPECT_EQ(finished.load(), 3) << failing;
+  }
+}
+
 TEST(ByteSearch, FindsTheFirstMatchAtEveryOffsetAndLength) {
   for (size_t length = 0; length < 150; ++length) {
     for (size_t at = 0; at <= length; ++at) {
@@ -228,6 +252,26 @@ TEST(ByteSearch, FindsTheFirstMatchAtEveryOffsetAndLength) {
       if (at + 3 < length) units[at + 3] = u'\b';
       ASSERT_EQ(units.data() + at, FindUnit(units.data(), units.data() + length, u'\b'));
     }
+  }
+}
+
+TEST(ByteSearch, EveryLineEndAndControlByteIsSeenWhereverItFalls) {
+  std::mt19937 random(7);
+  const uint8_t kinds[] = {'a', 0x82, '\n', '\r', 0x1B, 0x08};
+  for (int round = 0; round < 400; ++round) {
+    std::vector<uint8_t> bytes(random() % 200);
+    for (uint8_t& b : bytes) b = kinds[random() % (round % 3 == 0 ? 6 : 4)];
+    const uint8_t* begin = bytes.data();
+    const size_t from = bytes.empty() ? 0 : random() % bytes.size();
+    std::vector<const uint8_t*> expected, found;
+    for (size_t i = from; i < bytes.size(); ++i)
+      if (bytes[i] == '\n' || bytes[i] == '\r') expected.push_back(begin + i);
+    const ControlBytesSeen seen = ForEachLineEnd(begin + from, begin + bytes.size(),
+                                                 [&](const uint8_t* p) { found.push_back(p); });
+    ASSERT_EQ(expected, found) << "round " << round;
+    const auto tail = std::span(bytes).subspan(from);
+    EXPECT_EQ(std::ranges::count(tail, 0x1B) > 0, seen.escape) << "round " << round;
+    EXPECT_EQ(std::ranges::count(tail, 0x08) > 0, seen.backspace) << "round " << round;
   }
 }
 

@@ -302,7 +302,8 @@ TEST(RegexSearch, StretchesOfTheTextGiveTheHitsOfTheWholeText) {
 }
 
 // A cancel stops even a single library call that would run for minutes over one long line,
-// and a search in the background owns what it reads: the document may go meanwhile.
+// and a search in the background holds what it reads, the document's own text and not a
+// copy of it: the document may go meanwhile.
 TEST(HostilePatterns, CancelStopsALongScanAndTheBackgroundOwnsItsText) {
   const std::u16string line(300000, u'a');
   std::atomic<bool> cancel{false};
@@ -315,23 +316,51 @@ TEST(HostilePatterns, CancelStopsALongScanAndTheBackgroundOwnsItsText) {
   EXPECT_TRUE(stopped.cancelled);
 
   for (int32_t Regx : {0, 1}) {
-    auto document = std::make_unique<Document>(LaidOut(u"東京 tokyo\n東京駅"));
-    std::atomic<int> calls{0};
-    auto search = BackgroundSearch::Start({std::u16string(document->Text()), u"東京", 0, Regx},
-                                          [&calls] { ++calls; });
-    document.reset();
-    ASSERT_TRUE(search->WaitUntilFinished(std::chrono::seconds(10)));
-    const HitCollection found = search->TakeResult();
-    EXPECT_FALSE(found.cancelled);
-    ASSERT_EQ(found.hits.Size(), 2);
-    EXPECT_EQ(found.hits[1].start, 9);
-    EXPECT_EQ(search->PatternLength(), 2);
-    while (calls.load() == 0) std::this_thread::yield();
+    for (const bool filter : {false, true}) {
+      auto document = std::make_unique<Document>(LaidOut(u"東京 tokyo\nx\n東京駅"));
+      std::atomic<int> calls{0};
+      SearchedText shared = ShareText(*document);
+      EXPECT_EQ(shared.View().data(), document->text);
+      auto search = BackgroundSearch::Start({std::move(shared), u"東京", 0, Regx, filter},
+                                            [&calls] { ++calls; });
+      document.reset();
+      ASSERT_TRUE(search->WaitUntilFinished(std::chrono::seconds(10)))
+          << "Regx " << Regx << (filter ? ", filter" : "");
+      const HitCollection found = search->TakeResult();
+      EXPECT_FALSE(found.cancelled);
+      if (filter) {
+        const KeptLines kept = search->TakeKeptLines();
+        ASSERT_TRUE(kept.view);
+        EXPECT_EQ(kept.view->Text(), u"東京 tokyo\n東京駅");
+      } else {
+        ASSERT_EQ(found.hits.Size(), 2);
+        EXPECT_EQ(found.hits[1].start, 11);
+      }
+      EXPECT_EQ(search->PatternLength(), 2);
+      while (calls.load() == 0) std::this_thread::yield();
+    }
   }
   auto endless = BackgroundSearch::Start({line, u"a*[^a][^a]", 0, 1}, nullptr);
   endless->Cancel();
   ASSERT_TRUE(endless->WaitUntilFinished(std::chrono::seconds(10)));
   EXPECT_TRUE(endless->TakeResult().cancelled);
+}
+
+// Memory running out on the worker ends the search, not the process: it ends with nothing
+// found or kept, says so, and lets go of the text.
+TEST(HostilePatterns, ASearchOutOfMemoryEndsAlone) {
+  for (const bool filter : {false, true}) {
+    auto document = std::make_unique<Document>(LaidOut(u"東京"));
+    auto search =
+        BackgroundSearch::Start({ShareText(*document), u"東京", 0, 0, filter, 0, true}, nullptr);
+    document.reset();
+    ASSERT_TRUE(search->WaitUntilFinished(std::chrono::seconds(10)));
+    EXPECT_TRUE(search->OutOfMemory());
+    const HitCollection found = search->TakeResult();
+    EXPECT_FALSE(found.cancelled);
+    EXPECT_TRUE(found.hits.Empty());
+    EXPECT_FALSE(search->TakeKeptLines().view);
+  }
 }
 
 }  // namespace

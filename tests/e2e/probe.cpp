@@ -23,11 +23,12 @@
 //   vemora_probe press-escape       posts Esc to the view and prints the ms until the
 //                                   viewer has handled it; exit 1 if the viewer is gone
 //   vemora_probe load-profile TEXT EXE ARGS...  starts EXE and follows its first load:
-//                                   "START FIRST DONE ANSWER PEAK", ms from the start of the
+//                                   "START FIRST DONE ANSWER PEAK LATER", ms from the start of the
 //                                   process to the main window, ms from the main window to the
 //                                   first page (title contains TEXT, view painted) and to the
 //                                   load's end (kLoadingProperty gone), the longest answer to
-//                                   a message meanwhile in ms, the peak working set in KB;
+//                                   a message meanwhile in ms, the peak working set in KB,
+//                                   the longest answer after the first page in ms;
 //                                   "refused PEAK" (exit 3) when the viewer settles without
 //                                   TEXT in its title; then closes it
 // Output is UTF-8. A command that reads or drives the viewer fails (exit status 1, with a
@@ -43,8 +44,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "../win/window_search.h"
@@ -342,6 +345,14 @@ class AnswerWatch {
   }
   double Longest() const { return longest_; }
   bool Answered() const { return answered_; }
+  // The longest wait of those that ended at or after `since` (a performance count).
+  double LongestSince(int64_t since) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    double longest = 0;
+    for (const auto& [ended, waited] : waits_)
+      if (ended >= since) longest = std::max(longest, waited);
+    return longest;
+  }
 
  private:
   void Run(HWND window) {
@@ -355,6 +366,10 @@ class AnswerWatch {
       QueryPerformanceCounter(&end);
       if (!answered) return;
       longest_ = std::max(longest_.load(), Milliseconds(begin, end));
+      {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        waits_.emplace_back(end.QuadPart, Milliseconds(begin, end));
+      }
       answered_ = true;
       Sleep(20);
     }
@@ -362,6 +377,8 @@ class AnswerWatch {
   std::atomic<bool> stop_{false};
   std::atomic<bool> answered_{false};
   std::atomic<double> longest_{0};
+  std::mutex mutex_;
+  std::vector<std::pair<int64_t, double>> waits_;  // when each wait ended, and how long
   std::thread thread_;
 };
 
@@ -428,7 +445,8 @@ int LoadProfile(int count, wchar_t** arguments) {
     Print(std::to_wstring(std::lround(Milliseconds(begin, created))) + L" " +
           std::to_wstring(std::lround(Milliseconds(created, firstPage))) + L" " +
           std::to_wstring(std::lround(Milliseconds(created, done))) + L" " +
-          std::to_wstring(std::lround(watch.Longest())) + L" " + peak);
+          std::to_wstring(std::lround(watch.Longest())) + L" " + peak + L" " +
+          std::to_wstring(std::lround(watch.LongestSince(firstPage.QuadPart))));
   else if (refused)
     Print(L"refused " + peak);
   Close();

@@ -1,7 +1,8 @@
 // A file loaded in steps, with the steps made small and the load paused part way so that
 // nothing depends on timing: the first page, title and progress while "VemoraLoading" is
 // set, a window that answers, commands that need the whole document waiting for its end
-// (and Esc dropping them), and another file or closing stopping the load.
+// (and Esc dropping them), another file or closing stopping the load, and memory running
+// out stopping it too.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -10,11 +11,13 @@
 #include <string>
 
 #include "core/keys/commands.h"
+#include "core/platform/out_of_memory.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
 #include "win/shell/load_steps.h"
 #include "win/platform/text_conversion.h"
 #include "win/shell/status_bar.h"
+#include "dialog_script.h"
 #include "viewer_host.h"
 
 namespace vemora::testing {
@@ -22,6 +25,7 @@ namespace {
 
 constexpr int kLineCount = 20000;  // "line 1" to "line 20000": about 250 KB
 constexpr int64_t kPauseAt = 60000;
+constexpr int kMessageText = 0xFFFF;  // the text of a message box
 
 // Small steps, the workers waiting at kPauseAt until the test lets them go on.
 class PausedSteps {
@@ -140,6 +144,44 @@ TEST(LoadSteps, AnotherFileOrClosingStopsTheLoad) {
   ASSERT_TRUE(LoadRunning());
   host.Close();
   EXPECT_FALSE(LoadRunning());
+}
+
+// A worker that cannot allocate in the middle of the load stops it and nothing else: the
+// window keeps the part joined, shown as a finished load's is, says why once, drops the
+// command that waited for the end, and goes on working.
+TEST(LoadSteps, MemoryRunningOutStopsTheLoadAndKeepsThePartJoined) {
+  PausedSteps steps;
+  constexpr int64_t kFailAt = kPauseAt + 20000;
+  LoadStepOptions().failAtByte = kFailAt;
+  const std::string text = Lines(kLineCount);
+  ViewerHost host;
+  StartPaused(host, Quoted(host.Folder().Write(L"large.txt", text)));
+  host.Command(CmdBottom);
+  std::wstring message;
+  EXPECT_TRUE(RunScripted(
+      [&] {
+        RunningLoadJob()->Resume();
+        PumpUntil(
+            host, [] { return !LoadRunning(); }, 10000);
+        host.Pump();
+      },
+      {On(L"Vemora", [&](HWND box) {
+        message = ItemText(box, kMessageText);
+        Click(box, IDOK);
+      })}));
+  EXPECT_EQ(message, AsWide(kOutOfMemoryMessage));
+  EXPECT_TRUE(host.Running());
+  EXPECT_FALSE(Loading());
+  EXPECT_EQ(5, StatusParts());
+  EXPECT_FALSE(ShowsWaitCursor()) << "the end the command waited for will not come";
+  const Document& partial = *CurrentDocument();
+  EXPECT_GE(partial.textLength, kPauseAt);
+  EXPECT_LT(partial.textLength, kFailAt);
+  EXPECT_EQ(std::wstring(ShownText()), Wide(text.substr(0, partial.textLength)));
+  EXPECT_EQ(5, AnswersFromAnotherThread(host, 5));
+  host.Command(CmdBottom);
+  EXPECT_GE(CurrentDocument()->TopLine + gView.VisibleRows, CurrentDocument()->displayLineCount);
+  EXPECT_GT(CurrentDocument()->TopLine, 0);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <vector>
 
 #include "core/pieces.h"
@@ -363,6 +364,32 @@ int32_t ScrollScale(int32_t displayLineCount) {
 
 namespace {
 
+// Drops the spans (overstrike runs or hits, in text order) from position `end` on and
+// shortens the one that reaches over it.
+template <typename Spans>
+void CutSpansAt(Spans& spans, int64_t end) {
+  const int64_t kept = spans.PartitionPoint([end](const auto& span) { return span.start < end; });
+  spans.TruncateTo(kept);
+  if (kept > 0)
+    spans[kept - 1].length = std::min(spans[kept - 1].length, end - spans[kept - 1].start);
+}
+
+// Ends the table at display line `n`, whose entry, the last written, becomes the end mark,
+// and the text, with what lies in it, where that line starts.
+void EndTextAtLine(Document& document, int32_t n) {
+  LineBlock& last = *document.lineTable.blocks.back();
+  last.count = n % LineBlock::kCapacity;
+  const int64_t end = last.starts[static_cast<size_t>(last.count)];
+  document.textLength = end;
+  document.displayLineCount = n;
+  document.scrollScale = ScrollScale(n);
+  CutSpansAt(document.overstrikeRuns, end);
+  CutSpansAt(document.hits, end);
+  if (document.hits.Empty()) document.hitPatternLength = 0;
+  document.SelectionAnchor = std::min(document.SelectionAnchor, end);
+  document.SelectionEnd = std::min(document.SelectionEnd, end);
+}
+
 // Breaks the text into display lines from display line `line`, which starts at `p` after
 // `logical` line ends: the entries before it stay, everything from it on is written anew.
 void BreakLinesFrom(Document& document, const LayoutParameters& parameters, TextMeasure& measure,
@@ -381,26 +408,33 @@ void BreakLinesFrom(Document& document, const LayoutParameters& parameters, Text
 
   const int64_t end = document.textLength;
   int32_t count = line;
-  for (;;) {
-    LineBlock& current = *blocks.back();
+  try {
     for (;;) {
-      current.starts[i] = p;
-      current.logical[i] = breaker.logical;
-      if (p >= end) {
-        document.displayLineCount = count;
-        document.scrollScale = ScrollScale(count);
-        return;
+      LineBlock& current = *blocks.back();
+      for (;;) {
+        current.starts[i] = p;
+        current.logical[i] = breaker.logical;
+        if (p >= end) {
+          document.displayLineCount = count;
+          document.scrollScale = ScrollScale(count);
+          return;
+        }
+        ++current.count;
+        ++count;
+        if (count == parameters.mostLines)
+          p = breaker.TakeRest(p);
+        else
+          p = inColumns ? breaker.ColumnLine(p) : breaker.EdgeLine(p);
+        if (++i == LineBlock::kCapacity) break;
       }
-      ++current.count;
-      ++count;
-      if (count == parameters.mostLines)
-        p = breaker.TakeRest(p);
-      else
-        p = inColumns ? breaker.ColumnLine(p) : breaker.EdgeLine(p);
-      if (++i == LineBlock::kCapacity) break;
+      blocks.push_back(std::make_unique<LineBlock>());
+      i = 0;
     }
-    blocks.push_back(std::make_unique<LineBlock>());
-    i = 0;
+  } catch (const std::bad_alloc&) {
+    // Only where allocations are recoverable (a load joining its steps): the text ends
+    // where the last line written starts, so that the table covers all of it.
+    EndTextAtLine(document, count - 1);
+    throw;
   }
 }
 
@@ -529,7 +563,7 @@ void AppendDisplayLines(Document& document, const std::vector<int64_t>& starts,
   auto& blocks = document.lineTable.blocks;
   int32_t n = document.displayLineCount;
   const int32_t base = blocks.empty() ? 0 : document.lineTable.LogicalOf(n);
-  auto blockOf = [&blocks, spare](int32_t line) -> LineBlock& {
+  auto blockOf = [&blocks, spare](int64_t line) -> LineBlock& {
     while (blocks.size() <= static_cast<size_t>(line / kCapacity)) {
       if (spare && !spare->empty()) {
         blocks.push_back(std::move(spare->back()));
@@ -540,6 +574,15 @@ void AppendDisplayLines(Document& document, const std::vector<int64_t>& starts,
     }
     return *blocks[static_cast<size_t>(line / kCapacity)];
   };
+  // Every block the lines and the end mark need comes first: memory running out leaves the
+  // table as it was.
+  const size_t blockCount = blocks.size();
+  try {
+    blockOf(n + static_cast<int64_t>(starts.size()));
+  } catch (const std::bad_alloc&) {
+    blocks.resize(blockCount);
+    throw;
+  }
   for (size_t i = 0; i < starts.size(); ++i, ++n) {
     LineBlock& block = blockOf(n);
     block.starts[static_cast<size_t>(n % kCapacity)] = starts[i];

@@ -2,6 +2,7 @@
 // which gives up instead.
 #pragma once
 
+#include <cstddef>
 #include <new>
 
 namespace vemora {
@@ -19,9 +20,12 @@ void InstallOutOfMemoryHandler();
 
 // While one lives, a failed operator new on the thread that made it throws std::bad_alloc
 // instead: a load that asks for more memory than there is gives up and leaves the
-// document shown before, and the user learns why. Its worker threads ask for little and
-// still end the process when even that fails; so does the loading thread while it works
-// beside them (made with `recoverable` false), as a throw would leave them running.
+// document shown before (a load in steps, what it joined), a search gives up and leaves
+// what is shown, and the user learns why. The workers of a load in steps and of a search
+// make their own. Pieces of work run beside the calling thread still end the process when
+// even their little fails, and so does the calling thread meanwhile (made with
+// `recoverable` false), as a throw would leave them running, unless the pieces never wait
+// for one another (RunSeparatePieces).
 class RecoverableAllocations {
  public:
   explicit RecoverableAllocations(bool recoverable = true) : outer_(active_) {
@@ -41,6 +45,21 @@ class RecoverableAllocations {
 inline void OnAllocationFailure() {
   if (RecoverableAllocations::Active()) throw std::bad_alloc();
   ReportOutOfMemory();
+}
+
+// Tests: an allocation the system refuses at once (a size beyond any address space), met
+// as any refused one is: through the new-handler, or as std::bad_alloc without one.
+// AddressSanitizer's operator new ends the process itself, so there the handler's part is
+// played directly.
+inline void AskBeyondMemory() {
+#if defined(__SANITIZE_ADDRESS__)
+  OnAllocationFailure();
+#else
+  volatile size_t huge = size_t{1} << (sizeof(size_t) * 8 - 2);
+  static void* volatile memory;
+  memory = ::operator new(huge);
+  ::operator delete(memory);
+#endif
 }
 
 }  // namespace vemora

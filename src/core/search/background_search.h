@@ -1,8 +1,8 @@
-// A search on a thread of its own, over a copy of the text that it owns: the window stays
-// responsive, the document may be replaced or freed meanwhile, and a cancel stops it soon.
-// The find command runs on it, and so does the filter, whose worker also gathers the lines
-// to keep, makes the view's text of them and, given a measure, lays it out, so that the
-// window's thread has next to nothing left to do.
+// A search on a thread of its own, over the document's text, which it holds a share of:
+// the window stays responsive, the document may be replaced or freed meanwhile, and a
+// cancel stops it soon. The find command runs on it, and so does the filter, whose worker
+// also gathers the lines to keep, makes the view's text of them and, given a measure,
+// lays it out, so that the window's thread has next to nothing left to do.
 #pragma once
 
 #include <atomic>
@@ -19,35 +19,37 @@
 
 namespace vemora {
 
-// The worker's copy of the text, with a NUL after it, in a buffer that a filtered view can
-// take over.
+// The units a search reads: a share of the document's text buffer, which keeps them while
+// the document is replaced or freed, and how many of them it reads. The document writes
+// no unit before that length while the share lasts (TextWritableFrom).
 struct SearchedText {
   SearchedText() = default;
-  // Not explicit: a request is written with the text it searches.
+  // A text of its own, copied: for a text that no document holds.
   SearchedText(std::u16string_view text);
   SearchedText(const std::u16string& text) : SearchedText(std::u16string_view(text)) {}
-  // A value like the string it stands for: a copy copies the units.
-  SearchedText(const SearchedText& other) : SearchedText(other.View()) {}
-  SearchedText& operator=(const SearchedText& other) { return *this = SearchedText(other); }
-  SearchedText(SearchedText&&) = default;
-  SearchedText& operator=(SearchedText&&) = default;
   std::u16string_view View() const {
-    return std::u16string_view(units ? units.get() : u"", static_cast<size_t>(length));
+    return std::u16string_view(units ? units : u"", static_cast<size_t>(length));
   }
-  std::unique_ptr<char16_t[]> units;
+  std::shared_ptr<const char16_t[]> owner;
+  const char16_t* units = nullptr;
   int64_t length = 0;
 };
+
+// The document's text as it is now, shared and not copied; the document keeps those units
+// as they are until the search lets go.
+SearchedText ShareText(Document& document);
 
 class BackgroundSearch : public std::enable_shared_from_this<BackgroundSearch> {
  public:
   struct Request {
-    SearchedText text;  // the text searched, owned by the search until it ends
+    SearchedText text;  // the text searched, held by the search until it ends
     std::u16string pattern;
     int32_t Caps = 0;
     int32_t Regx = 0;
     // A filter's search: the lines holding a hit (with Invert 1, holding none) are kept.
     bool gatherLines = false;
     int32_t Invert = 0;
+    bool askBeyondMemory = false;  // tests: the worker asks for more memory than there is
     // With a measure of its own, the filter's worker lays the view out too.
     LayoutParameters layout{};
     std::shared_ptr<TextMeasure> measure{};
@@ -72,6 +74,8 @@ class BackgroundSearch : public std::enable_shared_from_this<BackgroundSearch> {
   // Once a search that gathered lines has finished without error or cancel: the lines.
   KeptLines TakeKeptLines();
   int32_t PatternLength() const { return patternLength_; }
+  // Once finished: the search ran out of memory and found nothing to use.
+  bool OutOfMemory() const;
 
  private:
   BackgroundSearch(Request request, std::function<void()> finished);
@@ -84,6 +88,8 @@ class BackgroundSearch : public std::enable_shared_from_this<BackgroundSearch> {
   mutable std::mutex mutex_;
   std::condition_variable done_;
   bool ended_ = false;
+  bool detached_ = false;
+  bool outOfMemory_ = false;
   HitCollection result_;
   KeptLines kept_;
 };

@@ -54,10 +54,11 @@ int32_t PatternLength(std::u16string_view text) {
   return static_cast<int32_t>(std::min(text.find(u'\0'), text.size()));
 }
 
-// Gives the view's text room for `units` units and its NUL, keeping what it holds. A view
-// that follows a log grows often, so it grows by a quarter more than asked.
+// Gives the view's text room for `units` units and its NUL, keeping what it holds, and
+// makes it writable after that (a buffer of its own when a find still reads there). A
+// view that follows a log grows often, so it grows by a quarter more than asked.
 void ReserveViewText(Document& view, int64_t units, bool withSlack) {
-  if (units <= view.textCapacity) return;
+  if (units <= view.textCapacity && TextWritableFrom(view, view.textLength)) return;
   const int64_t capacity = withSlack ? units + std::max<int64_t>(units / 4, 4096) : units;
   auto buffer = std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(capacity) + 1);
   if (view.textLength > 0) std::copy_n(view.text, view.textLength, buffer.get());
@@ -65,6 +66,7 @@ void ReserveViewText(Document& view, int64_t units, bool withSlack) {
   view.textBuffer = std::move(buffer);
   view.text = view.textBuffer.get();
   view.textCapacity = capacity;
+  view.textSharedEnd = 0;
 }
 
 // The index of the first run that ends after `position`.
@@ -305,14 +307,15 @@ class LockedMeasure final : public TextMeasure {
   std::mutex mutex_;
 };
 
-// Walks the piece with `walk(keep)`, which calls `keep` with each kept line once the hits
-// in it are in `hits`, and answers the piece's line count.
+// Walks the piece of `units` with `walk(keep)`, which calls `keep` with each kept line once
+// the hits in it are in `hits`, and answers the piece's line count. The view's text goes
+// to `out`, where the first piece puts its lines as it walks them.
 // With a `layout`, each kept line is laid out where it will stand, before it moves.
 // `ownHits`, when given, are the piece's alone and are `hits`: they become its view hits.
 template <typename Walk>
-void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& hits,
-                 BlockList<SearchHit, 49>* ownHits, KeptPiece& piece, PieceLayout* layout,
-                 const Walk& walk) {
+void GatherPiece(const char16_t* units, char16_t* out, bool invert,
+                 const BlockList<SearchHit, 49>& hits, BlockList<SearchHit, 49>* ownHits,
+                 KeptPiece& piece, PieceLayout* layout, const Walk& walk) {
   if (invert) ownHits = nullptr;
   const bool inPlace = piece.from == 0;
   int64_t at = 0;
@@ -325,9 +328,9 @@ void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& h
     if (pending.end > pending.from) {
       if (!inPlace) {
         piece.moves.push_back(pending);
-      } else if (pendingTo != pending.from) {
-        std::memmove(units + pendingTo, units + pending.from,
-                     sizeof(char16_t) * static_cast<size_t>(pending.end - pending.from));
+      } else {
+        std::memcpy(out + pendingTo, units + pending.from,
+                    sizeof(char16_t) * static_cast<size_t>(pending.end - pending.from));
       }
     }
     pending.from = pending.end;
@@ -340,7 +343,7 @@ void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& h
     if (line.start != pending.end || pending.end - pending.from > kLongestMove || lfBefore) {
       flush();
       if (lfBefore) {
-        if (inPlace) units[at] = u'\n';
+        if (inPlace) out[at] = u'\n';
         ++at;
         pending.lfBefore = true;
       }
@@ -370,9 +373,10 @@ void GatherPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& h
 }
 
 // GatherPiece after the search, over `hits`.
-void GatherWalkedPiece(char16_t* units, bool invert, const BlockList<SearchHit, 49>& hits,
-                       BlockList<SearchHit, 49>* ownHits, KeptPiece& piece, PieceLayout* layout) {
-  GatherPiece(units, invert, hits, ownHits, piece, layout, [&](const auto& keep) {
+void GatherWalkedPiece(const char16_t* units, char16_t* out, bool invert,
+                       const BlockList<SearchHit, 49>& hits, BlockList<SearchHit, 49>* ownHits,
+                       KeptPiece& piece, PieceLayout* layout) {
+  GatherPiece(units, out, invert, hits, ownHits, piece, layout, [&](const auto& keep) {
     return WalkLines(units, piece.from, piece.end, 0, invert, hits, piece.firstHit, piece.reach,
                      piece.kept, keep);
   });
@@ -386,13 +390,20 @@ int64_t FirstHitFrom(const BlockList<SearchHit, 49>& hits, int64_t position) {
 // A view whose text is less than this share of the searched text is "of a few lines".
 constexpr int64_t kSmallViewShare = 16;
 
-// Puts the pieces, each closed up at its own start, one after another at the start of the
-// text, in their order, with their line numbers and hits following; then makes the view.
+// The view's text as the worker makes it, in room for every unit of the searched text: a
+// kept line never lands after where it stood there.
+std::unique_ptr<char16_t[]> ViewRoom(int64_t length) {
+  return std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(length) + 1);
+}
+
+// Puts the pieces' lines, the first piece's already in place, one after another at the
+// start of the view's text, in their order, with their line numbers and hits following;
+// then makes the view.
 class PieceCloser {
  public:
-  PieceCloser(char16_t* units, int64_t length, const FilterRequest& request,
-              const FilterLayout* layout)
-      : units_(units), view_(std::make_unique<Document>()), layout_(layout) {
+  PieceCloser(const char16_t* units, std::unique_ptr<char16_t[]> out, int64_t length,
+              const FilterRequest& request, const FilterLayout* layout)
+      : units_(units), out_(std::move(out)), view_(std::make_unique<Document>()), layout_(layout) {
     view_->filter.reset(new FilterSource);
     view_->filter->request = request;
     kept_.resumeStart = length;
@@ -405,20 +416,20 @@ class PieceCloser {
       // A lone CR line ending one piece before an LF line starting the next: a line was
       // left out between them, which makes the room for the LF.
       const int64_t first = part.moves.empty() ? part.from : part.moves.front().from;
-      const bool joinLf = at_ > 0 && units_[at_ - 1] == u'\r' && units_[first] == u'\n';
+      char16_t* const view = out_.get();
+      const bool joinLf = at_ > 0 && view[at_ - 1] == u'\r' && units_[first] == u'\n';
       const int64_t to = at_ + (joinLf ? 1 : 0);
-      if (joinLf) units_[at_] = u'\n';
-      // Every unit lands where it stood or before, after the units before it have moved.
+      if (joinLf) view[at_] = u'\n';
       if (!part.moves.empty()) {
         int64_t out = to;
         for (const KeptPiece::Move& move : part.moves) {
-          if (move.lfBefore) units_[out++] = u'\n';
-          std::memmove(units_ + out, units_ + move.from,
-                       sizeof(char16_t) * static_cast<size_t>(move.end - move.from));
+          if (move.lfBefore) view[out++] = u'\n';
+          std::memcpy(view + out, units_ + move.from,
+                      sizeof(char16_t) * static_cast<size_t>(move.end - move.from));
           out += move.end - move.from;
         }
-      } else if (to != part.from) {
-        std::memmove(units_ + to, units_ + part.from,
+      } else if (to != part.from) {  // a piece that put its lines in place at its start
+        std::memmove(view + to, view + part.from,
                      sizeof(char16_t) * static_cast<size_t>(part.length));
       }
       const int64_t delta = to;
@@ -442,7 +453,7 @@ class PieceCloser {
     part = KeptPiece();  // its lists are not needed any more
   }
 
-  KeptLines Finish(std::unique_ptr<char16_t[]>& text, int64_t length) {
+  KeptLines Finish(int64_t length) {
     Document& view = *view_;
     if (layout_ && !tooManyLines_) {
       // The end mark alone, for a view without lines.
@@ -455,15 +466,15 @@ class PieceCloser {
     view.filter->scannedEnd = kept_.resumeStart;
     view.filter->scannedLines = kept_.resumeNumber;
     view.textLength = at_;
-    // The view keeps the searched text's room: a fresh buffer's first touch of each page
-    // costs more than the rest of the walk. Only a view of a few lines goes to a buffer of
-    // its own, which then costs little.
+    // The view keeps the room its lines were put in: copying them costs as much as putting
+    // them there did. Only a view of a few lines goes to a buffer of its own, which then
+    // costs little, and leaves the room that its pages never touched.
     if (int64_t{at_} * kSmallViewShare >= length && length > 0) {
-      view.textBuffer = std::move(text);
+      view.textBuffer = std::move(out_);
       view.textCapacity = length;
     } else {
       view.textBuffer = std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(at_) + 1);
-      std::copy_n(units_, at_, view.textBuffer.get());
+      std::copy_n(out_.get(), at_, view.textBuffer.get());
       view.textCapacity = at_;
     }
     view.text = view.textBuffer.get();
@@ -491,7 +502,8 @@ class PieceCloser {
     AppendDisplayLines(*view_, starts, part.displayLogical, part.lineEnds, at_);
   }
 
-  char16_t* units_;
+  const char16_t* units_;
+  std::unique_ptr<char16_t[]> out_;
   std::unique_ptr<Document> view_;
   const FilterLayout* layout_;
   bool tooManyLines_ = false;
@@ -545,18 +557,16 @@ constexpr int64_t kUnitsPerSearchChunk = 1 << 20;
 
 }  // namespace
 
-KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
-                         const FilterRequest& request, BlockList<SearchHit, 49>&& hitsFound,
-                         int32_t pieces, const FilterLayout* layout) {
+KeptLines GatherKeptText(const char16_t* units, int64_t length, const FilterRequest& request,
+                         BlockList<SearchHit, 49>&& hitsFound, int32_t pieces,
+                         const FilterLayout* layout) {
   const BlockList<SearchHit, 49> hits = std::move(hitsFound);
   const bool invert = request.Invert == 1;
-  char16_t* units = text.get();
-  // A kept line never lands after where it stood (an LF put in after a lone CR takes the
-  // place of a line left out), so each line moves forward within the searched text as
-  // soon as the walk has passed it, while it is still in the cache; and that memory is in
-  // use already, where a fresh buffer's first touch of each page costs more than the move.
-  // A large text is walked in pieces on every core; the first piece moves its lines as it
-  // walks them, the others once the pieces before them are in place.
+  std::unique_ptr<char16_t[]> out = ViewRoom(length);
+  // The searched text is the document's own and is only read: the lines kept are copied
+  // to the view's text as soon as the walk has passed them, while they are still in the
+  // cache. A large text is walked in pieces on every core; the first piece copies its
+  // lines as it walks them, the others once the pieces before them are in place.
   const std::vector<int64_t> cuts = CutsAfterLineEnds(units, length, PiecesFor(length, pieces));
   std::vector<KeptPiece> parts(cuts.size() - 1);
   int64_t reach = 0;
@@ -572,25 +582,23 @@ KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
   }
   std::optional<LockedMeasure> measure;
   if (layout) measure.emplace(*layout->measure);
-  RunPieces(static_cast<int32_t>(parts.size()), [&](int32_t i) {
+  RunSeparatePieces(static_cast<int32_t>(parts.size()), [&, view = out.get()](int32_t i) {
     std::optional<PieceLayout> lines;
     if (layout) lines.emplace(layout->parameters, *measure);
-    GatherWalkedPiece(units, invert, hits, nullptr, parts[static_cast<size_t>(i)],
+    GatherWalkedPiece(units, view, invert, hits, nullptr, parts[static_cast<size_t>(i)],
                       lines ? &*lines : nullptr);
   });
-  PieceCloser closer(units, length, request, layout);
+  PieceCloser closer(units, std::move(out), length, request, layout);
   for (KeptPiece& part : parts) closer.Add(part);
-  return closer.Finish(text, length);
+  return closer.Finish(length);
 }
 
-KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
-                         const FilterRequest& request, HitCollection& outcome,
-                         const std::atomic<bool>* cancel, int32_t pieces,
+KeptLines SearchKeptText(const char16_t* units, int64_t length, const FilterRequest& request,
+                         HitCollection& outcome, const std::atomic<bool>* cancel, int32_t pieces,
                          const FilterLayout* layout) {
   outcome = HitCollection();
   outcome.cancelled = cancel && cancel->load(std::memory_order_relaxed);
   if (outcome.cancelled) return KeptLines();
-  char16_t* units = text.get();
   pieces = PiecesFor(length, pieces);
   std::vector<int64_t> cuts{0, length};
   if (pieces > 1 && SearchesLineByLine(request)) {
@@ -603,7 +611,8 @@ KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
     outcome = CollectHits(std::u16string_view(units, static_cast<size_t>(length)), request.text,
                           request.Caps, request.Regx, cancel);
     if (outcome.cancelled || !outcome.errorText.empty()) return KeptLines();
-    KeptLines kept = GatherKeptText(text, length, request, std::move(outcome.hits), pieces, layout);
+    KeptLines kept =
+        GatherKeptText(units, length, request, std::move(outcome.hits), pieces, layout);
     outcome.hits.Clear();
     return kept;
   }
@@ -618,7 +627,9 @@ KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
   std::atomic<int32_t> placed{0};  // the chunks before this one are in place
   std::atomic<bool> stopped{false};
   std::mutex placing;
-  PieceCloser closer(units, length, request, layout);
+  std::unique_ptr<char16_t[]> out = ViewRoom(length);
+  char16_t* const view = out.get();
+  PieceCloser closer(units, std::move(out), length, request, layout);
   std::optional<LockedMeasure> measure;
   if (layout) measure.emplace(*layout->measure);
   const bool invert = request.Invert == 1;
@@ -641,7 +652,7 @@ KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
       if (k >= count || !walked[static_cast<size_t>(k)].load()) return;
     }
   };
-  RunPieces(std::min(pieces, count), [&](int32_t) {
+  RunSeparatePieces(std::min(pieces, count), [&](int32_t) {
     std::optional<PieceLayout> lines;
     if (layout) lines.emplace(layout->parameters, *measure);
     for (int32_t k; (k = nextChunk.fetch_add(1)) < count;) {
@@ -662,7 +673,7 @@ KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
           for (const auto& block : found.hits.Blocks()) {
             for (int32_t i = 0; i < block->count; ++i) block->entries[i].start += part.from;
           }
-          GatherWalkedPiece(units, invert, found.hits, &found.hits, part,
+          GatherWalkedPiece(units, view, invert, found.hits, &found.hits, part,
                             lines ? &*lines : nullptr);
         }
       }
@@ -672,7 +683,7 @@ KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
   });
   placeWalked();  // every chunk is walked, and no other thread places any
   if (outcome.cancelled || !outcome.errorText.empty()) return KeptLines();
-  return closer.Finish(text, length);
+  return closer.Finish(length);
 }
 
 std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterRequest& request,
@@ -858,6 +869,7 @@ int64_t CatchUpFilteredView(Document& view) {
   const bool ownHits = view.hits.Size() == source.hitCount;
   if (changed) {
     CutView(view, cut);
+    ReserveViewText(view, std::max(view.textCapacity, view.textLength), false);
     AppendKeptLines(view, whole, kept, ownHits);
     if (view.text) view.text[view.textLength] = u'\0';
   }

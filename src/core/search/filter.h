@@ -84,25 +84,24 @@ bool CollectKeptLines(std::u16string_view text, int64_t from, int32_t firstNumbe
 KeptLines GatherKeptLines(std::u16string_view text, int64_t from, int32_t firstNumber, bool invert,
                           BlockList<SearchHit, 49>&& hits);
 
-// The same on the worker, over its own copy of the text (`length` units and room for a
-// NUL), which the walk reuses for the view's text, line map and hits, put in `kept.view`
-// (the kept lines are not listed in `kept.lines`: the view's file lines stand for them).
-// The buffer becomes the view's (`text` is then null) when the kept lines fill much of
-// it. The walk goes in `pieces` on threads of their own; 0 leaves it to the text's size
-// and the machine. With a `layout`, the view comes laid out as well (`laidOut`) unless it
-// has more display lines than a layout counts; else the window's thread lays it out.
-KeptLines GatherKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
-                         const FilterRequest& request, BlockList<SearchHit, 49>&& hits,
-                         int32_t pieces = 0, const FilterLayout* layout = nullptr);
+// The same on the worker, over `length` units of `text`, which it only reads (the
+// document's own, shared with the window's thread): the walk makes the view's text, line
+// map and hits, put in `kept.view` (the kept lines are not listed in `kept.lines`: the
+// view's file lines stand for them). The walk goes in `pieces` on threads of their own; 0
+// leaves it to the text's size and the machine. With a `layout`, the view comes laid out
+// as well (`laidOut`) unless it has more display lines than a layout counts; else the
+// window's thread lays it out.
+KeptLines GatherKeptText(const char16_t* text, int64_t length, const FilterRequest& request,
+                         BlockList<SearchHit, 49>&& hits, int32_t pieces = 0,
+                         const FilterLayout* layout = nullptr);
 
 // The worker's whole filter: the search and GatherKeptText. Where no hit can reach over an
 // LF, each piece searches its own lines and walks them while they are still in the cache,
 // so the search too runs on every core. `outcome` gets the search's message, lines given
 // up on and cancel (not its hits); after an error or a cancel nothing is gathered.
-KeptLines SearchKeptText(std::unique_ptr<char16_t[]>& text, int64_t length,
-                         const FilterRequest& request, HitCollection& outcome,
-                         const std::atomic<bool>* cancel = nullptr, int32_t pieces = 0,
-                         const FilterLayout* layout = nullptr);
+KeptLines SearchKeptText(const char16_t* text, int64_t length, const FilterRequest& request,
+                         HitCollection& outcome, const std::atomic<bool>* cancel = nullptr,
+                         int32_t pieces = 0, const FilterLayout* layout = nullptr);
 
 // A view of `whole` holding its kept lines one after the other, with the hits that lie in
 // them and their overstrike runs, not yet laid out. Its `filter->whole` is left for the

@@ -16,7 +16,9 @@ namespace {
 
 constexpr uint8_t kEsc = 0x1B;
 
-bool IsJisByte(uint8_t b) { return b >= 0x21 && b <= 0x7E; }
+bool IsJisByte(uint8_t b) {
+  return b >= 0x21 && b <= 0x7E;
+}
 
 // A JIS X 0208 row and cell as the two Shift_JIS bytes; a pair outside the 94 x 94 grid
 // becomes two NUL bytes.
@@ -35,9 +37,13 @@ void SwapBytes(char16_t* units, int64_t count) {
     units[i] = static_cast<char16_t>((units[i] >> 8) | (units[i] << 8));
 }
 
-bool IsLineEnd(uint8_t b) { return b == '\r' || b == '\n'; }
+bool IsLineEnd(uint8_t b) {
+  return b == '\r' || b == '\n';
+}
 
-bool IsShiftJisLead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool IsShiftJisLead(uint8_t b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 // Code page 932's own replacement for a character it cannot read; EUC-JP passes it on as
 // these Shift_JIS bytes.
@@ -161,8 +167,10 @@ std::vector<uint8_t> DecodeJisToShiftJis(const uint8_t* bytes, int64_t length) {
       } else {
         *out++ = kEsc;
         *out++ = intermediate;
-        if (mode == Mode::kKanji && IsJisByte(b)) pending = b;
-        else *out++ = b;
+        if (mode == Mode::kKanji && IsJisByte(b))
+          pending = b;
+        else
+          *out++ = b;
       }
     }
   }
@@ -173,18 +181,18 @@ std::vector<uint8_t> DecodeJisToShiftJis(const uint8_t* bytes, int64_t length) {
   return output;
 }
 
-void DecodeShiftJis(const uint8_t* bytes, int64_t length, DecodedText& text) {
+ControlBytesSeen DecodeShiftJis(const uint8_t* bytes, int64_t length, DecodedText& text) {
   const uint8_t* const end = bytes + std::max<int64_t>(length, 0);
   const uint8_t* piece = bytes;
-  for (const uint8_t* lineEnd = FindEitherByte(bytes, end, '\n', '\r'); lineEnd != end;
-       lineEnd = FindEitherByte(lineEnd + 1, end, '\n', '\r')) {
+  const ControlBytesSeen seen = ForEachLineEnd(bytes, end, [&](const uint8_t* lineEnd) {
     if (lineEnd > piece && IsShiftJisLead(lineEnd[-1]) && LeadByteBefore(piece, lineEnd)) {
       text.Append(kCodePageShiftJis, piece, lineEnd - 1 - piece);
       text.Append(kShiftJisReplacement);
       piece = lineEnd;
     }
-  }
+  });
   text.Append(kCodePageShiftJis, piece, end - piece);
+  return seen;
 }
 
 void DecodeShiftJisInto(Document& document, const uint8_t* bytes, int64_t length) {
@@ -236,9 +244,15 @@ void DecodeDocumentTextOnOneThread(Document& document, FileBytes&& bytes, TextEn
       DecodeInto(document, kCodePageUtf8, input.data() + skip, length - skip);
       return;
     }
-    case kEncodingUtf8: DecodeInto(document, kCodePageUtf8, input.data(), length); return;
-    case kEncodingUtf7: DecodeInto(document, kCodePageUtf7, input.data(), length); return;
-    default: DecodeShiftJisInto(document, input.data(), length); return;
+    case kEncodingUtf8:
+      DecodeInto(document, kCodePageUtf8, input.data(), length);
+      return;
+    case kEncodingUtf7:
+      DecodeInto(document, kCodePageUtf7, input.data(), length);
+      return;
+    default:
+      DecodeShiftJisInto(document, input.data(), length);
+      return;
   }
 }
 
@@ -254,10 +268,14 @@ int32_t DetectLineEnd(const char16_t* text, int64_t length) {
 
 std::u16string_view LineEndName(int32_t lineEndKind) {
   switch (lineEndKind) {
-    case kLineEndCrLf: return u"CR-LF";
-    case kLineEndLf: return u"LF";
-    case kLineEndCr: return u"CR";
-    default: return {};
+    case kLineEndCrLf:
+      return u"CR-LF";
+    case kLineEndLf:
+      return u"LF";
+    case kLineEndCr:
+      return u"CR";
+    default:
+      return {};
   }
 }
 

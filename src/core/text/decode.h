@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text/byte_search.h"
 #include "core/text/document.h"
 
 namespace vemora {
@@ -27,8 +28,9 @@ class DecodedText;
 // Shift_JIS to UTF-16 through code page 932 itself, whatever the system's own code pages
 // are. A lead byte that a CR or LF follows becomes U+30FB, the code page's replacement
 // for a character it cannot read (as for a lead byte at the very end), and the line end
-// stays: a broken character never joins two lines.
-void DecodeShiftJis(const uint8_t* bytes, int64_t length, DecodedText& text);
+// stays: a broken character never joins two lines. Tells whether the bytes hold an ESC
+// or a BS, which the same pass sees.
+ControlBytesSeen DecodeShiftJis(const uint8_t* bytes, int64_t length, DecodedText& text);
 
 // The same, as the document's whole text.
 void DecodeShiftJisInto(Document& document, const uint8_t* bytes, int64_t length);

@@ -79,6 +79,7 @@ void DecodedText::MoveInto(Document& document) {
   document.textBuffer = std::move(buffer_);
   document.text = document.textBuffer.get();
   document.textLength = length_;
+  document.textCapacity = capacity_;  // room a followed text grows into without a copy
   capacity_ = length_ = 0;
 }
 

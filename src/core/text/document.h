@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -129,9 +130,13 @@ struct Document {
   // when the user chose it. A reload repeats it.
   int32_t encodingRequest = -1;
 
-  std::unique_ptr<char16_t[]> textBuffer;  // owns the text
-  char16_t* text = nullptr;                // first unit: textBuffer, or one unit in
+  // Owns the text. A search on another thread shares it rather than copying the text, so
+  // the text is written in place only where no such search reads (TextWritableFrom).
+  std::shared_ptr<char16_t[]> textBuffer;
+  char16_t* text = nullptr;  // first unit: textBuffer, or one unit in
   int64_t textLength = 0;
+  // While textBuffer is shared, a search may read the units of the text before this.
+  int64_t textSharedEnd = 0;
   // Units the buffer holds from `text` on, not counting the terminating NUL; 0 when only
   // the text itself fits. A followed file's text keeps room to grow into.
   int64_t textCapacity = 0;
@@ -167,5 +172,17 @@ struct Document {
     return std::u16string_view(text ? text : u"", static_cast<size_t>(textLength));
   }
 };
+
+// Whether the document's text may be written in place from unit `from` on: no search on
+// another thread reads there. A text that only grows is written behind what they read,
+// and a buffer that nobody else holds any more is the document's alone again.
+inline bool TextWritableFrom(const Document& document, int64_t from) {
+  if (from >= document.textSharedEnd || document.textBuffer.use_count() <= 1) {
+    // A search that let go of the buffer read it before it let go.
+    std::atomic_thread_fence(std::memory_order_acquire);
+    return true;
+  }
+  return false;
+}
 
 }  // namespace vemora

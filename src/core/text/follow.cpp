@@ -107,9 +107,10 @@ class JisModeTracker {
   std::string pending_;
 };
 
-// Gives the text room for `units` units (and its NUL) without moving it when it has it.
-void ReserveText(Document& document, int64_t units) {
-  if (document.textCapacity >= units) return;
+// Gives the text room for `units` units (and its NUL), writable from `from` on, without
+// moving it when it has the room and no find on another thread reads there.
+void ReserveText(Document& document, int64_t units, int64_t from) {
+  if (document.textCapacity >= units && TextWritableFrom(document, from)) return;
   const int64_t capacity = units + std::max<int64_t>(units / 4, kMinimumSlack);
   auto buffer = std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(capacity) + 1);
   std::copy_n(document.text ? document.text : u"", document.textLength, buffer.get());
@@ -117,6 +118,7 @@ void ReserveText(Document& document, int64_t units) {
   document.textBuffer = std::move(buffer);
   document.text = document.textBuffer.get();
   document.textCapacity = capacity;
+  document.textSharedEnd = 0;
 }
 
 // The bytes from the start of a line on, decoded as the whole file would decode them there:
@@ -230,7 +232,7 @@ FollowResult StartFollowing(Document& document, FollowState& state) {
                       IsAscii(document.Text().substr(0, static_cast<size_t>(state.tailText)));
   const size_t cr = document.Text().find(u'\r');
   state.firstCr = cr == std::u16string_view::npos ? -1 : static_cast<int64_t>(cr);
-  ReserveText(document, document.textLength + kMinimumSlack);
+  ReserveText(document, document.textLength + kMinimumSlack, document.textLength);
   return FollowResult::kUnchanged;
 }
 
@@ -258,8 +260,17 @@ FollowResult PollFollowedFile(Document& document, FollowState& state,
     return FollowResult::kReload;
   const int64_t length = state.tailText + static_cast<int64_t>(added.size());
 
-  ReserveText(document, length);
-  std::copy(added.begin(), added.end(), document.text + state.tailText);
+  // The last line read again mostly decodes as before: only what differs is written, so
+  // that a find still reading the text before its end rarely makes it move.
+  const auto before = static_cast<size_t>(std::min(document.textLength, length) - state.tailText);
+  const size_t same = static_cast<size_t>(
+      std::mismatch(added.begin(), added.begin() + static_cast<std::ptrdiff_t>(before),
+                    document.text + state.tailText)
+          .first -
+      added.begin());
+  ReserveText(document, length, state.tailText + static_cast<int64_t>(same));
+  std::copy(added.begin() + static_cast<std::ptrdiff_t>(same), added.end(),
+            document.text + state.tailText + same);
   document.text[length] = u'\0';
   document.textLength = length;
   document.sourceBytes = size;

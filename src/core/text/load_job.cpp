@@ -6,12 +6,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
 #include <system_error>
 #include <utility>
 
 #include "core/pieces.h"
 #include "core/platform/code_pages.h"
+#include "core/platform/out_of_memory.h"
 #include "core/text/byte_search.h"
 #include "core/text/decode.h"
 #include "core/text/decoded_text.h"
@@ -22,6 +24,8 @@ namespace vemora {
 namespace {
 
 constexpr uint8_t kEsc = 0x1B;
+// What a decoder that does not look at its bytes' controls answers: there may be any.
+constexpr ControlBytesSeen kUnseen{true, true};
 
 // Units after a cut behind a lone CR that must hold no backspace: the longest character
 // (a JIS escape and a pair) and the backspace after it.
@@ -213,8 +217,9 @@ bool LoadJob::TakeChunk(Chunk& chunk) {
   return true;
 }
 
-void LoadJob::WatchDetection(const Chunk& chunk, LoadStep& step) const {
-  if (watch_.escapes) step.escape = HasJisEscapeBetween(data_, chunk.from, chunk.to, size_);
+void LoadJob::WatchDetection(const Chunk& chunk, LoadStep& step, bool mayEscape) const {
+  if (watch_.escapes && mayEscape)
+    step.escape = HasJisEscapeBetween(data_, chunk.from, chunk.to, size_);
   if (!watch_.lines) return;
   // A line that started in an earlier chunk is that chunk's to read.
   int64_t start = chunk.from;
@@ -225,7 +230,7 @@ void LoadJob::WatchDetection(const Chunk& chunk, LoadStep& step) const {
   if (start < chunk.to) step.decided = DecideLinesBetween(data_, start, chunk.to, size_);
 }
 
-void LoadJob::DecodeChunk(const Chunk& chunk, DecodedText& text) {
+ControlBytesSeen LoadJob::DecodeChunk(const Chunk& chunk, DecodedText& text) {
   const uint8_t* const bytes = data_ + chunk.from;
   const int64_t length = chunk.to - chunk.from;
   if (IsUtf16(encoding_)) {
@@ -235,7 +240,7 @@ void LoadJob::DecodeChunk(const Chunk& chunk, DecodedText& text) {
       for (int64_t i = 0; i < length / 2; ++i)
         units[i] = static_cast<char16_t>((units[i] >> 8) | (units[i] << 8));
     }
-    return;
+    return kUnseen;
   }
   switch (encoding_) {
     case kEncodingJis: {
@@ -246,23 +251,25 @@ void LoadJob::DecodeChunk(const Chunk& chunk, DecodedText& text) {
           DecodeJisToShiftJis(input.data(), static_cast<int64_t>(input.size()));
       jisEscape_ = JisEscapeAfter(bytes, length, std::move(jisEscape_));
       DecodeShiftJis(sjis.data(), static_cast<int64_t>(sjis.size()), text);
-      return;
+      return kUnseen;
     }
     case kEncodingEuc: {
       const std::vector<uint8_t> sjis = DecodeEucToShiftJis(bytes, length);
       DecodeShiftJis(sjis.data(), static_cast<int64_t>(sjis.size()), text);
-      return;
+      return kUnseen;
     }
     case kEncodingUtf8:
     case kEncodingUtf8Bom:
       text.Append(kCodePageUtf8, bytes, length);
-      return;
+      // ESC and BS are never part of a longer sequence: one pass over the bytes, still in
+      // the cache, spares the two that would look for them.
+      return ForEachLineEnd(bytes, bytes + length, [](const uint8_t*) {});
     case kEncodingUtf7:
       text.Append(kCodePageUtf7, bytes, length);
-      return;
+      return kUnseen;
     default:
-      DecodeShiftJis(bytes, length, text);
-      return;
+      // The chunk's own bytes: what they hold spares the passes that look for it.
+      return DecodeShiftJis(bytes, length, text);
   }
 }
 
@@ -270,10 +277,11 @@ void LoadJob::DecodeChunk(const Chunk& chunk, DecodedText& text) {
 // at the start of `text`.
 namespace {
 
-int64_t PrepareChunk(DecodedText& text, LoadStep& step) {
+int64_t PrepareChunk(DecodedText& text, LoadStep& step, bool mayStrike) {
   char16_t* const units = UnitsOf(text);
   // The kind is that of the text before overstrike, as a load in one go takes it.
   step.lineEndKind = DetectLineEnd(units, text.Length());
+  if (!mayStrike) return text.Length();
   Document part;
   part.text = units;
   part.textLength = text.Length();
@@ -319,15 +327,18 @@ void LoadJob::Place(const Chunk& chunk, LoadStep&& step, const char16_t* text, i
   lock.lock();
   turn_.wait(lock, [&] { return publishedChunks_ == chunk.index || cancelled_; });
   if (cancelled_) return;
-  ++publishedChunks_;
-  placedBytes_ = chunk.to;
-  if (chunk.to == size_) buffer_[static_cast<size_t>(step.textEnd)] = u'\0';
+  // The step is handed over before it counts as published: memory running out here leaves
+  // no later step to be handed over after a missing one.
+  const int64_t textEnd = step.textEnd;
   bool notify = false;
   if (chunk.index > 0) {
     steps_.push_back(std::move(step));
     notify = !notifyPending_;
     notifyPending_ = true;
   }
+  ++publishedChunks_;
+  placedBytes_ = chunk.to;
+  if (chunk.to == size_) buffer_[static_cast<size_t>(textEnd)] = u'\0';
   lock.unlock();
   turn_.notify_all();
   // Outside the turn: unmapping is a system call that the other workers need not wait for.
@@ -345,10 +356,10 @@ void LoadJob::LoadFirstStep(Document& document) {
     return;
   }
   DecodedText text(chunk.to - chunk.from);
-  DecodeChunk(chunk, text);
+  const ControlBytesSeen seen = DecodeChunk(chunk, text);
   LoadStep step;
-  const int64_t length = PrepareChunk(text, step);
-  WatchDetection(chunk, step);
+  const int64_t length = PrepareChunk(text, step, seen.backspace);
+  WatchDetection(chunk, step, seen.escape);
   // The first step stays with the caller: its runs are at their places already.
   document.lineEndKind = step.lineEndKind;
   document.overstrikeRuns.Clear();
@@ -369,21 +380,29 @@ bool LoadJob::AllRead() const {
 }
 
 void LoadJob::Start(const LayoutParameters& parameters, std::shared_ptr<TextMeasure> measure,
-                    std::function<void()> notify) {
+                    std::function<void()> notify, int32_t workers) {
   if (started_) return;
   started_ = true;
   ChangeLayout(parameters, std::move(measure));
   notify_ = std::move(notify);
-  if (AllRead() || cancelled_) return;
-  for (int32_t i = 0; i < options_.workers; ++i) {
+  StartWorkers(workers > 0 ? std::min(workers, options_.workers) : options_.workers);
+  // Not one thread could start: the rest is read here, at once.
+  if (threads_.empty() && !AllRead() && !cancelled_) RunWorker();
+}
+
+void LoadJob::StartWorkers(int32_t workers) {
+  if (!started_ || AllRead() || cancelled_) return;
+  while (static_cast<int32_t>(threads_.size()) < workers) {
     try {
       threads_.emplace_back([this] { RunWorker(); });
     } catch (const std::system_error&) {
-      break;
+      return;
     }
   }
-  // Not one thread could start: the rest is read here, at once.
-  if (threads_.empty()) RunWorker();
+}
+
+void LoadJob::AddWorkers() {
+  StartWorkers(options_.workers);
 }
 
 int32_t LoadJob::ChangeLayout(const LayoutParameters& parameters,
@@ -400,17 +419,34 @@ int32_t LoadJob::Generation() const {
 }
 
 void LoadJob::RunWorker() {
+  // The memory running out stops the load, not the process: the window keeps the steps it
+  // joined and says why the rest is missing.
+  try {
+    const RecoverableAllocations recoverable;
+    ReadChunks();
+  } catch (const std::bad_alloc&) {
+    {
+      const std::lock_guard<std::mutex> lock(placeMutex_);
+      outOfMemory_ = true;
+    }
+    Cancel();
+    if (notify_) notify_();
+  }
+}
+
+void LoadJob::ReadChunks() {
   DecodedText text(std::min<int64_t>(options_.chunkBytes, 1 << 20));
   std::unique_ptr<PieceLayout> layout;
   std::shared_ptr<TextMeasure> measure;
   int32_t generation = -1;
   Chunk chunk;
   while (TakeChunk(chunk)) {
+    if (chunk.from <= options_.failAtByte && options_.failAtByte < chunk.to) AskBeyondMemory();
     text.Clear(chunk.to - chunk.from);
-    DecodeChunk(chunk, text);
-    LoadStep step;
-    const int64_t length = PrepareChunk(text, step);
-    WatchDetection(chunk, step);
+    const ControlBytesSeen seen = DecodeChunk(chunk, text);
+    LoadStep step = SpareStep();
+    const int64_t length = PrepareChunk(text, step, seen.backspace);
+    WatchDetection(chunk, step, seen.escape);
     {
       const std::lock_guard<std::mutex> lock(layoutMutex_);
       if (generation != generation_) {
@@ -427,6 +463,23 @@ void LoadJob::RunWorker() {
       step.blocks.push_back(std::make_unique<LineBlock>());
     Place(chunk, std::move(step), UnitsOf(text), length);
   }
+}
+
+LoadStep LoadJob::SpareStep() {
+  const std::lock_guard<std::mutex> lock(placeMutex_);
+  if (spare_.empty()) return {};
+  LoadStep step = std::move(spare_.back());
+  spare_.pop_back();
+  return step;
+}
+
+void LoadJob::Recycle(LoadStep&& step) {
+  step.runs.clear();
+  step.lineStarts.clear();
+  step.lineLogical.clear();
+  step.blocks.clear();
+  const std::lock_guard<std::mutex> lock(placeMutex_);
+  if (spare_.size() < 8) spare_.push_back(std::move(step));
 }
 
 std::vector<LoadStep> LoadJob::TakeSteps() {
@@ -451,6 +504,11 @@ TextEncoding LoadJob::Redetected() const {
 bool LoadJob::RoomShort() const {
   const std::lock_guard<std::mutex> lock(placeMutex_);
   return roomShort_;
+}
+
+bool LoadJob::OutOfMemory() const {
+  const std::lock_guard<std::mutex> lock(placeMutex_);
+  return outOfMemory_;
 }
 
 void LoadJob::Cancel() {
@@ -493,16 +551,27 @@ void LoadJob::Finish(Document& document) {
   Join();
   document.textBuffer = std::move(buffer_);
   document.text = document.textBuffer.get();
+  // The room of one unit per byte that a text of wide characters leaves is the follower's
+  // to grow into, without a copy of the text.
+  document.textCapacity = room_;
   // A load stopped early keeps what it joined, ended as every text is.
   document.text[document.textLength] = u'\0';
 }
 
 void JoinLoadStep(Document& document, LoadStep& step, bool appendLines) {
+  // All of the step or nothing: memory running out on the way leaves the document as it
+  // was, with the steps before.
+  const int64_t runs = document.overstrikeRuns.Size();
+  try {
+    for (const OverstrikeRun& run : step.runs) document.overstrikeRuns.Append(run);
+    if (appendLines)
+      AppendDisplayLines(document, step.lineStarts, step.lineLogical, step.lineEnds, step.textEnd,
+                         &step.blocks);
+  } catch (const std::bad_alloc&) {
+    document.overstrikeRuns.TruncateTo(runs);
+    throw;
+  }
   document.textLength = step.textEnd;
-  for (const OverstrikeRun& run : step.runs) document.overstrikeRuns.Append(run);
-  if (appendLines)
-    AppendDisplayLines(document, step.lineStarts, step.lineLogical, step.lineEnds, step.textEnd,
-                       &step.blocks);
   // Decided by the text's first CR, else by any LF.
   const bool byCr = document.lineEndKind == kLineEndCrLf || document.lineEndKind == kLineEndCr;
   if (!byCr && step.lineEndKind != kLineEndNone &&

@@ -15,6 +15,7 @@
 
 #include "core/layout/layout.h"
 #include "core/platform/text_measure.h"
+#include "core/text/byte_search.h"
 #include "core/text/document.h"
 
 namespace vemora {
@@ -45,6 +46,9 @@ struct LoadJobOptions {
   int32_t workers = 0;               // 0: one per core
   // Tests: the workers take no chunk from this byte on until Resume (-1: never wait).
   int64_t pauseAtByte = -1;
+  // Tests: the worker that takes the chunk holding this byte asks for more memory than
+  // there is (-1: never).
+  int64_t failAtByte = -1;
 };
 
 // What the rest of a file read in steps may still change of the encoding that detection
@@ -83,19 +87,26 @@ class LoadJob {
 
   // Starts the workers on the rest. `notify` is called from a worker when a step is ready
   // and none was waiting since the last TakeSteps (and once more when the workers end);
-  // `measure` is called by one worker at a time.
+  // `measure` is called by one worker at a time. `workers` above 0 starts only that many
+  // for now (AddWorkers starts the rest).
   void Start(const LayoutParameters& parameters, std::shared_ptr<TextMeasure> measure,
-             std::function<void()> notify);
+             std::function<void()> notify, int32_t workers = 0);
+  void AddWorkers();
   // Steps laid out from now on use these; returns their generation.
   int32_t ChangeLayout(const LayoutParameters& parameters, std::shared_ptr<TextMeasure> measure);
   int32_t Generation() const;
 
   // The steps ready, in order.
   std::vector<LoadStep> TakeSteps();
+  // A step joined: its lists go back to the workers, whose next steps fill them again
+  // instead of touching fresh memory.
+  void Recycle(LoadStep&& step);
   // Every step has been taken (or the first took everything): nothing more will come.
   bool Finished() const;
   // A code page gave more units than the buffer holds: the load must be made in one go.
   bool RoomShort() const;
+  // A worker ran out of memory: the load has stopped, and no step is to come.
+  bool OutOfMemory() const;
   // The encoding the whole-file rule answers, as soon as the steps showed that it is not
   // the one being read; kEncodingNone while it is.
   TextEncoding Redetected() const;
@@ -118,12 +129,15 @@ class LoadJob {
  private:
   struct Chunk;
   class Worker;
+  void StartWorkers(int32_t workers);
   bool TakeChunk(Chunk& chunk);
+  LoadStep SpareStep();
   int64_t CutAfter(int64_t from, int64_t target) const;
-  void DecodeChunk(const Chunk& chunk, class DecodedText& text);
+  ControlBytesSeen DecodeChunk(const Chunk& chunk, class DecodedText& text);
   void RunWorker();
+  void ReadChunks();
   void Place(const Chunk& chunk, LoadStep&& step, const char16_t* text, int64_t length);
-  void WatchDetection(const Chunk& chunk, LoadStep& step) const;
+  void WatchDetection(const Chunk& chunk, LoadStep& step, bool mayEscape) const;
 
   FileBytes bytes_;
   TextEncoding encoding_;
@@ -154,8 +168,10 @@ class LoadJob {
   int64_t placedText_ = 0;
   int64_t placedBytes_ = 0;  // the end of the chunks handed over
   std::vector<LoadStep> steps_;
+  std::vector<LoadStep> spare_;  // joined steps' lists, emptied
   bool notifyPending_ = false;
   bool roomShort_ = false;
+  bool outOfMemory_ = false;
 
   mutable std::mutex layoutMutex_;
   LayoutParameters parameters_;

@@ -14,6 +14,7 @@
 #include "win/search/filter_command.h"
 #include "win/search/find_command.h"
 #include "win/shell/app_state.h"
+#include "win/shell/document_actions.h"
 #include "win/shell/load_steps.h"
 #include "win/shell/modal_deferral.h"
 
@@ -32,7 +33,7 @@ struct RunningSearch {
   bool backward = false;              // a find's direction
   int32_t fileTop = -1;               // a filter's top line, as StartFilterSearch takes it
   std::u16string documentName;
-  int64_t searchedLength = 0;  // the searched document as it was when the copy was taken
+  int64_t searchedLength = 0;  // the searched document as it was when the search started
   int64_t searchedBytes = 0;
   WPARAM serial = 0;
 };
@@ -50,7 +51,7 @@ std::optional<RunningSearch>& SlotOf(const RunningSearch& running) {
 }
 
 // A find reads the text shown; a filter always the whole document's.
-const Document* SearchedDocument(const RunningSearch& running) {
+Document* SearchedDocument(const RunningSearch& running) {
   Document* shown = CurrentDocument();
   return shown && IsFilter(running) ? &FileDocumentOf(*shown) : shown;
 }
@@ -74,6 +75,7 @@ namespace {
 void FinishFind(RunningSearch running) {
   HitCollection hits = running.search->TakeResult();
   if (hits.cancelled) return;
+  if (running.search->OutOfMemory()) return ShowOutOfMemory();
   Document* document = CurrentDocument();
   if (!document) return;
   document->storedFind = {running.request.pattern, running.request.Caps, running.request.Regx};
@@ -86,6 +88,7 @@ void FinishFind(RunningSearch running) {
 void FinishFilter(RunningSearch running) {
   HitCollection outcome = running.search->TakeResult();
   if (outcome.cancelled) return;
+  if (running.search->OutOfMemory()) return ShowOutOfMemory();
   const BackgroundSearch::Request& request = running.request;
   FilterResult result;
   result.request = {request.pattern, request.Caps, request.Regx, request.Invert};
@@ -113,7 +116,7 @@ void Cancel(std::optional<RunningSearch>& slot) {
 void Start(RunningSearch running, bool waitForShortSearch) {
   std::optional<RunningSearch>& slot = SlotOf(running);
   Cancel(slot);
-  const Document* document = SearchedDocument(running);
+  Document* document = SearchedDocument(running);
   if (!document) return;
   if (LoadRunning()) {
     // Hits and kept lines are of the whole text: the search waits, without a worker.
@@ -129,7 +132,7 @@ void Start(RunningSearch running, bool waitForShortSearch) {
   running.searchedBytes = document->sourceBytes;
   running.serial = ++gLastSerial;
   BackgroundSearch::Request request = running.request;
-  request.text = SearchedText(document->Text());
+  request.text = ShareText(*document);
   if (IsFilter(running)) request.measure = FilterLayoutForWorker(request.layout);
   HWND window = gShell.mainWindow;
   const WPARAM serial = running.serial;

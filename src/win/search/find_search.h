@@ -1,5 +1,5 @@
 // The find's and the filter's searches run on worker threads (background searches over a
-// copy of the text), so that the window stays responsive and Esc can stop them; a find's
+// share of the text), so that the window stays responsive and Esc can stop them; a find's
 // hits replace the document's, and a filter's kept lines become the view, when it ends,
 // back on the window's thread. Until then the previous hits, or the view, stay.
 #pragma once

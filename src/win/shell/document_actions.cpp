@@ -99,11 +99,6 @@ void RepaintViewAndGutter() {
   InvalidateRect(gShell.viewWindow, nullptr, TRUE);
 }
 
-void ShowOutOfMemory() {
-  MessageBoxW(gShell.mainWindow, AsWide(kOutOfMemoryMessage), AsWide(kProgramTitle),
-              MB_OK | MB_ICONERROR);
-}
-
 // Display lines are counted in 32 bits: a text laid out into more is not shown.
 bool RefuseTooManyLines() {
   const Document* document = CurrentDocument();
@@ -135,9 +130,9 @@ int32_t DigitsOf(int32_t number) {
 void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
   NoteDocumentReplaced();
   EndSelectionDrag();
-  OnDocumentReplacedForSearch();
   Document* document = CurrentDocument();
   if (!document) {
+    OnDocumentReplacedForSearch();
     ClearDocumentFacts();
     SetMainWindowTitle(false);
     return RepaintViewAndGutter();
@@ -146,6 +141,9 @@ void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
     ShowTextFacts(*document);
   else
     ShowEmptyTextFacts(*document);
+  // After the overstrike, which rewrites the text in place: a search shares the text it
+  // reads, and must read it as it is shown.
+  OnDocumentReplacedForSearch();
   if (keepFileType == 0) {
     gFileTypeIndex = SelectFileType(document->name, gFileTypes);
     SelectFileTypeInSelector(gFileTypeIndex);
@@ -171,6 +169,11 @@ void RefreshAfterLoad(int32_t startLine, int32_t keepFileType) {
   SetMainWindowTitle(GetActiveWindow() == gShell.mainWindow);
   RepaintViewAndGutter();
   StartLoadSteps();
+}
+
+void ShowOutOfMemory() {
+  MessageBoxW(gShell.mainWindow, AsWide(kOutOfMemoryMessage), AsWide(kProgramTitle),
+              MB_OK | MB_ICONERROR);
 }
 
 void RefreshAfterStep(const Document& document, int32_t linesBefore, int32_t percent) {

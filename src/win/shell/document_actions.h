@@ -17,6 +17,9 @@ void RefreshAfterLoad(int32_t startLine, int32_t keepFileType);
 // After steps of a load were joined to the document: the scroll bar, the gutter, the
 // line-end kind and the progress; the view repaints only when the new lines reach it.
 void RefreshAfterStep(const Document& document, int32_t linesBefore, int32_t percent);
+// A load or a search ran out of memory: the document shown stays, and the user learns why
+// (the message box pumps messages).
+void ShowOutOfMemory();
 
 // LoadDocument with the window as host, then the menu states.
 void OpenDocument(std::u16string path, int32_t startLine, int32_t request);

@@ -36,7 +36,9 @@ struct RunningLoad {
   ULONGLONG shownAt = 0;
   int64_t bytesJoined = 0;
 };
-constexpr ULONGLONG kRefreshInterval = 50;
+// A refresh costs the window's thread about 8 ms under Wine (the scroll bar's round trips
+// to the display): twenty a second took a sixth of a core from the load.
+constexpr ULONGLONG kRefreshInterval = 120;
 RunningLoad gLoad;
 
 struct WaitingCommand {
@@ -95,6 +97,42 @@ void RefuseTooManyLines() {
   MessageBoxW(gShell.mainWindow, AsWide(kTooManyLinesMessage), AsWide(kProgramTitle),
               MB_OK | MB_ICONERROR);
   RefreshAfterLoad(0, 0);
+}
+
+// Memory ran out in the load, on a worker or here: the load stops and the document keeps
+// what was joined, shown as a finished load's is, and the user learns why, once. Searches
+// and a command that waited for the whole document are dropped: it will not come.
+void StopLoadOutOfMemory(Document& document) {
+  // A layout cut short may have taken lines that were shown.
+  const int32_t linesShown = std::min(gLoad.linesShown, document.displayLineCount);
+  const int32_t top = std::min(document.TopLine, std::max(document.displayLineCount - 1, 0));
+  StopLoad();
+  CancelFindSearch();
+  CancelFilterSearch();
+  if (top != document.TopLine) {
+    document.TopLine = top;
+    SetStatusLineText(kStatusTopLinePart, top);
+  }
+  RefreshAfterStep(document, linesShown, -1);
+  UpdateMenuStates();
+  ShowOutOfMemory();
+}
+
+void JoinSteps(Document& document, std::vector<LoadStep>& steps) {
+  if (steps.empty()) return;
+  const int32_t generation = gLoad.job->Generation();
+  // Once a step came under an older layout, it and every later one are laid out anew.
+  int64_t layOutFrom = -1;
+  for (LoadStep& step : steps) {
+    if (layOutFrom < 0 && step.generation != generation) layOutFrom = document.textLength;
+    JoinLoadStep(document, step, layOutFrom < 0);
+    gLoad.bytesJoined = step.bytesEnd;
+    gLoad.job->Recycle(std::move(step));
+  }
+  if (layOutFrom >= 0) {
+    GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
+    ExtendLayout(document, layOutFrom, CurrentLayoutParameters(), measure);
+  }
 }
 
 // The one path a load takes when a code page gives more units than bytes after all.
@@ -167,9 +205,15 @@ void BeginLoadSteps(std::shared_ptr<LoadJob> job) {
 void StartLoadSteps() {
   if (!gLoad.job || gLoad.started) return;
   gLoad.started = true;
+  // The first page is painted before the workers take both cores.
+  UpdateWindow(gShell.gutterWindow);
+  UpdateWindow(gShell.viewWindow);
   HWND window = gShell.mainWindow;
-  gLoad.job->Start(CurrentLayoutParameters(), MakeWorkerTextMeasure(gView.ViewFont),
-                   [window] { PostMessageW(window, WM_LOAD_STEP, 0, 0); });
+  // One worker at first: the other core is left to the screen until the first step is
+  // joined, when the rest start.
+  gLoad.job->Start(
+      CurrentLayoutParameters(), MakeWorkerTextMeasure(gView.ViewFont),
+      [window] { PostMessageW(window, WM_LOAD_STEP, 0, 0); }, 1);
 }
 
 namespace {
@@ -188,8 +232,13 @@ void CALLBACK OnLoadStepTimer(HWND window, UINT, UINT_PTR, DWORD) {
 void OnLoadSteps() {
   // Posted messages come before input and painting: joining the steps from a timer, which
   // comes after them, keeps a stream of steps from holding up the keys and the screen. The
-  // workers post again only once the steps have been taken.
-  if (gLoad.job) SetTimer(gShell.mainWindow, kLoadStepTimer, kLoadStepDelay, OnLoadStepTimer);
+  // workers post again only once the steps have been taken. The last steps are joined at
+  // once: nothing follows them, and the load's end waits for them.
+  if (!gLoad.job) return;
+  if (gLoad.job->AllRead())
+    JoinLoadSteps();
+  else
+    SetTimer(gShell.mainWindow, kLoadStepTimer, kLoadStepDelay, OnLoadStepTimer);
 }
 
 void JoinLoadSteps() {
@@ -197,26 +246,22 @@ void JoinLoadSteps() {
   Document* document = LoadingDocument();
   if (!document) return StopLoad();
   LoadJob& job = *gLoad.job;
+  if (job.OutOfMemory()) return StopLoadOutOfMemory(*document);
   if (job.RoomShort()) return LoadAgainInOneGo(*document);
   if (const TextEncoding encoding = job.Redetected(); encoding != kEncodingNone)
     return LoadAgainAs(encoding);
+  job.AddWorkers();
   std::vector<LoadStep> steps = job.TakeSteps();
   int64_t lines = document->displayLineCount;
   for (const LoadStep& step : steps) lines += static_cast<int64_t>(step.lineStarts.size());
   if (lines >= kMaxDisplayLines) return RefuseTooManyLines();
-  if (!steps.empty()) {
-    const int32_t generation = job.Generation();
-    // Once a step came under an older layout, it and every later one are laid out anew.
-    int64_t layOutFrom = -1;
-    for (LoadStep& step : steps) {
-      if (layOutFrom < 0 && step.generation != generation) layOutFrom = document->textLength;
-      JoinLoadStep(*document, step, layOutFrom < 0);
-      gLoad.bytesJoined = step.bytesEnd;
-    }
-    if (layOutFrom >= 0) {
-      GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
-      ExtendLayout(*document, layOutFrom, CurrentLayoutParameters(), measure);
-    }
+  // Nothing in here pumps messages, so a throw never crosses a window procedure; a step
+  // that does not fit leaves the document whole, with the steps before it.
+  try {
+    const RecoverableAllocations recoverable;
+    JoinSteps(*document, steps);
+  } catch (const std::bad_alloc&) {
+    return StopLoadOutOfMemory(*document);
   }
   // Scroll bar and status bar cost more under a flood of steps than the steps do: they
   // catch up at most every kRefreshInterval, and a timer sees that they do.
