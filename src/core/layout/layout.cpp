@@ -194,20 +194,6 @@ LineBreaker BreakerFor(const Document& document, const LayoutParameters& paramet
                      table};
 }
 
-// The measure shared by the pieces of one layout: one measurement at a time.
-class SharedMeasure final : public TextMeasure {
- public:
-  explicit SharedMeasure(TextMeasure& measure) : measure_(measure) {}
-  int32_t UnitWidth(char16_t unit) override {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return measure_.UnitWidth(unit);
-  }
-
- private:
-  TextMeasure& measure_;
-  std::mutex mutex_;
-};
-
 // The display lines of one chunk of the text, laid out alone: a chunk starts just after a
 // line end, where a display line starts whatever came before. Logical numbers count from
 // the chunk's first line. Kept by its thread from chunk to chunk, so it stays in the cache.
@@ -337,7 +323,7 @@ void LayoutDocumentInPieces(Document& document, const LayoutParameters& paramete
       CutsAfterLineEnds(document.text, document.textLength, chunkCount);
   const auto chunks = static_cast<int32_t>(cuts.size()) - 1;
   document.lineTable.Clear();
-  SharedMeasure shared(measure);
+  LockedMeasure shared(measure);
   ChunkTable table(document.lineTable, chunks, parameters.mostLines);
   std::atomic<int32_t> nextChunk{0};
   RunPieces(std::min(pieces, chunks), [&](int32_t) {
@@ -363,16 +349,6 @@ int32_t ScrollScale(int32_t displayLineCount) {
 }
 
 namespace {
-
-// Drops the spans (overstrike runs or hits, in text order) from position `end` on and
-// shortens the one that reaches over it.
-template <typename Spans>
-void CutSpansAt(Spans& spans, int64_t end) {
-  const int64_t kept = spans.PartitionPoint([end](const auto& span) { return span.start < end; });
-  spans.TruncateTo(kept);
-  if (kept > 0)
-    spans[kept - 1].length = std::min(spans[kept - 1].length, end - spans[kept - 1].start);
-}
 
 // Ends the table at display line `n`, whose entry, the last written, becomes the end mark,
 // and the text, with what lies in it, where that line starts.
@@ -527,18 +503,10 @@ PieceLayout::~PieceLayout() = default;
 void PieceLayout::LayOut(const char16_t* text, int64_t length, int64_t base,
                          std::vector<int64_t>& starts, std::vector<int32_t>& logical,
                          int32_t& lineEnds) {
-  LineBreaker& breaker = state_->breaker;
-  breaker.text = text;
-  breaker.end = length;
-  breaker.logical = 0;
   starts.clear();
   logical.clear();
-  for (int64_t p = 0; p < breaker.end;) {
-    starts.push_back(base + p);
-    logical.push_back(breaker.logical);
-    p = state_->inColumns ? breaker.ColumnLine(p) : breaker.EdgeLine(p);
-  }
-  lineEnds = breaker.logical;
+  lineEnds = 0;
+  Append(text, length, base, starts, logical, lineEnds);
 }
 
 void PieceLayout::Append(const char16_t* text, int64_t length, int64_t base,

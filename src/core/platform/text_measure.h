@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
+#include <utility>
 
 namespace vemora {
 
@@ -22,6 +25,24 @@ class ColumnRuleMeasure final : public TextMeasure {
     return unit < 0x7F || (unit >= 0xFF61 && unit <= 0xFF9F) ? 1 : 2;
   }
   int32_t UnitWidth(char16_t unit) override { return Columns(unit); }
+};
+
+// A measure that several threads share, one call at a time (a GDI measure is not for
+// two threads at once). It refers to the measure, or keeps it alive when given a share.
+class LockedMeasure final : public TextMeasure {
+ public:
+  explicit LockedMeasure(TextMeasure& measure) : measure_(measure) {}
+  explicit LockedMeasure(std::shared_ptr<TextMeasure> measure)
+      : owned_(std::move(measure)), measure_(*owned_) {}
+  int32_t UnitWidth(char16_t unit) override {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return measure_.UnitWidth(unit);
+  }
+
+ private:
+  std::shared_ptr<TextMeasure> owned_;
+  TextMeasure& measure_;
+  std::mutex mutex_;
 };
 
 }  // namespace vemora

@@ -177,21 +177,11 @@ void TakeFileFacts(Document& view, const Document& whole, bool ownHits) {
   if (ownHits) view.filter->hitCount = view.hits.Size();
 }
 
-// Drops the spans (hits or overstrike runs, in text order) from position `cut` on and
-// shortens the one that reaches over it.
-template <typename Spans>
-void CutSpans(Spans& spans, int64_t cut) {
-  const int64_t kept = spans.PartitionPoint([cut](const auto& span) { return span.start < cut; });
-  spans.TruncateTo(kept);
-  if (kept > 0)
-    spans[kept - 1].length = std::min(spans[kept - 1].length, cut - spans[kept - 1].start);
-}
-
 // Drops what the view holds from text position `cut` on.
 void CutView(Document& view, int64_t cut) {
   view.textLength = cut;
-  CutSpans(view.hits, cut);
-  CutSpans(view.overstrikeRuns, cut);
+  CutSpansAt(view.hits, cut);
+  CutSpansAt(view.overstrikeRuns, cut);
 }
 
 }  // namespace
@@ -291,20 +281,6 @@ struct KeptPiece {
   std::vector<int64_t> displayStarts;
   std::vector<int32_t> displayLogical;
   int32_t lineEnds = 0;
-};
-
-// A measure shared by the threads of one filter, one call at a time.
-class LockedMeasure final : public TextMeasure {
- public:
-  explicit LockedMeasure(TextMeasure& measure) : measure_(measure) {}
-  int32_t UnitWidth(char16_t unit) override {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return measure_.UnitWidth(unit);
-  }
-
- private:
-  TextMeasure& measure_;
-  std::mutex mutex_;
 };
 
 // Walks the piece of `units` with `walk(keep)`, which calls `keep` with each kept line once

@@ -121,6 +121,16 @@ struct FilterSourceDeleter {
   void operator()(FilterSource* source) const;
 };
 
+// Drops the spans (overstrike runs or hits, in text order) from position `end` on and
+// shortens the one that reaches over it.
+template <typename Spans>
+void CutSpansAt(Spans& spans, int64_t end) {
+  const int64_t kept = spans.PartitionPoint([end](const auto& span) { return span.start < end; });
+  spans.TruncateTo(kept);
+  if (kept > 0)
+    spans[kept - 1].length = std::min(spans[kept - 1].length, end - spans[kept - 1].start);
+}
+
 struct Document {
   std::u16string name;  // normalised full path, or "(無題)"
   int32_t sourceKind = kSourceNone;

@@ -82,20 +82,6 @@ std::string JisEscapeAfter(const uint8_t* bytes, int64_t length, std::string esc
   return escape;
 }
 
-// The measure that the workers share: one call at a time.
-class LockedMeasure final : public TextMeasure {
- public:
-  explicit LockedMeasure(std::shared_ptr<TextMeasure> measure) : measure_(std::move(measure)) {}
-  int32_t UnitWidth(char16_t unit) override {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return measure_->UnitWidth(unit);
-  }
-
- private:
-  std::shared_ptr<TextMeasure> measure_;
-  std::mutex mutex_;
-};
-
 // The units a decoder appended: DecodedText hands out the place after its end.
 char16_t* UnitsOf(DecodedText& text) {
   return text.Extend(0) - text.Length();
