@@ -184,6 +184,23 @@ void ExpectLaidOutFromWhole(Document& view, Document& whole, const std::string& 
   }
 }
 
+// The view the worker makes while laying out each kept line on the way, as the viewer's
+// worker does, is `expected` with the line table a layout of its text alone gives.
+void ExpectLaidOutOnTheWay(Document& whole, const FilterRequest& request, int32_t pieces,
+                           const LayoutParameters& parameters, const Document& expected,
+                           const std::string& label) {
+  ColumnRuleMeasure measure;
+  const FilterLayout layout{parameters, &measure};
+  SearchedText text(whole.Text());
+  HitCollection outcome;
+  KeptLines lines =
+      SearchKeptText(text.units, text.length, request, outcome, nullptr, pieces, &layout);
+  EXPECT_TRUE(lines.laidOut) << label;
+  std::unique_ptr<Document> laidOut = BuildFilteredView(whole, request, std::move(lines));
+  ExpectSameFilter(*laidOut, expected, label);
+  ExpectLaidOutAsAlone(*laidOut, parameters, label);
+}
+
 // A filter request written as a literal.
 struct Switches {
   const char16_t* text;
@@ -266,18 +283,9 @@ TEST(Filter, KeepsTheLinesThatHoldAHitOrNoneAgainstAPlainReference) {
             SearchKeptText(copy.units, copy.length, request, outcome, nullptr, pieces));
         ExpectShows(*other, whole, kept, made);
         ExpectSameFilter(*other, *view, made);
-        for (const LayoutParameters& parameters : kWorkerLayouts) {
-          const std::string laid = made + ", laid out at " + std::to_string(parameters.Fold);
-          ColumnRuleMeasure measure;
-          const FilterLayout layout{parameters, &measure};
-          SearchedText again(whole.Text());
-          KeptLines lines =
-              SearchKeptText(again.units, again.length, request, outcome, nullptr, pieces, &layout);
-          EXPECT_TRUE(lines.laidOut) << laid;
-          std::unique_ptr<Document> laidOut = BuildFilteredView(whole, request, std::move(lines));
-          ExpectSameFilter(*laidOut, *view, laid);
-          ExpectLaidOutAsAlone(*laidOut, parameters, laid);
-        }
+        for (const LayoutParameters& parameters : kWorkerLayouts)
+          ExpectLaidOutOnTheWay(whole, request, pieces, parameters, *view,
+                                made + ", laid out at " + std::to_string(parameters.Fold));
       }
       if (c.request.Invert == 0 && c.request.Regx == 0) {
         // Every hit highlights the search text where it stands in the view.
@@ -325,18 +333,8 @@ TEST(Filter, SearchingInPiecesGivesTheWholeSearchsView) {
         std::unique_ptr<Document> made = BuildFilteredView(whole, request, std::move(kept));
         ExpectSameFilter(*made, *expected, label + " in " + std::to_string(pieces));
         ExpectLaidOutFromWhole(*made, whole, label + " in " + std::to_string(pieces));
-        // Laid out on the way, as the viewer's worker does.
-        const LayoutParameters& parameters = kWorkerLayouts[pieces % 2];
-        ColumnRuleMeasure measure;
-        const FilterLayout layout{parameters, &measure};
-        SearchedText again(whole.Text());
-        KeptLines lines =
-            SearchKeptText(again.units, again.length, request, outcome, nullptr, pieces, &layout);
-        EXPECT_TRUE(lines.laidOut) << label;
-        std::unique_ptr<Document> laidOut = BuildFilteredView(whole, request, std::move(lines));
-        ExpectSameFilter(*laidOut, *expected, label + " laid out in " + std::to_string(pieces));
-        ExpectLaidOutAsAlone(*laidOut, parameters,
-                             label + " laid out in " + std::to_string(pieces));
+        ExpectLaidOutOnTheWay(whole, request, pieces, kWorkerLayouts[pieces % 2], *expected,
+                              label + " laid out in " + std::to_string(pieces));
       }
     }
   }
