@@ -9,7 +9,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/layout/layout.h"
@@ -369,6 +372,86 @@ TEST(Filter, TheViewTakesItsLayoutFromTheWholeDocuments) {
     const int32_t lines = view->displayLineCount;
     EXPECT_FALSE(LayOutFromWhole(*view, other)) << label;
     EXPECT_EQ(view->displayLineCount, lines) << label << ": the view stays as it was";
+  }
+}
+
+// A view shown while the worker goes on, as the window shows it: each chunk the worker
+// puts in place is taken (the worker waits until it is) and laid out from the whole
+// document's layout, then the worker's result finishes it. At every step the view is laid
+// out as its text alone, and at the end it is the view made at once. One text puts a lone
+// CR line before an empty LF line at the chunks' cuts, which must stay two lines.
+TEST(Filter, AViewGrownWhileTheWorkerGoesOnEndsAsTheWholeSearchsView) {
+  std::u16string crThenLf;
+  for (int i = 0; i < 40; ++i) crThenLf += u"A\rhit\n\n";
+  std::u16string generated;
+  for (uint32_t seed = 10; seed < 14; ++seed) generated += GeneratedText(seed, true);
+  const struct {
+    std::u16string text;
+    Switches request;
+  } cases[] = {
+      {generated, {u"東京", 1, 0, 0}},   {generated, {u"b", 1, 0, 1}},
+      {generated, {u"^東|a$", 0, 1, 0}}, {generated, {u"\U0002000B", 1, 0, 0}},
+      {crThenLf, {u"hit", 1, 0, 1}},
+  };
+  const LayoutParameters parameters = kWorkerLayouts[0];
+  for (const auto& test : cases) {
+    const FilterRequest request = test.request.Request();
+    Document whole = MakeDocument(test.text);
+    ColumnRuleMeasure measure;
+    LayoutDocument(whole, parameters, measure);
+    std::u16string errorText;
+    std::unique_ptr<Document> expected = BuildFilteredView(whole, request, errorText);
+    ASSERT_TRUE(expected);
+    for (int32_t pieces : {3, 7}) {
+      const std::string label =
+          "case #" + std::to_string(&test - cases) + " in " + std::to_string(pieces);
+      std::mutex mutex;
+      std::condition_variable changed;
+      bool told = false, done = false;
+      auto progress = std::make_shared<FilterProgress>(
+          [&] {
+            std::unique_lock lock(mutex);
+            told = true;
+            changed.notify_all();
+            changed.wait(lock, [&] { return !told; });
+          },
+          std::chrono::milliseconds(0));
+      KeptLines kept;
+      std::thread worker([&] {
+        HitCollection outcome;
+        kept = SearchKeptText(whole.text, whole.textLength, request, outcome, nullptr, pieces,
+                              nullptr, progress.get());
+        std::lock_guard lock(mutex);
+        done = true;
+        changed.notify_all();
+      });
+      std::unique_ptr<Document> shown = NewFilteredView(whole, request);
+      shown->filter->growing = progress;
+      int32_t takes = 0;
+      for (;;) {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return told || done; });
+        if (!told) break;
+        const int64_t first = progress->TakeInto(*shown, whole);
+        if (first >= 0) {
+          ++takes;
+          EXPECT_TRUE(ExtendLayoutFromWhole(*shown, whole, first)) << label;
+          EXPECT_EQ(shown->Text(), expected->Text().substr(0, shown->textLength)) << label;
+          ExpectLaidOutAsAlone(*shown, parameters, label + " take " + std::to_string(takes));
+        }
+        told = false;
+        changed.notify_all();
+      }
+      worker.join();
+      EXPECT_GT(takes, 0) << label;
+      EXPECT_LT(progress->TakeInto(*shown, whole), 0) << label << ": nothing after the result";
+      std::unique_ptr<Document> finished = BuildFilteredView(whole, request, std::move(kept));
+      const int64_t first = FinishGrowingView(*shown, std::move(*finished));
+      EXPECT_FALSE(shown->filter->growing) << label;
+      ASSERT_TRUE(ExtendLayoutFromWhole(*shown, whole, first)) << label;
+      ExpectSameFilter(*shown, *expected, label);
+      ExpectLaidOutAsAlone(*shown, parameters, label + " at the end");
+    }
   }
 }
 

@@ -85,6 +85,22 @@ std::string WithLongLine(const std::string& text) {
   return text + std::string(300000, 'a');
 }
 
+// The view shown has the display lines the window gives a text it lays out itself.
+void ExpectLaidOutAsAlone(const std::string& label) {
+  const Document& view = *CurrentDocument();
+  ASSERT_TRUE(view.filter) << label;
+  Document alone;
+  alone.text = view.text;
+  alone.textLength = view.textLength;
+  GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
+  LayoutDocument(alone, CurrentLayoutParameters(), measure);
+  ASSERT_EQ(view.displayLineCount, alone.displayLineCount) << label;
+  for (int32_t d = 0; d <= alone.displayLineCount; ++d) {
+    ASSERT_EQ(view.lineTable.StartOf(d), alone.lineTable.StartOf(d)) << label << " line " << d;
+    ASSERT_EQ(view.lineTable.LogicalOf(d), alone.lineTable.LogicalOf(d)) << label;
+  }
+}
+
 class FilterTest : public ::testing::Test {
  protected:
   void Open(const std::string& bytes, const std::wstring& options = L"--utf8") {
@@ -175,20 +191,7 @@ TEST_F(FilterTest, TheViewIsLaidOutAsTheWindowLaysItOut) {
     ApplyFileTypeSetting(previous);
     host_.Pump();
   };
-  auto expectLaidOutAsAlone = [](const std::string& label) {
-    const Document& view = *CurrentDocument();
-    ASSERT_TRUE(view.filter) << label;
-    Document alone;
-    alone.text = view.text;
-    alone.textLength = view.textLength;
-    GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
-    LayoutDocument(alone, CurrentLayoutParameters(), measure);
-    ASSERT_EQ(view.displayLineCount, alone.displayLineCount) << label;
-    for (int32_t d = 0; d <= alone.displayLineCount; ++d) {
-      ASSERT_EQ(view.lineTable.StartOf(d), alone.lineTable.StartOf(d)) << label << " line " << d;
-      ASSERT_EQ(view.lineTable.LogicalOf(d), alone.lineTable.LogicalOf(d)) << label;
-    }
-  };
+  auto expectLaidOutAsAlone = ExpectLaidOutAsAlone;
   wrapAt(12);
   ASSERT_TRUE(Filter(host_, L"エラー", false, false));
   expectLaidOutAsAlone("from the whole document's layout");
@@ -199,6 +202,59 @@ TEST_F(FilterTest, TheViewIsLaidOutAsTheWindowLaysItOut) {
   expectLaidOutAsAlone("by the worker, the whole document's layout being stale");
   host_.Command(CmdUnfilter);
   EXPECT_EQ(ShownText(), Wide(text));
+}
+
+// A large file's view shows its first lines while the worker goes on (its last line holds
+// an expression's slow case), numbered, titled and laid out as a whole view, wrapping at
+// the window's edge, and grows into the whole view; Esc while it grows gives the whole
+// document back.
+TEST_F(FilterTest, ALargeViewShowsItsFirstLinesWhileItsWorkerGoesOn) {
+  std::string text;
+  for (int n = 1; n <= 200000; ++n)
+    text += "line " + std::to_string(n) + (n % 3 == 0 ? " xbc" : "") + (n % 7 ? "\r\n" : "\n");
+  const std::string log = text;
+  text += std::string(20000, 'a') + "bc";  // no match, after a long while
+  Open(text);
+  ASSERT_EQ(CurrentFileType().FoldRight, 1);
+  const std::wstring pattern = L"a*[b-z][b-z]c";
+  auto firstLinesShown = [&] {
+    return PumpUntil(
+        host_, [] { return CurrentDocument()->filter && CurrentDocument()->displayLineCount; },
+        10000);
+  };
+  std::wstring kept;
+  for (size_t at = 0, next; at < log.size(); at = next) {
+    next = log.find('\n', at) + 1;
+    const std::string line = log.substr(at, next - at);
+    if (line.find(" xbc") != std::string::npos) kept += Wide(line);
+  }
+
+  ASSERT_TRUE(Filter(host_, pattern, true, false));
+  ASSERT_TRUE(firstLinesShown());
+  ASSERT_TRUE(FilterSearchRunning()) << "the slow line is still being searched";
+  const Document* view = CurrentDocument();
+  EXPECT_LT(view->textLength, static_cast<int64_t>(kept.size()));
+  EXPECT_EQ(ShownText(), kept.substr(0, static_cast<size_t>(view->textLength)));
+  EXPECT_EQ(ShownLineNumber(*view, 1, 0), 6);
+  EXPECT_TRUE(host_.Title().ends_with(L"app.log [絞り込み] - Vemora")) << host_.Title();
+  ExpectLaidOutAsAlone("the first lines");
+  EXPECT_EQ(AnswersFromAnotherThread(host_, 5), 5);
+  ASSERT_TRUE(PumpUntil(
+      host_, [] { return !FilterSearchRunning(); }, 60000));
+  EXPECT_EQ(CurrentDocument(), view) << "the view grew in place";
+  EXPECT_EQ(ShownText(), kept);
+  ExpectLaidOutAsAlone("the whole view");
+  EXPECT_EQ(FileLineOf(*view, view->displayLineCount - 1) + 1, 199998);
+
+  host_.Command(CmdUnfilter);
+  ASSERT_TRUE(Filter(host_, pattern, true, false));
+  ASSERT_TRUE(firstLinesShown());
+  ASSERT_TRUE(FilterSearchRunning());
+  EXPECT_TRUE(PressEscapeToSearch());
+  host_.Pump();
+  EXPECT_FALSE(CurrentDocument()->filter) << "a view cut short is not left as the filter's";
+  EXPECT_EQ(ShownText(), Wide(text));
+  EXPECT_TRUE(host_.Title().ends_with(L"app.log - Vemora")) << host_.Title();
 }
 
 TEST_F(FilterTest, InvertedEmptyAndRejectedFilters) {

@@ -31,6 +31,8 @@ struct LayoutParameters {
   int32_t clientWidth = 0;       // the view's client width in pixels (edge mode)
   int32_t edgeMargins = 16;      // pixels of the client width kept free of text (edge mode)
   int32_t mostLines = kMaxDisplayLines;  // where a layout stops; tests ask for fewer
+
+  bool operator==(const LayoutParameters&) const = default;
 };
 
 LayoutParameters LayoutParametersFor(const FileTypeSetting& setting, int32_t averageCharWidth,

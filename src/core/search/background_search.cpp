@@ -71,7 +71,8 @@ void BackgroundSearch::Run() {
       const FilterLayout layout{request_.layout, request_.measure.get()};
       kept = SearchKeptText(request_.text.units, request_.text.length,
                             {request_.pattern, request_.Caps, request_.Regx, request_.Invert},
-                            collection, &cancel_, 0, request_.measure ? &layout : nullptr);
+                            collection, &cancel_, 0, request_.measure ? &layout : nullptr,
+                            request_.progress.get());
     } else {
       collection = CollectHits(request_.text.View(), request_.pattern, request_.Caps, request_.Regx,
                                &cancel_);

@@ -53,6 +53,8 @@ class BackgroundSearch : public std::enable_shared_from_this<BackgroundSearch> {
     // With a measure of its own, the filter's worker lays the view out too.
     LayoutParameters layout{};
     std::shared_ptr<TextMeasure> measure{};
+    // Without one, a filter's worker publishes its view here as it grows.
+    std::shared_ptr<FilterProgress> progress{};
   };
 
   // Starts the worker. `finished` runs on the worker thread once the collection has ended,

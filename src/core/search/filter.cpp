@@ -377,9 +377,16 @@ std::unique_ptr<char16_t[]> ViewRoom(int64_t length) {
 // then makes the view.
 class PieceCloser {
  public:
+  // With a `progress`, each piece in place but the last is published to it.
   PieceCloser(const char16_t* units, std::unique_ptr<char16_t[]> out, int64_t length,
-              const FilterRequest& request, const FilterLayout* layout)
-      : units_(units), out_(std::move(out)), view_(std::make_unique<Document>()), layout_(layout) {
+              const FilterRequest& request, const FilterLayout* layout,
+              FilterProgress* progress = nullptr)
+      : units_(units),
+        out_(std::move(out)),
+        view_(std::make_unique<Document>()),
+        layout_(layout),
+        progress_(layout ? nullptr : progress),
+        length_(length) {
     view_->filter.reset(new FilterSource);
     view_->filter->request = request;
     kept_.resumeStart = length;
@@ -387,6 +394,26 @@ class PieceCloser {
 
   // Every piece before this one has been added, and none after it has been moved.
   void Add(KeptPiece& part) {
+    std::unique_lock<std::mutex> hold;
+    if (progress_) hold = progress_->Hold();
+    const int64_t end = part.end;
+    AddHeld(part);
+    if (!progress_ || end >= length_) return;
+    progress_->Publish(*view_, out_, at_, end, numberBase_);
+    hold.unlock();
+    progress_->TellIfDue();
+  }
+
+  KeptLines Finish(int64_t length) {
+    if (progress_) {
+      const std::unique_lock<std::mutex> hold = progress_->Hold();
+      progress_->Withdraw();
+    }
+    return FinishWithdrawn(length);
+  }
+
+ private:
+  void AddHeld(KeptPiece& part) {
     FilterSource& source = *view_->filter;
     if (part.length > 0) {
       // A lone CR line ending one piece before an LF line starting the next: a line was
@@ -429,7 +456,7 @@ class PieceCloser {
     part = KeptPiece();  // its lists are not needed any more
   }
 
-  KeptLines Finish(int64_t length) {
+  KeptLines FinishWithdrawn(int64_t length) {
     Document& view = *view_;
     if (layout_ && !tooManyLines_) {
       // The end mark alone, for a view without lines.
@@ -463,7 +490,6 @@ class PieceCloser {
     return std::move(kept_);
   }
 
- private:
   // The part's display lines behind the view's, their starts moved by `delta`; past the
   // most lines a table counts, the window's thread is left to lay the view out.
   void AddDisplayLines(KeptPiece& part, int64_t delta) {
@@ -479,9 +505,11 @@ class PieceCloser {
   }
 
   const char16_t* units_;
-  std::unique_ptr<char16_t[]> out_;
+  std::shared_ptr<char16_t[]> out_;  // shared with the window while it shows a progress
   std::unique_ptr<Document> view_;
   const FilterLayout* layout_;
+  FilterProgress* progress_;
+  int64_t length_;
   bool tooManyLines_ = false;
   KeptLines kept_;
   int64_t at_ = 0;
@@ -571,7 +599,7 @@ KeptLines GatherKeptText(const char16_t* units, int64_t length, const FilterRequ
 
 KeptLines SearchKeptText(const char16_t* units, int64_t length, const FilterRequest& request,
                          HitCollection& outcome, const std::atomic<bool>* cancel, int32_t pieces,
-                         const FilterLayout* layout) {
+                         const FilterLayout* layout, FilterProgress* progress) {
   outcome = HitCollection();
   outcome.cancelled = cancel && cancel->load(std::memory_order_relaxed);
   if (outcome.cancelled) return KeptLines();
@@ -605,7 +633,7 @@ KeptLines SearchKeptText(const char16_t* units, int64_t length, const FilterRequ
   std::mutex placing;
   std::unique_ptr<char16_t[]> out = ViewRoom(length);
   char16_t* const view = out.get();
-  PieceCloser closer(units, std::move(out), length, request, layout);
+  PieceCloser closer(units, std::move(out), length, request, layout, progress);
   std::optional<LockedMeasure> measure;
   if (layout) measure.emplace(*layout->measure);
   const bool invert = request.Invert == 1;
@@ -669,14 +697,19 @@ std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterR
   return BuildFilteredView(whole, request, kept);
 }
 
-std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterRequest& request,
-                                            const KeptLines& kept) {
+std::unique_ptr<Document> NewFilteredView(const Document& whole, const FilterRequest& request) {
   auto view = std::make_unique<Document>();
   view->name = whole.name;
   view->sourceKind = whole.sourceKind;
   view->encoding = whole.encoding;
   view->filter.reset(new FilterSource);
   view->filter->request = request;
+  return view;
+}
+
+std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterRequest& request,
+                                            const KeptLines& kept) {
+  std::unique_ptr<Document> view = NewFilteredView(whole, request);
   AppendKeptLines(*view, whole, kept, true);
   view->filter->scannedEnd = kept.resumeStart;
   view->filter->scannedLines = kept.resumeNumber;
@@ -763,29 +796,51 @@ constexpr int64_t kKeptLinesWorthPieces = 1 << 16;
 
 }  // namespace
 
-bool LayOutFromWhole(Document& view, const Document& whole, int32_t pieces) {
+bool ExtendLayoutFromWhole(Document& view, const Document& whole, int64_t firstLine,
+                           int32_t pieces) {
   constexpr int32_t kCapacity = LineBlock::kCapacity;
   if (!view.filter || whole.lineTable.Empty() || DisplayLinesCut(whole)) return false;
+  auto& blocks = view.lineTable.blocks;
+  if (firstLine > 0 && blocks.empty()) return false;
+  // The new lines stand where the end mark did, which they overwrite: it is put back when
+  // the whole's layout turns out not to hold them.
+  const int32_t oldCount = blocks.empty() ? 0 : view.displayLineCount;
+  const int64_t from = blocks.empty() ? 0 : view.lineTable.StartOf(oldCount);
+  const size_t oldBlocks = blocks.size();
+  const LineBlock* oldLast =
+      oldBlocks > static_cast<size_t>(oldCount / kCapacity) ? blocks[oldBlocks - 1].get() : nullptr;
+  if (!blocks.empty() && !oldLast) return false;  // no end mark
+  const int32_t oldLastCount = oldLast ? oldLast->count : 0;
+  const int32_t oldEndLogical = blocks.empty() ? 0 : view.lineTable.LogicalOf(oldCount);
+  auto restore = [&] {
+    blocks.resize(oldBlocks);
+    if (oldBlocks == 0) return;
+    LineBlock& last = *blocks.back();
+    last.count = oldLastCount;
+    last.starts[static_cast<size_t>(oldCount % kCapacity)] = from;
+    last.logical[static_cast<size_t>(oldCount % kCapacity)] = oldEndLogical;
+  };
   const auto& numbers = view.filter->fileLines;
-  LineTable table;
-  int32_t count = 0;
-  LineBlock* into = nullptr;  // the block display line `count` goes into
+  int32_t count = oldCount;
+  LineBlock* into = oldLast ? blocks.back().get() : nullptr;  // where display line `count` goes
   auto put = [&](int64_t start, int32_t logical) {
     const int32_t i = count % kCapacity;
     if (i == 0) {
-      table.blocks.push_back(std::make_unique<LineBlock>());
-      into = table.blocks.back().get();
+      const auto b = static_cast<size_t>(count / kCapacity);
+      if (blocks.size() <= b) blocks.push_back(std::make_unique<LineBlock>());
+      into = blocks[b].get();
     }
     into->starts[static_cast<size_t>(i)] = start;
     into->logical[static_cast<size_t>(i)] = logical;
     into->count = i + 1;
     ++count;
   };
-  // A long view is taken in two halves on two threads; the second's lines are put behind
+  // Many lines are taken in two halves on two threads; the second's lines are put behind
   // the first's once its length is known.
   const int64_t kept = numbers.Size();
-  if (pieces <= 0) pieces = kept >= kKeptLinesWorthPieces ? CoreCount() : 1;
-  const int64_t half = pieces > 1 ? kept / 2 : kept;
+  const int64_t added = kept - firstLine;
+  if (pieces <= 0) pieces = added >= kKeptLinesWorthPieces ? CoreCount() : 1;
+  const int64_t half = pieces > 1 ? firstLine + added / 2 : kept;
   int64_t firstLength = -1;
   int64_t secondLength = 0;
   std::vector<int64_t> secondStarts;
@@ -793,32 +848,54 @@ bool LayOutFromWhole(Document& view, const Document& whole, int32_t pieces) {
   // Room for two display lines a line, which the vectors take only as they fill it.
   secondStarts.reserve(static_cast<size_t>(kept - half) * 2);
   secondLogical.reserve(static_cast<size_t>(kept - half) * 2);
-  RunPieces(pieces > 1 ? 2 : 1, [&](int32_t piece) {
-    if (piece == 0) {
-      firstLength = TakeWholeDisplayLines(whole, numbers, 0, half, put);
-      return;
-    }
-    secondLength = TakeWholeDisplayLines(whole, numbers, half, kept, [&](int64_t start, int32_t k) {
-      secondStarts.push_back(start);
-      secondLogical.push_back(k);
+  try {
+    RunPieces(pieces > 1 ? 2 : 1, [&](int32_t piece) {
+      if (piece == 0) {
+        firstLength =
+            TakeWholeDisplayLines(whole, numbers, firstLine, half,
+                                  [&](int64_t start, int32_t k) { put(from + start, k); });
+        return;
+      }
+      secondLength =
+          TakeWholeDisplayLines(whole, numbers, half, kept, [&](int64_t start, int32_t k) {
+            secondStarts.push_back(start);
+            secondLogical.push_back(k);
+          });
     });
-  });
-  if (firstLength < 0 || secondLength < 0) return false;
+  } catch (...) {
+    restore();
+    throw;
+  }
+  const int64_t at = from + firstLength + secondLength;
+  if (firstLength < 0 || secondLength < 0 || at != view.textLength) {
+    restore();
+    return false;
+  }
   for (size_t n = 0; n < secondStarts.size(); ++n)
-    put(secondStarts[n] + firstLength, secondLogical[n]);
-  const int64_t at = firstLength + secondLength;
-  if (at != view.textLength) return false;
-  if (count % kCapacity == 0) table.blocks.push_back(std::make_unique<LineBlock>());
-  LineBlock& last = *table.blocks.back();
+    put(secondStarts[n] + from + firstLength, secondLogical[n]);
+  if (count % kCapacity == 0 && blocks.size() <= static_cast<size_t>(count / kCapacity))
+    blocks.push_back(std::make_unique<LineBlock>());
+  LineBlock& last = *blocks[static_cast<size_t>(count / kCapacity)];
   last.starts[static_cast<size_t>(count % kCapacity)] = at;
   // Every kept line ends with a line end but maybe the last.
   const bool lastEnds = at > 0 && (view.text[at - 1] == u'\r' || view.text[at - 1] == u'\n');
   last.logical[static_cast<size_t>(count % kCapacity)] =
       static_cast<int32_t>(kept) - (kept == 0 || lastEnds ? 0 : 1);
-  view.lineTable = std::move(table);
   view.displayLineCount = count;
   view.scrollScale = ScrollScale(count);
   return true;
+}
+
+bool LayOutFromWhole(Document& view, const Document& whole, int32_t pieces) {
+  if (!view.filter) return false;
+  LineTable before = std::move(view.lineTable);
+  const int32_t countBefore = view.displayLineCount;
+  view.lineTable.Clear();
+  view.displayLineCount = 0;
+  if (ExtendLayoutFromWhole(view, whole, 0, pieces)) return true;
+  view.lineTable = std::move(before);
+  view.displayLineCount = countBefore;
+  return false;
 }
 
 int64_t CatchUpFilteredView(Document& view) {
@@ -858,6 +935,95 @@ bool ExtendFilteredView(Document& view, const LayoutParameters& parameters, Text
   if (cut < 0) return false;
   ExtendLayout(view, cut, parameters, measure);
   return true;
+}
+
+void FilterProgress::Publish(const Document& view, const std::shared_ptr<char16_t[]>& text,
+                             int64_t length, int64_t scannedEnd, int32_t scannedLines) {
+  view_ = &view;
+  text_ = text;
+  length_ = length;
+  lines_ = view.filter->fileLines.Size();
+  hits_ = view.hits.Size();
+  lastLineStart_ = view.filter->lastLineStart;
+  scannedEnd_ = scannedEnd;
+  scannedLines_ = scannedLines;
+}
+
+void FilterProgress::Withdraw() {
+  view_ = nullptr;
+  text_.reset();
+}
+
+void FilterProgress::TellIfDue() {
+  {
+    std::lock_guard lock(mutex_);
+    const auto now = std::chrono::steady_clock::now();
+    const bool first = lastTold_ == std::chrono::steady_clock::time_point{};
+    if (!tell_ || waitingForTake_ || lines_ == takenLines_ ||
+        (!first && now - lastTold_ < interval_))
+      return;
+    waitingForTake_ = true;
+    lastTold_ = now;
+  }
+  tell_();
+}
+
+bool FilterProgress::HasNews() const {
+  std::lock_guard lock(mutex_);
+  return view_ && lines_ > takenLines_;
+}
+
+int64_t FilterProgress::TakeInto(Document& shown, const Document& whole) {
+  std::lock_guard lock(mutex_);
+  waitingForTake_ = false;
+  if (!view_ || !shown.filter || lines_ == takenLines_) return -1;
+  FilterSource& source = *shown.filter;
+  const int64_t first = source.fileLines.Size();
+  const auto& lines = view_->filter->fileLines;
+  for (int64_t k = takenLines_; k < lines_; ++k) source.fileLines.Append(lines[k]);
+  const bool ownHits = shown.hits.Size() == source.hitCount;
+  for (int64_t h = takenHits_; ownHits && h < hits_; ++h) shown.hits.Append(view_->hits[h]);
+  takenLines_ = lines_;
+  takenHits_ = hits_;
+  source.lastLineStart = lastLineStart_;
+  source.scannedEnd = scannedEnd_;
+  source.scannedLines = scannedLines_;
+  // The worker writes behind these units while it goes on: nothing here may write at all.
+  shown.textBuffer = text_;
+  shown.text = text_.get();
+  shown.textLength = length_;
+  shown.textCapacity = length_;
+  shown.textSharedEnd = std::numeric_limits<int64_t>::max();
+  TakeFileFacts(shown, whole, ownHits);
+  return first;
+}
+
+int64_t FinishGrowingView(Document& shown, Document&& finished) {
+  FilterSource& source = *shown.filter;
+  FilterSource& done = *finished.filter;
+  const int64_t first = source.fileLines.Size();
+  const bool ownHits = shown.hits.Size() == source.hitCount;
+  // A find may still read the units shown so far, when the text stays where it was.
+  const bool sameText = finished.text == shown.text;
+  shown.textSharedEnd = sameText ? shown.textLength : 0;
+  shown.textBuffer = std::move(finished.textBuffer);
+  shown.text = finished.text;
+  shown.textLength = finished.textLength;
+  shown.textCapacity = finished.textCapacity;
+  source.fileLines = std::move(done.fileLines);
+  source.scannedEnd = done.scannedEnd;
+  source.scannedLines = done.scannedLines;
+  source.lastLineStart = done.lastLineStart;
+  if (ownHits) {
+    shown.hits = std::move(finished.hits);
+    shown.hitPatternLength = finished.hitPatternLength;
+    source.hitCount = done.hitCount;
+  }
+  shown.overstrikeRuns = std::move(finished.overstrikeRuns);
+  shown.lineEndKind = finished.lineEndKind;
+  shown.sourceBytes = finished.sourceBytes;
+  source.growing.reset();
+  return first;
 }
 
 int32_t FileLineOf(const Document& document, int32_t line) {

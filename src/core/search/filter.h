@@ -4,8 +4,12 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -16,6 +20,8 @@
 #include "core/text/document.h"
 
 namespace vemora {
+
+class FilterProgress;
 
 // What the filter dialog hands over: the search text and switches as the find's, and
 // whether the lines without a hit are the ones kept.
@@ -40,6 +46,9 @@ struct FilterSource {
   // How many hits the filter left in the view. Once a find has put others there, the lines
   // the view gains are not given the filter's.
   int64_t hitCount = 0;
+  // While the filter's worker still gathers lines: what it has put in place so far, which
+  // the view shows and takes as it comes. Null once the view is whole.
+  std::shared_ptr<FilterProgress> growing;
 };
 
 // One kept logical line: its units are [start, end), its line end runs to `next`.
@@ -95,13 +104,70 @@ KeptLines GatherKeptText(const char16_t* text, int64_t length, const FilterReque
                          BlockList<SearchHit, 49>&& hits, int32_t pieces = 0,
                          const FilterLayout* layout = nullptr);
 
+// What a filter's worker has put in place so far, for the window to show while the worker
+// goes on: a large text is searched chunk after chunk, and the view's text, lines and hits
+// of the chunks in place no longer change. The worker publishes each chunk but the last
+// (which only its result brings); the window takes what is new into a view of its own,
+// which shares the view's text with the worker.
+class FilterProgress {
+ public:
+  // `tell` runs on the worker when there is news for the window and the window has taken
+  // the news before (at once for the first, then at most every `interval`); it must only
+  // hand it on (a window posts itself a message).
+  static constexpr std::chrono::milliseconds kTellInterval{100};
+  explicit FilterProgress(std::function<void()> tell = {},
+                          std::chrono::milliseconds interval = kTellInterval)
+      : tell_(std::move(tell)), interval_(interval) {}
+
+  // The worker: changes its view only while holding this, once it has published.
+  std::unique_lock<std::mutex> Hold() { return std::unique_lock(mutex_); }
+  // Holding it: the first `length` units of `text` are the view's, with the lines and hits
+  // `view` holds, of the text searched before `scannedEnd`, which holds `scannedLines`.
+  void Publish(const Document& view, const std::shared_ptr<char16_t[]>& text, int64_t length,
+               int64_t scannedEnd, int32_t scannedLines);
+  // Holding it: the worker's view goes (into the result); nothing more is taken from it.
+  void Withdraw();
+  // Not holding it, after publishing: tells the window if that is due.
+  void TellIfDue();
+
+  // The window: whether anything is published that `TakeInto` has not taken.
+  bool HasNews() const;
+  // Appends what is new to `shown`, a view of `whole` fed by this progress alone (start
+  // with NewFilteredView), its text shared with the worker and not written while the
+  // worker goes on. Answers the first of the view's new logical lines, or -1 when nothing
+  // is new; the layout of the new lines is the caller's (ExtendLayoutFromWhole).
+  int64_t TakeInto(Document& shown, const Document& whole);
+
+ private:
+  std::function<void()> tell_;
+  std::chrono::milliseconds interval_;
+  mutable std::mutex mutex_;
+  const Document* view_ = nullptr;
+  std::shared_ptr<char16_t[]> text_;
+  int64_t length_ = 0;
+  int64_t lines_ = 0;
+  int64_t hits_ = 0;
+  int64_t lastLineStart_ = -1;
+  int64_t scannedEnd_ = 0;
+  int32_t scannedLines_ = 0;
+  int64_t takenLines_ = 0;  // what the window took
+  int64_t takenHits_ = 0;
+  bool waitingForTake_ = false;  // told, and not taken since
+  std::chrono::steady_clock::time_point lastTold_{};
+};
+
 // The worker's whole filter: the search and GatherKeptText. Where no hit can reach over an
 // LF, each piece searches its own lines and walks them while they are still in the cache,
 // so the search too runs on every core. `outcome` gets the search's message, lines given
 // up on and cancel (not its hits); after an error or a cancel nothing is gathered.
+// With `progress` and without a `layout`, the chunks in place are published as they come.
 KeptLines SearchKeptText(const char16_t* text, int64_t length, const FilterRequest& request,
                          HitCollection& outcome, const std::atomic<bool>* cancel = nullptr,
-                         int32_t pieces = 0, const FilterLayout* layout = nullptr);
+                         int32_t pieces = 0, const FilterLayout* layout = nullptr,
+                         FilterProgress* progress = nullptr);
+
+// An empty filtered view of `whole`, for `request`, which its lines are then put into.
+std::unique_ptr<Document> NewFilteredView(const Document& whole, const FilterRequest& request);
 
 // A view of `whole` holding its kept lines one after the other, with the hits that lie in
 // them and their overstrike runs, not yet laid out. Its `filter->whole` is left for the
@@ -123,6 +189,20 @@ std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterR
 // with the view left as it was, when the two do not fit together. A long view is taken in
 // two halves on two threads (`pieces` 2; 1 takes it in one, 0 leaves it to its size).
 bool LayOutFromWhole(Document& view, const Document& whole, int32_t pieces = 0);
+
+// The display lines of the view's logical lines from `firstLine` on, taken from the whole
+// document's layout as LayOutFromWhole takes them, behind the lines the view has; the lines
+// before `firstLine` are laid out, and end where the text stood before it grew. False, with
+// the layout left as it was, when the whole's layout does not hold them. Many lines are
+// taken in two halves on two threads (`pieces` as for LayOutFromWhole).
+bool ExtendLayoutFromWhole(Document& view, const Document& whole, int64_t firstLine,
+                           int32_t pieces = 0);
+
+// Gives the view `shown`, grown from a progress, what the worker's finished view of the
+// same filter holds beyond it: its text (the same units first), lines, hits unless a find
+// replaced them, overstrike runs and where its scan ended. Answers the first logical line
+// to lay out (ExtendLayoutFromWhole); the view grows no more from the progress.
+int64_t FinishGrowingView(Document& shown, Document&& finished);
 
 // Brings the view's text, lines and hits up to date with its whole document, which grew (or
 // whose last line changed); answers where the view's text changed, or -1 when it did not.

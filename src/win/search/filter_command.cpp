@@ -79,17 +79,18 @@ void PrepareFilterText(Document& document) {
 
 // Everything the window shows of the document that was just swapped in, from the first
 // display line of file line `fileTop` or a later one (the end when there is none; the
-// document's own top line for -1). `layOut` lays it out first; wrapping at the window's
-// edge, placing the view does.
-void ShowSwappedDocument(bool layOut, int32_t fileTop) {
+// document's own top line for -1). It is laid out unless it was `laidOutWith` the layout
+// it gets now; wrapping at the window's edge, that holds when the gutter kept its width.
+void ShowSwappedDocument(const LayoutParameters* laidOutWith, int32_t fileTop) {
   // What belonged to the text shown before: a drag in it ends, and a running find starts
-  // again on the text shown now, since its hits would not fit this one.
+  // again on the text shown now, since its hits would not fit this one. A filter reads the
+  // whole document, which stays.
   EndSelectionDrag();
-  OnDocumentReplacedForSearch();
-  if (layOut && CurrentFileType().FoldRight == 0) LayOutCurrentDocument();
+  OnShownTextSwappedForFind();
+  if (!laidOutWith && CurrentFileType().FoldRight == 0) LayOutCurrentDocument();
   ComputeGutterWidth();
   SizeGutter();
-  PlaceView();
+  PlaceView(laidOutWith);
   UpdateVisibleSize();
   Document& document = *CurrentDocument();
   const int32_t top =
@@ -136,6 +137,76 @@ std::shared_ptr<TextMeasure> FilterLayoutForWorker(LayoutParameters& parameters)
   return MakeWorkerTextMeasure(gView.ViewFont);
 }
 
+namespace {
+
+// The parameters the whole document behind the view was laid out with, when a view's
+// layout taken from it is the one the window would make now.
+const LayoutParameters* WholeLayoutIfCurrent() {
+  return SameLayout(gWholeLayout, CurrentLayoutStamp()) ? &gWholeLayout.parameters : nullptr;
+}
+
+// Lays out the view's logical lines from `firstLine` on, which its text holds from
+// `oldEnd` on: from the whole document's layout when it serves, else as a follower would.
+void LayOutNewLines(Document& view, const Document& whole, int64_t firstLine, int64_t oldEnd) {
+  if (WholeLayoutServes(view) && ExtendLayoutFromWhole(view, whole, firstLine)) return;
+  GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
+  ExtendLayout(view, oldEnd, CurrentLayoutParameters(), measure);
+}
+
+// After the view shown grew from display line `linesBefore` on.
+void RefreshGrownView(int32_t linesBefore) {
+  const Document& view = *CurrentDocument();
+  const int32_t gutterWidth = gView.GutterWidth;
+  ComputeGutterWidth();
+  if (gView.GutterWidth != gutterWidth && gShell.LineNumbersShown) {
+    SizeGutter();
+    PlaceView();
+  }
+  UpdateScrollBars();
+  SetStatusLineText(kStatusTopLinePart, view.TopLine);
+  if (linesBefore <= view.TopLine + gView.VisibleRows) {
+    InvalidateRect(gShell.gutterWindow, nullptr, TRUE);
+    InvalidateRect(gShell.viewWindow, nullptr, TRUE);
+  }
+}
+
+}  // namespace
+
+void ShowFilterProgress(const std::shared_ptr<FilterProgress>& progress,
+                        const FilterRequest& request, int32_t fileTop) {
+  Document* shown = CurrentDocument();
+  if (!shown || !progress) return;
+  Document& whole = FileDocumentOf(*shown);
+  if (shown->filter && shown->filter->growing == progress) {
+    const int32_t linesBefore = shown->displayLineCount;
+    const int64_t oldEnd = shown->textLength;
+    const int64_t first = progress->TakeInto(*shown, whole);
+    if (first < 0) return;
+    LayOutNewLines(*shown, whole, first, oldEnd);
+    return RefreshGrownView(linesBefore);
+  }
+  // The first lines: a view of its own in place of what is shown, which grows as more come.
+  std::unique_ptr<Document> view = NewFilteredView(whole, request);
+  view->filter->growing = progress;
+  if (progress->TakeInto(*view, whole) < 0) return;
+  const int32_t top = fileTop >= 0 ? fileTop : FileTopOf(*shown);
+  if (!shown->filter) gWholeLayout = CurrentLayoutStamp();
+  const bool fromWhole = WholeLayoutServes(*shown) && ExtendLayoutFromWhole(*view, whole, 0);
+  view->filter->whole = shown->filter ? std::move(shown->filter->whole) : std::move(gDocument);
+  gDocument = std::move(view);
+  ShowSwappedDocument(fromWhole ? &gWholeLayout.parameters : nullptr, top);
+}
+
+void DropGrowingView(const FilterProgress* progress) {
+  Document* view = CurrentDocument();
+  if (!progress || !view || !view->filter || view->filter->growing.get() != progress ||
+      !view->filter->whole)
+    return;
+  const int32_t fileTop = FileLineOf(*view, view->TopLine);
+  gDocument = std::move(view->filter->whole);
+  ShowSwappedDocument(WholeLayoutIfCurrent(), fileTop);
+}
+
 void ShowFilterResult(FilterResult&& result) {
   Document* shown = CurrentDocument();
   if (!shown) return;
@@ -144,24 +215,33 @@ void ShowFilterResult(FilterResult&& result) {
   // A search starts again whenever the whole document is replaced, so this is the text it
   // read, at most grown by following.
   if (whole.textLength < result.searchedLength) return;
-  const int32_t fileTop = result.fileTop >= 0 ? result.fileTop : FileTopOf(*shown);
-  // The view comes laid out by the worker, or takes the whole document's layout, unless
-  // the window's layout changed meanwhile or the file grew; wrapping at the window's edge,
-  // placing the view lays it out anyway.
   const bool grew =
       whole.textLength != result.searchedLength || whole.sourceBytes != result.searchedBytes;
-  const bool sameLayout =
-      SameLayout(gWorkerLayout, CurrentLayoutStamp()) && CurrentFileType().FoldRight == 0 && !grew;
   const bool laidOut = result.kept.laidOut;
-  const bool wholeServes = WholeLayoutServes(*shown);
   std::unique_ptr<Document> view = BuildFilteredView(whole, result.request, std::move(result.kept));
-  bool layOut = true;
-  if (sameLayout) layOut = !laidOut && !(wholeServes && LayOutFromWhole(*view, whole));
-  if (!shown->filter) gWholeLayout = CurrentLayoutStamp();
-  view->filter->whole = shown->filter ? std::move(shown->filter->whole) : std::move(gDocument);
-  gDocument = std::move(view);
-  if (grew) CatchUpFilteredView(*gDocument);
-  ShowSwappedDocument(layOut, fileTop);
+  if (shown->filter && shown->filter->growing && shown->filter->growing == result.progress) {
+    // The view shown grew from this search: it takes the rest in place.
+    const int32_t linesBefore = shown->displayLineCount;
+    const int64_t oldEnd = shown->textLength;
+    const int64_t first = FinishGrowingView(*shown, std::move(*view));
+    LayOutNewLines(*shown, whole, first, oldEnd);
+    if (grew) ExtendFilteredViewAfterGrowth();
+    RefreshGrownView(linesBefore);
+  } else {
+    const int32_t fileTop = result.fileTop >= 0 ? result.fileTop : FileTopOf(*shown);
+    // The view comes laid out by the worker, or takes the whole document's layout, unless
+    // the window's layout changed meanwhile or the file grew.
+    if (!shown->filter) gWholeLayout = CurrentLayoutStamp();
+    const LayoutParameters* laidOutWith = nullptr;
+    if (!grew && laidOut && SameLayout(gWorkerLayout, CurrentLayoutStamp()))
+      laidOutWith = &gWorkerLayout.parameters;
+    else if (!grew && WholeLayoutServes(*shown) && LayOutFromWhole(*view, whole))
+      laidOutWith = &gWholeLayout.parameters;
+    view->filter->whole = shown->filter ? std::move(shown->filter->whole) : std::move(gDocument);
+    gDocument = std::move(view);
+    if (grew) CatchUpFilteredView(*gDocument);
+    ShowSwappedDocument(laidOutWith, fileTop);
+  }
   if (result.failedLines > 0) ShowFailedLines(result.failedLines);
 }
 
@@ -190,7 +270,7 @@ void RemoveFilter() {
   const int32_t fileTop = FileLineOf(*view, view->TopLine);
   std::unique_ptr<Document> whole = std::move(view->filter->whole);
   gDocument = std::move(whole);
-  ShowSwappedDocument(!SameLayout(gWholeLayout, CurrentLayoutStamp()), fileTop);
+  ShowSwappedDocument(WholeLayoutIfCurrent(), fileTop);
 }
 
 FilterResume FilterBeforeReload() {
@@ -213,7 +293,8 @@ Document* FollowedDocument() {
 
 void ExtendFilteredViewAfterGrowth() {
   Document* view = CurrentDocument();
-  if (!view || !view->filter) return;
+  // A view still growing from its worker takes the file's growth once the worker is done.
+  if (!view || !view->filter || view->filter->growing) return;
   GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
   if (ExtendFilteredView(*view, CurrentLayoutParameters(), measure))
     SetStatusLineText(kStatusTopLinePart, view->TopLine);

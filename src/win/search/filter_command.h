@@ -41,10 +41,20 @@ struct FilterResult {
   // The whole document when its text was copied for the worker; it may have grown since.
   int64_t searchedLength = 0;
   int64_t searchedBytes = 0;
+  // What the worker published while it ran; the view shown may have grown from it.
+  std::shared_ptr<FilterProgress> progress;
 };
 // Shows the view of the lines kept (or the message for a rejected expression), then
-// reports the lines the library gave up on.
+// reports the lines the library gave up on. A view grown from the same worker's progress
+// takes the rest in place.
 void ShowFilterResult(FilterResult&& result);
+// While a large filter runs: the lines its worker has put in place. The first come as a
+// view in place of what is shown (its top as for the result), which the next ones grow.
+void ShowFilterProgress(const std::shared_ptr<FilterProgress>& progress,
+                        const FilterRequest& request, int32_t fileTop);
+// A filter stopped before its end: a view still growing from its progress gives way to
+// the whole document, with the same file line at the top.
+void DropGrowingView(const FilterProgress* progress);
 
 // What a reload needs to filter the new text as the old one was.
 struct FilterResume {

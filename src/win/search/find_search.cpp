@@ -24,6 +24,8 @@ namespace {
 // Long enough for an everyday search to end before the command returns, short enough that
 // the window does not seem to hang when it does not.
 constexpr std::chrono::milliseconds kWaitForShortSearch{40};
+// A large filter whose worker has put lines in place by then shows them at once.
+constexpr std::chrono::milliseconds kWaitForFirstLines{10};
 // How long closing the window waits for a worker to see its cancel.
 constexpr std::chrono::milliseconds kWaitAtExit{500};
 
@@ -36,6 +38,7 @@ struct RunningSearch {
   int64_t searchedLength = 0;  // the searched document as it was when the search started
   int64_t searchedBytes = 0;
   WPARAM serial = 0;
+  std::shared_ptr<FilterProgress> progress;  // a filter's view as its worker grows it
 };
 
 std::optional<RunningSearch> gFind;
@@ -98,7 +101,15 @@ void FinishFilter(RunningSearch running) {
   result.fileTop = running.fileTop;
   result.searchedLength = running.searchedLength;
   result.searchedBytes = running.searchedBytes;
+  result.progress = std::move(running.progress);
   ShowFilterResult(std::move(result));
+}
+
+void ShowProgress(const RunningSearch& running) {
+  const BackgroundSearch::Request& request = running.request;
+  ShowFilterProgress(running.progress,
+                     {request.pattern, request.Caps, request.Regx, request.Invert},
+                     running.fileTop);
 }
 
 void Finish(RunningSearch running) {
@@ -106,10 +117,14 @@ void Finish(RunningSearch running) {
   FinishFind(std::move(running));
 }
 
-void Cancel(std::optional<RunningSearch>& slot) {
+// A view growing from a filter stopped gives way to the whole document, but when the
+// window closes.
+void Cancel(std::optional<RunningSearch>& slot, bool closing = false) {
   if (!slot) return;
   if (slot->search) slot->search->Cancel();
+  const std::shared_ptr<FilterProgress> progress = std::move(slot->progress);
   slot.reset();
+  if (!closing) DropGrowingView(progress.get());
   RefreshCursor();
 }
 
@@ -133,16 +148,34 @@ void Start(RunningSearch running, bool waitForShortSearch) {
   running.serial = ++gLastSerial;
   BackgroundSearch::Request request = running.request;
   request.text = ShareText(*document);
-  if (IsFilter(running)) request.measure = FilterLayoutForWorker(request.layout);
   HWND window = gShell.mainWindow;
   const WPARAM serial = running.serial;
+  running.progress.reset();
+  if (IsFilter(running)) {
+    request.measure = FilterLayoutForWorker(request.layout);
+    // Unless its worker lays the view out, a large filter shows its lines as they come.
+    if (!request.measure) {
+      running.progress = std::make_shared<FilterProgress>(
+          [window, serial] { PostMessageW(window, WM_SEARCH_PROGRESS, serial, 0); });
+      request.progress = running.progress;
+    }
+  }
   running.search = BackgroundSearch::Start(std::move(request), [window, serial] {
     PostMessageW(window, WM_SEARCH_FINISHED, serial, 0);
   });
-  if (waitForShortSearch && running.search->WaitUntilFinished(kWaitForShortSearch))
-    return Finish(std::move(running));
+  const FilterProgress* progress = running.progress.get();
+  bool showLines = false;
+  if (waitForShortSearch) {
+    if (running.search->WaitUntilFinished(progress ? kWaitForFirstLines : kWaitForShortSearch))
+      return Finish(std::move(running));
+    showLines = progress && progress->HasNews();
+    if (progress && !showLines &&
+        running.search->WaitUntilFinished(kWaitForShortSearch - kWaitForFirstLines))
+      return Finish(std::move(running));
+  }
   slot = std::move(running);
   RefreshCursor();
+  if (showLines || (waitForShortSearch && progress && progress->HasNews())) ShowProgress(*slot);
 }
 
 void StartAgainOrEnd(std::optional<RunningSearch>& slot) {
@@ -157,9 +190,9 @@ void StartAgainOrEnd(std::optional<RunningSearch>& slot) {
 }
 
 void StopForExit(std::optional<RunningSearch>& slot) {
-  if (!slot || !slot->search) return Cancel(slot);
+  if (!slot || !slot->search) return Cancel(slot, true);
   std::shared_ptr<BackgroundSearch> search = slot->search;
-  Cancel(slot);
+  Cancel(slot, true);
   search->WaitUntilFinished(kWaitAtExit);
 }
 
@@ -205,6 +238,16 @@ void CancelFilterSearch() {
 void OnDocumentReplacedForSearch() {
   StartAgainOrEnd(gFind);
   StartAgainOrEnd(gFilter);
+}
+
+void OnShownTextSwappedForFind() {
+  StartAgainOrEnd(gFind);
+}
+
+void OnSearchProgress(HWND mainWindow, WPARAM serial) {
+  if (!gFilter || gFilter->serial != serial || !gFilter->progress) return;
+  if (DeferWhileModal(mainWindow, WM_SEARCH_PROGRESS, serial, 0)) return;
+  ShowProgress(*gFilter);
 }
 
 void OnSearchFinished(HWND mainWindow, WPARAM serial) {

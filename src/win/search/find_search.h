@@ -16,6 +16,8 @@ namespace vemora {
 
 // Posted to the main window by the worker when it has ended; wParam tells which search.
 inline constexpr UINT WM_SEARCH_FINISHED = WM_USER + 5;
+// Posted by a filter's worker when it has put more lines of a large view in place.
+inline constexpr UINT WM_SEARCH_PROGRESS = WM_USER + 7;
 
 // Starts searching the current document (cancelling a find still running). A search that
 // ends within a moment is applied at once when `waitForShortSearch`, so a short search
@@ -33,14 +35,19 @@ void CancelFindSearch();
 void StartFilterSearch(const FilterRequest& request, int32_t fileTop,
                        bool waitForShortSearch = true);
 bool FilterSearchRunning();
-// Stops the running filter; what is shown stays.
+// Stops the running filter; what is shown stays, but for a view still growing from it,
+// which gives way to the whole document.
 void CancelFilterSearch();
 
-// Every load, and every swap of the filtered view: a search of the same file starts again
-// over the new text; any other ends.
+// Every load: a search of the same file starts again over the new text; any other ends.
 void OnDocumentReplacedForSearch();
+// Every swap of the filtered view: the same for a find, which reads the text shown (a
+// filter reads the whole document, which stays).
+void OnShownTextSwappedForFind();
 // WM_SEARCH_FINISHED.
 void OnSearchFinished(HWND mainWindow, WPARAM serial);
+// WM_SEARCH_PROGRESS.
+void OnSearchProgress(HWND mainWindow, WPARAM serial);
 // In the message loop before the accelerators: Esc stops the running searches (and does
 // nothing else). True when the message was used.
 bool CancelSearchOnEscape(const MSG& message);

@@ -97,11 +97,11 @@ void LayOutCurrentDocument() {
   NoteLayoutChanged();
 }
 
-void PlaceView() {
+void PlaceView(const LayoutParameters* laidOutWith) {
   MoveViewBesideGutter();
   Document* document = CurrentDocument();
   if (!document || CurrentFileType().FoldRight != 1) return;
-  LayOutCurrentDocument();
+  if (!laidOutWith || !(*laidOutWith == CurrentLayoutParameters())) LayOutCurrentDocument();
   WidenGutterForLineCount();
   InvalidateRect(gShell.viewWindow, nullptr, TRUE);
   InvalidateRect(gShell.gutterWindow, nullptr, TRUE);

@@ -12,8 +12,8 @@ int32_t ToolbarHeight();
 // The gutter's width and height for the current client area; its position stays.
 void SizeGutter();
 // Moves the view beside the gutter; when wrapping at the view's edge, lays the text out
-// again for the new width.
-void PlaceView();
+// again for the new width, unless it was laid out `laidOutWith` what it would be given now.
+void PlaceView(const LayoutParameters* laidOutWith = nullptr);
 // The whole relayout after the main window was resized.
 void RelayoutMainWindow();
 // Lays the current document out with the view's font and width.

@@ -100,6 +100,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SEARCH_FINISHED:
       OnSearchFinished(window, wParam);
       return 0;
+    case WM_SEARCH_PROGRESS:
+      OnSearchProgress(window, wParam);
+      return 0;
     case WM_LOAD_STEP:
       OnLoadSteps();
       return 0;

@@ -23,7 +23,10 @@ int32_t ShownLineNumber(const Document& document, int32_t line, int32_t lineType
 }
 
 int32_t LargestShownLineNumber(const Document& document) {
-  if (document.filter) return LastShownFileLineNumber(document);
+  if (document.filter) {
+    const Document* whole = document.filter->whole.get();
+    return std::max(LastShownFileLineNumber(document), whole ? LargestShownLineNumber(*whole) : 0);
+  }
   // While a load runs, the gutter is sized for the lines the whole file is likely to have,
   // so that a digit gained late does not move the view (and lay the text out again).
   return std::max(document.displayLineCount, EstimatedLineCount());

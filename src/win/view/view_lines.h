@@ -20,7 +20,8 @@ bool DisplayLineSpan(const Document& document, int32_t line, LineSpan& span);
 // logical line number + 1; 0 when the line does not exist.
 // A filtered view shows the file's logical line number + 1 under either rule.
 int32_t ShownLineNumber(const Document& document, int32_t line, int32_t lineType);
-// The largest number ShownLineNumber gives for the document, for the gutter's width.
+// The largest number ShownLineNumber gives for the document, for the gutter's width. A
+// filtered view keeps the whole document's gutter, so that filtering moves no text.
 int32_t LargestShownLineNumber(const Document& document);
 
 }  // namespace vemora
