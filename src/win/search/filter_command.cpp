@@ -23,6 +23,7 @@
 #include "win/search/find_command.h"
 #include "win/search/find_search.h"
 #include "win/shell/app_state.h"
+#include "win/shell/document_actions.h"
 #include "win/shell/main_layout.h"
 #include "win/shell/status_bar.h"
 #include "win/view/gutter.h"
@@ -156,18 +157,8 @@ void LayOutNewLines(Document& view, const Document& whole, int64_t firstLine, in
 // After the view shown grew from display line `linesBefore` on.
 void RefreshGrownView(int32_t linesBefore) {
   const Document& view = *CurrentDocument();
-  const int32_t gutterWidth = gView.GutterWidth;
-  ComputeGutterWidth();
-  if (gView.GutterWidth != gutterWidth && gShell.LineNumbersShown) {
-    SizeGutter();
-    PlaceView();
-  }
-  UpdateScrollBars();
+  RefreshAfterGrowth(view, linesBefore);
   SetStatusLineText(kStatusTopLinePart, view.TopLine);
-  if (linesBefore <= view.TopLine + gView.VisibleRows) {
-    InvalidateRect(gShell.gutterWindow, nullptr, TRUE);
-    InvalidateRect(gShell.viewWindow, nullptr, TRUE);
-  }
 }
 
 }  // namespace

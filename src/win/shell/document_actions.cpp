@@ -176,7 +176,7 @@ void ShowOutOfMemory() {
               MB_OK | MB_ICONERROR);
 }
 
-void RefreshAfterStep(const Document& document, int32_t linesBefore, int32_t percent) {
+void RefreshAfterGrowth(const Document& document, int32_t linesBefore) {
   // Measuring the digits costs more than the rest of a step: only when a digit is added.
   // The gutter's width moves the view only while it shows line numbers (wrapping at the
   // view's edge, that lays the text out again).
@@ -191,9 +191,13 @@ void RefreshAfterStep(const Document& document, int32_t linesBefore, int32_t per
     }
   }
   UpdateScrollBars();
+  if (linesBefore <= document.TopLine + gView.VisibleRows) RepaintViewAndGutter();
+}
+
+void RefreshAfterStep(const Document& document, int32_t linesBefore, int32_t percent) {
+  RefreshAfterGrowth(document, linesBefore);
   SetStatusPart(kStatusLineEndPart, LineEndName(document.lineEndKind));
   ShowLoadProgress(percent);
-  if (linesBefore <= document.TopLine + gView.VisibleRows) RepaintViewAndGutter();
 }
 
 void ShowFileStatus(const Document& document) {

@@ -14,8 +14,11 @@ namespace vemora {
 // Brings the whole window in line with the current document (which may be none).
 // startLine -1 shows the end; keepFileType 1 keeps the file type (a reload).
 void RefreshAfterLoad(int32_t startLine, int32_t keepFileType);
-// After steps of a load were joined to the document: the scroll bar, the gutter, the
-// line-end kind and the progress; the view repaints only when the new lines reach it.
+// After the document shown grew from display line `linesBefore` on: the gutter, the scroll
+// bar, and the view only when the new lines reach it.
+void RefreshAfterGrowth(const Document& document, int32_t linesBefore);
+// After steps of a load were joined to the document: the same, the line-end kind and the
+// progress.
 void RefreshAfterStep(const Document& document, int32_t linesBefore, int32_t percent);
 // A load or a search ran out of memory: the document shown stays, and the user learns why
 // (the message box pumps messages).
