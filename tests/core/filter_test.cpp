@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -375,11 +376,59 @@ TEST(Filter, TheViewTakesItsLayoutFromTheWholeDocuments) {
   }
 }
 
-// A view shown while the worker goes on, as the window shows it: each chunk the worker
-// puts in place is taken (the worker waits until it is) and laid out from the whole
-// document's layout, then the worker's result finishes it. At every step the view is laid
-// out as its text alone, and at the end it is the view made at once. One text puts a lone
-// CR line before an empty LF line at the chunks' cuts, which must stay two lines.
+// Runs the filter on a worker and grows `shown` (a new view of `whole`) as the window does:
+// each chunk the worker puts in place is taken (the worker waits until it is) and laid out
+// from the whole document's layout, then `afterTake` runs; at the end the worker's result
+// finishes the view. Answers how many takes brought lines.
+int32_t GrowView(const Document& whole, const FilterRequest& request, int32_t pieces,
+                 Document& shown, const std::function<void()>& afterTake) {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool told = false, done = false;
+  auto progress = std::make_shared<FilterProgress>(
+      [&] {
+        std::unique_lock lock(mutex);
+        told = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return !told; });
+      },
+      std::chrono::milliseconds(0));
+  KeptLines kept;
+  std::thread worker([&] {
+    HitCollection outcome;
+    kept = SearchKeptText(whole.text, whole.textLength, request, outcome, nullptr, pieces, nullptr,
+                          progress.get());
+    std::lock_guard lock(mutex);
+    done = true;
+    changed.notify_all();
+  });
+  shown.filter->growing = progress;
+  int32_t takes = 0;
+  for (;;) {
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [&] { return told || done; });
+    if (!told) break;
+    const int64_t first = progress->TakeInto(shown, whole);
+    if (first >= 0) {
+      ++takes;
+      EXPECT_TRUE(ExtendLayoutFromWhole(shown, whole, first));
+      afterTake();
+    }
+    told = false;
+    changed.notify_all();
+  }
+  worker.join();
+  EXPECT_LT(progress->TakeInto(shown, whole), 0) << "nothing after the result";
+  std::unique_ptr<Document> finished = BuildFilteredView(whole, request, std::move(kept));
+  const int64_t first = FinishGrowingView(shown, std::move(*finished));
+  EXPECT_FALSE(shown.filter->growing);
+  EXPECT_TRUE(ExtendLayoutFromWhole(shown, whole, first));
+  return takes;
+}
+
+// A view grown while the worker goes on is, at every step, laid out as its text alone and
+// the start of the view made at once, and at the end that view. One text puts a lone CR
+// line before an empty LF line at the chunks' cuts, which must stay two lines.
 TEST(Filter, AViewGrownWhileTheWorkerGoesOnEndsAsTheWholeSearchsView) {
   std::u16string crThenLf;
   for (int i = 0; i < 40; ++i) crThenLf += u"A\rhit\n\n";
@@ -405,54 +454,41 @@ TEST(Filter, AViewGrownWhileTheWorkerGoesOnEndsAsTheWholeSearchsView) {
     for (int32_t pieces : {3, 7}) {
       const std::string label =
           "case #" + std::to_string(&test - cases) + " in " + std::to_string(pieces);
-      std::mutex mutex;
-      std::condition_variable changed;
-      bool told = false, done = false;
-      auto progress = std::make_shared<FilterProgress>(
-          [&] {
-            std::unique_lock lock(mutex);
-            told = true;
-            changed.notify_all();
-            changed.wait(lock, [&] { return !told; });
-          },
-          std::chrono::milliseconds(0));
-      KeptLines kept;
-      std::thread worker([&] {
-        HitCollection outcome;
-        kept = SearchKeptText(whole.text, whole.textLength, request, outcome, nullptr, pieces,
-                              nullptr, progress.get());
-        std::lock_guard lock(mutex);
-        done = true;
-        changed.notify_all();
-      });
       std::unique_ptr<Document> shown = NewFilteredView(whole, request);
-      shown->filter->growing = progress;
-      int32_t takes = 0;
-      for (;;) {
-        std::unique_lock lock(mutex);
-        changed.wait(lock, [&] { return told || done; });
-        if (!told) break;
-        const int64_t first = progress->TakeInto(*shown, whole);
-        if (first >= 0) {
-          ++takes;
-          EXPECT_TRUE(ExtendLayoutFromWhole(*shown, whole, first)) << label;
-          EXPECT_EQ(shown->Text(), expected->Text().substr(0, shown->textLength)) << label;
-          ExpectLaidOutAsAlone(*shown, parameters, label + " take " + std::to_string(takes));
-        }
-        told = false;
-        changed.notify_all();
-      }
-      worker.join();
+      const int32_t takes = GrowView(whole, request, pieces, *shown, [&] {
+        EXPECT_EQ(shown->Text(), expected->Text().substr(0, shown->textLength)) << label;
+        ExpectLaidOutAsAlone(*shown, parameters, label + " while it grows");
+      });
       EXPECT_GT(takes, 0) << label;
-      EXPECT_LT(progress->TakeInto(*shown, whole), 0) << label << ": nothing after the result";
-      std::unique_ptr<Document> finished = BuildFilteredView(whole, request, std::move(kept));
-      const int64_t first = FinishGrowingView(*shown, std::move(*finished));
-      EXPECT_FALSE(shown->filter->growing) << label;
-      ASSERT_TRUE(ExtendLayoutFromWhole(*shown, whole, first)) << label;
       ExpectSameFilter(*shown, *expected, label);
       ExpectLaidOutAsAlone(*shown, parameters, label + " at the end");
     }
   }
+}
+
+// A find made in the view while it grows keeps its hits: the lines the view gains later
+// bring none of the filter's.
+TEST(Filter, AFindInAGrowingViewKeepsItsHits) {
+  std::u16string text;
+  for (uint32_t seed = 10; seed < 14; ++seed) text += GeneratedText(seed, true);
+  Document whole = MakeDocument(text);
+  ColumnRuleMeasure measure;
+  LayoutDocument(whole, kWorkerLayouts[0], measure);
+  const FilterRequest request{u"東京", 1, 0, 0};
+  std::unique_ptr<Document> shown = NewFilteredView(whole, request);
+  bool found = false;
+  GrowView(whole, request, 5, *shown, [&] {
+    if (found) return;
+    found = true;
+    shown->hits.Clear();
+    shown->hits.Append(SearchHit{0, 1});
+  });
+  ASSERT_TRUE(found);
+  ASSERT_EQ(shown->hits.Size(), 1);
+  EXPECT_EQ(shown->hits[0].start, 0);
+  std::u16string errorText;
+  std::unique_ptr<Document> expected = BuildFilteredView(whole, request, errorText);
+  EXPECT_EQ(shown->Text(), expected->Text());
 }
 
 TEST(Filter, ARejectedExpressionOrACancelGathersNothing) {
