@@ -201,11 +201,14 @@ void DropGrowingView(const FilterProgress* progress) {
 void ShowFilterResult(FilterResult&& result) {
   Document* shown = CurrentDocument();
   if (!shown) return;
-  if (!result.errorText.empty()) return ShowRegexError(result.errorText);
+  if (!result.errorText.empty()) {
+    DropGrowingView(result.progress.get());
+    return ShowRegexError(result.errorText);
+  }
   Document& whole = FileDocumentOf(*shown);
   // A search starts again whenever the whole document is replaced, so this is the text it
   // read, at most grown by following.
-  if (whole.textLength < result.searchedLength) return;
+  if (whole.textLength < result.searchedLength) return DropGrowingView(result.progress.get());
   const bool grew =
       whole.textLength != result.searchedLength || whole.sourceBytes != result.searchedBytes;
   const bool laidOut = result.kept.laidOut;

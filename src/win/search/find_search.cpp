@@ -90,8 +90,12 @@ void FinishFind(RunningSearch running) {
 
 void FinishFilter(RunningSearch running) {
   HitCollection outcome = running.search->TakeResult();
-  if (outcome.cancelled) return;
-  if (running.search->OutOfMemory()) return ShowOutOfMemory();
+  // A view that grew from a filter that found no end is not left as the filter's.
+  if (outcome.cancelled) return DropGrowingView(running.progress.get());
+  if (running.search->OutOfMemory()) {
+    DropGrowingView(running.progress.get());
+    return ShowOutOfMemory();
+  }
   const BackgroundSearch::Request& request = running.request;
   FilterResult result;
   result.request = {request.pattern, request.Caps, request.Regx, request.Invert};
