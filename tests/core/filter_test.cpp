@@ -385,12 +385,17 @@ int32_t GrowView(const Document& whole, const FilterRequest& request, int32_t pi
   std::mutex mutex;
   std::condition_variable changed;
   bool told = false, done = false;
+  // The waits look again now and then, so that no lost wake-up can hang the suite.
+  auto waitUntil = [&changed](std::unique_lock<std::mutex>& lock, const auto& ready) {
+    while (!changed.wait_for(lock, std::chrono::milliseconds(10), ready)) {
+    }
+  };
   auto progress = std::make_shared<FilterProgress>(
       [&] {
         std::unique_lock lock(mutex);
         told = true;
         changed.notify_all();
-        changed.wait(lock, [&] { return !told; });
+        waitUntil(lock, [&] { return !told; });
       },
       std::chrono::milliseconds(0));
   KeptLines kept;
@@ -406,7 +411,7 @@ int32_t GrowView(const Document& whole, const FilterRequest& request, int32_t pi
   int32_t takes = 0;
   for (;;) {
     std::unique_lock lock(mutex);
-    changed.wait(lock, [&] { return told || done; });
+    waitUntil(lock, [&] { return told || done; });
     if (!told) break;
     const int64_t first = progress->TakeInto(shown, whole);
     if (first >= 0) {
