@@ -366,23 +366,17 @@ int64_t FirstHitFrom(const BlockList<SearchHit, 49>& hits, int64_t position) {
 // A view whose text is less than this share of the searched text is "of a few lines".
 constexpr int64_t kSmallViewShare = 16;
 
-// The view's text as the worker makes it, in room for every unit of the searched text: a
-// kept line never lands after where it stood there.
-std::unique_ptr<char16_t[]> ViewRoom(int64_t length) {
-  return std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(length) + 1);
-}
-
 // Puts the pieces' lines, the first piece's already in place, one after another at the
 // start of the view's text, in their order, with their line numbers and hits following;
-// then makes the view.
+// then makes the view. The view's text is made in room for every unit of the searched
+// text (Room): a kept line never lands after where it stood there.
 class PieceCloser {
  public:
   // With a `progress`, each piece in place but the last is published to it.
-  PieceCloser(const char16_t* units, std::unique_ptr<char16_t[]> out, int64_t length,
-              const FilterRequest& request, const FilterLayout* layout,
-              FilterProgress* progress = nullptr)
+  PieceCloser(const char16_t* units, int64_t length, const FilterRequest& request,
+              const FilterLayout* layout, FilterProgress* progress = nullptr)
       : units_(units),
-        out_(std::move(out)),
+        out_(std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(length) + 1)),
         view_(std::make_unique<Document>()),
         layout_(layout),
         progress_(layout ? nullptr : progress),
@@ -391,6 +385,9 @@ class PieceCloser {
     view_->filter->request = request;
     kept_.resumeStart = length;
   }
+
+  // Where the first piece puts its lines as it walks them.
+  char16_t* Room() const { return out_.get(); }
 
   // Every piece before this one has been added, and none after it has been moved.
   void Add(KeptPiece& part) {
@@ -404,12 +401,12 @@ class PieceCloser {
     progress_->TellIfDue();
   }
 
-  KeptLines Finish(int64_t length) {
+  KeptLines Finish() {
     if (progress_) {
       const std::unique_lock<std::mutex> hold = progress_->Hold();
       progress_->Withdraw();
     }
-    return FinishWithdrawn(length);
+    return FinishWithdrawn();
   }
 
  private:
@@ -456,8 +453,9 @@ class PieceCloser {
     part = KeptPiece();  // its lists are not needed any more
   }
 
-  KeptLines FinishWithdrawn(int64_t length) {
+  KeptLines FinishWithdrawn() {
     Document& view = *view_;
+    const int64_t length = length_;
     if (layout_ && !tooManyLines_) {
       // The end mark alone, for a view without lines.
       if (view.lineTable.Empty()) AppendDisplayLines(view, {}, {}, 0, 0);
@@ -566,7 +564,7 @@ KeptLines GatherKeptText(const char16_t* units, int64_t length, const FilterRequ
                          const FilterLayout* layout) {
   const BlockList<SearchHit, 49> hits = std::move(hitsFound);
   const bool invert = request.Invert == 1;
-  std::unique_ptr<char16_t[]> out = ViewRoom(length);
+  PieceCloser closer(units, length, request, layout);
   // The searched text is the document's own and is only read: the lines kept are copied
   // to the view's text as soon as the walk has passed them, while they are still in the
   // cache. A large text is walked in pieces on every core; the first piece copies its
@@ -586,15 +584,14 @@ KeptLines GatherKeptText(const char16_t* units, int64_t length, const FilterRequ
   }
   std::optional<LockedMeasure> measure;
   if (layout) measure.emplace(*layout->measure);
-  RunSeparatePieces(static_cast<int32_t>(parts.size()), [&, view = out.get()](int32_t i) {
+  RunSeparatePieces(static_cast<int32_t>(parts.size()), [&, view = closer.Room()](int32_t i) {
     std::optional<PieceLayout> lines;
     if (layout) lines.emplace(layout->parameters, *measure);
     GatherWalkedPiece(units, view, invert, hits, nullptr, parts[static_cast<size_t>(i)],
                       lines ? &*lines : nullptr);
   });
-  PieceCloser closer(units, std::move(out), length, request, layout);
   for (KeptPiece& part : parts) closer.Add(part);
-  return closer.Finish(length);
+  return closer.Finish();
 }
 
 KeptLines SearchKeptText(const char16_t* units, int64_t length, const FilterRequest& request,
@@ -631,9 +628,8 @@ KeptLines SearchKeptText(const char16_t* units, int64_t length, const FilterRequ
   std::atomic<int32_t> placed{0};  // the chunks before this one are in place
   std::atomic<bool> stopped{false};
   std::mutex placing;
-  std::unique_ptr<char16_t[]> out = ViewRoom(length);
-  char16_t* const view = out.get();
-  PieceCloser closer(units, std::move(out), length, request, layout, progress);
+  PieceCloser closer(units, length, request, layout, progress);
+  char16_t* const view = closer.Room();
   std::optional<LockedMeasure> measure;
   if (layout) measure.emplace(*layout->measure);
   const bool invert = request.Invert == 1;
@@ -687,7 +683,7 @@ KeptLines SearchKeptText(const char16_t* units, int64_t length, const FilterRequ
   });
   placeWalked();  // every chunk is walked, and no other thread places any
   if (outcome.cancelled || !outcome.errorText.empty()) return KeptLines();
-  return closer.Finish(length);
+  return closer.Finish();
 }
 
 std::unique_ptr<Document> BuildFilteredView(const Document& whole, const FilterRequest& request,

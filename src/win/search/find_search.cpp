@@ -168,18 +168,16 @@ void Start(RunningSearch running, bool waitForShortSearch) {
     PostMessageW(window, WM_SEARCH_FINISHED, serial, 0);
   });
   const FilterProgress* progress = running.progress.get();
-  bool showLines = false;
   if (waitForShortSearch) {
-    if (running.search->WaitUntilFinished(progress ? kWaitForFirstLines : kWaitForShortSearch))
-      return Finish(std::move(running));
-    showLines = progress && progress->HasNews();
-    if (progress && !showLines &&
-        running.search->WaitUntilFinished(kWaitForShortSearch - kWaitForFirstLines))
-      return Finish(std::move(running));
+    bool finished =
+        running.search->WaitUntilFinished(progress ? kWaitForFirstLines : kWaitForShortSearch);
+    if (!finished && progress && !progress->HasNews())
+      finished = running.search->WaitUntilFinished(kWaitForShortSearch - kWaitForFirstLines);
+    if (finished) return Finish(std::move(running));
   }
   slot = std::move(running);
   RefreshCursor();
-  if (showLines || (waitForShortSearch && progress && progress->HasNews())) ShowProgress(*slot);
+  if (waitForShortSearch && progress && progress->HasNews()) ShowProgress(*slot);
 }
 
 void StartAgainOrEnd(std::optional<RunningSearch>& slot) {
