@@ -166,6 +166,15 @@ void AppendKeptRuns(Document& view, const Document& whole) {
   }
 }
 
+// Drops what the view holds from text position `cut` on.
+void CutView(Document& view, int64_t cut) {
+  view.textLength = cut;
+  CutSpansAt(view.hits, cut);
+  CutSpansAt(view.overstrikeRuns, cut);
+}
+
+}  // namespace
+
 void TakeFileFacts(Document& view, const Document& whole, bool ownHits) {
   view.lineEndKind = whole.lineEndKind;
   view.sourceBytes = whole.sourceBytes;
@@ -176,15 +185,6 @@ void TakeFileFacts(Document& view, const Document& whole, bool ownHits) {
   }
   if (ownHits) view.filter->hitCount = view.hits.Size();
 }
-
-// Drops what the view holds from text position `cut` on.
-void CutView(Document& view, int64_t cut) {
-  view.textLength = cut;
-  CutSpansAt(view.hits, cut);
-  CutSpansAt(view.overstrikeRuns, cut);
-}
-
-}  // namespace
 
 bool CollectKeptLines(std::u16string_view text, int64_t from, int32_t firstNumber,
                       const FilterRequest& request, KeptLines& kept, std::u16string& errorText) {
@@ -401,11 +401,12 @@ class PieceCloser {
     progress_->TellIfDue();
   }
 
+  // The progress lets go of the view before it is finished, and whatever else ends the
+  // search (a cancel, an error, the memory running out), before the view goes: the window
+  // may take from the progress until then.
+  ~PieceCloser() { WithdrawFromProgress(); }
   KeptLines Finish() {
-    if (progress_) {
-      const std::unique_lock<std::mutex> hold = progress_->Hold();
-      progress_->Withdraw();
-    }
+    WithdrawFromProgress();
     return FinishWithdrawn();
   }
 
@@ -451,6 +452,12 @@ class PieceCloser {
     kept_.resumeNumber = part.kept.resumeNumber + numberBase_;
     numberBase_ += part.lineCount;
     part = KeptPiece();  // its lists are not needed any more
+  }
+
+  void WithdrawFromProgress() {
+    if (!progress_) return;
+    const std::unique_lock<std::mutex> hold = progress_->Hold();
+    progress_->Withdraw();
   }
 
   KeptLines FinishWithdrawn() {
@@ -931,95 +938,6 @@ bool ExtendFilteredView(Document& view, const LayoutParameters& parameters, Text
   if (cut < 0) return false;
   ExtendLayout(view, cut, parameters, measure);
   return true;
-}
-
-void FilterProgress::Publish(const Document& view, const std::shared_ptr<char16_t[]>& text,
-                             int64_t length, int64_t scannedEnd, int32_t scannedLines) {
-  view_ = &view;
-  text_ = text;
-  length_ = length;
-  lines_ = view.filter->fileLines.Size();
-  hits_ = view.hits.Size();
-  lastLineStart_ = view.filter->lastLineStart;
-  scannedEnd_ = scannedEnd;
-  scannedLines_ = scannedLines;
-}
-
-void FilterProgress::Withdraw() {
-  view_ = nullptr;
-  text_.reset();
-}
-
-void FilterProgress::TellIfDue() {
-  {
-    std::lock_guard lock(mutex_);
-    const auto now = std::chrono::steady_clock::now();
-    const bool first = lastTold_ == std::chrono::steady_clock::time_point{};
-    if (!tell_ || waitingForTake_ || lines_ == takenLines_ ||
-        (!first && now - lastTold_ < interval_))
-      return;
-    waitingForTake_ = true;
-    lastTold_ = now;
-  }
-  tell_();
-}
-
-bool FilterProgress::HasNews() const {
-  std::lock_guard lock(mutex_);
-  return view_ && lines_ > takenLines_;
-}
-
-int64_t FilterProgress::TakeInto(Document& shown, const Document& whole) {
-  std::lock_guard lock(mutex_);
-  waitingForTake_ = false;
-  if (!view_ || !shown.filter || lines_ == takenLines_) return -1;
-  FilterSource& source = *shown.filter;
-  const int64_t first = source.fileLines.Size();
-  const auto& lines = view_->filter->fileLines;
-  for (int64_t k = takenLines_; k < lines_; ++k) source.fileLines.Append(lines[k]);
-  const bool ownHits = shown.hits.Size() == source.hitCount;
-  for (int64_t h = takenHits_; ownHits && h < hits_; ++h) shown.hits.Append(view_->hits[h]);
-  takenLines_ = lines_;
-  takenHits_ = hits_;
-  source.lastLineStart = lastLineStart_;
-  source.scannedEnd = scannedEnd_;
-  source.scannedLines = scannedLines_;
-  // The worker writes behind these units while it goes on: nothing here may write at all.
-  shown.textBuffer = text_;
-  shown.text = text_.get();
-  shown.textLength = length_;
-  shown.textCapacity = length_;
-  shown.textSharedEnd = std::numeric_limits<int64_t>::max();
-  TakeFileFacts(shown, whole, ownHits);
-  return first;
-}
-
-int64_t FinishGrowingView(Document& shown, Document&& finished) {
-  FilterSource& source = *shown.filter;
-  FilterSource& done = *finished.filter;
-  const int64_t first = source.fileLines.Size();
-  const bool ownHits = shown.hits.Size() == source.hitCount;
-  // A find may still read the units shown so far, when the text stays where it was.
-  const bool sameText = finished.text == shown.text;
-  shown.textSharedEnd = sameText ? shown.textLength : 0;
-  shown.textBuffer = std::move(finished.textBuffer);
-  shown.text = finished.text;
-  shown.textLength = finished.textLength;
-  shown.textCapacity = finished.textCapacity;
-  source.fileLines = std::move(done.fileLines);
-  source.scannedEnd = done.scannedEnd;
-  source.scannedLines = done.scannedLines;
-  source.lastLineStart = done.lastLineStart;
-  if (ownHits) {
-    shown.hits = std::move(finished.hits);
-    shown.hitPatternLength = finished.hitPatternLength;
-    source.hitCount = done.hitCount;
-  }
-  shown.overstrikeRuns = std::move(finished.overstrikeRuns);
-  shown.lineEndKind = finished.lineEndKind;
-  shown.sourceBytes = finished.sourceBytes;
-  source.growing.reset();
-  return first;
 }
 
 int32_t FileLineOf(const Document& document, int32_t line) {

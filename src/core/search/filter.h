@@ -198,6 +198,10 @@ bool LayOutFromWhole(Document& view, const Document& whole, int32_t pieces = 0);
 bool ExtendLayoutFromWhole(Document& view, const Document& whole, int64_t firstLine,
                            int32_t pieces = 0);
 
+// The view takes from the whole document what it tells of the file (its line ends and
+// size) and, when its hits are the filter's own, how many there are and how long.
+void TakeFileFacts(Document& view, const Document& whole, bool ownHits);
+
 // Gives the view `shown`, grown from a progress, what the worker's finished view of the
 // same filter holds beyond it: its text (the same units first), lines, hits unless a find
 // replaced them, overstrike runs and where its scan ended. Answers the first logical line
