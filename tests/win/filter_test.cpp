@@ -257,6 +257,117 @@ TEST_F(FilterTest, ALargeViewShowsItsFirstLinesWhileItsWorkerGoesOn) {
   EXPECT_TRUE(host_.Title().ends_with(L"app.log - Vemora")) << host_.Title();
 }
 
+// A large file's view grows from first lines that end before the reader's place: it moves
+// to the first kept line at or after the file line that was at the top as soon as that
+// line has come (while the worker goes on, or at its end), unless the reader moved it
+// first, and the way back returns there. Esc while a view grows gives back what was shown
+// before, the whole document or a filtered view, at its own top line.
+TEST_F(FilterTest, ALargeViewOpensAtTheReadersPlaceAndEscGivesBackTheViewBefore) {
+  // Three chunks at least: the first ends before the place, the last holds a slow line.
+  std::string text;
+  for (int n = 1; n <= 240000; ++n)
+    text += "line " + std::to_string(n) + (n % 3 == 0 ? " xbc" : "") + "\r\n";
+  text += std::string(30000, 'a') + "bc";
+  Open(text);
+  const std::wstring slow = L"a*[b-z][b-z]c";
+  auto fileTop = [] { return FileLineOf(*CurrentDocument(), CurrentDocument()->TopLine); };
+  auto jump = [&](int32_t fileLine) {
+    SendMessageW(gShell.viewWindow, WM_VIEW_JUMP, 0, fileLine);
+    host_.Pump();
+  };
+  auto filterGrows = [&](const std::wstring& pattern, bool regex) {
+    return Filter(host_, pattern, regex, false) &&
+           PumpUntil(
+               host_,
+               [] { return CurrentDocument()->filter && CurrentDocument()->filter->growing; },
+               10000);
+  };
+  auto escape = [&] {
+    EXPECT_TRUE(PressEscapeToSearch());
+    host_.Pump();
+  };
+
+  jump(108000);  // "line 108001"; the first kept line from there is "line 108003"
+  ASSERT_EQ(fileTop(), 108000);
+  ASSERT_TRUE(filterGrows(slow, true));
+  EXPECT_TRUE(PumpUntil(
+      host_, [&] { return fileTop() == 108002; }, 20000))
+      << fileTop();
+  EXPECT_TRUE(FilterSearchRunning()) << "the place came before the worker's end";
+  ASSERT_TRUE(PumpUntil(
+      host_, [] { return !FilterSearchRunning(); }, 60000));
+  EXPECT_EQ(fileTop(), 108002);
+  EXPECT_EQ(host_.StatusText(2), L"先頭:108003行目");
+  host_.Command(CmdUnfilter);
+  EXPECT_EQ(fileTop(), 108002) << "the way back keeps the place";
+
+  // A place that comes only with the worker's end: the view goes there then, unless the
+  // reader has moved it meanwhile.
+  for (const bool readerMoves : {false, true}) {
+    jump(230000);  // "line 230001", which is kept, in the last chunk
+    ASSERT_TRUE(filterGrows(slow, true));
+    int32_t movedTo = -1;
+    if (readerMoves) {
+      host_.Command(CmdLineUp);
+      movedTo = fileTop();
+    }
+    ASSERT_TRUE(PumpUntil(
+        host_, [] { return !FilterSearchRunning(); }, 60000));
+    EXPECT_EQ(fileTop(), readerMoves ? movedTo : 230000) << readerMoves;
+    host_.Command(CmdUnfilter);
+  }
+
+  jump(108000);
+  ASSERT_TRUE(filterGrows(slow, true));
+  escape();
+  EXPECT_FALSE(CurrentDocument()->filter);
+  EXPECT_EQ(fileTop(), 108000) << "the whole document at its own top line";
+
+  ASSERT_TRUE(Filter(host_, L"7 xbc", false, false));
+  ASSERT_TRUE(PumpUntil(
+      host_, [] { return !FilterSearchRunning(); }, 60000));
+  jump(150000);
+  const std::wstring before = ShownText();
+  const int32_t top = CurrentDocument()->TopLine;
+  ASSERT_TRUE(filterGrows(slow, true));
+  escape();
+  ASSERT_TRUE(CurrentDocument()->filter);
+  EXPECT_EQ(CurrentDocument()->filter->request.text, u"7 xbc");
+  EXPECT_EQ(ShownText(), before);
+  EXPECT_EQ(CurrentDocument()->TopLine, top) << "the filtered view at its own top line";
+  host_.Command(CmdUnfilter);
+  EXPECT_EQ(fileTop(), 150026) << "line 150027, the first kept from line 150001";
+}
+
+// Esc, a new filter and a reload each stop the running filter's worker, which then tells
+// the window of its end at once instead of searching on for minutes.
+TEST_F(FilterTest, EscANewFilterAndAReloadStopTheRunningWorker) {
+  Open(WithLongLine(Log(1, 20)));
+  const FilterRequest endless{u"a*[^a][^a]", 0, 1, 0};
+  // A worker's end comes to the window as a message, a stopped one's as well.
+  auto aWorkerEnds = [&] {
+    const ULONGLONG end = GetTickCount64() + 10000;
+    MSG message;
+    while (!PeekMessageW(&message, gShell.mainWindow, WM_SEARCH_FINISHED, WM_SEARCH_FINISHED,
+                         PM_NOREMOVE)) {
+      if (GetTickCount64() > end) return false;
+      Sleep(5);
+    }
+    host_.Pump();
+    return true;
+  };
+  StartFilterSearch(endless, -1);
+  ASSERT_TRUE(FilterSearchRunning());
+  EXPECT_TRUE(PressEscapeToSearch());
+  EXPECT_TRUE(aWorkerEnds()) << "Esc";
+  StartFilterSearch(endless, -1);
+  StartFilterSearch(endless, -1);
+  EXPECT_TRUE(aWorkerEnds()) << "a new filter";
+  ReloadCurrentDocument(-1);
+  EXPECT_TRUE(aWorkerEnds()) << "a reload";
+  EXPECT_TRUE(FilterSearchRunning()) << "started again over the new text";
+}
+
 TEST_F(FilterTest, InvertedEmptyAndRejectedFilters) {
   Open(Log(1, 20));
   ASSERT_TRUE(Filter(host_, L"エラー|警告", true, true));

@@ -49,6 +49,14 @@ struct FilterSource {
   // While the filter's worker still gathers lines: what it has put in place so far, which
   // the view shows and takes as it comes. Null once the view is whole.
   std::shared_ptr<FilterProgress> growing;
+  // While it grows, what the window keeps the reader's place with: the filtered view shown
+  // before it, given back when the filter ends without a result (null when that was the
+  // whole document); and the file line the view is to open at while no kept line at or
+  // after it has come, with the top line the view was put at meanwhile (-1 once it has
+  // moved there, or once the reader has moved it elsewhere).
+  std::unique_ptr<Document> shownBefore;
+  int32_t awaitedFileLine = -1;
+  int32_t awaitedTop = -1;
 };
 
 // One kept logical line: its units are [start, end), its line end runs to `next`.
@@ -113,7 +121,8 @@ class FilterProgress {
  public:
   // `tell` runs on the worker when there is news for the window and the window has taken
   // the news before (at once for the first, then at most every `interval`); it must only
-  // hand it on (a window posts itself a message).
+  // hand it on (a window posts itself a message). News that came too soon is told with the
+  // next, or when the window asks (TellIfDue) once the interval has passed.
   static constexpr std::chrono::milliseconds kTellInterval{100};
   explicit FilterProgress(std::function<void()> tell = {},
                           std::chrono::milliseconds interval = kTellInterval)
@@ -127,7 +136,8 @@ class FilterProgress {
                int64_t scannedEnd, int32_t scannedLines);
   // Holding it: the worker's view goes (into the result); nothing more is taken from it.
   void Withdraw();
-  // Not holding it, after publishing: tells the window if that is due.
+  // Not holding it, after publishing (or on the window's thread): tells the window if that
+  // is due.
   void TellIfDue();
 
   // The window: whether anything is published that `TakeInto` has not taken.
@@ -205,7 +215,8 @@ void TakeFileFacts(Document& view, const Document& whole, bool ownHits);
 // Gives the view `shown`, grown from a progress, what the worker's finished view of the
 // same filter holds beyond it: its text (the same units first), lines, hits unless a find
 // replaced them, overstrike runs and where its scan ended. Answers the first logical line
-// to lay out (ExtendLayoutFromWhole); the view grows no more from the progress.
+// to lay out (ExtendLayoutFromWhole); the view grows no more from the progress, and the
+// view shown before it goes.
 int64_t FinishGrowingView(Document& shown, Document&& finished);
 
 // Brings the view's text, lines and hits up to date with its whole document, which grew (or

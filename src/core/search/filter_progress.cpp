@@ -93,6 +93,7 @@ int64_t FinishGrowingView(Document& shown, Document&& finished) {
   shown.lineEndKind = finished.lineEndKind;
   shown.sourceBytes = finished.sourceBytes;
   source.growing.reset();
+  source.shownBefore.reset();
   return first;
 }
 

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 #include "core/layout/layout.h"
@@ -49,6 +50,8 @@ LayoutStamp gWholeLayout;
 // What the latest filter's worker lays its view out with: its view is laid out again when
 // the file type or the window changed meanwhile.
 LayoutStamp gWorkerLayout;
+// What the filtered view shown before a growing one was laid out with, for its way back.
+LayoutStamp gShownBeforeLayout;
 
 LayoutStamp CurrentLayoutStamp() {
   return {CurrentLayoutParameters(), CurrentFileType().Font, gView.CharHeight};
@@ -78,6 +81,15 @@ void PrepareFilterText(Document& document) {
   InvalidateRect(gShell.viewWindow, nullptr, TRUE);
 }
 
+// The top line that shows file line `fileTop`, or the first kept line after it. Past the
+// last kept line: the end in view, or the top of a view too short to scroll (an empty one
+// among them, which a followed file may fill later).
+int32_t TopLineAt(const Document& document, int32_t fileTop) {
+  const int32_t top = DisplayLineAtOrAfterFileLine(document, fileTop);
+  if (top < 0) return std::max(MaxTopLine(CurrentScrollPosition()), 0);
+  return std::min(top, std::max(document.displayLineCount - 1, 0));
+}
+
 // Everything the window shows of the document that was just swapped in, from the first
 // display line of file line `fileTop` or a later one (the end when there is none; the
 // document's own top line for -1). It is laid out unless it was `laidOutWith` the layout
@@ -94,13 +106,9 @@ void ShowSwappedDocument(const LayoutParameters* laidOutWith, int32_t fileTop) {
   PlaceView(laidOutWith);
   UpdateVisibleSize();
   Document& document = *CurrentDocument();
-  const int32_t top =
-      fileTop < 0 ? document.TopLine : DisplayLineAtOrAfterFileLine(document, fileTop);
-  const int32_t last = std::max(document.displayLineCount - 1, 0);
-  // Past the last kept line: the end in view, or the top of a view too short to scroll (an
-  // empty one among them, which a followed file may fill later).
-  document.TopLine =
-      top < 0 ? std::max(MaxTopLine(CurrentScrollPosition()), 0) : std::min(top, last);
+  document.TopLine = fileTop >= 0 ? TopLineAt(document, fileTop)
+                                  : std::min(document.TopLine, document.displayLineCount - 1);
+  document.TopLine = std::max(document.TopLine, 0);
   UpdateScrollBars();
   ClampLeftColumn();
   SetStatusLineText(kStatusTopLinePart, document.TopLine);
@@ -113,6 +121,15 @@ void ShowSwappedDocument(const LayoutParameters* laidOutWith, int32_t fileTop) {
 
 int32_t FileTopOf(const Document& document) {
   return std::max(FileLineOf(document, document.TopLine), 0);
+}
+
+// The reader's place in what is shown: the file line at its top, or, in a view that grows
+// towards the place it is to open at and that the reader has not moved, that place.
+int32_t ReaderFileLine(const Document& document) {
+  const FilterSource* source = document.filter.get();
+  if (source && source->awaitedFileLine >= 0 && document.TopLine == source->awaitedTop)
+    return source->awaitedFileLine;
+  return FileTopOf(document);
 }
 
 }  // namespace
@@ -154,11 +171,59 @@ void LayOutNewLines(Document& view, const Document& whole, int64_t firstLine, in
   ExtendLayout(view, oldEnd, CurrentLayoutParameters(), measure);
 }
 
+// News the worker had just after the window took some is told only with the next: the
+// window asks for it once the interval has passed, so that the lines before a slow part of
+// the text show while the worker is there.
+constexpr UINT_PTR kFilterNewsTimer = 6;
+
+void CALLBACK OnFilterNewsTimer(HWND window, UINT, UINT_PTR, DWORD) {
+  KillTimer(window, kFilterNewsTimer);
+  const Document* view = CurrentDocument();
+  if (view && view->filter && view->filter->growing) view->filter->growing->TellIfDue();
+}
+
+void AskForNewsLater() {
+  constexpr auto kDelay = FilterProgress::kTellInterval + std::chrono::milliseconds(20);
+  SetTimer(gShell.mainWindow, kFilterNewsTimer, static_cast<UINT>(kDelay.count()),
+           OnFilterNewsTimer);
+}
+
 // After the view shown grew from display line `linesBefore` on.
 void RefreshGrownView(int32_t linesBefore) {
   const Document& view = *CurrentDocument();
   RefreshAfterGrowth(view, linesBefore);
   SetStatusLineText(kStatusTopLinePart, view.TopLine);
+}
+
+// A growing view opens at the reader's place: until a kept line at or after it has come,
+// it shows the lines before it, and it moves there as soon as one comes (once it is whole,
+// to where a view swapped in would open), unless the reader has moved it meanwhile.
+void AwaitPlace(Document& view, int32_t fileTop) {
+  if (DisplayLineAtOrAfterFileLine(view, fileTop) >= 0) return;
+  view.filter->awaitedFileLine = fileTop;
+  view.filter->awaitedTop = view.TopLine;
+}
+
+void MoveToAwaitedPlace(Document& view, bool whole) {
+  FilterSource& source = *view.filter;
+  if (source.awaitedFileLine < 0) return;
+  const bool moved = view.TopLine != source.awaitedTop;
+  if (!moved && !whole && DisplayLineAtOrAfterFileLine(view, source.awaitedFileLine) < 0) return;
+  const int32_t fileTop = source.awaitedFileLine;
+  source.awaitedFileLine = -1;
+  if (!moved) ScrollToLine(TopLineAt(view, fileTop), true);
+}
+
+// The document shown goes behind the view that takes its place: the whole document as the
+// view's, and a filtered view, while the new one grows, as the one to give back.
+void PutBehind(Document& view) {
+  if (!gDocument->filter) {
+    view.filter->whole = std::move(gDocument);
+    return;
+  }
+  view.filter->whole = std::move(gDocument->filter->whole);
+  gShownBeforeLayout = CurrentLayoutStamp();
+  view.filter->shownBefore = std::move(gDocument);
 }
 
 }  // namespace
@@ -174,18 +239,22 @@ void ShowFilterProgress(const std::shared_ptr<FilterProgress>& progress,
     const int64_t first = progress->TakeInto(*shown, whole);
     if (first < 0) return;
     LayOutNewLines(*shown, whole, first, oldEnd);
-    return RefreshGrownView(linesBefore);
+    RefreshGrownView(linesBefore);
+    AskForNewsLater();
+    return MoveToAwaitedPlace(*shown, false);
   }
   // The first lines: a view of its own in place of what is shown, which grows as more come.
   std::unique_ptr<Document> view = NewFilteredView(whole, request);
   view->filter->growing = progress;
   if (progress->TakeInto(*view, whole) < 0) return;
-  const int32_t top = fileTop >= 0 ? fileTop : FileTopOf(*shown);
+  const int32_t top = fileTop >= 0 ? fileTop : ReaderFileLine(*shown);
   if (!shown->filter) gWholeLayout = CurrentLayoutStamp();
   const bool fromWhole = WholeLayoutServes(*shown) && ExtendLayoutFromWhole(*view, whole, 0);
-  view->filter->whole = shown->filter ? std::move(shown->filter->whole) : std::move(gDocument);
+  PutBehind(*view);
   gDocument = std::move(view);
   ShowSwappedDocument(fromWhole ? &gWholeLayout.parameters : nullptr, top);
+  AwaitPlace(*gDocument, top);
+  AskForNewsLater();
 }
 
 void DropGrowingView(const FilterProgress* progress) {
@@ -193,9 +262,26 @@ void DropGrowingView(const FilterProgress* progress) {
   if (!progress || !view || !view->filter || view->filter->growing.get() != progress ||
       !view->filter->whole)
     return;
-  const int32_t fileTop = FileLineOf(*view, view->TopLine);
-  gDocument = std::move(view->filter->whole);
-  ShowSwappedDocument(WholeLayoutIfCurrent(), fileTop);
+  // What was shown before comes back at its own top line: the whole document, or the
+  // filtered view, which takes the whole document back and what it gained meanwhile.
+  std::unique_ptr<Document> before = std::move(view->filter->shownBefore);
+  const bool filtered = before != nullptr;
+  if (filtered)
+    before->filter->whole = std::move(view->filter->whole);
+  else
+    before = std::move(view->filter->whole);
+  const LayoutStamp& stamp = filtered ? gShownBeforeLayout : gWholeLayout;
+  const bool laidOut = SameLayout(stamp, CurrentLayoutStamp());
+  // Laid out again, it keeps the file line at its top.
+  const int32_t fileTop = laidOut ? -1 : FileTopOf(*before);
+  gDocument = std::move(before);
+  if (filtered && laidOut) {
+    GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
+    ExtendFilteredView(*gDocument, CurrentLayoutParameters(), measure);
+  } else if (filtered) {
+    CatchUpFilteredView(*gDocument);
+  }
+  ShowSwappedDocument(laidOut ? &stamp.parameters : nullptr, fileTop);
 }
 
 void ShowFilterResult(FilterResult&& result) {
@@ -221,6 +307,7 @@ void ShowFilterResult(FilterResult&& result) {
     LayOutNewLines(*shown, whole, first, oldEnd);
     if (grew) ExtendFilteredViewAfterGrowth();
     RefreshGrownView(linesBefore);
+    MoveToAwaitedPlace(*shown, true);
   } else {
     const int32_t fileTop = result.fileTop >= 0 ? result.fileTop : FileTopOf(*shown);
     // The view comes laid out by the worker, or takes the whole document's layout, unless
@@ -252,16 +339,22 @@ void FilterWithDialog() {
     gOptions.Caps = gFilterRequest.Caps;
     gOptions.Regx = gFilterRequest.Regx;
     AddToFindHistory(gOptions.FindHist, gFilterRequest.text);
-    if (document) StartFilterSearch(gFilterRequest, -1);
+    // A view still growing gives way to what was shown before it: the reader's place in
+    // it is taken now.
+    const bool growing = document && document->filter && document->filter->growing;
+    if (document) StartFilterSearch(gFilterRequest, growing ? ReaderFileLine(*document) : -1);
   }
   UpdateMenuStates();
 }
 
 void RemoveFilter() {
-  CancelFilterSearch();
   Document* view = CurrentDocument();
+  // A view still growing goes as any other: what was shown before it is not given back.
+  if (view && view->filter) view->filter->growing.reset();
+  CancelFilterSearch();
+  view = CurrentDocument();
   if (!view || !view->filter || !view->filter->whole) return;
-  const int32_t fileTop = FileLineOf(*view, view->TopLine);
+  const int32_t fileTop = ReaderFileLine(*view);
   std::unique_ptr<Document> whole = std::move(view->filter->whole);
   gDocument = std::move(whole);
   ShowSwappedDocument(WholeLayoutIfCurrent(), fileTop);
@@ -270,12 +363,15 @@ void RemoveFilter() {
 FilterResume FilterBeforeReload() {
   const Document* document = CurrentDocument();
   if (!document || !document->filter) return {};
-  return {true, document->filter->request, FileTopOf(*document)};
+  return {true, document->filter->request, ReaderFileLine(*document),
+          document->filter->growing != nullptr};
 }
 
 void FilterAfterReload(const FilterResume& resume) {
-  // A filter still searching was started again over the new text, and is the newer one.
-  if (!resume.active || !CurrentDocument() || CurrentDocument()->filter || FilterSearchRunning())
+  // A filter still searching was started again over the new text, and is the newer one,
+  // but for the one whose view was shown, which starts again at the reader's place.
+  if (!resume.active || !CurrentDocument() || CurrentDocument()->filter ||
+      (FilterSearchRunning() && !resume.growing))
     return;
   StartFilterSearch(resume.request, resume.fileTop);
 }

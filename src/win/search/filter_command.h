@@ -61,6 +61,7 @@ struct FilterResume {
   bool active = false;
   FilterRequest request;
   int32_t fileTop = 0;
+  bool growing = false;  // its view was still growing from its worker
 };
 // Called before the shown document is read again, and after with what it answered.
 FilterResume FilterBeforeReload();
