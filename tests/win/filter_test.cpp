@@ -1,7 +1,8 @@
 // The filter as a user meets it: the dialog and its switches, the menu states, the title,
 // the status bar and line numbers of the filtered view, the jump, the way back, a reload
-// in another encoding, a rejected expression, and a long search beside the window and
-// beside a find. (A followed log: e2e/filter_log.sh.)
+// in another encoding, a rejected expression, a long search beside the window and beside
+// a find, and the reader's place through a large view that grows and through Esc. (A
+// followed log: e2e/filter_log.sh.)
 #include <windows.h>
 
 #include <gtest/gtest.h>

@@ -49,11 +49,12 @@ struct FilterResult {
 // takes the rest in place.
 void ShowFilterResult(FilterResult&& result);
 // While a large filter runs: the lines its worker has put in place. The first come as a
-// view in place of what is shown (its top as for the result), which the next ones grow.
+// view in place of what is shown, which the next ones grow; it moves to its top as for the
+// result as soon as that has come, unless the reader has moved it.
 void ShowFilterProgress(const std::shared_ptr<FilterProgress>& progress,
                         const FilterRequest& request, int32_t fileTop);
 // A filter stopped before its end: a view still growing from its progress gives way to
-// the whole document, with the same file line at the top.
+// what was shown before it, the whole document or a filtered view, at its own top line.
 void DropGrowingView(const FilterProgress* progress);
 
 // What a reload needs to filter the new text as the old one was.
