@@ -6,6 +6,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <random>
@@ -198,23 +199,28 @@ struct StepDriver {
   StepDriver(LoadJob& j, Document& d) : job(j), document(d) {}
   LoadJob& job;
   Document& document;
-  std::mutex mutex;
-  std::condition_variable ready;
-  bool notified = false;
+  // Held by the job's notify too: a worker may still be calling it when the driver goes,
+  // before the job is stopped.
+  struct Signal {
+    std::mutex mutex;
+    std::condition_variable ready;
+    bool notified = false;
+  };
+  std::shared_ptr<Signal> signal = std::make_shared<Signal>();
 
   void Start(const LayoutParameters& parameters, TextMeasure& measure) {
     LayoutDocumentOnOneThread(document, parameters, measure);
-    job.Start(parameters, Shared(measure), [this] {
-      const std::lock_guard<std::mutex> lock(mutex);
-      notified = true;
-      ready.notify_all();
+    job.Start(parameters, Shared(measure), [signal = signal] {
+      const std::lock_guard<std::mutex> lock(signal->mutex);
+      signal->notified = true;
+      signal->ready.notify_all();
     });
   }
 
   std::vector<LoadStep> Wait() {
-    std::unique_lock<std::mutex> lock(mutex);
-    ready.wait(lock, [this] { return notified || job.Finished(); });
-    notified = false;
+    std::unique_lock<std::mutex> lock(signal->mutex);
+    signal->ready.wait(lock, [this] { return signal->notified || job.Finished(); });
+    signal->notified = false;
     lock.unlock();
     return job.TakeSteps();
   }

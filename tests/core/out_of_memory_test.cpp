@@ -53,17 +53,17 @@ void ExhaustMemory() {
 #ifdef _WIN32
   AnswerMessageBox();
 #endif
-#if defined(__SANITIZE_ADDRESS__)
-  // AddressSanitizer's operator new reports failure itself instead of calling the
-  // new-handler, so the handler is called as operator new would call it.
-  std::get_new_handler()();
-#else
-  // Called as a function, not through a new-expression, which the compiler may elide.
-  volatile size_t huge = static_cast<size_t>(1) << (sizeof(size_t) * 8 - 2);
-  static void* volatile memory;
-  memory = ::operator new(huge);
-  ::operator delete(memory);
-#endif
+  if constexpr (kSanitizerEndsFailedAllocations) {
+    // The sanitizer's operator new would report the failure itself, so the handler is
+    // called as operator new would call it.
+    std::get_new_handler()();
+  } else {
+    // Called as a function, not through a new-expression, which the compiler may elide.
+    volatile size_t huge = static_cast<size_t>(1) << (sizeof(size_t) * 8 - 2);
+    static void* volatile memory;
+    memory = ::operator new(huge);
+    ::operator delete(memory);
+  }
 }
 
 // Standard error of the child holds `text` (a plain search: the regular expressions of

@@ -47,19 +47,26 @@ inline void OnAllocationFailure() {
   ReportOutOfMemory();
 }
 
-// Tests: an allocation the system refuses at once (a size beyond any address space), met
-// as any refused one is: through the new-handler, or as std::bad_alloc without one.
-// AddressSanitizer's operator new ends the process itself, so there the handler's part is
-// played directly.
-inline void AskBeyondMemory() {
-#if defined(__SANITIZE_ADDRESS__)
-  OnAllocationFailure();
+// AddressSanitizer's and ThreadSanitizer's operator new end the process themselves when
+// the system refuses, without calling the new-handler.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+inline constexpr bool kSanitizerEndsFailedAllocations = true;
 #else
-  volatile size_t huge = size_t{1} << (sizeof(size_t) * 8 - 2);
-  static void* volatile memory;
-  memory = ::operator new(huge);
-  ::operator delete(memory);
+inline constexpr bool kSanitizerEndsFailedAllocations = false;
 #endif
+
+// Tests: an allocation the system refuses at once (a size beyond any address space), met
+// as any refused one is: through the new-handler, or as std::bad_alloc without one. Under
+// a sanitizer whose operator new ends the process, the handler's part is played directly.
+inline void AskBeyondMemory() {
+  if constexpr (kSanitizerEndsFailedAllocations) {
+    OnAllocationFailure();
+  } else {
+    volatile size_t huge = size_t{1} << (sizeof(size_t) * 8 - 2);
+    static void* volatile memory;
+    memory = ::operator new(huge);
+    ::operator delete(memory);
+  }
 }
 
 }  // namespace vemora

@@ -47,16 +47,34 @@ std::atomic<uint64_t> gPagesLost{0};
 uintptr_t gPageSize = 0;
 struct sigaction gPreviousBusAction;
 
+#if defined(__SANITIZE_THREAD__)
+extern "C" void AnnotateIgnoreWritesBegin(const char* file, int line);
+extern "C" void AnnotateIgnoreWritesEnd(const char* file, int line);
+#endif
+
+// Puts a page of zeros in place of the lost one at `page`. ThreadSanitizer would take the
+// mapping for a write of the whole page by this thread, and a read of the same page by
+// another (two pieces share the page at their cut) for a race; nothing is written, the
+// system swaps the page whole, so the sanitizer is told to forget the page instead.
+bool MapZeroPage(void* page) {
+#if defined(__SANITIZE_THREAD__)
+  AnnotateIgnoreWritesBegin(__FILE__, __LINE__);
+#endif
+  const bool mapped = mmap(page, gPageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1,
+                           0) != MAP_FAILED;
+#if defined(__SANITIZE_THREAD__)
+  AnnotateIgnoreWritesEnd(__FILE__, __LINE__);
+#endif
+  return mapped;
+}
+
 void OnBusError(int signal, siginfo_t* info, void* context) {
   const auto address = reinterpret_cast<uintptr_t>(info->si_addr);
   for (const GuardedRange& range : gGuarded) {
     const uintptr_t begin = range.begin.load(std::memory_order_acquire);
     if (begin == 0 || address < begin || address >= range.end.load(std::memory_order_acquire))
       continue;
-    void* page = reinterpret_cast<void*>(address & ~(gPageSize - 1));
-    if (mmap(page, gPageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) ==
-        MAP_FAILED)
-      break;
+    if (!MapZeroPage(reinterpret_cast<void*>(address & ~(gPageSize - 1)))) break;
     gPagesLost.fetch_add(1, std::memory_order_relaxed);
     return;
   }
