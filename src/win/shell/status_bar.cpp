@@ -110,10 +110,12 @@ std::vector<int> DesignWidths() {
 void SetStatusBarParts() {
   if (!gShell.statusBar) return;
   const std::vector<int> widths = DesignWidths();
-  int edges[6] = {};
+  int edges[6] = {0, 0, 0, 0, -1, -1};
   int edge = 0;
-  for (int part = 0; part < 6; ++part) edges[part] = Scaled(edge += widths[part]);
-  edges[4] = edges[5] = -1;
+  for (int part = kStatusEncodingPart; part <= kStatusMouseLinePart; ++part) {
+    edge += widths[part];
+    edges[part] = Scaled(edge);
+  }
   if (gLoadPartShown) {
     RECT client{};
     GetClientRect(gShell.statusBar, &client);
