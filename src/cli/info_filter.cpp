@@ -36,10 +36,10 @@ void WriteKeptLines(const Document& document, const KeptLines& kept, const std::
 
 }  // namespace
 
-bool FilterPhases(InfoFile& file, const InfoOptions& options, PhaseTimer& timer) {
+bool FilterPhases(InfoFile& file, const InfoOptions& options, PhaseTimer& timer, bool& keptAny) {
   OverstrikePhase(file, timer);
   const Document& document = file.document;
-  const std::string prefix = options.paths.size() > 1 ? Utf16ToUtf8(file.path) + "\t" : "";
+  const std::string prefix = options.paths.size() > 1 ? Utf16ToUtf8(file.path) + ":" : "";
   FilterRequest request;
   request.text = options.filterText;
   request.Caps = options.caps ? 1 : 0;
@@ -53,6 +53,7 @@ bool FilterPhases(InfoFile& file, const InfoOptions& options, PhaseTimer& timer)
     WriteError("regular expression: " + Utf16ToUtf8(errorText));
     return false;
   }
+  keptAny |= !kept.lines.Empty();
   timer.Run("write", [&] {
     if (options.count)
       WriteOutput(prefix + std::to_string(kept.lines.Size()) + "\n");
@@ -61,8 +62,8 @@ bool FilterPhases(InfoFile& file, const InfoOptions& options, PhaseTimer& timer)
   });
   if (kept.failedLines > 0) {
     // The lines stand, but some may be missing: the script must not take them as complete.
-    WriteError(prefix + "search could not be completed on " + std::to_string(kept.failedLines) +
-               (kept.failedLines == 1 ? " line" : " lines"));
+    WriteError((prefix.empty() ? "" : prefix + " ") + "search could not be completed on " +
+               std::to_string(kept.failedLines) + (kept.failedLines == 1 ? " line" : " lines"));
     return false;
   }
   return true;

@@ -8,8 +8,9 @@ namespace vemora {
 
 // After decoding: applies overstrike as the viewer does, gathers the kept lines (timed as
 // "filter"), then writes each as "NUMBER:TEXT" in UTF-8 without its line end, numbers from
-// 1, or with --count only how many. Returns false, with a message on standard error, when
+// 1, or with --count only how many; with several files each line starts "FILE:". Sets
+// `keptAny` when a line was kept. Returns false, with a message on standard error, when
 // the regular expression is rejected.
-bool FilterPhases(InfoFile& file, const InfoOptions& options, PhaseTimer& timer);
+bool FilterPhases(InfoFile& file, const InfoOptions& options, PhaseTimer& timer, bool& keptAny);
 
 }  // namespace vemora

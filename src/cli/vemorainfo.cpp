@@ -21,9 +21,12 @@ namespace {
 constexpr int kExitUnreadable = 2;
 constexpr int kExitUsage = 2;
 constexpr int kExitUnconvertible = 1;
+constexpr int kExitNothingKept = 1;  // as grep's when no line is selected
 
 // Set when --to met a character the target encoding cannot hold.
 bool someUnconvertible = false;
+// Set when --filter kept a line of some file.
+bool someKept = false;
 
 // One file through the phases; false when it could not be read.
 bool ProcessFile(const InfoOptions& options, const std::u16string& path, PhaseTimer& timer) {
@@ -41,7 +44,7 @@ bool ProcessFile(const InfoOptions& options, const std::u16string& path, PhaseTi
     WriteError(Utf16ToUtf8(path) + ": cut short by another program while it was read");
     return false;
   }
-  if (options.filter) return FilterPhases(file, options, timer);
+  if (options.filter) return FilterPhases(file, options, timer, someKept);
   if (options.toEncoding >= 0) {
     someUnconvertible |= !WriteConvertedPhase(file, options, timer);
     return true;
@@ -81,6 +84,7 @@ int RunInfo(const std::vector<std::u16string>& arguments) {
     return kExitUnreadable;
   }
   if (!allRead) return kExitUnreadable;
+  if (options.filter && !someKept) return kExitNothingKept;
   return someUnconvertible ? kExitUnconvertible : 0;
 }
 
@@ -90,8 +94,7 @@ int RunInfo(const std::vector<std::u16string>& arguments) {
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::u16string> arguments;
-  for (int i = 1; i < argc; ++i)
-    arguments.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
   return vemora::RunInfo(arguments);
 }
 #else

@@ -31,10 +31,23 @@ iconv -f UTF-8 -t CP932 "$work/lf.txt" >"$work/sjis.txt"
 check "Shift_JIS prints UTF-8" "$(grep -n -F 大阪 "$work/lf.txt")" \
   "$("$info" --filter 大阪 "$work/sjis.txt")"
 check "--count before --filter" "2" "$("$info" --utf8 --count --filter 京都 "$work/lf.txt")"
-check "several files carry their paths" "$work/lf.txt	2
-$work/sjis.txt	2" "$("$info" --filter 京都 --count "$work/lf.txt" "$work/sjis.txt")"
 : >"$work/empty.txt"
 check "an empty file keeps nothing" "0" "$("$info" --filter x --count "$work/empty.txt")"
+# Several files: each line carries its file's path as grep's does, and the exit status is
+# grep's: 0 when some file kept a line, 1 when none did.
+cp "$work/lf.txt" "$work/utf8.txt"
+for args in "京都 lf utf8" "京都 lf empty" "名古屋 lf utf8" "名古屋 lf" "x empty"; do
+  set -- $args
+  pattern=$1
+  shift
+  files=("${@/#/$work/}")
+  files=("${files[@]/%/.txt}")
+  for count in "" -c; do
+    expected=$(grep -n $count -F "$pattern" "${files[@]}"; echo "exit $?")
+    check "$pattern ${count:--n} in $*" "$expected" \
+      "$("$info" --utf8 --filter "$pattern" ${count:+--count} "${files[@]}"; echo "exit $?")"
+  done
+done
 check "a rejected expression fails" 2 "$("$info" --regex --filter 'a(' "$work/lf.txt" 2>/dev/null; echo $?)"
 { printf 'a%.0s' $(seq 40); printf '!\nfound it\n'; } >"$work/hostile.txt"
 "$info" --regex --filter 'found|(\w+\s?)+$' "$work/hostile.txt" >"$work/out" 2>"$work/err"

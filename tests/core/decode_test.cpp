@@ -8,9 +8,11 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <string>
 
 #include "core/platform/code_pages.h"
+#include "core/platform/out_of_memory.h"
 #include "core/text/decoded_text.h"
 #include "core/text/encoding.h"
 
@@ -54,8 +56,13 @@ TEST(DecodeEucToShiftJis, ConvertsPairsAndKeepsTheRest) {
       {"kanji and kana", "\xB4\xC1\xA4\xA2", "\x8A\xBF\x82\xA0"},
       {"ASCII and controls", std::string("a\0\r\n", 4), std::string("a\0\r\n", 4)},
       {"half-width katakana after SS2", "\x8E\xB1\x8E\xDF", "\xB1\xDF"},
-      {"SS3 is an invalid pair, its third byte pending", "\x8F\xA1\xA1", std::string("\0\0\xA1", 3)},
-      {"a pending byte before ASCII is written alone", "\xA4" "A", "\xA4" "A"},
+      {"SS3 is an invalid pair, its third byte pending", "\x8F\xA1\xA1",
+       std::string("\0\0\xA1", 3)},
+      {"a pending byte before ASCII is written alone",
+       "\xA4"
+       "A",
+       "\xA4"
+       "A"},
       {"a pending byte at the end is written", "A\xA4", "A\xA4"},
       {"pair out of the grid", "\xA4\x80", std::string("\0\0", 2)},
       {"row 0x5F and up", "\xDF\xA1\xF4\xFE", "\xE0\x40\xEA\xFC"},
@@ -67,7 +74,9 @@ TEST(DecodeEucToShiftJis, ConvertsPairsAndKeepsTheRest) {
 
 TEST(DecodeJisToShiftJis, FollowsEscapesAndKeepsWhatItCannotRead) {
   const ConvertCase cases[] = {
-      {"kanji then ASCII", "\x1B$B$\"\x1B(Ba", "\x82\xA0" "a"},
+      {"kanji then ASCII", "\x1B$B$\"\x1B(Ba",
+       "\x82\xA0"
+       "a"},
       {"old kanji escape", "\x1B$@0!", "\x88\x9F"},
       {"odd row, high cell", "\x1B$B!`", "\x81\x80"},
       {"katakana", "\x1B(I1_`", "\xB1\xDF`"},
@@ -75,12 +84,20 @@ TEST(DecodeJisToShiftJis, FollowsEscapesAndKeepsWhatItCannotRead) {
       {"JIS-Roman and ESC ( H end kanji", "\x1B$B$\"\x1B(Jx\x1B$B$\"\x1B(Hy", "\x82\xA0x\x82\xA0y"},
       {"line end inside kanji keeps the pending byte first", "\x1B$B$\n\"", "$\n\""},
       {"ESC cuts a pair short", "\x1B$B$\x1B(B", "$"},
-      {"unknown escape after ESC", "\x1B" "A", "\x1B" "A"},
+      {"unknown escape after ESC",
+       "\x1B"
+       "A",
+       "\x1B"
+       "A"},
       {"unknown escape in kanji mode: third byte pending", "\x1B$B\x1B$(D", "\x1B$\x84\xC2"},
       {"unknown escape in ASCII mode", "\x1B$(D", "\x1B$(D"},
       {"ends in ESC $", "a\x1B$", "a\x1B$"},
       {"ends in ESC", "a\x1B", "a\x1B"},
-      {"SO and SI pass", "\x0E" "a\x0F", "\x0E" "a\x0F"},
+      {"SO and SI pass",
+       "\x0E"
+       "a\x0F",
+       "\x0E"
+       "a\x0F"},
       {"high bytes in ASCII mode pass", "\x82\xA0", "\x82\xA0"},
       {"DEL in kanji mode passes", "\x1B$B\x7F", "\x7F"},
   };
@@ -105,7 +122,11 @@ TEST(DecodeDocumentText, EveryEncoding) {
       {"EUC-JP", "\xA4\xA2", 2, u"あ"},
       {"EUC-JP katakana", "\x8E\xB1", 2, u"ｱ"},
       {"EUC-JP SS3", "\x8F\xA1\xA1", 2, std::u16string(u"\0\0｡", 3)},
-      {"UTF-16LE with mark, odd byte ignored", std::string("\xFF\xFE" "A\0B\0C", 7), 3, u"AB"},
+      {"UTF-16LE with mark, odd byte ignored",
+       std::string("\xFF\xFE"
+                   "A\0B\0C",
+                   7),
+       3, u"AB"},
       {"UTF-16BE with mark", std::string("\xFE\xFF\0A\x30\x42", 6), 4, u"Aあ"},
       {"UTF-16LE", std::string("A\0B", 3), 5, u"A"},
       {"UTF-16BE", std::string("\0A\x30\x42", 4), 6, u"Aあ"},
@@ -145,7 +166,8 @@ TEST(DecodeDocumentText, RealShiftJisWithWindowsCharactersAndAnInvalidPair) {
   EXPECT_NE(std::u16string::npos, nec.find(u"厓")) << "from the IBM rows";
   const std::u16string invalid = Decode(read("cp932-invalid-pair.txt"), 0);
   EXPECT_EQ(1, std::count(invalid.begin(), invalid.end(), u'\u30FB'));
-  EXPECT_NE(std::u16string::npos, invalid.find(u"\u30FBアル者ハ")) << "the pair goes, the next stays";
+  EXPECT_NE(std::u16string::npos, invalid.find(u"\u30FBアル者ハ"))
+      << "the pair goes, the next stays";
 }
 
 TEST(DecodeDocumentText, ABrokenCharacterNeverJoinsTwoLines) {
@@ -157,10 +179,16 @@ TEST(DecodeDocumentText, ABrokenCharacterNeverJoinsTwoLines) {
       {"second byte in the lead range is no lead", "\x93\xFA\n\x88\x9F\r", 0, u"日\n亜\r"},
       {"lead after pairs whose bytes could all lead", "\x82\xA0\x93\xFA\x82\n", 0, u"あ日\u30FB\n"},
       {"an invalid pair still takes its second byte", "\x88\x82\n", 0, u"\u30FB\n"},
-      {"lead byte before NUL, then LF", std::string("\x82\0\n", 3), 0, std::u16string(u"\u30FB\0\n", 3)},
+      {"lead byte before NUL, then LF", std::string("\x82\0\n", 3), 0,
+       std::u16string(u"\u30FB\0\n", 3)},
       {"EUC-JP pair cut by LF", "\xA4\n\xA4\xA2", 2, u"\u30FB\nあ"},
       {"EUC-JP lead that would lead in Shift_JIS", "\xE4\r\n", 2, u"\u30FB\r\n"},
-      {"EUC-JP lead before other ASCII is left alone", "\xA4" "A", 2, u"\uFF64" "A"},
+      {"EUC-JP lead before other ASCII is left alone",
+       "\xA4"
+       "A",
+       2,
+       u"\uFF64"
+       "A"},
       {"stray byte in JIS text", "\x82\n\x1B$B$\"\x1B(B", 1, u"\u30FB\nあ"},
   };
   for (const DecodeCase& c : cases) EXPECT_EQ(c.expected, Decode(c.bytes, c.encoding)) << c.what;
@@ -193,6 +221,21 @@ TEST(DecodedText, GrowsByTheConversionsCountWhenTheGuessFallsShort) {
     text.MoveInto(document);
     EXPECT_EQ(u"あいう\n日z", document.Text()) << "guess " << guess;
     EXPECT_EQ(u'\0', document.text[document.textLength]) << "guess " << guess;
+  }
+}
+
+// A conversion the system cannot make at all (here in a code page it does not have) stops
+// the work as a refused allocation does, rather than leaving the text without the bytes as
+// if it were whole; input that decodes to no unit (UTF-7's lone "+") is no failure.
+TEST(DecodedText, AConversionThatFailsIsNeverTakenForAnEmptyOne) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>("ab+");
+  for (const int32_t guess : {0, 16}) {
+    DecodedText text(guess);
+    const RecoverableAllocations recoverable;
+    EXPECT_THROW(text.Append(12345, bytes, 2), std::bad_alloc) << "guess " << guess;
+    EXPECT_EQ(text.Length(), 0) << "guess " << guess;
+    text.Append(kCodePageUtf7, bytes + 2, 1);
+    EXPECT_EQ(text.Length(), 0) << "guess " << guess;
   }
 }
 
@@ -231,7 +274,7 @@ TEST(DetectLineEnd, TheFirstCrDecides) {
     std::u16string text;
     int32_t expected;
   } cases[] = {
-      {u"a\r\nb\r", kLineEndCrLf}, {u"a\rb\n", kLineEndCr},   {u"a\n", kLineEndLf},
+      {u"a\r\nb\r", kLineEndCrLf}, {u"a\rb\n", kLineEndCr},    {u"a\n", kLineEndLf},
       {u"abc", kLineEndNone},      {u"", kLineEndNone},        {u"a\n\r\n", kLineEndCrLf},
       {u"a\r", kLineEndCr},        {u"\n\rx\r\n", kLineEndCr},
   };

@@ -1,8 +1,9 @@
 // Saving in a chosen encoding as a user does it: the panel's lists, the keyboard focus
 // starting in the file name, the bytes each choice writes, the question about unconvertible
-// characters and its refusal, and a failed write (also of the UTF-16 copy) that leaves the
-// old file whole and says so.
+// characters and its refusal, the name proposed, and a failed write (also of the UTF-16
+// copy, or over a read-only file) that leaves the old file whole and says so.
 #include <windows.h>
+#include <commdlg.h>
 
 #include <gtest/gtest.h>
 
@@ -141,6 +142,39 @@ TEST(EncodedSave, PanelChoicesWriteTheirEncodingAndLineEnds) {
   EXPECT_TRUE(NoTemporaryFilesIn(host.Folder()));
 }
 
+// The dialog proposes the document's name in the document's folder, also after a copy went
+// to another folder; the UTF-16 copy proposes no name.
+TEST(EncodedSave, TheDialogProposesTheDocumentsNameInItsFolder) {
+  ViewerHost host;
+  ASSERT_TRUE(host.Start(L"\"" + host.Folder().Write(L"sjis.txt", ShiftJis(L"日本\r\n")) + L"\""));
+  std::filesystem::create_directory(host.Folder().Path() / L"other");
+  const std::wstring elsewhere = host.Folder().File(L"other\\copy.txt");
+  ASSERT_TRUE(RunScripted([&] { host.Command(CmdSaveEncoded); }, {SaveDialog(0, 0, elsewhere)}));
+  ASSERT_TRUE(std::filesystem::exists(elsewhere));
+  const struct {
+    UINT command;
+    const wchar_t* title;
+    std::wstring name;
+  } cases[] = {
+      {CmdSaveEncoded, kTitle, L"sjis.txt"},
+      {CmdSaveAsUtf16, L"名前を付けて保存(UTF16エンコーディング)", L""},
+  };
+  for (const auto& c : cases) {
+    std::wstring name = L"(not shown)";
+    wchar_t folder[MAX_PATH] = {};
+    EXPECT_TRUE(RunScripted([&] { host.Command(c.command); }, {On(c.title, [&](HWND dialog) {
+                              name = ItemText(dialog, kFileNameEdit);
+                              SendMessageW(GetAncestor(dialog, GA_ROOT), CDM_GETFOLDERPATH,
+                                           MAX_PATH, reinterpret_cast<LPARAM>(folder));
+                              PressEscape(dialog);
+                            })}));
+    EXPECT_EQ(name, c.name) << c.title;
+    if (!c.name.empty()) {
+      EXPECT_TRUE(std::filesystem::equivalent(folder, host.Folder().Path())) << folder;
+    }
+  }
+}
+
 TEST(EncodedSave, UnconvertibleCharactersAreCountedAndARefusalWritesNothing) {
   ViewerHost host;
   ASSERT_TRUE(host.Start(L"\"" +
@@ -191,6 +225,19 @@ TEST(EncodedSave, AFailedWriteLeavesTheOldFileWholeAndSaysSo) {
       [&] { EXPECT_FALSE(SaveDocumentText(ToUtf16(nowhere), 0, LineEndChoice::kKeep)); },
       {Box(L"保存できませんでした", IDOK, &failure)}));
   EXPECT_FALSE(std::filesystem::exists(host.Folder().Path() / L"missing"));
+
+  // A read-only file is refused (a rename would replace it under Wine): it keeps its
+  // contents and its flag.
+  const std::wstring locked = host.Folder().Write(L"locked.txt", "kept");
+  ASSERT_TRUE(SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_TRUE(
+      RunScripted([&] { EXPECT_FALSE(SaveDocumentText(ToUtf16(locked), 0, LineEndChoice::kKeep)); },
+                  {Box(L"保存できませんでした", IDOK, &failure)}));
+  EXPECT_EQ(failure.rfind(locked + L"\r\nに保存できませんでした。", 0), 0u) << failure;
+  EXPECT_EQ(ReadBytes(locked), "kept");
+  EXPECT_TRUE(GetFileAttributesW(locked.c_str()) & FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(NoTemporaryFilesIn(host.Folder()));
+  SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 }  // namespace

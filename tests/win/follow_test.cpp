@@ -16,6 +16,7 @@
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
 #include "win/shell/follow_mode.h"
+#include "win/search/find_search.h"
 #include "win/platform/text_conversion.h"
 #include "dialog_script.h"
 #include "viewer_host.h"
@@ -204,6 +205,37 @@ TEST(Follow, AFindThatFoundNothingYetFindsTheAppendedWord) {
   ASSERT_EQ(CurrentDocument()->hits.Size(), 1);
   EXPECT_EQ(CurrentDocument()->hits[0].start, 13);
   EXPECT_FALSE(Grayed(CmdFindNext));
+}
+
+// A find still running when lines arrive (one longer than the command waits for): its hits
+// also hold those of the text that came meanwhile, a line it read unfinished among them, and
+// F3 reaches them.
+TEST(Follow, TextThatArrivesWhileAFindRunsIsSearchedWithIt) {
+  const struct {
+    const char* name;
+    std::string start, more;
+  } cases[] = {
+      {"a line of its own", "needle\r\n" + Lines(1, 80), "a needle\r\n" + Lines(1, 80)},
+      {"the last line finished", "needle\r\n" + Lines(1, 80) + "a nee", "dle\r\n" + Lines(1, 80)},
+  };
+  for (const auto& c : cases) {
+    ViewerHost host;
+    const std::wstring path = host.Folder().Write(L"log.txt", c.start);
+    ASSERT_TRUE(host.Start(L"\"" + path + L"\"")) << c.name;
+    host.Command(CmdFollow);
+    StartFindSearch(u"needle", 0, 0, false, false);
+    // The search's end waits in the queue behind the growth.
+    Append(path, c.more);
+    PollFollowedDocument();
+    ASSERT_EQ(ShownText(), Wide(c.start + c.more)) << c.name;
+    ASSERT_TRUE(PumpUntil(
+        host, [] { return !FindSearchRunning(); }, 3000))
+        << c.name;
+    EXPECT_EQ(CurrentDocument()->hits.Size(), 2) << c.name;
+    host.Command(CmdTop);
+    host.Command(CmdFindNext);
+    EXPECT_EQ(CurrentDocument()->TopLine, 81) << c.name;
+  }
 }
 
 TEST(Follow, AFindSearchesTheTextReadAgainWhileItsDialogWasOpen) {

@@ -19,6 +19,7 @@
 #include "win/search/find_search.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
+#include "win/shell/status_bar.h"
 #include "win/platform/text_conversion.h"
 #include "dialog_script.h"
 #include "viewer_host.h"
@@ -73,6 +74,41 @@ TEST(Viewer, StatusBarShowsTheFileFacts) {
   EXPECT_EQ(host.StatusText(4), L"2018/03/05  9:07   " + std::to_wstring(bytes.size()) + L" Bytes");
   EXPECT_TRUE(Checked(CmdEncodingSjis));
   EXPECT_FALSE(Checked(CmdEncodingUtf8));
+}
+
+// Each part holds the longest text it can show, the largest line numbers among them, and
+// the file's part does so also while a load shows its progress beside it.
+TEST(Viewer, StatusBarPartsHoldTheirLongestTexts) {
+  ViewerHost host;
+  ASSERT_TRUE(host.Start(L"\"" + host.Folder().Write(L"a.txt", "text\r\n") + L"\""));
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+  HFONT font = CreateFontIndirectW(&metrics.lfStatusFont);
+  HDC dc = GetDC(gShell.statusBar);
+  HGDIOBJ previous = SelectObject(dc, font);
+  const struct {
+    int part;
+    const wchar_t* text;
+    bool whileLoading;
+  } cases[] = {
+      {0, L"UTF16(BOM)(BE)", false},       {1, L"CR-LF", false},
+      {2, L"先頭:2147483647行目", false},  {3, L"マウス:2147483647行目", false},
+      {3, L"マウス:2147483647行目", true}, {4, L"2000/12/28 20:58   999999999999999 Bytes", true},
+  };
+  for (const auto& c : cases) {
+    ShowLoadProgress(c.whileLoading ? 100 : -1);
+    RECT rect{};
+    SendMessageW(gShell.statusBar, SB_GETRECT, c.part, reinterpret_cast<LPARAM>(&rect));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, c.text, static_cast<int>(wcslen(c.text)), &size);
+    // The bar draws a part's text a few pixels in from each side.
+    EXPECT_GE(rect.right - rect.left, size.cx + 6) << c.part << " " << c.whileLoading;
+  }
+  ShowLoadProgress(-1);
+  SelectObject(dc, previous);
+  ReleaseDC(gShell.statusBar, dc);
+  DeleteObject(font);
 }
 
 TEST(Viewer, TitleFollowsActivation) {

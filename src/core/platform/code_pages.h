@@ -19,17 +19,21 @@ inline constexpr uint32_t kCodePageUtf8 = 65001;
 
 // What DecodeCodePage answers when the room it was given cannot hold the whole text.
 inline constexpr int32_t kDecodeRoomShort = -1;
+// What DecodeCodePage and CountDecodedUnits answer when the system could not convert at
+// all (a code page it does not have, say).
+inline constexpr int32_t kDecodeFailed = -2;
 
 // Decodes `length` bytes into UTF-16 at `out`, which has room for `capacity` units, the
 // way MultiByteToWideChar does with flags 0 (invalid input is replaced, never an error).
 // Returns the number of units written, or kDecodeRoomShort when the room is too small,
-// in which case what `out` holds is unspecified. One unit per input byte is room enough
-// for these code pages, but callers that size by that must still handle the short case.
+// in which case what `out` holds is unspecified, or kDecodeFailed. One unit per input byte is room
+// enough for these code pages, but callers that size by that must still handle the short case.
 int32_t DecodeCodePage(uint32_t codePage, const uint8_t* bytes, int32_t length, char16_t* out,
                        int32_t capacity);
 
 // The number of units the whole input decodes to: the conversion's counting pass, which
 // is slower than the conversion itself, so it is asked only when a guess fell short.
+// kDecodeFailed when the system could not convert.
 int32_t CountDecodedUnits(uint32_t codePage, const uint8_t* bytes, int32_t length);
 
 std::u16string DecodeCodePage(uint32_t codePage, std::string_view bytes);

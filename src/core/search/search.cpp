@@ -12,6 +12,7 @@
 
 #include "core/layout/layout.h"
 #include "core/search/regex_search.h"
+#include "core/text/follow.h"
 #include "core/text/selection.h"
 
 namespace vemora {
@@ -119,6 +120,16 @@ bool CollectPlainHits(std::u16string_view textView, std::u16string_view pattern,
   return true;
 }
 
+// Where the last line of the text's first `length` units starts: after its last CR or LF,
+// a CR that ends them not counting (an LF may have joined it since).
+int64_t LastLineStart(std::u16string_view text, int64_t length) {
+  for (int64_t i = length; i > 0; --i) {
+    const char16_t unit = text[static_cast<size_t>(i - 1)];
+    if (unit == u'\n' || (unit == u'\r' && i != length)) return i;
+  }
+  return 0;
+}
+
 // Display line n exists: there is a line table and n is below the display line count.
 bool IsDisplayLine(const Document& document, int32_t n) {
   return n >= 0 && n < document.displayLineCount && !document.lineTable.Empty();
@@ -163,6 +174,24 @@ SearchOutcome ApplyHits(Document& document, HitCollection&& collection, int32_t 
   document.hitPatternLength = patternLength;
   outcome.line = backward ? FindPreviousHit(document, startLine) : FindNextHit(document, startLine);
   return outcome;
+}
+
+SearchOutcome ApplyHitsToGrownText(Document& document, HitCollection&& collection,
+                                   int32_t patternLength, int64_t searchedLength, int32_t startLine,
+                                   bool backward) {
+  SearchOutcome outcome = ApplyHits(document, std::move(collection), patternLength, -1, backward);
+  if (document.textLength > searchedLength)
+    SearchGrownTextWithStoredFind(document, LastLineStart(document.Text(), searchedLength));
+  outcome.line = backward ? FindPreviousHit(document, startLine) : FindNextHit(document, startLine);
+  return outcome;
+}
+
+void SearchGrownTextWithStoredFind(Document& document, int64_t from) {
+  const Document::StoredFind& find = document.storedFind;
+  if (find.pattern.empty()) return;
+  SearchGrownText(document, from, [&find](Document& part) {
+    SearchDocument(part, 0, find.pattern, find.Caps, find.Regx, false);
+  });
 }
 
 SearchOutcome SearchDocument(Document& document, int32_t startLine, std::u16string_view text,

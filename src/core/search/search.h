@@ -47,6 +47,18 @@ HitCollection CollectHits(std::u16string_view text, std::u16string_view pattern,
 SearchOutcome ApplyHits(Document& document, HitCollection&& collection, int32_t patternLength,
                         int32_t startLine, bool backward);
 
+// As ApplyHits, for a collection made over the first `searchedLength` units of a text that
+// has grown since (a followed file, a filtered view that gains lines): the line that was
+// last then may have been read again, so the text from its start on is searched with the
+// document's stored find, which must be the collection's, before the line to show is chosen.
+SearchOutcome ApplyHitsToGrownText(Document& document, HitCollection&& collection,
+                                   int32_t patternLength, int64_t searchedLength, int32_t startLine,
+                                   bool backward);
+
+// The hits of the document's stored find in its text from `from` on, after the text there
+// changed or grew (see SearchGrownText).
+void SearchGrownTextWithStoredFind(Document& document, int64_t from);
+
 // Replaces the document's hits by every hit of `text` and answers the display line of the
 // first hit after `startLine` (forward) or before it (backward), as FindNextHit and
 // FindPreviousHit do. The text ends at its first NUL, as the dialog's text does.

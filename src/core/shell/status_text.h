@@ -2,6 +2,7 @@
 // every writer shows the same thing.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,6 +22,11 @@ struct FileStamp {
 };
 // "%04d/%02d/%02d %2d:%02d   %d Bytes": the hour is padded with a space, not a zero.
 std::u16string FileStampText(const FileStamp& stamp);
+
+// The largest numbers the parts show, which their widths are made for: display lines are
+// counted in 32 bits, and a file's size stays below a petabyte on any disk there is.
+inline constexpr int32_t kLargestShownLine = INT32_MAX;
+inline constexpr FileStamp kWidestFileStamp{2000, 12, 28, 20, 58, 999'999'999'999'999};
 
 // The part of a document name after its last backslash.
 std::u16string_view ShortDocumentName(std::u16string_view name);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/platform/code_pages.h"
+#include "core/platform/out_of_memory.h"
 
 namespace vemora {
 
@@ -46,10 +47,16 @@ void DecodedText::AppendStretch(uint32_t codePage, const uint8_t* bytes, int32_t
   };
   int32_t units = DecodeCodePage(codePage, bytes, length, buffer_.get() + length_, room());
   if (units == kDecodeRoomShort) {
-    Reserve(CountDecodedUnits(codePage, bytes, length));
-    units = DecodeCodePage(codePage, bytes, length, buffer_.get() + length_, room());
+    const int32_t counted = CountDecodedUnits(codePage, bytes, length);
+    if (counted >= 0) Reserve(counted);
+    units = counted >= 0 ? DecodeCodePage(codePage, bytes, length, buffer_.get() + length_, room())
+                         : counted;
   }
-  length_ += std::max(units, 0);
+  // The system's conversion, with a code page it has and room enough, fails only when it
+  // cannot work at all. The text must not go on without the stretch as if it were whole:
+  // the failure is met as a refused allocation is, which stops a load and tells the user.
+  if (units < 0) return OnAllocationFailure();
+  length_ += units;
 }
 
 void DecodedText::Append(char16_t unit) {

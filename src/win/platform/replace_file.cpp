@@ -8,10 +8,25 @@
 
 namespace vemora {
 
+namespace {
+
+// A rename replaces a read-only file on some systems (Wine among them), and the new file
+// would lose the flag: the user's "do not write" holds whatever the system does.
+bool IsReadOnly(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+}  // namespace
+
 FileReplacement::FileReplacement(std::u16string_view path) : target_(ToWide(path)) {
   // Named after the process, so that two viewers saving at once never share one; in the
   // target's folder, so that the rename cannot cross volumes.
   temporary_ = target_ + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+  if (IsReadOnly(target_)) {
+    error_ = ERROR_ACCESS_DENIED;
+    return;
+  }
   file_ = CreateFileW(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                       FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file_ == INVALID_HANDLE_VALUE) error_ = GetLastError();
@@ -47,8 +62,16 @@ bool FileReplacement::Commit() {
   const BOOL flushed = FlushFileBuffers(file_);
   const BOOL closed = CloseHandle(file_) && flushed;
   file_ = INVALID_HANDLE_VALUE;
-  if (!closed || !MoveFileExW(temporary_.c_str(), target_.c_str(),
-                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  BOOL placed = FALSE;
+  if (closed) {
+    // The target may have been made read-only while the save asked its question.
+    if (IsReadOnly(target_))
+      SetLastError(ERROR_ACCESS_DENIED);
+    else
+      placed = MoveFileExW(temporary_.c_str(), target_.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  }
+  if (!placed) {
     Fail();
     DeleteFileW(temporary_.c_str());
     return false;

@@ -80,11 +80,16 @@ void FinishFind(RunningSearch running) {
   if (hits.cancelled) return;
   if (running.search->OutOfMemory()) return ShowOutOfMemory();
   Document* document = CurrentDocument();
-  if (!document) return;
+  // The hits are of the text searched: another text, or one that lost some of it, gets none
+  // of them. A text that only grew (followed, or a filtered view gaining lines) has what it
+  // gained searched too before the hits are shown.
+  if (!document || document->name != running.documentName ||
+      document->textLength < running.searchedLength)
+    return;
   document->storedFind = {running.request.pattern, running.request.Caps, running.request.Regx};
   const SearchOutcome outcome =
-      ApplyHits(*document, std::move(hits), running.search->PatternLength(), document->TopLine,
-                running.backward);
+      ApplyHitsToGrownText(*document, std::move(hits), running.search->PatternLength(),
+                           running.searchedLength, document->TopLine, running.backward);
   ShowFindOutcome(outcome);
 }
 

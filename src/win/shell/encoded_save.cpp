@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "core/search/filter.h"
 #include "core/text/encoding.h"
 #include "win/platform/replace_file.h"
 #include "win/platform/text_conversion.h"
@@ -133,9 +134,13 @@ bool SaveDocumentText(const std::u16string& path, TextEncoding target, LineEndCh
 }
 
 void SaveInChosenEncoding() {
-  if (!CurrentDocument()) return;
+  Document* document = CurrentDocument();
+  if (!document) return;
   EnableInputMethod(true);
-  std::u16string path;
+  // A copy in another encoding is most often put beside the file, under its name: the
+  // dialog opens in its folder with the name proposed.
+  const Document& file = FileDocumentOf(*document);
+  std::u16string path = file.sourceKind == kSourceFile ? file.name : u"";
   if (ShowSaveDialogWithPanel(gShell.mainWindow, path, kTitle, IDD_SAVE_ENCODING_PANEL,
                               SavePanelHook))
     SaveDocumentText(path, kEncodings[gChoice.encoding].target,

@@ -61,11 +61,8 @@ void ShowGrowth(Document& document, bool showedEnd) {
   UpdateScrollBars();
   // A filtered view gains its lines and hits from the filter; the stored search runs over
   // the followed text itself.
-  const Document::StoredFind& find = document.storedFind;
-  if (&document == FollowedDocument() && !find.pattern.empty())
-    SearchGrownText(document, gFollower.state.changedFrom, [&find](Document& part) {
-      SearchDocument(part, 0, find.pattern, find.Caps, find.Regx, false);
-    });
+  if (&document == FollowedDocument())
+    SearchGrownTextWithStoredFind(document, gFollower.state.changedFrom);
   ShowFileStatus(document);
   // A file followed while empty showed no encoding and no top line.
   SetStatusPart(kStatusEncodingPart, EncodingStatusName(document.encoding));

@@ -17,11 +17,13 @@ inline constexpr int kStatusFilePart = 4;
 inline constexpr int kStatusLoadPart = 5;
 inline constexpr int kStatusBarId = 1500;
 
-// Creates the status bar with its five parts (right edges 110, 160, 270, 380, the edge).
+// Creates the status bar with its five parts.
 HWND CreateStatusBar(HWND mainWindow, HINSTANCE instance);
 // Height of the status bar, 0 without one.
 int32_t StatusBarHeight();
-// The part edges, at the current dpi.
+// The part edges, at the current dpi: the parts are 110, 50, 110 and 110 pixels wide at
+// 96 dpi, or wider where the longest text a part can show needs it, the fifth reaching the
+// edge (or the load's part while a load runs).
 void SetStatusBarParts();
 
 void SetStatusPart(int part, std::u16string_view text);

@@ -37,7 +37,9 @@ class CachedConverter {
   iconv_t converter_;
 };
 
-bool IsCp932Lead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool IsCp932Lead(uint8_t b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 // One character through iconv: the UTF-16 unit, or 0 with `ok` false when iconv rejects
 // the bytes or does not take all of them as one character.
@@ -75,7 +77,7 @@ struct Cp932Table {
       }
       bool ok = false;
       const char16_t unit = haveIconv ? IconvOne(converter, &byte, 1, ok) : u'\0';
-      single[b] = ok ? unit
+      single[b] = ok          ? unit
                   : b == 0x80 ? u'\u0080'
                   : b == 0xA0 ? u'\uF8F0'
                   : b >= 0xFD ? static_cast<char16_t>(0xF8F1 + (b - 0xFD))
@@ -273,14 +275,21 @@ int32_t DecodeCodePage(uint32_t codePage, const uint8_t* bytes, int32_t length, 
     // it fits whole, as on Windows.
     std::vector<char16_t> whole(static_cast<size_t>(length));
     const int32_t units = DecodeCodePage(codePage, bytes, length, whole.data(), length);
+    if (units < 0) return units;
     if (units > capacity) return kDecodeRoomShort;
     if (units > 0) std::memcpy(out, whole.data(), static_cast<size_t>(units) * 2);
     return units;
   }
   switch (codePage) {
-    case kCodePageUtf8: return DecodeUtf8(bytes, length, out);
-    case kCodePageUtf7: return DecodeUtf7(bytes, length, out);
-    default: return DecodeCp932(bytes, length, out);  // 932, and the OEM code page
+    case kCodePageUtf8:
+      return DecodeUtf8(bytes, length, out);
+    case kCodePageUtf7:
+      return DecodeUtf7(bytes, length, out);
+    case kCodePageShiftJis:
+    case kCodePageOem:
+      return DecodeCp932(bytes, length, out);
+    default:
+      return kDecodeFailed;  // a code page the system would not have either
   }
 }
 
