@@ -126,8 +126,8 @@ void Finish(RunningSearch running) {
   FinishFind(std::move(running));
 }
 
-// A view growing from a filter stopped gives way to the whole document, but when the
-// window closes.
+// A view growing from a filter stopped gives way to what was shown before it, but when
+// the window closes.
 void Cancel(std::optional<RunningSearch>& slot, bool closing = false) {
   if (!slot) return;
   if (slot->search) slot->search->Cancel();

@@ -36,7 +36,7 @@ void StartFilterSearch(const FilterRequest& request, int32_t fileTop,
                        bool waitForShortSearch = true);
 bool FilterSearchRunning();
 // Stops the running filter; what is shown stays, but for a view still growing from it,
-// which gives way to the whole document.
+// which gives way to what was shown before it.
 void CancelFilterSearch();
 
 // Every load: a search of the same file starts again over the new text; any other ends.
