@@ -4,6 +4,7 @@
 #include "win/shell/load_steps.h"
 
 #include <algorithm>
+#include <new>
 #include <optional>
 #include <string>
 #include <utility>
@@ -12,6 +13,7 @@
 #include "core/layout/layout.h"
 #include "core/platform/out_of_memory.h"
 #include "core/search/filter.h"
+#include "core/text/document_loader.h"
 #include "core/text/encoding.h"
 #include "win/keys/menu_states.h"
 #include "win/platform/text_conversion.h"
@@ -99,10 +101,12 @@ void RefuseTooManyLines() {
   RefreshAfterLoad(0, 0);
 }
 
-// Memory ran out in the load, on a worker or here: the load stops and the document keeps
-// what was joined, shown as a finished load's is, and the user learns why, once. Searches
-// and a command that waited for the whole document are dropped: it will not come.
-void StopLoadOutOfMemory(Document& document) {
+// Memory ran out in the load, on a worker or here, or the file was cut short while it was
+// read: the load stops and the document keeps what was joined, shown as a finished load's
+// is, and the user learns why, once. Searches and a command that waited for the whole
+// document are dropped: it will not come. The document stands for the bytes it holds, so
+// that following it reads the file again.
+void StopLoadEarly(Document& document, void (*tellWhy)()) {
   // A layout cut short may have taken lines that were shown.
   const int32_t linesShown = std::min(gLoad.linesShown, document.displayLineCount);
   const int32_t top = std::min(document.TopLine, std::max(document.displayLineCount - 1, 0));
@@ -115,7 +119,16 @@ void StopLoadOutOfMemory(Document& document) {
   }
   RefreshAfterStep(document, linesShown, -1);
   UpdateMenuStates();
-  ShowOutOfMemory();
+  tellWhy();
+}
+
+void StopLoadOutOfMemory(Document& document) {
+  StopLoadEarly(document, ShowOutOfMemory);
+}
+
+void TellFileCutShort() {
+  MessageBoxW(gShell.mainWindow, AsWide(kFileCutShortMessage), AsWide(kProgramTitle),
+              MB_OK | MB_ICONERROR);
 }
 
 void JoinSteps(Document& document, std::vector<LoadStep>& steps) {
@@ -123,15 +136,24 @@ void JoinSteps(Document& document, std::vector<LoadStep>& steps) {
   const int32_t generation = gLoad.job->Generation();
   // Once a step came under an older layout, it and every later one are laid out anew.
   int64_t layOutFrom = -1;
+  int64_t bytesLaidOut = document.sourceBytes;
   for (LoadStep& step : steps) {
     if (layOutFrom < 0 && step.generation != generation) layOutFrom = document.textLength;
     JoinLoadStep(document, step, layOutFrom < 0);
+    if (layOutFrom < 0) bytesLaidOut = step.bytesEnd;
     gLoad.bytesJoined = step.bytesEnd;
     gLoad.job->Recycle(std::move(step));
   }
   if (layOutFrom >= 0) {
     GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
-    ExtendLayout(document, layOutFrom, CurrentLayoutParameters(), measure);
+    try {
+      ExtendLayout(document, layOutFrom, CurrentLayoutParameters(), measure);
+    } catch (const std::bad_alloc&) {
+      // The text was cut behind the steps laid out before: it stands for at least their
+      // bytes, and never for the whole file.
+      document.sourceBytes = bytesLaidOut;
+      throw;
+    }
   }
 }
 
@@ -247,6 +269,7 @@ void JoinLoadSteps() {
   if (!document) return StopLoad();
   LoadJob& job = *gLoad.job;
   if (job.OutOfMemory()) return StopLoadOutOfMemory(*document);
+  if (job.CutShort()) return StopLoadEarly(*document, TellFileCutShort);
   if (job.RoomShort()) return LoadAgainInOneGo(*document);
   if (const TextEncoding encoding = job.Redetected(); encoding != kEncodingNone)
     return LoadAgainAs(encoding);
