@@ -460,7 +460,8 @@ TEST(LoadJob, AFileCutShortWhileItLoadsStopsBeforeItsLostPages) {
         ASSERT_FALSE(job.Finished()) << what << ": the lost pages were read as text";
         for (LoadStep& step : driver.Wait()) JoinLoadStep(document, step, true);
       }
-      EXPECT_TRUE(job.TakeSteps().empty()) << what;
+      // Steps handed over before the loss was seen are the file's too.
+      for (LoadStep& step : job.TakeSteps()) JoinLoadStep(document, step, true);
       job.Finish(document);
     }
     EXPECT_GE(document.sourceBytes, kPauseAt) << what;

@@ -287,6 +287,16 @@ void LoadJob::Place(const Chunk& chunk, LoadStep&& step, const char16_t* text, i
   std::unique_lock<std::mutex> lock(placeMutex_);
   turn_.wait(lock, [&] { return placedChunks_ == chunk.index || cancelled_; });
   if (cancelled_) return;
+  // A page lost to a file cut short reads as zeros, counted on the thread that touches it
+  // as it does: each chunk before was read whole, and neither this one's text nor what
+  // detection saw in it may count.
+  if (MappedPagesLost() != pagesLost_) {
+    cutShort_ = true;
+    lock.unlock();
+    Cancel();
+    if (notify_) notify_();
+    return;
+  }
   // In file order, the first deciding line counts.
   escapeFound_ = escapeFound_ || step.escape;
   if (linesAnswer_ == kEncodingNone) linesAnswer_ = step.decided;
@@ -313,15 +323,6 @@ void LoadJob::Place(const Chunk& chunk, LoadStep&& step, const char16_t* text, i
   lock.lock();
   turn_.wait(lock, [&] { return publishedChunks_ == chunk.index || cancelled_; });
   if (cancelled_) return;
-  // A page lost to a file cut short reads as zeros, counted when it is touched, on the
-  // thread that touched it: every chunk published so far was read whole, this one may not.
-  if (MappedPagesLost() != pagesLost_) {
-    cutShort_ = true;
-    lock.unlock();
-    Cancel();
-    if (notify_) notify_();
-    return;
-  }
   // The step is handed over before it counts as published: memory running out here leaves
   // no later step to be handed over after a missing one.
   const int64_t textEnd = step.textEnd;

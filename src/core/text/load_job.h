@@ -109,7 +109,8 @@ class LoadJob {
   // A worker ran out of memory: the load has stopped, and no step is to come.
   bool OutOfMemory() const;
   // Pages of the file went missing while it was read (another program cut it short): the
-  // load has stopped before the first step that may hold their zeros, and no step is to come.
+  // load has stopped before the first step that may hold their zeros. The steps handed
+  // over before it are the file's.
   bool CutShort() const;
   // The encoding the whole-file rule answers, as soon as the steps showed that it is not
   // the one being read; kEncodingNone while it is.
