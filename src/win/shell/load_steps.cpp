@@ -4,7 +4,6 @@
 #include "win/shell/load_steps.h"
 
 #include <algorithm>
-#include <new>
 #include <optional>
 #include <string>
 #include <utility>
@@ -136,24 +135,15 @@ void JoinSteps(Document& document, std::vector<LoadStep>& steps) {
   const int32_t generation = gLoad.job->Generation();
   // Once a step came under an older layout, it and every later one are laid out anew.
   int64_t layOutFrom = -1;
-  int64_t bytesLaidOut = document.sourceBytes;
   for (LoadStep& step : steps) {
     if (layOutFrom < 0 && step.generation != generation) layOutFrom = document.textLength;
     JoinLoadStep(document, step, layOutFrom < 0);
-    if (layOutFrom < 0) bytesLaidOut = step.bytesEnd;
     gLoad.bytesJoined = step.bytesEnd;
     gLoad.job->Recycle(std::move(step));
   }
   if (layOutFrom >= 0) {
     GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
-    try {
-      ExtendLayout(document, layOutFrom, CurrentLayoutParameters(), measure);
-    } catch (const std::bad_alloc&) {
-      // The text was cut behind the steps laid out before: it stands for at least their
-      // bytes, and never for the whole file.
-      document.sourceBytes = bytesLaidOut;
-      throw;
-    }
+    ExtendLayout(document, layOutFrom, CurrentLayoutParameters(), measure);
   }
 }
 
