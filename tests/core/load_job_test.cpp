@@ -5,7 +5,10 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -15,6 +18,7 @@
 
 #include "core/layout/layout.h"
 #include "core/platform/code_pages.h"
+#include "core/platform/files.h"
 #include "core/text/decode.h"
 #include "core/text/encoding.h"
 #include "core/text/load_job.h"
@@ -86,7 +90,8 @@ std::string Utf7Bytes(std::u16string_view text) {
 }
 
 // Shift_JIS as EUC-JP, and EUC-JP as JIS whose escapes switch only when the set changes,
-// so that a mode stays in effect over many lines.
+// so that a mode stays in effect over many lines, and take turns among the escapes a file
+// may use for a set: a step that starts in a mode must know each of them.
 std::string EucFromShiftJis(const std::string& sjis) {
   std::string euc;
   for (size_t i = 0; i < sjis.size(); ++i) {
@@ -109,25 +114,29 @@ std::string EucFromShiftJis(const std::string& sjis) {
 }
 
 std::string JisFromEuc(const std::string& euc) {
+  static const std::vector<std::string> kEscapes[] = {
+      {"\x1B(B", "\x1B(J", "\x1B(H"}, {"\x1B$B", "\x1B$@"}, {"\x1B(I"}};
   std::string jis;
   int mode = 0;  // 0 ASCII, 1 kanji, 2 katakana
-  auto enter = [&](int wanted, const char* escape) {
-    if (mode != wanted) jis += escape;
+  size_t turns[3] = {};
+  auto enter = [&](int wanted) {
+    const std::vector<std::string>& escapes = kEscapes[wanted];
+    if (mode != wanted) jis += escapes[turns[wanted]++ % escapes.size()];
     mode = wanted;
   };
   for (size_t i = 0; i < euc.size(); ++i) {
     const auto b = static_cast<uint8_t>(euc[i]);
     if (b == 0x8E && i + 1 < euc.size()) {
-      enter(2, "\x1B(I");
+      enter(2);
       jis += static_cast<char>(euc[++i] & 0x7F);
     } else if (b >= 0xA1 && i + 1 < euc.size()) {
-      enter(1, "\x1B$B");
+      enter(1);
       jis += static_cast<char>(b & 0x7F);
       jis += static_cast<char>(euc[++i] & 0x7F);
     } else if (b < 0x21 || mode == 0) {
       jis += static_cast<char>(b);  // control characters and line ends keep the mode
     } else {
-      enter(0, "\x1B(B");
+      enter(0);
       jis += static_cast<char>(b);
     }
   }
@@ -301,6 +310,7 @@ TEST(LoadJob, StepsOfRandomSizesGiveTheLoadInOneGoInEveryEncodingAndWrapMode) {
         }
         EXPECT_EQ(0, gMappingsAlive) << what;
         ExpectSameDocument(expected, document, what);
+        EXPECT_EQ(static_cast<int64_t>(bytes.size()), document.sourceBytes) << what;
       }
     }
   }
@@ -391,6 +401,13 @@ TEST(LoadJob, AWorkerOutOfMemoryStopsTheLoadAndKeepsWhatWasJoined) {
     EXPECT_TRUE(whole.Text().starts_with(document.Text())) << what;
     EXPECT_LT(document.textLength, whole.textLength) << what;
     EXPECT_EQ(document.text[document.textLength], u'\0') << what;
+    // It stands for the bytes it holds, not for the file, which a follower would extend.
+    ASSERT_LT(document.sourceBytes, static_cast<int64_t>(bytes.size())) << what;
+    EXPECT_EQ(LoadInOneGo(bytes.substr(0, static_cast<size_t>(document.sourceBytes)), c.encoding,
+                          parameters, measure)
+                  .Text(),
+              document.Text())
+        << what;
     Document alone = testing::MakeDocument(document.Text());
     LayoutDocumentOnOneThread(alone, parameters, measure);
     ASSERT_EQ(alone.displayLineCount, document.displayLineCount) << what;
@@ -399,6 +416,70 @@ TEST(LoadJob, AWorkerOutOfMemoryStopsTheLoadAndKeepsWhatWasJoined) {
       ASSERT_EQ(alone.lineTable.LogicalOf(n), document.lineTable.LogicalOf(n)) << what;
     }
   }
+}
+
+// Another program cuts the file short while the load is paused: the pages it took read as
+// zeros, and the load stops before the first step that may hold them. The document keeps
+// the steps joined before, which are the file's. (Windows refuses to cut a mapped file.)
+TEST(LoadJob, AFileCutShortWhileItLoadsStopsBeforeItsLostPages) {
+  namespace fs = std::filesystem;
+  const fs::path path = fs::temp_directory_path() /
+                        ("vemora-cut-steps-" + std::to_string(std::random_device{}()) + ".txt");
+  const LayoutParameters parameters{8, 80, 0, 1, 0};
+  ColumnRuleMeasure measure;
+  constexpr int64_t kPauseAt = 128 << 10;
+  constexpr int64_t kCutAt = 256 << 10;
+  struct Case {
+    TextEncoding encoding;
+    int32_t workers;
+  };
+  for (const Case& c :
+       {Case{kEncodingShiftJis, 3}, Case{kEncodingJis, 1}, Case{kEncodingUtf16, 2}}) {
+    const std::string what = "encoding " + std::to_string(c.encoding);
+    std::string bytes;
+    for (uint32_t seed = 1; bytes.size() < 2 * kCutAt; ++seed) bytes += BytesIn(c.encoding, seed);
+    std::ofstream(path, std::ios::binary) << bytes;
+    std::FILE* file = OpenFile(path.u16string(), "rb");
+    ASSERT_NE(file, nullptr);
+    std::unique_ptr<MappedFile> view = MapFile(file, static_cast<int64_t>(bytes.size()));
+    std::fclose(file);
+    ASSERT_NE(view, nullptr);
+    LoadJobOptions options;
+    options.firstStepBytes = options.chunkBytes = 16 << 10;
+    options.workers = c.workers;
+    options.pauseAtByte = kPauseAt;
+    Document document;
+    {
+      LoadJob job(FileBytes::Map(std::move(view), static_cast<int64_t>(bytes.size())), c.encoding,
+                  options);
+      job.LoadFirstStep(document);
+      StepDriver driver{job, document};
+      driver.Start(parameters, measure);
+      while (!job.WaitsAtPause()) {
+        for (LoadStep& step : driver.Wait()) JoinLoadStep(document, step, true);
+      }
+      std::error_code error;
+      fs::resize_file(path, kCutAt, error);
+      if (error) GTEST_SKIP() << "the system refuses to cut short a mapped file";
+      job.Resume();
+      while (!job.CutShort()) {
+        ASSERT_FALSE(job.Finished()) << what << ": the lost pages were read as text";
+        for (LoadStep& step : driver.Wait()) JoinLoadStep(document, step, true);
+      }
+      // Steps handed over before the loss was seen are the file's too.
+      for (LoadStep& step : job.TakeSteps()) JoinLoadStep(document, step, true);
+      job.Finish(document);
+    }
+    EXPECT_GE(document.sourceBytes, kPauseAt) << what;
+    EXPECT_LE(document.sourceBytes, kCutAt) << what;
+    EXPECT_EQ(document.Text().find(u'\0'), std::u16string_view::npos) << what;
+    EXPECT_EQ(LoadInOneGo(bytes.substr(0, static_cast<size_t>(document.sourceBytes)), c.encoding,
+                          parameters, measure)
+                  .Text(),
+              document.Text())
+        << what;
+  }
+  fs::remove(path);
 }
 
 // On the window's side, a layout that runs out of memory halfway (here in the measure, as
@@ -499,6 +580,9 @@ TEST(LoadJob, DetectionFromTheFirstPartEndsAsTheWholeFileRuleAnswers) {
       {"an undecided tail without an LF", ascii + ascii + "a\r\xA4\xA2\xA4\xA4\rb"},
       {"nothing but ASCII", ascii + ascii + ascii},
       {"an escape right after the first part", ascii + escape + ascii},
+      {"the older kanji escape far past the first step",
+       ascii + ascii + "\x1B$@$\"\x1B(J\r\n" + ascii},
+      {"a katakana escape far past the first step", ascii + ascii + "\x1B(I1\x1B(H\r\n" + ascii},
   };
   for (const auto& c : kCases) {
     const TextEncoding expected =

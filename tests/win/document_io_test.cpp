@@ -14,8 +14,10 @@
 #include "core/platform/files.h"
 #include "core/platform/out_of_memory.h"
 #include "core/text/document_loader.h"
+#include "core/text/load_job.h"
 #include "win/platform/shell_paths.h"
 #include "win/platform/text_conversion.h"
+#include "cut_from_outside.h"
 
 namespace vemora {
 namespace {
@@ -99,9 +101,10 @@ bool CreateShortcut(const std::wstring& link, const std::wstring& target) {
                               reinterpret_cast<void**>(&shellLink))))
     return false;
   IPersistFile* file = nullptr;
-  bool saved = SUCCEEDED(shellLink->SetPath(target.c_str())) &&
-               SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-               SUCCEEDED(file->Save(link.c_str(), TRUE));
+  bool saved =
+      SUCCEEDED(shellLink->SetPath(target.c_str())) &&
+      SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+      SUCCEEDED(file->Save(link.c_str(), TRUE));
   if (file) file->Release();
   shellLink->Release();
   return saved;
@@ -175,38 +178,6 @@ TEST(ReadWholeFile, CompleteEmptyAndUnopenable) {
   EXPECT_EQ(device, u"Com1.log");
 }
 
-// Cuts the file to `size` bytes from outside Windows, as the system serving a file on a
-// share may: under Wine, with the host's own truncate. False where that cannot be done.
-bool CutFromOutside(const std::wstring& path, int64_t size) {
-  using UnixName = char*(CDECL*)(const wchar_t*);
-  const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (!unixName) return false;
-  char* name = unixName(path.c_str());
-  if (!name) return false;
-  std::wstring commandLine = L"truncate -s " + std::to_wstring(size) + L" \"";
-  for (const char* c = name; *c; ++c) commandLine += static_cast<wchar_t>(*c);
-  commandLine += L"\"";
-  HeapFree(GetProcessHeap(), 0, name);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(L"Z:\\usr\\bin\\truncate", commandLine.data(), nullptr, nullptr, FALSE, 0,
-                      nullptr, nullptr, &startup, &process))
-    return false;
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
-  // Wine does not wait for a host program or learn its exit code: watch the file instead.
-  for (int attempt = 0; attempt < 200; ++attempt) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
-        ((static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) == size)
-      return true;
-    Sleep(50);
-  }
-  return false;
-}
-
 // The system's loading services, except that the file is cut short from outside as soon
 // as it is mapped, before the detection and decoding threads read it.
 struct CutFromOutsideIo final : DocumentIo {
@@ -226,11 +197,14 @@ struct CutFromOutsideIo final : DocumentIo {
 struct NoWindow final : LoadHost {
   void RefreshAfterLoad(int32_t, int32_t) override { ++refreshes; }
   void UpdateFileHistory(std::u16string_view) override {}
+  const LoadJobOptions* StepOptions() override { return steps; }
   int refreshes = 0;
+  const LoadJobOptions* steps = nullptr;
 };
 
 // A mapped file that loses its pages while it is read: the reads see zeros instead of
-// ending the process, and the load fails with the document shown before still in place.
+// ending the process, and the load fails with the document shown before still in place,
+// also when it is loaded in steps and its first step already met the lost pages.
 TEST(MappedFile, CutShortFromOutsideWhileReadFailsTheLoadOnly) {
   TempFolder folder;
   const std::wstring first = folder.Write(L"first.txt", "first");
@@ -249,20 +223,24 @@ TEST(MappedFile, CutShortFromOutsideWhileReadFailsTheLoadOnly) {
   EXPECT_GT(MappedPagesLost(), lost);
   bytes = FileBytes();
 
-  folder.Write(L"cut.txt", large);
   std::unique_ptr<Document> current;
   AppOptions options;
   NoWindow host;
   std::u16string path = ToUtf16(first);
   LoadDocument(current, path, 0, -1, 0, options, host);
   ASSERT_TRUE(current);
-  CutFromOutsideIo io;
-  path = ToUtf16(cutPath);
-  EXPECT_EQ(LoadDocument(current, path, 0, -1, 0, options, host, io), LoadOutcome::kCutShort);
-  EXPECT_TRUE(io.mapped && io.cut);
-  ASSERT_TRUE(current);
-  EXPECT_EQ(current->Text(), u"first");
-  EXPECT_EQ(host.refreshes, 1);
+  const LoadJobOptions steps;
+  for (const LoadJobOptions* stepOptions : {static_cast<const LoadJobOptions*>(nullptr), &steps}) {
+    folder.Write(L"cut.txt", large);
+    host.steps = stepOptions;
+    CutFromOutsideIo io;
+    path = ToUtf16(cutPath);
+    EXPECT_EQ(LoadDocument(current, path, 0, -1, 0, options, host, io), LoadOutcome::kCutShort);
+    EXPECT_TRUE(io.mapped && io.cut);
+    ASSERT_TRUE(current);
+    EXPECT_EQ(current->Text(), u"first");
+    EXPECT_EQ(host.refreshes, 1);
+  }
 }
 
 // A file too large for the memory: with the viewer's handler in place, the allocation that

@@ -2,28 +2,33 @@
 // nothing depends on timing: the first page, title and progress while "VemoraLoading" is
 // set, a window that answers, commands that need the whole document waiting for its end
 // (and Esc dropping them), another file or closing stopping the load, and memory running
-// out stopping it too.
+// out or the file cut short stopping it too.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "core/keys/commands.h"
 #include "core/platform/out_of_memory.h"
+#include "core/text/document_loader.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
 #include "win/shell/load_steps.h"
 #include "win/platform/text_conversion.h"
 #include "win/shell/status_bar.h"
+#include "cut_from_outside.h"
 #include "dialog_script.h"
 #include "viewer_host.h"
 
 namespace vemora::testing {
 namespace {
 
-constexpr int kLineCount = 20000;  // "line 1" to "line 20000": about 250 KB
+constexpr int kLineCount = 20000;         // "line 1" to "line 20000": about 250 KB
+constexpr int kMappedLineCount = 100000;  // over a megabyte: read through its mapped pages
 constexpr int64_t kPauseAt = 60000;
 constexpr int kMessageText = 0xFFFF;  // the text of a message box
 
@@ -146,42 +151,66 @@ TEST(LoadSteps, AnotherFileOrClosingStopsTheLoad) {
   EXPECT_FALSE(LoadRunning());
 }
 
-// A worker that cannot allocate in the middle of the load stops it and nothing else: the
-// window keeps the part joined, shown as a finished load's is, says why once, drops the
-// command that waited for the end, and goes on working.
-TEST(LoadSteps, MemoryRunningOutStopsTheLoadAndKeepsThePartJoined) {
-  PausedSteps steps;
-  constexpr int64_t kFailAt = kPauseAt + 20000;
-  LoadStepOptions().failAtByte = kFailAt;
-  const std::string text = Lines(kLineCount);
-  ViewerHost host;
-  StartPaused(host, Quoted(host.Folder().Write(L"large.txt", text)));
-  host.Command(CmdBottom);
-  std::wstring message;
-  EXPECT_TRUE(RunScripted(
-      [&] {
-        RunningLoadJob()->Resume();
-        PumpUntil(
-            host, [] { return !LoadRunning(); }, 10000);
-        host.Pump();
-      },
-      {On(L"Vemora", [&](HWND box) {
-        message = ItemText(box, kMessageText);
-        Click(box, IDOK);
-      })}));
-  EXPECT_EQ(message, AsWide(kOutOfMemoryMessage));
-  EXPECT_TRUE(host.Running());
-  EXPECT_FALSE(Loading());
-  EXPECT_EQ(5, StatusParts());
-  EXPECT_FALSE(ShowsWaitCursor()) << "the end the command waited for will not come";
-  const Document& partial = *CurrentDocument();
-  EXPECT_GE(partial.textLength, kPauseAt);
-  EXPECT_LT(partial.textLength, kFailAt);
-  EXPECT_EQ(std::wstring(ShownText()), Wide(text.substr(0, partial.textLength)));
-  EXPECT_EQ(5, AnswersFromAnotherThread(host, 5));
-  host.Command(CmdBottom);
-  EXPECT_GE(CurrentDocument()->TopLine + gView.VisibleRows, CurrentDocument()->displayLineCount);
-  EXPECT_GT(CurrentDocument()->TopLine, 0);
+// A load stopped part way, by a worker that cannot allocate or by another program cutting
+// the file short (its lost pages read as zeros), stops nothing else: the window keeps the
+// part joined, shown as a finished load's is, says why once, drops the command that waited
+// for the end, and goes on working. Following the file then reads it again rather than
+// appending what it gains to a text that lacks the rest.
+TEST(LoadSteps, ALoadStoppedPartWayKeepsThePartJoinedAndFollowingReadsTheFileAgain) {
+  constexpr int64_t kStopAt = kPauseAt + 20000;
+  const struct {
+    const wchar_t* name;
+    bool cut;  // the file is cut to kStopAt bytes; else memory runs out there
+    const char16_t* message;
+  } cases[] = {{L"memory", false, kOutOfMemoryMessage}, {L"cut short", true, kFileCutShortMessage}};
+  const std::string text = Lines(kMappedLineCount);
+  for (const auto& c : cases) {
+    PausedSteps steps;
+    if (!c.cut) LoadStepOptions().failAtByte = kStopAt;
+    ViewerHost host;
+    const std::wstring path = host.Folder().Write(L"large.txt", text);
+    StartPaused(host, Quoted(path));
+    if (c.cut && !CutFromOutside(path, kStopAt)) GTEST_SKIP() << "no way to cut the file short";
+    host.Command(CmdBottom);
+    std::wstring message;
+    EXPECT_TRUE(RunScripted(
+        [&] {
+          RunningLoadJob()->Resume();
+          PumpUntil(
+              host, [] { return !LoadRunning(); }, 10000);
+          host.Pump();
+        },
+        {On(L"Vemora",
+            [&](HWND box) {
+              message = ItemText(box, kMessageText);
+              Click(box, IDOK);
+            })}))
+        << c.name;
+    EXPECT_EQ(message, AsWide(c.message)) << c.name;
+    EXPECT_TRUE(host.Running()) << c.name;
+    EXPECT_FALSE(Loading()) << c.name;
+    EXPECT_EQ(5, StatusParts()) << c.name;
+    EXPECT_FALSE(ShowsWaitCursor()) << c.name << ": the end the command waited for will not come";
+    const Document& partial = *CurrentDocument();
+    EXPECT_GE(partial.textLength, kPauseAt) << c.name;
+    EXPECT_LE(partial.textLength, kStopAt) << c.name;
+    const std::wstring shown = ShownText();
+    EXPECT_EQ(shown.find(L'\0'), std::wstring::npos) << c.name << ": lost bytes shown as NULs";
+    EXPECT_TRUE(shown == Wide(text.substr(0, partial.textLength))) << c.name << ": not the file's";
+    EXPECT_EQ(5, AnswersFromAnotherThread(host, 5)) << c.name;
+    host.Command(CmdBottom);
+    EXPECT_GE(CurrentDocument()->TopLine + gView.VisibleRows, CurrentDocument()->displayLineCount);
+    EXPECT_GT(CurrentDocument()->TopLine, 0) << c.name;
+
+    host.Command(CmdFollow);
+    EXPECT_TRUE(Checked(CmdFollow)) << c.name;
+    const std::string appended = "appended\r\n";
+    std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::app) << appended;
+    const std::wstring expected = Wide((c.cut ? text.substr(0, kStopAt) : text) + appended);
+    EXPECT_TRUE(PumpUntil(
+        host, [&] { return ShownText() == expected; }, 5000))
+        << c.name << ": " << ShownText().size() << " characters shown of " << expected.size();
+  }
 }
 
 }  // namespace

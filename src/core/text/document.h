@@ -150,7 +150,8 @@ struct Document {
   // Units the buffer holds from `text` on, not counting the terminating NUL; 0 when only
   // the text itself fits. A followed file's text keeps room to grow into.
   int64_t textCapacity = 0;
-  // The size of the file the text was read from, or -1.
+  // The bytes of the file the text stands for: the file's size, fewer while a load in
+  // steps goes on or after it stopped early; -1 without a file.
   int64_t sourceBytes = -1;
 
   int32_t displayLineCount = 0;

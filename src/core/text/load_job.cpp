@@ -287,6 +287,16 @@ void LoadJob::Place(const Chunk& chunk, LoadStep&& step, const char16_t* text, i
   std::unique_lock<std::mutex> lock(placeMutex_);
   turn_.wait(lock, [&] { return placedChunks_ == chunk.index || cancelled_; });
   if (cancelled_) return;
+  // A page lost to a file cut short reads as zeros, counted on the thread that touches it
+  // as it does: each chunk before was read whole, and neither this one's text nor what
+  // detection saw in it may count.
+  if (MappedPagesLost() != pagesLost_) {
+    cutShort_ = true;
+    lock.unlock();
+    Cancel();
+    if (notify_) notify_();
+    return;
+  }
   // In file order, the first deciding line counts.
   escapeFound_ = escapeFound_ || step.escape;
   if (linesAnswer_ == kEncodingNone) linesAnswer_ = step.decided;
@@ -309,7 +319,7 @@ void LoadJob::Place(const Chunk& chunk, LoadStep&& step, const char16_t* text, i
   for (OverstrikeRun& run : step.runs) run.start += place;
   for (int64_t& start : step.lineStarts) start += place;
   step.textEnd = place + length;
-  step.bytesEnd = skip_ + chunk.to;
+  step.bytesEnd = FileBytesTo(chunk.to);
   lock.lock();
   turn_.wait(lock, [&] { return publishedChunks_ == chunk.index || cancelled_; });
   if (cancelled_) return;
@@ -351,13 +361,20 @@ void LoadJob::LoadFirstStep(Document& document) {
   document.overstrikeRuns.Clear();
   for (OverstrikeRun run : step.runs) document.overstrikeRuns.Append(run);
   Place(chunk, std::move(step), UnitsOf(text), length);
-  if (RoomShort()) return;
+  if (RoomShort() || CutShort()) return;
   document.textLength = placedText_;
+  document.sourceBytes = BytesRead();
+}
+
+int64_t LoadJob::FileBytesTo(int64_t to) const {
+  // The end takes in a last odd byte that a text of 16-bit units leaves unread, as the size
+  // a load in one go records does.
+  return to >= size_ ? std::max<int64_t>(bytes_.length, 0) : skip_ + to;
 }
 
 int64_t LoadJob::BytesRead() const {
   const std::lock_guard<std::mutex> lock(placeMutex_);
-  return skip_ + placedBytes_;
+  return FileBytesTo(placedBytes_);
 }
 
 bool LoadJob::AllRead() const {
@@ -497,6 +514,11 @@ bool LoadJob::OutOfMemory() const {
   return outOfMemory_;
 }
 
+bool LoadJob::CutShort() const {
+  const std::lock_guard<std::mutex> lock(placeMutex_);
+  return cutShort_;
+}
+
 void LoadJob::Cancel() {
   cancelled_ = true;
   {
@@ -558,6 +580,9 @@ void JoinLoadStep(Document& document, LoadStep& step, bool appendLines) {
     throw;
   }
   document.textLength = step.textEnd;
+  // A load stopped early leaves a document that stands for only part of the file: a
+  // follower must read it again, not append to it.
+  document.sourceBytes = step.bytesEnd;
   // Decided by the text's first CR, else by any LF.
   const bool byCr = document.lineEndKind == kLineEndCrLf || document.lineEndKind == kLineEndCr;
   if (!byCr && step.lineEndKind != kLineEndNone &&

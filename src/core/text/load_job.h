@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/layout/layout.h"
+#include "core/platform/files.h"
 #include "core/platform/text_measure.h"
 #include "core/text/byte_search.h"
 #include "core/text/document.h"
@@ -24,7 +25,7 @@ namespace vemora {
 // `textEnd`, the units before the chunk's being those of the steps before it.
 struct LoadStep {
   int64_t textEnd = 0;              // the text's length once the step is joined
-  int64_t bytesEnd = 0;             // the file's bytes read so far
+  int64_t bytesEnd = 0;             // the file's bytes read so far (after the last, all)
   std::vector<OverstrikeRun> runs;  // at positions in the whole text
   // The step's display lines (positions in the whole text) and the line ends before each,
   // counted from the step's start; laid out under layout `generation`.
@@ -79,8 +80,8 @@ class LoadJob {
   LoadJob& operator=(const LoadJob&) = delete;
 
   // Reads the first step into the document, on the calling thread: its text (in the job's
-  // buffer, which the document takes over with Finish), overstrike runs, encoding and
-  // line-end kind; the caller lays it out.
+  // buffer, which the document takes over with Finish), overstrike runs, encoding,
+  // line-end kind and the file's bytes it stands for; the caller lays it out.
   void LoadFirstStep(Document& document);
   // Whether the first step took the whole file.
   bool AllRead() const;
@@ -107,6 +108,10 @@ class LoadJob {
   bool RoomShort() const;
   // A worker ran out of memory: the load has stopped, and no step is to come.
   bool OutOfMemory() const;
+  // Pages of the file went missing while it was read (another program cut it short): the
+  // load has stopped before the first step that may hold their zeros. The steps handed
+  // over before it are the file's.
+  bool CutShort() const;
   // The encoding the whole-file rule answers, as soon as the steps showed that it is not
   // the one being read; kEncodingNone while it is.
   TextEncoding Redetected() const;
@@ -138,6 +143,7 @@ class LoadJob {
   void ReadChunks();
   void Place(const Chunk& chunk, LoadStep&& step, const char16_t* text, int64_t length);
   void WatchDetection(const Chunk& chunk, LoadStep& step, bool mayEscape) const;
+  int64_t FileBytesTo(int64_t to) const;
 
   FileBytes bytes_;
   TextEncoding encoding_;
@@ -172,6 +178,9 @@ class LoadJob {
   bool notifyPending_ = false;
   bool roomShort_ = false;
   bool outOfMemory_ = false;
+  bool cutShort_ = false;
+  // Pages of mapped files found lost before the job began, counted by the file layer.
+  const uint64_t pagesLost_ = MappedPagesLost();
 
   mutable std::mutex layoutMutex_;
   LayoutParameters parameters_;
@@ -184,8 +193,9 @@ class LoadJob {
   bool started_ = false;
 };
 
-// Joins a step to the loading document: its text length, overstrike runs, line-end kind
-// and, when `appendLines` (the step was laid out as the document is), its display lines.
+// Joins a step to the loading document: its text length, the file's bytes it stands for,
+// overstrike runs, line-end kind and, when `appendLines` (the step was laid out as the
+// document is), its display lines.
 // Otherwise the caller lays out the text after the step's start again (ExtendLayout).
 void JoinLoadStep(Document& document, LoadStep& step, bool appendLines);
 

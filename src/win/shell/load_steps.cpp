@@ -12,6 +12,7 @@
 #include "core/layout/layout.h"
 #include "core/platform/out_of_memory.h"
 #include "core/search/filter.h"
+#include "core/text/document_loader.h"
 #include "core/text/encoding.h"
 #include "win/keys/menu_states.h"
 #include "win/platform/text_conversion.h"
@@ -99,10 +100,12 @@ void RefuseTooManyLines() {
   RefreshAfterLoad(0, 0);
 }
 
-// Memory ran out in the load, on a worker or here: the load stops and the document keeps
-// what was joined, shown as a finished load's is, and the user learns why, once. Searches
-// and a command that waited for the whole document are dropped: it will not come.
-void StopLoadOutOfMemory(Document& document) {
+// Memory ran out in the load, on a worker or here, or the file was cut short while it was
+// read: the load stops and the document keeps what was joined, shown as a finished load's
+// is, and the user learns why, once. Searches and a command that waited for the whole
+// document are dropped: it will not come. The document stands for the bytes it holds, so
+// that following it reads the file again.
+void StopLoadEarly(Document& document, void (*tellWhy)()) {
   // A layout cut short may have taken lines that were shown.
   const int32_t linesShown = std::min(gLoad.linesShown, document.displayLineCount);
   const int32_t top = std::min(document.TopLine, std::max(document.displayLineCount - 1, 0));
@@ -115,7 +118,16 @@ void StopLoadOutOfMemory(Document& document) {
   }
   RefreshAfterStep(document, linesShown, -1);
   UpdateMenuStates();
-  ShowOutOfMemory();
+  tellWhy();
+}
+
+void StopLoadOutOfMemory(Document& document) {
+  StopLoadEarly(document, ShowOutOfMemory);
+}
+
+void TellFileCutShort() {
+  MessageBoxW(gShell.mainWindow, AsWide(kFileCutShortMessage), AsWide(kProgramTitle),
+              MB_OK | MB_ICONERROR);
 }
 
 void JoinSteps(Document& document, std::vector<LoadStep>& steps) {
@@ -247,6 +259,7 @@ void JoinLoadSteps() {
   if (!document) return StopLoad();
   LoadJob& job = *gLoad.job;
   if (job.OutOfMemory()) return StopLoadOutOfMemory(*document);
+  if (job.CutShort()) return StopLoadEarly(*document, TellFileCutShort);
   if (job.RoomShort()) return LoadAgainInOneGo(*document);
   if (const TextEncoding encoding = job.Redetected(); encoding != kEncodingNone)
     return LoadAgainAs(encoding);
