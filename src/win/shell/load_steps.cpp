@@ -135,15 +135,25 @@ void JoinSteps(Document& document, std::vector<LoadStep>& steps) {
   const int32_t generation = gLoad.job->Generation();
   // Once a step came under an older layout, it and every later one are laid out anew.
   int64_t layOutFrom = -1;
+  int64_t bytesLaidOut = document.sourceBytes;
   for (LoadStep& step : steps) {
-    if (layOutFrom < 0 && step.generation != generation) layOutFrom = document.textLength;
+    if (layOutFrom < 0 && step.generation != generation) {
+      layOutFrom = document.textLength;
+      bytesLaidOut = document.sourceBytes;
+    }
     JoinLoadStep(document, step, layOutFrom < 0);
     gLoad.bytesJoined = step.bytesEnd;
     gLoad.job->Recycle(std::move(step));
   }
   if (layOutFrom >= 0) {
+    // Until its layout is whole the document stands for the bytes laid out before: a
+    // layout stopped by the memory must not leave it claiming the whole file, which
+    // following would take for a file that has only grown.
+    const int64_t bytesJoined = document.sourceBytes;
+    document.sourceBytes = bytesLaidOut;
     GdiTextMeasure measure(gShell.viewWindow, gView.ViewFont);
     ExtendLayout(document, layOutFrom, CurrentLayoutParameters(), measure);
+    document.sourceBytes = bytesJoined;
   }
 }
 
