@@ -2,6 +2,7 @@
 // whose lines end in CR, LF or both, so that the fast paths give the same answers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -41,7 +42,8 @@ int ReferenceEuc(const uint8_t* p, const uint8_t* end) {
   return state != 0 ? 0 : score;
 }
 
-int ReferenceUtf8(const uint8_t* p, const uint8_t* end) {
+// `endsAtLf`: a sequence cut short by the line's end costs everything.
+int ReferenceUtf8(const uint8_t* p, const uint8_t* end, bool endsAtLf) {
   int score = 100, owed = 0;
   for (; p < end && score > 0; ++p) {
     const uint8_t b = *p;
@@ -49,12 +51,43 @@ int ReferenceUtf8(const uint8_t* p, const uint8_t* end) {
       --owed;
       score = (b & 0xC0) == 0x80 ? score + 10 : 0;
     } else if (b >= 0x80) {
-      owed = (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3
-             : (b & 0xFC) == 0xF8 ? 4 : (b & 0xFE) == 0xFC ? 5 : 0;
+      owed = (b & 0xE0) == 0xC0   ? 1
+             : (b & 0xF0) == 0xE0 ? 2
+             : (b & 0xF8) == 0xF0 ? 3
+             : (b & 0xFC) == 0xF8 ? 4
+             : (b & 0xFE) == 0xFC ? 5
+                                  : 0;
       if (owed == 0) score = 0;
     }
   }
-  return score;
+  return endsAtLf && owed > 0 ? 0 : score;
+}
+
+// Decodes the sequences, then checks what they decode to: well-formed UTF-8 in which every
+// two-byte character lies in U+0080 to U+017F, one character at least.
+bool ReferenceNarrowUtf8(const uint8_t* p, const uint8_t* end, bool endsAtLf) {
+  int characters = 0;
+  while (p < end) {
+    if (*p < 0x80) {
+      ++p;
+      continue;
+    }
+    const int length = *p >= 0xF0 ? 4 : *p >= 0xE0 ? 3 : *p >= 0xC0 ? 2 : 0;
+    if (length == 0 || *p >= 0xF8) return false;
+    uint32_t code = *p & (0x7F >> length);
+    int k = 1;
+    for (; k < length && p + k < end; ++k) {
+      if ((p[k] & 0xC0) != 0x80) return false;
+      code = code << 6 | (p[k] & 0x3F);
+    }
+    if (k < length) return !endsAtLf && characters > 0;  // cut by the buffer's end
+    const uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+    if (length == 2 && code > 0x17F) return false;
+    ++characters;
+    p += length;
+  }
+  return characters > 0;
 }
 
 TextEncoding ReferenceDetect(const std::vector<uint8_t>& bytes) {
@@ -65,28 +98,34 @@ TextEncoding ReferenceDetect(const std::vector<uint8_t>& bytes) {
   if (bytes.size() >= 4 && bytes[0] == 0xFE && bytes[1] == 0xFF) return 4;
   if (bytes.size() >= 4 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) return 7;
   const uint8_t* line = begin;
+  bool high = false, narrow = true;
   while (line < end) {
     const auto* lf = static_cast<const uint8_t*>(std::memchr(line, '\n', end - line));
     const uint8_t* stop = lf ? lf : end;
     const int s = ReferenceShiftJis(line, stop), e = ReferenceEuc(line, stop);
-    const int u = ReferenceUtf8(line, stop);
+    const int u = ReferenceUtf8(line, stop, lf != nullptr);
     if (s == 0 && e == 0 && u > 100) return 8;
     if (e < s && s != u) return s > u ? 0 : 8;
     if (e > s && e != u) return e > u ? 2 : 8;
+    if (std::any_of(line, stop, [](uint8_t b) { return b >= 0x80; })) {
+      high = true;
+      narrow = narrow && ReferenceNarrowUtf8(line, stop, lf != nullptr);
+    }
     const auto* cr = static_cast<const uint8_t*>(std::memchr(line, '\r', end - line));
     const uint8_t* next = lf ? lf + 1 : cr ? cr + 1 : end;
     line = next;
   }
-  return 0;
+  // No line decides: UTF-8 when every line above ASCII is UTF-8 of the narrow kind.
+  return high && narrow ? 8 : 0;
 }
 
 TEST(DetectEncodingLines, AgreesWithTheRulesOnRandomLines) {
   // Bytes that move the three scanners between their states, the edges of every range
   // the scanners test, and the line ends.
-  const uint8_t alphabet[] = {'a',  ' ',  '\r', '\r', '\n', 0x81, 0x82, 0x8E, 0xA4,
-                              0xA2, 0xB1, 0xE3, 0xEF, 0xC3, 0xF0, 0x3F, 0x40, 0x7E,
-                              0x7F, 0x80, 0x9F, 0xA0, 0xA1, 0xBF, 0xC0, 0xDF, 0xE0,
-                              0xEA, 0xEB, 0xF8, 0xFC, 0xFD, 0xFE, 0xFF};
+  const uint8_t alphabet[] = {'a',  ' ',  '\r', '\r', '\n', 0x81, 0x82, 0x8E, 0xA4, 0xA2, 0xB1,
+                              0xE3, 0xEF, 0xC3, 0xF0, 0x3F, 0x40, 0x7E, 0x7F, 0x80, 0x9F, 0xA0,
+                              0xA1, 0xBF, 0xC0, 0xDF, 0xE0, 0xEA, 0xEB, 0xF8, 0xFC, 0xFD, 0xFE,
+                              0xFF, 0xC2, 0xC5, 0xC6, 0xED, 0xF4, 0x90, 0x8F};
   std::mt19937 random(20261207);
   for (int round = 0; round < 8000; ++round) {
     std::vector<uint8_t> bytes(2 + random() % 40);

@@ -35,7 +35,7 @@ TEST(DetectEncoding, AnswersAsTheBytesSay) {
       {"UTF-16LE mark", std::string("\xFF\xFE\x41\x00", 4), -1, 3},
       {"UTF-16BE mark", std::string("\xFE\xFF\x00\x41", 4), -1, 4},
       {"UTF-16LE mark in three bytes", "\xFF\xFE\x41", -1, 0},
-      {"UTF-16 without mark looks like ASCII", std::string("a\0b\0\n\0", 6), -1, 0},
+      {"UTF-16 without mark", std::string("a\0b\0\n\0", 6), -1, 5},
       {"mark before a JIS escape", "\xFF\xFE\x1B$B", -1, 3},
       {"ESC $ B", "abc\x1B$B\x24\x22\x1B(B", -1, 1},
       {"ESC $ @", "\x1B$@", -1, 1},

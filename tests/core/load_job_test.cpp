@@ -457,7 +457,7 @@ TextEncoding DetectInSteps(const std::string& bytes, const LoadJobOptions& optio
       DetectFromFirstPart(reinterpret_cast<const uint8_t*>(bytes.data()),
                           static_cast<int64_t>(bytes.size()), options.firstStepBytes, watch);
   ColumnRuleMeasure measure;
-  for (int reads = 0; reads < 3; ++reads) {
+  for (int reads = 0; reads < 5; ++reads) {
     Document document;
     LoadJob job(Mapped(bytes), encoding, options, watch);
     job.LoadFirstStep(document);
@@ -469,7 +469,7 @@ TextEncoding DetectInSteps(const std::string& bytes, const LoadJobOptions& optio
     const TextEncoding again = job.Redetected();
     if (again == kEncodingNone) return encoding;
     encoding = again;
-    watch = {again != kEncodingJis, false};
+    watch = WatchReadingAgainAs(again);
   }
   return -2;
 }
