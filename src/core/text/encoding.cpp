@@ -328,6 +328,13 @@ bool HasJisEscapeBetween(const uint8_t* bytes, int64_t from, int64_t to, int64_t
   return HasJisEscapeIn(bytes + from, bytes + std::min(to, end - 2));
 }
 
+EncodingEvidence GatherEvidence(const uint8_t* bytes, int64_t length) {
+  EncodingEvidence evidence = EscapesAndNuls(bytes, length);
+  GatherUnitEvidence(bytes, 0, length, length, evidence);
+  GatherLines(bytes, length, evidence);
+  return evidence;
+}
+
 void GatherLineEvidence(const uint8_t* bytes, int64_t from, int64_t to, int64_t end,
                         EncodingEvidence& evidence) {
   const uint8_t* const stop = bytes + end;

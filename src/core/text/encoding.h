@@ -70,6 +70,8 @@ void GatherLineEvidence(const uint8_t* bytes, int64_t from, int64_t to, int64_t 
                         EncodingEvidence& evidence);
 void GatherUnitEvidence(const uint8_t* bytes, int64_t from, int64_t to, int64_t end,
                         EncodingEvidence& evidence);
+// All that a buffer says, as the start of a file (its byte-order mark aside).
+EncodingEvidence GatherEvidence(const uint8_t* bytes, int64_t length);
 // `later` is the evidence of the stretch right after `evidence`'s.
 void JoinEvidence(EncodingEvidence& evidence, const EncodingEvidence& later);
 // The answer over a whole file of that evidence.

@@ -96,32 +96,6 @@ struct LoadJob::Chunk {
   bool startsLine = true;  // `from` follows an LF (or is the start)
 };
 
-TextEncoding DetectFromFirstPart(const uint8_t* bytes, int64_t length, int64_t partBytes,
-                                 DetectionWatch& watch) {
-  watch = {};
-  // Cut after an LF, so that the rule for a last line without one applies only at the end.
-  const int64_t from = std::min(std::max<int64_t>(partBytes, 4), length);
-  const void* lf = std::memchr(bytes + from, '\n', static_cast<size_t>(length - from));
-  const int64_t part = lf ? static_cast<const uint8_t*>(lf) - bytes + 1 : length;
-  const TextEncoding answer = DetectEncoding(bytes, part, kRequestDetect);
-  if (part == length || answer == kEncodingJis || answer == kEncodingUtf16Bom ||
-      answer == kEncodingUtf16BeBom || answer == kEncodingUtf8Bom)
-    return answer;
-  EncodingEvidence first;
-  GatherLineEvidence(bytes, 0, part, part, first);
-  GatherUnitEvidence(bytes, 0, part, part, first);
-  watch.escapes = true;
-  watch.lines = first.decided == kEncodingNone;
-  watch.decided = first.decided;
-  watch.units = !RulesOutUtf16(first);
-  return answer;
-}
-
-DetectionWatch WatchReadingAgainAs(TextEncoding encoding) {
-  if (encoding == kEncodingJis) return {};
-  return {true, true, kEncodingNone, true};
-}
-
 LoadJob::LoadJob(FileBytes&& bytes, TextEncoding encoding, const LoadJobOptions& options,
                  const DetectionWatch& watch)
     : bytes_(std::move(bytes)), encoding_(encoding), options_(options), watch_(watch) {
