@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -64,10 +65,11 @@ int ReferenceUtf8(const uint8_t* p, const uint8_t* end, bool endsAtLf) {
 }
 
 // Decodes the sequences, then checks what they decode to: well-formed UTF-8 in which every
-// two-byte character lies in U+0080 to U+017F, one character at least.
-bool ReferenceNarrowUtf8(const uint8_t* p, const uint8_t* end, bool endsAtLf) {
-  int characters = 0;
-  while (p < end) {
+// two-byte character lies in U+0080 to U+017F, one character at least of three or four
+// bytes or next to an ASCII letter.
+bool ReferenceNarrowUtf8(const uint8_t* const begin, const uint8_t* end, bool endsAtLf) {
+  int telling = 0;
+  for (const uint8_t* p = begin; p < end;) {
     if (*p < 0x80) {
       ++p;
       continue;
@@ -80,14 +82,16 @@ bool ReferenceNarrowUtf8(const uint8_t* p, const uint8_t* end, bool endsAtLf) {
       if ((p[k] & 0xC0) != 0x80) return false;
       code = code << 6 | (p[k] & 0x3F);
     }
-    if (k < length) return !endsAtLf && characters > 0;  // cut by the buffer's end
+    if (k < length) return !endsAtLf && telling > 0;  // cut by the buffer's end
     const uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
     if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
     if (length == 2 && code > 0x17F) return false;
-    ++characters;
+    const bool letterBefore = p > begin && std::isalpha(p[-1]);
+    const bool letterAfter = p + length < end && std::isalpha(p[length]);
+    if (length > 2 || letterBefore || letterAfter) ++telling;
     p += length;
   }
-  return characters > 0;
+  return telling > 0;
 }
 
 TextEncoding ReferenceDetect(const std::vector<uint8_t>& bytes) {
@@ -138,6 +142,53 @@ TEST(DetectEncodingLines, AgreesWithTheRulesOnRandomLines) {
               ReferenceDetect(bytes))
         << "round " << round;
   }
+}
+
+// What a file read in steps joins: each stretch's units and NULs, and the lines that start
+// in it after its first line start.
+EncodingEvidence EvidenceOfStretch(const std::vector<uint8_t>& bytes, int64_t from, int64_t to) {
+  const auto length = static_cast<int64_t>(bytes.size());
+  EncodingEvidence evidence;
+  GatherUnitEvidence(bytes.data(), from, to, length, evidence);
+  int64_t start = from;
+  while (start > 0 && start < to && bytes[start - 1] != '\n') ++start;
+  if (start < to) GatherLineEvidence(bytes.data(), start, to, length, evidence);
+  return evidence;
+}
+
+TEST(DetectEncodingLines, StretchesJoinIntoTheAnswerOverTheWholeFile) {
+  // Units of UTF-16 text in either byte order (line ends, a pair, a lone half, kana and
+  // ASCII), or bytes of the legacy encodings; the cuts fall anywhere, inside units too.
+  const char16_t units[] = {u'A', u'\n', u'\r', 0xD83D, 0xDE0A, 0xD800, u'あ', 0x00E9, 0x3000};
+  const uint8_t alphabet[] = {'a', '\n', '\r', 0x00, 0xD8, 0xDC, 0xC3, 0xA9, 0xB1, 0xE3, 0x81};
+  std::mt19937 random(20261208);
+  int utf16 = 0;
+  for (int round = 0; round < 20000; ++round) {
+    std::vector<uint8_t> bytes;
+    const size_t count = 2 + random() % 30;
+    if (round % 2 == 0) {
+      const bool big = round % 4 == 0;
+      while (bytes.size() < count) {
+        const char16_t unit = units[random() % std::size(units)];
+        bytes.push_back(static_cast<uint8_t>(big ? unit >> 8 : unit & 0xFF));
+        bytes.push_back(static_cast<uint8_t>(big ? unit & 0xFF : unit >> 8));
+      }
+      if (random() % 3 == 0) bytes.push_back(alphabet[random() % std::size(alphabet)]);
+    } else {
+      while (bytes.size() < count) bytes.push_back(alphabet[random() % std::size(alphabet)]);
+    }
+    const auto length = static_cast<int64_t>(bytes.size());
+    std::vector<int64_t> cuts = {0, length};
+    for (uint32_t k = random() % 5; k > 0; --k) cuts.push_back(random() % length);
+    std::sort(cuts.begin(), cuts.end());
+    EncodingEvidence joined;
+    for (size_t k = 0; k + 1 < cuts.size(); ++k)
+      JoinEvidence(joined, EvidenceOfStretch(bytes, cuts[k], cuts[k + 1]));
+    const TextEncoding whole = DetectEncoding(bytes.data(), length, -1);
+    ASSERT_EQ(ConcludeEncoding(joined), whole) << "round " << round;
+    utf16 += whole == kEncodingUtf16 || whole == kEncodingUtf16Be;
+  }
+  EXPECT_GT(utf16, 500);
 }
 
 TEST(DetectEncodingLines, LinesEndingInCrAloneAreDecidedInOrder) {

@@ -144,14 +144,22 @@ int Utf8Score(const uint8_t* p, const uint8_t* end) {
   return owed > 0 ? 0 : score;
 }
 
+bool IsAsciiLetter(uint8_t b) {
+  return (b | 0x20) >= 'a' && (b | 0x20) <= 'z';
+}
+
 // Whether the line's bytes above 0x7F all form UTF-8 of the kind that answers UTF-8 when
 // no line decides: well formed (no overlong form, surrogate or code point past U+10FFFF),
 // its two-byte sequences only for U+0080 to U+017F (signs and Latin letters; Shift_JIS
-// half-width katakana make most others), at least one sequence whole. Only the last line
-// of a buffer without an LF may end inside a sequence.
-bool NarrowUtf8(const uint8_t* p, const uint8_t* end, bool lastLine) {
-  bool whole = false;
-  while (p < end) {
+// half-width katakana make most others), and one sequence at least telling: one of three
+// or four bytes, or a sign or letter next to an ASCII letter ("°C", "récupération"). One
+// of ﾂ to ﾅ and one of ｡ to ｿ read as such a letter, but a short name made of them (ﾄｼ,
+// ﾅｵ) stands between spaces, commas or other katakana. Only the last line of a buffer
+// without an LF may end inside a sequence.
+bool NarrowUtf8(const uint8_t* const line, const uint8_t* end, bool lastLine) {
+  bool telling = false;
+  for (const uint8_t* p = line; p < end;) {
+    const uint8_t* const start = p;
     const uint8_t b = *p++;
     if (b < 0x80) continue;
     int owed = 0;
@@ -170,14 +178,15 @@ bool NarrowUtf8(const uint8_t* p, const uint8_t* end, bool lastLine) {
       return false;
     }
     for (; owed > 0; --owed, ++p) {
-      if (p == end) return lastLine && whole;
+      if (p == end) return lastLine && telling;
       if (*p < low || *p > high) return false;
       low = 0x80;
       high = 0xBF;
     }
-    whole = true;
+    telling = telling || p - start > 2 || (start > line && IsAsciiLetter(start[-1])) ||
+              (p < end && IsAsciiLetter(*p));
   }
-  return whole;
+  return telling;
 }
 
 // An undecided line [p, end) that holds a byte above 0x7F.
