@@ -133,8 +133,7 @@ TEST_F(FollowTest, EveryEncodingGrownAtEveryByteReadsAsAWholeLoad) {
   }
 }
 
-// Logs whose encoding shows only in lines written later. Every line that is not ASCII
-// decides detection on its own, so a whole load's answer is the first such line's.
+// Logs whose encoding shows only in lines written later.
 const EncodedSample kLateSamples[] = {
     {"UTF-8 after ASCII lines", kEncodingUtf8,
      "log 1\r\nlog 2\r\n\xE3\x83\xAD\xE3\x82\xB0\r\nend\r\n"},
@@ -149,6 +148,14 @@ const EncodedSample kLateSamples[] = {
     // Mark bytes inside a file are no mark: the line is Shift_JIS.
     {"Shift_JIS that starts like a mark", kEncodingShiftJis, "ab\r\n\xEF\xBB\xBF\x8A\xBF\r\n"},
     {"a last line of one byte", kEncodingEuc, "ab\n\xFF"},
+    // Answers that only the whole file gives: NULs on one side of an ASCII start, whose
+    // length makes the side; no deciding line, but narrow UTF-8.
+    {"UTF-16 after an ASCII line", kEncodingUtf16, std::string("abc\nd\0\n\0", 8)},
+    {"UTF-16BE after an ASCII line", kEncodingUtf16Be, std::string("ab\nc\0\n\0", 7)},
+    {"narrow UTF-8 after an ASCII line", kEncodingUtf8,
+     "t\r\n20\xC2\xB0"
+     "C\r\n"},
+    {"half-width katakana after an ASCII line", kEncodingShiftJis, "a\n\xD8\xB1\xD9\n"},
 };
 
 TEST_F(FollowTest, ADetectedEncodingIsDetectedAgainWhileTheTextIsAscii) {

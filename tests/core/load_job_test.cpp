@@ -544,7 +544,7 @@ TextEncoding DetectInSteps(const std::string& bytes, const LoadJobOptions& optio
       DetectFromFirstPart(reinterpret_cast<const uint8_t*>(bytes.data()),
                           static_cast<int64_t>(bytes.size()), options.firstStepBytes, watch);
   ColumnRuleMeasure measure;
-  for (int reads = 0; reads < 3; ++reads) {
+  for (int reads = 0; reads < 5; ++reads) {
     Document document;
     LoadJob job(Mapped(bytes), encoding, options, watch);
     job.LoadFirstStep(document);
@@ -556,7 +556,7 @@ TextEncoding DetectInSteps(const std::string& bytes, const LoadJobOptions& optio
     const TextEncoding again = job.Redetected();
     if (again == kEncodingNone) return encoding;
     encoding = again;
-    watch = {again != kEncodingJis, false};
+    watch = WatchReadingAgainAs(again);
   }
   return -2;
 }
@@ -568,6 +568,11 @@ TEST(LoadJob, DetectionFromTheFirstPartEndsAsTheWholeFileRuleAnswers) {
   const std::string eucLine = "\xA4\xA2\xA4\xA4\r\n";   // decides EUC-JP
   const std::string utf8Line = "\xE3\x81\x82\xE3\x81\x84\r\n";
   const std::string escape = "\x1B$B$\"\x1B(B\r\n";
+  std::u16string wide;
+  while (wide.size() < 2000) wide += u"UTF-16 の行\r\n";
+  const std::string utf16 = Utf16Bytes(wide, false);
+  std::string narrow;
+  while (narrow.size() < 3000) narrow += "caf\xC3\xA9 au lait\r\n";
   const struct {
     const char* what;
     std::string bytes;
@@ -583,6 +588,16 @@ TEST(LoadJob, DetectionFromTheFirstPartEndsAsTheWholeFileRuleAnswers) {
       {"the older kanji escape far past the first step",
        ascii + ascii + "\x1B$@$\"\x1B(J\r\n" + ascii},
       {"a katakana escape far past the first step", ascii + ascii + "\x1B(I1\x1B(H\r\n" + ascii},
+      // Answers that only the whole file gives.
+      {"UTF-16 without a mark", utf16 + utf16},
+      {"UTF-16BE without a mark", Utf16Bytes(wide + wide, true)},
+      {"UTF-16 with a NUL on the other side late", utf16 + utf16 + std::string(1, '\0') + utf16},
+      {"UTF-16 with a lone surrogate late", utf16 + utf16 + std::string("\x3D\xD8", 2) + utf16},
+      {"UTF-16 whose odd last byte is a NUL", utf16 + utf16 + std::string(1, '\0')},
+      {"UTF-16 after an ASCII first part", ascii + ascii + utf16},
+      {"narrow UTF-8, then a line that is not", narrow + ascii + "\xD4\xCF\xC0\xDE\r\n"},
+      {"narrow UTF-8, then a deciding line", narrow + ascii + sjisLine + ascii},
+      {"narrow UTF-8 after an ASCII first part", ascii + ascii + narrow + ascii},
   };
   for (const auto& c : kCases) {
     const TextEncoding expected =

@@ -23,11 +23,13 @@ bool IsOneOf(TextEncoding value, std::initializer_list<TextEncoding> allowed) {
   return std::find(allowed.begin(), allowed.end(), value) != allowed.end();
 }
 
-void CheckDetection(TextEncoding answer, int32_t request) {
+void CheckDetection(TextEncoding answer, int32_t request, const std::vector<uint8_t>& bytes) {
   switch (request) {
     case kRequestDetect:
-      // Marks, escapes and line scores never answer a mark-less UTF-16 or UTF-7.
-      FUZZ_CHECK(IsOneOf(answer, {0, 1, 2, 3, 4, 7, 8}));
+      // Never UTF-7; UTF-16 without a mark only for bytes that hold a NUL.
+      FUZZ_CHECK(IsOneOf(answer, {0, 1, 2, 3, 4, 5, 6, 7, 8}));
+      if (answer == kEncodingUtf16 || answer == kEncodingUtf16Be)
+        FUZZ_CHECK(std::find(bytes.begin(), bytes.end(), 0) != bytes.end());
       break;
     case kRequestUtf16:
       FUZZ_CHECK(IsOneOf(answer, {3, 5}));
@@ -159,7 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Detection reads the caller's buffer only: an exact-size one shows any overrun.
   const TextEncoding encoding = DetectEncoding(bytes.data(), length, request);
-  CheckDetection(encoding, request);
+  CheckDetection(encoding, request, bytes);
 
   const std::vector<uint8_t> fromJis = DecodeJisToShiftJis(bytes.data(), length);
   const std::vector<uint8_t> fromEuc = DecodeEucToShiftJis(bytes.data(), length);

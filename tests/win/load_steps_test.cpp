@@ -1,8 +1,9 @@
 // A file loaded in steps, with the steps made small and the load paused part way so that
 // nothing depends on timing: the first page, title and progress while "VemoraLoading" is
 // set, a window that answers, commands that need the whole document waiting for its end
-// (and Esc dropping them), another file or closing stopping the load, and memory running
-// out or the file cut short stopping it too.
+// (and Esc dropping them), another file or closing stopping the load, memory running out
+// or the file cut short stopping it too, and an encoding that only the end of the file
+// answers.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -149,6 +150,23 @@ TEST(LoadSteps, AnotherFileOrClosingStopsTheLoad) {
   ASSERT_TRUE(LoadRunning());
   host.Close();
   EXPECT_FALSE(LoadRunning());
+}
+
+// ASCII lines, and only the last one above ASCII: narrow UTF-8, which no line decides, so
+// that only the end of the file answers. The load then reads the file again as UTF-8.
+TEST(LoadSteps, AnAnswerThatOnlyTheEndGivesReadsTheFileAgain) {
+  PausedSteps steps;
+  const std::string text = Lines(kLineCount) +
+                           "20\xC2\xB0"
+                           "C\r\n";
+  ViewerHost host;
+  StartPaused(host, Quoted(host.Folder().Write(L"signs.txt", text)));
+  EXPECT_EQ(L"SHIFT-JIS", host.StatusText(kStatusEncodingPart));
+  LoadStepOptions().pauseAtByte = -1;  // the load made again goes through
+  ResumeToTheEnd(host);
+  EXPECT_EQ(L"UTF8", host.StatusText(kStatusEncodingPart));
+  const std::wstring shown = ShownText();
+  EXPECT_TRUE(shown == Wide(text)) << "the last line: " << ShiftJis(shown.substr(shown.size() - 6));
 }
 
 // A load stopped part way, by a worker that cannot allocate or by another program cutting

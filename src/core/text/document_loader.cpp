@@ -89,7 +89,7 @@ std::unique_ptr<Document> ReadFile(std::u16string_view path, int32_t request, Do
   DetectionWatch watch;
   if (request <= kRequestDetectedLater) {
     encoding = kRequestDetectedLater - request;
-    watch.escapes = encoding != kEncodingJis;
+    watch = WatchReadingAgainAs(encoding);
     request = kRequestDetect;
   } else if (request == kRequestDetect && inSteps) {
     // The first page need not wait for a scan of the whole file: the steps watch the rest.

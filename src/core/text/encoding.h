@@ -1,5 +1,6 @@
 // Which of the ten encodings a file's bytes are in: byte-order marks, JIS escape
-// sequences, then line-by-line scores for Shift_JIS, EUC-JP and UTF-8.
+// sequences, NUL bytes of UTF-16 without a mark, then line-by-line scores for Shift_JIS,
+// EUC-JP and UTF-8.
 #pragma once
 
 #include <cstdint>
@@ -34,10 +35,54 @@ TextEncoding DetectEncoding(const uint8_t* bytes, int64_t length, int32_t reques
 // For a file read in steps. Whether bytes[from, to) hold the start of a JIS escape, whose
 // further bytes may lie up to `end`.
 bool HasJisEscapeBetween(const uint8_t* bytes, int64_t from, int64_t to, int64_t end);
-// The answer of the first deciding line among those that start in [from, to) (`from` is
-// a line's start), read to their LF or, for the last line of a file that ends at `end`
-// without one, by the rule for that tail; kEncodingNone when none decides.
-TextEncoding DecideLinesBetween(const uint8_t* bytes, int64_t from, int64_t to, int64_t end);
+
+// Whether a byte order's 16-bit units could be text: what a stretch of a file holds of the
+// units that start in it, enough to join it to the stretches around it.
+struct UnitEvidence {
+  bool any = false;       // the stretch holds the start of a whole unit
+  bool lineEnd = false;   // a CR or LF unit
+  bool unpaired = false;  // a surrogate without its partner, or not text at all
+  bool firstLow = false;  // the first unit is a low surrogate: it needs a high one before
+  bool lastHigh = false;  // the last is a high surrogate: it needs a low one after
+};
+
+// What a stretch of a file says about its encoding, besides a byte-order mark: the
+// evidence of consecutive stretches joins in file order (JoinEvidence) into that of the
+// whole file, which ConcludeEncoding turns into DetectEncoding's answer.
+struct EncodingEvidence {
+  bool escape = false;     // a JIS escape starts there
+  bool nulAtEven = false;  // a NUL byte at an even offset of the file
+  bool nulAtOdd = false;
+  UnitEvidence units[2];      // little endian, big endian
+  TextEncoding decided = -1;  // the answer of the first deciding line
+  // Of the lines before it: one holds a byte above 0x7F, one of those is not UTF-8 of
+  // the narrow kind that answers UTF-8 when no line decides.
+  bool highLines = false;
+  bool notUtf8 = false;
+};
+
+// Adds what [from, to) of a file of `end` bytes says: the lines that start there (`from`
+// is a line's start), read to their LF or, for the last line of a file that ends at `end`
+// without one, by the rule for that tail, up to the first that decides; and with
+// `units`, its NUL bytes and the 16-bit units that start there. Offsets count from the
+// file's start, which decides the units.
+void GatherLineEvidence(const uint8_t* bytes, int64_t from, int64_t to, int64_t end,
+                        EncodingEvidence& evidence);
+void GatherUnitEvidence(const uint8_t* bytes, int64_t from, int64_t to, int64_t end,
+                        EncodingEvidence& evidence);
+// All that a buffer says, as the start of a file (its byte-order mark aside).
+EncodingEvidence GatherEvidence(const uint8_t* bytes, int64_t length);
+// `later` is the evidence of the stretch right after `evidence`'s.
+void JoinEvidence(EncodingEvidence& evidence, const EncodingEvidence& later);
+// The answer over a whole file of that evidence.
+TextEncoding ConcludeEncoding(const EncodingEvidence& evidence);
+// Evidence of a file's start being read as `current`: the answer to read it again with once
+// the rest of the file can no longer make `current` the answer (`complete`: there is no
+// rest), kEncodingNone while it still can.
+TextEncoding RedetectEncoding(const EncodingEvidence& evidence, bool complete,
+                              TextEncoding current);
+// Whether the evidence already rules out UTF-16 without a mark whatever the rest holds.
+bool RulesOutUtf16(const EncodingEvidence& evidence);
 
 // The encoding's name in the status bar ("SHIFT-JIS", ..., "UTF7"); empty for -1 and for
 // values that are no encoding.

@@ -174,6 +174,20 @@ bool IsAscii(std::u16string_view text) {
   return std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x80; });
 }
 
+// Adds what the ASCII text's units [from, to) say of UTF-16 without a mark, one byte each
+// at its offset in the file: its NULs and the CR or LF units they make (ASCII makes no
+// surrogate). The text before `to` ends in a line end, so no NUL stands there.
+void NoteAsciiUnits(EncodingEvidence& evidence, std::u16string_view text, int64_t from,
+                    int64_t to) {
+  for (int64_t i = from; i < to; ++i) {
+    if (text[i] != 0) continue;
+    UnitEvidence& units = evidence.units[i % 2 ? 0 : 1];
+    (i % 2 ? evidence.nulAtOdd : evidence.nulAtEven) = true;
+    if (IsLineEndUnit(text[i % 2 ? i - 1 : i + 1])) units.lineEnd = true;
+  }
+  for (UnitEvidence& units : evidence.units) units.any = to >= 2;
+}
+
 // Encodings that detection answers from a deciding line, the only kind of answer that
 // bytes yet to come can change; a byte-order mark or a kanji escape stays where it is.
 bool AnsweredByLineScores(TextEncoding encoding) {
@@ -181,13 +195,22 @@ bool AnsweredByLineScores(TextEncoding encoding) {
 }
 
 // What detection over the whole file answers, from `bytes` (the file from `tailByte` on)
-// alone. The bytes in front are complete lines of ASCII: such lines never decide, and
-// they hold no mark or kanji escape, or the answer would not have been a line score. A
-// line end put in front keeps a mark at the start of `bytes` from counting as the file's.
-TextEncoding DetectOverFile(const std::string& bytes, int64_t tailByte) {
-  const std::string lines = tailByte == 0 ? bytes : "\n" + bytes;
-  return DetectEncoding(reinterpret_cast<const uint8_t*>(lines.data()),
-                        static_cast<int64_t>(lines.size()), -1);
+// and the evidence of the bytes in front. Those are complete lines of ASCII: such lines
+// never decide, and they hold no mark or kanji escape, or the answer would not have been
+// a line score. A line end put in front keeps a mark at the start of `bytes` from counting
+// as the file's; one or two of them keep each byte at an offset of the parity it has in
+// the file, and the 16-bit unit across the tail's start what it is there (its first byte
+// is a line end).
+TextEncoding DetectOverFile(const std::string& bytes, int64_t tailByte,
+                            const EncodingEvidence& ascii) {
+  if (tailByte == 0)
+    return DetectEncoding(reinterpret_cast<const uint8_t*>(bytes.data()),
+                          static_cast<int64_t>(bytes.size()), -1);
+  const std::string lines = (tailByte % 2 ? "\n" : "\n\n") + bytes;
+  EncodingEvidence evidence = ascii;
+  JoinEvidence(evidence, GatherEvidence(reinterpret_cast<const uint8_t*>(lines.data()),
+                                        static_cast<int64_t>(lines.size())));
+  return ConcludeEncoding(evidence);
 }
 
 }  // namespace
@@ -230,6 +253,7 @@ FollowResult StartFollowing(Document& document, FollowState& state) {
   state.tailText = LastLineStart(document.Text());
   state.detectAgain = document.encodingRequest == -1 && AnsweredByLineScores(document.encoding) &&
                       IsAscii(document.Text().substr(0, static_cast<size_t>(state.tailText)));
+  if (state.detectAgain) NoteAsciiUnits(state.asciiEvidence, document.Text(), 0, state.tailText);
   const size_t cr = document.Text().find(u'\r');
   state.firstCr = cr == std::u16string_view::npos ? -1 : static_cast<int64_t>(cr);
   ReserveText(document, document.textLength + kMinimumSlack, document.textLength);
@@ -251,7 +275,8 @@ FollowResult PollFollowedFile(Document& document, FollowState& state,
 
   std::string bytes;
   if (!file.Read(state.tailByte, size - state.tailByte, bytes)) return FollowResult::kUnchanged;
-  if (state.detectAgain && DetectOverFile(bytes, state.tailByte) != state.encoding)
+  if (state.detectAgain &&
+      DetectOverFile(bytes, state.tailByte, state.asciiEvidence) != state.encoding)
     return FollowResult::kReload;
   const std::u16string added =
       DecodeFrom(state.jisEscape + bytes, state.encoding, state.tailByte == 0);
@@ -289,6 +314,8 @@ FollowResult PollFollowedFile(Document& document, FollowState& state,
     if (!IsAscii(document.Text().substr(static_cast<size_t>(changedFrom),
                                         static_cast<size_t>(state.tailText - changedFrom))))
       state.detectAgain = false;
+    else if (state.detectAgain)
+      NoteAsciiUnits(state.asciiEvidence, document.Text(), changedFrom, state.tailText);
   }
   state.changedFrom = changedFrom;
   state.knownSize = size;

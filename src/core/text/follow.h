@@ -10,6 +10,7 @@
 #include "core/layout/layout.h"
 #include "core/platform/text_measure.h"
 #include "core/text/document.h"
+#include "core/text/encoding.h"
 
 namespace vemora {
 
@@ -25,6 +26,8 @@ struct FollowState {
   // The encoding was detected, and only from the last incomplete line if at all: the
   // complete lines are pure ASCII (or there are none), so each append detects it again.
   bool detectAgain = false;
+  // With detectAgain: what those ASCII lines say of UTF-16 without a mark (their NULs).
+  EncodingEvidence asciiEvidence;
   int64_t changedFrom = 0;  // after kExtended: the first text position that changed
 };
 

@@ -96,22 +96,6 @@ struct LoadJob::Chunk {
   bool startsLine = true;  // `from` follows an LF (or is the start)
 };
 
-TextEncoding DetectFromFirstPart(const uint8_t* bytes, int64_t length, int64_t partBytes,
-                                 DetectionWatch& watch) {
-  watch = {};
-  // Cut after an LF, so that the rule for a last line without one applies only at the end.
-  const int64_t from = std::min(std::max<int64_t>(partBytes, 4), length);
-  const void* lf = std::memchr(bytes + from, '\n', static_cast<size_t>(length - from));
-  const int64_t part = lf ? static_cast<const uint8_t*>(lf) - bytes + 1 : length;
-  const TextEncoding answer = DetectEncoding(bytes, part, kRequestDetect);
-  if (part == length || answer == kEncodingJis || answer == kEncodingUtf16Bom ||
-      answer == kEncodingUtf16BeBom || answer == kEncodingUtf8Bom)
-    return answer;
-  watch.escapes = true;
-  watch.lines = DecideLinesBetween(bytes, 0, part, part) == kEncodingNone;
-  return answer;
-}
-
 LoadJob::LoadJob(FileBytes&& bytes, TextEncoding encoding, const LoadJobOptions& options,
                  const DetectionWatch& watch)
     : bytes_(std::move(bytes)), encoding_(encoding), options_(options), watch_(watch) {
@@ -121,6 +105,12 @@ LoadJob::LoadJob(FileBytes&& bytes, TextEncoding encoding, const LoadJobOptions&
   if (encoding == kEncodingUtf8Bom) skip_ = std::min<int64_t>(length, 3);
   unitBytes_ = IsUtf16(encoding) ? 2 : 1;
   size_ = (length - skip_) / unitBytes_ * unitBytes_;
+  end_ = length - skip_;
+  // What the first part settled stands for the chunks that no longer look for it.
+  if (!watch_.lines) seen_.decided = watch_.decided;
+  if (!watch_.units) {
+    for (UnitEvidence& units : seen_.units) units.any = units.unpaired = true;
+  }
   data_ = bytes_.data() + skip_;
   // One unit per byte is room enough for every decoder here (see DecodedText).
   room_ = size_ / unitBytes_;
@@ -204,16 +194,21 @@ bool LoadJob::TakeChunk(Chunk& chunk) {
 }
 
 void LoadJob::WatchDetection(const Chunk& chunk, LoadStep& step, bool mayEscape) const {
+  EncodingEvidence& evidence = step.evidence;
+  evidence = {};
+  // The last chunk also holds a last byte that no 16-bit unit reads.
+  const int64_t to = chunk.to == size_ ? end_ : chunk.to;
   if (watch_.escapes && mayEscape)
-    step.escape = HasJisEscapeBetween(data_, chunk.from, chunk.to, size_);
+    evidence.escape = HasJisEscapeBetween(data_, chunk.from, to, end_);
+  if (watch_.units) GatherUnitEvidence(data_, chunk.from, to, end_, evidence);
   if (!watch_.lines) return;
   // A line that started in an earlier chunk is that chunk's to read.
   int64_t start = chunk.from;
   if (!chunk.startsLine) {
-    const void* lf = std::memchr(data_ + start, '\n', static_cast<size_t>(chunk.to - start));
-    start = lf ? static_cast<const uint8_t*>(lf) - data_ + 1 : chunk.to;
+    const void* lf = std::memchr(data_ + start, '\n', static_cast<size_t>(to - start));
+    start = lf ? static_cast<const uint8_t*>(lf) - data_ + 1 : to;
   }
-  if (start < chunk.to) step.decided = DecideLinesBetween(data_, start, chunk.to, size_);
+  if (start < to) GatherLineEvidence(data_, start, to, end_, evidence);
 }
 
 ControlBytesSeen LoadJob::DecodeChunk(const Chunk& chunk, DecodedText& text) {
@@ -297,9 +292,9 @@ void LoadJob::Place(const Chunk& chunk, LoadStep&& step, const char16_t* text, i
     if (notify_) notify_();
     return;
   }
-  // In file order, the first deciding line counts.
-  escapeFound_ = escapeFound_ || step.escape;
-  if (linesAnswer_ == kEncodingNone) linesAnswer_ = step.decided;
+  // In file order, as the whole file's evidence.
+  JoinEvidence(seen_, step.evidence);
+  seenBytes_ = chunk.to;
   const int64_t place = placedText_;
   const bool fits = place + length <= room_;
   if (fits) {
@@ -498,10 +493,8 @@ bool LoadJob::Finished() const {
 
 TextEncoding LoadJob::Redetected() const {
   const std::lock_guard<std::mutex> lock(placeMutex_);
-  if (escapeFound_) return encoding_ == kEncodingJis ? kEncodingNone : kEncodingJis;
-  if (watch_.lines && linesAnswer_ != kEncodingNone && linesAnswer_ != encoding_)
-    return linesAnswer_;
-  return kEncodingNone;
+  if (!Watching()) return kEncodingNone;
+  return RedetectEncoding(seen_, seenBytes_ >= size_, encoding_);
 }
 
 bool LoadJob::RoomShort() const {

@@ -18,6 +18,7 @@
 #include "core/platform/text_measure.h"
 #include "core/text/byte_search.h"
 #include "core/text/document.h"
+#include "core/text/encoding.h"
 
 namespace vemora {
 
@@ -37,8 +38,7 @@ struct LoadStep {
   std::vector<std::unique_ptr<LineBlock>> blocks;
   int32_t generation = 0;
   int32_t lineEndKind = kLineEndNone;  // of the step's text alone
-  bool escape = false;                 // a JIS escape starts in the step's bytes
-  TextEncoding decided = -1;           // the first line starting there that decides
+  EncodingEvidence evidence;           // what the step's bytes say of the encoding
 };
 
 struct LoadJobOptions {
@@ -55,9 +55,15 @@ struct LoadJobOptions {
 // What the rest of a file read in steps may still change of the encoding that detection
 // answered from its first part (the whole-file rule stays the one that counts).
 struct DetectionWatch {
-  bool escapes = false;  // a JIS escape anywhere makes it JIS
-  bool lines = false;    // no line of the first part decided: the first later one that does
+  bool escapes = false;       // a JIS escape anywhere makes it JIS
+  bool lines = false;         // no line of the first part decided: the first later one that does
+  TextEncoding decided = -1;  // without `lines`: the first part's deciding line
+  bool units = false;         // the first part leaves UTF-16 without a mark open: NULs and units
 };
+
+// What a file read again in the encoding its steps redetected watches: JIS is final,
+// anything else may still change with what follows.
+DetectionWatch WatchReadingAgainAs(TextEncoding encoding);
 
 // Detection from the first part of a large file: the bytes up to the first LF at or after
 // `partBytes`, the answer final when a mark or an escape gave it. `watch` says what the
@@ -144,6 +150,7 @@ class LoadJob {
   void Place(const Chunk& chunk, LoadStep&& step, const char16_t* text, int64_t length);
   void WatchDetection(const Chunk& chunk, LoadStep& step, bool mayEscape) const;
   int64_t FileBytesTo(int64_t to) const;
+  bool Watching() const { return watch_.escapes || watch_.lines || watch_.units; }
 
   FileBytes bytes_;
   TextEncoding encoding_;
@@ -151,6 +158,7 @@ class LoadJob {
   const uint8_t* data_ = nullptr;  // after a byte-order mark
   int64_t skip_ = 0;
   int64_t size_ = 0;  // bytes from data_, a whole number of units
+  int64_t end_ = 0;   // bytes from data_, all of them: detection reads an odd last byte too
   int64_t unitBytes_ = 1;
   std::unique_ptr<char16_t[]> buffer_;
   int64_t room_ = 0;
@@ -164,8 +172,8 @@ class LoadJob {
   std::string jisEscape_;  // JIS, on its one worker: the escape in effect at nextByte_
   bool nextStartsLine_ = true;
   DetectionWatch watch_;
-  bool escapeFound_ = false;
-  TextEncoding linesAnswer_ = -1;
+  EncodingEvidence seen_;  // of the chunks placed so far
+  int64_t seenBytes_ = 0;
 
   mutable std::mutex placeMutex_;
   std::condition_variable turn_;

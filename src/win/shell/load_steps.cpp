@@ -299,7 +299,13 @@ void JoinLoadSteps() {
                static_cast<UINT>(kRefreshInterval - (now - gLoad.shownAt)), OnLoadStepTimer);
     }
   }
-  if (job.Finished()) EndLoad(*document);
+  if (job.Finished()) {
+    // The last step may have come after the look above, and only the whole file answers
+    // some questions (UTF-16 without a mark, or lines that all read as UTF-8).
+    if (const TextEncoding encoding = job.Redetected(); encoding != kEncodingNone)
+      return LoadAgainAs(encoding);
+    EndLoad(*document);
+  }
 }
 
 void StopLoad() {
