@@ -8,6 +8,7 @@
 
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
+#include "core/keys/commands.h"
 #include "win/platform/text_conversion.h"
 #include "win/view/view_paint.h"
 #include "canvas.h"
@@ -89,9 +90,33 @@ TEST_F(PairInTheView, DrawsAsOneGlyphOfAFontThatHoldsIt) {
   EXPECT_GT(differing, inked / 4) << "a glyph of its own, not the missing-glyph box";
 }
 
-// The issue's own example: "a" and six pairs at 4 columns make 4 display lines in the
-// default font (whose missing-glyph box is one full-width cell), and in every font and both
-// wrap modes a pair wraps exactly as a full-width kana does.
+// A drag ends before the pair while the pointer is on it, after it once past its one
+// full-width cell; the copy holds the pair whole or not at all.
+TEST_F(PairInTheView, ADragSelectsAndCopiesThePairWhole) {
+  Show(std::u16string(u"a") + kKichi + u"b\r\n", kHoldingFont, 80);
+  const int full = Extent(u"あ"), pairX = kViewMargin + Extent(u"a");
+  const struct {
+    int x;
+    std::wstring copied;
+  } cases[] = {
+      {pairX + 1, L"a"},
+      {pairX + full - 1, L"a"},
+      {pairX + full + 1, L"a\U00020BB7"},
+      {pairX + full + Extent(u"b") + 1, L"a\U00020BB7b"},
+  };
+  for (const auto& c : cases) {
+    SendMessageW(gShell.viewWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(0, 2));
+    SendMessageW(gShell.viewWindow, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(c.x, 2));
+    SendMessageW(gShell.viewWindow, WM_LBUTTONUP, 0, MAKELPARAM(c.x, 2));
+    host_.Pump();
+    host_.Command(CmdCopy);
+    EXPECT_EQ(ClipboardText(), c.copied) << c.x - pairX << " pixels into the pair";
+  }
+}
+
+// "a" and six pairs at 4 columns make 4 display lines in the default font (whose
+// missing-glyph box is one full-width cell), and in every font and both wrap modes a pair
+// wraps exactly as a full-width kana does.
 TEST_F(PairInTheView, WrapsAsAFullWidthCharacter) {
   std::u16string pairs = u"a", kana = u"a";
   for (int i = 0; i < 6; ++i) pairs += kKichi, kana += u"あ";
