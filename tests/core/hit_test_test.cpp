@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "core/layout/layout.h"
-#include "core/text/character_boundary.h"
 #include "test_documents.h"
 
 namespace vemora {
@@ -89,17 +88,6 @@ TEST_F(HitTesting, APointNeverFallsBetweenTheHalvesOfASurrogatePair) {
   const MouseCellHit pair = CellAtPoint(document_, view_, options_, measure_, Column(2), 5);
   EXPECT_EQ(pair.position, 1);
   EXPECT_EQ(pair.right - pair.left, 2 * W) << "the mouse cell covers the whole pair";
-
-  // A drag to any point, pairs wrapping at one column, ends at a character boundary: a copy
-  // of the selection holds whole pairs only.
-  const std::u16string text = u"\U0002000B\U0001F600x\U0002000B";
-  Lay(text, 1);
-  ASSERT_EQ(document_.displayLineCount, 4);
-  for (int32_t row = 0; row < 5; ++row) {
-    for (int32_t x = 0; x < Column(4); ++x) {
-      ASSERT_FALSE(InsideCharacter(text, Hit(x, row))) << row << " " << x;
-    }
-  }
 }
 
 TEST_F(HitTesting, ScrolledViewsAddTheHiddenColumnsAndLines) {
