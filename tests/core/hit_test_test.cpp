@@ -14,7 +14,7 @@ namespace {
 constexpr int32_t W = 8;        // pixels per column and per narrow unit
 constexpr int32_t kPitch = 20;  // pixels per row
 
-// Narrow units W wide, the others 2 W.
+// Narrow units W wide, the others and surrogate pairs 2 W.
 class ColumnMeasure final : public RowMeasure, public TextMeasure {
  public:
   void MeasurePrefixes(std::u16string_view text, int32_t* ends) override {
@@ -22,6 +22,9 @@ class ColumnMeasure final : public RowMeasure, public TextMeasure {
     for (size_t i = 0; i < text.size(); ++i) ends[i] = x += UnitWidth(text[i]);
   }
   int32_t UnitWidth(char16_t unit) override { return W * ColumnRuleMeasure::Columns(unit); }
+  int32_t CharacterWidth(std::u16string_view character) override {
+    return W * CharacterColumns(character);
+  }
 };
 
 class HitTesting : public ::testing::Test {
@@ -66,22 +69,25 @@ TEST_F(HitTesting, PointsMapToTheFirstCellReachingThem) {
 }
 
 TEST_F(HitTesting, APointNeverFallsBetweenTheHalvesOfASurrogatePair) {
-  // Each half of a pair is measured as a cell of its own (two columns), as a font may.
+  // A pair is one full-width cell of two columns, owned by its first unit.
   Lay(u"a\U0002000Bb\U0001F600\n\U0002000B");
   struct Case {
     int32_t x, row, expected;
     const char* why;
   };
   const Case cases[] = {
-      {Column(1) + 3, 0, 1, "the first half of a pair"},
-      {Column(4), 0, 1, "the second half gives the pair's start"},
-      {Column(5) + 1, 0, 3, "the unit after the pair"},
-      {Column(7), 0, 4, "the second pair's first half"},
-      {Column(9), 0, 4, "the second pair's second half"},
-      {Column(3), 1, 7, "a pair that starts a line"},
+      {Column(1) + 3, 0, 1, "the left half of a pair's cell"},
+      {Column(3), 0, 1, "the pair's right edge still belongs to it"},
+      {Column(3) + 1, 0, 3, "the unit after the pair, two columns on"},
+      {Column(5), 0, 4, "the second pair"},
+      {Column(6) + 1, 0, 6, "the line end after it"},
+      {Column(1), 1, 7, "a pair that starts a line"},
       {Column(30), 1, 9, "past the last pair: the end of the text"},
   };
   for (const Case& c : cases) EXPECT_EQ(Hit(c.x, c.row), c.expected) << c.x << " " << c.why;
+  const MouseCellHit pair = CellAtPoint(document_, view_, options_, measure_, Column(2), 5);
+  EXPECT_EQ(pair.position, 1);
+  EXPECT_EQ(pair.right - pair.left, 2 * W) << "the mouse cell covers the whole pair";
 }
 
 TEST_F(HitTesting, ScrolledViewsAddTheHiddenColumnsAndLines) {

@@ -20,7 +20,13 @@ class FixedMeasure final : public TextMeasure {
     ++calls;
     return unit >= 0x3000 ? wide_ : narrow_;
   }
+  // A surrogate pair is as wide as one wide unit.
+  int32_t CharacterWidth(std::u16string_view) override {
+    ++characterCalls;
+    return wide_;
+  }
   int32_t calls = 0;
+  int32_t characterCalls = 0;
 
  private:
   int32_t narrow_;
@@ -122,7 +128,9 @@ TEST(Layout, TabsAdvanceToTheNextMultipleOfTab) {
 
 TEST(Layout, ControlCharactersTakeOneColumn) {
   FixedMeasure measure(8, 16);
-  Document document = MakeDocument(u"a\x01\x02" u"b");
+  Document document = MakeDocument(
+      u"a\x01\x02"
+      u"b");
   LayoutDocument(document, Columns(3), measure);
   EXPECT_EQ(Lines(document), (Strings{u"a\x01\x02", u"b"}));
   EXPECT_EQ(measure.calls, 2);  // control units are never measured; "a" and "b" once each
@@ -280,9 +288,13 @@ TEST(Layout, RelayoutReplacesTheTable) {
 
 TEST(Layout, ColumnRuleCountsHalfWidthFormsAsOneColumn) {
   ColumnRuleMeasure measure;
-  Document document = MakeDocument(u"ｱｲｳｴあ\x7F" u"a");
+  Document document = MakeDocument(
+      u"ｱｲｳｴあ\x7F"
+      u"a");
   LayoutDocument(document, LayoutParameters{8, 5, 0, 1, 0}, measure);
-  EXPECT_EQ(Lines(document), (Strings{u"ｱｲｳｴ", u"あ\x7F" u"a"}));
+  EXPECT_EQ(Lines(document), (Strings{u"ｱｲｳｴ",
+                                      u"あ\x7F"
+                                      u"a"}));
 }
 
 // The first display line of every logical line, found by walking the whole table.
@@ -372,6 +384,79 @@ TEST(Layout, EdgeModeControlCharactersAdvanceTheTabColumn) {
     LayoutDocument(document, LayoutParameters{4, 80, 1, 8, c.usableWidth + 16}, measure);
     EXPECT_EQ(Lines(document), c.lines) << c.usableWidth;
   }
+}
+
+// A surrogate pair is one full-width character: measured as one and never parted by a
+// wrap, in both wrap modes, laid out at once, in pieces or grown from a cut inside it.
+TEST(Layout, SurrogatePairIsOneFullWidthCharacter) {
+  const std::u16string k = u"\U00020BB7";  // 𠮷: two units, two columns (16 pixels)
+  const auto edge = [](int32_t usableWidth) {
+    return LayoutParameters{4, 80, 1, 8, usableWidth + 16};
+  };
+  struct Case {
+    std::u16string text;
+    LayoutParameters parameters;
+    Strings lines;
+  };
+  const Case cases[] = {
+      {u"a" + k + k + k + k + k + k, Columns(4), {u"a" + k, k + k, k + k, k}},
+      {k + k, Columns(1), {k, k}},  // wider than the line: taken whole, alone
+      {u"abc" + k + u"d", Columns(4), {u"abc", k + u"d"}},
+      {u"ab" + k + u"\r\n", Columns(4), {u"ab" + k, u"\r\n"}},
+      {k + u"\tx", Columns(5, 4), {k + u"\tx"}},  // the tab goes from column 2 to 4
+      {k + k + u"\tx", Columns(8, 4), {k + k + u"\t", u"x"}},
+      // Lone surrogates stay one unit each, as wide as the font has them.
+      {u"\xD842"
+       u"a\xDFB7"
+       u"b",
+       Columns(4),
+       {u"\xD842"
+        u"a",
+        u"\xDFB7"
+        u"b"}},
+      {u"ab\xD842", Columns(3), {u"ab", u"\xD842"}},
+      {u"a" + k + k + k + k + k + k, edge(40), {u"a" + k + k, k + k, k + k}},
+      {k + k, edge(10), {k, k}},
+      {u"\x01" + k + u"\tx", edge(8 + 16 + 24 + 8), {u"\x01" + k + u"\tx"}},  // tab: 1 -> 4
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "case " << (&c - cases));
+    FixedMeasure measure(8, 16);
+    Document document = MakeDocument(c.text);
+    LayoutDocumentOnOneThread(document, c.parameters, measure);
+    EXPECT_EQ(Lines(document), c.lines);
+    // The same text grown from a cut inside its last pair (its first half shown alone).
+    const size_t last = c.text.find_last_of(k[0]);
+    if (last == std::u16string::npos || last + 1 >= c.text.size()) continue;
+    Document grown = MakeDocument(c.text);
+    grown.textLength = static_cast<int32_t>(last + 1);
+    LayoutDocumentOnOneThread(grown, c.parameters, measure);
+    grown.textLength = document.textLength;
+    ExtendLayout(grown, static_cast<int64_t>(last + 1), c.parameters, measure);
+    EXPECT_EQ(Lines(grown), c.lines) << "grown";
+  }
+
+  FixedMeasure measure(8, 16);
+  Document many = MakeDocument(u"a" + k + k + k + k + k + k + u"\U0001F600");
+  LayoutDocument(many, Columns(4), measure);
+  EXPECT_EQ(measure.characterCalls, 2) << "each distinct pair measured once per layout";
+}
+
+// Chunks are cut after line ends, where a display line starts whatever came before: pairs
+// next to them, lone halves at a line's end, lay out as in one piece.
+TEST(Layout, PairsNextToChunkEdgesLayOutAsInOnePiece) {
+  std::u16string text;
+  for (int i = 0; i < 400; ++i) {
+    text += std::u16string(static_cast<size_t>(i % 7), u'a') + u"\U00020BB7\U00020BB7\n";
+    text += i % 3 ? u"\U0001F600\r\n" : u"b\xD842\r\n\xDC00";
+  }
+  FixedMeasure measure(8, 16);
+  Document whole = MakeDocument(text);
+  LayoutDocumentOnOneThread(whole, Columns(5), measure);
+  Document pieces = MakeDocument(text);
+  LayoutDocumentInPieces(pieces, Columns(5), measure, 7);
+  EXPECT_EQ(Lines(pieces), Lines(whole));
+  EXPECT_EQ(Logicals(pieces), Logicals(whole));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <vector>
 
 namespace vemora {
 namespace {
@@ -27,6 +28,13 @@ class FixedMeasure : public RowMeasure {
       ends[i] = x;
     }
   }
+  // A character of several units: `characterWidth`, whatever its units would give.
+  int32_t CharacterWidth(std::u16string_view) override {
+    ++characterCalls;
+    return characterWidth;
+  }
+  int32_t characterWidth = 0;
+  int32_t characterCalls = 0;
 
  private:
   int32_t narrow_;
@@ -142,6 +150,38 @@ TEST(RowLayout, HitTestingFindsCellsByTheirEdges) {
   RowLayout empty = Layout(u"", measure, {.averageCharWidth = W});
   EXPECT_EQ(empty.UnitAtOrAfter(0), 0);
   EXPECT_EQ(empty.UnitContaining(0), -1);
+}
+
+// A surrogate pair is one full-width cell, measured as one and owned by its first unit:
+// a run's measurement would take its units one by one.
+TEST(RowLayout, SurrogatePairIsOneCellMeasuredAsOne) {
+  FixedMeasure measure(W);
+  measure.characterWidth = 13;
+  const RowLayoutOptions options{.tabWidth = 4, .averageCharWidth = W};
+  RowLayout layout = Layout(u"a\U00020BB7b\U00020BB7\tc", measure, options);
+  const std::vector<CellKind> kinds = {
+      CellKind::kText,      CellKind::kCharacter,     CellKind::kCharacterTail, CellKind::kText,
+      CellKind::kCharacter, CellKind::kCharacterTail, CellKind::kTab,           CellKind::kText};
+  EXPECT_EQ(layout.kinds, kinds);
+  EXPECT_EQ(layout.x, (std::vector<int32_t>{0, W, W + 13, W + 13, 2 * W + 13, 2 * W + 26,
+                                            2 * W + 26, 8 * W, 9 * W}))
+      << "a 1, pair 2, b 1, pair 2 columns: the tab stops at column 8";
+  EXPECT_EQ(measure.characterCalls, 2);
+  EXPECT_EQ(measure.calls, 3) << "one measurement per run between pairs and marks";
+  EXPECT_EQ(layout.UnitAtOrAfter(W + 13), 1) << "the pair's right edge";
+  EXPECT_EQ(layout.UnitAtOrAfter(W + 14), 3);
+  EXPECT_EQ(layout.UnitContaining(W + 5), 1);
+
+  RowLayout tab = Layout(u"\U00020BB7\tc", measure, options);
+  EXPECT_EQ(tab.Left(3), 4 * W) << "the pair is two columns: the tab goes on to column 4";
+
+  // Lone surrogates are ordinary units of the run, as wide as the font has them.
+  RowLayout lone = Layout(
+      u"\xDFB7"
+      u"a\xD842",
+      measure, options);
+  EXPECT_EQ(lone.kinds, std::vector<CellKind>(3, CellKind::kText));
+  EXPECT_EQ(lone.End(), 2 * W + W + 2 * W);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "core/layout/layout.h"
 #include "core/layout/row_layout.h"
+#include "core/text/character_boundary.h"
 #include "fuzz_support.h"
 
 namespace vemora {
@@ -27,6 +28,11 @@ class HashedWidths final : public TextMeasure, public RowMeasure {
   void MeasurePrefixes(std::u16string_view text, int32_t* ends) override {
     int32_t x = 0;
     for (size_t i = 0; i < text.size(); ++i) ends[i] = x += UnitWidth(text[i]);
+  }
+  // A character of several units measures as one, not as the sum of its units.
+  int32_t CharacterWidth(std::u16string_view character) override {
+    return widths_[(static_cast<uint32_t>(character[0] ^ character.back() << 7) * 2654435761u) >>
+                   29];
   }
 
  private:
@@ -51,15 +57,23 @@ std::vector<int32_t> LineEndsBefore(std::u16string_view text) {
 int64_t ColumnsOfLine(std::u16string_view line, int32_t tab, int32_t average,
                       HashedWidths& widths) {
   int64_t k = 0;
-  for (const char16_t unit : line) {
+  for (int64_t i = 0; i < static_cast<int64_t>(line.size());) {
+    const char16_t unit = line[static_cast<size_t>(i)];
+    const int64_t next = NextCharacter(line, i).end;
     if (IsLineEnd(unit)) break;
     if (unit == u'\t') {
       k = k + tab - ((k + tab) % tab);
     } else if (unit < 0x20) {
       k += 1;
+    } else if (next > i + 1) {
+      k += (widths.CharacterWidth(
+                line.substr(static_cast<size_t>(i), static_cast<size_t>(next - i))) +
+            average - 1) /
+           average;
     } else {
       k += (widths.UnitWidth(unit) + average - 1) / average;
     }
+    i = next;
   }
   return k;
 }
@@ -102,16 +116,20 @@ void CheckLineTable(const Document& document, const LayoutParameters& parameters
     // Any display line of it: a logical line that starts in one block and goes on in the
     // next is found in the later block.
     FUZZ_CHECK(found >= 0 && LogicalLineOf(document, found) == logical);
+    // No wrap falls inside a character.
+    FUZZ_CHECK(!InsideCharacter(text, next));
     // A CR is never parted from the LF after it.
     FUZZ_CHECK(!(text[static_cast<size_t>(next - 1)] == u'\r' && next < document.textLength &&
                  text[static_cast<size_t>(next)] == u'\n'));
-    // In column mode a line of several units fits its column; a line end only stays on a
+    // In column mode a line of several characters fits its column; a line end only stays on a
     // line it does not start beyond the column of.
     const std::u16string_view line = text.substr(static_cast<size_t>(start), next - start);
     const size_t units = line.size() - (line.ends_with(u"\r\n")  ? 2
                                         : IsLineEnd(line.back()) ? 1
                                                                  : 0);
-    if (parameters.FoldRight != 1 && units > 1) {
+    const bool severalCharacters =
+        units > 0 && NextCharacter(line, 0).end < static_cast<int64_t>(units);
+    if (parameters.FoldRight != 1 && severalCharacters) {
       FUZZ_CHECK(ColumnsOfLine(line, tab, average, widths) <= parameters.Fold);
     }
     if (parameters.FoldRight != 1 && units > 0 && units < line.size()) {
@@ -140,6 +158,12 @@ void CheckRow(std::u16string_view line, const RowLayoutOptions& options, HashedW
       FUZZ_CHECK(row.Left(i) == row.Right(i));
     }
     FUZZ_CHECK(kind != CellKind::kText || !IsMarkUnit(unit, options));
+    // A character of several units is one cell: its other units are empty cells behind it.
+    FUZZ_CHECK((kind == CellKind::kCharacter) == (NextCharacter(line, i).end > i + 1));
+    if (kind == CellKind::kCharacterTail) {
+      FUZZ_CHECK(InsideCharacter(line, i) && row.Left(i) == row.Right(i));
+      FUZZ_CHECK(row.Left(i) == row.Right(i - 1));
+    }
     FUZZ_CHECK(kind != CellKind::kTab ||
                (row.Right(i) % std::max(options.averageCharWidth, 1)) == 0 ||
                row.Right(i) == row.Left(i));
@@ -149,6 +173,7 @@ void CheckRow(std::u16string_view line, const RowLayoutOptions& options, HashedW
     int32_t expected = 0;
     while (expected < row.Size() && row.Right(expected) < target) ++expected;
     FUZZ_CHECK(row.UnitAtOrAfter(target) == expected);
+    FUZZ_CHECK(expected == row.Size() || !InsideCharacter(line, expected));
     const int32_t containing = row.UnitContaining(target);
     FUZZ_CHECK(containing == -1 ||
                (row.Left(containing) <= target && target <= row.Right(containing)));

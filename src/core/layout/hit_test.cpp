@@ -2,7 +2,7 @@
 #include "core/layout/hit_test.h"
 
 #include "core/layout/layout.h"
-#include "core/text/selection.h"
+#include "core/text/character_boundary.h"
 
 namespace vemora {
 
@@ -23,8 +23,10 @@ int64_t HitTest(const Document& document, const ViewGeometry& view, const RowLay
   if (y < 0 || !LayOutDisplayLine(document, view.LineAt(y), options, measure, start, layout))
     return document.textLength;
   const int64_t position = start + layout.UnitAtOrAfter(view.TargetAt(x));
-  // Half a character would end a selection or a copy with a lone surrogate.
-  return SplitsSurrogatePair(document.Text(), position) ? position - 1 : position;
+  // Half a character would end a selection or a copy with a lone surrogate. A row never
+  // starts inside a character, and within a row the first unit of a character owns its
+  // cell; this holds the rule for a table laid out otherwise.
+  return CharacterStart(document.Text(), position);
 }
 
 bool RowInversion(const RowLayout& layout, int64_t lineStart, int64_t low, int64_t high,

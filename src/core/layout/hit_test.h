@@ -37,7 +37,7 @@ bool LayOutDisplayLine(const Document& document, int32_t line, const RowLayoutOp
 
 // The text position under a client point: the first unit of the line whose cell reaches
 // the point, the start of the next line right of the last cell, the end of the text below
-// the last line. A point on the second half of a surrogate pair gives the pair's start.
+// the last line. A point on a character of several units gives the character's start.
 int64_t HitTest(const Document& document, const ViewGeometry& view, const RowLayoutOptions& options,
                 RowMeasure& measure, int32_t x, int32_t y);
 

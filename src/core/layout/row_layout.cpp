@@ -4,12 +4,10 @@
 
 #include <algorithm>
 
+#include "core/text/character_boundary.h"
+
 namespace vemora {
 namespace {
-
-int32_t ColumnsOf(char16_t unit) {
-  return (unit < 0x7F || (unit >= 0xFF61 && unit <= 0xFF9F)) ? 1 : 2;
-}
 
 class RowBuilder {
  public:
@@ -24,15 +22,26 @@ class RowBuilder {
 
   void Run() {
     size_t runStart = 0;
-    for (size_t i = 0; i < line_.size(); ++i) {
-      char16_t unit = line_[i];
-      if (!IsMarkUnit(unit, options_)) {
-        column_ += ColumnsOf(unit);
+    for (size_t i = 0; i < line_.size();) {
+      const char16_t unit = line_[i];
+      if (IsMarkUnit(unit, options_)) {
+        FlushRun(runStart, i);
+        i = PlaceMark(i) + 1;
+        runStart = i;
         continue;
       }
+      const CharacterSpan character = NextCharacter(line_, static_cast<int64_t>(i));
+      const auto next = static_cast<size_t>(character.end);
+      column_ += character.columns;
+      if (next == i + 1) {
+        ++i;
+        continue;
+      }
+      // A character of several units is a cell of its own: a run's measurement would take
+      // its units one by one.
       FlushRun(runStart, i);
-      i = PlaceMark(i);
-      runStart = i + 1;
+      PlaceCharacter(i, next);
+      i = runStart = next;
     }
     FlushRun(runStart, line_.size());
     layout_.x[line_.size()] = x_;
@@ -46,6 +55,16 @@ class RowBuilder {
     for (size_t i = begin; i < end; ++i)
       layout_.x[i] = x_ + (i == begin ? 0 : ends_[i - begin - 1]);
     x_ += ends_.back();
+  }
+
+  void PlaceCharacter(size_t begin, size_t end) {
+    layout_.x[begin] = x_;
+    layout_.kinds[begin] = CellKind::kCharacter;
+    x_ += std::max(measure_.CharacterWidth(line_.substr(begin, end - begin)), 0);
+    for (size_t i = begin + 1; i < end; ++i) {
+      layout_.x[i] = x_;
+      layout_.kinds[i] = CellKind::kCharacterTail;
+    }
   }
 
   // Places the mark at `i` and returns the index of its last unit.

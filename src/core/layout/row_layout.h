@@ -14,8 +14,10 @@ class RowMeasure {
  public:
   virtual ~RowMeasure() = default;
   // Fills ends[i] with the width in pixels of the first i + 1 units of `text`
-  // (text.size() entries). `text` is never empty.
+  // (text.size() entries). `text` is never empty. It holds no character of several units.
   virtual void MeasurePrefixes(std::u16string_view text, int32_t* ends) = 0;
+  // Width in pixels of one character of several units (a surrogate pair), drawn as one.
+  virtual int32_t CharacterWidth(std::u16string_view character) = 0;
 };
 
 enum class CellKind : uint8_t {
@@ -26,6 +28,8 @@ enum class CellKind : uint8_t {
   kSpaceMark,      // U+0020 shown with a mark
   kFullSpaceMark,  // U+3000 shown with a mark
   kControl,        // another unit below U+0020, shown as the letter 0x40 above it
+  kCharacter,      // the first unit of a character of several units, measured and drawn alone
+  kCharacterTail,  // a further unit of that character: an empty cell behind it
 };
 
 struct RowLayoutOptions {

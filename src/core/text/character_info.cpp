@@ -8,17 +8,11 @@
 #include <vector>
 
 #include "core/platform/code_pages.h"
+#include "core/text/character_boundary.h"
 #include "core/text/encoding.h"
 
 namespace vemora {
 namespace {
-
-bool IsHighSurrogate(char16_t unit) {
-  return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t unit) {
-  return unit >= 0xDC00 && unit <= 0xDFFF;
-}
 
 // A character as 1 or 2 units and its code point; a lone surrogate stands for itself.
 char32_t CodePointOf(std::u16string_view character) {

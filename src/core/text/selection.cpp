@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "core/text/character_boundary.h"
+
 namespace vemora {
 namespace {
 
@@ -11,14 +13,8 @@ bool IsLineEnd(char16_t unit) {
   return unit == u'\r' || unit == u'\n';
 }
 
-bool IsHighSurrogate(char16_t unit) {
-  return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t unit) {
-  return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
-// The class of the unit at `position`; past the text it is that of a terminator.
+// The class of the character at `position` is that of its first unit; past the text it is
+// that of a terminator.
 CharacterClass ClassAt(std::u16string_view text, int64_t position) {
   if (position < 0 || position >= static_cast<int64_t>(text.size())) return CharClass(0);
   return CharClass(text[position]);
@@ -61,14 +57,20 @@ TextRange LogicalLineBounds(std::u16string_view text, int64_t position) {
 }
 
 TextRange WordBounds(std::u16string_view text, int64_t position) {
-  position = std::clamp<int64_t>(position, 0, static_cast<int64_t>(text.size()));
+  position =
+      CharacterStart(text, std::clamp<int64_t>(position, 0, static_cast<int64_t>(text.size())));
   const TextRange line = LogicalLineBounds(text, position);
   const CharacterClass word = ClassAt(text, position);
+  // Whole characters only: a line end never falls inside one, so neither does a bound.
   int64_t start = line.start;
-  for (int64_t q = line.start; q < position; ++q)
-    if (!SameWordClass(CharClass(text[q]), word)) start = q + 1;
+  for (int64_t q = line.start; q < position;) {
+    const int64_t next = NextCharacter(text, q).end;
+    if (!SameWordClass(CharClass(text[q]), word)) start = next;
+    q = next;
+  }
   int64_t end = std::max(position, line.start);
-  while (end < line.end && SameWordClass(CharClass(text[end]), word)) ++end;
+  while (end < line.end && SameWordClass(CharClass(text[end]), word))
+    end = NextCharacter(text, end).end;
   return {start, std::max(end, start)};
 }
 
@@ -97,7 +99,7 @@ std::u16string SearchTextFromRange(std::u16string_view text, TextRange range, in
   const int64_t start = std::clamp<int64_t>(range.start, 0, length);
   const int64_t end = std::clamp(range.end, start, length);
   int64_t count = std::min<int64_t>(end - start, std::max(capacity, 0));
-  if (count > 0 && count < end - start && SplitsSurrogatePair(text, start + count)) --count;
+  if (count > 0 && count < end - start) count = CharacterStart(text, start + count) - start;
   return std::u16string(text.substr(static_cast<size_t>(start), static_cast<size_t>(count)));
 }
 

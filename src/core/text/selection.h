@@ -36,8 +36,9 @@ struct TextRange {
 // the last line.
 TextRange LogicalLineBounds(std::u16string_view text, int64_t position);
 
-// The word a double-click at `position` selects: the run of units of the clicked unit's
-// class within its logical line, a prolonged sound mark counting as kana next to kana.
+// The word a double-click at `position` selects: the run of characters of the clicked
+// character's class within its logical line, a prolonged sound mark counting as kana next
+// to kana. A character of several units is taken whole, of the class of its first unit.
 TextRange WordBounds(std::u16string_view text, int64_t position);
 
 // The selection as an ordered range; false when there is none.
@@ -46,8 +47,8 @@ void ClearSelection(Document& document);
 // Keeps the selection only while both ends lie inside the text; answers whether it stays.
 bool KeepSelectionIfValid(Document& document);
 
-// At most `capacity` units of the range, as the find dialog is handed them; a surrogate
-// pair cut in half by the limit is left out whole.
+// At most `capacity` units of the range, as the find dialog is handed them; a character
+// cut by the limit is left out whole.
 std::u16string SearchTextFromRange(std::u16string_view text, TextRange range, int32_t capacity);
 
 // True when `position` lies between the two units of a surrogate pair.

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "win/platform/character_glyphs.h"
+
 namespace vemora {
 namespace {
 
@@ -60,6 +62,11 @@ int32_t GdiTextMeasure::UnitWidth(char16_t unit) {
   return width;
 }
 
+int32_t GdiTextMeasure::CharacterWidth(std::u16string_view character) {
+  HDC dc = Context();
+  return dc ? CharacterExtent(dc, character) : 0;
+}
+
 int32_t GdiTextMeasure::AverageCharWidth() {
   SIZE extent{};
   HDC dc = Context();
@@ -87,19 +94,27 @@ class WorkerTextMeasure final : public TextMeasure {
   int32_t UnitWidth(char16_t unit) override {
     int32_t& width = widths_[unit];
     if (width != kUnmeasured) return width;
+    const wchar_t text[1] = {static_cast<wchar_t>(unit)};
+    SIZE extent{};
+    if (!Context() || !GetTextExtentPoint32W(dc_, text, 1, &extent)) return 0;
+    width = extent.cx;
+    return width;
+  }
+
+  int32_t CharacterWidth(std::u16string_view character) override {
+    return Context() ? CharacterExtent(dc_, character) : 0;
+  }
+
+ private:
+  HDC Context() {
     if (!dc_) {
       dc_ = CreateCompatibleDC(nullptr);
       if (dc_ && hasFont_) font_ = CreateFontIndirectW(&description_);
       if (dc_ && font_) previousFont_ = SelectObject(dc_, font_);
     }
-    const wchar_t text[1] = {static_cast<wchar_t>(unit)};
-    SIZE extent{};
-    if (!dc_ || !GetTextExtentPoint32W(dc_, text, 1, &extent)) return 0;
-    width = extent.cx;
-    return width;
+    return dc_;
   }
 
- private:
   LOGFONTW description_{};
   bool hasFont_;
   std::vector<int32_t> widths_;

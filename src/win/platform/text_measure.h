@@ -1,4 +1,4 @@
-// Unit widths in the view font, measured with GDI in the view's device context.
+// Unit and character widths in the view font, measured with GDI in the view's device context.
 #pragma once
 
 #include <windows.h>
@@ -24,6 +24,8 @@ class GdiTextMeasure final : public TextMeasure {
   GdiTextMeasure& operator=(const GdiTextMeasure&) = delete;
 
   int32_t UnitWidth(char16_t unit) override;
+  // Through the glyph when the font holds the character (character_glyphs.h).
+  int32_t CharacterWidth(std::u16string_view character) override;
 
   // The extent of "aAjJ,_" divided by 6: the column width of layout and view.
   int32_t AverageCharWidth();

@@ -1,11 +1,13 @@
 // Painting the text view. Every row is filled with the background, then its cells are
 // drawn at the x positions of the row layout: runs of equally attributed ordinary units
-// with one text output each, marks as monochrome bitmaps or control letters.
+// with one text output each, a character of several units alone with its units together,
+// marks as monochrome bitmaps or control letters.
 #include "win/view/view_paint.h"
 
 #include <algorithm>
 #include <vector>
 
+#include "win/platform/character_glyphs.h"
 #include "win/platform/font_conversion.h"
 #include "win/platform/text_conversion.h"
 #include "win/shell/app_state.h"
@@ -90,6 +92,10 @@ class RowPainter {
     int32_t i = 0;
     const int32_t count = layout_.Size();
     while (i < count) {
+      if (layout_.kinds[i] == CellKind::kCharacter) {
+        i = DrawCharacterCell(x, y, i, line);
+        continue;
+      }
       if (layout_.kinds[i] != CellKind::kText) {
         DrawMarkCell(x, y, i, line[i]);
         i += layout_.kinds[i] == CellKind::kLineEnd && i + 1 < count &&
@@ -169,6 +175,20 @@ class RowPainter {
     ExtTextOutW(dc_, x, y, ETO_CLIPPED, &clip_, AsWide(text.data()), static_cast<UINT>(text.size()),
                 nullptr);
     Decorate(x, endX, y, style.attributes, style.textColour);
+  }
+
+  // A character of several units, with all its units in one call; returns the unit after
+  // it.
+  int32_t DrawCharacterCell(int32_t rowX, int32_t y, int32_t unit, std::u16string_view line) {
+    int32_t end = unit + 1;
+    while (end < layout_.Size() && layout_.kinds[end] == CellKind::kCharacterTail) ++end;
+    const CellStyle& style = styles_[unit];
+    SetTextColor(dc_, style.textColour);
+    SetBkColor(dc_, style.attributes & kColourMask);
+    const int32_t x = rowX + layout_.Left(unit);
+    DrawCharacter(dc_, x, y, ETO_CLIPPED, &clip_, line.substr(unit, end - unit));
+    Decorate(x, rowX + layout_.Right(unit), y, style.attributes, style.textColour);
+    return end;
   }
 
   void DrawMarkCell(int32_t rowX, int32_t y, int32_t unit, char16_t character) {
@@ -286,6 +306,10 @@ void DcRowMeasure::MeasurePrefixes(std::u16string_view text, int32_t* ends) {
     return;
   }
   std::fill(ends, ends + text.size(), 0);
+}
+
+int32_t DcRowMeasure::CharacterWidth(std::u16string_view character) {
+  return CharacterExtent(dc_, character);
 }
 
 RowLayoutOptions CurrentRowLayoutOptions() {

@@ -34,6 +34,7 @@ class DcRowMeasure final : public RowMeasure {
  public:
   explicit DcRowMeasure(HDC dc) : dc_(dc) {}
   void MeasurePrefixes(std::u16string_view text, int32_t* ends) override;
+  int32_t CharacterWidth(std::u16string_view character) override;
 
  private:
   HDC dc_;
