@@ -12,6 +12,7 @@
 
 #include "core/keys/commands.h"
 #include "core/layout/layout.h"
+#include "core/search/filter.h"
 #include "core/search/search.h"
 #include "core/tools/tool_command.h"
 #include "win/platform/text_conversion.h"
@@ -20,6 +21,7 @@
 #include "win/search/find_search.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
+#include "win/shell/load_steps.h"
 #include "win/shell/main_layout.h"
 #include "win/view/view_lines.h"
 #include "win/view/view_window.h"
@@ -338,6 +340,19 @@ TEST_F(FilterTest, ALargeViewOpensAtTheReadersPlaceAndEscGivesBackTheViewBefore)
   EXPECT_EQ(CurrentDocument()->TopLine, top) << "the filtered view at its own top line";
   host_.Command(CmdUnfilter);
   EXPECT_EQ(fileTop(), 150026) << "line 150027, the first kept from line 150001";
+
+  // A reload of a filtered view opens the whole document behind it at the reader's file
+  // line, which is what Esc on the filter run again would give back.
+  ASSERT_TRUE(Filter(host_, L"7 xbc", false, false));
+  ASSERT_TRUE(PumpUntil(
+      host_, [] { return !FilterSearchRunning(); }, 60000));
+  ASSERT_EQ(fileTop(), 150026);
+  ReloadCurrentDocument(-1);
+  ASSERT_TRUE(PumpUntil(
+      host_, [] { return !LoadRunning() && !FilterSearchRunning(); }, 60000));
+  const Document& whole = FileDocumentOf(*CurrentDocument());
+  EXPECT_EQ(FileLineOf(whole, whole.TopLine), 150026) << "the whole document after a reload";
+  EXPECT_EQ(fileTop(), 150026);
 }
 
 // Esc, a new filter and a reload each stop the running filter's worker, which then tells

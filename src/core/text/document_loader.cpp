@@ -168,11 +168,14 @@ LoadOutcome LoadDocument(std::unique_ptr<Document>& current, std::u16string& pat
 }
 
 LoadOutcome ReloadDocument(std::unique_ptr<Document>& current, int32_t request, int32_t LineType,
-                           const AppOptions& options, LoadHost& host, DocumentIo& io) {
+                           const AppOptions& options, LoadHost& host, DocumentIo& io,
+                           int32_t startLine) {
   if (!current || current->sourceKind != kSourceFile) return LoadOutcome::kNothing;
   std::u16string path = current->name;
-  int32_t startLine = current->TopLine;
-  if (LineType == 1) startLine = LogicalLineOf(*current, startLine);
+  if (startLine < 0) {
+    startLine = current->TopLine;
+    if (LineType == 1) startLine = LogicalLineOf(*current, startLine);
+  }
   return LoadDocument(current, path, startLine, request, 1, options, host, io);
 }
 

@@ -60,10 +60,11 @@ LoadOutcome LoadDocument(std::unique_ptr<Document>& current, std::u16string& pat
 
 // Loads the current file again at the line shown, keeping the file type. Does nothing
 // unless the current document came from a file. `LineType` is the current file type's:
-// with 1 the top line is carried over as a logical line.
+// with 1 the top line is carried over as a logical line. `startLine`, when not -1, is the
+// line to open at instead (for a view whose own lines are not the file's).
 LoadOutcome ReloadDocument(std::unique_ptr<Document>& current, int32_t request, int32_t LineType,
                            const AppOptions& options, LoadHost& host,
-                           DocumentIo& io = SystemDocumentIo());
+                           DocumentIo& io = SystemDocumentIo(), int32_t startLine = -1);
 
 // Replaces the current document by the text piped to standard input, decoded from the
 // OEM code page; no document when nothing arrives or more than LargestStandardInput

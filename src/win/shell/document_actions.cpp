@@ -10,6 +10,7 @@
 #include "core/keys/commands.h"
 #include "core/layout/layout.h"
 #include "core/platform/out_of_memory.h"
+#include "core/search/filter.h"
 #include "core/shell/status_text.h"
 #include "core/text/decode.h"
 #include "core/text/document_loader.h"
@@ -228,7 +229,15 @@ void ReloadCurrentDocument(int32_t request) {
   StopLoad();
   WindowLoadHost host;
   const FilterResume filter = FilterBeforeReload();
-  ReportCutShort(ReloadDocument(gDocument, request, CurrentFileType().LineType, gOptions, host));
+  // A filtered view's lines are not the file's: the whole document opens at the reader's
+  // file line, where it stays should the filter run again be stopped.
+  const int32_t LineType = CurrentFileType().LineType;
+  int32_t startLine = -1;
+  if (filter.active && filter.fileTop >= 0)
+    startLine = LineType == 1 ? filter.fileTop
+                              : DisplayLineOfLogical(FileDocumentOf(*gDocument), filter.fileTop);
+  ReportCutShort(
+      ReloadDocument(gDocument, request, LineType, gOptions, host, SystemDocumentIo(), startLine));
   FilterAfterReload(filter);
 }
 
