@@ -7,8 +7,9 @@
 #include <string>
 
 #include "core/platform/code_pages.h"
-#include "core/search/regex_prefilter.h"
+#include "core/search/prefilter_scanners.h"
 #include "core/search/regex_search.h"
+#include "core/text/byte_search.h"
 #include "core/text/selection.h"
 
 namespace vemora {
@@ -261,17 +262,20 @@ class Scanner {
                                    ? scanned
                                    : std::max(scanned, candidate - filter.candidateOffset);
       int64_t lineStart = candidate;
-      while (lineStart > earliest && !IsLineBreak(start, lineStart - 1) &&
+      while (lineStart > earliest && (filter.crossesLines || !IsLineBreak(start, lineStart - 1)) &&
              MayPrecedeCandidate(filter, start[lineStart - 1]))
         --lineStart;
+      if (filter.crossesLines ||
+          (filter.candidateOffset >= 0 && filter.candidateOffset <= kMatchEachWithin)) {
+        // A match begins in [lineStart, candidate] or holds a later candidate.
+        if (!MatchEach(q, lineStart, candidate, scanned)) return;
+        continue;
+      }
       // The library steps from where it starts by whole characters: never from the second
       // half of a pair.
       if (lineStart > q && SplitsSurrogatePair(std::u16string_view(start, length), lineStart))
         --lineStart;
-      if (lineEnd < candidate) {
-        lineEnd = candidate;
-        while (lineEnd < length && !IsLineBreak(start, lineEnd)) ++lineEnd;
-      }
+      if (lineEnd < candidate) lineEnd = LineEndFrom(candidate);
       int64_t at = 0;
       int64_t matchLength = 0;
       const Step step = Find(q, lineStart, lineEnd, false, at, matchLength);
@@ -285,7 +289,62 @@ class Scanner {
     }
   }
 
+  // The same hits for a pattern whose matches begin at line starts: the library is asked
+  // only at the line starts holding a unit a match may begin with, and not at all where the
+  // texts a match can be are known.
+  void CollectAtLineStarts(const RegexPrefilter& filter) {
+    int64_t q = 0;        // the subject's start
+    int64_t scanned = 0;  // no match starts in [q, scanned)
+    uint32_t steps = 0;
+    while (scanned < length_) {
+      if ((++steps & 0xFFF) == 0 && Cancelled()) return;
+      const int64_t candidate = FindLineStartCandidate(filter, text_, scanned, length_, q);
+      if (candidate < 0) return;
+      if (filter.wholeMatches.empty()) {
+        if (!MatchEach(q, candidate, candidate, scanned)) return;
+      } else if (const int32_t size = WholeMatchAt(filter, text_, candidate, length_)) {
+        hits_.Append(SearchHit{candidate, size});
+        q = scanned = candidate + size;
+      } else {
+        scanned = candidate + 1;
+      }
+    }
+  }
+
  private:
+  // Candidates at most this far behind their match's start are checked one start at a
+  // time; further ones leave the rest of the line to one library search.
+  static constexpr int32_t kMatchEachWithin = 16;
+
+  // Asks the library for its preferred match at each start in [from, to] in turn, with the
+  // subject at `subject`, recording the first and moving `subject` and `scanned` behind it;
+  // without one, `scanned` moves behind `to`. A start the library gives up on skips its
+  // line, as the full scan does. False when the scan stops.
+  bool MatchEach(int64_t& subject, int64_t from, int64_t to, int64_t& scanned) {
+    const std::u16string_view text(text_, static_cast<size_t>(length_));
+    for (int64_t at = from; at <= to; ++at) {
+      if (SplitsSurrogatePair(text, at)) continue;  // never from the second half of a pair
+      const Shown shown = ShownFor(subject, at);
+      const int result = scan_.Match(text_ + shown.start, text_ + shown.end, text_ + at);
+      if (result == ONIG_ABORT || Cancelled()) {
+        outcome_.cancelled = true;
+        return false;
+      }
+      if (result > 0) {
+        hits_.Append(SearchHit{at, result / 2});
+        subject = scanned = at + result / 2;
+        return true;
+      }
+      if (result < 0 && result != ONIG_MISMATCH) {
+        ++outcome_.failedLines;
+        scanned = LineEndFrom(at) + 1;
+        return true;
+      }
+    }
+    scanned = to + 1;
+    return true;
+  }
+
   bool Cancelled() {
     if (cancel_ && cancel_->load(std::memory_order_relaxed)) outcome_.cancelled = true;
     return outcome_.cancelled;
@@ -293,8 +352,7 @@ class Scanner {
 
   // The first line break at or after `at`, or the text's end.
   int64_t LineEndFrom(int64_t at) const {
-    while (at < length_ && !IsLineBreak(text_, at)) ++at;
-    return at;
+    return FindUnit(text_ + std::min(at, length_), text_ + length_, u'\n') - text_;
   }
 
   // The part of the text one library call is shown: from the subject's start, or an eighth
@@ -408,11 +466,15 @@ RegexScanOutcome CollectRegexHits(std::u16string_view text, std::u16string_view 
       mode == RegexScanMode::kFiltered ? AnalyzeRegexPattern(pattern) : RegexPrefilter{};
   if (filter.onlyEmpty) return outcome;
   const bool skipEmpty = mode != RegexScanMode::kEveryPosition && !DependsOnSubjectStart(pattern);
-  if ((filter.kind == RegexPrefilter::Kind::kNone && !skipEmpty) ||
-      HasUnpairedSurrogate(start, length)) {
+  const bool lineStarts =
+      filter.lineStart && (filter.firstKnown || filter.kind == RegexPrefilter::Kind::kNone);
+  const bool filtered = filter.kind != RegexPrefilter::Kind::kNone || lineStarts;
+  if ((!filtered && !skipEmpty) || HasUnpairedSurrogate(start, length)) {
     scanner.CollectAll(false);
-  } else if (filter.kind == RegexPrefilter::Kind::kNone) {
+  } else if (!filtered) {
     scanner.CollectAll(true);
+  } else if (lineStarts) {
+    scanner.CollectAtLineStarts(filter);
   } else {
     scanner.CollectFiltered(filter);
   }
