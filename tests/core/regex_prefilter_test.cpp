@@ -14,6 +14,7 @@
 
 #include "core/platform/code_pages.h"
 #include "core/search/regex_search.h"
+#include "core/search/set_sequence.h"
 
 namespace vemora {
 namespace {
@@ -167,6 +168,40 @@ TEST(RegexPrefilter, FiltersTheCommonShapesAndNothingUnsure) {
     EXPECT_FALSE(AnalyzeRegexPattern(pattern).onlyEmpty);
 }
 
+// Sequences of greedily repeated sets are matched without the library; anything else,
+// lazy and possessive counts among it, is left to the library.
+TEST(RegexPrefilter, SetSequencesAreReadOnlyWhenPlain) {
+  const std::pair<std::u16string_view, int> cases[] = {{u"[0-9]{4}年", 2},
+                                                       {u"「[^」]{20,}」", 3},
+                                                       {u"^\\s+", 1},
+                                                       {u"[一-龠]{2,}駅", 2},
+                                                       {u"a\\.b?[\\t-]*", 4},
+                                                       {u"x{,3}", 1},
+                                                       {u"a*?", 0},
+                                                       {u"a++", 0},
+                                                       {u"a{2}?", 0},
+                                                       {u"(a)", 0},
+                                                       {u"a|b", 0},
+                                                       {u"a.", 0},
+                                                       {u"a{3,2}", 0},
+                                                       {u"a{99999}", 0},
+                                                       {u"\\d", 0},
+                                                       {u"[\n]", 0},
+                                                       {u"a^", 0},
+                                                       {u"\U0001F600", 0},
+                                                       {u"[a&&b]", 0},
+                                                       {u"a{", 0}};
+  for (const auto& [pattern, items] : cases) {
+    const std::optional<SetSequence> sequence = ReadSetSequence(pattern);
+    EXPECT_EQ(sequence ? static_cast<int>(sequence->items.size()) : 0, items) << Escaped(pattern);
+  }
+  EXPECT_TRUE(ReadSetSequence(u"^\\s+")->lineStart);
+  // Counts with a missing lower bound, and the giving back of a surrogate pair.
+  ExpectSameHits(u"axxxxb a{,3} ax", u"ax{,3}");
+  ExpectSameHits(u"「\U0001F600\U0001F600」「\U0001F600」", u"「[^」]{2}」");
+  ExpectSameHits(u"「\U0001F600\U0001F600」「\U0001F600」", u"「[^」]+\U0001F600");
+}
+
 // Every unit that a case-insensitive ASCII letter can start a match at is a candidate.
 TEST(RegexPrefilter, CaseInsensitiveCandidatesCoverEveryFoldingOfTheFirstLetter) {
   for (char16_t letter = u'a'; letter <= u'z'; ++letter) {
@@ -276,16 +311,19 @@ std::u16string RealText() {
 TEST(RegexPrefilter, RandomPatternsFindTheSameHitsAsTheUnfilteredScan) {
   std::mt19937 random(20261207);
   int filtered = 0;
+  int sequences = 0;
   const int rounds = 3000;
   for (int round = 0; round < rounds; ++round) {
     const std::u16string pattern = RandomPattern(random);
     const RegexPrefilter filter = AnalyzeRegexPattern(pattern);
     filtered += filter.kind != Kind::kNone || filter.lineStart;
+    sequences += ReadSetSequence(pattern).has_value();
     const std::u16string text = RandomText(random, 1 + static_cast<int32_t>(random() % 200));
     ExpectSameHits(text, pattern);
     if (HasFailure()) return;
   }
   EXPECT_GT(filtered, rounds / 4);  // the comparison is about the filtered scan
+  EXPECT_GT(sequences, rounds / 10);
   const std::u16string real = RealText();
   ASSERT_GT(real.size(), 10000u);
   for (std::u16string_view pattern :

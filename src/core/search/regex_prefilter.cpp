@@ -453,18 +453,7 @@ class PatternReader {
     at_ += 2;
     if (c == u'A' || c == u'z' || c == u'Z' || c == u'b' || c == u'B') return ZeroWidth(false);
     if (c == u't') return Unit(u"\t");
-    // The library's white space: the units of the Unicode property, line feed among them.
-    if (c == u's')
-      return UnitOf({{0x09, 0x0D},
-                     {0x20, 0x20},
-                     {0x85, 0x85},
-                     {0xA0, 0xA0},
-                     {0x1680, 0x1680},
-                     {0x2000, 0x200A},
-                     {0x2028, 0x2029},
-                     {0x202F, 0x202F},
-                     {0x205F, 0x205F},
-                     {0x3000, 0x3000}});
+    if (c == u's') return UnitOf(WhiteSpaceUnits());
     if (IsQuotable(c)) return Unit(std::u16string(1, c));
     return std::nullopt;
   }
@@ -581,6 +570,11 @@ RegexPrefilter CaseInsensitiveLiteral(std::u16string_view text) {
 }
 
 }  // namespace
+
+Ranges WhiteSpaceUnits() {
+  return {{0x09, 0x0D},     {0x20, 0x20},     {0x85, 0x85},     {0xA0, 0xA0},     {0x1680, 0x1680},
+          {0x2000, 0x200A}, {0x2028, 0x2029}, {0x202F, 0x202F}, {0x205F, 0x205F}, {0x3000, 0x3000}};
+}
 
 RegexPrefilter AnalyzeRegexPattern(std::u16string_view pattern) {
   constexpr std::u16string_view kCaseInsensitive = u"(?i)";

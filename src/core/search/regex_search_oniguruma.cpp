@@ -9,6 +9,7 @@
 #include "core/platform/code_pages.h"
 #include "core/search/prefilter_scanners.h"
 #include "core/search/regex_search.h"
+#include "core/search/set_sequence.h"
 #include "core/text/byte_search.h"
 #include "core/text/selection.h"
 
@@ -170,8 +171,10 @@ class Scanner {
   };
 
   Scanner(OnigurumaScan& scan, const char16_t* text, int64_t length, BlockList<SearchHit, 49>& hits,
-          const std::atomic<bool>* cancel, RegexScanOutcome& outcome, int64_t subjectUnits)
+          const std::atomic<bool>* cancel, RegexScanOutcome& outcome, int64_t subjectUnits,
+          const SetSequence* sequence)
       : scan_(scan),
+        sequence_(sequence),
         text_(text),
         length_(length),
         hits_(hits),
@@ -266,7 +269,8 @@ class Scanner {
              MayPrecedeCandidate(filter, start[lineStart - 1]))
         --lineStart;
       if (filter.crossesLines ||
-          (filter.candidateOffset >= 0 && filter.candidateOffset <= kMatchEachWithin)) {
+          (filter.candidateOffset >= 0 && filter.candidateOffset <= kMatchEachWithin) ||
+          (sequence_ && candidate - lineStart <= kMatchEachWithin * 16)) {
         // A match begins in [lineStart, candidate] or holds a later candidate.
         if (!MatchEach(q, lineStart, candidate, scanned)) return;
         continue;
@@ -324,6 +328,15 @@ class Scanner {
     const std::u16string_view text(text_, static_cast<size_t>(length_));
     for (int64_t at = from; at <= to; ++at) {
       if (SplitsSurrogatePair(text, at)) continue;  // never from the second half of a pair
+      if (const int64_t own = sequence_ ? MatchSetSequence(*sequence_, text_, at, length_) : -1;
+          own >= 0) {
+        if (own > 0) {
+          hits_.Append(SearchHit{at, own});
+          subject = scanned = at + own;
+          return true;
+        }
+        continue;
+      }
       const Shown shown = ShownFor(subject, at);
       const int result = scan_.Match(text_ + shown.start, text_ + shown.end, text_ + at);
       if (result == ONIG_ABORT || Cancelled()) {
@@ -415,6 +428,7 @@ class Scanner {
   }
 
   OnigurumaScan& scan_;
+  const SetSequence* sequence_;  // the pattern, when matched without the library
   const char16_t* text_;
   int64_t length_;
   BlockList<SearchHit, 49>& hits_;
@@ -458,7 +472,6 @@ RegexScanOutcome CollectRegexHits(std::u16string_view text, std::u16string_view 
   static const char16_t kEmpty[1] = {0};
   const char16_t* start = text.empty() ? kEmpty : text.data();
   const auto length = static_cast<int64_t>(WithoutTrailingLeadSurrogate(text).size());
-  Scanner scanner(scan, start, length, hits, cancel, outcome, subjectUnits);
   // The pattern is read first: the pass over the text for half pairs is paid only when it
   // can change the way of scanning. Where half pairs are, the library's steps depend on
   // where its search begins, so only the plain way is exact there.
@@ -469,6 +482,12 @@ RegexScanOutcome CollectRegexHits(std::u16string_view text, std::u16string_view 
   const bool lineStarts =
       filter.lineStart && (filter.firstKnown || filter.kind == RegexPrefilter::Kind::kNone);
   const bool filtered = filter.kind != RegexPrefilter::Kind::kNone || lineStarts;
+  // A pattern behind a leading ^ is matched without the library only at line starts.
+  std::optional<SetSequence> sequence;
+  if (filtered) sequence = ReadSetSequence(pattern);
+  if (sequence && sequence->lineStart && !lineStarts) sequence.reset();
+  Scanner scanner(scan, start, length, hits, cancel, outcome, subjectUnits,
+                  sequence ? &*sequence : nullptr);
   if ((!filtered && !skipEmpty) || HasUnpairedSurrogate(start, length)) {
     scanner.CollectAll(false);
   } else if (!filtered) {
