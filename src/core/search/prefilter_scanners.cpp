@@ -13,6 +13,26 @@
 
 namespace vemora {
 
+UnitRanges WhiteSpaceUnits() {
+  return {{0x09, 0x0D},     {0x20, 0x20},     {0x85, 0x85},     {0xA0, 0xA0},     {0x1680, 0x1680},
+          {0x2000, 0x200A}, {0x2028, 0x2029}, {0x202F, 0x202F}, {0x205F, 0x205F}, {0x3000, 0x3000}};
+}
+
+// Units whose case folding can begin a match of an ASCII letter: the letter's two cases,
+// the single characters that fold to ASCII letters (long s, Kelvin sign) and those that
+// fold to several letters (sharp s, the Latin ligatures). They are taken in four wide
+// ranges, a superset that stays within what the vector scan compares at once.
+UnitRanges CaseFoldingStarts(char16_t c) {
+  if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))) return {{c, c}};
+  const char16_t lower = static_cast<char16_t>(c | 0x20);
+  return {{lower, lower},
+          {static_cast<char16_t>(lower - 0x20), static_cast<char16_t>(lower - 0x20)},
+          {u'\u00DF', u'\u01F0'},   // sharp s, dotted and dotless i, long s, j with caron
+          {u'\u1E96', u'\u1E9E'},   // letters with a following mark, capital sharp s
+          {u'\u212A', u'\u212B'},   // Kelvin and Angstrom signs
+          {u'\uFB00', u'\uFB06'}};  // ff, fi, fl, ffi, ffl, st ligatures
+}
+
 bool InRanges(char16_t unit, const UnitRanges& ranges) {
   for (const auto& [low, high] : ranges) {
     if (unit >= low && unit <= high) return true;
@@ -33,14 +53,21 @@ int64_t FindUnitInRanges(const char16_t* text, int64_t from, int64_t length,
       lows[i] = _mm_set1_epi16(static_cast<short>(ranges[i].first));
       limits[i] = _mm_set1_epi16(static_cast<short>((ranges[i].second - ranges[i].first) ^ 0x8000));
     }
-    for (; q + 8 <= length; q += 8) {
-      const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + q));
+    auto inside = [&](int64_t at) {
+      const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
       __m128i outside = _mm_set1_epi16(-1);
       for (size_t i = 0; i < ranges.size(); ++i) {
         const __m128i offset = _mm_xor_si128(_mm_sub_epi16(units, lows[i]), sign);
         outside = _mm_and_si128(outside, _mm_cmpgt_epi16(offset, limits[i]));
       }
-      const int mask = _mm_movemask_epi8(outside) ^ 0xFFFF;
+      return _mm_movemask_epi8(outside) ^ 0xFFFF;
+    };
+    // Thirty-two units a step while none is in the set: one branch for four vectors.
+    for (; q + 32 <= length; q += 32) {
+      if ((inside(q) | inside(q + 8) | inside(q + 16) | inside(q + 24)) != 0) break;
+    }
+    for (; q + 8 <= length; q += 8) {
+      const int mask = inside(q);
       if (mask != 0) return q + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
     }
   }

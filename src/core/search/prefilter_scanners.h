@@ -13,6 +13,13 @@ namespace vemora {
 
 using UnitRanges = std::vector<std::pair<char16_t, char16_t>>;  // inclusive, sorted
 
+// The units \s stands for in the library: those of the Unicode white space property, the
+// line feed among them.
+UnitRanges WhiteSpaceUnits();
+
+// Units whose case folding can begin a match of `c` when it is an ASCII letter, or `c`.
+UnitRanges CaseFoldingStarts(char16_t c);
+
 bool InRanges(char16_t unit, const UnitRanges& ranges);
 
 // The first unit at or after `from` within the ranges, or -1.

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "core/search/prefilter_scanners.h"
+
 namespace vemora {
 namespace {
 
@@ -376,15 +378,8 @@ class PatternReader {
     summary.singleUnit = Normalized(ranges);
     summary.units = summary.first = summary.singleUnit;
     summary.required = Requirement::Run(ranges, 1, 0);
-    summary.crossesLines = InSet(u'\n', *summary.singleUnit);
+    summary.crossesLines = InRanges(u'\n', *summary.singleUnit);
     return summary;
-  }
-
-  static bool InSet(char16_t unit, const Ranges& ranges) {
-    for (const auto& [low, high] : ranges) {
-      if (unit >= low && unit <= high) return true;
-    }
-    return false;
   }
 
   std::optional<Summary> ReadAtom() {
@@ -534,21 +529,6 @@ class PatternReader {
   int zeroWidths_ = 0;  // anchors and word boundaries in the pattern
 };
 
-// Units whose case folding can begin a match of an ASCII letter: the letter's two cases,
-// the single characters that fold to ASCII letters (long s, Kelvin sign) and those that
-// fold to several letters (sharp s, the Latin ligatures). They are taken in four wide
-// ranges, a superset that stays within what the vector scan compares at once.
-Ranges CaseInsensitiveStarts(char16_t c) {
-  if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))) return {{c, c}};
-  const char16_t lower = static_cast<char16_t>(c | 0x20);
-  return {{lower, lower},
-          {static_cast<char16_t>(lower - 0x20), static_cast<char16_t>(lower - 0x20)},
-          {u'\u00DF', u'\u01F0'},   // sharp s, dotted and dotless i, long s, j with caron
-          {u'\u1E96', u'\u1E9E'},   // letters with a following mark, capital sharp s
-          {u'\u212A', u'\u212B'},   // Kelvin and Angstrom signs
-          {u'\uFB00', u'\uFB06'}};  // ff, fi, fl, ffi, ffl, st ligatures
-}
-
 // "(?i)" followed by printable ASCII with no special meaning: only the first unit's
 // candidates are looked for, since folding may turn several letters into one character.
 RegexPrefilter CaseInsensitiveLiteral(std::u16string_view text) {
@@ -561,7 +541,7 @@ RegexPrefilter CaseInsensitiveLiteral(std::u16string_view text) {
     if (!plain) return filter;
   }
   filter.kind = RegexPrefilter::Kind::kUnitRun;
-  filter.ranges = Normalized(CaseInsensitiveStarts(text[0]));
+  filter.ranges = Normalized(CaseFoldingStarts(text[0]));
   filter.runLength = 1;
   filter.candidateOffset = 0;
   filter.wholeMatches = {std::u16string(text)};
@@ -570,11 +550,6 @@ RegexPrefilter CaseInsensitiveLiteral(std::u16string_view text) {
 }
 
 }  // namespace
-
-Ranges WhiteSpaceUnits() {
-  return {{0x09, 0x0D},     {0x20, 0x20},     {0x85, 0x85},     {0xA0, 0xA0},     {0x1680, 0x1680},
-          {0x2000, 0x200A}, {0x2028, 0x2029}, {0x202F, 0x202F}, {0x205F, 0x205F}, {0x3000, 0x3000}};
-}
 
 RegexPrefilter AnalyzeRegexPattern(std::u16string_view pattern) {
   constexpr std::u16string_view kCaseInsensitive = u"(?i)";

@@ -46,10 +46,6 @@ struct RegexPrefilter {
   bool onlyEmpty = false;
 };
 
-// The units \s stands for in the library: those of the Unicode white space property, the
-// line feed among them.
-std::vector<std::pair<char16_t, char16_t>> WhiteSpaceUnits();
-
 // A prefilter is given only for patterns that can never match an empty string, and that do
 // not depend on where a search begins (\G).
 RegexPrefilter AnalyzeRegexPattern(std::u16string_view pattern);

@@ -3,8 +3,6 @@
 // basic plane) gives no sequence, and the library is asked as before.
 #include "core/search/set_sequence.h"
 
-#include "core/search/regex_prefilter.h"
-
 namespace vemora {
 namespace {
 
