@@ -243,6 +243,22 @@ TEST(RegexPrefilter, WhiteSpaceIsTheLibrarysSet) {
   EXPECT_EQ(Escaped(taken), Escaped(matched));
 }
 
+// Half pairs anywhere, at the edges of the blocks the scan passes over among them.
+TEST(RegexPrefilter, HalfSurrogatePairsAreFoundAnywhere) {
+  for (size_t at : {0u, 1u, 30u, 31u, 32u, 33u, 63u, 64u, 70u}) {
+    std::u16string text(71, u'a');
+    text[at] = 0xD83D;
+    EXPECT_TRUE(HasUnpairedSurrogate(text.data(), static_cast<int64_t>(text.size()))) << at;
+    text[at] = 0xDE00;
+    EXPECT_TRUE(HasUnpairedSurrogate(text.data(), static_cast<int64_t>(text.size()))) << at;
+    if (at + 1 < text.size()) {
+      text[at] = 0xD83D;
+      text[at + 1] = 0xDE00;
+      EXPECT_FALSE(HasUnpairedSurrogate(text.data(), static_cast<int64_t>(text.size()))) << at;
+    }
+  }
+}
+
 TEST(RegexPrefilter, AnchorsLookBehindAndLineEdgesBehaveAsUnfiltered) {
   // A lone high surrogate makes the library read the line feed after it as its partner.
   std::u16string text =

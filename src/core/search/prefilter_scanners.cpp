@@ -53,21 +53,14 @@ int64_t FindUnitInRanges(const char16_t* text, int64_t from, int64_t length,
       lows[i] = _mm_set1_epi16(static_cast<short>(ranges[i].first));
       limits[i] = _mm_set1_epi16(static_cast<short>((ranges[i].second - ranges[i].first) ^ 0x8000));
     }
-    auto inside = [&](int64_t at) {
-      const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+    for (; q + 8 <= length; q += 8) {
+      const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + q));
       __m128i outside = _mm_set1_epi16(-1);
       for (size_t i = 0; i < ranges.size(); ++i) {
         const __m128i offset = _mm_xor_si128(_mm_sub_epi16(units, lows[i]), sign);
         outside = _mm_and_si128(outside, _mm_cmpgt_epi16(offset, limits[i]));
       }
-      return _mm_movemask_epi8(outside) ^ 0xFFFF;
-    };
-    // Thirty-two units a step while none is in the set: one branch for four vectors.
-    for (; q + 32 <= length; q += 32) {
-      if ((inside(q) | inside(q + 8) | inside(q + 16) | inside(q + 24)) != 0) break;
-    }
-    for (; q + 8 <= length; q += 8) {
-      const int mask = inside(q);
+      const int mask = _mm_movemask_epi8(outside) ^ 0xFFFF;
       if (mask != 0) return q + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
     }
   }
@@ -99,11 +92,31 @@ bool MayPrecedeCandidate(const RegexPrefilter& filter, char16_t unit) {
 }
 
 bool HasUnpairedSurrogate(const char16_t* text, int64_t length) {
-  const UnitRanges surrogates{{0xD800, 0xDFFF}};
-  for (int64_t at = 0; (at = FindUnitInRanges(text, at, length, surrogates)) >= 0; at += 2) {
-    const bool paired =
-        text[at] <= 0xDBFF && at + 1 < length && text[at + 1] >= 0xDC00 && text[at + 1] <= 0xDFFF;
-    if (!paired) return true;
+  constexpr int64_t kBlock = 32;
+  int64_t at = 0;
+  while (at < length) {
+#if defined(__SSE2__)
+    // Blocks without any surrogate are passed over with one branch per 32 units.
+    const __m128i top = _mm_set1_epi16(static_cast<short>(0xF800));
+    const __m128i surrogate = _mm_set1_epi16(static_cast<short>(0xD800));
+    auto any = [&](int64_t from) {
+      const auto* block = reinterpret_cast<const __m128i*>(text + from);
+      __m128i hits = _mm_setzero_si128();
+      for (int k = 0; k < 4; ++k) {
+        const __m128i units = _mm_and_si128(_mm_loadu_si128(block + k), top);
+        hits = _mm_or_si128(hits, _mm_cmpeq_epi16(units, surrogate));
+      }
+      return _mm_movemask_epi8(hits) != 0;
+    };
+    while (at + kBlock <= length && !any(at)) at += kBlock;
+#endif
+    for (const int64_t stop = std::min(length, at + kBlock); at < stop; ++at) {
+      const char16_t unit = text[at];
+      if (unit < 0xD800 || unit > 0xDFFF) continue;
+      if (unit > 0xDBFF || at + 1 >= length || text[at + 1] < 0xDC00 || text[at + 1] > 0xDFFF)
+        return true;
+      ++at;  // the pair's second half
+    }
   }
   return false;
 }
