@@ -1,7 +1,7 @@
 // The regular-expression prefilter may only make the scan faster: every hit must be the
 // one the unfiltered scan records. Random patterns over random and real text compare
 // the two; a few fixed cases show that the common patterns are filtered at all.
-#include "core/search/regex_prefilter.h"
+#include "core/search/prefilter_scanners.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +14,7 @@
 
 #include "core/platform/code_pages.h"
 #include "core/search/regex_search.h"
+#include "core/search/set_sequence.h"
 
 namespace vemora {
 namespace {
@@ -72,12 +73,17 @@ TEST(RegexPrefilter, FiltersTheCommonShapesAndNothingUnsure) {
       {u"(?i)debian", Kind::kUnitRun, u"", 1},
       {u"a\\.b+c{3}", Kind::kLiteral, u"ccc", 1},
       {u"x{2}", Kind::kLiteral, u"xx", 1},
+      // Negated classes and \s may take a line feed: only candidates at a bounded distance
+      // behind the match's start are used.
+      {u"「[^」]{20,}」", Kind::kLiteral, u"「", 1},
+      {u"[^a]b", Kind::kLiteral, u"b", 1},
+      {u"\\sb", Kind::kLiteral, u"b", 1},
+      {u"\\s+年", Kind::kNone, u"", 1},
+      {u"[^a]+b", Kind::kNone, u"", 1},
       // May match nothing, a line feed, or depends on what the library alone knows.
       {u"a*", Kind::kNone, u"", 1},
       {u"a|", Kind::kNone, u"", 1},
       {u"a\\nb", Kind::kNone, u"", 1},
-      {u"[^a]b", Kind::kNone, u"", 1},
-      {u"\\sb", Kind::kNone, u"", 1},
       {u"a(?=b)", Kind::kNone, u"", 1},
       {u"(?<=a)b", Kind::kNone, u"", 1},
       {u"(a)\\1", Kind::kNone, u"", 1},
@@ -128,14 +134,72 @@ TEST(RegexPrefilter, FiltersTheCommonShapesAndNothingUnsure) {
             (std::vector<std::u16string>{u"ございます", u"ございません"}));
   EXPECT_EQ(AnalyzeRegexPattern(u"(東|東京)(駅|都)").wholeMatches,
             (std::vector<std::u16string>{u"東駅", u"東都", u"東京駅", u"東京都"}));
-  EXPECT_TRUE(AnalyzeRegexPattern(u"^東京").wholeMatches.empty());
+  EXPECT_TRUE(AnalyzeRegexPattern(u"^東京$").wholeMatches.empty());
+  EXPECT_TRUE(AnalyzeRegexPattern(u"(^東京)").wholeMatches.empty());
   EXPECT_TRUE(AnalyzeRegexPattern(u"東京\\b").wholeMatches.empty());
   EXPECT_TRUE(AnalyzeRegexPattern(u"東京+").wholeMatches.empty());
+  // Patterns whose matches begin at line starts, and the units they begin with.
+  struct LineCase {
+    std::u16string_view pattern;
+    bool lineStart;
+    std::u16string_view first;  // every unit a match may begin with; empty when unknown
+  };
+  const LineCase lineCases[] = {{u"^「", true, u"「"},        {u"^\\s+", true, u"\t\n \u3000"},
+                                {u"(^a|^b)c", true, u"ab"},   {u"\\b^[ab]", true, u"ab"},
+                                {u"^.+", true, u""},          {u"^a|b", false, u"ab"},
+                                {u"a^b", false, u"a"},        {u"(^a)?b", false, u"ab"},
+                                {u"(?:x?|^)y", false, u"xy"}, {u"[0-9]{4}年", false, u"09"}};
+  for (const LineCase& c : lineCases) {
+    SCOPED_TRACE(std::string(c.pattern.begin(), c.pattern.end()));
+    const RegexPrefilter filter = AnalyzeRegexPattern(c.pattern);
+    EXPECT_EQ(filter.lineStart, c.lineStart);
+    EXPECT_EQ(filter.firstKnown, !c.first.empty());
+    for (char16_t unit : c.first) EXPECT_TRUE(InRanges(unit, filter.first)) << int(unit);
+    EXPECT_FALSE(filter.firstKnown && InRanges(u'z', filter.first));
+  }
+  // Behind a lone leading ^ the texts hold at the line starts, the only candidates then.
+  EXPECT_EQ(AnalyzeRegexPattern(u"^「").wholeMatches, std::vector<std::u16string>{u"「"});
+  EXPECT_EQ(AnalyzeRegexPattern(u"^東京").wholeMatches, std::vector<std::u16string>{u"東京"});
+  EXPECT_TRUE(AnalyzeRegexPattern(u"^「$").wholeMatches.empty());
   // Patterns whose every match is empty are never handed to the library.
   for (std::u16string_view pattern : {u"^", u"^$", u"\\b|\\A", u"(?:^)"})
     EXPECT_TRUE(AnalyzeRegexPattern(pattern).onlyEmpty);
   for (std::u16string_view pattern : {u"^a?", u"x*", u"^|a", u"(?=a)", u"\\b."})
     EXPECT_FALSE(AnalyzeRegexPattern(pattern).onlyEmpty);
+}
+
+// Sequences of greedily repeated sets are matched without the library; anything else,
+// lazy and possessive counts among it, is left to the library.
+TEST(RegexPrefilter, SetSequencesAreReadOnlyWhenPlain) {
+  const std::pair<std::u16string_view, int> cases[] = {{u"[0-9]{4}年", 2},
+                                                       {u"「[^」]{20,}」", 3},
+                                                       {u"^\\s+", 1},
+                                                       {u"[一-龠]{2,}駅", 2},
+                                                       {u"a\\.b?[\\t-]*", 4},
+                                                       {u"x{,3}", 1},
+                                                       {u"a*?", 0},
+                                                       {u"a++", 0},
+                                                       {u"a{2}?", 0},
+                                                       {u"(a)", 0},
+                                                       {u"a|b", 0},
+                                                       {u"a.", 0},
+                                                       {u"a{3,2}", 0},
+                                                       {u"a{99999}", 0},
+                                                       {u"\\d", 0},
+                                                       {u"[\n]", 0},
+                                                       {u"a^", 0},
+                                                       {u"\U0001F600", 0},
+                                                       {u"[a&&b]", 0},
+                                                       {u"a{", 0}};
+  for (const auto& [pattern, items] : cases) {
+    const std::optional<SetSequence> sequence = ReadSetSequence(pattern);
+    EXPECT_EQ(sequence ? static_cast<int>(sequence->items.size()) : 0, items) << Escaped(pattern);
+  }
+  EXPECT_TRUE(ReadSetSequence(u"^\\s+")->lineStart);
+  // Counts with a missing lower bound, and the giving back of a surrogate pair.
+  ExpectSameHits(u"axxxxb a{,3} ax", u"ax{,3}");
+  ExpectSameHits(u"「\U0001F600\U0001F600」「\U0001F600」", u"「[^」]{2}」");
+  ExpectSameHits(u"「\U0001F600\U0001F600」「\U0001F600」", u"「[^」]+\U0001F600");
 }
 
 // Every unit that a case-insensitive ASCII letter can start a match at is a candidate.
@@ -162,6 +226,39 @@ TEST(RegexPrefilter, CaseInsensitiveCandidatesCoverEveryFoldingOfTheFirstLetter)
   ExpectSameHits(u"\u212Aelvin kelvin KELVIN", u"(?i)kelvin");
 }
 
+// \s is taken for exactly the units the library takes it for.
+TEST(RegexPrefilter, WhiteSpaceIsTheLibrarysSet) {
+  std::u16string text;
+  for (char32_t unit = 1; unit < 0xD800; ++unit) text += static_cast<char16_t>(unit);
+  for (char32_t unit = 0xE000; unit < 0x10000; ++unit) text += static_cast<char16_t>(unit);
+  const RegexPrefilter filter = AnalyzeRegexPattern(u"\\s");
+  ASSERT_TRUE(filter.firstKnown);
+  std::u16string matched;
+  for (const auto& [start, length] : Hits(text, u"\\s", RegexScanMode::kEveryPosition))
+    matched += text[static_cast<size_t>(start)];
+  std::u16string taken;
+  for (char16_t unit : text) {
+    if (InRanges(unit, filter.first)) taken += unit;
+  }
+  EXPECT_EQ(Escaped(taken), Escaped(matched));
+}
+
+// Half pairs anywhere, at the edges of the blocks the scan passes over among them.
+TEST(RegexPrefilter, HalfSurrogatePairsAreFoundAnywhere) {
+  for (size_t at : {0u, 1u, 30u, 31u, 32u, 33u, 63u, 64u, 70u}) {
+    std::u16string text(71, u'a');
+    text[at] = 0xD83D;
+    EXPECT_TRUE(HasUnpairedSurrogate(text.data(), static_cast<int64_t>(text.size()))) << at;
+    text[at] = 0xDE00;
+    EXPECT_TRUE(HasUnpairedSurrogate(text.data(), static_cast<int64_t>(text.size()))) << at;
+    if (at + 1 < text.size()) {
+      text[at] = 0xD83D;
+      text[at + 1] = 0xDE00;
+      EXPECT_FALSE(HasUnpairedSurrogate(text.data(), static_cast<int64_t>(text.size()))) << at;
+    }
+  }
+}
+
 TEST(RegexPrefilter, AnchorsLookBehindAndLineEdgesBehaveAsUnfiltered) {
   // A lone high surrogate makes the library read the line feed after it as its partner.
   std::u16string text =
@@ -172,6 +269,16 @@ TEST(RegexPrefilter, AnchorsLookBehindAndLineEdgesBehaveAsUnfiltered) {
         u"駅\\Z", u"^東京.*駅$", u"(?:東京|京都)+", u"」「", u"[東京]{2}", u"京\U0010FC00",
         u"X?\n?東"})
     ExpectSameHits(text, pattern);
+  // Line starts after every kind of line end, white space and quotations across lines.
+  const std::u16string lines =
+      u"\u3000「一二」\r\n  「三\n\n\t\n「四五六」」\r「\r\n\n 」\u3000\n「七」\n\n";
+  for (std::u16string_view pattern :
+       {u"^\\s+", u"^「", u"^\\s*「", u"「[^」]{2,}」", u"「[^」]{3}", u"[^」]{2}」", u"^[^\\n]",
+        u"\\s「", u"^(「|\\s)", u"^.+", u"^[「」]+", u"\\s{2}", u"^「.", u"^\\s"}) {
+    ExpectSameHits(lines, pattern);
+    ExpectSameHits(lines.substr(1), pattern);
+    ExpectSameHits(lines.substr(0, lines.size() - 1), pattern);
+  }
   // An atomic group read as a plain one would find "cabc" too.
   ExpectSameHits(u"cabc cac", u"c(?>a|ab)c");
 }
@@ -180,16 +287,16 @@ TEST(RegexPrefilter, AnchorsLookBehindAndLineEdgesBehaveAsUnfiltered) {
 // line-edge case comes up.
 std::u16string RandomPattern(std::mt19937& random) {
   static const std::u16string_view pieces[] = {
-      u"a",           u"b",      u"あ",  u"漢",    u".",         u"^",      u"$",
-      u"\\b",         u"\\A",    u"\\z", u"[ab]",  u"[あ-ん]",   u"[a\\-]", u"(a|b)",
-      u"(?:あ|漢字)", u"\\.",    u"\r",  u"(?i)a", u"\\d",       u"\\s",    u"[^a]",
-      u"(?=a)",       u"(?<=b)", u"x",   u"ab",    u"\U0001F600"};
+      u"a",           u"b",      u"あ",  u"漢",    u".",          u"^",      u"$",
+      u"\\b",         u"\\A",    u"\\z", u"[ab]",  u"[あ-ん]",    u"[a\\-]", u"(a|b)",
+      u"(?:あ|漢字)", u"\\.",    u"\r",  u"(?i)a", u"\\d",        u"\\s",    u"[^a]",
+      u"(?=a)",       u"(?<=b)", u"x",   u"ab",    u"\U0001F600", u"[^あ]",  u"[^\\n]"};
   // Constructs the filter must refuse, now and then, so that most patterns stay filtered.
   static const std::u16string_view refused[] = {u"(?>a|ab)", u"(?>b+)", u"\\K", u"(?i:a)",
                                                 u"(?<n>b)"};
   static const std::u16string_view quantifiers[] = {
       u"", u"", u"", u"*", u"+", u"?", u"{2}", u"{1,3}", u"{2,}", u"*?", u"++", u"{2}?", u"?+"};
-  std::u16string pattern;
+  std::u16string pattern = random() % 4 == 0 ? u"^" : u"";
   const int count = 1 + static_cast<int>(random() % 4);
   for (int i = 0; i < count; ++i) {
     if (i > 0 && random() % 8 == 0) pattern += u'|';
@@ -202,9 +309,9 @@ std::u16string RandomPattern(std::mt19937& random) {
 
 // Surrogates come in pairs, but for a lone one now and then (which turns the filter off).
 std::u16string RandomText(std::mt19937& random, int32_t length) {
-  static const std::u16string_view pieces[] = {u"a",  u"b", u"x", u"あ", u"い",        u"漢",
-                                               u"字", u".", u"-", u"\n", u"\n",        u"\r",
-                                               u" ",  u"1", u"A", u"ß",  u"\U0001F600"};
+  static const std::u16string_view pieces[] = {
+      u"a",  u"b",  u"x", u"あ", u"い", u"漢", u"字",         u".",      u"-",  u"\n",
+      u"\n", u"\r", u" ", u"1",  u"A",  u"ß",  u"\U0001F600", u"\u3000", u"\t", u"\r\n"};
   std::u16string text;
   for (int32_t i = 0; i < length; ++i) text += pieces[random() % std::size(pieces)];
   if (random() % 16 == 0) text[random() % text.size()] = 0xD800;
@@ -220,20 +327,25 @@ std::u16string RealText() {
 TEST(RegexPrefilter, RandomPatternsFindTheSameHitsAsTheUnfilteredScan) {
   std::mt19937 random(20261207);
   int filtered = 0;
+  int sequences = 0;
   const int rounds = 3000;
   for (int round = 0; round < rounds; ++round) {
     const std::u16string pattern = RandomPattern(random);
-    filtered += AnalyzeRegexPattern(pattern).kind != Kind::kNone;
+    const RegexPrefilter filter = AnalyzeRegexPattern(pattern);
+    filtered += filter.kind != Kind::kNone || filter.lineStart;
+    sequences += ReadSetSequence(pattern).has_value();
     const std::u16string text = RandomText(random, 1 + static_cast<int32_t>(random() % 200));
     ExpectSameHits(text, pattern);
     if (HasFailure()) return;
   }
   EXPECT_GT(filtered, rounds / 4);  // the comparison is about the filtered scan
+  EXPECT_GT(sequences, rounds / 10);
   const std::u16string real = RealText();
   ASSERT_GT(real.size(), 10000u);
   for (std::u16string_view pattern :
        {u"^「", u"」$", u"[一-龠]{2,}に", u"[ァ-ヶー]{2,}", u"(?i)the", u"です|ます",
-        u"、[^、]{3}。", u"[0-9０-９]+", u"「[^」]*」", u"の", u"た。$"})
+        u"、[^、]{3}。", u"[0-9０-９]+", u"「[^」]*」", u"の", u"た。$", u"^\\s+", u"^「",
+        u"「[^」]{20,}」", u"[一-龠]{2,}は", u"^\\s*[一-龠]"})
     ExpectSameHits(real, pattern);
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/layout/layout.h"
+#include "core/search/regex_search.h"
 #include "core/search/search.h"
 #include "fuzz_support.h"
 
@@ -126,6 +127,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   if (searched.empty()) FUZZ_CHECK(document.hits.Empty());
+  if (Regx == 1 && !searched.empty() && outcome.errorText.empty() && outcome.failedLines == 0) {
+    // The prefilter, the line-start scan and the matching without the library record the
+    // hits the library finds when asked at every position.
+    BlockList<SearchHit, 49> reference;
+    if (CollectRegexHits(text, searched, reference, RegexScanMode::kEveryPosition).failedLines ==
+        0) {
+      FUZZ_CHECK(reference.Size() == document.hits.Size());
+      for (int64_t i = 0; i < reference.Size() && i < document.hits.Size(); ++i) {
+        FUZZ_CHECK(reference[i].start == document.hits[i].start &&
+                   reference[i].length == document.hits[i].length);
+      }
+    }
+  }
 
   // The line shown, and the steps from any line, agree with a walk over the hits.
   FUZZ_CHECK(outcome.line ==

@@ -9,9 +9,7 @@
 #include <algorithm>
 #include <optional>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "core/search/prefilter_scanners.h"
 
 namespace vemora {
 namespace {
@@ -135,6 +133,9 @@ struct Summary {
   Requirement required;
   std::optional<Ranges> singleUnit;  // every match is exactly one unit from these
   std::optional<Ranges> units;       // every unit of every match is one of these
+  std::optional<Ranges> first;       // every match begins with one of these
+  bool lineStart = false;            // every match begins where ^ holds
+  bool crossesLines = false;         // a match may hold a line feed
 };
 
 std::optional<Ranges> Union(const std::optional<Ranges>& a, const std::optional<Ranges>& b) {
@@ -172,12 +173,17 @@ class PatternReader {
     summary.nullable = false;
     summary.strings = Strings();
     summary.units = Ranges();
+    summary.first = Ranges();
+    summary.lineStart = true;
     std::optional<Ranges> before = Ranges();
     Ranges units;
     bool allRequire = true;
     int32_t offset = 0;
     for (const Summary& alternative : alternatives) {
       summary.units = Union(summary.units, alternative.units);
+      summary.first = Union(summary.first, alternative.first);
+      summary.lineStart = summary.lineStart && alternative.lineStart;
+      summary.crossesLines = summary.crossesLines || alternative.crossesLines;
       before = Union(before, alternative.required.before);
       summary.nullable = summary.nullable || alternative.nullable;
       summary.maxLength = alternative.maxLength < 0 || summary.maxLength < 0
@@ -211,6 +217,7 @@ class PatternReader {
     summary.exact = std::u16string();
     summary.strings = Strings{std::u16string()};
     summary.units = Ranges();
+    summary.first = Ranges();
     std::u16string run;  // the exact text of the items read since the last inexact one
     int32_t runOffset = 0;
     std::optional<Ranges> runBefore;
@@ -223,6 +230,9 @@ class PatternReader {
     while (!AtEnd() && Peek() != u'|' && Peek() != u')') {
       std::optional<Summary> item = ReadQuantified();
       if (!item) return std::nullopt;
+      if (summary.nullable) summary.first = Union(summary.first, item->first);
+      if (summary.maxLength == 0 && item->lineStart) summary.lineStart = true;
+      summary.crossesLines = summary.crossesLines || item->crossesLines;
       summary.nullable = summary.nullable && item->nullable;
       if (item->exact && run.size() + item->exact->size() <= kMaxExactLength) {
         if (run.empty()) {
@@ -266,7 +276,10 @@ class PatternReader {
     Summary summary;
     summary.maxLength = MultiplyBound(atom->maxLength, most);
     summary.units = atom->units;
-    if (least == 0) return summary;  // may match nothing: promises nothing
+    summary.first = atom->first;
+    summary.crossesLines = atom->crossesLines;
+    if (least == 0) return summary;
+    summary.lineStart = atom->lineStart;  // may match nothing: promises nothing
     summary.nullable = atom->nullable;
     summary.required = atom->required;  // in the first repetition
     if (atom->singleUnit) {
@@ -341,15 +354,31 @@ class PatternReader {
       summary.singleUnit = Ranges{{text[0], text[0]}};
       summary.units = summary.singleUnit;
     }
+    summary.first = Ranges{{text[0], text[0]}};
     summary.required = Requirement::Literal(std::move(text), 0);
     return summary;
   }
 
-  Summary ZeroWidth() {
-    sawZeroWidth_ = true;
+  Summary ZeroWidth(bool lineStart) {
+    ++zeroWidths_;
     Summary summary;
     summary.exact = std::u16string();
     summary.units = Ranges();
+    summary.strings = Strings{std::u16string()};
+    summary.first = Ranges();
+    summary.lineStart = lineStart;
+    return summary;
+  }
+
+  // One unit of a set (a class, \s); a set holding a line feed lets a match cross lines.
+  static Summary UnitOf(const Ranges& ranges) {
+    Summary summary;
+    summary.nullable = false;
+    summary.maxLength = 1;
+    summary.singleUnit = Normalized(ranges);
+    summary.units = summary.first = summary.singleUnit;
+    summary.required = Requirement::Run(ranges, 1, 0);
+    summary.crossesLines = InRanges(u'\n', *summary.singleUnit);
     return summary;
   }
 
@@ -372,7 +401,7 @@ class PatternReader {
       case u'^':
       case u'$':
         ++at_;
-        return ZeroWidth();
+        return ZeroWidth(c == u'^');
       case u'\n':
       case u'*':
       case u'+':
@@ -417,8 +446,9 @@ class PatternReader {
     if (at_ + 1 >= p_.size()) return std::nullopt;
     const char16_t c = p_[at_ + 1];
     at_ += 2;
-    if (c == u'A' || c == u'z' || c == u'Z' || c == u'b' || c == u'B') return ZeroWidth();
+    if (c == u'A' || c == u'z' || c == u'Z' || c == u'b' || c == u'B') return ZeroWidth(false);
     if (c == u't') return Unit(u"\t");
+    if (c == u's') return UnitOf(WhiteSpaceUnits());
     if (IsQuotable(c)) return Unit(std::u16string(1, c));
     return std::nullopt;
   }
@@ -429,11 +459,15 @@ class PatternReader {
            std::u16string_view::npos;
   }
 
-  // A class of single units and ranges of them; negation, nested classes, intersections,
-  // escapes with a meaning and anything outside the basic plane end the analysis.
+  // A class of single units and ranges of them; nested classes, intersections, escapes with
+  // a meaning and anything outside the basic plane end the analysis. A negated class
+  // matches any other character, a line feed or a surrogate pair among them: it promises
+  // nothing but that one character is taken.
   std::optional<Summary> ReadClass() {
     ++at_;
-    if (AtEnd() || Peek() == u'^' || Peek() == u']') return std::nullopt;
+    const bool negated = !AtEnd() && Peek() == u'^';
+    if (negated) ++at_;
+    if (AtEnd() || Peek() == u']') return std::nullopt;
     Ranges ranges;
     while (!AtEnd() && Peek() != u']') {
       std::optional<char16_t> low = ReadClassUnit();
@@ -451,12 +485,14 @@ class PatternReader {
     }
     if (AtEnd()) return std::nullopt;
     ++at_;
-    Summary summary;
-    summary.nullable = false;
-    summary.maxLength = 1;
-    summary.singleUnit = Normalized(ranges);
-    summary.units = summary.singleUnit;
-    summary.required = Requirement::Run(ranges, 1, 0);
+    if (negated) {
+      Summary summary;
+      summary.nullable = false;
+      summary.maxLength = 2;
+      summary.crossesLines = true;
+      return summary;
+    }
+    Summary summary = UnitOf(ranges);
     if (RangeSize(*summary.singleUnit) <= kMaxClassStrings) {
       summary.strings = Strings();
       for (const auto& [low, high] : *summary.singleUnit) {
@@ -490,23 +526,8 @@ class PatternReader {
   size_t at_ = 0;
 
  public:
-  bool sawZeroWidth_ = false;  // an anchor or word boundary somewhere in the pattern
+  int zeroWidths_ = 0;  // anchors and word boundaries in the pattern
 };
-
-// Units whose case folding can begin a match of an ASCII letter: the letter's two cases,
-// the single characters that fold to ASCII letters (long s, Kelvin sign) and those that
-// fold to several letters (sharp s, the Latin ligatures). They are taken in four wide
-// ranges, a superset that stays within what the vector scan compares at once.
-Ranges CaseInsensitiveStarts(char16_t c) {
-  if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))) return {{c, c}};
-  const char16_t lower = static_cast<char16_t>(c | 0x20);
-  return {{lower, lower},
-          {static_cast<char16_t>(lower - 0x20), static_cast<char16_t>(lower - 0x20)},
-          {u'\u00DF', u'\u01F0'},   // sharp s, dotted and dotless i, long s, j with caron
-          {u'\u1E96', u'\u1E9E'},   // letters with a following mark, capital sharp s
-          {u'\u212A', u'\u212B'},   // Kelvin and Angstrom signs
-          {u'\uFB00', u'\uFB06'}};  // ff, fi, fl, ffi, ffl, st ligatures
-}
 
 // "(?i)" followed by printable ASCII with no special meaning: only the first unit's
 // candidates are looked for, since folding may turn several letters into one character.
@@ -520,69 +541,12 @@ RegexPrefilter CaseInsensitiveLiteral(std::u16string_view text) {
     if (!plain) return filter;
   }
   filter.kind = RegexPrefilter::Kind::kUnitRun;
-  filter.ranges = Normalized(CaseInsensitiveStarts(text[0]));
+  filter.ranges = Normalized(CaseFoldingStarts(text[0]));
   filter.runLength = 1;
   filter.candidateOffset = 0;
   filter.wholeMatches = {std::u16string(text)};
   filter.foldAsciiCase = true;
   return filter;
-}
-
-bool InRanges(char16_t unit, const Ranges& ranges) {
-  for (const auto& [low, high] : ranges) {
-    if (unit >= low && unit <= high) return true;
-  }
-  return false;
-}
-
-// The first unit at or after `from` within the ranges, or -1.
-int64_t FindUnitInRanges(const char16_t* text, int64_t from, int64_t length, const Ranges& ranges) {
-  int64_t q = from;
-#if defined(__SSE2__)
-  constexpr size_t kVectorRanges = 6;
-  if (ranges.size() <= kVectorRanges) {
-    // unit - low <= high - low, compared unsigned by flipping the sign bits.
-    __m128i lows[kVectorRanges], limits[kVectorRanges];
-    const __m128i sign = _mm_set1_epi16(static_cast<short>(0x8000));
-    for (size_t i = 0; i < ranges.size(); ++i) {
-      lows[i] = _mm_set1_epi16(static_cast<short>(ranges[i].first));
-      limits[i] = _mm_set1_epi16(static_cast<short>((ranges[i].second - ranges[i].first) ^ 0x8000));
-    }
-    for (; q + 8 <= length; q += 8) {
-      const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + q));
-      __m128i outside = _mm_set1_epi16(-1);
-      for (size_t i = 0; i < ranges.size(); ++i) {
-        const __m128i offset = _mm_xor_si128(_mm_sub_epi16(units, lows[i]), sign);
-        outside = _mm_and_si128(outside, _mm_cmpgt_epi16(offset, limits[i]));
-      }
-      const int mask = _mm_movemask_epi8(outside) ^ 0xFFFF;
-      if (mask != 0) return q + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
-    }
-  }
-#endif
-  for (; q < length; ++q) {
-    if (InRanges(text[q], ranges)) return q;
-  }
-  return -1;
-}
-
-// The first position in [from, length) holding `unit`, or -1.
-int64_t FindUnit(const char16_t* text, int64_t from, int64_t length, char16_t unit) {
-  int64_t q = from;
-#if defined(__SSE2__)
-  const __m128i wanted = _mm_set1_epi16(static_cast<short>(unit));
-  auto equal = [&](int64_t at) {
-    return _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at)), wanted);
-  };
-  for (; q + 16 <= length; q += 16) {
-    const int mask = _mm_movemask_epi8(_mm_packs_epi16(equal(q), equal(q + 8)));
-    if (mask != 0) return q + __builtin_ctz(static_cast<unsigned>(mask));
-  }
-#endif
-  for (; q < length; ++q) {
-    if (text[q] == unit) return q;
-  }
-  return -1;
 }
 
 }  // namespace
@@ -595,7 +559,19 @@ RegexPrefilter AnalyzeRegexPattern(std::u16string_view pattern) {
   PatternReader reader(pattern);
   std::optional<Summary> summary = reader.ReadWhole();
   if (summary && summary->maxLength == 0) filter.onlyEmpty = true;
-  if (!summary || summary->nullable || summary->required.Empty()) return filter;
+  if (!summary || summary->nullable) return filter;
+  filter.crossesLines = summary->crossesLines;
+  filter.lineStart = summary->lineStart;
+  filter.firstKnown = summary->first.has_value();
+  if (summary->first) filter.first = std::move(*summary->first);
+  // Behind a leading ^, the texts a match can be hold at every line start.
+  const bool onlyLeadingAnchor =
+      filter.lineStart && reader.zeroWidths_ == 1 && pattern.front() == u'^' && filter.firstKnown;
+  if (onlyLeadingAnchor && summary->strings) filter.wholeMatches = std::move(*summary->strings);
+  // Where a match may cross lines, the library is asked only at a bounded distance before a
+  // candidate.
+  if (summary->required.Empty() || (filter.crossesLines && summary->required.offset < 0))
+    return filter;
   filter.kind = summary->required.kind;
   filter.literal = std::move(summary->required.literal);
   filter.ranges = std::move(summary->required.ranges);
@@ -605,67 +581,9 @@ RegexPrefilter AnalyzeRegexPattern(std::u16string_view pattern) {
     filter.beforeKnown = true;
     filter.before = std::move(*summary->required.before);
   }
-  if (filter.candidateOffset == 0 && summary->strings && !reader.sawZeroWidth_)
+  if (filter.candidateOffset == 0 && summary->strings && reader.zeroWidths_ == 0)
     filter.wholeMatches = std::move(*summary->strings);
   return filter;
-}
-
-int32_t WholeMatchAt(const RegexPrefilter& filter, const char16_t* text, int64_t at,
-                     int64_t length) {
-  auto fold = [&](char16_t unit) {
-    return filter.foldAsciiCase && unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit | 0x20)
-                                                                : unit;
-  };
-  for (const std::u16string& match : filter.wholeMatches) {
-    const int32_t size = static_cast<int32_t>(match.size());
-    if (size > length - at) continue;
-    int32_t i = 0;
-    while (i < size && fold(text[at + i]) == fold(match[static_cast<size_t>(i)])) ++i;
-    if (i == size) return size;
-  }
-  return 0;
-}
-
-bool MayPrecedeCandidate(const RegexPrefilter& filter, char16_t unit) {
-  return !filter.beforeKnown || InRanges(unit, filter.before);
-}
-
-bool HasUnpairedSurrogate(const char16_t* text, int64_t length) {
-  const Ranges surrogates{{0xD800, 0xDFFF}};
-  for (int64_t at = 0; (at = FindUnitInRanges(text, at, length, surrogates)) >= 0; at += 2) {
-    const bool paired =
-        text[at] <= 0xDBFF && at + 1 < length && text[at + 1] >= 0xDC00 && text[at + 1] <= 0xDFFF;
-    if (!paired) return true;
-  }
-  return false;
-}
-
-int64_t FindPrefilterCandidate(const RegexPrefilter& filter, const char16_t* text, int64_t from,
-                               int64_t length) {
-  if (filter.kind == RegexPrefilter::Kind::kLiteral) {
-    // The literal's first unit is looked for sixteen units a step: a loop of one unit a
-    // step ran at half the speed or at full speed depending on where the linker put it.
-    const std::u16string_view literal = filter.literal;
-    const auto size = static_cast<int64_t>(literal.size());
-    for (int64_t q = from; q <= length - size; ++q) {
-      q = FindUnit(text, q, length - size + 1, literal[0]);
-      if (q < 0) return -1;
-      if (std::equal(literal.begin() + 1, literal.end(), text + q + 1)) return q;
-    }
-    return -1;
-  }
-  if (filter.kind == RegexPrefilter::Kind::kNone) return from < length ? from : -1;
-  int64_t q = from;
-  while (q < length) {
-    const int64_t first = FindUnitInRanges(text, q, length, filter.ranges);
-    if (first < 0) return -1;
-    int64_t end = first + 1;
-    while (end < length && end - first < filter.runLength && InRanges(text[end], filter.ranges))
-      ++end;
-    if (end - first >= filter.runLength) return first;
-    q = end + 1;  // text[end] is outside the set, or the text ended
-  }
-  return -1;
 }
 
 }  // namespace vemora

@@ -32,29 +32,22 @@ struct RegexPrefilter {
   // does not fit is left to the library (other foldings may still match).
   std::vector<std::u16string> wholeMatches;
   bool foldAsciiCase = false;
+  // Every match begins at a line start: the text's start, behind a line feed, or where the
+  // search began (behind the previous hit). Also given, with `first`, when nothing else is.
+  bool lineStart = false;
+  // Every unit a match may begin with, when known.
+  bool firstKnown = false;
+  std::vector<std::pair<char16_t, char16_t>> first;
+  // A match may hold a line feed (a negated class, \s): the library is then asked only at
+  // the places a match may begin, never for the rest of a line.
+  bool crossesLines = false;
   // Every match is empty (the pattern holds only anchors and edges), so nothing is ever
   // recorded; the library would be asked once per position for nothing.
   bool onlyEmpty = false;
 };
 
-// A prefilter is given only for patterns that can never match a line feed nor an empty
-// string, and that do not depend on where a search begins (\G).
+// A prefilter is given only for patterns that can never match an empty string, and that do
+// not depend on where a search begins (\G).
 RegexPrefilter AnalyzeRegexPattern(std::u16string_view pattern);
-
-// The length of the first of the whole matches that stands at text[at], or 0.
-int32_t WholeMatchAt(const RegexPrefilter& filter, const char16_t* text, int64_t at,
-                     int64_t length);
-
-// Whether a match may hold `unit` before its candidate.
-bool MayPrecedeCandidate(const RegexPrefilter& filter, char16_t unit);
-
-// Whether the text holds half a surrogate pair. The library's results on such text depend
-// on where its search begins, so the prefilter is not used there.
-bool HasUnpairedSurrogate(const char16_t* text, int64_t length);
-
-// The first position at or after `from` where what the prefilter asks for starts (wholly
-// inside text[0, length)), or -1.
-int64_t FindPrefilterCandidate(const RegexPrefilter& filter, const char16_t* text, int64_t from,
-                               int64_t length);
 
 }  // namespace vemora

@@ -7,8 +7,10 @@
 #include <string>
 
 #include "core/platform/code_pages.h"
-#include "core/search/regex_prefilter.h"
+#include "core/search/prefilter_scanners.h"
 #include "core/search/regex_search.h"
+#include "core/search/set_sequence.h"
+#include "core/text/byte_search.h"
 #include "core/text/selection.h"
 
 namespace vemora {
@@ -169,8 +171,10 @@ class Scanner {
   };
 
   Scanner(OnigurumaScan& scan, const char16_t* text, int64_t length, BlockList<SearchHit, 49>& hits,
-          const std::atomic<bool>* cancel, RegexScanOutcome& outcome, int64_t subjectUnits)
+          const std::atomic<bool>* cancel, RegexScanOutcome& outcome, int64_t subjectUnits,
+          const SetSequence* sequence)
       : scan_(scan),
+        sequence_(sequence),
         text_(text),
         length_(length),
         hits_(hits),
@@ -261,17 +265,21 @@ class Scanner {
                                    ? scanned
                                    : std::max(scanned, candidate - filter.candidateOffset);
       int64_t lineStart = candidate;
-      while (lineStart > earliest && !IsLineBreak(start, lineStart - 1) &&
+      while (lineStart > earliest && (filter.crossesLines || !IsLineBreak(start, lineStart - 1)) &&
              MayPrecedeCandidate(filter, start[lineStart - 1]))
         --lineStart;
+      if (filter.crossesLines ||
+          (filter.candidateOffset >= 0 && filter.candidateOffset <= kMatchEachWithin) ||
+          (sequence_ && candidate - lineStart <= kMatchEachWithin * 16)) {
+        // A match begins in [lineStart, candidate] or holds a later candidate.
+        if (!MatchEach(q, lineStart, candidate, scanned)) return;
+        continue;
+      }
       // The library steps from where it starts by whole characters: never from the second
       // half of a pair.
       if (lineStart > q && SplitsSurrogatePair(std::u16string_view(start, length), lineStart))
         --lineStart;
-      if (lineEnd < candidate) {
-        lineEnd = candidate;
-        while (lineEnd < length && !IsLineBreak(start, lineEnd)) ++lineEnd;
-      }
+      if (lineEnd < candidate) lineEnd = LineEndFrom(candidate);
       int64_t at = 0;
       int64_t matchLength = 0;
       const Step step = Find(q, lineStart, lineEnd, false, at, matchLength);
@@ -285,7 +293,71 @@ class Scanner {
     }
   }
 
+  // The same hits for a pattern whose matches begin at line starts: the library is asked
+  // only at the line starts holding a unit a match may begin with, and not at all where the
+  // texts a match can be are known.
+  void CollectAtLineStarts(const RegexPrefilter& filter) {
+    int64_t q = 0;        // the subject's start
+    int64_t scanned = 0;  // no match starts in [q, scanned)
+    uint32_t steps = 0;
+    while (scanned < length_) {
+      if ((++steps & 0xFFF) == 0 && Cancelled()) return;
+      const int64_t candidate = FindLineStartCandidate(filter, text_, scanned, length_, q);
+      if (candidate < 0) return;
+      if (filter.wholeMatches.empty()) {
+        if (!MatchEach(q, candidate, candidate, scanned)) return;
+      } else if (const int32_t size = WholeMatchAt(filter, text_, candidate, length_)) {
+        hits_.Append(SearchHit{candidate, size});
+        q = scanned = candidate + size;
+      } else {
+        scanned = candidate + 1;
+      }
+    }
+  }
+
  private:
+  // Candidates at most this far behind their match's start are checked one start at a
+  // time; further ones leave the rest of the line to one library search.
+  static constexpr int32_t kMatchEachWithin = 16;
+
+  // Asks the library for its preferred match at each start in [from, to] in turn, with the
+  // subject at `subject`, recording the first and moving `subject` and `scanned` behind it;
+  // without one, `scanned` moves behind `to`. A start the library gives up on skips its
+  // line, as the full scan does. False when the scan stops.
+  bool MatchEach(int64_t& subject, int64_t from, int64_t to, int64_t& scanned) {
+    const std::u16string_view text(text_, static_cast<size_t>(length_));
+    for (int64_t at = from; at <= to; ++at) {
+      if (SplitsSurrogatePair(text, at)) continue;  // never from the second half of a pair
+      if (const int64_t own = sequence_ ? MatchSetSequence(*sequence_, text_, at, length_) : -1;
+          own >= 0) {
+        if (own > 0) {
+          hits_.Append(SearchHit{at, own});
+          subject = scanned = at + own;
+          return true;
+        }
+        continue;
+      }
+      const Shown shown = ShownFor(subject, at);
+      const int result = scan_.Match(text_ + shown.start, text_ + shown.end, text_ + at);
+      if (result == ONIG_ABORT || Cancelled()) {
+        outcome_.cancelled = true;
+        return false;
+      }
+      if (result > 0) {
+        hits_.Append(SearchHit{at, result / 2});
+        subject = scanned = at + result / 2;
+        return true;
+      }
+      if (result < 0 && result != ONIG_MISMATCH) {
+        ++outcome_.failedLines;
+        scanned = LineEndFrom(at) + 1;
+        return true;
+      }
+    }
+    scanned = to + 1;
+    return true;
+  }
+
   bool Cancelled() {
     if (cancel_ && cancel_->load(std::memory_order_relaxed)) outcome_.cancelled = true;
     return outcome_.cancelled;
@@ -293,8 +365,7 @@ class Scanner {
 
   // The first line break at or after `at`, or the text's end.
   int64_t LineEndFrom(int64_t at) const {
-    while (at < length_ && !IsLineBreak(text_, at)) ++at;
-    return at;
+    return FindUnit(text_ + std::min(at, length_), text_ + length_, u'\n') - text_;
   }
 
   // The part of the text one library call is shown: from the subject's start, or an eighth
@@ -357,6 +428,7 @@ class Scanner {
   }
 
   OnigurumaScan& scan_;
+  const SetSequence* sequence_;  // the pattern, when matched without the library
   const char16_t* text_;
   int64_t length_;
   BlockList<SearchHit, 49>& hits_;
@@ -400,7 +472,6 @@ RegexScanOutcome CollectRegexHits(std::u16string_view text, std::u16string_view 
   static const char16_t kEmpty[1] = {0};
   const char16_t* start = text.empty() ? kEmpty : text.data();
   const auto length = static_cast<int64_t>(WithoutTrailingLeadSurrogate(text).size());
-  Scanner scanner(scan, start, length, hits, cancel, outcome, subjectUnits);
   // The pattern is read first: the pass over the text for half pairs is paid only when it
   // can change the way of scanning. Where half pairs are, the library's steps depend on
   // where its search begins, so only the plain way is exact there.
@@ -408,11 +479,21 @@ RegexScanOutcome CollectRegexHits(std::u16string_view text, std::u16string_view 
       mode == RegexScanMode::kFiltered ? AnalyzeRegexPattern(pattern) : RegexPrefilter{};
   if (filter.onlyEmpty) return outcome;
   const bool skipEmpty = mode != RegexScanMode::kEveryPosition && !DependsOnSubjectStart(pattern);
-  if ((filter.kind == RegexPrefilter::Kind::kNone && !skipEmpty) ||
-      HasUnpairedSurrogate(start, length)) {
+  const bool lineStarts =
+      filter.lineStart && (filter.firstKnown || filter.kind == RegexPrefilter::Kind::kNone);
+  const bool filtered = filter.kind != RegexPrefilter::Kind::kNone || lineStarts;
+  // A pattern behind a leading ^ is matched without the library only at line starts.
+  std::optional<SetSequence> sequence;
+  if (filtered) sequence = ReadSetSequence(pattern);
+  if (sequence && sequence->lineStart && !lineStarts) sequence.reset();
+  Scanner scanner(scan, start, length, hits, cancel, outcome, subjectUnits,
+                  sequence ? &*sequence : nullptr);
+  if ((!filtered && !skipEmpty) || HasUnpairedSurrogate(start, length)) {
     scanner.CollectAll(false);
-  } else if (filter.kind == RegexPrefilter::Kind::kNone) {
+  } else if (!filtered) {
     scanner.CollectAll(true);
+  } else if (lineStarts) {
+    scanner.CollectAtLineStarts(filter);
   } else {
     scanner.CollectFiltered(filter);
   }

@@ -105,8 +105,10 @@ const char16_t* FindUnit(const char16_t* from, const char16_t* end, char16_t val
     const __m128i m1 = _mm_cmpeq_epi16(_mm_loadu_si128(block + 1), wanted);
     const __m128i m2 = _mm_cmpeq_epi16(_mm_loadu_si128(block + 2), wanted);
     const __m128i m3 = _mm_cmpeq_epi16(_mm_loadu_si128(block + 3), wanted);
-    const __m128i any = _mm_or_si128(_mm_or_si128(m0, m1), _mm_or_si128(m2, m3));
-    if (_mm_movemask_epi8(any)) break;  // the match is among these 32 units
+    // One bit per unit: the compares give 0 or -1, which pack to bytes of 0 or -1.
+    const auto low = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(m0, m1)));
+    const auto high = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(m2, m3)));
+    if ((low | high) != 0) return p + __builtin_ctzll(low | uint64_t{high} << 16);
     p += 32;
   }
 #endif
