@@ -168,7 +168,7 @@ class Scanner {
     kExhausted,  // the library gave up while passing over empty matches, at `at`
   };
 
-  Scanner(OnigurumaScan& scan, const char16_t* text, int64_t length, BlockList<SearchHit, 49>& hits,
+  Scanner(OnigurumaScan& scan, const char16_t* text, int64_t length, HitList& hits,
           const std::atomic<bool>* cancel, RegexScanOutcome& outcome, int64_t subjectUnits)
       : scan_(scan),
         text_(text),
@@ -359,7 +359,7 @@ class Scanner {
   OnigurumaScan& scan_;
   const char16_t* text_;
   int64_t length_;
-  BlockList<SearchHit, 49>& hits_;
+  HitList& hits_;
   const std::atomic<bool>* cancel_;
   RegexScanOutcome& outcome_;
   int64_t subjectUnits_;
@@ -388,7 +388,7 @@ bool DependsOnSubjectStart(std::u16string_view pattern) {
 }
 
 RegexScanOutcome CollectRegexHits(std::u16string_view text, std::u16string_view pattern,
-                                  BlockList<SearchHit, 49>& hits, RegexScanMode mode,
+                                  HitList& hits, RegexScanMode mode,
                                   const std::atomic<bool>* cancel, int64_t subjectUnits) {
   RegexScanOutcome outcome;
   OnigurumaScan scan(cancel);

@@ -31,6 +31,9 @@
 #include "win/view/view_paint.h"
 #include "win/view/view_scroll.h"
 #include "win/view/view_selection.h"
+#include "core/search/filter_progress.h"
+#include "core/search/filtered_view.h"
+#include "core/layout/layout_from_whole.h"
 
 namespace vemora {
 

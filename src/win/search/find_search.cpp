@@ -17,6 +17,8 @@
 #include "win/shell/document_actions.h"
 #include "win/shell/load_steps.h"
 #include "win/shell/modal_deferral.h"
+#include "core/search/filter_progress.h"
+#include "core/search/filtered_view.h"
 
 namespace vemora {
 namespace {

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "core/search/filter.h"
+#include "core/search/filtered_view.h"
 #include "core/text/encoding.h"
 #include "win/platform/replace_file.h"
 #include "win/platform/text_conversion.h"
