@@ -7,7 +7,6 @@
 #include "core/platform/code_pages.h"
 #include "core/pieces.h"
 #include "core/text/byte_search.h"
-#include "core/text/decode_pieces.h"
 #include "core/text/decoded_text.h"
 #include "core/text/encoding.h"
 
@@ -199,14 +198,6 @@ void DecodeShiftJisInto(Document& document, const uint8_t* bytes, int64_t length
   DecodedText text(length);
   DecodeShiftJis(bytes, length, text);
   text.MoveInto(document);
-}
-
-void DecodeDocumentText(Document& document, FileBytes&& bytes, TextEncoding encoding) {
-  if (bytes.length >= kBytesWorthPieces && CoreCount() > 1 && DecodesInPieces(encoding)) {
-    DecodeDocumentTextInPieces(document, std::move(bytes), encoding, CoreCount());
-    return;
-  }
-  DecodeDocumentTextOnOneThread(document, std::move(bytes), encoding);
 }
 
 void DecodeDocumentTextOnOneThread(Document& document, FileBytes&& bytes, TextEncoding encoding) {

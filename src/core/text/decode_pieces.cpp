@@ -97,6 +97,14 @@ bool DecodesInPieces(TextEncoding encoding) {
          encoding != kEncodingUtf16;
 }
 
+void DecodeDocumentText(Document& document, FileBytes&& bytes, TextEncoding encoding) {
+  if (bytes.length >= kBytesWorthPieces && CoreCount() > 1 && DecodesInPieces(encoding)) {
+    DecodeDocumentTextInPieces(document, std::move(bytes), encoding, CoreCount());
+    return;
+  }
+  DecodeDocumentTextOnOneThread(document, std::move(bytes), encoding);
+}
+
 void DecodeDocumentTextInPieces(Document& document, FileBytes&& bytes, TextEncoding encoding,
                                 int32_t pieces, int64_t room) {
   if (!DecodesInPieces(encoding) || pieces <= 1) {
