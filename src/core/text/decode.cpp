@@ -214,8 +214,7 @@ void DecodeDocumentTextOnOneThread(Document& document, FileBytes&& bytes, TextEn
       document.textBuffer = input.TakeStorage();
       document.text = document.textBuffer.get() + (mark ? 1 : 0);
       document.textLength = (length - skip) / 2;
-      if (encoding == kEncodingUtf16BeBom || encoding == kEncodingUtf16Be)
-        SwapBytes(document.text, document.textLength);
+      if (IsBigEndian(encoding)) SwapBytes(document.text, document.textLength);
       return;
     }
     case kEncodingJis: {
