@@ -3,10 +3,10 @@
 // underlines that move along, the same view made by a worker (also in pieces), and the
 // view that grows as its file does (also when its lines were gathered by a worker over the
 // text before it grew).
-#include "core/search/filter_worker.h"
-#include "core/search/filter_progress.h"
-#include "core/search/filtered_view.h"
 #include "core/layout/layout_from_whole.h"
+#include "core/search/filter_progress.h"
+#include "core/search/filter_worker.h"
+#include "core/search/filtered_view.h"
 
 #include <gtest/gtest.h>
 

@@ -11,14 +11,14 @@
 #include <utility>
 
 #include "core/search/background_search.h"
+#include "core/search/filter_progress.h"
+#include "core/search/filtered_view.h"
 #include "win/search/filter_command.h"
 #include "win/search/find_command.h"
 #include "win/shell/app_state.h"
 #include "win/shell/document_actions.h"
 #include "win/shell/load_steps.h"
 #include "win/shell/modal_deferral.h"
-#include "core/search/filter_progress.h"
-#include "core/search/filtered_view.h"
 
 namespace vemora {
 namespace {

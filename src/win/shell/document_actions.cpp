@@ -212,7 +212,8 @@ namespace {
 void ReportCutShort(LoadOutcome outcome) {
   if (outcome == LoadOutcome::kOutOfMemory) return ShowOutOfMemory();
   if (outcome != LoadOutcome::kCutShort || IsFollowing()) return;
-  MessageBoxW(gShell.mainWindow, AsWide(kFileCutShortMessage), L"Vemora", MB_OK | MB_ICONERROR);
+  MessageBoxW(gShell.mainWindow, AsWide(kFileCutShortMessage), AsWide(kProgramTitle),
+              MB_OK | MB_ICONERROR);
 }
 
 }  // namespace
