@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/text/decode.h"
+#include "core/text/decode_pieces.h"
 #include "core/text/encoding.h"
 
 namespace vemora {
@@ -19,7 +20,8 @@ constexpr size_t kTargetUnits = 27'000'000;  // about 50 MB as Shift_JIS
 // encoding can carry them.
 std::u16string GenerateText() {
   const std::u16string pool =
-      u"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん"
+      u"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわを"
+      u"ん"
       u"アイウエオカキクケコサシスセソタチツテト日本語文字列表示速度試験東京大阪京都名古屋札幌"
       u"吾輩猫名前無何処生見当付薄暗所泣記憶、。「」（）";
   std::u16string text;
@@ -62,7 +64,8 @@ const std::string& Input(TextEncoding encoding) {
     result[kEncodingUtf16Bom] = "\xFF\xFE" + Convert(text, "UTF-16LE");
     result[kEncodingUtf16BeBom] = "\xFE\xFF" + Convert(text, "UTF-16BE");
     std::string ascii;
-    while (ascii.size() < 50'000'000) ascii += "The quick brown fox jumps over the lazy dog 0123456789.\r\n";
+    while (ascii.size() < 50'000'000)
+      ascii += "The quick brown fox jumps over the lazy dog 0123456789.\r\n";
     result[kEncodingNone] = ascii;
     return result;
   }();
@@ -101,26 +104,38 @@ void DecodeWith(benchmark::State& state) {
     state.ResumeTiming();
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
-  state.SetLabel(std::string(EncodingStatusName(encoding).begin(), EncodingStatusName(encoding).end()));
+  state.SetLabel(
+      std::string(EncodingStatusName(encoding).begin(), EncodingStatusName(encoding).end()));
 }
 
 // What the viewer runs: large files in pieces on every core.
-void BM_DecodeDocumentText(benchmark::State& state) { DecodeWith<DecodeDocumentText>(state); }
+void BM_DecodeDocumentText(benchmark::State& state) {
+  DecodeWith<DecodeDocumentText>(state);
+}
 // The same on one thread, for comparison.
 void BM_DecodeOnOneThread(benchmark::State& state) {
   DecodeWith<DecodeDocumentTextOnOneThread>(state);
 }
 
 void Encodings(benchmark::internal::Benchmark* benchmark) {
-  for (TextEncoding e : {kEncodingShiftJis, kEncodingJis, kEncodingEuc, kEncodingUtf16Bom, kEncodingUtf8})
+  for (TextEncoding e :
+       {kEncodingShiftJis, kEncodingJis, kEncodingEuc, kEncodingUtf16Bom, kEncodingUtf8})
     benchmark->Arg(e);
 }
 
 BENCHMARK(BM_DetectEncoding)->Apply(Encodings)->Arg(kEncodingNone)->Unit(benchmark::kMillisecond);
 // A fixed count: UTF-16 is taken in place, so a timed loop would spend its time copying
 // the input outside the measurement.
-BENCHMARK(BM_DecodeDocumentText)->Apply(Encodings)->Arg(kEncodingUtf16BeBom)->Iterations(8)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DecodeOnOneThread)->Arg(kEncodingShiftJis)->Arg(kEncodingUtf8)->Iterations(8)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeDocumentText)
+    ->Apply(Encodings)
+    ->Arg(kEncodingUtf16BeBom)
+    ->Iterations(8)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeOnOneThread)
+    ->Arg(kEncodingShiftJis)
+    ->Arg(kEncodingUtf8)
+    ->Iterations(8)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace vemora

@@ -22,7 +22,10 @@
 #include <utility>
 
 #include "core/layout/layout.h"
-#include "core/search/filter.h"
+#include "core/layout/layout_from_whole.h"
+#include "core/search/filter_progress.h"
+#include "core/search/filter_worker.h"
+#include "core/search/filtered_view.h"
 #include "core/search/search.h"
 #include "core/text/document.h"
 

@@ -9,7 +9,8 @@
 #include <utility>
 
 #include "core/layout/layout.h"
-#include "core/search/filter.h"
+#include "core/search/filter_worker.h"
+#include "core/search/filtered_view.h"
 #include "core/search/search.h"
 #include "core/text/document.h"
 
@@ -23,11 +24,10 @@ constexpr size_t kTextBytes = 50u * 1000 * 1000;
 const Document& SampleDocument() {
   static const Document document = [] {
     const std::u16string words[] = {
-        u"東京",   u"の",     u"空",     u"は",   u"今日",   u"も",       u"青く",
-        u"晴れて", u"いる",   u"。",     u"、",   u"私",     u"が",       u"本",
-        u"を",     u"読む",   u"ことに", u"した", u"ｶﾀｶﾅ",   u"ABC",      u" ",
-        u"電車",   u"で",     u"大阪",   u"まで", u"行きます", u"「",     u"」",
-        u"日本語", u"文章",   u"2024年", u"です", u"ね",     u"\t",       u"ー"};
+        u"東京", u"の",     u"空",   u"は",     u"今日", u"も",   u"青く", u"晴れて",   u"いる",
+        u"。",   u"、",     u"私",   u"が",     u"本",   u"を",   u"読む", u"ことに",   u"した",
+        u"ｶﾀｶﾅ", u"ABC",    u" ",    u"電車",   u"で",   u"大阪", u"まで", u"行きます", u"「",
+        u"」",   u"日本語", u"文章", u"2024年", u"です", u"ね",   u"\t",   u"ー"};
     std::mt19937 random(12345);
     std::uniform_int_distribution<size_t> pick(0, std::size(words) - 1);
     std::uniform_int_distribution<int> lineLength(5, 120);
@@ -106,10 +106,18 @@ void Search(benchmark::State& state, std::u16string_view pattern, int32_t caps, 
   state.counters["hits"] = document.hits.Size();
 }
 
-void BM_SearchPlain(benchmark::State& state) { Search(state, u"大阪まで", 1, 0); }
-void BM_SearchPlainIgnoringCase(benchmark::State& state) { Search(state, u"abc東京", 0, 0); }
-void BM_SearchRegex(benchmark::State& state) { Search(state, u"大阪まで", 0, 1); }
-void BM_SearchRegexAlternation(benchmark::State& state) { Search(state, u"東京|大阪", 0, 1); }
+void BM_SearchPlain(benchmark::State& state) {
+  Search(state, u"大阪まで", 1, 0);
+}
+void BM_SearchPlainIgnoringCase(benchmark::State& state) {
+  Search(state, u"abc東京", 0, 0);
+}
+void BM_SearchRegex(benchmark::State& state) {
+  Search(state, u"大阪まで", 0, 1);
+}
+void BM_SearchRegexAlternation(benchmark::State& state) {
+  Search(state, u"東京|大阪", 0, 1);
+}
 BENCHMARK(BM_SearchPlain)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchPlainIgnoringCase)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchRegex)->Unit(benchmark::kMillisecond);

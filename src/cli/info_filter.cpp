@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/search/filter.h"
+#include "core/search/kept_lines.h"
 #include "core/text/utf8.h"
 
 namespace vemora {

@@ -12,6 +12,7 @@
 
 #include "core/platform/document_io.h"
 #include "core/text/decode.h"
+#include "core/text/decode_pieces.h"
 #include "core/text/encoding.h"
 #include "core/text/overstrike.h"
 #include "core/text/utf8.h"
@@ -121,7 +122,9 @@ void PrepareStandardOutput() {
 #endif
 }
 
-void WriteOutput(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
+void WriteOutput(std::string_view bytes) {
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+}
 
 void WriteUtf16AsUtf8(std::u16string_view text) {
   // In slices, so that a large text never needs its whole UTF-8 form in memory.

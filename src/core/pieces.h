@@ -19,6 +19,10 @@ namespace vemora {
 // How many pieces a large text is worth cutting into: the machine's cores, at most 16.
 int32_t CoreCount();
 
+// Below this many bytes a file is decoded, or read for its encoding, on one thread:
+// starting threads would cost more.
+inline constexpr int32_t kBytesWorthPieces = 2 << 20;
+
 // Where share `i` of `pieces` even shares of `length` starts (share `pieces` is the end).
 inline int64_t ShareStart(int64_t length, int32_t i, int32_t pieces) {
   return length * i / pieces;

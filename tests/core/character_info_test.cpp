@@ -10,6 +10,7 @@
 
 #include "core/platform/code_pages.h"
 #include "core/text/decode.h"
+#include "core/text/decode_pieces.h"
 #include "core/text/encoding.h"
 
 #ifndef _WIN32

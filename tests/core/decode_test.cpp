@@ -13,6 +13,7 @@
 
 #include "core/platform/code_pages.h"
 #include "core/platform/out_of_memory.h"
+#include "core/text/decode_pieces.h"
 #include "core/text/decoded_text.h"
 #include "core/text/encoding.h"
 

@@ -13,6 +13,7 @@
 #include "core/platform/document_io.h"
 #include "core/platform/files.h"
 #include "core/text/decode.h"
+#include "core/text/decode_pieces.h"
 #include "core/text/encoding.h"
 
 namespace vemora {

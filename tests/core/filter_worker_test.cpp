@@ -11,7 +11,9 @@
 #include <thread>
 
 #include "core/search/background_search.h"
-#include "core/search/filter.h"
+#include "core/search/filter_progress.h"
+#include "core/search/filter_worker.h"
+#include "core/search/filtered_view.h"
 #include "test_documents.h"
 
 namespace vemora {

@@ -15,6 +15,7 @@
 #include "core/search/search.h"
 #include "core/text/document_loader.h"
 #include "core/text/encoding.h"
+#include "document_expectations.h"
 
 namespace vemora {
 namespace {
@@ -95,11 +96,7 @@ void ExpectSameDocument(const Document& followed, const Document& whole, const s
   ASSERT_EQ(std::u16string(followed.Text()), std::u16string(whole.Text())) << where;
   EXPECT_EQ(followed.text[followed.textLength], u'\0') << where;
   EXPECT_EQ(followed.lineEndKind, whole.lineEndKind) << where;
-  ASSERT_EQ(followed.displayLineCount, whole.displayLineCount) << where;
-  for (int32_t n = 0; n <= whole.displayLineCount; ++n) {
-    ASSERT_EQ(followed.lineTable.StartOf(n), whole.lineTable.StartOf(n)) << where << " line " << n;
-    ASSERT_EQ(followed.lineTable.LogicalOf(n), whole.lineTable.LogicalOf(n)) << where << " " << n;
-  }
+  testing::ExpectSameLineTable(whole, followed, where);
 }
 
 TEST_F(FollowTest, EveryEncodingGrownAtEveryByteReadsAsAWholeLoad) {

@@ -23,6 +23,7 @@
 #include "core/text/decode.h"
 #include "core/text/decode_pieces.h"
 #include "core/text/encoding.h"
+#include "document_expectations.h"
 #include "test_documents.h"
 
 namespace vemora {
@@ -76,30 +77,6 @@ const std::vector<std::string>& TokensFor(TextEncoding encoding) {
     default:
       return kShiftJis;
   }
-}
-
-// Shift_JIS pairs as EUC-JP (rows beyond JIS X 0208 come out as bytes EUC may reject,
-// which both ways of decoding must take alike).
-std::string ShiftJisAsEuc(const std::string& sjis) {
-  std::string euc;
-  for (size_t i = 0; i < sjis.size(); ++i) {
-    auto lead = static_cast<uint8_t>(sjis[i]);
-    const bool pair = ((lead >= 0x81 && lead <= 0x9F) || lead >= 0xE0) && i + 1 < sjis.size();
-    if (lead >= 0xA1 && lead <= 0xDF) {
-      euc += '\x8E';
-      euc += static_cast<char>(lead);
-    } else if (pair) {
-      const auto trail = static_cast<uint8_t>(sjis[++i]);
-      int row = ((lead >= 0xE0 ? lead - 0x40 : lead) - 0x81) * 2 + 0x21;
-      int cell = trail >= 0x9F ? trail - 0x7E : trail >= 0x80 ? trail - 0x20 : trail - 0x1F;
-      if (trail >= 0x9F) ++row;
-      euc += static_cast<char>(row | 0x80);
-      euc += static_cast<char>(cell | 0x80);
-    } else {
-      euc += static_cast<char>(lead);
-    }
-  }
-  return euc;
 }
 
 FileBytes BytesOf(const std::string& bytes) {
@@ -164,7 +141,7 @@ TEST(DecodeInPieces, RealTextInEveryEncoding) {
   }
   const std::string utf8 = EncodeCodePage(kCodePageUtf8, text);
   ExpectSameInPieces(sjis, kEncodingShiftJis, "real");
-  ExpectSameInPieces(ShiftJisAsEuc(sjis), kEncodingEuc, "real");
+  ExpectSameInPieces(testing::EucFromShiftJis(sjis), kEncodingEuc, "real");
   ExpectSameInPieces(utf8, kEncodingUtf8, "real");
   ExpectSameInPieces("\xEF\xBB\xBF" + utf8, kEncodingUtf8Bom, "real");
   // Big endian with and without a mark, and with an odd last byte that is ignored.
@@ -275,46 +252,23 @@ TEST(ByteSearch, EveryLineEndAndControlByteIsSeenWhereverItFalls) {
   }
 }
 
-// Pixel widths that differ between units, for the edge mode.
-class VaryingMeasure final : public TextMeasure {
- public:
-  int32_t UnitWidth(char16_t unit) override { return unit < 0x7F ? 7 : 11 + unit % 5; }
-};
-
-void ExpectSameLines(const Document& alone, const Document& pieces, const std::string& what) {
-  ASSERT_EQ(alone.displayLineCount, pieces.displayLineCount) << what;
-  ASSERT_EQ(alone.scrollScale, pieces.scrollScale) << what;
-  ASSERT_EQ(alone.lineTable.blocks.size(), pieces.lineTable.blocks.size()) << what;
-  for (size_t b = 0; b < alone.lineTable.blocks.size(); ++b) {
-    const LineBlock& expected = *alone.lineTable.blocks[b];
-    const LineBlock& actual = *pieces.lineTable.blocks[b];
-    ASSERT_EQ(expected.count, actual.count) << what << ", block " << b;
-    const size_t entries = std::min<size_t>(expected.count + 1, LineBlock::kCapacity);
-    for (size_t i = 0; i < entries; ++i) {
-      ASSERT_EQ(expected.starts[i], actual.starts[i]) << what << ", block " << b << " entry " << i;
-      ASSERT_EQ(expected.logical[i], actual.logical[i])
-          << what << ", block " << b << " entry " << i;
-    }
-  }
-}
-
 void ExpectSameLayoutInPieces(std::u16string_view text, const std::string& what) {
   const LayoutParameters kParameters[] = {{8, 80, 0, 1, 0}, {4, 1, 0, 1, 0},    {3, 7, 0, 1, 0},
                                           {8, 0, 0, 1, 0},  {8, 80, 1, 7, 300}, {4, 0, 1, 7, 60},
                                           {8, 0, 1, 7, 10}};
   for (const LayoutParameters& parameters : kParameters) {
     ColumnRuleMeasure columns;
-    VaryingMeasure pixels;
+    testing::VaryingMeasure pixels;
     TextMeasure& measure = parameters.FoldRight == 1 ? static_cast<TextMeasure&>(pixels) : columns;
     Document alone = testing::MakeDocument(text);
     LayoutDocumentOnOneThread(alone, parameters, measure);
     for (const int32_t count : kPieceCounts) {
       Document pieces = testing::MakeDocument(text);
       LayoutDocumentInPieces(pieces, parameters, measure, count);
-      ExpectSameLines(alone, pieces,
-                      what + ", fold " + std::to_string(parameters.Fold) + " mode " +
-                          std::to_string(parameters.FoldRight) + ", " + std::to_string(count) +
-                          " pieces");
+      testing::ExpectSameLineBlocks(alone, pieces,
+                                    what + ", fold " + std::to_string(parameters.Fold) + " mode " +
+                                        std::to_string(parameters.FoldRight) + ", " +
+                                        std::to_string(count) + " pieces");
     }
   }
 }
@@ -349,7 +303,7 @@ TEST(LayoutInPieces, RealTextAndLargeTexts) {
   ColumnRuleMeasure measure;
   LayoutDocumentOnOneThread(alone, {8, 80, 0, 1, 0}, measure);
   LayoutDocument(chosen, {8, 80, 0, 1, 0}, measure);
-  ExpectSameLines(alone, chosen, "large text");
+  testing::ExpectSameLineBlocks(alone, chosen, "large text");
 }
 
 }  // namespace

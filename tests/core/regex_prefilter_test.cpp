@@ -20,12 +20,12 @@ namespace vemora {
 namespace {
 
 using Kind = RegexPrefilter::Kind;
-using HitList = std::vector<std::pair<int32_t, int32_t>>;
+using MatchList = std::vector<std::pair<int32_t, int32_t>>;
 
-HitList Hits(std::u16string_view text, std::u16string_view pattern, RegexScanMode mode) {
-  BlockList<SearchHit, 49> hits;
+MatchList Hits(std::u16string_view text, std::u16string_view pattern, RegexScanMode mode) {
+  HitList hits;
   if (!CollectRegexHits(text, pattern, hits, mode).compiled) return {{-1, -1}};
-  HitList list;
+  MatchList list;
   for (int32_t i = 0; i < hits.Size(); ++i) list.emplace_back(hits[i].start, hits[i].length);
   return list;
 }
@@ -48,7 +48,7 @@ std::string Escaped(std::u16string_view text) {
 // The filtered scan and the one that lets the library skip empty matches, each against
 // the scan that asks the library once per empty match.
 void ExpectSameHits(std::u16string_view text, std::u16string_view pattern) {
-  const HitList reference = Hits(text, pattern, RegexScanMode::kEveryPosition);
+  const MatchList reference = Hits(text, pattern, RegexScanMode::kEveryPosition);
   EXPECT_EQ(Hits(text, pattern, RegexScanMode::kFiltered), reference)
       << "filtered, pattern " << Escaped(pattern) << ", text " << Escaped(text);
   EXPECT_EQ(Hits(text, pattern, RegexScanMode::kUnfiltered), reference)

@@ -25,7 +25,7 @@ std::vector<std::pair<int64_t, int64_t>> Hits(const Document& document) {
     hits.emplace_back(document.hits[i].start, document.hits[i].length);
   return hits;
 }
-using HitList = std::vector<std::pair<int64_t, int64_t>>;
+using HitSpans = std::vector<std::pair<int64_t, int64_t>>;
 
 // One display line per logical line.
 Document LaidOut(std::u16string_view text) {
@@ -38,18 +38,18 @@ Document LaidOut(std::u16string_view text) {
 TEST(PlainSearch, HitsDoNotOverlap) {
   Document document = LaidOut(u"aaaa\naaa");
   SearchDocument(document, 0, u"aa", 1, 0, false);
-  EXPECT_EQ(Hits(document), (HitList{{0, 2}, {2, 2}, {5, 2}}));
+  EXPECT_EQ(Hits(document), (HitSpans{{0, 2}, {2, 2}, {5, 2}}));
   EXPECT_EQ(document.hitPatternLength, 2);
 }
 
 TEST(PlainSearch, CaseFoldingCoversAsciiLettersOnly) {
   Document document = LaidOut(u"abc Abc ABC ａｂｃ Ａｂｃ");
   SearchDocument(document, 0, u"ABC", 0, 0, false);
-  EXPECT_EQ(Hits(document), (HitList{{0, 3}, {4, 3}, {8, 3}}));
+  EXPECT_EQ(Hits(document), (HitSpans{{0, 3}, {4, 3}, {8, 3}}));
   SearchDocument(document, 0, u"ABC", 1, 0, false);
-  EXPECT_EQ(Hits(document), (HitList{{8, 3}}));
+  EXPECT_EQ(Hits(document), (HitSpans{{8, 3}}));
   SearchDocument(document, 0, u"ａｂｃ", 0, 0, false);
-  EXPECT_EQ(Hits(document), (HitList{{12, 3}}));  // full-width letters keep their case
+  EXPECT_EQ(Hits(document), (HitSpans{{12, 3}}));  // full-width letters keep their case
   SearchDocument(document, 0, u"abc", 2, 0, false);
   EXPECT_TRUE(document.hits.Empty());  // a Caps value of neither kind matches nothing
 }
@@ -62,7 +62,7 @@ TEST(PlainSearch, FindsHitsAtEveryAlignmentOfTheVectorScan) {
   Document document = LaidOut(text);
   SearchDocument(document, 0, u"語", 1, 0, false);
   EXPECT_EQ(Hits(document),
-            (HitList{{0, 1}, {7, 1}, {8, 1}, {15, 1}, {23, 1}, {31, 1}, {39, 1}, {41, 1}}));
+            (HitSpans{{0, 1}, {7, 1}, {8, 1}, {15, 1}, {23, 1}, {31, 1}, {39, 1}, {41, 1}}));
   SearchDocument(document, 0, u"語・", 0, 0, false);
   EXPECT_EQ(document.hits.Size(), 6);
 }
@@ -75,9 +75,9 @@ TEST(PlainSearch, CandidatesAreCheckedAtBothEndsInEitherCase) {
     text[static_cast<size_t>(at)] = unit;
   Document document = LaidOut(text);
   SearchDocument(document, 0, u"aaz", 1, 0, false);
-  EXPECT_EQ(Hits(document), (HitList{{14, 3}, {45, 3}}));
+  EXPECT_EQ(Hits(document), (HitSpans{{14, 3}, {45, 3}}));
   SearchDocument(document, 0, u"AAZ", 0, 0, false);
-  EXPECT_EQ(Hits(document), (HitList{{3, 3}, {14, 3}, {29, 3}, {45, 3}, {57, 3}}));
+  EXPECT_EQ(Hits(document), (HitSpans{{3, 3}, {14, 3}, {29, 3}, {45, 3}, {57, 3}}));
 }
 
 TEST(PlainSearch, EmptyOrTooLongTextClearsEarlierHits) {
@@ -92,7 +92,7 @@ TEST(PlainSearch, EmptyOrTooLongTextClearsEarlierHits) {
   EXPECT_EQ(document.hitPatternLength, 0);
   // The text ends at a NUL, as a text taken from the dialog does.
   SearchDocument(document, 0, std::u16string_view(u"bc\0zz", 5), 1, 0, false);
-  EXPECT_EQ(Hits(document), (HitList{{1, 2}, {5, 2}}));
+  EXPECT_EQ(Hits(document), (HitSpans{{1, 2}, {5, 2}}));
 }
 
 TEST(PlainSearch, ManyHitsSpanSeveralBlocks) {
@@ -109,7 +109,7 @@ TEST(PlainSearch, ManyHitsSpanSeveralBlocks) {
 TEST(RegexSearch, EmptyMatchesRecordNothing) {
   Document document = LaidOut(u"axxb");
   SearchDocument(document, 0, u"(x*)", 0, 1, false);
-  EXPECT_EQ(Hits(document), (HitList{{1, 2}}));
+  EXPECT_EQ(Hits(document), (HitSpans{{1, 2}}));
   EXPECT_EQ(document.hitPatternLength, 4);  // the length of the search text, not the match
   SearchDocument(document, 0, u"$", 0, 1, false);
   EXPECT_TRUE(document.hits.Empty());
@@ -118,20 +118,20 @@ TEST(RegexSearch, EmptyMatchesRecordNothing) {
 TEST(RegexSearch, AnchorsHoldBehindTheLastHit) {
   Document document = LaidOut(u"ab");
   SearchDocument(document, 0, u"a|^b", 0, 1, false);
-  EXPECT_EQ(Hits(document), (HitList{{0, 1}, {1, 1}}));
+  EXPECT_EQ(Hits(document), (HitSpans{{0, 1}, {1, 1}}));
   Document look = LaidOut(u"aab");
   SearchDocument(look, 0, u"(?<!a)a", 0, 1, false);
-  EXPECT_EQ(Hits(look), (HitList{{0, 1}, {1, 1}}));  // nothing lies behind a new subject
+  EXPECT_EQ(Hits(look), (HitSpans{{0, 1}, {1, 1}}));  // nothing lies behind a new subject
 }
 
 TEST(RegexSearch, CaseComesFromThePatternOnly) {
   Document document = LaidOut(u"Abc abc 日本語");
   SearchDocument(document, 0, u"abc", 0, 1, false);
-  EXPECT_EQ(Hits(document), (HitList{{4, 3}}));
+  EXPECT_EQ(Hits(document), (HitSpans{{4, 3}}));
   SearchDocument(document, 0, u"(?i)ABC", 1, 1, false);
-  EXPECT_EQ(Hits(document), (HitList{{0, 3}, {4, 3}}));
+  EXPECT_EQ(Hits(document), (HitSpans{{0, 3}, {4, 3}}));
   SearchDocument(document, 0, u"本.", 1, 1, false);
-  EXPECT_EQ(Hits(document), (HitList{{9, 2}}));
+  EXPECT_EQ(Hits(document), (HitSpans{{9, 2}}));
 }
 
 TEST(RegexSearch, RejectedPatternGivesTheLibraryMessage) {
@@ -156,7 +156,7 @@ TEST(RegexSearch, LeadSurrogateAtTheEndStaysOutOfEveryHit) {
   // it as the start of a pair and read past the text.
   struct Case {
     std::u16string_view text, pattern;
-    HitList hits;
+    HitSpans hits;
   };
   const Case cases[] = {
       {u"ab\xD800", u".", {{0, 1}, {1, 1}}},
@@ -223,12 +223,12 @@ TEST(SurrogatePairs, NoHitSplitsAPairInEitherSearch) {
     SearchDocument(document, 0, low + u"b", 1, Regx, false);
     EXPECT_TRUE(document.hits.Empty());
     SearchDocument(document, 0, u"\U0001F600", 1, Regx, false);
-    EXPECT_EQ(Hits(document), (HitList{{1, 2}, {4, 2}}));
+    EXPECT_EQ(Hits(document), (HitSpans{{1, 2}, {4, 2}}));
   }
   // After an empty match in front of a pair the scan goes on behind the whole pair: a
   // subject starting at its second half would let the class match that half alone.
   SearchDocument(document, 0, u"(?=\U0001F600)|[^\U0001F600]", 0, 1, false);
-  EXPECT_EQ(Hits(document), (HitList{{0, 1}, {3, 1}}));
+  EXPECT_EQ(Hits(document), (HitSpans{{0, 1}, {3, 1}}));
 }
 
 // The library gives up on some lines (here at its backtracking limit): the hits on every
@@ -238,7 +238,7 @@ TEST(HostilePatterns, ALineTheLibraryGivesUpOnCostsOnlyThatLine) {
   struct Case {
     std::u16string text;
     std::u16string_view pattern;
-    HitList hits;
+    HitSpans hits;
     int32_t failedLines;
   };
   const Case cases[] = {
@@ -261,7 +261,7 @@ TEST(HostilePatterns, ALineTheLibraryGivesUpOnCostsOnlyThatLine) {
     EXPECT_EQ(Hits(document), c.hits);
     EXPECT_EQ(outcome.failedLines, c.failedLines);
     // The same from the scan that asks the library once per empty match.
-    BlockList<SearchHit, 49> reference;
+    HitList reference;
     EXPECT_EQ(
         CollectRegexHits(c.text, c.pattern, reference, RegexScanMode::kEveryPosition).failedLines,
         c.failedLines);
@@ -285,12 +285,12 @@ TEST(RegexSearch, StretchesOfTheTextGiveTheHitsOfTheWholeText) {
                                  RegexScanMode::kEveryPosition};
   for (const std::u16string_view pattern : patterns) {
     for (const RegexScanMode mode : modes) {
-      BlockList<SearchHit, 49> whole;
+      HitList whole;
       CollectRegexHits(text, pattern, whole, mode);
       for (const int64_t stretch : {64, 71, 100}) {
-        BlockList<SearchHit, 49> stretched;
+        HitList stretched;
         CollectRegexHits(text, pattern, stretched, mode, nullptr, stretch);
-        HitList a, b;
+        HitSpans a, b;
         for (int64_t i = 0; i < whole.Size(); ++i) a.emplace_back(whole[i].start, whole[i].length);
         for (int64_t i = 0; i < stretched.Size(); ++i)
           b.emplace_back(stretched[i].start, stretched[i].length);

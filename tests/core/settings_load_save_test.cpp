@@ -12,6 +12,7 @@
 #include "core/keys/key_table.h"
 #include "core/settings/ini_store.h"
 #include "core/settings/settings_io.h"
+#include "core/settings/settings_roots.h"
 #include "settings_test_records.h"
 
 namespace vemora {

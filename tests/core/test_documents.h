@@ -1,9 +1,10 @@
-// Documents built from literal text for the layout and search tests, and a mapped file
-// for the tests of loads that release the file's pages as they go.
+// Documents built from literal text for the layout and search tests, Shift_JIS bytes as
+// EUC-JP, and a mapped file for the tests of loads that release the file's pages as they go.
 #pragma once
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -20,6 +21,29 @@ inline Document MakeDocument(std::u16string_view text) {
   document.text = document.textBuffer.get();
   document.textLength = static_cast<int32_t>(text.size());
   return document;
+}
+
+// Shift_JIS as EUC-JP, pair by pair (rows beyond JIS X 0208 come out as bytes EUC-JP may
+// reject, which every way of decoding must take alike).
+inline std::string EucFromShiftJis(const std::string& sjis) {
+  std::string euc;
+  for (size_t i = 0; i < sjis.size(); ++i) {
+    const auto lead = static_cast<uint8_t>(sjis[i]);
+    if (lead >= 0xA1 && lead <= 0xDF) {
+      euc += '\x8E';
+      euc += static_cast<char>(lead);
+    } else if (((lead >= 0x81 && lead <= 0x9F) || lead >= 0xE0) && i + 1 < sjis.size()) {
+      const auto trail = static_cast<uint8_t>(sjis[++i]);
+      int row = ((lead >= 0xE0 ? lead - 0x40 : lead) - 0x81) * 2 + 0x21;
+      const int cell = trail >= 0x9F ? trail - 0x7E : trail >= 0x80 ? trail - 0x20 : trail - 0x1F;
+      if (trail >= 0x9F) ++row;
+      euc += static_cast<char>(row | 0x80);
+      euc += static_cast<char>(cell | 0x80);
+    } else {
+      euc += static_cast<char>(lead);
+    }
+  }
+  return euc;
 }
 
 // A mapped file that spoils the bytes it is told to release with `spoil`, so that any read

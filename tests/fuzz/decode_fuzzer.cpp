@@ -11,6 +11,7 @@
 
 #include "core/platform/code_pages.h"
 #include "core/text/decode.h"
+#include "core/text/decode_pieces.h"
 #include "core/text/encode.h"
 #include "core/text/encoding.h"
 #include "core/text/overstrike.h"

@@ -130,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (Regx == 1 && !searched.empty() && outcome.errorText.empty() && outcome.failedLines == 0) {
     // The prefilter, the line-start scan and the matching without the library record the
     // hits the library finds when asked at every position.
-    BlockList<SearchHit, 49> reference;
+    HitList reference;
     if (CollectRegexHits(text, searched, reference, RegexScanMode::kEveryPosition).failedLines ==
         0) {
       FUZZ_CHECK(reference.Size() == document.hits.Size());

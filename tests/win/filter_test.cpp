@@ -12,7 +12,7 @@
 
 #include "core/keys/commands.h"
 #include "core/layout/layout.h"
-#include "core/search/filter.h"
+#include "core/search/filtered_view.h"
 #include "core/search/search.h"
 #include "core/tools/tool_command.h"
 #include "win/platform/text_conversion.h"

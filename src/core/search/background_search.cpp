@@ -9,6 +9,8 @@
 #include <utility>
 
 #include "core/platform/out_of_memory.h"
+#include "core/search/filter_worker.h"
+#include "core/search/filtered_view.h"
 
 namespace vemora {
 

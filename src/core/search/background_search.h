@@ -14,7 +14,10 @@
 #include <mutex>
 #include <string>
 
-#include "core/search/filter.h"
+#include "core/layout/layout.h"
+#include "core/platform/text_measure.h"
+#include "core/search/filter_progress.h"
+#include "core/search/kept_lines.h"
 #include "core/search/search.h"
 
 namespace vemora {

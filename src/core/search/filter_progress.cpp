@@ -1,9 +1,11 @@
 // The growing filtered view: what a filter's worker publishes of the view it makes, the
 // window's view taking it as it comes, and that view finished with the worker's result.
-#include "core/search/filter.h"
+#include "core/search/filter_progress.h"
 
 #include <limits>
 #include <mutex>
+
+#include "core/search/filtered_view.h"
 
 namespace vemora {
 

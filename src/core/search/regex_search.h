@@ -42,8 +42,7 @@ struct RegexScanOutcome {
 // missed or cut where a larger text is searched in stretches.
 inline constexpr int64_t kRegexSubjectUnits = int64_t{1} << 29;
 RegexScanOutcome CollectRegexHits(std::u16string_view text, std::u16string_view pattern,
-                                  BlockList<SearchHit, 49>& hits,
-                                  RegexScanMode mode = RegexScanMode::kFiltered,
+                                  HitList& hits, RegexScanMode mode = RegexScanMode::kFiltered,
                                   const std::atomic<bool>* cancel = nullptr,
                                   int64_t subjectUnits = kRegexSubjectUnits);
 

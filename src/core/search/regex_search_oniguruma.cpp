@@ -170,7 +170,7 @@ class Scanner {
     kExhausted,  // the library gave up while passing over empty matches, at `at`
   };
 
-  Scanner(OnigurumaScan& scan, const char16_t* text, int64_t length, BlockList<SearchHit, 49>& hits,
+  Scanner(OnigurumaScan& scan, const char16_t* text, int64_t length, HitList& hits,
           const std::atomic<bool>* cancel, RegexScanOutcome& outcome, int64_t subjectUnits,
           const SetSequence* sequence)
       : scan_(scan),
@@ -431,7 +431,7 @@ class Scanner {
   const SetSequence* sequence_;  // the pattern, when matched without the library
   const char16_t* text_;
   int64_t length_;
-  BlockList<SearchHit, 49>& hits_;
+  HitList& hits_;
   const std::atomic<bool>* cancel_;
   RegexScanOutcome& outcome_;
   int64_t subjectUnits_;
@@ -460,7 +460,7 @@ bool DependsOnSubjectStart(std::u16string_view pattern) {
 }
 
 RegexScanOutcome CollectRegexHits(std::u16string_view text, std::u16string_view pattern,
-                                  BlockList<SearchHit, 49>& hits, RegexScanMode mode,
+                                  HitList& hits, RegexScanMode mode,
                                   const std::atomic<bool>* cancel, int64_t subjectUnits) {
   RegexScanOutcome outcome;
   OnigurumaScan scan(cancel);

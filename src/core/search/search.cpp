@@ -79,7 +79,7 @@ constexpr int32_t kPlainStretch = 1 << 20;
 
 // Returns false when stopped at `cancel`.
 bool CollectPlainHits(std::u16string_view textView, std::u16string_view pattern, int32_t Caps,
-                      BlockList<SearchHit, 49>& hits, const std::atomic<bool>* cancel) {
+                      HitList& hits, const std::atomic<bool>* cancel) {
   if (Caps != 0 && Caps != 1) return true;  // neither comparison applies: nothing matches
   const int32_t length = static_cast<int32_t>(pattern.size());
   const int64_t last = static_cast<int64_t>(textView.size()) - length;

@@ -28,7 +28,7 @@ struct SearchOutcome {
 // Every hit of one search, gathered apart from any document, so that a worker thread can
 // collect them over a text of its own while the document stays in use.
 struct HitCollection {
-  BlockList<SearchHit, 49> hits;
+  HitList hits;
   std::u16string errorText;
   int32_t failedLines = 0;
   bool cancelled = false;  // stopped at the cancel flag: the hits are incomplete

@@ -6,6 +6,7 @@
 
 #include "core/keys/file_history.h"
 #include "core/keys/key_table.h"
+#include "core/settings/settings_roots.h"
 
 namespace vemora {
 namespace {

@@ -1,7 +1,5 @@
-// The choice of medium when a root is opened, and the helpers both media share.
+// The helpers both media of the settings share.
 #include "core/settings/settings_store.h"
-
-#include "core/settings/ini_store.h"
 
 namespace vemora {
 
@@ -10,22 +8,6 @@ std::u16string IniPathBeside(std::u16string_view executablePath) {
   std::u16string path(cut == std::u16string_view::npos ? std::u16string_view{}
                                                        : executablePath.substr(0, cut + 1));
   return path.append(kIniFileName);
-}
-
-std::unique_ptr<SettingsStore> OpenRootForRead(const SettingsLocation& location) {
-  IniImage image;
-  if (ReadIniFile(location.iniPath, image)) {
-    // A readable INI file decides, even when it holds nothing.
-    return MakeIniStore(std::move(image), location.iniPath, false);
-  }
-  if (!location.registry) return nullptr;
-  return location.registry->OpenRootForRead(location.iniPath);
-}
-
-std::unique_ptr<SettingsStore> OpenRootForWrite(const SettingsLocation& location, bool ini) {
-  if (ini) return CreateIniStoreForWrite(location.iniPath);
-  if (!location.registry) return nullptr;
-  return location.registry->OpenRootForWrite(location.iniPath);
 }
 
 StringList StringListFromPieces(std::u16string_view text, int32_t capacity) {

@@ -84,14 +84,6 @@ struct SettingsLocation {
 // The INI file beside the executable: the path cut after its last ':', '\' or '/'.
 std::u16string IniPathBeside(std::u16string_view executablePath);
 
-// Loading prefers a readable INI file, whatever it says; otherwise the registry. Null
-// when nothing is stored (an INI file without any section counts as nothing stored).
-std::unique_ptr<SettingsStore> OpenRootForRead(const SettingsLocation& location);
-
-// Saving writes the INI file when `ini` is true (Reg 1), otherwise the registry. Null
-// when the root cannot be made.
-std::unique_ptr<SettingsStore> OpenRootForWrite(const SettingsLocation& location, bool ini);
-
 // The strings of a multi-string's text (pieces ended by U+0000) that fit `capacity`
 // characters with their terminators and the final one; an empty piece ends the list.
 StringList StringListFromPieces(std::u16string_view text, int32_t capacity);

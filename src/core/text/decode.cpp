@@ -7,7 +7,6 @@
 #include "core/platform/code_pages.h"
 #include "core/pieces.h"
 #include "core/text/byte_search.h"
-#include "core/text/decode_pieces.h"
 #include "core/text/decoded_text.h"
 #include "core/text/encoding.h"
 
@@ -201,14 +200,6 @@ void DecodeShiftJisInto(Document& document, const uint8_t* bytes, int64_t length
   text.MoveInto(document);
 }
 
-void DecodeDocumentText(Document& document, FileBytes&& bytes, TextEncoding encoding) {
-  if (bytes.length >= kBytesWorthPieces && CoreCount() > 1 && DecodesInPieces(encoding)) {
-    DecodeDocumentTextInPieces(document, std::move(bytes), encoding, CoreCount());
-    return;
-  }
-  DecodeDocumentTextOnOneThread(document, std::move(bytes), encoding);
-}
-
 void DecodeDocumentTextOnOneThread(Document& document, FileBytes&& bytes, TextEncoding encoding) {
   FileBytes input = std::move(bytes);  // freed on return unless it becomes the text
   const int64_t length = std::max<int64_t>(input.length, 0);
@@ -223,8 +214,7 @@ void DecodeDocumentTextOnOneThread(Document& document, FileBytes&& bytes, TextEn
       document.textBuffer = input.TakeStorage();
       document.text = document.textBuffer.get() + (mark ? 1 : 0);
       document.textLength = (length - skip) / 2;
-      if (encoding == kEncodingUtf16BeBom || encoding == kEncodingUtf16Be)
-        SwapBytes(document.text, document.textLength);
+      if (IsBigEndian(encoding)) SwapBytes(document.text, document.textLength);
       return;
     }
     case kEncodingJis: {

@@ -16,11 +16,8 @@ namespace vemora {
 // swapped in place, an odd last byte ignored); every other encoding is decoded once into
 // a buffer of one unit per byte. Encodings outside 1 to 9 decode as Shift_JIS. Invalid
 // input is replaced as the platform's code-page conversion replaces it; never fails.
-// A large text in an encoding that can be cut at line ends is decoded in pieces on the
-// machine's cores (see decode_pieces.h), with the same result.
-void DecodeDocumentText(Document& document, FileBytes&& bytes, TextEncoding encoding);
-
-// The same on the calling thread alone, whatever the size.
+// This decodes on the calling thread alone, whatever the size; DecodeDocumentText
+// (decode_pieces.h) decodes a large text on the machine's cores.
 void DecodeDocumentTextOnOneThread(Document& document, FileBytes&& bytes, TextEncoding encoding);
 
 class DecodedText;

@@ -16,28 +16,6 @@
 namespace vemora {
 namespace {
 
-// How many bytes a UTF-8 lead byte still wants after it, as the decoders read it.
-int32_t Utf8BytesWanted(uint8_t b) {
-  return b < 0xC2 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : b < 0xF5 ? 3 : 0;
-}
-
-// A UTF-8 sequence that the line end at q cuts short is read differently at the end of
-// the decoder's input (it swallows what is left) than in the middle: no cut there.
-bool Utf8LineEndUsable(const uint8_t* bytes, int64_t q) {
-  for (int32_t i = 1; i <= 3 && q - i >= 0; ++i) {
-    if (Utf8BytesWanted(bytes[q - i]) >= i) return false;
-  }
-  return true;
-}
-
-bool IsUtf8(TextEncoding encoding) {
-  return encoding == kEncodingUtf8 || encoding == kEncodingUtf8Bom;
-}
-
-bool IsUtf16BigEndian(TextEncoding encoding) {
-  return encoding == kEncodingUtf16Be || encoding == kEncodingUtf16BeBom;
-}
-
 void DecodePiece(TextEncoding encoding, const uint8_t* bytes, int64_t length, DecodedText& text) {
   if (encoding == kEncodingEuc) {
     const std::vector<uint8_t> sjis = DecodeEucToShiftJis(bytes, length);
@@ -97,13 +75,21 @@ bool DecodesInPieces(TextEncoding encoding) {
          encoding != kEncodingUtf16;
 }
 
+void DecodeDocumentText(Document& document, FileBytes&& bytes, TextEncoding encoding) {
+  if (bytes.length >= kBytesWorthPieces && CoreCount() > 1 && DecodesInPieces(encoding)) {
+    DecodeDocumentTextInPieces(document, std::move(bytes), encoding, CoreCount());
+    return;
+  }
+  DecodeDocumentTextOnOneThread(document, std::move(bytes), encoding);
+}
+
 void DecodeDocumentTextInPieces(Document& document, FileBytes&& bytes, TextEncoding encoding,
                                 int32_t pieces, int64_t room) {
   if (!DecodesInPieces(encoding) || pieces <= 1) {
     DecodeDocumentTextOnOneThread(document, std::move(bytes), encoding);
     return;
   }
-  if (IsUtf16BigEndian(encoding)) {
+  if (IsBigEndian(encoding)) {
     // Taken in place like little endian, then turned around.
     DecodeDocumentTextOnOneThread(
         document, std::move(bytes),
@@ -123,7 +109,7 @@ void DecodeDocumentTextInPieces(Document& document, FileBytes&& bytes, TextEncod
   const std::vector<int64_t> cuts =
       IsUtf8(encoding)
           ? CutsAfterLineEnds(start, size, chunkCount,
-                              [start](int64_t q) { return Utf8LineEndUsable(start, q); })
+                              [start](int64_t q) { return Utf8LineEndUsable(start, 0, q); })
           : CutsAfterLineEnds(start, size, chunkCount);
   const auto chunks = static_cast<int32_t>(cuts.size()) - 1;
 

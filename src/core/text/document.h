@@ -49,6 +49,9 @@ struct SearchHit {
   int64_t length = 0;
 };
 
+// The hits of a search in text order.
+using HitList = BlockList<SearchHit, 49>;
+
 // A whole file mapped read-only into memory, released when this goes.
 class MappedFile {
  public:
@@ -115,7 +118,7 @@ inline constexpr int64_t kNoPosition = -1;
 inline constexpr char16_t kUntitledName[] = u"(無題)";
 
 // What a filtered view keeps beside its own text: the whole document and the file's line
-// number of each line it shows (core/search/filter.h).
+// number of each line it shows (core/search/filtered_view.h).
 struct FilterSource;
 struct FilterSourceDeleter {
   void operator()(FilterSource* source) const;
@@ -163,7 +166,7 @@ struct Document {
   int32_t scrollScale = 1;
 
   int32_t hitPatternLength = 0;  // above 0 exactly while hits exist
-  BlockList<SearchHit, 49> hits;
+  HitList hits;
   // The last find applied to this text, also one that found nothing: a followed file's
   // appended text is searched with it, so a word awaited in a log is found when it comes.
   struct StoredFind {

@@ -9,6 +9,7 @@
 #include "core/platform/files.h"
 #include "core/platform/out_of_memory.h"
 #include "core/text/decode.h"
+#include "core/text/decode_pieces.h"
 #include "core/text/encoding.h"
 #include "core/text/load_job.h"
 

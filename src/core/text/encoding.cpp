@@ -8,7 +8,6 @@
 
 #include "core/pieces.h"
 #include "core/text/byte_search.h"
-#include "core/text/decode_pieces.h"
 
 namespace vemora {
 namespace {

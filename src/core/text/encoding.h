@@ -22,6 +22,33 @@ inline constexpr TextEncoding kEncodingUtf8 = 8;
 inline constexpr TextEncoding kEncodingUtf7 = 9;
 inline constexpr TextEncoding kEncodingNone = -1;
 
+// The encodings the decoders read alike: UTF-16 of either byte order, with a mark or not;
+// UTF-16 big endian; UTF-8 with a mark or not.
+inline bool IsUtf16(TextEncoding encoding) {
+  return encoding >= kEncodingUtf16Bom && encoding <= kEncodingUtf16Be;
+}
+inline bool IsBigEndian(TextEncoding encoding) {
+  return encoding == kEncodingUtf16BeBom || encoding == kEncodingUtf16Be;
+}
+inline bool IsUtf8(TextEncoding encoding) {
+  return encoding == kEncodingUtf8 || encoding == kEncodingUtf8Bom;
+}
+
+// How many bytes a UTF-8 lead byte still wants after it, as the decoders read it.
+inline int32_t Utf8BytesWanted(uint8_t b) {
+  return b < 0xC2 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : b < 0xF5 ? 3 : 0;
+}
+
+// Whether a cut may go at the line end at `q` of UTF-8 bytes read from `from`: a sequence
+// that starts there and that the line end cuts short is read differently at the end of a
+// decoder's input (it swallows what is left) than in the middle.
+inline bool Utf8LineEndUsable(const uint8_t* bytes, int64_t from, int64_t q) {
+  for (int64_t i = 1; i <= 3 && q - i >= from; ++i) {
+    if (Utf8BytesWanted(bytes[q - i]) >= i) return false;
+  }
+  return true;
+}
+
 // Encoding requests besides 0 to 9 (which are taken as they are).
 inline constexpr int32_t kRequestDetect = -1;
 inline constexpr int32_t kRequestUtf16 = -3;    // the mark decides between 3 and 5

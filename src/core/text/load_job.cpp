@@ -31,30 +31,9 @@ constexpr ControlBytesSeen kUnseen{true, true};
 // (a JIS escape and a pair) and the backspace after it.
 constexpr int64_t kStruckAhead = 8;
 
-bool IsUtf16(TextEncoding encoding) {
-  return encoding >= kEncodingUtf16Bom && encoding <= kEncodingUtf16Be;
-}
-
-bool IsBigEndian(TextEncoding encoding) {
-  return encoding == kEncodingUtf16BeBom || encoding == kEncodingUtf16Be;
-}
-
 // Encodings whose decoder carries a state across lines are decoded in file order.
 bool DecodesInOrder(TextEncoding encoding) {
   return encoding == kEncodingJis || encoding == kEncodingUtf7;
-}
-
-int32_t Utf8BytesWanted(uint8_t b) {
-  return b < 0xC2 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : b < 0xF5 ? 3 : 0;
-}
-
-// A UTF-8 sequence that starts in the chunk and that the line end at q cuts short is read
-// differently at the end of a decoder's input than in the middle: no cut there.
-bool Utf8LineEndUsable(const uint8_t* bytes, int64_t from, int64_t q) {
-  for (int64_t i = 1; i <= 3 && q - i >= from; ++i) {
-    if (Utf8BytesWanted(bytes[q - i]) >= i) return false;
-  }
-  return true;
 }
 
 // The JIS escape in effect after the bytes, read as the decoder reads escapes. After a
@@ -151,7 +130,7 @@ int64_t LoadJob::CutAfter(int64_t from, int64_t target) const {
     }
     return size_;
   }
-  const bool utf8 = encoding_ == kEncodingUtf8 || encoding_ == kEncodingUtf8Bom;
+  const bool utf8 = IsUtf8(encoding_);
   const uint8_t* const end = data_ + size_;
   for (const uint8_t* p = FindEitherByte(data_ + target, end, '\n', '\r'); p != end;
        p = FindEitherByte(p + 1, end, '\n', '\r')) {

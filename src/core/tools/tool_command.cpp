@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "core/layout/layout.h"
-#include "core/search/filter.h"
+#include "core/search/filtered_view.h"
 
 namespace vemora {
 namespace {

@@ -14,6 +14,10 @@
 #include <utility>
 
 #include "core/layout/layout.h"
+#include "core/layout/layout_from_whole.h"
+#include "core/platform/out_of_memory.h"
+#include "core/search/filter_progress.h"
+#include "core/search/filtered_view.h"
 #include "core/search/find_history.h"
 #include "core/search/search.h"
 #include "core/text/selection.h"
@@ -68,7 +72,7 @@ bool SameLayout(const LayoutStamp& a, const LayoutStamp& b) {
 }
 
 void ShowRegexError(const std::u16string& message) {
-  MessageBoxW(gShell.mainWindow, ToWide(message).c_str(), L"Vemora", MB_OK);
+  MessageBoxW(gShell.mainWindow, ToWide(message).c_str(), AsWide(kProgramTitle), MB_OK);
 }
 
 // The selection, if any, becomes the text the dialog starts with, as for a find.

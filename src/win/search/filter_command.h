@@ -8,7 +8,8 @@
 
 #include "core/layout/layout.h"
 #include "core/platform/text_measure.h"
-#include "core/search/filter.h"
+#include "core/search/filter_progress.h"
+#include "core/search/kept_lines.h"
 
 namespace vemora {
 

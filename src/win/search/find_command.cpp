@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "core/platform/out_of_memory.h"
 #include "core/search/find_history.h"
 #include "core/text/selection.h"
 #include "win/keys/menu_states.h"
@@ -33,14 +34,14 @@ void PrepareSearchText(Document& document) {
 }
 
 void ShowRegexError(const std::u16string& message) {
-  MessageBoxW(gShell.mainWindow, ToWide(message).c_str(), L"Vemora", MB_OK);
+  MessageBoxW(gShell.mainWindow, ToWide(message).c_str(), AsWide(kProgramTitle), MB_OK);
 }
 
 }  // namespace
 
 void ShowFailedLines(int32_t failedLines) {
   const std::wstring text = std::to_wstring(failedLines) + L" 行で検索を最後まで行えませんでした。";
-  MessageBoxW(gShell.mainWindow, text.c_str(), L"Vemora", MB_OK | MB_ICONWARNING);
+  MessageBoxW(gShell.mainWindow, text.c_str(), AsWide(kProgramTitle), MB_OK | MB_ICONWARNING);
 }
 
 void ShowFindOutcome(const SearchOutcome& outcome) {

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "core/search/filter.h"
+#include "core/search/kept_lines.h"
 #include "core/search/search.h"
 #include "core/settings/settings_model.h"
 

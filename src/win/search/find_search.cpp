@@ -11,6 +11,8 @@
 #include <utility>
 
 #include "core/search/background_search.h"
+#include "core/search/filter_progress.h"
+#include "core/search/filtered_view.h"
 #include "win/search/filter_command.h"
 #include "win/search/find_command.h"
 #include "win/shell/app_state.h"

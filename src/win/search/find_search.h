@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/search/filter.h"
+#include "core/search/kept_lines.h"
 #include "core/search/search.h"
 
 namespace vemora {

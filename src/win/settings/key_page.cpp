@@ -3,6 +3,7 @@
 // table as it was when the page opened comes back on cancel, from either page.
 #include "core/keys/commands.h"
 #include "core/keys/key_table.h"
+#include "core/platform/out_of_memory.h"
 #include "win/platform/text_conversion.h"
 #include "win/resources/settings_dialog_ids.h"
 #include "win/settings/environment_pages.h"
@@ -56,7 +57,8 @@ void OnCommandChosen(HWND page) {
 }
 
 void OnLoadPreset(HWND page) {
-  if (MessageBoxW(page, L"キー設定を読み込みます。", L"Vemora", MB_YESNO) != IDYES) return;
+  if (MessageBoxW(page, L"キー設定を読み込みます。", AsWide(kProgramTitle), MB_YESNO) != IDYES)
+    return;
   const auto preset = SendDlgItemMessageW(page, IDC_PRESET_LIST, CB_GETCURSEL, 0, 0);
   LoadKeyPreset(*SheetStateOf(page).options, static_cast<int>(preset));
 }

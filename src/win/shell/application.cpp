@@ -67,9 +67,10 @@ int MainShowCommand(int showCommand) {
 
 bool CreateMainWindow(HINSTANCE instance) {
   if (!RegisterMainClass(instance)) return false;
-  gShell.mainWindow = CreateWindowExW(
-      0, kMainWindowClass, L"Vemora", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, gOptions.WinPosX,
-      gOptions.WinPosY, gOptions.WinWidth, gOptions.WinHeight, nullptr, nullptr, instance, nullptr);
+  gShell.mainWindow =
+      CreateWindowExW(0, kMainWindowClass, AsWide(kProgramTitle),
+                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, gOptions.WinPosX, gOptions.WinPosY,
+                      gOptions.WinWidth, gOptions.WinHeight, nullptr, nullptr, instance, nullptr);
   return gShell.mainWindow != nullptr;
 }
 
@@ -122,7 +123,7 @@ bool LoadFirstDocument(const StartUpOptions& options) {
   if (parsed.request.helpRequested) ShowHelpTopic(kHelpCommandLine);
   if (!parsed.ok) {
     const std::wstring text = ToWide(parsed.errorText);
-    MessageBoxW(nullptr, text.c_str(), L"Vemora", MB_OK);
+    MessageBoxW(nullptr, text.c_str(), AsWide(kProgramTitle), MB_OK);
     return false;
   }
   if (!parsed.request.path.empty())

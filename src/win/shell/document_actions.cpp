@@ -10,7 +10,7 @@
 #include "core/keys/commands.h"
 #include "core/layout/layout.h"
 #include "core/platform/out_of_memory.h"
-#include "core/search/filter.h"
+#include "core/search/filtered_view.h"
 #include "core/shell/status_text.h"
 #include "core/text/decode.h"
 #include "core/text/document_loader.h"
@@ -212,7 +212,8 @@ namespace {
 void ReportCutShort(LoadOutcome outcome) {
   if (outcome == LoadOutcome::kOutOfMemory) return ShowOutOfMemory();
   if (outcome != LoadOutcome::kCutShort || IsFollowing()) return;
-  MessageBoxW(gShell.mainWindow, AsWide(kFileCutShortMessage), L"Vemora", MB_OK | MB_ICONERROR);
+  MessageBoxW(gShell.mainWindow, AsWide(kFileCutShortMessage), AsWide(kProgramTitle),
+              MB_OK | MB_ICONERROR);
 }
 
 }  // namespace

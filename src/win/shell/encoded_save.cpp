@@ -10,7 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "core/search/filter.h"
+#include "core/platform/out_of_memory.h"
+#include "core/search/filtered_view.h"
 #include "core/text/encoding.h"
 #include "win/platform/replace_file.h"
 #include "win/platform/text_conversion.h"
@@ -97,7 +98,7 @@ bool AcceptReplacements(int64_t count, int64_t line) {
 }
 
 void ReportFailure(const std::u16string& path, DWORD error) {
-  MessageBoxW(gShell.mainWindow, WriteFailureMessage(path, error).c_str(), L"Vemora",
+  MessageBoxW(gShell.mainWindow, WriteFailureMessage(path, error).c_str(), AsWide(kProgramTitle),
               MB_OK | MB_ICONERROR);
 }
 

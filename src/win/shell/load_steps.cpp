@@ -11,7 +11,7 @@
 
 #include "core/layout/layout.h"
 #include "core/platform/out_of_memory.h"
-#include "core/search/filter.h"
+#include "core/search/filtered_view.h"
 #include "core/text/document_loader.h"
 #include "core/text/encoding.h"
 #include "win/keys/menu_states.h"

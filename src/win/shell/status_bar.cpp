@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/out_of_memory.h"
 #include "core/shell/status_text.h"
 #include "core/text/decode.h"
 #include "core/text/encoding.h"
@@ -176,7 +177,7 @@ void SetMainWindowTitle(bool active) {
   std::u16string name = document ? document->name : u"";
   if (document && document->filter) name += kFilteredTitleMark;
   const std::wstring title =
-      document ? ToWide(DocumentTitle(name, active)) : std::wstring(L"Vemora");
+      document ? ToWide(DocumentTitle(name, active)) : std::wstring(AsWide(kProgramTitle));
   SendMessageW(gShell.mainWindow, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
 }
 

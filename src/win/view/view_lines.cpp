@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "core/layout/layout.h"
-#include "core/search/filter.h"
+#include "core/search/filtered_view.h"
 #include "win/shell/load_steps.h"
 
 namespace vemora {

@@ -10,7 +10,7 @@
 
 #include "core/keys/commands.h"
 #include "core/layout/layout.h"
-#include "core/search/filter.h"
+#include "core/search/filtered_view.h"
 #include "core/search/search.h"
 #include "win/keys/menu_states.h"
 #include "win/platform/text_conversion.h"
