@@ -31,6 +31,7 @@
 #include "win/shell/document_actions.h"
 #include "win/shell/main_layout.h"
 #include "win/shell/status_bar.h"
+#include "win/shell/window_messages.h"
 #include "win/view/gutter.h"
 #include "win/view/view_paint.h"
 #include "win/view/view_scroll.h"
@@ -178,7 +179,6 @@ void LayOutNewLines(Document& view, const Document& whole, int64_t firstLine, in
 // News the worker had just after the window took some is told only with the next: the
 // window asks for it once the interval has passed, so that the lines before a slow part of
 // the text show while the worker is there.
-constexpr UINT_PTR kFilterNewsTimer = 6;
 
 void CALLBACK OnFilterNewsTimer(HWND window, UINT, UINT_PTR, DWORD) {
   KillTimer(window, kFilterNewsTimer);

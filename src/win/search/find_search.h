@@ -11,13 +11,9 @@
 
 #include "core/search/kept_lines.h"
 #include "core/search/search.h"
+#include "win/shell/window_messages.h"
 
 namespace vemora {
-
-// Posted to the main window by the worker when it has ended; wParam tells which search.
-inline constexpr UINT WM_SEARCH_FINISHED = WM_USER + 5;
-// Posted by a filter's worker when it has put more lines of a large view in place.
-inline constexpr UINT WM_SEARCH_PROGRESS = WM_USER + 7;
 
 // Starts searching the current document (cancelling a find still running). A search that
 // ends within a moment is applied at once when `waitForShortSearch`, so a short search

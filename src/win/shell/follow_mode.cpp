@@ -18,6 +18,7 @@
 #include "win/shell/document_actions.h"
 #include "win/shell/main_layout.h"
 #include "win/shell/status_bar.h"
+#include "win/shell/window_messages.h"
 #include "win/view/gutter.h"
 #include "win/view/view_scroll.h"
 
@@ -25,7 +26,6 @@ namespace vemora {
 namespace {
 
 // Timer 1 of the main window belongs to the tool watches.
-constexpr UINT_PTR kFollowTimer = 2;
 constexpr UINT kFollowInterval = 500;
 
 struct Follower {

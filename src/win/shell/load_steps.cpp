@@ -23,6 +23,7 @@
 #include "win/shell/follow_mode.h"
 #include "win/shell/main_layout.h"
 #include "win/shell/status_bar.h"
+#include "win/shell/window_messages.h"
 
 namespace vemora {
 namespace {
@@ -241,7 +242,6 @@ void StartLoadSteps() {
 namespace {
 
 // Timers 1 and 2 of the main window belong to the tool watches and the follower.
-constexpr UINT_PTR kLoadStepTimer = 3;
 constexpr UINT kLoadStepDelay = 20;
 
 void CALLBACK OnLoadStepTimer(HWND window, UINT, UINT_PTR, DWORD) {

@@ -8,11 +8,10 @@
 #include <memory>
 
 #include "core/text/load_job.h"
+#include "win/shell/window_messages.h"
 
 namespace vemora {
 
-// Posted by the load's workers to the main window when steps are ready.
-inline constexpr UINT WM_LOAD_STEP = WM_USER + 6;
 // Set on the main window from before the title first names a file loaded in steps until
 // its load ends or stops.
 inline constexpr wchar_t kLoadingProperty[] = L"VemoraLoading";

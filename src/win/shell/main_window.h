@@ -3,11 +3,11 @@
 
 #include <windows.h>
 
+#include "win/shell/window_messages.h"
+
 namespace vemora {
 
 inline constexpr wchar_t kMainWindowClass[] = L"VemoraClass";
-// Posted by the tool watcher when a tool ends: read the current file again.
-inline constexpr UINT WM_RELOAD_DOCUMENT = WM_USER + 3;
 
 bool RegisterMainClass(HINSTANCE instance);
 // Carries out a WM_COMMAND of the main window.

@@ -7,9 +7,10 @@
 
 #include <cstddef>
 
+#include "win/shell/window_messages.h"
+
 namespace vemora {
 
-inline constexpr UINT_PTR kToolWatchTimer = 1;
 inline constexpr UINT kToolWatchPeriod = 500;
 
 // Appends a watch of `process` (which the list then owns; may be null when the system

@@ -6,10 +6,9 @@
 
 #include <cstdint>
 
-namespace vemora {
+#include "win/shell/window_messages.h"
 
-inline constexpr UINT_PTR kAutoScrollTimer = 1;
-inline constexpr UINT_PTR kTripleClickTimer = 2;
+namespace vemora {
 
 // The text position under a client point of the view.
 int64_t HitTest(int32_t x, int32_t y);

@@ -4,11 +4,11 @@
 
 #include <windows.h>
 
+#include "win/shell/window_messages.h"
+
 namespace vemora {
 
 inline constexpr wchar_t kViewWindowClass[] = L"VemoraViewClass";
-inline constexpr UINT WM_VIEW_SELECTLINE = WM_USER + 2;
-inline constexpr UINT WM_VIEW_JUMP = WM_USER + 4;
 
 bool RegisterViewClass(HINSTANCE instance);
 
