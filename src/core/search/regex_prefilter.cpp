@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <optional>
 
+#include "core/search/pattern_syntax.h"
 #include "core/search/prefilter_scanners.h"
+#include "core/text/character_boundary.h"
 
 namespace vemora {
 namespace {
@@ -21,10 +23,6 @@ constexpr int32_t kMaxRunLength = 64;
 constexpr int64_t kMaxBound = 1 << 20;
 constexpr size_t kMaxStrings = 64;
 constexpr int64_t kMaxClassStrings = 16;
-
-bool IsSurrogate(char16_t unit) {
-  return unit >= 0xD800 && unit <= 0xDFFF;
-}
 
 Ranges Normalized(Ranges ranges) {
   std::sort(ranges.begin(), ranges.end());
@@ -449,14 +447,8 @@ class PatternReader {
     if (c == u'A' || c == u'z' || c == u'Z' || c == u'b' || c == u'B') return ZeroWidth(false);
     if (c == u't') return Unit(u"\t");
     if (c == u's') return UnitOf(WhiteSpaceUnits());
-    if (IsQuotable(c)) return Unit(std::u16string(1, c));
+    if (IsQuotablePunctuation(c)) return Unit(std::u16string(1, c));
     return std::nullopt;
-  }
-
-  // Punctuation that a backslash only quotes (not the ones some syntaxes make anchors of).
-  static bool IsQuotable(char16_t c) {
-    return std::u16string_view(u".^$|()[]{}*+?\\/-#&~!\"%,:;=@_ ").find(c) !=
-           std::u16string_view::npos;
   }
 
   // A class of single units and ranges of them; nested classes, intersections, escapes with
@@ -464,35 +456,16 @@ class PatternReader {
   // matches any other character, a line feed or a surrogate pair among them: it promises
   // nothing but that one character is taken.
   std::optional<Summary> ReadClass() {
-    ++at_;
-    const bool negated = !AtEnd() && Peek() == u'^';
-    if (negated) ++at_;
-    if (AtEnd() || Peek() == u']') return std::nullopt;
-    Ranges ranges;
-    while (!AtEnd() && Peek() != u']') {
-      std::optional<char16_t> low = ReadClassUnit();
-      if (!low) return std::nullopt;
-      char16_t high = *low;
-      if (at_ + 1 < p_.size() && Peek() == u'-' && p_[at_ + 1] != u']') {
-        ++at_;
-        std::optional<char16_t> end = ReadClassUnit();
-        if (!end || *end < *low) return std::nullopt;
-        high = *end;
-      }
-      if (*low <= u'\n' && high >= u'\n') return std::nullopt;
-      if (*low <= 0xDFFF && high >= 0xD800) return std::nullopt;
-      ranges.emplace_back(*low, high);
-    }
-    if (AtEnd()) return std::nullopt;
-    ++at_;
-    if (negated) {
+    std::optional<UnitClass> unitClass = ReadUnitClass(p_, at_);
+    if (!unitClass) return std::nullopt;
+    if (unitClass->negated) {
       Summary summary;
       summary.nullable = false;
       summary.maxLength = 2;
       summary.crossesLines = true;
       return summary;
     }
-    Summary summary = UnitOf(ranges);
+    Summary summary = UnitOf(unitClass->ranges);
     if (RangeSize(*summary.singleUnit) <= kMaxClassStrings) {
       summary.strings = Strings();
       for (const auto& [low, high] : *summary.singleUnit) {
@@ -505,21 +478,6 @@ class PatternReader {
       summary.required = Requirement::Literal(*summary.exact, 0);
     }
     return summary;
-  }
-
-  std::optional<char16_t> ReadClassUnit() {
-    const char16_t c = Peek();
-    if (c == u'[' || c == u'&') return std::nullopt;
-    if (c == u'\\') {
-      if (at_ + 1 >= p_.size()) return std::nullopt;
-      const char16_t escaped = p_[at_ + 1];
-      at_ += 2;
-      if (escaped == u't') return u'\t';
-      if (IsQuotable(escaped)) return escaped;
-      return std::nullopt;
-    }
-    ++at_;
-    return c;
   }
 
   std::u16string_view p_;

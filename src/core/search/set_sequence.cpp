@@ -3,22 +3,15 @@
 // basic plane) gives no sequence, and the library is asked as before.
 #include "core/search/set_sequence.h"
 
+#include "core/search/pattern_syntax.h"
+#include "core/text/character_boundary.h"
+
 namespace vemora {
 namespace {
 
 constexpr size_t kMaxItems = 32;
 constexpr int32_t kMaxCount = 1000;
 constexpr int64_t kMaxSteps = 1 << 16;
-
-bool IsSurrogate(char16_t unit) {
-  return unit >= 0xD800 && unit <= 0xDFFF;
-}
-
-// Punctuation that a backslash only quotes, as the prefilter's reader takes it.
-bool IsQuotable(char16_t c) {
-  return std::u16string_view(u".^$|()[]{}*+?\\/-#&~!\"%,:;=@_ ").find(c) !=
-         std::u16string_view::npos;
-}
 
 class SequenceReader {
  public:
@@ -56,7 +49,7 @@ class SequenceReader {
         return item;
       }
       if (escaped == u't') return item.ranges = {{u'\t', u'\t'}}, item;
-      if (!IsQuotable(escaped)) return std::nullopt;
+      if (!IsQuotablePunctuation(escaped)) return std::nullopt;
       return item.ranges = {{escaped, escaped}}, item;
     }
     if (c == u'\n' || IsSurrogate(c) ||
@@ -67,40 +60,12 @@ class SequenceReader {
   }
 
   std::optional<SetItem> ReadClass() {
+    std::optional<UnitClass> unitClass = ReadUnitClass(p_, at_);
+    if (!unitClass) return std::nullopt;
     SetItem item;
-    ++at_;
-    item.negated = !AtEnd() && Peek() == u'^';
-    if (item.negated) ++at_;
-    if (AtEnd() || Peek() == u']') return std::nullopt;
-    while (!AtEnd() && Peek() != u']') {
-      const std::optional<char16_t> low = ReadClassUnit();
-      if (!low) return std::nullopt;
-      char16_t high = *low;
-      if (at_ + 1 < p_.size() && Peek() == u'-' && p_[at_ + 1] != u']') {
-        ++at_;
-        const std::optional<char16_t> end = ReadClassUnit();
-        if (!end || *end < *low) return std::nullopt;
-        high = *end;
-      }
-      if ((*low <= u'\n' && high >= u'\n') || (*low <= 0xDFFF && high >= 0xD800))
-        return std::nullopt;
-      item.ranges.emplace_back(*low, high);
-    }
-    if (AtEnd()) return std::nullopt;
-    ++at_;
+    item.ranges = std::move(unitClass->ranges);
+    item.negated = unitClass->negated;
     return item;
-  }
-
-  std::optional<char16_t> ReadClassUnit() {
-    const char16_t c = Peek();
-    if (c == u'[' || c == u'&') return std::nullopt;
-    if (c != u'\\') return ++at_, c;
-    if (at_ + 1 >= p_.size()) return std::nullopt;
-    const char16_t escaped = p_[at_ + 1];
-    at_ += 2;
-    if (escaped == u't') return u'\t';
-    if (IsQuotable(escaped)) return escaped;
-    return std::nullopt;
   }
 
   // *, +, ?, {n}, {n,}, {,m} or {n,m}, greedy: a further mark ends the reading.

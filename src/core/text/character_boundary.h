@@ -14,6 +14,9 @@ constexpr bool IsHighSurrogate(char16_t unit) {
 constexpr bool IsLowSurrogate(char16_t unit) {
   return unit >= 0xDC00 && unit <= 0xDFFF;
 }
+constexpr bool IsSurrogate(char16_t unit) {
+  return unit >= 0xD800 && unit <= 0xDFFF;
+}
 
 // Columns of a character that is one unit: one below U+007F and for the half-width forms
 // U+FF61 to U+FF9F, two for every other unit.
